@@ -1,0 +1,157 @@
+// adslib.h — the CAD host's ADS / ObjectARX interface, as an application sees it.
+//
+// Stands in for: the ObjectARX headers (adslib.h, acedads.h, rxregsvc.h, rxdlinkr.h) of the
+// CAD program. The host side (loading applications, calling LISP functions) is in adshost.h.
+// [X] result-buffer chains: resbuf, acutNewRb, acutRelRb, acutBuildList, acutNewString
+// [X] LISP functions: acedDefun, acedUndef, acedRegFunc, acedGetFunCode, acedGetArgs,
+//     acedRetVoid/List/Val/Int/Real/Str/Nil/T
+// [X] the dynamic linker in the system registry: unlockApplication, registerAppMDIAware
+// [X] adsw_acadMainWnd: the host's main window, as the host provides it
+// [ ] user input, entities and symbol tables (added as callers need them)
+//
+// Text is wide (wchar_t). Strings inside result buffers are allocated with malloc and
+// freed by acutRelRb.
+#pragma once
+
+#include "win/wintypes.h"
+
+#include <cstdint>
+
+typedef wchar_t ACHAR;
+typedef double ads_real;
+typedef ads_real ads_point[3];
+typedef int64_t ads_name[2];
+
+// Result and argument type codes.
+#define RTNONE 5000
+#define RTREAL 5001
+#define RTPOINT 5002
+#define RTSHORT 5003
+#define RTANG 5004
+#define RTSTR 5005
+#define RTENAME 5006
+#define RTPICKS 5007
+#define RTORINT 5008
+#define RT3DPOINT 5009
+#define RTLONG 5010
+#define RTVOID 5014
+#define RTLB 5016
+#define RTLE 5017
+#define RTDOTE 5018
+#define RTNIL 5019
+#define RTDXF0 5020
+#define RTT 5021
+
+// Status codes.
+#define RTNORM 5100
+#define RTERROR (-5001)
+#define RTCAN (-5002)
+#define RTREJ (-5003)
+
+// What a LISP handler returns.
+#define RSRSLT 1
+#define RSERR 3
+
+union ads_u_val {
+    ads_real rreal;
+    ads_real rpoint[3];
+    short rint;
+    ACHAR* rstring;
+    int64_t rlname[2];
+    int32_t rlong;
+};
+
+struct resbuf {
+    resbuf* rbnext = nullptr;
+    short restype = RTNONE;
+    ads_u_val resval{};
+};
+
+// --- result buffers ---------------------------------------------------------------------
+resbuf* acutNewRb(int type);
+int acutRelRb(resbuf* rb);  // frees the whole chain from rb on
+ACHAR* acutNewString(const ACHAR* text);  // malloc'd copy, for resval.rstring
+// Builds a chain from (type, value) pairs ended by 0: RTSTR takes const ACHAR*, RTSHORT and
+// RTLONG an int, RTREAL a double, RTPOINT/RT3DPOINT a const double*, RTENAME a const int64_t*,
+// RTLB/RTLE/RTDOTE/RTNIL/RTT/RTVOID no value. Returns null on an unknown type code.
+resbuf* acutBuildList(int type, ...);
+
+// --- LISP functions -----------------------------------------------------------------------
+// acedDefun and acedRegFunc answer RTNORM on success and 0 when the host refuses.
+int acedDefun(const ACHAR* name, int funcNumber);
+int acedUndef(const ACHAR* name, int funcNumber);
+int acedRegFunc(int (*handler)(), int funcNumber);
+int acedGetFunCode();      // code of the function being called, RTERROR outside a call
+resbuf* acedGetArgs();     // arguments of the current call; owned by the host
+int acedRetVoid();
+int acedRetList(const resbuf* rb);
+int acedRetVal(const resbuf* rb);
+int acedRetInt(int value);
+int acedRetReal(ads_real value);
+int acedRetStr(const ACHAR* text);
+int acedRetNil();
+int acedRetT();
+
+HWND adsw_acadMainWnd();
+
+// --- runtime classes and the dynamic linker -----------------------------------------------
+class AcRxClass {
+public:
+    AcRxClass(const wchar_t* name, const AcRxClass* parent) : m_name(name), m_parent(parent) {}
+    const wchar_t* name() const { return m_name; }
+    bool isDerivedFrom(const AcRxClass* other) const;
+
+private:
+    const wchar_t* m_name;
+    const AcRxClass* m_parent;
+};
+
+class AcRxObject {
+public:
+    virtual ~AcRxObject() = default;
+    static AcRxClass* desc();
+    virtual AcRxClass* isA() const { return desc(); }
+};
+
+class AcRxDictionary : public AcRxObject {
+public:
+    static AcRxClass* desc();
+    AcRxClass* isA() const override { return desc(); }
+    virtual AcRxObject* at(const ACHAR* key) const = 0;
+};
+
+class AcRxDynamicLinker : public AcRxObject {
+public:
+    static AcRxClass* desc();
+    AcRxClass* isA() const override { return desc(); }
+    // appId is the packet the application received with kInitAppMsg.
+    virtual bool unlockApplication(void* appId) const = 0;
+    virtual bool registerAppMDIAware(void* appId) const = 0;
+};
+
+AcRxDictionary* acrxSysRegistry();
+
+namespace AcRx {
+enum AppMsgCode {
+    kNullMsg = 0,
+    kInitAppMsg = 1,
+    kUnloadAppMsg = 2,
+    kLoadDwgMsg = 3,
+    kUnloadDwgMsg = 4,
+    kInvkSubrMsg = 5,
+    kCfgMsg = 6,
+    kEndMsg = 7,
+    kQuitMsg = 8,
+    kSaveMsg = 9,
+};
+enum AppRetCode { kRetOK = 0, kRetError = 3 };
+}  // namespace AcRx
+
+// The API version an application must report through its exported acrxGetApiVersion().
+#define ACRX_API_VERSION 24
+
+// Signatures of the two functions every application exports with C linkage.
+extern "C" {
+typedef AcRx::AppRetCode (*AcRxEntryPointFn)(AcRx::AppMsgCode msg, void* appId);
+typedef int (*AcRxGetApiVersionFn)();
+}

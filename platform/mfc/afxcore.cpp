@@ -1,0 +1,210 @@
+// Module state, extension modules, the resource chain and the resource tables.
+#include "mfc/afxres.h"
+
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <cwchar>
+
+namespace {
+
+struct Registered {
+    HINSTANCE instance;
+    const AfxResourceTable* table;
+};
+
+struct Resources {
+    std::vector<Registered> tables;          // every library that linked resources in
+    std::vector<CDynLinkLibrary*> chain;     // MFC's resource chain, newest first
+    std::vector<std::pair<HMODULE, CDynLinkLibrary*>> owned;
+};
+
+Resources& resources()
+{
+    static Resources r;
+    return r;
+}
+
+const AfxResourceTable* tableOf(HINSTANCE instance)
+{
+    for (const auto& r : resources().tables)
+        if (r.instance == instance)
+            return r.table;
+    return nullptr;
+}
+
+}  // namespace
+
+AFX_MODULE_STATE* AfxGetModuleState()
+{
+    static AFX_MODULE_STATE state;
+    return &state;
+}
+
+HINSTANCE AfxGetResourceHandle() { return AfxGetModuleState()->m_hCurrentResourceHandle; }
+void AfxSetResourceHandle(HINSTANCE resource) { AfxGetModuleState()->m_hCurrentResourceHandle = resource; }
+HINSTANCE AfxGetInstanceHandle() { return AfxGetModuleState()->m_hCurrentInstanceHandle; }
+
+HINSTANCE AfxInstanceOf(const void* addressInLibrary)
+{
+    Dl_info info{};
+    if (!dladdr(addressInLibrary, &info))
+        return nullptr;
+    return static_cast<HINSTANCE>(info.dli_fbase);
+}
+
+BOOL AfxInitExtensionModule(AFX_EXTENSION_MODULE& state, HMODULE module)
+{
+    if (state.bInitialized)
+        return TRUE;
+    if (!module)
+        return FALSE;
+    state.hModule = module;
+    state.hResource = module;
+    state.bInitialized = TRUE;
+    return TRUE;
+}
+
+void AfxTermExtensionModule(AFX_EXTENSION_MODULE& state, BOOL all)
+{
+    (void)all;
+    if (!state.bInitialized)
+        return;
+    auto& owned = resources().owned;
+    for (auto it = owned.begin(); it != owned.end();) {
+        if (it->first == state.hModule) {
+            CDynLinkLibrary* lib = it->second;
+            it = owned.erase(it);
+            delete lib;
+        } else {
+            ++it;
+        }
+    }
+    state.bInitialized = FALSE;
+}
+
+CDynLinkLibrary::CDynLinkLibrary(AFX_EXTENSION_MODULE& state, BOOL system)
+    : m_hModule(state.hModule), m_hResource(state.hResource)
+{
+    (void)system;
+    auto& r = resources();
+    r.chain.insert(r.chain.begin(), this);
+    r.owned.emplace_back(m_hModule, this);
+}
+
+CDynLinkLibrary::~CDynLinkLibrary()
+{
+    auto& chain = resources().chain;
+    chain.erase(std::remove(chain.begin(), chain.end(), this), chain.end());
+}
+
+std::vector<HINSTANCE> AfxResourceChain()
+{
+    std::vector<HINSTANCE> out;
+    for (CDynLinkLibrary* lib : resources().chain)
+        out.push_back(lib->m_hResource);
+    return out;
+}
+
+void AfxRegisterResources(const void* anchor, const AfxResourceTable* table)
+{
+    resources().tables.push_back(Registered{AfxInstanceOf(anchor), table});
+}
+
+void AfxUnregisterResources(const AfxResourceTable* table)
+{
+    auto& t = resources().tables;
+    t.erase(std::remove_if(t.begin(), t.end(), [&](const Registered& r) { return r.table == table; }),
+            t.end());
+}
+
+const AfxDialogTemplate* AfxFindDialogTemplate(HINSTANCE instance, UINT id)
+{
+    const AfxResourceTable* t = tableOf(instance);
+    if (!t)
+        return nullptr;
+    for (size_t i = 0; i < t->dialogCount; ++i)
+        if (t->dialogs[i].id == id)
+            return &t->dialogs[i];
+    return nullptr;
+}
+
+const AfxStringResource* AfxFindStringResource(HINSTANCE instance, UINT id)
+{
+    const AfxResourceTable* t = tableOf(instance);
+    if (!t)
+        return nullptr;
+    for (size_t i = 0; i < t->stringCount; ++i)
+        if (t->strings[i].id == id)
+            return &t->strings[i];
+    return nullptr;
+}
+
+const AfxIconResource* AfxFindIconResource(HINSTANCE instance, UINT id, int size)
+{
+    const AfxResourceTable* t = tableOf(instance);
+    if (!t)
+        return nullptr;
+    const AfxIconResource* best = nullptr;
+    for (size_t i = 0; i < t->iconCount; ++i) {
+        const AfxIconResource& icon = t->icons[i];
+        if (icon.id != id)
+            continue;
+        if (!best) {
+            best = &icon;
+            continue;
+        }
+        int d = std::abs(icon.size - size), bd = std::abs(best->size - size);
+        if (d < bd || (d == bd && icon.size > best->size))
+            best = &icon;
+    }
+    return best;
+}
+
+namespace {
+
+// The order MFC searches: current resource handle, the chain, then any other library.
+template <typename Found>
+HINSTANCE searchResourceHandles(Found found)
+{
+    HINSTANCE current = AfxGetResourceHandle();
+    if (current && found(current))
+        return current;
+    for (HINSTANCE h : AfxResourceChain())
+        if (found(h))
+            return h;
+    for (const auto& r : resources().tables)
+        if (found(r.instance))
+            return r.instance;
+    return nullptr;
+}
+
+}  // namespace
+
+HINSTANCE AfxFindDialogResourceHandle(UINT id)
+{
+    return searchResourceHandles([id](HINSTANCE h) { return AfxFindDialogTemplate(h, id) != nullptr; });
+}
+
+int LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int bufferMax)
+{
+    if (!buffer || bufferMax <= 0)
+        return 0;
+    const AfxStringResource* s = AfxFindStringResource(instance, id);
+    if (!s)
+        return 0;
+    size_t n = std::min(std::wcslen(s->text), static_cast<size_t>(bufferMax - 1));
+    std::wmemcpy(buffer, s->text, n);
+    buffer[n] = 0;
+    return static_cast<int>(n);
+}
+
+BOOL CString::LoadString(UINT id)
+{
+    HINSTANCE h = searchResourceHandles(
+        [id](HINSTANCE inst) { return AfxFindStringResource(inst, id) != nullptr; });
+    if (!h)
+        return FALSE;
+    *this = AfxFindStringResource(h, id)->text;
+    return TRUE;
+}

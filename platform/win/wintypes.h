@@ -1,0 +1,72 @@
+// wintypes.h — the handful of Windows base types the CAD and dialog layers share.
+//
+// Stands in for: <windows.h> as far as handles, BOOL and the dialog result codes go.
+// [X] handle types (HWND, HINSTANCE, HICON, HANDLE) as distinct opaque pointers
+// [X] BOOL/UINT/DWORD/WPARAM/LPARAM/LRESULT, RECT/POINT/SIZE
+// [X] dialog results IDOK/IDCANCEL, window messages and flags that callers name
+// [ ] everything else of the Win32 API
+#pragma once
+
+#include <cstdint>
+
+typedef int BOOL;
+#ifndef TRUE
+#define TRUE 1
+#endif
+#ifndef FALSE
+#define FALSE 0
+#endif
+
+typedef unsigned int UINT;
+typedef uint32_t DWORD;
+typedef uint16_t WORD;
+typedef unsigned char BYTE;
+typedef long LONG;
+typedef uintptr_t WPARAM;
+typedef intptr_t LPARAM;
+typedef intptr_t LRESULT;
+typedef intptr_t INT_PTR;
+typedef wchar_t WCHAR;
+typedef wchar_t* LPWSTR;
+typedef const wchar_t* LPCWSTR;
+typedef const wchar_t* LPCTSTR;
+typedef wchar_t TCHAR;
+
+// Opaque handles: each is its own pointer type so they cannot be mixed up.
+struct HWND__;
+typedef HWND__* HWND;
+struct HINSTANCE__;
+typedef HINSTANCE__* HINSTANCE;
+typedef HINSTANCE HMODULE;
+struct HICON__;
+typedef HICON__* HICON;
+typedef void* HANDLE;
+
+struct RECT {
+    LONG left = 0, top = 0, right = 0, bottom = 0;
+};
+typedef RECT* LPRECT;
+struct POINT {
+    LONG x = 0, y = 0;
+};
+struct SIZE {
+    LONG cx = 0, cy = 0;
+};
+
+// Dialog results.
+#define IDOK 1
+#define IDCANCEL 2
+
+// Reasons passed to a library's entry function.
+#define DLL_PROCESS_DETACH 0
+#define DLL_PROCESS_ATTACH 1
+#define DLL_THREAD_ATTACH 2
+#define DLL_THREAD_DETACH 3
+
+// Window messages the module sends.
+#define WM_SETICON 0x0080
+#define ICON_SMALL 0
+#define ICON_BIG 1
+
+#define _T(x) L##x
+#define _TEXT(x) L##x
