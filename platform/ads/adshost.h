@@ -81,6 +81,13 @@ struct CallResult {
 // visible to the application through acedGetArgs for the duration of the call.
 CallResult invoke(const std::wstring& name, const resbuf* args);
 
+// Sends kInvkSubrMsg to an application with the given function code, defined or not, as
+// the CAD program does when LISP calls a function the application defined without a handler.
+CallResult invokeCode(const std::string& appName, int code, const resbuf* args);
+// Runs fn as if it were the handler of a call with this code and these arguments: inside
+// it acedGetFunCode, acedGetArgs and acedRet* work. The status is fn's return value.
+CallResult callAs(int code, const resbuf* args, const std::function<int()>& fn);
+
 // ---- test hooks ---------------------------------------------------------------------------
 // Refuse the k-th acedDefun / acedRegFunc counted from now (1-based); 0 switches off.
 void refuseDefun(int k);

@@ -482,36 +482,70 @@ bool isDefined(const std::wstring& name)
     return findDefinition(drawing(state().current), name) != nullptr;
 }
 
-CallResult invoke(const std::wstring& name, const resbuf* args)
+namespace {
+
+// Runs one call: fn does the work inside the call context and gives the status.
+CallResult runCall(int code, const resbuf* args, const std::function<int(Call&)>& fn)
 {
     State& s = state();
     CallResult result;
-    Definition* def = findDefinition(drawing(s.current), name);
-    if (!def)
-        return result;
     result.found = true;
-    // Copy what the call needs: the handler may undefine its own function.
-    Definition target = *def;
     Call call;
-    call.code = target.code;
+    call.code = code;
     call.args = args;
     s.calls.push_back(&call);
     struct Pop {
         State& s;
         ~Pop() { s.calls.pop_back(); }
     } pop{s};
-    if (target.handler) {
-        result.status = target.handler();
-    } else {
-        result.viaMessage = true;
-        send(target.app, AcRx::kInvkSubrMsg);
-        bool realValue = call.hasValue && !(call.value && call.value->restype == RTVOID &&
-                                            !call.value->rbnext);
-        result.status = realValue ? RSRSLT : RSERR;
-    }
+    result.status = fn(call);
     result.hasValue = call.hasValue;
     result.value = std::move(call.value);
     return result;
+}
+
+int statusOfMessageCall(const Call& call)
+{
+    bool realValue = call.hasValue &&
+                     !(call.value && call.value->restype == RTVOID && !call.value->rbnext);
+    return realValue ? RSRSLT : RSERR;
+}
+
+}  // namespace
+
+CallResult invoke(const std::wstring& name, const resbuf* args)
+{
+    Definition* def = findDefinition(drawing(state().current), name);
+    if (!def)
+        return CallResult();
+    // Copy what the call needs: the handler may undefine its own function.
+    Definition target = *def;
+    CallResult result = runCall(target.code, args, [&](Call& call) {
+        if (target.handler)
+            return target.handler();
+        send(target.app, AcRx::kInvkSubrMsg);
+        return statusOfMessageCall(call);
+    });
+    result.viaMessage = !target.handler;
+    return result;
+}
+
+CallResult invokeCode(const std::string& appName, int code, const resbuf* args)
+{
+    App* app = findAppPtr(appName);
+    if (!app)
+        return CallResult();
+    CallResult result = runCall(code, args, [&](Call& call) {
+        send(app, AcRx::kInvkSubrMsg);
+        return statusOfMessageCall(call);
+    });
+    result.viaMessage = true;
+    return result;
+}
+
+CallResult callAs(int code, const resbuf* args, const std::function<int()>& fn)
+{
+    return runCall(code, args, [&](Call&) { return fn(); });
 }
 
 void refuseDefun(int k) { state().refuseDefunAt = k; }

@@ -123,13 +123,12 @@ HINSTANCE AfxFindDialogResourceHandle(UINT id);
 #define MAKEINTRESOURCE MAKEINTRESOURCEW
 #define IS_INTRESOURCE(p) ((reinterpret_cast<uintptr_t>(p) >> 16) == 0)
 
-// Registers a library's tables for as long as the library is loaded. Use once per library.
-#define AFX_RESOURCE_TABLE(dialogs_, strings_, icons_)                                          \
-    namespace {                                                                                 \
-    const AfxResourceTable afxResourceTable_ = {dialogs_, std::size(dialogs_), strings_,        \
-                                                std::size(strings_), icons_, std::size(icons_)}; \
-    struct AfxResourceRegistrar_ {                                                              \
-        AfxResourceRegistrar_() { AfxRegisterResources(&afxResourceTable_, &afxResourceTable_); } \
-        ~AfxResourceRegistrar_() { AfxUnregisterResources(&afxResourceTable_); }                \
-    } afxResourceRegistrar_;                                                                    \
+// Registers a library's resources for as long as the library is loaded: define one
+// AfxResourceTable in the library and pass it. Use once per library.
+#define AFX_RESOURCE_TABLE(table_)                                                  \
+    namespace {                                                                     \
+    struct AfxResourceRegistrar_ {                                                  \
+        AfxResourceRegistrar_() { AfxRegisterResources(&(table_), &(table_)); }     \
+        ~AfxResourceRegistrar_() { AfxUnregisterResources(&(table_)); }             \
+    } afxResourceRegistrar_;                                                        \
     }

@@ -1,0 +1,48 @@
+// The module's LISP functions: the table, their definition per drawing and the dispatcher.
+#include "frame/korDialog.h"
+
+const KorLispFunction korFunctionTable[kKorFunctionCount + 1] = {
+    {L"", nullptr, false},
+    {L"korDialog_ButtonValue", nullptr, false},
+    {L"korDialog_SelectColor", nullptr, false},
+    {L"korDialog_FragBox", nullptr, false},
+    {L"korDialog_ButtonDialog", nullptr, false},
+    {L"korDialog_MultiEditDialog", nullptr, false},
+    {L"korDialog_GridDialog", nullptr, false},
+    {L"korDialog_GridDialog_LType", nullptr, false},
+    {L"korDialog_LWeightDialog", nullptr, false},
+};
+
+int LoadFunctions()
+{
+    CKORDebugHelpFunction scope(korDialogLog, L"InitExit", L"LoadFunctions\r\n");
+    for (int code = 1; code <= kKorFunctionCount; ++code) {
+        const KorLispFunction& f = korFunctionTable[code];
+        if (acedDefun(f.name, code) == 0)
+            return RTERROR;
+        if (f.registerHandler && acedRegFunc(f.handler, code) == 0)
+            return RTERROR;
+    }
+    return RTNORM;
+}
+
+int UnloadFunctions()
+{
+    CKORDebugHelpFunction scope(korDialogLog, L"InitExit", L"UnloadFunctions\r\n");
+    for (int code = 1; code <= kKorFunctionCount; ++code)
+        acedUndef(korFunctionTable[code].name, code);
+    return RTNORM;
+}
+
+int DoFunction()
+{
+    acedRetVoid();
+    int code = acedGetFunCode();
+    if (code < 1 || code > kKorFunctionCount)
+        return RTERROR;
+    const KorLispFunction& f = korFunctionTable[code];
+    if (!f.handler)
+        return RSERR;
+    CKORDebugHelpFunction scope(korDialogLog, L"DoFunction", L"DoFunction('%s')\r\n", f.name);
+    return f.handler();
+}

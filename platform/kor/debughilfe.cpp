@@ -1,0 +1,142 @@
+// The debug log: formatted lines to a file and to in-process sinks.
+#include "kor/debughilfe.h"
+
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <map>
+#include <mutex>
+
+namespace {
+
+struct Sinks {
+    std::mutex mutex;
+    std::map<int, CDebugHilfe::Sink> sinks;
+    int nextId = 1;
+};
+
+Sinks& sinks()
+{
+    static Sinks s;
+    return s;
+}
+
+// Creates every missing directory on the way to path's parent.
+void makeParentDirs(const std::string& path)
+{
+    for (size_t pos = path.find('/', 1); pos != std::string::npos; pos = path.find('/', pos + 1))
+        mkdir(path.substr(0, pos).c_str(), 0700);
+}
+
+std::string timestamp()
+{
+    using namespace std::chrono;
+    auto now = system_clock::now();
+    std::time_t t = system_clock::to_time_t(now);
+    int ms = static_cast<int>(duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d.%03d", tm.tm_year + 1900,
+                  tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec, ms);
+    return buf;
+}
+
+}  // namespace
+
+CDebugHilfe::CDebugHilfe(const wchar_t* name, const wchar_t* fileName)
+    : m_name(name ? name : L""), m_fileOverride(fileName ? AfxToUtf8(fileName) : std::string())
+{
+}
+
+CDebugHilfe::~CDebugHilfe() = default;
+
+void CDebugHilfe::Initialisiere(HINSTANCE instance)
+{
+    m_initialised = true;
+    (void)instance;
+}
+
+std::string CDebugHilfe::LogFilePath()
+{
+    if (const char* env = std::getenv("KOR_DEBUGLOG"); env && *env)
+        return std::string(env) == "off" ? std::string() : std::string(env);
+    std::string state;
+    if (const char* xdg = std::getenv("XDG_STATE_HOME"); xdg && *xdg)
+        state = xdg;
+    else if (const char* home = std::getenv("HOME"); home && *home)
+        state = std::string(home) + "/.local/state";
+    else
+        return std::string();
+    return state + "/korcad/kordebug.log";
+}
+
+void CDebugHilfe::AusgabeLang(const wchar_t* category, const wchar_t* format, ...)
+{
+    va_list ap;
+    va_start(ap, format);
+    AusgabeLangV(category, format, ap);
+    va_end(ap);
+}
+
+void CDebugHilfe::AusgabeLangV(const wchar_t* category, const wchar_t* format, va_list args)
+{
+    CString text;
+    text.FormatV(format, args);
+    write(category ? category : L"", text.str());
+}
+
+void CDebugHilfe::write(const std::wstring& category, const std::wstring& text)
+{
+    std::string path = m_fileOverride.empty() ? LogFilePath() : m_fileOverride;
+    if (!path.empty()) {
+        makeParentDirs(path);
+        if (FILE* f = std::fopen(path.c_str(), "ab")) {
+            std::string line = timestamp() + " " + AfxToUtf8(m_name.c_str()) + " [" +
+                               AfxToUtf8(category.c_str()) + "] " + AfxToUtf8(text.c_str());
+            // A text that does not end its line gets a line end, so lines never run together.
+            if (line.empty() || line.back() != '\n')
+                line += "\n";
+            std::fwrite(line.data(), 1, line.size(), f);
+            std::fclose(f);
+        }
+    }
+    std::lock_guard<std::mutex> lock(sinks().mutex);
+    for (auto& [id, sink] : sinks().sinks)
+        sink(KorDebugLine{m_name, category, text});
+}
+
+int CDebugHilfe::AddSink(Sink sink)
+{
+    std::lock_guard<std::mutex> lock(sinks().mutex);
+    int id = sinks().nextId++;
+    sinks().sinks[id] = std::move(sink);
+    return id;
+}
+
+void CDebugHilfe::RemoveSink(int id)
+{
+    std::lock_guard<std::mutex> lock(sinks().mutex);
+    sinks().sinks.erase(id);
+}
+
+CKORDebugHelpFunction::CKORDebugHelpFunction(CDebugHilfe& log, const wchar_t* category,
+                                             const wchar_t* format, ...)
+    : m_log(log), m_category(category ? category : L"")
+{
+    CString text;
+    va_list ap;
+    va_start(ap, format);
+    text.FormatV(format, ap);
+    va_end(ap);
+    m_text = text.str();
+    m_log.AusgabeLang(m_category.c_str(), L"> %s", m_text.c_str());
+}
+
+CKORDebugHelpFunction::~CKORDebugHelpFunction()
+{
+    m_log.AusgabeLang(m_category.c_str(), L"< %s", m_text.c_str());
+}

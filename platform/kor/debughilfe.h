@@ -1,0 +1,66 @@
+// debughilfe.h — the suite's debug log: one log object per module, lines under categories,
+// and a scope object that marks the start and end of a piece of work.
+//
+// [X] CDebugHilfe: Initialisiere, AusgabeLang (printf-style, wide)
+// [X] CKORDebugHelpFunction: writes "> text" when constructed and "< text" when destroyed
+// [X] output to a file: $KOR_DEBUGLOG, else $XDG_STATE_HOME/korcad/kordebug.log
+//     (default ~/.local/state/korcad/kordebug.log); KOR_DEBUGLOG=off writes no file
+// [X] in-process sinks (tests install one to read every line)
+// [ ] log levels, rotation
+//
+// A file line reads: 2026-12-05 20:48:00.123 korDialog [Dialog] text — the text exactly as
+// passed, its "\r\n" included.
+#pragma once
+
+#include "mfc/afx.h"
+
+#include <functional>
+#include <string>
+
+struct KorDebugLine {
+    std::wstring module;    // the log object's name
+    std::wstring category;
+    std::wstring text;      // exactly as formatted, line end included
+};
+
+class CDebugHilfe {
+public:
+    CDebugHilfe(const wchar_t* name, const wchar_t* fileName);
+    ~CDebugHilfe();
+    CDebugHilfe(const CDebugHilfe&) = delete;
+    CDebugHilfe& operator=(const CDebugHilfe&) = delete;
+
+    // Binds the log to the module that owns it; the module's file name is noted in the log.
+    void Initialisiere(HINSTANCE instance);
+    void AusgabeLang(const wchar_t* category, const wchar_t* format, ...);
+    void AusgabeLangV(const wchar_t* category, const wchar_t* format, va_list args);
+
+    const std::wstring& Name() const { return m_name; }
+
+    // Sinks receive every line of every log in the process. The returned id removes it.
+    using Sink = std::function<void(const KorDebugLine&)>;
+    static int AddSink(Sink sink);
+    static void RemoveSink(int id);
+    // The file lines go to, as resolved from the environment (empty when switched off).
+    static std::string LogFilePath();
+
+private:
+    void write(const std::wstring& category, const std::wstring& text);
+    std::wstring m_name;
+    std::string m_fileOverride;
+    bool m_initialised = false;
+};
+
+// Marks a scope in the log: constructed with the log, a category and a printf-style format.
+class CKORDebugHelpFunction {
+public:
+    CKORDebugHelpFunction(CDebugHilfe& log, const wchar_t* category, const wchar_t* format, ...);
+    ~CKORDebugHelpFunction();
+    CKORDebugHelpFunction(const CKORDebugHelpFunction&) = delete;
+    CKORDebugHelpFunction& operator=(const CKORDebugHelpFunction&) = delete;
+
+private:
+    CDebugHilfe& m_log;
+    std::wstring m_category;
+    std::wstring m_text;
+};

@@ -1,0 +1,59 @@
+// Common-library services: text from LISP values, string resources.
+#include "kor/korcommon.h"
+
+#include "mfc/afxres.h"
+
+#include <cwchar>
+
+namespace {
+
+bool appendText(const CKORAdsLispVar& v, std::wstring& out)
+{
+    using K = CKORAdsLispVar::Kind;
+    switch (v.kind()) {
+    case K::String:
+        out += v.text();
+        return true;
+    case K::Short:
+    case K::Long:
+        out += std::to_wstring(v.asLong());
+        return true;
+    case K::Real: {
+        // Reals print as LISP prints them: at most six significant digits, always a point.
+        std::wstring s = CKORAdsLispVar(v.asReal()).ToString();
+        out += s;
+        return true;
+    }
+    case K::List:
+        for (const auto& e : v.elements())
+            if (!appendText(e, out))
+                return false;
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+bool ConvertList2String(const CKORAdsLispVar& value, CString& text)
+{
+    std::wstring out;
+    if (!appendText(value, out))
+        return false;
+    text = out.c_str();
+    return true;
+}
+
+CString LoadResourceString(UINT id, HINSTANCE instance, void* reserved)
+{
+    (void)reserved;
+    CString text;
+    if (!instance) {
+        text.LoadString(id);
+        return text;
+    }
+    if (const AfxStringResource* s = AfxFindStringResource(instance, id))
+        text = s->text;
+    return text;
+}

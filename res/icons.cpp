@@ -1,0 +1,18 @@
+// The module's icons. The images are XPM files in res/icons/, drawn by
+// scripts/draw_icons.py.
+#include "res/resource.h"
+
+#include "res/icons/cancel-32.xpm"
+#include "res/icons/logo-32.xpm"
+#include "res/icons/ok-32.xpm"
+#include "res/icons/pick-16.xpm"
+#include "res/icons/pick-32.xpm"
+
+const AfxIconResource korDialogIcons[] = {
+    {IDI_OK, 32, xpm_ok_32},          // green check mark, on OK buttons
+    {IDI_CANCEL, 32, xpm_cancel_32},  // red cross, on Cancel buttons
+    {IDI_PICK, 32, xpm_pick_32},      // cross-hair, on back-value and pick buttons
+    {IDI_PICK, 16, xpm_pick_16},      //   the same for small pick buttons
+    {IDI_KORLOGO, 32, xpm_logo_32},   // the suite's logo, window icon of the dialogs
+};
+const size_t korDialogIconCount = std::size(korDialogIcons);

@@ -1,0 +1,141 @@
+// The frame every handler is built on, reached directly: the dispatcher's answers, the
+// resource override, the module's string loader and the answer to a failed check.
+#include "ads/adshost.h"
+#include "frame/korDialog.h"
+#include "mfc/afxres.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace {
+
+// A library of strings of the test's own, to load from with an explicit instance.
+const std::wstring longText = std::wstring(1023, L'a') + L"bcdef";
+const AfxStringResource testStrings[] = {{9001, longText.c_str()}, {9002, L"kurz"}};
+const AfxDialogTemplate* const noDialogs = nullptr;
+const AfxResourceTable testResources = {noDialogs, 0, testStrings, std::size(testStrings), nullptr, 0};
+AFX_RESOURCE_TABLE(testResources)
+
+HINSTANCE testInstance() { return AfxInstanceOf(&testResources); }
+HINSTANCE sentinel() { return reinterpret_cast<HINSTANCE>(0x5ea1); }
+
+class HandlerFrame : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        AfxGetModuleState()->m_hCurrentResourceHandle = sentinel();
+        sink = CDebugHilfe::AddSink([this](const KorDebugLine& l) { lines.push_back(l); });
+    }
+    void TearDown() override
+    {
+        CDebugHilfe::RemoveSink(sink);
+        EXPECT_EQ(AfxGetModuleState()->m_hCurrentResourceHandle, sentinel());
+    }
+    int sink = 0;
+    std::vector<KorDebugLine> lines;
+};
+
+TEST_F(HandlerFrame, ProcessAttachRecordedTheModuleAsAnExtensionModule)
+{
+    ASSERT_TRUE(korDialogExtension.attached);
+    EXPECT_EQ(korDialogExtension.moduleResource, korDialogInstance());
+    EXPECT_EQ(korDialogInstance(), AfxInstanceOf(reinterpret_cast<const void*>(&DoFunction)));
+    std::vector<HINSTANCE> chain = AfxResourceChain();
+    EXPECT_NE(std::find(chain.begin(), chain.end(), korDialogInstance()), chain.end());
+    EXPECT_EQ(acrxGetApiVersion(), ACRX_API_VERSION);
+}
+
+TEST_F(HandlerFrame, DoFunctionRejectsCodesOutsideTheTableWithoutALogLine)
+{
+    for (int code : {0, 9, -1, 1000}) {
+        int rc = 0;
+        adshost::CallResult r = adshost::callAs(code, nullptr, [&] {
+            rc = DoFunction();
+            return RSRSLT;
+        });
+        EXPECT_EQ(rc, RTERROR) << code;
+        ASSERT_TRUE(r.value);
+        EXPECT_EQ(r.value->restype, RTVOID) << "the void answer is given first";
+    }
+    EXPECT_TRUE(lines.empty());
+}
+
+TEST_F(HandlerFrame, DoFunctionAnswersAnEntryWithoutHandlerWithRserrAndACallOfAHandlerWithItsScope)
+{
+    for (int code = 1; code <= kKorFunctionCount; ++code) {
+        lines.clear();
+        int rc = 0;
+        adshost::callAs(code, nullptr, [&] {
+            rc = DoFunction();
+            return RSRSLT;
+        });
+        if (!korFunctionTable[code].handler) {
+            EXPECT_EQ(rc, RSERR) << code;
+            EXPECT_TRUE(lines.empty()) << code;
+        } else {
+            ASSERT_FALSE(lines.empty());
+            EXPECT_EQ(lines.front().category, L"DoFunction");
+            EXPECT_EQ(lines.front().text,
+                      L"> DoFunction('" + std::wstring(korFunctionTable[code].name) + L"')\r\n");
+        }
+    }
+}
+
+TEST_F(HandlerFrame, FunctionTableHasEightNamedEntriesAndAnEmptyEntryZero)
+{
+    EXPECT_STREQ(korFunctionTable[0].name, L"");
+    EXPECT_EQ(korFunctionTable[0].handler, nullptr);
+    EXPECT_STREQ(korFunctionTable[4].name, L"korDialog_ButtonDialog");
+    for (int code = 1; code <= kKorFunctionCount; ++code)
+        EXPECT_EQ(korFunctionTable[code].registerHandler, korFunctionTable[code].handler != nullptr)
+            << "a built handler is registered, an unbuilt one is not: " << code;
+}
+
+TEST_F(HandlerFrame, ResourceOverrideSwitchesToTheModuleAndRestoresAlsoOnAnException)
+{
+    {
+        CKorResourceOverride override;
+        EXPECT_EQ(AfxGetModuleState()->m_hCurrentResourceHandle, korDialogInstance());
+        {
+            CKorResourceOverride nested;
+            EXPECT_EQ(AfxGetModuleState()->m_hCurrentResourceHandle, korDialogInstance());
+        }
+        EXPECT_EQ(AfxGetModuleState()->m_hCurrentResourceHandle, korDialogInstance());
+    }
+    EXPECT_EQ(AfxGetModuleState()->m_hCurrentResourceHandle, sentinel());
+    try {
+        CKorResourceOverride override;
+        throw std::runtime_error("passing through");
+    } catch (const std::runtime_error&) {
+    }
+}
+
+TEST_F(HandlerFrame, LoadModuleStringReadsTheModuleOrTheGivenInstance)
+{
+    EXPECT_EQ(LoadModuleString(30052), L"OK");
+    EXPECT_EQ(LoadModuleString(30053), L"Abbrechen");
+    EXPECT_EQ(LoadModuleString(12345), L"") << "a missing id gives the empty text";
+    EXPECT_EQ(LoadModuleString(9002), L"") << "the test's strings are not the module's";
+    EXPECT_EQ(LoadModuleString(9002, testInstance()), L"kurz");
+    CString cut = LoadModuleString(9001, testInstance());
+    EXPECT_EQ(cut.GetLength(), 1023);
+    EXPECT_EQ(cut, CString(longText.substr(0, 1023).c_str()));
+}
+
+TEST_F(HandlerFrame, AParameterErrorAnswersAOneElementListLogsTheMessageAndGivesRserr)
+{
+    int rc = 0;
+    adshost::CallResult r = adshost::callAs(4, nullptr, [&] {
+        rc = KorParameterError(-7, L"PARAMETERERROR 4: Buttontexte %d kein String -> return -> RSERR\r\n", 1);
+        return rc;
+    });
+    EXPECT_EQ(rc, RSERR);
+    CKORAdsLispVar answer = CKORAdsLisp::FromResbuf(r.value.get());
+    EXPECT_EQ(answer.ToString(), L"(-7)");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].category, L"DialogReturn");
+    EXPECT_EQ(lines[0].text, L"PARAMETERERROR 4: Buttontexte 1 kein String -> return -> RSERR\r\n");
+}
+
+}  // namespace

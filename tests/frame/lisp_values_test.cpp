@@ -1,0 +1,270 @@
+// The LISP value library on its own: reading a call's arguments, the type tests, list
+// operations, the SetQ conversions and handing a result back through the host.
+#include "ads/adshost.h"
+#include "kor/adslisp.h"
+#include "kor/debughilfe.h"
+#include "kor/korcommon.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+using L = CKORAdsLisp;
+using V = CKORAdsLispVar;
+
+// Reads the arguments of a call with these resbufs through Parameter, as a handler does.
+template <typename Fn>
+void withArgs(resbuf* args, Fn fn)
+{
+    adshost::RbPtr owned(args);
+    adshost::callAs(1, args, [&] {
+        fn();
+        return RSRSLT;
+    });
+}
+
+V roundTrip(const V& v)
+{
+    adshost::CallResult r = adshost::callAs(1, nullptr, [&] { return L::Return(v) ? RSRSLT : RSERR; });
+    EXPECT_EQ(r.status, RSRSLT);
+    return L::FromResbuf(r.value.get());
+}
+
+}  // namespace
+
+TEST(LispValues, ParameterLeavesMissingArgumentsNilSoEveryTypeTestFails)
+{
+    withArgs(acutBuildList(RTSHORT, 7, RTSTR, L"x", 0), [] {
+        V a, b, c, d;
+        ASSERT_TRUE(L::Parameter(a, b, c, d));
+        EXPECT_TRUE(L::IntP(a));
+        EXPECT_EQ(a.asLong(), 7);
+        EXPECT_TRUE(L::StringP(b));
+        for (const V* missing : {&c, &d}) {
+            EXPECT_EQ(L::Type(*missing), LISP_NIL);
+            EXPECT_FALSE(L::NumberP(*missing) || L::StringP(*missing) || L::ListP(*missing) ||
+                         L::RealP(*missing) || L::IntP(*missing));
+        }
+    });
+    V outside;
+    EXPECT_FALSE(L::Parameter(outside)) << "no call in progress";
+}
+
+TEST(LispValues, ParameterReadsNestedListsDottedPairsPointsAndSixArguments)
+{
+    double pt[3] = {1.5, 2.5, 3.5};
+    withArgs(acutBuildList(RTLB, RTSTR, L"a", RTLB, RTLONG, 70000, RTLE, RTLE, RTLB, RTSTR, L"k",
+                           RTDOTE, RTREAL, 2.0, RTLE, RT3DPOINT, pt, RTT, RTNIL, RTSTR, L"f", 0),
+             [] {
+                 V a, b, c, d, e, f;
+                 ASSERT_TRUE(L::Parameter(a, b, c, d, e, f));
+                 EXPECT_EQ(a.ToString(), L"(\"a\" (70000))");
+                 EXPECT_EQ(b.ToString(), L"(\"k\" . 2.0)");
+                 EXPECT_EQ(L::Type(b), LISP_DOTTED);
+                 EXPECT_FALSE(L::ListP(b));
+                 EXPECT_EQ(c.ToString(), L"(1.5 2.5 3.5)");
+                 EXPECT_EQ(L::Type(d), LISP_T);
+                 EXPECT_EQ(L::Type(e), LISP_NIL);
+                 EXPECT_EQ(f.text(), L"f");
+             });
+}
+
+TEST(LispValues, TypeCodesAndNumberTests)
+{
+    EXPECT_EQ(L::Type(V(1.5)), LISP_REAL);
+    EXPECT_EQ(L::Type(V(3)), LISP_INT);
+    EXPECT_EQ(L::Type(V(short(3))), LISP_INT);
+    EXPECT_EQ(L::Type(V(L"s")), LISP_STRING);
+    EXPECT_TRUE(L::NumberP(V(1.5)) && L::NumberP(V(2)));
+    EXPECT_FALSE(L::NumberP(V(L"5")));
+    EXPECT_EQ(L::Type(V(static_cast<const wchar_t*>(nullptr))), LISP_NIL);
+}
+
+TEST(LispValues, NthCountsFromZeroCarAndLength)
+{
+    V list = L::Append(L::List(V(L"a"), V(L"b")), L::List(V(L"c")));
+    EXPECT_EQ(L::Length(list), 3);
+    EXPECT_EQ(list.Length(), 3);
+    EXPECT_EQ(L::Nth(0, list).text(), L"a");
+    EXPECT_EQ(L::Nth(2, list).text(), L"c");
+    EXPECT_EQ(L::Type(L::Nth(3, list)), LISP_NIL);
+    EXPECT_EQ(L::Type(L::Nth(-1, list)), LISP_NIL);
+    EXPECT_EQ(L::Car(list).text(), L"a");
+    EXPECT_EQ(L::Length(V(5)), 0);
+    EXPECT_EQ(L::Type(L::Nth(0, V(L"abc"))), LISP_NIL);
+}
+
+TEST(LispValues, AppendInPlaceAndAsNewList)
+{
+    V a = L::List(V(1));
+    V b = L::List(V(2), V(3));
+    V joined = L::Append(a, b);
+    EXPECT_EQ(joined.ToString(), L"(1 2 3)");
+    EXPECT_EQ(a.ToString(), L"(1)") << "the static form leaves its arguments alone";
+
+    V result;  // a handler's result variable starts nil
+    result.Append(V(1)).Append(V(L"c"));
+    EXPECT_EQ(result.ToString(), L"(1 \"c\")");
+    result.Append(L::List(L::List(V(2), V(L"x"))));  // a list appended as one element
+    result.Append(L::List(L::Nil));                   // and nil as one element
+    EXPECT_EQ(result.ToString(), L"(1 \"c\" (2 \"x\") nil)");
+    result.Append(L::Nil);
+    EXPECT_EQ(result.Length(), 4) << "appending nil itself adds nothing";
+}
+
+TEST(LispValues, ConsMakesADottedPairElement)
+{
+    V pair(L::Cons(V(L"key"), V(L"value")));
+    EXPECT_EQ(pair.ToString(), L"(\"key\" . \"value\")");
+    V result;
+    result.Append(V(L::Cons(V(L"a"), V(1)))).Append(V(L::Cons(V(L"b"), V(2.5))));
+    EXPECT_EQ(result.ToString(), L"((\"a\" . 1) (\"b\" . 2.5))");
+    EXPECT_EQ(roundTrip(result), result);
+    EXPECT_EQ(roundTrip(pair), pair);
+}
+
+TEST(LispValues, SetQIntoIntegersKeepsOrTruncates)
+{
+    short s = 99;
+    int i = 99;
+    L::SetQ(s, V(12));
+    L::SetQ(i, V(-70000));
+    EXPECT_EQ(s, 12);
+    EXPECT_EQ(i, -70000);
+    L::SetQ(s, V(2.9));
+    L::SetQ(i, V(-2.9));
+    EXPECT_EQ(s, 2) << "reals are truncated toward zero";
+    EXPECT_EQ(i, -2);
+    L::SetQ(s, V(1e9));
+    EXPECT_EQ(s, 32767) << "reals saturate at the range of a short";
+    L::SetQ(s, V(70000));
+    EXPECT_EQ(s, static_cast<short>(70000)) << "an int keeps its low 16 bits";
+    L::SetQ(i, V(L"12"));
+    L::SetQ(s, L::Nil);
+    EXPECT_EQ(i, -2) << "a string leaves the target alone";
+    EXPECT_EQ(s, static_cast<short>(70000));
+    double d = 0;
+    EXPECT_EQ(L::SetQ(d, V(5)).asReal(), 5.0);
+    EXPECT_EQ(d, 5.0);
+    L::SetQ(d, V(L"x"));
+    EXPECT_EQ(d, 5.0);
+}
+
+TEST(LispValues, SetQIntoTextsCutsAtTheBufferSize)
+{
+    std::wstring longText(300, L'x');
+    longText[0] = L'Ä';
+    V v(longText.c_str());
+    wchar_t name[260];
+    wchar_t label[256];
+    L::SetQ(name, v, 260);
+    L::SetQ(label, v, 256);
+    EXPECT_EQ(std::wstring(name).size(), 259u);
+    EXPECT_EQ(std::wstring(label).size(), 255u);
+    EXPECT_EQ(name[0], L'Ä');
+    wchar_t untouched[8] = L"keep";
+    L::SetQ(untouched, V(3), 8);
+    EXPECT_EQ(std::wstring(untouched), L"keep");
+
+    const wchar_t* p = nullptr;
+    L::SetQ(p, V(5));
+    EXPECT_EQ(p, nullptr) << "a pointer stays null when the value is no string";
+    L::SetQ(p, v);
+    EXPECT_EQ(p, v.text().c_str()) << "points into the value's own text";
+
+    V target(1);
+    L::SetQ(target, L::List(V(L"x")));
+    EXPECT_EQ(target.ToString(), L"(\"x\")");
+}
+
+TEST(LispValues, BothIntegerWidthsSurviveTheTripToTheHost)
+{
+    adshost::CallResult r = adshost::callAs(1, nullptr, [] {
+        return L::Return(L::List(V(short(-5)), V(100000))) ? RSRSLT : RSERR;
+    });
+    ASSERT_TRUE(r.value);
+    const resbuf* rb = r.value.get();
+    ASSERT_EQ(rb->restype, RTLB);
+    EXPECT_EQ(rb->rbnext->restype, RTSHORT);
+    EXPECT_EQ(rb->rbnext->resval.rint, -5);
+    EXPECT_EQ(rb->rbnext->rbnext->restype, RTLONG);
+    EXPECT_EQ(rb->rbnext->rbnext->resval.rlong, 100000);
+    EXPECT_EQ(V(static_cast<unsigned long>(4294967295ul)).asLong(), -1);
+
+    for (const V& v : {V(), V::T(), V(2.5), V(L"Straße"), L::List(V(1), L::List(V(2.0), V(L"x")))})
+        EXPECT_EQ(roundTrip(v), v) << std::string(v.ToString().begin(), v.ToString().end());
+}
+
+TEST(LispValues, ConvertList2StringAcceptsTextsNumbersAndListsOfThem)
+{
+    CString text = L"unchanged";
+    EXPECT_TRUE(ConvertList2String(V(L"WASSER"), text));
+    EXPECT_EQ(text, L"WASSER");
+    EXPECT_TRUE(ConvertList2String(V(17), text));
+    EXPECT_EQ(text, L"17");
+    EXPECT_TRUE(ConvertList2String(V(2.5), text));
+    EXPECT_EQ(text, L"2.5");
+    EXPECT_TRUE(ConvertList2String(L::List(V(L"DB_"), L::List(V(L"WAS"), V(L"SER"))), text));
+    EXPECT_EQ(text, L"DB_WASSER");
+    EXPECT_TRUE(ConvertList2String(V(L""), text));
+    EXPECT_EQ(text, L"");
+
+    text = L"unchanged";
+    EXPECT_FALSE(ConvertList2String(L::Nil, text));
+    EXPECT_FALSE(ConvertList2String(V::T(), text));
+    EXPECT_FALSE(ConvertList2String(V(L::Cons(V(1), V(2))), text));
+    EXPECT_FALSE(ConvertList2String(L::List(V(L"a"), V::T()), text));
+    EXPECT_EQ(text, L"unchanged");
+}
+
+TEST(CStringText, FormatTakesWideTextAndTrimRemovesWhiteSpace)
+{
+    CString s;
+    s.Format(L"PARAMETERERROR 4: Buttontexte %d kein String -> %s", 1, L"Straße");
+    EXPECT_EQ(s, L"PARAMETERERROR 4: Buttontexte 1 kein String -> Straße");
+    s.Format(L"%hs|%c|%5.2f|%%", "narrow", L'ß', 3.14159);
+    EXPECT_EQ(s.str(), L"narrow|ß| 3.14|%");
+    CString t = L" \t Titel mit Raum  \r\n";
+    t.Trim();
+    EXPECT_EQ(t, L"Titel mit Raum");
+    CString l = L"  x  ";
+    EXPECT_EQ(CString(l).TrimLeft(), L"x  ");
+    EXPECT_EQ(CString(l).TrimRight(), L"  x");
+    EXPECT_EQ(CString(L"abc").CompareNoCase(L"ABC"), 0);
+    EXPECT_TRUE(CString().IsEmpty());
+    EXPECT_EQ(CString(L"Straße").GetLength(), 6);
+}
+
+TEST(DebugLog, FileLinesCarryTimeModuleCategoryAndTheTextAsPassed)
+{
+    std::string path = ::testing::TempDir() + "kordebug-test.log";
+    std::remove(path.c_str());
+    setenv("KOR_DEBUGLOG", path.c_str(), 1);
+    std::vector<KorDebugLine> seen;
+    int sink = CDebugHilfe::AddSink([&](const KorDebugLine& l) { seen.push_back(l); });
+    {
+        CDebugHilfe log(L"korTest", nullptr);
+        CKORDebugHelpFunction scope(log, L"Dialog", L"f(%d)\r\n", 3);
+        log.AusgabeLang(L"DialogReturn", L"return '%s' -> RSRSLT\r\n", L"Wert");
+    }
+    CDebugHilfe::RemoveSink(sink);
+    setenv("KOR_DEBUGLOG", "off", 1);
+
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[1].category, L"DialogReturn");
+    EXPECT_EQ(seen[1].text, L"return 'Wert' -> RSRSLT\r\n");
+    EXPECT_EQ(seen[0].text, L"> f(3)\r\n");
+    EXPECT_EQ(seen[2].text, L"< f(3)\r\n");
+
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    std::string all = content.str();
+    EXPECT_NE(all.find(" korTest [DialogReturn] return 'Wert' -> RSRSLT\r\n"), std::string::npos) << all;
+    EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 3);
+    EXPECT_EQ(all.substr(4, 1), "-");  // starts with the date
+}

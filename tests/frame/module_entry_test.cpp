@@ -1,0 +1,193 @@
+// The module loaded as the CAD program loads it: messages, function definitions per drawing,
+// the dispatcher for unregistered calls, and the resource handle after every path.
+#include "ads/adshost.h"
+#include "kor/debughilfe.h"
+#include "mfc/afx.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::wstring kNames[] = {
+    L"korDialog_ButtonValue",     L"korDialog_SelectColor", L"korDialog_FragBox",
+    L"korDialog_ButtonDialog",    L"korDialog_MultiEditDialog", L"korDialog_GridDialog",
+    L"korDialog_GridDialog_LType", L"korDialog_LWeightDialog",
+};
+
+HINSTANCE sentinel() { return reinterpret_cast<HINSTANCE>(0x5ea1); }
+
+class ModuleEntry : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        sink = CDebugHilfe::AddSink([this](const KorDebugLine& l) { lines.push_back(l); });
+        AfxGetModuleState()->m_hCurrentResourceHandle = sentinel();
+        drawing = adshost::openDrawing(L"Zeichnung1.dwg");
+    }
+    void TearDown() override
+    {
+        if (adshost::findApp("korDialog"))
+            adshost::unloadApp("korDialog", nullptr);
+        for (int d : adshost::openDrawings())
+            adshost::closeDrawing(d);
+        adshost::refuseDefun(0);
+        adshost::refuseRegFunc(0);
+        CDebugHilfe::RemoveSink(sink);
+        EXPECT_EQ(AfxGetModuleState()->m_hCurrentResourceHandle, sentinel())
+            << "the resource handle is the one from before";
+    }
+    void load()
+    {
+        std::string error;
+        ASSERT_TRUE(adshost::loadApp(KORDIALOG_MODULE, &error)) << error;
+    }
+    std::vector<std::wstring> texts(const std::wstring& category) const
+    {
+        std::vector<std::wstring> out;
+        for (const auto& l : lines)
+            if (l.category == category)
+                out.push_back(l.text);
+        return out;
+    }
+    std::vector<std::wstring> defined(int d = 0) const
+    {
+        std::vector<std::wstring> out;
+        for (const auto& f : adshost::definedFunctions(d))
+            out.push_back(f.name);
+        return out;
+    }
+
+    int sink = 0;
+    int drawing = 0;
+    std::vector<KorDebugLine> lines;
+};
+
+TEST_F(ModuleEntry, LoadingInitialisesTheApplicationAndDefinesTheFunctionsInCodeOrder)
+{
+    load();
+    const adshost::AppInfo* app = adshost::findApp("korDialog");
+    ASSERT_NE(app, nullptr);
+    EXPECT_TRUE(app->unlocked);
+    EXPECT_TRUE(app->mdiAware);
+
+    auto fns = adshost::definedFunctions();
+    ASSERT_EQ(fns.size(), 8u);
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(fns[i].name, kNames[i]);
+        EXPECT_EQ(fns[i].code, i + 1);
+    }
+    std::vector<std::wstring> init = texts(L"InitExit");
+    ASSERT_GE(init.size(), 7u);
+    EXPECT_EQ(init[0], L"DLL_PROCESS_ATTACH\r\n");
+    EXPECT_EQ(init[1], L"> AcRx::kInitAppMsg\r\n");
+    EXPECT_EQ(init[3], L"> AcRx::kLoadDwgMsg\r\n");
+    EXPECT_EQ(init[4], L"> LoadFunctions\r\n");
+
+    // A drawing opened later gets its own definitions.
+    int second = adshost::openDrawing(L"Zeichnung2.dwg");
+    EXPECT_EQ(defined(second), defined(drawing));
+    adshost::closeDrawing(second);
+    EXPECT_EQ(defined(drawing).size(), 8u) << "closing one drawing leaves the other's";
+}
+
+TEST_F(ModuleEntry, UnloadAppLeavesTheFunctionsOnlyUnloadDwgRemovesThem)
+{
+    load();
+    EXPECT_EQ(adshost::sendMessage("korDialog", AcRx::kUnloadAppMsg), 0);
+    EXPECT_EQ(defined().size(), 8u);
+    EXPECT_EQ(adshost::sendMessage("korDialog", AcRx::kUnloadDwgMsg), 0);
+    EXPECT_TRUE(defined().empty());
+    EXPECT_EQ(adshost::sendMessage("korDialog", AcRx::kLoadDwgMsg), 0);
+    EXPECT_EQ(defined().size(), 8u);
+
+    lines.clear();
+    std::string error;
+    ASSERT_TRUE(adshost::unloadApp("korDialog", &error)) << error;
+    std::vector<std::wstring> init = texts(L"InitExit");
+    ASSERT_FALSE(init.empty());
+    EXPECT_EQ(init.front(), L"> AcRx::kUnloadDwgMsg\r\n");
+    EXPECT_EQ(init.back(), L"DLL_PROCESS_DETACH\r\n");
+}
+
+TEST_F(ModuleEntry, ARefusedDefinitionStopsLoadingAtThatCode)
+{
+    for (int k : {1, 3, 8}) {
+        adshost::refuseDefun(k);
+        load();
+        std::vector<std::wstring> names = defined();
+        ASSERT_EQ(names.size(), static_cast<size_t>(k - 1)) << "refused at code " << k;
+        for (int i = 0; i < k - 1; ++i)
+            EXPECT_EQ(names[i], kNames[i]);
+        ASSERT_TRUE(adshost::unloadApp("korDialog", nullptr));
+    }
+}
+
+TEST_F(ModuleEntry, ARefusedRegistrationStopsLoadingAfterThatDefinition)
+{
+    load();
+    std::vector<adshost::FunctionInfo> all = adshost::definedFunctions();
+    ASSERT_TRUE(adshost::unloadApp("korDialog", nullptr));
+    auto firstRegistered =
+        std::find_if(all.begin(), all.end(), [](const adshost::FunctionInfo& f) { return f.registered; });
+    if (firstRegistered == all.end())
+        GTEST_SKIP() << "no handler is registered yet";
+
+    int regsBefore = adshost::regFuncCalls();
+    adshost::refuseRegFunc(1);
+    load();
+    EXPECT_EQ(adshost::regFuncCalls(), regsBefore + 1) << "nothing is registered after the refusal";
+    std::vector<adshost::FunctionInfo> now = adshost::definedFunctions();
+    ASSERT_EQ(now.size(), static_cast<size_t>(firstRegistered->code));
+    EXPECT_FALSE(now.back().registered);
+}
+
+TEST_F(ModuleEntry, InvokeMessagesOutsideTheTableAnswerNothingAndLogNothing)
+{
+    load();
+    lines.clear();
+    for (int code : {0, 9, -1}) {
+        adshost::CallResult r = adshost::invokeCode("korDialog", code, nullptr);
+        EXPECT_EQ(r.status, RSERR) << "only the void answer: code " << code;
+        ASSERT_TRUE(r.value);
+        EXPECT_EQ(r.value->restype, RTVOID);
+    }
+    EXPECT_TRUE(lines.empty()) << "no log line for an invalid code";
+}
+
+TEST_F(ModuleEntry, AFunctionWithoutHandlerIsAnsweredThroughTheMessageWithoutALogLine)
+{
+    load();
+    for (const auto& f : adshost::definedFunctions()) {
+        if (f.registered)
+            continue;
+        lines.clear();
+        adshost::CallResult r = adshost::invoke(f.name, nullptr);
+        EXPECT_TRUE(r.found);
+        EXPECT_TRUE(r.viaMessage);
+        EXPECT_EQ(r.status, RSERR) << std::string(f.name.begin(), f.name.end());
+        EXPECT_TRUE(lines.empty());
+    }
+}
+
+TEST_F(ModuleEntry, TheEntryPointAnswersZeroToEveryMessage)
+{
+    load();
+    for (int msg = 0; msg <= 20; ++msg) {
+        if (msg == AcRx::kUnloadDwgMsg || msg == AcRx::kInitAppMsg)
+            continue;  // these change the module's state; covered above
+        EXPECT_EQ(adshost::sendMessage("korDialog", static_cast<AcRx::AppMsgCode>(msg)), 0) << msg;
+    }
+    EXPECT_EQ(defined().size(), 8u);
+}
+
+TEST_F(ModuleEntry, AnApplicationWithoutEntryPointsIsRefusedWithAReason)
+{
+    std::string error;
+    EXPECT_FALSE(adshost::loadApp("/nonexistent/korNothing.so", &error));
+    EXPECT_NE(error.find("korNothing"), std::string::npos) << error;
+    load();
+    EXPECT_FALSE(adshost::loadApp(KORDIALOG_MODULE, &error));
+    EXPECT_NE(error.find("already loaded"), std::string::npos) << error;
+}
+
+}  // namespace
