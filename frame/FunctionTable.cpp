@@ -1,12 +1,16 @@
 // The module's LISP functions: the table, their definition per drawing and the dispatcher.
 #include "frame/korDialog.h"
 
+#include "dialogs/ButtonDialog.h"
+
+// A function whose handler is not built yet keeps its name with no handler and is not
+// registered: a call of it reaches DoFunction and is answered with RSERR.
 const KorLispFunction korFunctionTable[kKorFunctionCount + 1] = {
     {L"", nullptr, false},
     {L"korDialog_ButtonValue", nullptr, false},
     {L"korDialog_SelectColor", nullptr, false},
     {L"korDialog_FragBox", nullptr, false},
-    {L"korDialog_ButtonDialog", nullptr, false},
+    {L"korDialog_ButtonDialog", ButtonDialog, true},
     {L"korDialog_MultiEditDialog", nullptr, false},
     {L"korDialog_GridDialog", nullptr, false},
     {L"korDialog_GridDialog_LType", nullptr, false},

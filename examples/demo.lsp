@@ -1,0 +1,33 @@
+;;; demo.lsp — what a program of the suite does with korDialog: offer a choice of buttons
+;;; and act on the answer.
+
+(defun demo-hydrant-art (/ antwort)
+  (setq antwort
+    (korDialog_ButtonDialog 1
+      (list "Hydrant setzen")
+      (list "Überflurhydrant" "Unterflurhydrant" "Wandhydrant")
+      (list "UEFH" "UFH" "WH")))
+  (cond
+    ((= (car antwort) 1)
+      (princ (strcat "\nGewählt: " (cadr antwort)))
+      (cadr antwort))
+    ((= (car antwort) 0)
+      (princ "\nAbgebrochen.")
+      nil)
+    (T
+      (princ (strcat "\nFehler im Aufruf: " (itoa (car antwort))))
+      nil)))
+
+(defun demo-pruefung (/ antwort)
+  ;; A program error: the value list is shorter than the caption list.
+  (setq antwort (korDialog_ButtonDialog 0 (list "Prüfung") (list "A" "B") (list "a")))
+  (princ (strcat "\nFalscher Aufruf wird abgewiesen mit " (itoa (car antwort))))
+  antwort)
+
+(princ "\nkorDialog-Demo")
+(setq art (demo-hydrant-art))
+(setq art2 (demo-hydrant-art))
+(demo-pruefung)
+(princ "\nErgebnisse: ")
+(prin1 (list art art2))
+(terpri)

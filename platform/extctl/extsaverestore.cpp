@@ -1,0 +1,131 @@
+// Saved window positions of CExtResizableDialog, in an INI file under the user's XDG config
+// directory.
+#include "extctl/extctl.h"
+#include "mfc/afxqt_p.h"
+
+#include <QDialog>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSettings>
+#include <QStandardPaths>
+
+#include <climits>
+
+namespace {
+
+QString positionsFile()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/kor/windowpositions.ini";
+}
+
+QString key(const CString& section, const CString& entry)
+{
+    return afxqt::toQ(section) + "/" + afxqt::toQ(entry);
+}
+
+// Whether a person can reach the window: enough of its title strip lies on some screen.
+bool reachable(const QRect& frame)
+{
+    QRect title(frame.left(), frame.top(), frame.width(), std::min(frame.height(), 30));
+    for (QScreen* screen : QGuiApplication::screens()) {
+        QRect seen = title.intersected(screen->availableGeometry());
+        if (seen.width() >= std::min(40, title.width()) && seen.height() >= std::min(10, title.height()))
+            return true;
+    }
+    return false;
+}
+
+long long distance2(const QPoint& p, const QRect& r)
+{
+    long long dx = p.x() < r.left() ? r.left() - p.x() : (p.x() > r.right() ? p.x() - r.right() : 0);
+    long long dy = p.y() < r.top() ? r.top() - p.y() : (p.y() > r.bottom() ? p.y() - r.bottom() : 0);
+    return dx * dx + dy * dy;
+}
+
+// The window moved onto the screen nearest to it, wholly inside that screen's free area
+// where it fits (else its top-left corner at the area's).
+QPoint ontoNearestScreen(const QRect& frame)
+{
+    QRect best;
+    long long bestDistance = LLONG_MAX;
+    for (QScreen* screen : QGuiApplication::screens()) {
+        QRect area = screen->availableGeometry();
+        long long d = distance2(frame.center(), area);
+        if (d < bestDistance)
+            bestDistance = d, best = area;
+    }
+    if (best.isNull())
+        return frame.topLeft();
+    int x = std::max(best.left(), std::min(frame.left(), best.right() + 1 - frame.width()));
+    int y = std::max(best.top(), std::min(frame.top(), best.bottom() + 1 - frame.height()));
+    return QPoint(x, y);
+}
+
+}  // namespace
+
+bool CExtResizableDialog::EnableSaveRestore(LPCTSTR pszSection, LPCTSTR pszEntry, bool bPositionOnly,
+                                            bool bSaveOnlyOnOK)
+{
+    if (!pszSection || !*pszSection || !pszEntry || !*pszEntry)
+        return false;
+    m_section = pszSection;
+    m_entry = pszEntry;
+    m_positionOnly = bPositionOnly;
+    m_saveOnlyOnOK = bSaveOnlyOnOK;
+    m_saveRestore = true;
+    restorePosition();
+    return true;
+}
+
+void CExtResizableDialog::restorePosition()
+{
+    QDialog* window = afxqt::dialogWidget(this);
+    if (!window)
+        return;
+    QSettings settings(positionsFile(), QSettings::IniFormat);
+    const QStringList parts = settings.value(key(m_section, m_entry)).toString().split(' ', Qt::SkipEmptyParts);
+    if (parts.size() != 4)
+        return;  // nothing saved yet (or unreadable): the dialog opens where it would
+    int values[4];
+    for (int i = 0; i < 4; ++i) {
+        bool ok = false;
+        values[i] = parts[i].toInt(&ok);
+        if (!ok)
+            return;
+    }
+    QSize client(values[2], values[3]);
+    if (!m_positionOnly && afxqt::isResizable(window) && client.width() > 0 && client.height() > 0) {
+        // Never smaller than the dialog was made.
+        if (window->minimumSize().isNull())
+            window->setMinimumSize(window->size());
+        window->resize(client.expandedTo(window->minimumSize()));
+    }
+    QSize extra = window->frameGeometry().size() - window->geometry().size();
+    QRect frame(QPoint(values[0], values[1]), window->size() + extra);
+    m_broughtBack = !reachable(frame);
+    window->move(m_broughtBack ? ontoNearestScreen(frame) : frame.topLeft());
+}
+
+void CExtResizableDialog::OnShowWindow(BOOL bShow, UINT nStatus)
+{
+    CDialog::OnShowWindow(bShow, nStatus);
+    // Before the window showed, its frame was not known: fit it in again with the frame.
+    QDialog* window = afxqt::dialogWidget(this);
+    if (bShow && m_broughtBack && window)
+        window->move(ontoNearestScreen(window->frameGeometry()));
+    m_broughtBack = false;
+}
+
+void CExtResizableDialog::savePosition()
+{
+    QDialog* window = afxqt::dialogWidget(this);
+    if (!window)
+        return;
+    QPoint at = window->frameGeometry().topLeft();
+    QSettings settings(positionsFile(), QSettings::IniFormat);
+    settings.setValue(key(m_section, m_entry),
+                      QStringLiteral("%1 %2 %3 %4").arg(at.x()).arg(at.y()).arg(window->width()).arg(window->height()));
+    settings.sync();
+    if (settings.status() != QSettings::NoError)
+        qWarning("cannot save the window position to %s", qPrintable(positionsFile()));
+}

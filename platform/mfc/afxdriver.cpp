@@ -1,0 +1,352 @@
+// The UI driver: a user's clicks, typing, selections and keys on the open modal dialog, and
+// screenshots of dialogs.
+#include "mfc/afxdriver.h"
+#include "mfc/afxhost.h"
+#include "mfc/afxqt_p.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPixmap>
+#include <QPointer>
+#include <QTimer>
+
+#include <memory>
+
+namespace afxdriver {
+
+namespace {
+
+std::string utf8(const QString& s) { return s.toStdString(); }
+
+QString withoutMnemonics(QString text)
+{
+    QString out;
+    for (int i = 0; i < text.size(); ++i) {
+        if (text[i] == '&' && i + 1 < text.size())
+            ++i;
+        out += text[i];
+    }
+    return out;
+}
+
+struct Target {
+    CDialog* dialog = nullptr;
+    QDialog* window = nullptr;
+    QWidget* control = nullptr;
+    Result error;
+};
+
+// The active dialog and, when id is given, its control that a user could reach.
+Target reach(const UINT* id)
+{
+    Target t;
+    t.dialog = activeDialog();
+    t.window = afxqt::dialogWidget(t.dialog);
+    if (!t.dialog || !t.window) {
+        t.error = Result::failure("no dialog is open");
+        return t;
+    }
+    if (!id)
+        return t;
+    QString where = QString::fromStdString(describe(*t.dialog));
+    t.control = afxqt::childById(t.window, *id);
+    if (!t.control)
+        t.error = Result::failure(utf8(QStringLiteral("dialog %1 has no control %2").arg(where).arg(*id)));
+    else if (t.control->isHidden())
+        t.error = Result::failure(utf8(QStringLiteral("control %1 of dialog %2 is hidden").arg(*id).arg(where)));
+    else if (!t.control->isEnabled())
+        t.error = Result::failure(utf8(QStringLiteral("control %1 of dialog %2 is disabled").arg(*id).arg(where)));
+    return t;
+}
+
+Result notA(const char* what, UINT id, const CDialog& dialog)
+{
+    return Result::failure(
+        utf8(QStringLiteral("control %1 of dialog %2 is not %3").arg(id).arg(QString::fromStdString(describe(dialog))).arg(what)));
+}
+
+void sendKey(QWidget* receiver, int key, const QString& text = QString())
+{
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(receiver, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(receiver, &release);
+}
+
+// The widget the keyboard talks to in this dialog.
+QWidget* keyReceiver(QDialog* window)
+{
+    QWidget* focus = QApplication::focusWidget();
+    if (focus && focus->window() == window)
+        return focus;
+    if (QWidget* f = window->focusWidget(); f && f->isVisible())
+        return f;
+    return window;
+}
+
+void settleEvents()
+{
+    // Let posted events (layout, repaint requests) run, as after a real user's input.
+    QCoreApplication::sendPostedEvents();
+}
+
+}  // namespace
+
+CDialog* activeDialog() { return AfxActiveModalDialog(); }
+
+std::string describe(const CDialog& dialog)
+{
+    CString title;
+    dialog.GetWindowText(title);
+    if (dialog.GetTemplateId() == 0)
+        return "\"" + AfxToUtf8(title) + "\" (message box)";
+    return "\"" + AfxToUtf8(title) + "\" (template " + std::to_string(dialog.GetTemplateId()) + ")";
+}
+
+Result click(UINT id)
+{
+    Target t = reach(&id);
+    if (!t.error)
+        return t.error;
+    auto* button = qobject_cast<QAbstractButton*>(t.control);
+    if (!button)
+        return notA("a button", id, *t.dialog);
+    button->click();
+    settleEvents();
+    return {};
+}
+
+Result click(const std::wstring& caption)
+{
+    Target t = reach(nullptr);
+    if (!t.error)
+        return t.error;
+    // Written with or without its mnemonic: "&Anwenden" and "Anwenden" both find it.
+    QString wanted = withoutMnemonics(QString::fromStdWString(caption));
+    bool hiddenMatch = false;
+    for (QObject* child : t.window->children()) {
+        auto* button = qobject_cast<QAbstractButton*>(child);
+        if (!button || !afxqt::windowInfo(button) || withoutMnemonics(button->text()) != wanted)
+            continue;
+        if (button->isHidden() || !button->isEnabled()) {
+            hiddenMatch = true;
+            continue;
+        }
+        button->click();
+        settleEvents();
+        return {};
+    }
+    return Result::failure(utf8(QStringLiteral("dialog %1 has no %2button \"%3\"")
+                                    .arg(QString::fromStdString(describe(*t.dialog)))
+                                    .arg(hiddenMatch ? "visible, enabled " : "")
+                                    .arg(wanted)));
+}
+
+Result type(UINT id, const std::wstring& text)
+{
+    Target t = reach(&id);
+    if (!t.error)
+        return t.error;
+    QLineEdit* edit = qobject_cast<QLineEdit*>(t.control);
+    if (auto* combo = qobject_cast<QComboBox*>(t.control); combo && combo->isEditable())
+        edit = combo->lineEdit();
+    if (!edit)
+        return notA("an edit", id, *t.dialog);
+    if (edit->isReadOnly())
+        return Result::failure(utf8(QStringLiteral("edit %1 of dialog %2 is read-only")
+                                        .arg(id)
+                                        .arg(QString::fromStdString(describe(*t.dialog)))));
+    afxqt::requestFocus(edit);
+    edit->selectAll();
+    QString typed = QString::fromStdWString(text);
+    if (typed.isEmpty())
+        sendKey(edit, Qt::Key_Delete);
+    for (QChar ch : typed)
+        sendKey(edit, 0, QString(ch));  // each character as a key press with its text
+    settleEvents();
+    if (edit->text() != typed)
+        return Result::failure(utf8(QStringLiteral("edit %1 of dialog %2 took \"%3\" instead of \"%4\"")
+                                        .arg(id)
+                                        .arg(QString::fromStdString(describe(*t.dialog)))
+                                        .arg(edit->text())
+                                        .arg(typed)));
+    return {};
+}
+
+namespace {
+
+Result selectLine(UINT id, const std::function<int(const QStringList&)>& pick, const QString& what)
+{
+    Target t = reach(&id);
+    if (!t.error)
+        return t.error;
+    QStringList lines;
+    auto* combo = qobject_cast<QComboBox*>(t.control);
+    auto* list = qobject_cast<QListWidget*>(t.control);
+    if (combo)
+        for (int i = 0; i < combo->count(); ++i)
+            lines << combo->itemText(i);
+    else if (list)
+        for (int i = 0; i < list->count(); ++i)
+            lines << list->item(i)->text();
+    else
+        return notA("a list or combo box", id, *t.dialog);
+    int index = pick(lines);
+    if (index < 0 || index >= lines.size())
+        return Result::failure(utf8(QStringLiteral("control %1 of dialog %2 has no line %3 (it has %4)")
+                                        .arg(id)
+                                        .arg(QString::fromStdString(describe(*t.dialog)))
+                                        .arg(what)
+                                        .arg(lines.size())));
+    afxqt::requestFocus(t.control);
+    if (combo) {
+        combo->setCurrentIndex(index);
+    } else {
+        list->setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
+        list->scrollToItem(list->item(index));
+    }
+    settleEvents();
+    return {};
+}
+
+}  // namespace
+
+Result select(UINT id, const std::wstring& text)
+{
+    QString wanted = QString::fromStdWString(text);
+    return selectLine(id, [&](const QStringList& lines) { return static_cast<int>(lines.indexOf(wanted)); },
+                      "\"" + wanted + "\"");
+}
+
+Result select(UINT id, int index)
+{
+    return selectLine(id, [&](const QStringList&) { return index; }, "#" + QString::number(index));
+}
+
+Result key(Key k)
+{
+    Target t = reach(nullptr);
+    if (!t.error)
+        return t.error;
+    QWidget* receiver = keyReceiver(t.window);
+    switch (k) {
+    case Key::Escape: sendKey(receiver, Qt::Key_Escape); break;
+    case Key::Enter: sendKey(receiver, Qt::Key_Return); break;
+    case Key::Tab: sendKey(receiver, Qt::Key_Tab); break;
+    }
+    settleEvents();
+    return {};
+}
+
+Result ok()
+{
+    Target t = reach(nullptr);
+    if (!t.error)
+        return t.error;
+    QWidget* button = afxqt::childById(t.window, IDOK);
+    if (button && (button->isHidden() || !button->isEnabled()))
+        return Result::failure("the OK button of dialog " + describe(*t.dialog) + " cannot be pressed now");
+    t.dialog->SendMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(afxqt::handle(button)));
+    settleEvents();
+    return {};
+}
+
+Result cancel()
+{
+    Target t = reach(nullptr);
+    if (!t.error)
+        return t.error;
+    t.window->close();  // the close box
+    settleEvents();
+    return {};
+}
+
+Result shot(CDialog& dialog, const std::string& pngPath)
+{
+    QDialog* window = afxqt::dialogWidget(&dialog);
+    if (!window)
+        return Result::failure("dialog " + describe(dialog) + " is not open");
+    QString path = QString::fromStdString(pngPath);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    if (!window->grab().save(path, "PNG"))
+        return Result::failure("cannot write " + pngPath);
+    return {};
+}
+
+Result shot(const std::string& pngPath)
+{
+    Target t = reach(nullptr);
+    if (!t.error)
+        return t.error;
+    return shot(*t.dialog, pngPath);
+}
+
+// ---- shots on opening and one-shot listeners -------------------------------------------------
+
+namespace {
+
+struct Shots {
+    std::string dir;
+    int count = 0;
+    int listener = 0;
+};
+
+Shots& shots()
+{
+    static Shots s;
+    return s;
+}
+
+}  // namespace
+
+void setShotsDirectory(const std::string& dir)
+{
+    Shots& s = shots();
+    s.dir = dir;
+    if (dir.empty()) {
+        if (s.listener)
+            AfxRemoveDialogListener(s.listener);
+        s.listener = 0;
+        return;
+    }
+    if (s.listener)
+        return;
+    s.listener = AfxAddDialogListener([](CDialog& dialog, AfxDialogEvent event) {
+        Shots& s = shots();
+        if (event != AfxDialogEvent::Opened || s.dir.empty())
+            return;
+        char name[64];
+        std::snprintf(name, sizeof name, "%03d-%u.png", ++s.count, dialog.GetTemplateId());
+        Result r = shot(dialog, s.dir + "/" + name);
+        if (!r)
+            std::fprintf(stderr, "screenshot: %s\n", r.message.c_str());
+    });
+}
+
+std::string shotsDirectory() { return shots().dir; }
+
+void onNextDialog(std::function<void(CDialog&)> fn)
+{
+    auto token = std::make_shared<int>(0);
+    *token = AfxAddDialogListener([token, fn](CDialog& dialog, AfxDialogEvent event) {
+        if (event != AfxDialogEvent::Opened)
+            return;
+        AfxRemoveDialogListener(*token);
+        unsigned serial = AfxModalSerial(&dialog);
+        CDialog* d = &dialog;
+        QTimer::singleShot(0, [fn, d, serial] {
+            // Only while that very run of the dialog is still the one the user can reach.
+            if (AfxActiveModalDialog() == d && AfxModalSerial(d) == serial)
+                fn(*d);
+        });
+    });
+}
+
+}  // namespace afxdriver

@@ -1,0 +1,43 @@
+// afxhost.h — the window layer as the host program and the tests see it: the application
+// object, the host's main window and the modal dialogs as they come and go. Modules do not
+// include this; they only see afxwin.h.
+#pragma once
+
+#include "mfc/afxwin.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// Creates the GUI application object if it does not exist yet; every window call does this
+// itself, so a run that opens no window starts no GUI. Without DISPLAY and WAYLAND_DISPLAY
+// (and no QT_QPA_PLATFORM of the user's) Qt's offscreen platform is chosen. False with a
+// message when no GUI can be started.
+bool AfxHostInitUI(std::string* error = nullptr);
+// True once the GUI application object exists.
+bool AfxHostUIStarted();
+
+// The name shown as the main window's title and on message boxes; default: the program's
+// file name.
+void AfxHostSetApplicationName(const std::wstring& name);
+std::wstring AfxHostApplicationName();
+
+// The host's main window: created and shown on the first call, centred on the primary screen,
+// titled with the application name. Modal dialogs parented to it are centred on it.
+HWND AfxHostMainWindow();
+
+// Dialogs as they open (shown, after OnInitDialog) and close (the modal loop has ended, the
+// window still exists). Listeners are called in the order they were added.
+enum class AfxDialogEvent { Opened, Closed };
+using AfxDialogListener = std::function<void(CDialog& dialog, AfxDialogEvent event)>;
+int AfxAddDialogListener(AfxDialogListener listener);  // returns a token for removal
+void AfxRemoveDialogListener(int token);
+
+// The modal dialogs running now, the innermost (the one the user can reach) last.
+std::vector<CDialog*> AfxModalDialogs();
+CDialog* AfxActiveModalDialog();
+// A unique number for each run of DoModal (0 when the dialog is not running).
+unsigned AfxModalSerial(const CDialog* dialog);
+
+// Processes pending window events once (for hosts and tests between steps).
+void AfxHostProcessEvents();

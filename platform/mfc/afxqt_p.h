@@ -1,0 +1,102 @@
+// afxqt_p.h — inside the window layer: how MFC handles map to Qt widgets. For the platform's
+// own libraries (mfc, extctl) and the UI driver only; modules never see Qt.
+#pragma once
+
+#include "mfc/afxwin.h"
+
+#include <QFont>
+#include <QIcon>
+#include <QPixmap>
+#include <QRect>
+#include <QSize>
+#include <QString>
+
+#include <functional>
+
+class QApplication;
+class QDialog;
+class QWidget;
+
+// An icon handle points at one of these.
+struct HICON__ {
+    QIcon icon;
+    QPixmap pixmap;  // the image at the size it was loaded
+    bool shared = false;
+};
+
+namespace afxqt {
+
+// The application object, created on first use (see AfxHostInitUI). Aborts with a message
+// when no GUI can be started: a window call has no other way to fail.
+QApplication* app();
+
+inline QWidget* widget(HWND h) { return reinterpret_cast<QWidget*>(h); }
+inline HWND handle(const QWidget* w) { return reinterpret_cast<HWND>(const_cast<QWidget*>(w)); }
+// The widget of a handle if it is alive, else null.
+QWidget* liveWidget(HWND h);
+
+inline QString toQ(const wchar_t* text) { return text ? QString::fromWCharArray(text) : QString(); }
+inline CString fromQ(const QString& text) { return CString(text.toStdWString()); }
+
+// What the window layer knows of each window it made: id and style from the template, and
+// the C++ objects attached to it.
+struct WindowInfo {
+    UINT id = 0;
+    DWORD style = 0;
+    AfxControlKind kind = AfxControlKind::Custom;
+    bool isDialog = false;
+    HICON bigIcon = nullptr;
+    HICON smallIcon = nullptr;
+    HICON buttonIcon = nullptr;  // the icon a button or static shows
+};
+// Registers a widget the layer created (cleaned up when the widget is destroyed).
+WindowInfo& registerWindow(QWidget* w);
+// Null for widgets the layer did not create.
+WindowInfo* windowInfo(const QWidget* w);
+// The child control with the given id, or null.
+QWidget* childById(const QWidget* dialog, UINT id);
+
+// The dialog widget a CDialog runs in, and back.
+CDialog* dialogOf(const QWidget* dialogWidget);
+QDialog* dialogWidget(const CDialog* dialog);
+
+// Sends a control's notification to its dialog as Windows does with WM_COMMAND.
+void notifyParent(QWidget* control, UINT code);
+
+// Dialog fonts and units. A template font name maps to an installed font ("MS Sans Serif"
+// and the other Windows dialog fonts become a sans font such as DejaVu Sans); base units are
+// that font's average width of A-Z a-z and its height, as Windows computes them.
+QFont dialogFont(const wchar_t* fontName, int points);
+QSize baseUnits(const QFont& font);
+QRect dluToPixels(const QSize& base, int x, int y, int cx, int cy);
+
+// Creates the template's controls as children of the dialog widget, in template order (which
+// makes it the tab order). Icons named by Icon controls come from `instance`. False with a
+// message when a control cannot be made (an unknown custom class).
+bool createControls(QWidget* dialog, const AfxDialogTemplate& tpl, HINSTANCE instance,
+                    const QSize& base, QString* error);
+
+// The dialog manager's focus: SetFocus on a hidden control keeps it as the dialog's focus
+// (keys go to it, as in Windows) until the user moves the focus.
+void requestFocus(QWidget* w);
+QWidget* focusedWidget();
+
+// Custom control classes named in templates (AfxControlKind::Custom).
+using ControlFactory = std::function<QWidget*(QWidget* parent, const AfxControlTemplate& tpl)>;
+void registerControlClass(const wchar_t* className, ControlFactory factory);
+const ControlFactory* findControlClass(const wchar_t* className);
+
+// Top-level resizing as the dialog base wants it: a fixed window keeps a fixed size when
+// code resizes it; a resizable one cannot be made smaller than its size when first shown.
+void setResizable(QWidget* window, bool resizable);
+bool isResizable(const QWidget* window);
+void resizeClient(QWidget* window, const QSize& client);
+
+// The icon handle's pixmap scaled to fit a button of the given height.
+QSize iconSizeForButton(const HICON__* icon, int buttonHeight);
+
+// Calls after window geometry changes from code, so that layouts settle before the caller
+// reads back positions (Qt posts some of them).
+void settle();
+
+}  // namespace afxqt

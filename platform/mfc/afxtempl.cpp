@@ -1,0 +1,310 @@
+// Dialog templates become widgets: fonts and dialog units, the controls of each kind, and the
+// sizing rules of top-level windows.
+#include "mfc/afxqt_p.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QHash>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <cwctype>
+#include <map>
+
+// ---- fonts and dialog units ----------------------------------------------------------------
+
+namespace {
+
+// Fonts of Windows dialogs that are not installed here; they become the sans font.
+bool isWindowsDialogFont(const QString& name)
+{
+    static const QStringList names = {"MS Sans Serif", "MS Shell Dlg", "MS Shell Dlg 2",
+                                      "Microsoft Sans Serif", "Tahoma", "Segoe UI", "System"};
+    return names.contains(name, Qt::CaseInsensitive);
+}
+
+QString sansFamily()
+{
+    static QString family;
+    if (family.isEmpty()) {
+        const QStringList installed = QFontDatabase::families();
+        for (const char* candidate : {"DejaVu Sans", "Liberation Sans", "Noto Sans", "FreeSans"})
+            if (installed.contains(candidate)) {
+                family = candidate;
+                break;
+            }
+        if (family.isEmpty())
+            family = QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+    }
+    return family;
+}
+
+int mulDiv(int value, int numerator, int denominator)
+{
+    long long p = static_cast<long long>(value) * numerator;
+    return static_cast<int>(p >= 0 ? (p + denominator / 2) / denominator : -((-p + denominator / 2) / denominator));
+}
+
+}  // namespace
+
+QFont afxqt::dialogFont(const wchar_t* fontName, int points)
+{
+    static QHash<QString, QString> families;
+    QString name = toQ(fontName);
+    auto it = families.find(name);
+    if (it == families.end()) {
+        QString family = name;
+        if (name.isEmpty() || isWindowsDialogFont(name) || !QFontDatabase::families().contains(name))
+            family = sansFamily();
+        it = families.insert(name, family);
+    }
+    QFont font(it.value());
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSize(points > 0 ? points : 8);
+    return font;
+}
+
+QSize afxqt::baseUnits(const QFont& font)
+{
+    static QHash<QString, QSize> cache;
+    QString key = font.key();
+    auto it = cache.find(key);
+    if (it != cache.end())
+        return it.value();
+    QFontMetrics fm(font);
+    int width = fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    QSize base((width / 26 + 1) / 2, fm.height());
+    cache.insert(key, base);
+    return base;
+}
+
+QRect afxqt::dluToPixels(const QSize& base, int x, int y, int cx, int cy)
+{
+    return QRect(mulDiv(x, base.width(), 4), mulDiv(y, base.height(), 8), mulDiv(cx, base.width(), 4),
+                 mulDiv(cy, base.height(), 8));
+}
+
+// ---- custom control classes ----------------------------------------------------------------
+
+namespace {
+
+std::map<std::wstring, afxqt::ControlFactory>& controlClasses()
+{
+    static std::map<std::wstring, afxqt::ControlFactory> classes;
+    return classes;
+}
+
+std::wstring lower(const wchar_t* text)
+{
+    std::wstring s = text ? text : L"";
+    for (wchar_t& c : s)
+        c = static_cast<wchar_t>(std::towlower(c));
+    return s;
+}
+
+}  // namespace
+
+void afxqt::registerControlClass(const wchar_t* className, ControlFactory factory)
+{
+    controlClasses()[lower(className)] = std::move(factory);
+}
+
+const afxqt::ControlFactory* afxqt::findControlClass(const wchar_t* className)
+{
+    auto it = controlClasses().find(lower(className));
+    return it == controlClasses().end() ? nullptr : &it->second;
+}
+
+// ---- controls ------------------------------------------------------------------------------
+
+namespace {
+
+using afxqt::notifyParent;
+
+QWidget* makePushButton(QWidget* parent, const AfxControlTemplate& c)
+{
+    auto* b = new QPushButton(afxqt::toQ(c.text), parent);
+    // The dialog handles Enter itself (see afxdlg.cpp); buttons never grab it.
+    b->setAutoDefault(false);
+    b->setDefault((c.style & 0xF) == BS_DEFPUSHBUTTON);
+    QObject::connect(b, &QPushButton::clicked, [b] { notifyParent(b, BN_CLICKED); });
+    return b;
+}
+
+QWidget* makeCheckBox(QWidget* parent, const AfxControlTemplate& c)
+{
+    auto* b = new QCheckBox(afxqt::toQ(c.text), parent);
+    QObject::connect(b, &QCheckBox::clicked, [b] { notifyParent(b, BN_CLICKED); });
+    return b;
+}
+
+QWidget* makeRadioButton(QWidget* parent, const AfxControlTemplate& c, QButtonGroup*& group)
+{
+    auto* b = new QRadioButton(afxqt::toQ(c.text), parent);
+    b->setAutoExclusive(false);
+    if (!group)
+        group = new QButtonGroup(parent);
+    group->addButton(b);  // buttons of one group exclude each other
+    QObject::connect(b, &QRadioButton::clicked, [b] { notifyParent(b, BN_CLICKED); });
+    return b;
+}
+
+QWidget* makeStatic(QWidget* parent, const AfxControlTemplate& c)
+{
+    auto* l = new QLabel(afxqt::toQ(c.text), parent);
+    l->setTextFormat(Qt::PlainText);
+    l->setWordWrap(true);
+    Qt::Alignment h = Qt::AlignLeft;
+    if ((c.style & 0x1F) == SS_CENTER)
+        h = Qt::AlignHCenter;
+    else if ((c.style & 0x1F) == SS_RIGHT)
+        h = Qt::AlignRight;
+    l->setAlignment(h | Qt::AlignTop);
+    return l;
+}
+
+QWidget* makeIcon(QWidget* parent, const AfxControlTemplate& c, HINSTANCE instance)
+{
+    auto* l = new QLabel(parent);
+    bool ok = false;
+    UINT id = afxqt::toQ(c.text).toUInt(&ok);
+    if (ok) {
+        auto icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, 32, 32, LR_SHARED));
+        if (icon) {
+            l->setPixmap(icon->pixmap);
+            afxqt::registerWindow(l).buttonIcon = icon;
+        }
+    }
+    return l;
+}
+
+QWidget* makeEdit(QWidget* parent, const AfxControlTemplate& c)
+{
+    auto* e = new QLineEdit(afxqt::toQ(c.text), parent);
+    e->setReadOnly(c.style & ES_READONLY);
+    if ((c.style & 0x3) == ES_RIGHT)
+        e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    QObject::connect(e, &QLineEdit::textChanged, [e] { notifyParent(e, EN_CHANGE); });
+    return e;
+}
+
+QWidget* makeComboBox(QWidget* parent, const AfxControlTemplate& c)
+{
+    auto* b = new QComboBox(parent);
+    bool dropDownList = (c.style & 0x3) == CBS_DROPDOWNLIST;
+    b->setEditable(!dropDownList);
+    b->setInsertPolicy(QComboBox::NoInsert);
+    QObject::connect(b, &QComboBox::currentIndexChanged, [b] { notifyParent(b, CBN_SELCHANGE); });
+    if (!dropDownList)
+        QObject::connect(b, &QComboBox::editTextChanged, [b] { notifyParent(b, CBN_EDITCHANGE); });
+    return b;
+}
+
+QWidget* makeListBox(QWidget* parent, const AfxControlTemplate& c)
+{
+    auto* l = new QListWidget(parent);
+    l->setSelectionMode((c.style & LBS_EXTENDEDSEL) ? QAbstractItemView::ExtendedSelection
+                                                    : QAbstractItemView::SingleSelection);
+    QObject::connect(l, &QListWidget::itemSelectionChanged, [l] { notifyParent(l, LBN_SELCHANGE); });
+    QObject::connect(l, &QListWidget::itemDoubleClicked, [l] { notifyParent(l, LBN_DBLCLK); });
+    return l;
+}
+
+Qt::FocusPolicy focusPolicy(AfxControlKind kind, DWORD style)
+{
+    if (kind == AfxControlKind::Static || kind == AfxControlKind::Icon || kind == AfxControlKind::GroupBox)
+        return Qt::NoFocus;
+    return (style & WS_TABSTOP) ? Qt::StrongFocus : Qt::ClickFocus;
+}
+
+}  // namespace
+
+bool afxqt::createControls(QWidget* dialog, const AfxDialogTemplate& tpl, HINSTANCE instance,
+                           const QSize& base, QString* error)
+{
+    QButtonGroup* radioGroup = nullptr;
+    for (size_t i = 0; i < tpl.controlCount; ++i) {
+        const AfxControlTemplate& c = tpl.controls[i];
+        if (c.style & WS_GROUP)
+            radioGroup = nullptr;  // a group starts at every control with WS_GROUP
+        QWidget* w = nullptr;
+        switch (c.kind) {
+        case AfxControlKind::PushButton: w = makePushButton(dialog, c); break;
+        case AfxControlKind::CheckBox: w = makeCheckBox(dialog, c); break;
+        case AfxControlKind::RadioButton: w = makeRadioButton(dialog, c, radioGroup); break;
+        case AfxControlKind::GroupBox: w = new QGroupBox(toQ(c.text), dialog); break;
+        case AfxControlKind::Static: w = makeStatic(dialog, c); break;
+        case AfxControlKind::Icon: w = makeIcon(dialog, c, instance); break;
+        case AfxControlKind::Edit: w = makeEdit(dialog, c); break;
+        case AfxControlKind::ComboBox: w = makeComboBox(dialog, c); break;
+        case AfxControlKind::ListBox: w = makeListBox(dialog, c); break;
+        case AfxControlKind::Custom:
+            if (const ControlFactory* factory = findControlClass(c.className))
+                w = (*factory)(dialog, c);
+            if (!w) {
+                if (error)
+                    *error = QStringLiteral("control %1 has the unknown window class \"%2\"")
+                                 .arg(c.id)
+                                 .arg(toQ(c.className));
+                return false;
+            }
+            break;
+        }
+        WindowInfo& info = registerWindow(w);
+        info.id = c.id;
+        info.style = c.style;
+        info.kind = c.kind;
+        QRect r = dluToPixels(base, c.x, c.y, c.cx, c.cy);
+        if (c.kind == AfxControlKind::ComboBox)
+            r.setHeight(w->sizeHint().height());  // a combo's template height includes its list
+        w->setGeometry(r);
+        w->setFocusPolicy(focusPolicy(c.kind, c.style));
+        if (c.style & WS_DISABLED)
+            w->setEnabled(false);
+        if (!(c.style & WS_VISIBLE))
+            w->setVisible(false);
+    }
+    return true;
+}
+
+// ---- top-level sizing ----------------------------------------------------------------------
+
+void afxqt::setResizable(QWidget* window, bool resizable)
+{
+    window->setProperty("afxResizable", resizable);
+    if (resizable) {
+        window->setMinimumSize(0, 0);
+        window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    } else {
+        window->setFixedSize(window->size());
+    }
+}
+
+bool afxqt::isResizable(const QWidget* window) { return window->property("afxResizable").toBool(); }
+
+void afxqt::resizeClient(QWidget* window, const QSize& client)
+{
+    QSize size = client.expandedTo(QSize(1, 1));
+    if (!isResizable(window)) {
+        window->setFixedSize(size);
+        return;
+    }
+    if (size.width() < window->minimumWidth() || size.height() < window->minimumHeight())
+        window->setMinimumSize(size.boundedTo(window->minimumSize()));
+    window->resize(size);
+}
+
+QSize afxqt::iconSizeForButton(const HICON__* icon, int buttonHeight)
+{
+    QSize natural = icon->pixmap.size() / icon->pixmap.devicePixelRatio();
+    int room = std::max(8, buttonHeight - 8);
+    return natural.height() > room ? natural.scaled(room, room, Qt::KeepAspectRatio) : natural;
+}

@@ -1,0 +1,598 @@
+// CCmdTarget's message maps, the handle maps and CWnd over QWidget.
+#include "mfc/afxhost.h"
+#include "mfc/afxqt_p.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QGroupBox>
+#include <QHash>
+#include <QLabel>
+#include <QLineEdit>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+#include <algorithm>
+#include <cwchar>
+
+// ---- message maps -------------------------------------------------------------------------
+
+const AFX_MSGMAP* CCmdTarget::GetThisMessageMap()
+{
+    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, 0, nullptr}};
+    static const AFX_MSGMAP map = {nullptr, &entries[0]};
+    return &map;
+}
+
+const AFX_MSGMAP* CCmdTarget::GetMessageMap() const { return GetThisMessageMap(); }
+
+BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode)
+{
+    for (const AFX_MSGMAP* map = GetMessageMap(); map;
+         map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
+        for (const AFX_MSGMAP_ENTRY* e = map->lpEntries; e->nMessage; ++e) {
+            if (e->nMessage == WM_COMMAND && e->nCode == static_cast<UINT>(nCode) && e->nID <= nID &&
+                nID <= e->nLastID) {
+                (this->*(e->pfn))();
+                return TRUE;
+            }
+        }
+    }
+    return FALSE;
+}
+
+// ---- handle maps ----------------------------------------------------------------------------
+
+namespace {
+
+struct HandleMaps {
+    QHash<const QWidget*, afxqt::WindowInfo> infos;
+    QHash<const QWidget*, CWnd*> permanent;  // objects attached by the program
+    QHash<const QWidget*, CWnd*> temporary;  // made by FromHandle, owned here
+    QHash<const QWidget*, bool> watched;
+};
+
+HandleMaps& maps()
+{
+    static HandleMaps m;
+    return m;
+}
+
+void forget(const QWidget* w)
+{
+    HandleMaps& m = maps();
+    m.infos.remove(w);
+    if (CWnd* p = m.permanent.take(w))
+        p->m_hWnd = nullptr;
+    if (CWnd* t = m.temporary.take(w)) {
+        t->m_hWnd = nullptr;
+        delete t;
+    }
+    m.watched.remove(w);
+}
+
+void watch(QWidget* w)
+{
+    HandleMaps& m = maps();
+    if (m.watched.contains(w))
+        return;
+    m.watched.insert(w, true);
+    QObject::connect(w, &QObject::destroyed, [w] { forget(w); });
+}
+
+QWidget* self(const CWnd* wnd) { return wnd ? afxqt::liveWidget(wnd->m_hWnd) : nullptr; }
+
+}  // namespace
+
+QWidget* afxqt::liveWidget(HWND h)
+{
+    if (!h)
+        return nullptr;
+    QWidget* w = widget(h);
+    if (maps().watched.contains(w))
+        return w;
+    if (!AfxHostUIStarted())
+        return nullptr;
+    return QApplication::allWidgets().contains(w) ? w : nullptr;
+}
+
+afxqt::WindowInfo& afxqt::registerWindow(QWidget* w)
+{
+    watch(w);
+    return maps().infos[w];
+}
+
+afxqt::WindowInfo* afxqt::windowInfo(const QWidget* w)
+{
+    auto it = maps().infos.find(w);
+    return it == maps().infos.end() ? nullptr : &it.value();
+}
+
+QWidget* afxqt::childById(const QWidget* dialog, UINT id)
+{
+    if (!dialog)
+        return nullptr;
+    for (QObject* child : dialog->children()) {
+        auto* w = qobject_cast<QWidget*>(child);
+        const WindowInfo* info = w ? windowInfo(w) : nullptr;
+        if (info && !info->isDialog && info->id == id)
+            return w;
+    }
+    return nullptr;
+}
+
+void afxqt::notifyParent(QWidget* control, UINT code)
+{
+    const WindowInfo* info = windowInfo(control);
+    QWidget* parent = control->parentWidget();
+    CWnd* target = parent ? CWnd::FromHandlePermanent(handle(parent)) : nullptr;
+    if (!info || !target)
+        return;
+    target->OnCommand(MAKEWPARAM(info->id, code), reinterpret_cast<LPARAM>(handle(control)));
+}
+
+// ---- CWnd ----------------------------------------------------------------------------------
+
+const CWnd CWnd::wndTop;
+const CWnd CWnd::wndBottom;
+const CWnd CWnd::wndTopMost;
+const CWnd CWnd::wndNoTopMost;
+
+BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
+END_MESSAGE_MAP()
+
+CWnd::~CWnd()
+{
+    if (m_hWnd)
+        Detach();
+}
+
+CWnd* CWnd::FromHandle(HWND hWnd)
+{
+    QWidget* w = afxqt::liveWidget(hWnd);
+    if (!w)
+        return nullptr;
+    HandleMaps& m = maps();
+    if (CWnd* p = m.permanent.value(w))
+        return p;
+    if (CWnd* t = m.temporary.value(w))
+        return t;
+    auto* t = new CWnd;
+    t->m_hWnd = hWnd;
+    m.temporary.insert(w, t);
+    watch(w);
+    return t;
+}
+
+CWnd* CWnd::FromHandlePermanent(HWND hWnd)
+{
+    QWidget* w = afxqt::liveWidget(hWnd);
+    return w ? maps().permanent.value(w) : nullptr;
+}
+
+BOOL CWnd::Attach(HWND hWnd)
+{
+    QWidget* w = afxqt::liveWidget(hWnd);
+    if (!w || m_hWnd || maps().permanent.contains(w))
+        return FALSE;
+    maps().permanent.insert(w, this);
+    watch(w);
+    m_hWnd = hWnd;
+    return TRUE;
+}
+
+HWND CWnd::Detach()
+{
+    HWND h = m_hWnd;
+    HandleMaps& m = maps();
+    const QWidget* w = afxqt::widget(h);
+    if (m.permanent.value(w) == this)
+        m.permanent.remove(w);
+    m_hWnd = nullptr;
+    return h;
+}
+
+BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent)
+{
+    QWidget* control = pParent ? afxqt::childById(self(pParent), nID) : nullptr;
+    return control ? Attach(afxqt::handle(control)) : FALSE;
+}
+
+CWnd* CWnd::GetDlgItem(int nID) const
+{
+    QWidget* control = afxqt::childById(self(this), static_cast<UINT>(nID));
+    return control ? FromHandle(afxqt::handle(control)) : nullptr;
+}
+
+int CWnd::GetDlgCtrlID() const
+{
+    const afxqt::WindowInfo* info = afxqt::windowInfo(self(this));
+    return info && !info->isDialog ? static_cast<int>(info->id) : 0;
+}
+
+CWnd* CWnd::GetParent() const
+{
+    QWidget* w = self(this);
+    QWidget* parent = w ? w->parentWidget() : nullptr;
+    return parent ? FromHandle(afxqt::handle(parent)) : nullptr;
+}
+
+DWORD CWnd::GetStyle() const
+{
+    QWidget* w = self(this);
+    if (!w)
+        return 0;
+    const afxqt::WindowInfo* info = afxqt::windowInfo(w);
+    DWORD style = info ? info->style : 0;
+    style &= ~static_cast<DWORD>(WS_VISIBLE | WS_DISABLED);
+    if (!w->isHidden())
+        style |= WS_VISIBLE;
+    if (!w->isEnabled())
+        style |= WS_DISABLED;
+    return style;
+}
+
+// ---- text ----------------------------------------------------------------------------------
+
+void CWnd::SetWindowText(LPCTSTR text)
+{
+    QWidget* w = self(this);
+    if (!w)
+        return;
+    QString t = afxqt::toQ(text);
+    if (w->isWindow())
+        w->setWindowTitle(t);
+    else if (auto* b = qobject_cast<QAbstractButton*>(w))
+        b->setText(t);
+    else if (auto* e = qobject_cast<QLineEdit*>(w))
+        e->setText(t);  // edits notify EN_CHANGE for text set from code too, as in Windows
+    else if (auto* l = qobject_cast<QLabel*>(w))
+        l->setText(t);
+    else if (auto* g = qobject_cast<QGroupBox*>(w))
+        g->setTitle(t);
+    else if (auto* c = qobject_cast<QComboBox*>(w); c && c->isEditable())
+        c->setEditText(t);
+    else
+        w->setWindowTitle(t);
+}
+
+void CWnd::GetWindowText(CString& text) const
+{
+    QWidget* w = self(this);
+    if (!w) {
+        text.Empty();
+        return;
+    }
+    QString t;
+    if (w->isWindow())
+        t = w->windowTitle();
+    else if (auto* b = qobject_cast<QAbstractButton*>(w))
+        t = b->text();
+    else if (auto* e = qobject_cast<QLineEdit*>(w))
+        t = e->text();
+    else if (auto* l = qobject_cast<QLabel*>(w))
+        t = l->text();
+    else if (auto* g = qobject_cast<QGroupBox*>(w))
+        t = g->title();
+    else if (auto* c = qobject_cast<QComboBox*>(w))
+        t = c->currentText();
+    else
+        t = w->windowTitle();
+    text = afxqt::fromQ(t);
+}
+
+int CWnd::GetWindowText(LPWSTR buffer, int maxCount) const
+{
+    if (!buffer || maxCount <= 0)
+        return 0;
+    CString text;
+    GetWindowText(text);
+    int n = std::min(text.GetLength(), maxCount - 1);
+    std::wmemcpy(buffer, text.GetString(), n);
+    buffer[n] = 0;
+    return n;
+}
+
+int CWnd::GetWindowTextLength() const
+{
+    CString text;
+    GetWindowText(text);
+    return text.GetLength();
+}
+
+void CWnd::SetDlgItemText(int nID, LPCTSTR text)
+{
+    if (CWnd* item = GetDlgItem(nID))
+        item->SetWindowText(text);
+}
+
+int CWnd::GetDlgItemText(int nID, CString& text) const
+{
+    text.Empty();
+    if (CWnd* item = GetDlgItem(nID))
+        item->GetWindowText(text);
+    return text.GetLength();
+}
+
+// ---- visibility and state ------------------------------------------------------------------
+
+BOOL CWnd::ShowWindow(int nCmdShow)
+{
+    QWidget* w = self(this);
+    if (!w)
+        return FALSE;
+    BOOL wasVisible = !w->isHidden();
+    if (nCmdShow == SW_HIDE)
+        w->hide();
+    else
+        w->show();
+    return wasVisible;
+}
+
+BOOL CWnd::IsWindowVisible() const
+{
+    QWidget* w = self(this);
+    return w && w->isVisible();
+}
+
+BOOL CWnd::EnableWindow(BOOL bEnable)
+{
+    QWidget* w = self(this);
+    if (!w)
+        return FALSE;
+    BOOL wasDisabled = !w->isEnabled();
+    w->setEnabled(bEnable != FALSE);
+    return wasDisabled;
+}
+
+BOOL CWnd::IsWindowEnabled() const
+{
+    QWidget* w = self(this);
+    return w && w->isEnabled();
+}
+
+// ---- geometry ------------------------------------------------------------------------------
+
+namespace {
+
+// The frame's extra size around a top-level window's client area (0 before it is shown).
+QSize frameExtra(const QWidget* w)
+{
+    return w->frameGeometry().size() - w->geometry().size();
+}
+
+}  // namespace
+
+BOOL CWnd::SetWindowPos(const CWnd* pWndInsertAfter, int x, int y, int cx, int cy, UINT nFlags)
+{
+    QWidget* w = self(this);
+    if (!w)
+        return FALSE;
+    bool move = !(nFlags & SWP_NOMOVE);
+    bool size = !(nFlags & SWP_NOSIZE);
+    if (w->isWindow()) {
+        if (move)
+            w->move(x, y);  // a window's position is its frame's
+        if (size)
+            afxqt::resizeClient(w, QSize(cx, cy) - frameExtra(w));
+    } else if (move && size) {
+        w->setGeometry(x, y, std::max(cx, 0), std::max(cy, 0));
+    } else if (move) {
+        w->move(x, y);
+    } else if (size) {
+        w->resize(std::max(cx, 0), std::max(cy, 0));
+    }
+    if (!(nFlags & SWP_NOZORDER)) {
+        if (pWndInsertAfter == &wndTop || pWndInsertAfter == &wndTopMost) {
+            if (!w->isWindow() || QGuiApplication::platformName() != QLatin1String("offscreen"))
+                w->raise();
+        }
+        else if (pWndInsertAfter == &wndBottom)
+            w->lower();
+        else if (QWidget* after = self(pWndInsertAfter); after && after != w)
+            w->stackUnder(after);
+    }
+    if (nFlags & SWP_SHOWWINDOW)
+        w->show();
+    if (nFlags & SWP_HIDEWINDOW)
+        w->hide();
+    return TRUE;
+}
+
+void CWnd::MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint)
+{
+    SetWindowPos(nullptr, x, y, nWidth, nHeight, SWP_NOZORDER | (bRepaint ? 0 : SWP_NOREDRAW));
+}
+
+void CWnd::MoveWindow(LPCRECT rect, BOOL bRepaint)
+{
+    MoveWindow(rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top, bRepaint);
+}
+
+void CWnd::GetWindowRect(LPRECT rect) const
+{
+    QWidget* w = self(this);
+    if (!rect)
+        return;
+    QRect r;
+    if (w)
+        r = w->isWindow() ? w->frameGeometry() : QRect(w->mapToGlobal(QPoint(0, 0)), w->size());
+    *rect = CRect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
+}
+
+void CWnd::GetClientRect(LPRECT rect) const
+{
+    QWidget* w = self(this);
+    if (rect)
+        *rect = w ? CRect(0, 0, w->width(), w->height()) : CRect();
+}
+
+void CWnd::ScreenToClient(LPPOINT point) const
+{
+    QWidget* w = self(this);
+    if (!w || !point)
+        return;
+    QPoint p = w->mapFromGlobal(QPoint(point->x, point->y));
+    point->x = p.x(), point->y = p.y();
+}
+
+void CWnd::ScreenToClient(LPRECT rect) const
+{
+    if (!rect)
+        return;
+    POINT tl{rect->left, rect->top}, br{rect->right, rect->bottom};
+    ScreenToClient(&tl);
+    ScreenToClient(&br);
+    *rect = CRect(tl.x, tl.y, br.x, br.y);
+}
+
+void CWnd::ClientToScreen(LPPOINT point) const
+{
+    QWidget* w = self(this);
+    if (!w || !point)
+        return;
+    QPoint p = w->mapToGlobal(QPoint(point->x, point->y));
+    point->x = p.x(), point->y = p.y();
+}
+
+void CWnd::ClientToScreen(LPRECT rect) const
+{
+    if (!rect)
+        return;
+    POINT tl{rect->left, rect->top}, br{rect->right, rect->bottom};
+    ClientToScreen(&tl);
+    ClientToScreen(&br);
+    *rect = CRect(tl.x, tl.y, br.x, br.y);
+}
+
+void CWnd::CenterWindow(CWnd* pAlternateOwner)
+{
+    QWidget* w = self(this);
+    if (!w || !w->isWindow())
+        return;
+    QWidget* owner = pAlternateOwner ? self(pAlternateOwner) : w->parentWidget();
+    if (owner)
+        owner = owner->window();
+    QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+    QRect area = screen->availableGeometry();
+    QRect around = owner && owner->isVisible() ? owner->frameGeometry() : area;
+    QRect frame = w->frameGeometry();
+    frame.moveCenter(around.center());
+    // Stay on the screen: the title bar must remain reachable.
+    frame.moveLeft(std::max(area.left(), std::min(frame.left(), area.right() + 1 - frame.width())));
+    frame.moveTop(std::max(area.top(), std::min(frame.top(), area.bottom() + 1 - frame.height())));
+    w->move(frame.topLeft());
+}
+
+// ---- focus, painting, messages -------------------------------------------------------------
+
+CWnd* CWnd::SetFocus()
+{
+    CWnd* previous = GetFocus();
+    if (QWidget* w = self(this))
+        afxqt::requestFocus(w);
+    return previous;
+}
+
+CWnd* CWnd::GetFocus()
+{
+    if (!AfxHostUIStarted())
+        return nullptr;
+    QWidget* w = afxqt::focusedWidget();
+    return w ? FromHandle(afxqt::handle(w)) : nullptr;
+}
+
+void CWnd::Invalidate(BOOL bErase)
+{
+    if (QWidget* w = self(this))
+        w->update();
+}
+
+void CWnd::UpdateWindow()
+{
+    if (QWidget* w = self(this))
+        w->repaint();
+}
+
+namespace {
+
+void applyWindowIcon(QWidget* w, const afxqt::WindowInfo& info)
+{
+    QIcon icon;
+    for (HICON h : {info.bigIcon, info.smallIcon})
+        if (h)
+            icon.addPixmap(h->pixmap);
+    w->setWindowIcon(icon);
+}
+
+}  // namespace
+
+LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    QWidget* w = self(this);
+    if (!w)
+        return 0;
+    switch (message) {
+    case WM_SETICON: {
+        afxqt::WindowInfo& info = afxqt::registerWindow(w);
+        HICON& slot = wParam == ICON_BIG ? info.bigIcon : info.smallIcon;
+        HICON previous = slot;
+        slot = reinterpret_cast<HICON>(lParam);
+        applyWindowIcon(w, info);
+        return reinterpret_cast<LRESULT>(previous);
+    }
+    case WM_GETICON: {
+        const afxqt::WindowInfo* info = afxqt::windowInfo(w);
+        if (!info)
+            return 0;
+        return reinterpret_cast<LRESULT>(wParam == ICON_BIG ? info->bigIcon : info->smallIcon);
+    }
+    case WM_COMMAND: {
+        CWnd* target = FromHandlePermanent(m_hWnd);
+        return (target ? target : this)->OnCommand(wParam, lParam);
+    }
+    case WM_CLOSE:
+        w->close();
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon)
+{
+    return reinterpret_cast<HICON>(
+        SendMessage(WM_SETICON, bBigIcon ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(hIcon)));
+}
+
+HICON CWnd::GetIcon(BOOL bBigIcon) const
+{
+    return reinterpret_cast<HICON>(
+        const_cast<CWnd*>(this)->SendMessage(WM_GETICON, bBigIcon ? ICON_BIG : ICON_SMALL, 0));
+}
+
+BOOL CWnd::DestroyWindow()
+{
+    QWidget* w = self(this);
+    if (!w)
+        return FALSE;
+    if (CDialog* dialog = afxqt::dialogOf(w); dialog && dialog->IsRunningModal())
+        return FALSE;  // a modal dialog ends with EndDialog
+    w->hide();
+    Detach();
+    w->deleteLater();
+    return TRUE;
+}
+
+BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+    return OnCmdMsg(LOWORD(wParam), HIWORD(wParam));
+}
+
+void CWnd::OnSize(UINT nType, int cx, int cy) {}
+
+void CWnd::OnDestroy() {}
+
+void CWnd::OnShowWindow(BOOL bShow, UINT nStatus) {}

@@ -1,0 +1,83 @@
+#include "lisp_call.h"
+
+#include "mfc/afxhost.h"
+
+namespace dialogtest {
+
+std::vector<std::wstring> Call::lines(const std::wstring& category) const
+{
+    std::vector<std::wstring> out;
+    for (const auto& l : log)
+        if (l.category == category)
+            out.push_back(l.text);
+    return out;
+}
+
+void ModuleFixture::SetUp()
+{
+    adshost::openDrawing(L"Zeichnung1.dwg");
+    std::string error;
+    ASSERT_TRUE(adshost::loadApp(KORDIALOG_MODULE, &error)) << error;
+    adshost::setMainWindowProvider([] { return AfxHostMainWindow(); });
+}
+
+void ModuleFixture::TearDown()
+{
+    adshost::unloadApp("korDialog", nullptr);
+    for (int d : adshost::openDrawings())
+        adshost::closeDrawing(d);
+}
+
+Call ModuleFixture::call(const std::wstring& fn, const std::vector<CKORAdsLispVar>& args, const std::string& answers)
+{
+    return call(fn, args, answers, nullptr);
+}
+
+Call ModuleFixture::call(const std::wstring& fn, const std::vector<CKORAdsLispVar>& args, const std::string& answers,
+                         const std::function<void(CDialog&)>& inspect)
+{
+    Call c;
+    std::vector<afxdriver::Action> actions;
+    std::string error;
+    EXPECT_TRUE(afxdriver::parseAnswers(answers, actions, &error)) << error;
+    afxdriver::AnswerRunner user(std::move(actions), [&](const std::string& m) { c.userErrors.push_back(m); });
+    int listener = AfxAddDialogListener([&](CDialog& d, AfxDialogEvent e) {
+        if (e != AfxDialogEvent::Opened)
+            return;
+        c.dialogs.push_back(afxdriver::describe(d));
+        if (inspect)
+            inspect(d);
+    });
+    int sink = CDebugHilfe::AddSink([&](const KorDebugLine& l) { c.log.push_back(l); });
+
+    resbuf* chain = nullptr;
+    resbuf** tail = &chain;
+    for (const auto& a : args) {
+        *tail = CKORAdsLisp::ToResbuf(a);
+        while (*tail)
+            tail = &(*tail)->rbnext;
+    }
+    AfxGetModuleState()->m_hCurrentResourceHandle = sentinel();
+    adshost::CallResult r = adshost::invoke(fn, chain);
+    c.resourceAfter = AfxGetModuleState()->m_hCurrentResourceHandle;
+    acutRelRb(chain);
+
+    CDebugHilfe::RemoveSink(sink);
+    AfxRemoveDialogListener(listener);
+    EXPECT_TRUE(r.found) << "not defined";
+    c.status = r.status;
+    c.hasValue = r.hasValue;
+    c.value = CKORAdsLisp::FromResbuf(r.value.get());
+    EXPECT_EQ(user.remaining(), 0u) << "the scripted user had answers left";
+    return c;
+}
+
+CKORAdsLispVar strings(std::initializer_list<const wchar_t*> texts)
+{
+    CKORAdsLispVar list;
+    for (const wchar_t* t : texts)
+        list.Append(CKORAdsLisp::List(CKORAdsLispVar(t)));
+    return list;
+}
+
+}  // namespace dialogtest
