@@ -177,14 +177,15 @@ def red_cross():
     ]
 
 
-def pick_symbol():
-    c = 16.0
-    hairs = union(stroke([(c, 1.5), (c, 11.0)], 2.2), stroke([(c, 21.0), (c, 30.5)], 2.2),
-                  stroke([(1.5, c), (11.0, c)], 2.2), stroke([(21.0, c), (30.5, c)], 2.2))
+def pick_symbol(small=False):
+    # At 16 pixels the hairs sit on whole pixel columns (centre 7.5 px), one pixel wide.
+    c, w, end = (15.0, 2.0, 29.0) if small else (16.0, 2.2, 30.5)
+    hairs = union(stroke([(c, 1.5), (c, c - 5.0)], w), stroke([(c, c + 5.0), (c, end)], w),
+                  stroke([(1.5, c), (c - 5.0, c)], w), stroke([(c + 5.0, c), (end, c)], w))
     return [
-        (ring(c, c, 9.0, 2.2), flat("#202830")),
+        (ring(c, c, 9.0, w), flat("#202830")),
         (hairs, flat("#202830")),
-        (disc(c, c, 3.0), flat("#D42A20")),
+        (disc(c, c, 3.0 if not small else 2.6), flat("#D42A20")),
     ]
 
 
@@ -209,7 +210,7 @@ def main():
     write_xpm("ok-32", 32, check_mark())
     write_xpm("cancel-32", 32, red_cross())
     write_xpm("pick-32", 32, pick_symbol())
-    write_xpm("pick-16", 16, pick_symbol())
+    write_xpm("pick-16", 16, pick_symbol(small=True))
     write_xpm("logo-32", 32, logo())
 
 

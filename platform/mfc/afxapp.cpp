@@ -37,6 +37,21 @@ std::wstring programName()
     return AfxFromUtf8(slash == std::string::npos ? path : path.substr(slash + 1));
 }
 
+QtMessageHandler previousHandler = nullptr;
+
+// Qt's notices about what a platform plugin cannot do (the offscreen one cannot raise a
+// window, for one) and the runtime folder root lacks say nothing to a user: they are dropped.
+void messageFilter(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtWarningMsg && (message.startsWith(QLatin1String("This plugin does not support")) ||
+                                 message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"))))
+        return;
+    if (previousHandler)
+        previousHandler(type, context, message);
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+}
+
 }  // namespace
 
 bool AfxHostInitUI(std::string* error)
@@ -51,6 +66,9 @@ bool AfxHostInitUI(std::string* error)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    if (!previousHandler)
+        previousHandler = qInstallMessageHandler(messageFilter);
 
     // QApplication keeps references to argc and argv for its whole life.
     static std::string arg0 = programPath();

@@ -1,0 +1,148 @@
+// Opening and closing a modal dialog: a CDialog built from a template by the window layer
+// against a bare QDialog with the same controls built directly, warm, in the same run.
+//
+//   bench_dialogs [--cycles N] [--warmup N]      (default 10000 and 200)
+//
+// Each cycle opens the dialog modally, waits until it shows, paints it once, and closes it
+// with Escape through the UI driver (the bare dialog is painted and closed from a zero timer,
+// the same path through the event loop). Runs headless when there is no display.
+#include "harness.h"
+
+#include "mfc/afxdriver.h"
+#include "mfc/afxhost.h"
+#include "mfc/afxqt_p.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QPushButton>
+#include <QTimer>
+#include <QWindow>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Counts the paint events dialogs get, to make sure every cycle really drew its window.
+struct PaintCounter : QObject {
+    long long paints = 0;
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+} paintCounter;
+
+// "Shown": the window system has exposed the window and it has drawn itself once.
+void waitUntilShown(QWidget* w)
+{
+    for (int i = 0; i < 10000 && !(w->windowHandle() && w->windowHandle()->isExposed()); ++i)
+        QCoreApplication::processEvents();
+    w->installEventFilter(&paintCounter);
+    w->repaint();
+}
+
+// A column of twelve buttons, a spacer and Cancel: the shape of the button dialog.
+AfxControlTemplate columnControls[14];
+const wchar_t* const captions[] = {L"Eins", L"Zwei", L"Drei", L"Vier", L"Fünf", L"Sechs",
+                                   L"Sieben", L"Acht", L"Neun", L"Zehn", L"Elf", L"Zwölf"};
+
+const AfxDialogTemplate* columnTemplate()
+{
+    static AfxDialogTemplate tpl{};
+    if (tpl.id)
+        return &tpl;
+    for (int k = 0; k < 12; ++k)
+        columnControls[k] = {static_cast<UINT>(1001 + 2 * k), AfxControlKind::PushButton, captions[k], 7,
+                             static_cast<short>(7 + 18 * k), 150, 14, WS_VISIBLE | WS_TABSTOP};
+    columnControls[12] = {IDCANCEL, AfxControlKind::PushButton, L"Abbrechen", 52, 224, 60, 20, WS_VISIBLE | WS_TABSTOP};
+    columnControls[13] = {200, AfxControlKind::PushButton, L"", 7, 226, 21, 18, WS_TABSTOP};
+    tpl = {9018, 0, 0, 164, 251, DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, L"Auswahl", L"MS Sans Serif", 8,
+           columnControls, 14};
+    return &tpl;
+}
+
+void templateDialogCycle()
+{
+    CDialog dlg;
+    dlg.InitModalIndirect(columnTemplate());
+    afxdriver::onNextDialog([](CDialog& d) {
+        waitUntilShown(afxqt::widget(d.m_hWnd));
+        afxdriver::key(afxdriver::Key::Escape);
+    });
+    if (dlg.DoModal() != IDCANCEL) {
+        std::fprintf(stderr, "the template dialog did not end with IDCANCEL\n");
+        std::exit(1);
+    }
+}
+
+// The same window with Qt alone: the pixel rectangles the template gives at the same font.
+void bareDialogCycle()
+{
+    QDialog dlg;
+    dlg.setWindowTitle("Auswahl");
+    QFont font("DejaVu Sans");
+    font.setPointSize(8);
+    dlg.setFont(font);
+    QFontMetrics fm(font);
+    int bx = (fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 + 1) / 2;
+    int by = fm.height();
+    auto px = [](int v, int base, int div) { return (v * base + div / 2) / div; };
+    dlg.resize(px(164, bx, 4), px(251, by, 8));
+    for (int i = 0; i < 14; ++i) {
+        const AfxControlTemplate& c = columnControls[i];
+        auto* b = new QPushButton(QString::fromWCharArray(c.text), &dlg);
+        b->setAutoDefault(false);
+        b->setGeometry(px(c.x, bx, 4), px(c.y, by, 8), px(c.cx, bx, 4), px(c.cy, by, 8));
+        if (!(c.style & WS_VISIBLE))
+            b->hide();
+        QObject::connect(b, &QPushButton::clicked, &dlg, &QDialog::reject);
+    }
+    QTimer::singleShot(0, &dlg, [&dlg] {
+        waitUntilShown(&dlg);
+        dlg.reject();
+    });
+    if (dlg.exec() != QDialog::Rejected) {
+        std::fprintf(stderr, "the bare dialog did not end rejected\n");
+        std::exit(1);
+    }
+}
+
+int option(int argc, char** argv, const char* name, int fallback)
+{
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], name) == 0)
+            return std::atoi(argv[i + 1]);
+    return fallback;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    int cycles = option(argc, argv, "--cycles", 10000);
+    int warmup = option(argc, argv, "--warmup", 200);
+    std::string error;
+    if (!AfxHostInitUI(&error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    columnTemplate();
+    std::vector<bench::Case> cases = {
+        {"CDialog from template (driver)", templateDialogCycle},
+        {"bare QDialog, same controls", bareDialogCycle},
+    };
+    std::vector<bench::Figures> results;
+    for (const bench::Case& c : cases) {
+        long long before = paintCounter.paints;
+        results.push_back(bench::run(c, warmup, cycles));
+        long long painted = paintCounter.paints - before;
+        if (painted < cycles + warmup) {
+            std::fprintf(stderr, "%s: only %lld paints in %d cycles\n", c.name.c_str(), painted, cycles + warmup);
+            return 1;
+        }
+    }
+    bench::print(results);
+    return 0;
+}

@@ -1,0 +1,46 @@
+#include "harness.h"
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <unistd.h>
+
+namespace bench {
+
+double residentMiB()
+{
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return resident * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+Figures run(const Case& c, int warmup, int cycles)
+{
+    for (int i = 0; i < warmup; ++i)
+        c.cycle();
+    Figures f;
+    f.name = c.name;
+    f.cycles = cycles;
+    f.rssStartMiB = residentMiB();
+    auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < cycles; ++i)
+        c.cycle();
+    auto elapsed = std::chrono::steady_clock::now() - start;
+    f.rssEndMiB = residentMiB();
+    f.microsecondsPerCycle = std::chrono::duration<double, std::micro>(elapsed).count() / cycles;
+    return f;
+}
+
+void print(const std::vector<Figures>& results)
+{
+    std::printf("%-34s %8s %12s %10s %10s %9s\n", "case", "cycles", "us/cycle", "RSS start", "RSS end", "growth");
+    for (const Figures& f : results)
+        std::printf("%-34s %8d %12.1f %8.1f M %8.1f M %7.2f M\n", f.name.c_str(), f.cycles, f.microsecondsPerCycle,
+                    f.rssStartMiB, f.rssEndMiB, f.rssEndMiB - f.rssStartMiB);
+    if (results.size() > 1 && results[1].microsecondsPerCycle > 0)
+        std::printf("ratio %s / %s: %.2f\n", results[0].name.c_str(), results[1].name.c_str(),
+                    results[0].microsecondsPerCycle / results[1].microsecondsPerCycle);
+}
+
+}  // namespace bench

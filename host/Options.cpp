@@ -1,0 +1,116 @@
+// The command line of korcad.
+#include "Session.h"
+
+namespace korcad {
+
+std::string helpText()
+{
+    return R"(Usage: korcad [options] [FILE.lsp ...]
+
+korcad is the CAD host of the korDialog module: an AutoLISP command line with one drawing
+open. At start it loads the module as (arxload "korDialog") would, then loads each FILE and
+evaluates each -e expression in the order given. Without files and expressions it reads
+commands from the terminal (prompt "Befehl: "): LISP expressions, !symbol to show a value,
+or the name of a command defined as (defun c:NAME ...); QUIT ends it.
+
+Options:
+  -e, --eval EXPR    evaluate EXPR and print its value as prin1 does (repeatable)
+  --dwg FILE         name of the drawing to open (default: Zeichnung1.dwg)
+  --no-load          do not load the korDialog module at start
+  --answers FILE     answer the dialogs and prompts from FILE instead of waiting for a
+                     person: one action per line, '#' starts a comment:
+                       click 1005 | click "C" | type 1002 "3.5" | select 30058 "Hydrant"
+                       select 30058 #2 | key Escape|Enter|Tab | ok | cancel
+                       input "3.5" (answers the next command-line prompt) | shot NAME
+                     A dialog that opens when no action is left, or an action that cannot
+                     be done, stops korcad with exit status 3.
+  --shots DIR        save a PNG of every dialog as it opens into DIR (NNN-<template>.png);
+                     `shot NAME` in an answers file saves DIR/NAME.png
+  --db URL           database of the text tables (used by dialogs / later features)
+  -h, --help         show this help and exit
+
+Applications given to arxload by name are searched in $KORCAD_APP_PATH (directories
+separated by ':'), then in ../lib next to korcad, then in the current directory, each as
+NAME, NAME.so and libNAME.so. load searches the current directory, then the same
+$KORCAD_APP_PATH directories, as NAME and NAME.lsp.
+
+Functions of applications: a value the application hands over reaches LISP whatever the
+status of the call; a call that fails (RSERR) without a value raises the LISP error
+"ADS request error: <function name>", which *error* receives and vl-catch-all-apply
+catches.
+
+Exit status: 0 when everything ran; 1 when a file or expression ended in an unhandled LISP
+error (its text goes to standard error) or the module could not be loaded; 2 for a wrong
+command line; 3 when an answers file did not fit the dialogs and prompts that came.
+
+Without a display (no DISPLAY or WAYLAND_DISPLAY) dialogs run on Qt's offscreen platform,
+so --answers and --shots work on a headless machine.
+)";
+}
+
+ParsedOptions parseOptions(const std::vector<std::string>& args)
+{
+    ParsedOptions result;
+    Options& o = result.options;
+    auto fail = [&](const std::string& msg) {
+        result.error = msg;
+        return result;
+    };
+    bool optionsEnded = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        std::string arg = args[i];
+        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+            o.items.push_back({Options::Kind::File, arg});
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        // --name=value is the same as --name value.
+        std::string inlineValue;
+        bool hasInline = false;
+        if (arg.rfind("--", 0) == 0) {
+            auto eq = arg.find('=');
+            if (eq != std::string::npos) {
+                inlineValue = arg.substr(eq + 1);
+                arg = arg.substr(0, eq);
+                hasInline = true;
+            }
+        }
+        auto value = [&](std::string* out) {
+            if (hasInline) {
+                *out = inlineValue;
+                return true;
+            }
+            if (i + 1 >= args.size())
+                return false;
+            *out = args[++i];
+            return true;
+        };
+        std::string v;
+        if (arg == "-h" || arg == "--help") {
+            o.help = true;
+        } else if (arg == "--no-load") {
+            o.noLoad = true;
+        } else if (arg == "-e" || arg == "--eval") {
+            if (!value(&v))
+                return fail(arg + " needs an expression");
+            o.items.push_back({Options::Kind::Expression, v});
+        } else if (arg == "--dwg" || arg == "--answers" || arg == "--shots" || arg == "--db") {
+            if (!value(&v) || v.empty())
+                return fail(arg + " needs a value");
+            (arg == "--dwg"       ? o.drawing
+             : arg == "--answers" ? o.answersFile
+             : arg == "--shots"   ? o.shotsDir
+                                  : o.database) = v;
+        } else {
+            return fail("unknown option " + arg);
+        }
+        if (hasInline && (arg == "-h" || arg == "--help" || arg == "--no-load"))
+            return fail(arg + " takes no value");
+    }
+    return result;
+}
+
+}  // namespace korcad

@@ -1,0 +1,93 @@
+// The interactive command line: "Befehl: " prompts, as in the CAD program.
+//
+// A line that starts with "(" (or another LISP expression) is evaluated and its value shown;
+// an expression may span lines ("(_> " asks for the rest). "!name" shows a value. Any other
+// word runs the command C:WORD that LISP defined; QUIT (or EXIT) ends the command line.
+// Errors show as "; error: ..." unless *error* took care of them; the command line goes on.
+#include "Session.h"
+
+#include "lisp/Printer.h"
+#include "lisp/Reader.h"
+#include "lisp/Utf8.h"
+
+#include <ostream>
+
+namespace korcad {
+
+namespace {
+
+bool isBlank(const std::string& s) { return s.find_first_not_of(" \t\r\n") == std::string::npos; }
+
+std::string firstWord(const std::string& s)
+{
+    size_t b = s.find_first_not_of(" \t\r\n");
+    if (b == std::string::npos)
+        return std::string();
+    size_t e = s.find_first_of(" \t\r\n", b);
+    return s.substr(b, e == std::string::npos ? std::string::npos : e - b);
+}
+
+}  // namespace
+
+int Session::repl()
+{
+    std::string pending;  // an expression not yet complete
+    for (;;) {
+        auto line = input_->readLine(pending.empty() ? "Befehl: " : "(_> ");
+        if (!line) {
+            out_ << '\n';
+            return kExitOk;
+        }
+        pending += *line;
+        pending += '\n';
+        if (isBlank(pending)) {
+            pending.clear();
+            continue;
+        }
+
+        size_t start = pending.find_first_not_of(" \t");
+        char first = pending[start];
+        bool lispInput = first == '(' || first == '\'' || first == '"' || first == '!' ||
+                         first == ';' || lisp::parseNumber(firstWord(pending)).has_value();
+        try {
+            if (!lispInput) {
+                std::string word = lisp::utf8::upper(firstWord(pending));
+                pending.clear();
+                if (word == "QUIT" || word == "_QUIT" || word == "EXIT")
+                    return kExitOk;
+                lisp::Symbol* command = lisp_->symbols().find("C:" + word);
+                if (!command || command->value.isNil()) {
+                    out_ << "Unbekannter Befehl \"" << word << "\".\n";
+                    continue;
+                }
+                lisp::Value result = lisp_->evalTop(lisp::list({lisp::Value::symbol(command)}));
+                if (!(result.isSym() && result.sym()->name.empty()))
+                    out_ << lisp::toString(result, true) << '\n';
+                continue;
+            }
+            std::string text = first == '!' ? pending.substr(start + 1) : pending;
+            std::vector<lisp::Value> forms;
+            try {
+                lisp::Reader reader(text, lisp_->symbols());
+                while (auto form = reader.next())
+                    forms.push_back(*form);
+            } catch (const lisp::IncompleteInput&) {
+                continue;  // ask for the rest of the expression
+            }
+            pending.clear();
+            for (const auto& form : forms) {
+                lisp::Value result = lisp_->evalTop(form);
+                // (princ) at the end of a program returns a symbol that shows as nothing.
+                if (!(result.isSym() && result.sym()->name.empty()))
+                    out_ << lisp::toString(result, true) << '\n';
+            }
+        } catch (const lisp::LispError& e) {
+            pending.clear();
+            if (!e.reported)
+                out_ << "; error: " << e.message() << '\n';
+        }
+        out_.flush();
+    }
+}
+
+}  // namespace korcad

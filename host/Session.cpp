@@ -1,0 +1,150 @@
+#include "Session.h"
+
+#include "AdsBridge.h"
+#include "HostFunctions.h"
+
+#include "lisp/Printer.h"
+#include "lisp/Reader.h"
+
+#include "ads/adshost.h"
+#include "mfc/afx.h"
+
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+namespace korcad {
+
+Session::Session(Options options) : Session(std::move(options), std::cin, std::cout, std::cerr) {}
+
+Session::Session(Options options, std::istream& in, std::ostream& out, std::ostream& err)
+    : options_(std::move(options)),
+      in_(in),
+      out_(out),
+      err_(err),
+      lisp_(std::make_unique<lisp::Interpreter>()),
+      ads_(std::make_unique<AdsFunctions>()),
+      input_(std::make_unique<TerminalInput>(in, out))
+{
+    lisp_->setOutput(out_);
+    lisp_->setExternalFunctions(ads_.get());
+    installHostFunctions(*lisp_, [this]() -> InputSource& { return *input_; });
+    // After the current directory, load looks in the directories of $KORCAD_APP_PATH.
+    lisp_->loadPath() = appPathDirs();
+}
+
+Session::~Session()
+{
+    if (drawing_)
+        adshost::closeDrawing(drawing_);
+    // Applications go in the reverse order of loading, each told as the CAD program tells it.
+    auto apps = adshost::loadedApps();
+    for (auto it = apps.rbegin(); it != apps.rend(); ++it)
+        adshost::unloadApp(it->path, nullptr);
+    adshost::setMainWindowProvider(nullptr);
+}
+
+void Session::onBeforeFirstDialog(std::function<void(const Options&)> hook)
+{
+    beforeFirstDialog_.push_back(std::move(hook));
+}
+
+void Session::setMainWindowProvider(std::function<HWND()> provider)
+{
+    mainWindowProvider_ = std::move(provider);
+}
+
+HWND Session::mainWindow()
+{
+    if (!dialogsStarted_) {
+        dialogsStarted_ = true;
+        for (auto& hook : beforeFirstDialog_)
+            hook(options_);
+    }
+    return mainWindowProvider_ ? mainWindowProvider_() : nullptr;
+}
+
+void Session::report(const lisp::LispError& e, const std::string& where)
+{
+    err_ << "; error: " << e.message() << '\n';
+    if (!where.empty())
+        err_ << ";        " << where << '\n';
+    err_.flush();
+}
+
+bool Session::start()
+{
+    adshost::setMainWindowProvider([this]() { return mainWindow(); });
+    drawing_ = adshost::openDrawing(AfxFromUtf8(options_.drawing));
+    if (options_.noLoad)
+        return true;
+    std::string error;
+    if (!loadApplication("korDialog", &error)) {
+        err_ << "korcad: cannot load the korDialog module: " << error << '\n'
+             << "korcad: set KORCAD_APP_PATH or start with --no-load\n";
+        return false;
+    }
+    return true;
+}
+
+bool Session::runFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        report(lisp::LispError("LOAD failed: \"" + path + "\""), std::string());
+        return false;
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    std::string source = text.str();
+    lisp::Reader reader(source, lisp_->symbols());
+    try {
+        while (auto form = reader.next())
+            lisp_->evalTop(*form);
+    } catch (const lisp::LispError& e) {
+        report(e, "in " + path + ", expression at line " + std::to_string(reader.line()));
+        return false;
+    }
+    return true;
+}
+
+bool Session::runExpression(const std::string& text)
+{
+    try {
+        lisp::Reader reader(text, lisp_->symbols());
+        lisp::Value result;
+        while (auto form = reader.next())
+            result = lisp_->evalTop(*form);
+        out_ << lisp::toString(result, true) << '\n';
+        out_.flush();
+    } catch (const lisp::LispError& e) {
+        out_.flush();
+        report(e, "in -e " + text);
+        return false;
+    }
+    return true;
+}
+
+int Session::run()
+{
+    if (!start())
+        return kExitLispError;
+    try {
+        if (options_.items.empty())
+            return repl();
+        for (const auto& item : options_.items) {
+            bool ok = item.kind == Options::Kind::File ? runFile(item.text)
+                                                       : runExpression(item.text);
+            if (!ok)
+                return kExitLispError;
+        }
+    } catch (const std::exception& e) {
+        // Not a LISP error: a fault of the host or of an application. Say so and stop.
+        out_.flush();
+        err_ << "korcad: internal error: " << e.what() << '\n';
+        return kExitLispError;
+    }
+    return kExitOk;
+}
+
+}  // namespace korcad

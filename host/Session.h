@@ -1,0 +1,103 @@
+// Session.h — one run of korcad: its options, the open drawing, the LISP interpreter with the
+// host's functions, the input source, and what later features plug in.
+//
+// Plugging in (from main, before run()):
+// - a UI driver that plays dialogs from --answers and writes screenshots to --shots:
+//   onBeforeFirstDialog(hook) is called once, with the options, when the module first asks
+//   for the main window (that is, when its first dialog is about to open); setInput() gives
+//   prompts a scripted source (QueueInput) instead of the terminal;
+// - a main window: setMainWindowProvider(fn); fn runs only when a dialog asks for a parent,
+//   so a run without dialogs starts no GUI.
+#pragma once
+
+#include "InputSource.h"
+
+#include "lisp/Interpreter.h"
+
+#include "win/wintypes.h"
+
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace korcad {
+
+class AdsFunctions;
+
+struct Options {
+    enum class Kind { File, Expression };
+    struct Item {
+        Kind kind;
+        std::string text;  // a file name or an expression
+    };
+    std::vector<Item> items;  // files and -e expressions, in command-line order
+
+    std::string drawing = "Zeichnung1.dwg";  // --dwg
+    std::string answersFile;                 // --answers: scripted answers for dialogs, prompts
+    std::string shotsDir;                    // --shots: screenshots of dialogs
+    std::string database;                    // --db: database of the text tables
+    bool noLoad = false;                     // --no-load: start without the module
+    bool help = false;
+};
+
+struct ParsedOptions {
+    Options options;
+    std::string error;  // empty when the command line was fine
+};
+ParsedOptions parseOptions(const std::vector<std::string>& args);
+std::string helpText();
+
+// Exit codes of korcad.
+enum ExitCode { kExitOk = 0, kExitLispError = 1, kExitUsage = 2, kExitAnswers = 3 };
+
+class Session {
+public:
+    explicit Session(Options options);
+    Session(Options options, std::istream& in, std::ostream& out, std::ostream& err);
+    // Closes the drawing and unloads the applications that are still loaded.
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    const Options& options() const { return options_; }
+    lisp::Interpreter& lisp() { return *lisp_; }
+    InputSource& input() { return *input_; }
+    void setInput(std::unique_ptr<InputSource> input) { input_ = std::move(input); }
+
+    void onBeforeFirstDialog(std::function<void(const Options&)> hook);
+    void setMainWindowProvider(std::function<HWND()> provider);
+
+    // Starts, then runs the files and expressions in order, or the command line when there
+    // are none. Returns the exit code.
+    int run();
+
+    // The steps of run(), for callers that drive a session themselves.
+    // Opens the drawing and loads the module (unless --no-load); false after an error report.
+    bool start();
+    // Loads a file; false after reporting an unhandled error.
+    bool runFile(const std::string& path);
+    // Evaluates a text and prints the last value as prin1 does; false after an error report.
+    bool runExpression(const std::string& text);
+    // The interactive command line, until the input ends or the user quits.
+    int repl();
+
+private:
+    void report(const lisp::LispError& e, const std::string& where);
+    HWND mainWindow();
+
+    Options options_;
+    std::istream& in_;
+    std::ostream& out_;
+    std::ostream& err_;
+    std::unique_ptr<lisp::Interpreter> lisp_;
+    std::unique_ptr<AdsFunctions> ads_;
+    std::unique_ptr<InputSource> input_;
+    std::vector<std::function<void(const Options&)>> beforeFirstDialog_;
+    bool dialogsStarted_ = false;
+    std::function<HWND()> mainWindowProvider_;
+    int drawing_ = 0;
+};
+
+}  // namespace korcad

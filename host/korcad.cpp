@@ -1,0 +1,35 @@
+// korcad — the CAD host a person runs: an AutoLISP command line with one drawing open and
+// the korDialog module loaded. See `korcad --help`.
+#include "DialogWiring.h"
+#include "Session.h"
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    korcad::ParsedOptions parsed = korcad::parseOptions(args);
+    if (!parsed.error.empty()) {
+        std::cerr << "korcad: " << parsed.error << "\n"
+                  << "Try 'korcad --help' for more information.\n";
+        return korcad::kExitUsage;
+    }
+    if (parsed.options.help) {
+        std::cout << korcad::helpText();
+        return korcad::kExitOk;
+    }
+    korcad::Session session(std::move(parsed.options));
+    korcad::DialogWiring dialogs;
+    std::string error;
+    if (!dialogs.install(session, &error)) {
+        std::cerr << "korcad: " << error << "\n";
+        return korcad::kExitUsage;
+    }
+    int rc = session.run();
+    if (size_t unused = dialogs.unusedAnswers())
+        std::cerr << "korcad: warning: " << unused << " answer(s) of " << session.options().answersFile
+                  << " were not used\n";
+    return rc;
+}

@@ -1,0 +1,107 @@
+// Output to the command line, reading expressions from text, loading files.
+#include "lisp/Interpreter.h"
+
+#include "lisp/Printer.h"
+
+#include <ostream>
+
+namespace lisp {
+
+namespace {
+
+// Writing to files is not part of our LISP: a file argument other than nil is refused.
+void noFileArg(const Args& a, size_t i)
+{
+    if (a.has(i) && !a[i].isNil())
+        badArgType("filep", a[i]);
+}
+
+void write(Interpreter& lisp, const std::string& text)
+{
+    lisp.out() << text;
+    lisp.out().flush();
+}
+
+Value princFn(Interpreter& lisp, const Args& a)
+{
+    if (a.size() == 0)
+        return lisp.quietSymbol();
+    noFileArg(a, 1);
+    write(lisp, toString(a[0], false));
+    return a[0];
+}
+
+Value prin1Fn(Interpreter& lisp, const Args& a)
+{
+    if (a.size() == 0)
+        return lisp.quietSymbol();
+    noFileArg(a, 1);
+    write(lisp, toString(a[0], true));
+    return a[0];
+}
+
+// print: a new line, the value as prin1 writes it, a blank.
+Value printFn(Interpreter& lisp, const Args& a)
+{
+    if (a.size() == 0)
+        return lisp.quietSymbol();
+    noFileArg(a, 1);
+    write(lisp, "\n" + toString(a[0], true) + " ");
+    return a[0];
+}
+
+Value terpriFn(Interpreter& lisp, const Args&)
+{
+    write(lisp, "\n");
+    return Value();
+}
+
+Value promptFn(Interpreter& lisp, const Args& a)
+{
+    write(lisp, strArg(a[0]));
+    return Value();
+}
+
+// alert: on the command line, the message on lines of its own.
+Value alertFn(Interpreter& lisp, const Args& a)
+{
+    write(lisp, "\n" + strArg(a[0]) + "\n");
+    return Value();
+}
+
+Value readFn(Interpreter& lisp, const Args& a)
+{
+    if (a.size() == 0)
+        return Value();
+    return lisp.read(strArg(a[0]));
+}
+
+// (load name [onfailure]): the value of the file's last expression; onfailure instead of an
+// error when the file cannot be found or read.
+Value loadFn(Interpreter& lisp, const Args& a)
+{
+    const std::string& name = strArg(a[0]);
+    auto path = lisp.findLoadFile(name);
+    if (!path) {
+        if (a.has(1))
+            return a[1];
+        fail("LOAD failed: \"" + name + "\"");
+    }
+    return lisp.loadFile(*path);
+}
+
+}  // namespace
+
+void installIoFunctions(Interpreter& lisp)
+{
+    lisp.defineBuiltin("princ", princFn, 0, 2);
+    lisp.defineBuiltin("prin1", prin1Fn, 0, 2);
+    lisp.defineBuiltin("print", printFn, 0, 2);
+    lisp.defineBuiltin("terpri", terpriFn, 0, 0);
+    lisp.defineBuiltin("prompt", promptFn, 1, 1);
+    lisp.defineBuiltin("alert", alertFn, 1, 1);
+    lisp.defineBuiltin("read", readFn, 0, 1);
+    lisp.defineBuiltin("load", loadFn, 1, 2);
+}
+
+}  // namespace lisp

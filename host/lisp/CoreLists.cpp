@@ -1,0 +1,271 @@
+// List functions: construction, access, search, mapping and sorting.
+#include "lisp/Interpreter.h"
+
+#include "lisp/Printer.h"
+
+#include <algorithm>
+#include <functional>
+#include <string>
+
+namespace lisp {
+
+namespace {
+
+// Iterates a proper list; a dotted tail raises "bad list".
+template <class F>
+void forEach(const Value& list, F f)
+{
+    const Value* p = &listArg(list);
+    for (; p->isCons(); p = &p->consCell()->cdr)
+        f(p->consCell()->car);
+    if (!p->isNil())
+        fail("bad list: " + toString(list, true));
+}
+
+std::vector<Value> toVector(const Value& list)
+{
+    std::vector<Value> out;
+    forEach(list, [&](const Value& v) { out.push_back(v); });
+    return out;
+}
+
+Value fromVector(const std::vector<Value>& items)
+{
+    ListBuilder b;
+    for (const Value& v : items)
+        b.push(v);
+    return b.take();
+}
+
+Value listFn(Interpreter&, const Args& a)
+{
+    ListBuilder b;
+    for (const Value& v : a)
+        b.push(v);
+    return b.take();
+}
+
+Value consFn(Interpreter&, const Args& a) { return Value::cons(a[0], a[1]); }
+
+// car, cdr and the c[ad]{2,3}r family, applied right to left: cadr is (car (cdr x)).
+template <char... Ops>
+Value cxr(Interpreter&, const Args& a)
+{
+    static constexpr char ops[] = {Ops...};
+    Value v = a[0];
+    for (size_t i = sizeof...(Ops); i-- > 0;) {
+        if (!v.isList())
+            badArgType("consp", v);
+        Value next = ops[i] == 'a' ? car(v) : cdr(v);
+        v = std::move(next);
+    }
+    return v;
+}
+
+Value nthFn(Interpreter&, const Args& a)
+{
+    int32_t n = intArg(a[0]);
+    const Value* p = &listArg(a[1]);
+    if (n < 0)
+        return Value();
+    for (; n > 0 && p->isCons(); --n)
+        p = &p->consCell()->cdr;
+    return p->isCons() ? p->consCell()->car : Value();
+}
+
+Value lengthFn(Interpreter&, const Args& a)
+{
+    int32_t n = 0;
+    forEach(a[0], [&](const Value&) { ++n; });
+    return Value::integer(n);
+}
+
+Value appendFn(Interpreter&, const Args& a)
+{
+    ListBuilder b;
+    for (const Value& list : a)
+        forEach(list, [&](const Value& v) { b.push(v); });
+    return b.take();
+}
+
+Value reverseFn(Interpreter&, const Args& a)
+{
+    Value out;
+    forEach(a[0], [&](const Value& v) { out = Value::cons(v, std::move(out)); });
+    return out;
+}
+
+Value lastFn(Interpreter&, const Args& a)
+{
+    Value last;
+    forEach(a[0], [&](const Value& v) { last = v; });
+    return last;
+}
+
+Value memberFn(Interpreter&, const Args& a)
+{
+    for (const Value* p = &listArg(a[1]); p->isCons(); p = &p->consCell()->cdr)
+        if (lispEqual(a[0], p->consCell()->car))
+            return *p;
+    return Value();
+}
+
+Value assocFn(Interpreter&, const Args& a)
+{
+    for (const Value* p = &listArg(a[1]); p->isCons(); p = &p->consCell()->cdr) {
+        const Value& entry = p->consCell()->car;
+        if (entry.isCons() && lispEqual(a[0], entry.consCell()->car))
+            return entry;
+    }
+    return Value();
+}
+
+// (subst new old list): the elements of list equal to old replaced by new.
+Value substFn(Interpreter&, const Args& a)
+{
+    if (!a[2].isList())
+        return a[2];
+    ListBuilder b;
+    forEach(a[2], [&](const Value& v) { b.push(lispEqual(v, a[1]) ? a[0] : v); });
+    return b.take();
+}
+
+Value mapcarFn(Interpreter& lisp, const Args& a)
+{
+    Value fn = lisp.functionOf(a[0]);
+    std::vector<const Value*> lists;
+    for (size_t i = 1; i < a.size(); ++i)
+        lists.push_back(&listArg(a[i]));
+    ListBuilder out;
+    for (;;) {
+        ArgBuffer args;
+        for (const Value*& p : lists) {
+            if (!p->isCons())
+                return out.take();
+            args.push(p->consCell()->car);
+            p = &p->consCell()->cdr;
+        }
+        out.push(lisp.apply(fn, args.args()));
+    }
+}
+
+Value applyFn(Interpreter& lisp, const Args& a)
+{
+    Value fn = lisp.functionOf(a[0]);
+    std::vector<Value> items = toVector(a[1]);
+    return lisp.apply(fn, Args(items.data(), items.size()));
+}
+
+Value vlRemoveFn(Interpreter&, const Args& a)
+{
+    ListBuilder b;
+    forEach(a[1], [&](const Value& v) {
+        if (!lispEqual(v, a[0]))
+            b.push(v);
+    });
+    return b.take();
+}
+
+Value vlPositionFn(Interpreter&, const Args& a)
+{
+    int32_t i = 0;
+    for (const Value* p = &listArg(a[1]); p->isCons(); p = &p->consCell()->cdr, ++i)
+        if (lispEqual(a[0], p->consCell()->car))
+            return Value::integer(i);
+    return Value();
+}
+
+// A stable merge sort that stays in bounds whatever the comparison function answers.
+void mergeSort(std::vector<Value>& v, const std::function<bool(const Value&, const Value&)>& less)
+{
+    std::vector<Value> tmp(v.size());
+    for (size_t width = 1; width < v.size(); width *= 2) {
+        for (size_t lo = 0; lo < v.size(); lo += 2 * width) {
+            size_t mid = std::min(lo + width, v.size()), hi = std::min(lo + 2 * width, v.size());
+            size_t i = lo, j = mid, k = lo;
+            while (i < mid && j < hi)
+                tmp[k++] = less(v[j], v[i]) ? v[j++] : v[i++];
+            while (i < mid)
+                tmp[k++] = v[i++];
+            while (j < hi)
+                tmp[k++] = v[j++];
+        }
+        v.swap(tmp);
+    }
+}
+
+// (vl-sort list less): the elements ordered by the function; equal elements keep their order.
+Value vlSortFn(Interpreter& lisp, const Args& a)
+{
+    std::vector<Value> items = toVector(a[0]);
+    Value fn = lisp.functionOf(a[1]);
+    mergeSort(items, [&](const Value& x, const Value& y) {
+        Value pair[2] = {x, y};
+        return !lisp.apply(fn, Args(pair, 2)).isNil();
+    });
+    return fromVector(items);
+}
+
+}  // namespace
+
+bool lispEqual(const Value& a, const Value& b, double fuzz)
+{
+    if (a.isNumber() && b.isNumber()) {
+        if (a.isInt() && b.isInt() && fuzz == 0.0)
+            return a.asInt() == b.asInt();
+        double d = a.asDouble() - b.asDouble();
+        return (d < 0 ? -d : d) <= fuzz;
+    }
+    if (a.isStr() && b.isStr())
+        return a.str() == b.str();
+    if (a.isCons() && b.isCons()) {
+        checkStack();
+        const Value *p = &a, *q = &b;
+        while (p->isCons() && q->isCons()) {
+            if (!lispEqual(p->consCell()->car, q->consCell()->car, fuzz))
+                return false;
+            p = &p->consCell()->cdr;
+            q = &q->consCell()->cdr;
+        }
+        return lispEqual(*p, *q, fuzz);
+    }
+    if (a.tag() == Tag::Ename && b.tag() == Tag::Ename)
+        return a.as<Ename>()->id[0] == b.as<Ename>()->id[0] &&
+               a.as<Ename>()->id[1] == b.as<Ename>()->id[1];
+    return a.identical(b);
+}
+
+void installListFunctions(Interpreter& lisp)
+{
+    lisp.defineBuiltin("list", listFn, 0, -1);
+    lisp.defineBuiltin("cons", consFn, 2, 2);
+    lisp.defineBuiltin("car", cxr<'a'>, 1, 1);
+    lisp.defineBuiltin("cdr", cxr<'d'>, 1, 1);
+    lisp.defineBuiltin("caar", cxr<'a', 'a'>, 1, 1);
+    lisp.defineBuiltin("cadr", cxr<'a', 'd'>, 1, 1);
+    lisp.defineBuiltin("cdar", cxr<'d', 'a'>, 1, 1);
+    lisp.defineBuiltin("cddr", cxr<'d', 'd'>, 1, 1);
+    lisp.defineBuiltin("caaar", cxr<'a', 'a', 'a'>, 1, 1);
+    lisp.defineBuiltin("caadr", cxr<'a', 'a', 'd'>, 1, 1);
+    lisp.defineBuiltin("cadar", cxr<'a', 'd', 'a'>, 1, 1);
+    lisp.defineBuiltin("caddr", cxr<'a', 'd', 'd'>, 1, 1);
+    lisp.defineBuiltin("cdaar", cxr<'d', 'a', 'a'>, 1, 1);
+    lisp.defineBuiltin("cdadr", cxr<'d', 'a', 'd'>, 1, 1);
+    lisp.defineBuiltin("cddar", cxr<'d', 'd', 'a'>, 1, 1);
+    lisp.defineBuiltin("cdddr", cxr<'d', 'd', 'd'>, 1, 1);
+    lisp.defineBuiltin("nth", nthFn, 2, 2);
+    lisp.defineBuiltin("length", lengthFn, 1, 1);
+    lisp.defineBuiltin("append", appendFn, 0, -1);
+    lisp.defineBuiltin("reverse", reverseFn, 1, 1);
+    lisp.defineBuiltin("last", lastFn, 1, 1);
+    lisp.defineBuiltin("member", memberFn, 2, 2);
+    lisp.defineBuiltin("assoc", assocFn, 2, 2);
+    lisp.defineBuiltin("subst", substFn, 3, 3);
+    lisp.defineBuiltin("mapcar", mapcarFn, 2, -1);
+    lisp.defineBuiltin("apply", applyFn, 2, 2);
+    lisp.defineBuiltin("vl-remove", vlRemoveFn, 2, 2);
+    lisp.defineBuiltin("vl-position", vlPositionFn, 2, 2);
+    lisp.defineBuiltin("vl-sort", vlSortFn, 2, 2);
+}
+
+}  // namespace lisp

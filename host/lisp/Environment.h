@@ -1,0 +1,66 @@
+// Environment.h — where LISP names get their values.
+//
+// AutoLISP scopes dynamically: a function's parameters and its "/" locals are bound while the
+// function runs and unbound when it returns, and every function called meanwhile sees those
+// bindings. We keep one value cell per symbol (the symbol's current value) and a stack of the
+// values that bindings shadowed: binding is a push, leaving a scope pops back to a mark. No
+// environment is copied or searched on a call, and a symbol's value is one pointer away.
+#pragma once
+
+#include "lisp/Value.h"
+
+#include <memory>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace lisp {
+
+// Interned symbols: one Symbol per name, names compared without regard to case.
+class SymbolTable {
+public:
+    // The symbol of this name, created unbound on first use.
+    Symbol* intern(std::string_view name);
+    // The symbol if it exists, else null.
+    Symbol* find(std::string_view name) const;
+    size_t size() const { return symbols_.size(); }
+
+private:
+    std::unordered_map<std::string, std::unique_ptr<Symbol>> symbols_;
+};
+
+class Bindings {
+public:
+    size_t mark() const { return saved_.size(); }
+    // Gives the symbol a new value until the stack is unwound below this binding.
+    void bind(Symbol* sym, Value value)
+    {
+        saved_.push_back({sym, std::move(sym->value)});
+        sym->value = std::move(value);
+    }
+    // Restores every value shadowed since the mark, newest first.
+    void unwind(size_t mark);
+    size_t depth() const { return saved_.size(); }
+
+private:
+    struct Saved {
+        Symbol* sym;
+        Value value;
+    };
+    std::vector<Saved> saved_;
+};
+
+// Restores the bindings made during its lifetime, also when an error passes.
+class BindingScope {
+public:
+    explicit BindingScope(Bindings& b) : bindings_(b), mark_(b.mark()) {}
+    ~BindingScope() { bindings_.unwind(mark_); }
+    BindingScope(const BindingScope&) = delete;
+    BindingScope& operator=(const BindingScope&) = delete;
+
+private:
+    Bindings& bindings_;
+    size_t mark_;
+};
+
+}  // namespace lisp

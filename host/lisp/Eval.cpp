@@ -1,0 +1,210 @@
+// The evaluator: forms, function calls, user functions and the way errors reach *error*.
+#include "lisp/Interpreter.h"
+
+#include "lisp/Printer.h"
+
+namespace lisp {
+
+Value Interpreter::eval(const Value& form)
+{
+    switch (form.tag()) {
+    case Tag::Sym:
+        return form.sym()->value;
+    case Tag::Cons:
+        return evalForm(form);
+    default:
+        return form;
+    }
+}
+
+Value Interpreter::evalBody(const Value& forms)
+{
+    Value result;
+    for (const Value* p = &forms; p->isCons(); p = &p->consCell()->cdr)
+        result = eval(p->consCell()->car);
+    return result;
+}
+
+void Interpreter::noFunction(const Symbol& sym)
+{
+    fail("no function definition: " + sym.name);
+}
+
+Value Interpreter::evalForm(const Value& form)
+{
+    checkStack();
+    const Value& head = form.consCell()->car;
+    const Value& rest = form.consCell()->cdr;
+
+    Value fn;
+    const Symbol* name = nullptr;
+    if (head.isSym()) {
+        name = head.sym();
+        fn = name->value;
+        if (fn.isNil()) {
+            if (!external_ || !external_->isDefined(*name))
+                noFunction(*name);
+        }
+    } else {
+        fn = head.isCons() ? eval(head) : head;  // ((lambda (x) ...) 1) and the like
+        if (fn.isNil())
+            fail("bad function: nil");
+    }
+
+    if (fn.tag() == Tag::Subr && fn.as<Subr>()->special)
+        return fn.as<Subr>()->special(*this, rest);
+
+    ArgBuffer args;
+    const Value* p = &rest;
+    for (; p->isCons(); p = &p->consCell()->cdr)
+        args.push(eval(p->consCell()->car));
+    if (!p->isNil())
+        fail("bad list: " + toString(form, true));
+
+    if (fn.isNil())  // an external function, checked above
+        return external_->call(*this, *name, args.args());
+    return apply(fn, args.args());
+}
+
+Value Interpreter::apply(const Value& fn, const Args& args)
+{
+    switch (fn.tag()) {
+    case Tag::Subr: {
+        const auto* s = fn.as<Subr>();
+        if (s->special)
+            fail("bad function: " + toString(fn, true));
+        if (args.size() < static_cast<size_t>(s->minArgs))
+            tooFewArguments();
+        if (s->maxArgs >= 0 && args.size() > static_cast<size_t>(s->maxArgs))
+            tooManyArguments();
+        return s->fn ? s->fn(*this, args) : s->closure(*this, args);
+    }
+    case Tag::Usubr:
+        return callUser(*fn.as<Usubr>(), args);
+    case Tag::Exsubr: {
+        Symbol* sym = fn.as<Exsubr>()->sym;
+        if (!external_ || !external_->isDefined(*sym))
+            noFunction(*sym);
+        return external_->call(*this, *sym, args);
+    }
+    case Tag::Cons:
+        if (car(fn).isSym() && car(fn).sym() == lambda_) {
+            Value lambda = makeLambda(cdr(fn), std::string());
+            return callUser(*lambda.as<Usubr>(), args);
+        }
+        [[fallthrough]];
+    default:
+        fail("bad function: " + toString(fn, true));
+    }
+}
+
+Value Interpreter::functionOf(const Value& designator)
+{
+    checkStack();  // a symbol may name a symbol that names ... itself
+    switch (designator.tag()) {
+    case Tag::Subr:
+    case Tag::Usubr:
+    case Tag::Exsubr:
+        return designator;
+    case Tag::Sym: {
+        Symbol* sym = designator.sym();
+        if (!sym->value.isNil())
+            return functionOf(sym->value);
+        if (external_ && external_->isDefined(*sym))
+            return Value(new Exsubr(sym));
+        noFunction(*sym);
+    }
+    case Tag::Cons:
+        if (car(designator).isSym() && car(designator).sym() == lambda_)
+            return makeLambda(cdr(designator), std::string());
+        [[fallthrough]];
+    default:
+        fail("bad function: " + toString(designator, true));
+    }
+}
+
+Value Interpreter::makeLambda(const Value& paramsAndBody, std::string name)
+{
+    if (!paramsAndBody.isCons())
+        tooFewArguments();
+    const Value& params = car(paramsAndBody);
+    if (!params.isList())
+        badArgType("listp", params);
+    auto* fn = new Usubr();
+    Value result(fn);
+    fn->name = std::move(name);
+    bool locals = false;
+    for (const Value* p = &params; p->isCons(); p = &p->consCell()->cdr) {
+        Symbol* sym = symArg(p->consCell()->car);
+        if (sym->name == "/" && !locals) {
+            locals = true;
+            continue;
+        }
+        (locals ? fn->locals : fn->params).push_back(sym);
+    }
+    fn->body = cdr(paramsAndBody);
+    return result;
+}
+
+Value Interpreter::callUser(const Usubr& fn, const Args& args)
+{
+    if (args.size() < fn.params.size())
+        tooFewArguments();
+    if (args.size() > fn.params.size())
+        tooManyArguments();
+    // Keep the function alive while it runs, even if it redefines itself.
+    Value body = fn.body;
+    BindingScope scope(bindings_);
+    for (size_t i = 0; i < fn.params.size(); ++i)
+        bindings_.bind(fn.params[i], args[i]);
+    for (Symbol* local : fn.locals)
+        bindings_.bind(local, Value());
+    try {
+        return evalBody(body);
+    } catch (LispError& e) {
+        signal(e);  // while this function's bindings still stand
+        throw;
+    }
+}
+
+void Interpreter::signal(LispError& e)
+{
+    if (e.handled || catchDepth_ > 0 || inErrorHandler_)
+        return;
+    e.handled = true;
+    Value handler = errorHandler_->value;
+    if (handler.isNil())
+        return;
+    e.reported = true;
+    inErrorHandler_ = true;
+    try {
+        Value fn = functionOf(handler);
+        Value message = Value::string(e.message());
+        apply(fn, Args(&message, 1));
+    } catch (LispError& inner) {
+        inErrorHandler_ = false;
+        inner.handled = true;
+        inner.reported = false;  // nobody has shown this one yet
+        throw;
+    }
+    inErrorHandler_ = false;
+}
+
+Value Interpreter::evalTop(const Value& form)
+{
+    try {
+        return eval(form);
+    } catch (LispError& e) {
+        signal(e);
+        throw;
+    }
+}
+
+void Interpreter::assign(Symbol* sym, Value v)
+{
+    if (sym->constant)
+        fail("attempt to set a constant: " + sym->name);
+    sym->value = std::move(v);
+}
+
+}  // namespace lisp

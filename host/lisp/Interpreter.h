@@ -1,0 +1,144 @@
+// Interpreter.h — the AutoLISP evaluator and its state: symbols, dynamic bindings, output,
+// the search path of load, and the door to functions that applications define.
+//
+// Errors travel as LispError. The innermost user function an error leaves (or the top level,
+// when no function is active) calls a defined *error* with the message while that function's
+// bindings are still in place, as AutoLISP does, so a local *error* of the failing command
+// is the one that runs. Inside vl-catch-all-apply no *error* is called: the error becomes
+// the call's value.
+#pragma once
+
+#include "lisp/Args.h"
+#include "lisp/Environment.h"
+#include "lisp/Error.h"
+#include "lisp/Value.h"
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lisp {
+
+class Interpreter;
+
+// Functions that live outside LISP: called when a symbol without a LISP definition is used
+// as a function and isDefined answers true for it.
+class ExternalFunctions {
+public:
+    virtual ~ExternalFunctions() = default;
+    virtual bool isDefined(const Symbol& sym) = 0;
+    virtual Value call(Interpreter& lisp, const Symbol& sym, const Args& args) = 0;
+};
+
+class Interpreter {
+public:
+    Interpreter();
+    ~Interpreter();
+    Interpreter(const Interpreter&) = delete;
+    Interpreter& operator=(const Interpreter&) = delete;
+
+    // ---- names ----
+    Symbol* intern(std::string_view name) { return symbols_.intern(name); }
+    SymbolTable& symbols() { return symbols_; }
+    Bindings& bindings() { return bindings_; }
+    void defineBuiltin(std::string_view name, BuiltinFn fn, int minArgs, int maxArgs);
+    void defineBuiltin(std::string_view name, BuiltinClosure fn, int minArgs, int maxArgs);
+    void defineSpecial(std::string_view name, SpecialFn fn);
+    Value symbolValue(std::string_view name) { return intern(name)->value; }
+    void setSymbolValue(std::string_view name, Value v) { intern(name)->value = std::move(v); }
+    // Sets a symbol's value as setq does: constants (T) refuse.
+    void assign(Symbol* sym, Value v);
+
+    Value t() const { return Value::symbol(t_); }
+    Value boolean(bool b) const { return b ? t() : Value(); }
+    // What (princ) without arguments returns: a symbol with an empty name, printed as nothing.
+    Value quietSymbol() const { return Value::symbol(quiet_); }
+
+    // ---- evaluation ----
+    Value eval(const Value& form);
+    // Evaluates a list of forms in order; the value of the last (nil for none).
+    Value evalBody(const Value& forms);
+    // Calls a function value (built-in, user function, lambda list, external) with evaluated
+    // arguments.
+    Value apply(const Value& fn, const Args& args);
+    // The callable value a function argument designates: a function itself, a symbol naming
+    // one (also an external one), or a list (LAMBDA ...). Raises "bad function" otherwise.
+    Value functionOf(const Value& designator);
+    Value makeLambda(const Value& paramsAndBody, std::string name);
+
+    // Evaluates as the command line does: an error that reaches the top calls *error* (once)
+    // and is raised on.
+    Value evalTop(const Value& form);
+    // Reads and evaluates every expression of a text; the value of the last.
+    Value evalText(std::string_view text);
+    // The first expression of a text, nil for none (AutoLISP's read).
+    Value read(std::string_view text);
+
+    // ---- load ----
+    // Directories that load searches for a relative name after the current directory.
+    std::vector<std::string>& loadPath() { return loadPath_; }
+    // The file load would use for a name: as given, then with ".lsp"; relative names in the
+    // current directory first, then along the load path.
+    std::optional<std::string> findLoadFile(const std::string& name) const;
+    // Evaluates every expression of a file in order; the value of the last.
+    Value loadFile(const std::string& path);
+
+    // ---- output ----
+    std::ostream& out() { return *out_; }
+    void setOutput(std::ostream& os) { out_ = &os; }
+
+    // ---- external functions ----
+    void setExternalFunctions(ExternalFunctions* ext) { external_ = ext; }
+    ExternalFunctions* externalFunctions() const { return external_; }
+
+    // ---- error protocol ----
+    // Calls *error* for an error that has not reached it yet, unless a vl-catch-all-apply is
+    // active or *error* is already running. An error raised by *error* itself replaces the
+    // original one.
+    void signal(LispError& e);
+    // While one exists, errors are caught by vl-catch-all-apply and *error* stays silent.
+    class CatchScope {
+    public:
+        explicit CatchScope(Interpreter& l) : lisp_(l) { ++lisp_.catchDepth_; }
+        ~CatchScope() { --lisp_.catchDepth_; }
+        CatchScope(const CatchScope&) = delete;
+        CatchScope& operator=(const CatchScope&) = delete;
+
+    private:
+        Interpreter& lisp_;
+    };
+
+private:
+    Value evalForm(const Value& form);
+    Value callUser(const Usubr& fn, const Args& args);
+    [[noreturn]] void noFunction(const Symbol& sym);
+
+    SymbolTable symbols_;
+    Bindings bindings_;
+    Symbol* t_ = nullptr;
+    Symbol* quiet_ = nullptr;
+    Symbol* lambda_ = nullptr;
+    Symbol* errorHandler_ = nullptr;
+    std::ostream* out_;
+    ExternalFunctions* external_ = nullptr;
+    std::vector<std::string> loadPath_;
+    int catchDepth_ = 0;
+    bool inErrorHandler_ = false;
+};
+
+// Installs the built-in functions; each group lives in its own source file.
+void installSpecialForms(Interpreter& lisp);
+void installListFunctions(Interpreter& lisp);
+void installMathFunctions(Interpreter& lisp);
+void installStringFunctions(Interpreter& lisp);
+void installPredicates(Interpreter& lisp);
+void installIoFunctions(Interpreter& lisp);
+void installControlFunctions(Interpreter& lisp);
+
+// Structural equality as equal sees it: numbers by value (within fuzz), strings by text,
+// lists element by element, anything else by identity.
+bool lispEqual(const Value& a, const Value& b, double fuzz = 0.0);
+
+}  // namespace lisp

@@ -1,0 +1,73 @@
+#include "lisp/Value.h"
+
+namespace lisp {
+
+Value Value::string(std::string text) { return Value(new Str(std::move(text))); }
+
+Value Value::cons(Value car, Value cdr) { return Value(new Cons(std::move(car), std::move(cdr))); }
+
+bool Value::identical(const Value& o) const
+{
+    if (tag_ != o.tag_)
+        return false;
+    switch (tag_) {
+    case Tag::Nil:
+        return true;
+    case Tag::Int:
+        return u_.i == o.u_.i;
+    case Tag::Real:
+        return u_.r == o.u_.r;
+    case Tag::Sym:
+        return u_.sym == o.u_.sym;
+    default:
+        return u_.obj == o.u_.obj;
+    }
+}
+
+void Value::destroy(Object* obj) noexcept
+{
+    // Destroying an object releases the values it holds, which may destroy further objects.
+    // Those are queued here instead of being destroyed from inside the destructor, so the
+    // depth of the C++ stack does not grow with the length or nesting of a list.
+    static thread_local std::vector<Object*> pending;
+    static thread_local bool draining = false;
+    pending.push_back(obj);
+    if (draining)
+        return;
+    draining = true;
+    while (!pending.empty()) {
+        Object* next = pending.back();
+        pending.pop_back();
+        delete next;
+    }
+    draining = false;
+}
+
+void ListBuilder::push(Value v)
+{
+    auto* cell = new Cons(std::move(v), Value());
+    Value wrapped(cell);
+    if (!tail_)
+        head_ = std::move(wrapped);
+    else
+        tail_->cdr = std::move(wrapped);
+    tail_ = cell;
+}
+
+void ListBuilder::setTail(Value v)
+{
+    if (!tail_)
+        head_ = std::move(v);
+    else
+        tail_->cdr = std::move(v);
+}
+
+Value list(std::initializer_list<Value> items)
+{
+    ListBuilder b;
+    for (const Value& v : items)
+        b.push(v);
+    return b.take();
+}
+
+}  // namespace lisp

@@ -1,0 +1,157 @@
+;; Errors: AutoLISP's messages, *error*, exit, vl-catch-all-apply, the stack limit.
+
+(undefined-fn 1)
+;error: no function definition: UNDEFINED-FN
+(defun add2 (x y) (+ x y))
+(add2 1)
+;error: too few arguments
+(add2 1 2 3)
+;error: too many arguments
+(car)
+;error: too few arguments
+(car '(1) 2)
+;error: too many arguments
+(if)
+;error: too few arguments
+(setq a)
+;error: too few arguments
+(setq 5 1)
+;error: bad argument type: symbolp: 5
+(setq T 1)
+;error: attempt to set a constant: T
+(defun "name" () 1)
+;error: bad argument type: symbolp: "name"
+(setq notfn 5)
+(notfn)
+;error: bad function: 5
+("str" 1)
+;error: bad function: "str"
+(nil 1)
+;error: bad function: nil
+((car '(nil)) 1)
+;error: bad function: nil
+(vl-catch-all-error-p (vl-catch-all-apply 'mapcar '(if (1))))
+;=> T
+(repeat "3" 1)
+;error: bad argument type: fixnump: "3"
+(foreach 1 '(1) 1)
+;error: bad argument type: symbolp: 1
+
+;; A defined *error* receives the message; the error still ends the expression.
+(defun *error* (msg) (princ (strcat "caught: " msg)))
+(car 1)
+;out: caught: bad argument type: consp: 1
+;error: bad argument type: consp: 1
+
+;; *error* runs once, however deep the error happened.
+(defun inner () (/ 1 0))
+(defun outer () (inner))
+(outer)
+;out: caught: divide by zero
+;error: divide by zero
+
+;; *error* runs while the failing function's bindings stand: a command's local *error* wins.
+(defun c:cmd (/ *error*)
+  (defun *error* (msg) (princ (strcat "local: " msg)))
+  (/ 1 0))
+(c:cmd)
+;out: local: divide by zero
+;error: divide by zero
+(car 1)
+;out: caught: bad argument type: consp: 1
+;error: bad argument type: consp: 1
+(defun *error* (msg) (princ (strcat msg " with v=" (itoa v))))
+(defun fails-with-v (v) (/ v 0))
+(fails-with-v 7)
+;out: divide by zero with v=7
+;error: divide by zero
+
+;; An error inside *error* takes the place of the first one.
+(defun *error* (msg) (car msg))
+(/ 1 0)
+;error: bad argument type: consp: "divide by zero"
+(setq *error* nil)
+;=> nil
+
+;; exit and quit end the program through *error*.
+(exit)
+;error: quit / exit abort
+(quit)
+;error: quit / exit abort
+(defun *error* (msg) (princ (strcat "[" msg "]")))
+(progn (princ "a") (exit) (princ "b"))
+;out: a[quit / exit abort]
+;error: quit / exit abort
+
+;; vl-catch-all-apply turns an error into a value and leaves *error* alone.
+(defun *error* (msg) (princ "*error* must not run"))
+(setq r (vl-catch-all-apply '/ '(1 0)))
+;out: 
+;=> #<%catch-all-apply-error%>
+(vl-catch-all-error-p r)
+;=> T
+(vl-catch-all-error-message r)
+;=> "divide by zero"
+(type r)
+;=> VL-CATCH-ALL-APPLY-ERROR
+(vl-catch-all-apply '+ '(1 2))
+;=> 3
+(vl-catch-all-error-p 3)
+;=> nil
+(vl-catch-all-error-message (vl-catch-all-apply 'outer nil))
+;out: 
+;=> "divide by zero"
+(vl-catch-all-error-message (vl-catch-all-apply 'exit nil))
+;=> "quit / exit abort"
+(vl-catch-all-error-message (vl-catch-all-apply '(lambda () (nosuchfn)) nil))
+;=> "no function definition: NOSUCHFN"
+(vl-catch-all-error-message (vl-catch-all-apply 'nosuchfn nil))
+;=> "no function definition: NOSUCHFN"
+(vl-catch-all-error-message (vl-catch-all-apply 'add2 '(1)))
+;=> "too few arguments"
+(vl-catch-all-error-message 5)
+;error: bad argument type: vl-catch-all-apply-error-p: 5
+(setq *error* nil)
+;; Bindings made inside the failed call are undone.
+(setq bound "outer")
+(vl-catch-all-apply '(lambda (bound) (/ 1 0)) '("inner"))
+bound
+;=> "outer"
+;; Nested catches: the inner one catches, the outer one gets the value.
+(vl-catch-all-apply '(lambda () (vl-catch-all-error-p (vl-catch-all-apply '/ '(1 0)))) nil)
+;=> T
+
+;; Deep recursion ends in an error instead of a crash, and everything works afterwards.
+(defun deep (n) (+ 1 (deep (1+ n))))
+(deep 0)
+;error: internal stack limit reached
+(+ 1 2)
+;=> 3
+(vl-catch-all-error-message (vl-catch-all-apply 'deep '(0)))
+;=> "internal stack limit reached"
+(setq depth-probe "kept")
+(defun deep-bound (depth-probe) (deep-bound depth-probe))
+(vl-catch-all-error-p (vl-catch-all-apply 'deep-bound '("inner")))
+;=> T
+depth-probe
+;=> "kept"
+
+;; Very deep and very long data are built, printed or refused, and freed without a crash.
+(setq nest nil)
+(repeat 1000000 (setq nest (list nest)))
+(vl-catch-all-error-message (vl-catch-all-apply 'vl-prin1-to-string (list nest)))
+;=> "internal stack limit reached"
+(setq nest nil)
+;=> nil
+(setq long nil)
+(repeat 500000 (setq long (cons 1 long)))
+(length long)
+;=> 500000
+(setq long nil)
+;=> nil
+
+;; load reports a missing file, or answers the fallback value.
+(load "no-such-file-anywhere")
+;error: LOAD failed: "no-such-file-anywhere"
+(load "no-such-file-anywhere" "fallback")
+;=> "fallback"

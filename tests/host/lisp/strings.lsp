@@ -1,0 +1,75 @@
+;; String functions. Lengths and positions count characters, also umlauts.
+
+(strcat "Zeich" "nung" "1")
+;=> "Zeichnung1"
+(strcat "a" 1)
+;error: bad argument type: stringp: 1
+(strlen "Straße")
+;=> 6
+(strlen "ab" "cd")
+;=> 4
+(substr "Hello" 2 3)
+;=> "ell"
+(substr "Hello" 2)
+;=> "ello"
+(substr "Hello" 9)
+;=> ""
+(substr "Größe" 3 2)
+;=> "öß"
+(substr "Hello" 0)
+;error: bad argument value: positive: 0
+(strcase "Grüße aus Köln")
+;; ß has no single upper-case letter and stays.
+;=> "GRÜßE AUS KÖLN"
+(strcase "ÄÖÜ Abc" T)
+;=> "äöü abc"
+(vl-string-trim " \t" "  Wert\t ")
+;=> "Wert"
+(vl-string-trim "x" "xxx")
+;=> ""
+(itoa 42)
+;=> "42"
+(itoa 1.5)
+;error: bad argument type: fixnump: 1.5
+(atoi " -12abc")
+;=> -12
+(atoi "3.9")
+;=> 3
+(atoi "abc")
+;=> 0
+(atof "-1e2x")
+;=> -100.0
+(atof "x")
+;=> 0.0
+(ascii "ä")
+;=> 228
+(ascii "")
+;=> 0
+(chr 252)
+;=> "ü"
+
+;; rtos: decimal by default with four places; the other unit modes.
+(rtos 3.14159)
+;=> "3.1416"
+(rtos 5 2 2)
+;=> "5.00"
+(rtos 2.5 2 0)
+;=> "3"
+(rtos -0.00001 2 2)
+;=> "0.00"
+(rtos 1234.5 1 3)
+;=> "1.234E+03"
+(rtos 14.5 3 2)
+;=> "1'-2.50\""
+(rtos 14.5 4 4)
+;=> "1'-2 1/2\""
+(rtos 24 4 2)
+;=> "2'-0\""
+(rtos 3.75 5 4)
+;=> "3 3/4"
+(rtos 1e300 4)
+;error: bad argument value: length out of range: 1.0e+300
+(rtos 1.0 9)
+;error: bad argument value: units mode: 9
+(rtos "1")
+;error: bad argument type: numberp: "1"

@@ -1,0 +1,218 @@
+// korcad as a person runs it: command line, files, exit codes, the terminal command line.
+#include "RunProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+ProcessResult korcad(std::vector<std::string> args, const std::string& input = "",
+                     const ProcessEnv& env = {})
+{
+    args.insert(args.begin(), KORCAD_PATH);
+    return runProcess(args, input, env);
+}
+
+TEST(KorcadCommand, EvaluatesExpressionsInOrderAndPrintsThemAsPrin1)
+{
+    auto r = korcad({"--no-load", "-e", "(+ 1 2)", "-e", "(list 1 \"c\" 2.5)", "-e",
+                     "(setq a 5) (* a 2)"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "3\n(1 \"c\" 2.5)\n10\n");
+    EXPECT_EQ(r.err, "");
+}
+
+TEST(KorcadCommand, UnhandledErrorStopsWithMessageOnStderr)
+{
+    auto r = korcad({"--no-load", "-e", "(princ \"before\")", "-e", "(foo 1)", "-e",
+                     "(princ \"never\")"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "before\"before\"\n");
+    EXPECT_NE(r.err.find("; error: no function definition: FOO"), std::string::npos) << r.err;
+}
+
+TEST(KorcadCommand, ErrorHandledByStarErrorStillFailsTheRun)
+{
+    auto r = korcad({"--no-load", "-e", "(defun *error* (m) (princ (strcat \"E:\" m)))", "-e",
+                     "(/ 1 0)"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "*ERROR*\nE:divide by zero");
+    EXPECT_NE(r.err.find("divide by zero"), std::string::npos);
+}
+
+TEST(KorcadCommand, LoadsFilesAndExpressionsInCommandLineOrder)
+{
+    TempFile lib("lib.lsp",
+                 ";; helper functions\n"
+                 "(defun greet (name) (strcat \"Hallo \" name))\n"
+                 "(princ \"loaded\\n\")\n"
+                 "(princ)\n");
+    auto r = korcad({"--no-load", lib.path(), "-e", "(greet \"Welt\")"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "loaded\n\"Hallo Welt\"\n");
+}
+
+TEST(KorcadCommand, LoadFindsFilesAlongTheApplicationPath)
+{
+    TempFile helper("helper.lsp", "(defun helper () \"from helper\")\n(helper)\n");
+    ProcessEnv env{{{"KORCAD_APP_PATH", "/nonexistent:" + helper.dir()}}, {}};
+    auto r = korcad({"--no-load", "-e", "(load \"helper\")", "-e", "(load \"helper.lsp\")"}, "",
+                    env);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "\"from helper\"\n\"from helper\"\n");
+
+    auto absolute = korcad({"--no-load", "-e", "(load \"" + helper.path() + "\")"});
+    EXPECT_EQ(absolute.out, "\"from helper\"\n");
+}
+
+TEST(KorcadCommand, ErrorInFileNamesFileAndLine)
+{
+    TempFile bad("bad.lsp", "(setq x 1)\n\n(setq y\n  (car x))\n(princ \"never\")\n");
+    auto r = korcad({"--no-load", bad.path()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("; error: bad argument type: consp: 1"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(bad.path() + ", expression at line 3"), std::string::npos) << r.err;
+}
+
+TEST(KorcadCommand, MissingFileAndBrokenSyntaxAreErrors)
+{
+    auto missing = korcad({"--no-load", "/nonexistent/dir/prog.lsp"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("LOAD failed: \"/nonexistent/dir/prog.lsp\""), std::string::npos);
+
+    TempFile open("open.lsp", "(princ \"ok\")\n(defun f (x)\n  (+ x 1)\n");
+    auto broken = korcad({"--no-load", open.path()});
+    EXPECT_EQ(broken.exitCode, 1);
+    EXPECT_EQ(broken.out, "ok");
+    EXPECT_NE(broken.err.find("malformed list on input"), std::string::npos) << broken.err;
+}
+
+TEST(KorcadCommand, HelpExplainsEveryOption)
+{
+    auto r = korcad({"--help"});
+    EXPECT_EQ(r.exitCode, 0);
+    for (const char* option : {"-e", "--dwg", "--no-load", "--answers", "--shots", "--db",
+                               "--help", "KORCAD_APP_PATH", "ADS request error"})
+        EXPECT_NE(r.out.find(option), std::string::npos) << option;
+}
+
+TEST(KorcadCommand, WrongCommandLineIsAUsageError)
+{
+    for (auto args : std::vector<std::vector<std::string>>{
+             {"--frobnicate"}, {"-e"}, {"--dwg"}, {"--no-load=yes"}}) {
+        auto r = korcad(args);
+        EXPECT_EQ(r.exitCode, 2) << args[0];
+        EXPECT_NE(r.err.find("korcad: "), std::string::npos);
+        EXPECT_EQ(r.out, "");
+    }
+}
+
+// A copy of korcad with no ../lib beside it finds no module: the run stops with a clear
+// report, unless --no-load asks for none.
+TEST(KorcadCommand, MissingModuleIsReportedUnlessNoLoad)
+{
+    TempFile copy("korcad", "");
+    std::filesystem::copy_file(KORCAD_PATH, copy.path(),
+                               std::filesystem::copy_options::overwrite_existing);
+    ProcessEnv env{{}, {"KORCAD_APP_PATH"}};
+    auto r = runProcess({copy.path(), "-e", "(+ 1 2)"}, "", env);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("cannot load the korDialog module: ARXLOAD failed: \"korDialog\" not "
+                         "found"),
+              std::string::npos)
+        << r.err;
+
+    auto noLoad = runProcess({copy.path(), "--no-load", "-e", "(+ 1 2)"}, "", env);
+    EXPECT_EQ(noLoad.exitCode, 0) << noLoad.err;
+    EXPECT_EQ(noLoad.out, "3\n");
+}
+
+TEST(KorcadCommand, TerminalCommandLineEvaluatesRunsCommandsAndSurvivesErrors)
+{
+    std::string session =
+        "(+ 1 2)\n"
+        "(car 1)\n"
+        "(defun c:hallo () (princ \"Hallo!\") (princ))\n"
+        "hallo\n"
+        "(list 1\n"
+        "  2)\n"
+        "!hallo-var\n"
+        "(setq hallo-var \"x\")\n"
+        "!hallo-var\n"
+        "unbekannt\n"
+        "(princ)\n";
+    auto r = korcad({"--no-load"}, session);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "Befehl: 3\n"
+              "Befehl: ; error: bad argument type: consp: 1\n"
+              "Befehl: C:HALLO\n"
+              "Befehl: Hallo!"
+              "Befehl: (_> (1 2)\n"
+              "Befehl: nil\n"
+              "Befehl: \"x\"\n"
+              "Befehl: \"x\"\n"
+              "Befehl: Unbekannter Befehl \"UNBEKANNT\".\n"
+              "Befehl: "
+              "Befehl: \n");
+}
+
+TEST(KorcadCommand, QuitEndsTheCommandLine)
+{
+    auto r = korcad({"--no-load"}, "quit\n(princ \"never\")\n");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "Befehl: ");
+}
+
+#ifdef KORDIALOG_BUILT
+
+TEST(KorcadWithModule, LoadsTheModuleAtStartAndEvaluates)
+{
+    auto r = korcad({"-e", "(+ 1 2)", "-e", "(list 1 \"c\" 2.5)", "-e", "(arx)"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "3\n(1 \"c\" 2.5)\n(\"korDialog.so\")\n");
+}
+
+TEST(KorcadWithModule, LoadingTheModuleTwiceIsALispError)
+{
+    auto r = korcad({"-e", "(arxload \"korDialog\")"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("ARXLOAD failed: application \"korDialog\" already loaded"),
+              std::string::npos)
+        << r.err;
+}
+
+// Without a display and with Qt told to use X11, starting the GUI would fail loudly: a run
+// that only evaluates must not come near it.
+TEST(KorcadWithModule, EvaluatingStartsNoGui)
+{
+    ProcessEnv env{{{"QT_QPA_PLATFORM", "xcb"}}, {"DISPLAY", "WAYLAND_DISPLAY"}};
+    auto r = korcad({"-e", "(+ 1 2)"}, "", env);
+    EXPECT_EQ(r.signal, 0);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "3\n");
+    EXPECT_EQ(r.err, "");
+}
+
+// A module function whose handler is not built yet answers through the invoke message with
+// the void answer only: a LISP error that names it, a failed run, no crash.
+TEST(KorcadWithModule, UnbuiltModuleFunctionIsALispErrorNamingIt)
+{
+    auto r = korcad({"-e", "(korDialog_FragBox)"});
+    EXPECT_EQ(r.signal, 0);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("; error: ADS request error: korDialog_FragBox"), std::string::npos)
+        << r.err;
+
+    auto caught = korcad(
+        {"-e", "(vl-catch-all-error-message (vl-catch-all-apply 'korDialog_FragBox nil))"});
+    EXPECT_EQ(caught.exitCode, 0) << caught.err;
+    EXPECT_EQ(caught.out, "\"ADS request error: korDialog_FragBox\"\n");
+}
+
+#endif
+
+}  // namespace

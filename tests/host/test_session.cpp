@@ -1,0 +1,183 @@
+// The pieces of korcad that other features plug into: options, input sources, the session's
+// hooks and its clean-up.
+#include "InputSource.h"
+#include "Session.h"
+
+#include "ads/adshost.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+
+using korcad::Options;
+using korcad::parseOptions;
+
+TEST(Options, EveryOptionIsParsedAndStored)
+{
+    auto p = parseOptions({"--dwg", "Netz.dwg", "--answers", "a.txt", "--shots=shots", "--db",
+                           "sqlite:///tmp/t.db", "--no-load", "one.lsp", "-e", "(+ 1 2)",
+                           "two.lsp", "--eval=(foo)"});
+    ASSERT_EQ(p.error, "");
+    const Options& o = p.options;
+    EXPECT_EQ(o.drawing, "Netz.dwg");
+    EXPECT_EQ(o.answersFile, "a.txt");
+    EXPECT_EQ(o.shotsDir, "shots");
+    EXPECT_EQ(o.database, "sqlite:///tmp/t.db");
+    EXPECT_TRUE(o.noLoad);
+    EXPECT_FALSE(o.help);
+    // Files and expressions keep their command-line order.
+    ASSERT_EQ(o.items.size(), 4u);
+    EXPECT_EQ(o.items[0].kind, Options::Kind::File);
+    EXPECT_EQ(o.items[0].text, "one.lsp");
+    EXPECT_EQ(o.items[1].kind, Options::Kind::Expression);
+    EXPECT_EQ(o.items[1].text, "(+ 1 2)");
+    EXPECT_EQ(o.items[2].text, "two.lsp");
+    EXPECT_EQ(o.items[3].text, "(foo)");
+}
+
+TEST(Options, DefaultsAndEndOfOptions)
+{
+    auto p = parseOptions({"--", "-e"});
+    ASSERT_EQ(p.error, "");
+    EXPECT_EQ(p.options.drawing, "Zeichnung1.dwg");
+    EXPECT_FALSE(p.options.noLoad);
+    ASSERT_EQ(p.options.items.size(), 1u);
+    EXPECT_EQ(p.options.items[0].kind, Options::Kind::File);
+    EXPECT_EQ(p.options.items[0].text, "-e");
+    EXPECT_TRUE(parseOptions({"-h"}).options.help);
+}
+
+TEST(Options, MistakesAreNamed)
+{
+    EXPECT_EQ(parseOptions({"-e"}).error, "-e needs an expression");
+    EXPECT_EQ(parseOptions({"--answers"}).error, "--answers needs a value");
+    EXPECT_EQ(parseOptions({"--shots="}).error, "--shots needs a value");
+    EXPECT_EQ(parseOptions({"-x"}).error, "unknown option -x");
+    EXPECT_EQ(parseOptions({"--help=1"}).error, "--help takes no value");
+}
+
+TEST(InputSource, TerminalShowsPromptAndReadsLines)
+{
+    std::istringstream in("first\r\nsecond\n");
+    std::ostringstream out;
+    korcad::TerminalInput input(in, out);
+    EXPECT_EQ(input.readLine("A: "), "first");
+    EXPECT_EQ(input.readLine("B: "), "second");
+    EXPECT_EQ(input.readLine("C: "), std::nullopt);
+    EXPECT_EQ(out.str(), "A: B: C: ");
+}
+
+TEST(InputSource, QueueAnswersInOrderAndWritesATranscript)
+{
+    std::ostringstream transcript;
+    korcad::QueueInput input(&transcript);
+    input.push("3.5");
+    input.push("");
+    EXPECT_EQ(input.pending(), 2u);
+    EXPECT_EQ(input.readLine("Abstand: "), "3.5");
+    EXPECT_EQ(input.readLine("Weiter: "), "");
+    EXPECT_EQ(input.readLine("Mehr: "), std::nullopt);
+    EXPECT_EQ(transcript.str(), "Abstand: 3.5\nWeiter: \n");
+}
+
+class SessionTest : public ::testing::Test {
+protected:
+    Options options()
+    {
+        Options o;
+        o.noLoad = true;
+        o.drawing = "Testzeichnung.dwg";
+        return o;
+    }
+    std::istringstream in;
+    std::ostringstream out, err;
+};
+
+TEST_F(SessionTest, OpensOneDrawingAndClosesItAgain)
+{
+    {
+        korcad::Session session(options(), in, out, err);
+        ASSERT_TRUE(session.start());
+        ASSERT_EQ(adshost::openDrawings().size(), 1u);
+        EXPECT_EQ(adshost::drawingName(adshost::currentDrawing()), L"Testzeichnung.dwg");
+        EXPECT_TRUE(session.runExpression("(arxload \"korTestApp\")"));
+        EXPECT_EQ(adshost::loadedApps().size(), 1u);
+    }
+    EXPECT_TRUE(adshost::openDrawings().empty());
+    EXPECT_TRUE(adshost::loadedApps().empty());
+}
+
+// The hook a UI driver uses runs once, when the first dialog asks for the main window; the
+// provider a GUI installs answers that and every later request.
+TEST_F(SessionTest, BeforeFirstDialogHookRunsOnceWithTheOptions)
+{
+    korcad::Session session(options(), in, out, err);
+    int hookRuns = 0;
+    std::string seenDrawing;
+    session.onBeforeFirstDialog([&](const Options& o) {
+        ++hookRuns;
+        seenDrawing = o.drawing;
+    });
+    static int windowObject;
+    HWND window = reinterpret_cast<HWND>(&windowObject);
+    int providerCalls = 0;
+    session.setMainWindowProvider([&] {
+        ++providerCalls;
+        return window;
+    });
+    ASSERT_TRUE(session.start());
+    EXPECT_TRUE(session.runExpression("(+ 1 2)"));
+    EXPECT_EQ(hookRuns, 0) << "no dialog yet, so nothing may start";
+    EXPECT_EQ(providerCalls, 0);
+
+    EXPECT_EQ(adsw_acadMainWnd(), window);
+    EXPECT_EQ(adsw_acadMainWnd(), window);
+    EXPECT_EQ(hookRuns, 1);
+    EXPECT_EQ(seenDrawing, "Testzeichnung.dwg");
+    EXPECT_EQ(providerCalls, 2);
+}
+
+TEST_F(SessionTest, WithoutProviderDialogsGetNoParent)
+{
+    korcad::Session session(options(), in, out, err);
+    ASSERT_TRUE(session.start());
+    EXPECT_EQ(adsw_acadMainWnd(), nullptr);
+}
+
+// Prompts read through whatever input the session was given: a scripted queue here.
+TEST_F(SessionTest, PromptsReadFromTheInstalledInputSource)
+{
+    korcad::Session session(options(), in, out, err);
+    ASSERT_TRUE(session.start());
+    auto queue = std::make_unique<korcad::QueueInput>(&out);
+    queue->push("2.5");
+    queue->push("Weg 7");
+    session.setInput(std::move(queue));
+    EXPECT_TRUE(session.runExpression("(list (getreal \"Abstand: \") (getstring T \"Name: \"))"));
+    EXPECT_EQ(out.str(), "Abstand: 2.5\nName: Weg 7\n(2.5 \"Weg 7\")\n");
+    EXPECT_FALSE(session.runExpression("(getreal \"Noch: \")"));
+    EXPECT_NE(err.str().find("; error: Function cancelled"), std::string::npos);
+}
+
+TEST_F(SessionTest, ReplReadsTheSessionInput)
+{
+    korcad::Session session(options(), in, out, err);
+    ASSERT_TRUE(session.start());
+    auto queue = std::make_unique<korcad::QueueInput>(&out);
+    queue->push("(setq a (getint \"Zahl: \"))");
+    queue->push("21");
+    queue->push("(* a 2)");
+    session.setInput(std::move(queue));
+    EXPECT_EQ(session.repl(), korcad::kExitOk);
+    EXPECT_EQ(out.str(),
+              "Befehl: (setq a (getint \"Zahl: \"))\n"
+              "Zahl: 21\n"
+              "21\n"
+              "Befehl: (* a 2)\n"
+              "42\n"
+              "\n");
+}
+
+}  // namespace

@@ -1,0 +1,312 @@
+// Answers files: reading them, playing them to dialogs, and every way they can go wrong
+// without leaving a dialog waiting for nobody.
+#include "mfc/afxdriver.h"
+#include "mfc/afxhost.h"
+#include "test_dialogs.h"
+#include "ui_support.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <filesystem>
+#include <fstream>
+
+using afxdriver::Action;
+using afxdriver::AnswerRunner;
+
+namespace {
+
+std::vector<Action> parse(const std::string& text)
+{
+    std::vector<Action> actions;
+    std::string error;
+    EXPECT_TRUE(afxdriver::parseAnswers(text, actions, &error)) << error;
+    return actions;
+}
+
+std::string parseError(const std::string& text)
+{
+    std::vector<Action> actions;
+    std::string error;
+    EXPECT_FALSE(afxdriver::parseAnswers(text, actions, &error)) << text;
+    return error;
+}
+
+// The keys dialog with an Apply button that opens a second dialog.
+class Form : public CDialog {
+public:
+    Form() : CDialog(IDD_TEST_KEYS) {}
+    CString m_text;
+    int m_number = 0;
+    CString m_choice;
+    INT_PTR innerResult = 0;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override
+    {
+        DDX_Text(pDX, IDC_KEYS_TEXT, m_text);
+        DDX_Text(pDX, IDC_KEYS_INT, m_number);
+        if (pDX->m_bSaveAndValidate)
+            pDX->m_pDlgWnd->GetDlgItemText(IDC_KEYS_COMBO, m_choice);
+    }
+    BOOL OnInitDialog() override
+    {
+        CDialog::OnInitDialog();
+        CComboBox combo;
+        combo.Attach(GetDlgItem(IDC_KEYS_COMBO)->m_hWnd);
+        for (const wchar_t* line : {L"Schieber", L"Hydrant", L"Leitung"})
+            combo.AddString(line);
+        combo.Detach();
+        return TRUE;
+    }
+    afx_msg void OnApply()
+    {
+        CDialog inner(IDD_TEST_PLAIN, this);
+        innerResult = inner.DoModal();
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(Form, CDialog)
+    ON_BN_CLICKED(IDC_KEYS_APPLY, &Form::OnApply)
+END_MESSAGE_MAP()
+
+struct Errors {
+    std::vector<std::string> messages;
+    AnswerRunner::ErrorHandler handler()
+    {
+        return [this](const std::string& m) { messages.push_back(m); };
+    }
+};
+
+}  // namespace
+
+// ---- reading -------------------------------------------------------------------------------------
+
+TEST(AnswersFile, EveryActionIsRead)
+{
+    auto a = parse(
+        "# the answers of one run\n"
+        "\n"
+        "click 1005\n"
+        "  click \"Abbrechen\"   # by caption\n"
+        "type 1002 \"3.5\"\n"
+        "type 1002 \"He said \\\"hi\\\" \\\\ bye\"\n"
+        "select 30058 \"Hydrant\"\n"
+        "select 30058 #2\n"
+        "key Escape\nkey enter\nKEY Tab\n"
+        "ok\ncancel\n"
+        "input \"3.5\"\ninput 7\n"
+        "shot first-dialog\n");
+    ASSERT_EQ(a.size(), 14u);
+    EXPECT_EQ(a[0].kind, Action::Kind::Click);
+    EXPECT_EQ(a[0].id, 1005u);
+    EXPECT_EQ(a[0].line, 3);
+    EXPECT_FALSE(a[0].byCaption);
+    EXPECT_TRUE(a[1].byCaption);
+    EXPECT_EQ(a[1].text, L"Abbrechen");
+    EXPECT_EQ(a[1].source, "click \"Abbrechen\"");
+    EXPECT_EQ(a[2].kind, Action::Kind::Type);
+    EXPECT_EQ(a[2].text, L"3.5");
+    EXPECT_EQ(a[3].text, L"He said \"hi\" \\ bye");
+    EXPECT_EQ(a[4].kind, Action::Kind::Select);
+    EXPECT_EQ(a[4].text, L"Hydrant");
+    EXPECT_EQ(a[4].index, -1);
+    EXPECT_EQ(a[5].index, 2) << "#2 after select is an index, not a comment";
+    EXPECT_EQ(a[6].key, afxdriver::Key::Escape);
+    EXPECT_EQ(a[7].key, afxdriver::Key::Enter);
+    EXPECT_EQ(a[8].key, afxdriver::Key::Tab);
+    EXPECT_EQ(a[9].kind, Action::Kind::Ok);
+    EXPECT_EQ(a[10].kind, Action::Kind::Cancel);
+    EXPECT_EQ(a[11].kind, Action::Kind::Input);
+    EXPECT_EQ(a[12].text, L"7");
+    EXPECT_EQ(a[13].kind, Action::Kind::Shot);
+    EXPECT_EQ(a[13].text, L"first-dialog");
+}
+
+TEST(AnswersFile, UmlautsSurviveTheTrip)
+{
+    auto a = parse("click \"Übernehmen\"\n");
+    ASSERT_EQ(a.size(), 1u);
+    EXPECT_EQ(a[0].text, L"\u00dcbernehmen");
+}
+
+TEST(AnswersFile, MistakesNameTheirLine)
+{
+    EXPECT_EQ(parseError("ok\nclikc 1005\n").rfind("line 2: unknown action \"clikc\"", 0), 0u);
+    EXPECT_NE(parseError("click \"C\n").find("line 1: the text starting at column 7 has no closing quote"),
+              std::string::npos);
+    EXPECT_NE(parseError("\n\nclick C\n").find("line 3: click needs a control id"), std::string::npos);
+    EXPECT_NE(parseError("type \"3.5\" 1002\n").find("line 1: type needs a control id first"), std::string::npos);
+    EXPECT_NE(parseError("key Space\n").find("unknown key \"Space\""), std::string::npos);
+    EXPECT_NE(parseError("ok now\n").find("line 1: usage: ok"), std::string::npos);
+    EXPECT_NE(parseError("select 30058\n").find("usage: select ID"), std::string::npos);
+    EXPECT_NE(parseError("shot ../escape\n").find("plain file name"), std::string::npos);
+    EXPECT_NE(parseError("input\n").find("usage: input"), std::string::npos);
+    EXPECT_NE(parseError("click \"A\"B\n").find("a blank must follow"), std::string::npos);
+}
+
+TEST(AnswersFile, AMissingFileIsReported)
+{
+    std::vector<Action> actions;
+    std::string error;
+    EXPECT_FALSE(afxdriver::loadAnswers("/nonexistent/answers.txt", actions, &error));
+    EXPECT_NE(error.find("/nonexistent/answers.txt"), std::string::npos);
+
+    std::string dir = uitest::freshDir("answers");
+    std::ofstream(dir + "/bad.txt") << "ok\n\nfly away\n";
+    EXPECT_FALSE(afxdriver::loadAnswers(dir + "/bad.txt", actions, &error));
+    EXPECT_NE(error.find("bad.txt: line 3"), std::string::npos) << error;
+}
+
+// ---- playing ---------------------------------------------------------------------------------------
+
+TEST(AnswerRunner, ActionsGoToEachDialogInTurn)
+{
+    Errors errors;
+    AnswerRunner runner(parse("type 9201 \"Hydrant 12\"\n"
+                              "key Tab\n"
+                              "type 9202 \"17\"\n"
+                              "select 9204 \"Leitung\"\n"
+                              "click \"&Anwenden\"   # opens the inner dialog\n"
+                              "type 9301 \"innen\"\n"
+                              "key Enter            # ends the inner dialog\n"
+                              "ok                   # ends the form\n"
+                              "cancel               # the second form\n"),
+                        errors.handler());
+    Form form;
+    EXPECT_EQ(form.DoModal(), IDOK);
+    EXPECT_EQ(form.m_text, L"Hydrant 12");
+    EXPECT_EQ(form.m_number, 17);
+    EXPECT_EQ(form.m_choice, L"Leitung");
+    EXPECT_EQ(form.innerResult, IDOK);
+    EXPECT_EQ(runner.remaining(), 1u);
+
+    Form second;
+    EXPECT_EQ(second.DoModal(), IDCANCEL);
+    EXPECT_TRUE(errors.messages.empty()) << errors.messages.front();
+    EXPECT_EQ(runner.remaining(), 0u);
+    EXPECT_FALSE(runner.failed());
+}
+
+TEST(AnswerRunner, ADialogWithNoAnswerLeftIsReportedAndClosed)
+{
+    Errors errors;
+    AnswerRunner runner(parse("cancel\n"), errors.handler());
+    Form first, second, third;
+    EXPECT_EQ(first.DoModal(), IDCANCEL);
+    EXPECT_EQ(second.DoModal(), IDCANCEL) << "closed for nobody to wait";
+    ASSERT_EQ(errors.messages.size(), 1u);
+    EXPECT_EQ(errors.messages[0],
+              "dialog \"Tasten\" (template 9200) opened, but no answer is left (the last one, line 1, is used up)");
+    EXPECT_TRUE(runner.failed());
+    EXPECT_EQ(third.DoModal(), IDCANCEL) << "after a failure every dialog is closed at once";
+    EXPECT_EQ(errors.messages.size(), 1u);
+}
+
+TEST(AnswerRunner, AnActionThatFindsNoSuchControlNamesLineDialogAndControl)
+{
+    struct Case {
+        const char* script;
+        const char* message;
+    } cases[] = {
+        {"ok\nclick 4711\n", "line 2 (click 4711): dialog \"Tasten\" (template 9200) has no control 4711"},
+        {"click 9206\n", "line 1 (click 9206): control 9206 of dialog \"Tasten\" (template 9200) is hidden"},
+        {"click \"Weiter\"\n", "line 1 (click \"Weiter\"): dialog \"Tasten\" (template 9200) has no button \"Weiter\""},
+        {"type 9205 \"x\"\n", "line 1 (type 9205 \"x\"): control 9205 of dialog \"Tasten\" (template 9200) is not an edit"},
+        {"select 9204 \"Pumpe\"\n",
+         "line 1 (select 9204 \"Pumpe\"): control 9204 of dialog \"Tasten\" (template 9200) has no line \"Pumpe\" (it has 3)"},
+        {"select 9204 #3\n",
+         "line 1 (select 9204 #3): control 9204 of dialog \"Tasten\" (template 9200) has no line #3 (it has 3)"},
+        {"input \"3.5\"\n",
+         "line 1 (input \"3.5\"): dialog \"Tasten\" (template 9200) is open, but this line answers a command-line prompt"},
+    };
+    for (const Case& c : cases) {
+        Errors errors;
+        std::vector<Action> actions = parse(c.script);
+        if (actions.front().kind == Action::Kind::Ok)
+            actions.erase(actions.begin());  // the action keeps its line number, 2
+        AnswerRunner runner(std::move(actions), errors.handler());
+        Form form;
+        EXPECT_EQ(form.DoModal(), IDCANCEL) << c.script;
+        ASSERT_EQ(errors.messages.size(), 1u) << c.script;
+        EXPECT_EQ(errors.messages[0], c.message);
+    }
+}
+
+TEST(AnswerRunner, AFailureInsideANestedDialogClosesBothDialogs)
+{
+    Errors errors;
+    AnswerRunner runner(parse("click 9205\nclick 4711\n"), errors.handler());
+    Form form;
+    EXPECT_EQ(form.DoModal(), IDCANCEL);
+    EXPECT_EQ(form.innerResult, IDCANCEL);
+    ASSERT_EQ(errors.messages.size(), 1u);
+    EXPECT_NE(errors.messages[0].find("\"Schlicht\" (template 9300) has no control 4711"), std::string::npos);
+    EXPECT_TRUE(AfxModalDialogs().empty());
+}
+
+TEST(AnswerRunner, CommandLinePromptsTakeInputLinesOnly)
+{
+    Errors errors;
+    AnswerRunner runner(parse("input \"3.5\"\ncancel\n"), errors.handler());
+    std::wstring answer;
+    EXPECT_TRUE(runner.nextInput(answer, "Abstand"));
+    EXPECT_EQ(answer, L"3.5");
+    EXPECT_FALSE(runner.nextInput(answer, "Abstand"));
+    ASSERT_EQ(errors.messages.size(), 1u);
+    EXPECT_EQ(errors.messages[0],
+              "line 2 (cancel): the command line asks \"Abstand\", but this line is a dialog action");
+
+    Errors none;
+    AnswerRunner empty(parse(""), none.handler());
+    EXPECT_FALSE(empty.nextInput(answer));
+    ASSERT_EQ(none.messages.size(), 1u);
+    EXPECT_EQ(none.messages[0], "the command line asks for input, but no answer is left");
+}
+
+TEST(AnswerRunner, ShotsAreSavedOnRequestAndAsEachDialogOpens)
+{
+    std::string dir = uitest::freshDir("shots");
+    afxdriver::setShotsDirectory(dir);
+    Errors errors;
+    {
+        AnswerRunner runner(parse("shot form\ncancel\nshot second.png\ncancel\n"), errors.handler());
+        Form a, b;
+        a.DoModal();
+        b.DoModal();
+    }
+    afxdriver::setShotsDirectory("");
+    EXPECT_TRUE(errors.messages.empty());
+    for (const char* name : {"form.png", "second.png"}) {
+        QImage image(QString::fromStdString(dir + "/" + name));
+        EXPECT_FALSE(image.isNull()) << name;
+        EXPECT_GT(image.width(), 100);
+    }
+    // One picture per opening, numbered; the counter runs over the whole program.
+    int opened = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        std::string name = entry.path().filename().string();
+        if (name.size() == 12 && name.substr(3) == "-9200.png")
+            ++opened;
+    }
+    EXPECT_EQ(opened, 2);
+
+    Form c;  // switched off again: no more pictures
+    AnswerRunner runner(parse("cancel\n"), errors.handler());
+    c.DoModal();
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 4);
+}
+
+TEST(AnswerRunner, ARunnerThatIsGoneLeavesDialogsToThePerson)
+{
+    Errors errors;
+    {
+        AnswerRunner runner(parse("cancel\n"), errors.handler());
+    }
+    Form form;
+    INT_PTR r = uitest::runModal(form, [](CDialog&) { afxdriver::click(IDOK); });
+    EXPECT_EQ(r, IDOK);
+    EXPECT_TRUE(errors.messages.empty());
+}

@@ -1,0 +1,249 @@
+// The button dialog of korDialog_ButtonDialog, driven as the user would: its size follows
+// the number of buttons, the focus starts on the default button, and every way out.
+#include "dialogs/ButtonDialogDlg.h"
+#include "frame/korDialog.h"
+#include "mfc/afxdriver.h"
+#include "mfc/afxhost.h"
+#include "ui_support.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QWidget>
+
+#include <memory>
+
+using afxdriver::Key;
+using uitest::clientRectOf;
+using uitest::focusedId;
+using uitest::windowRect;
+
+namespace {
+
+UINT choice(int k) { return static_cast<UINT>(IDC_BUTTONDIALOG_CHOICE0 + 2 * k); }
+
+// The entries of one call, owned here as the LISP handler owns them.
+struct Entries {
+    std::vector<std::unique_ptr<CButtonDialogEntry>> owned;
+    explicit Entries(int n)
+    {
+        for (int i = 0; i < n; ++i) {
+            CString caption, value;
+            caption.Format(L"Knopf %c", L'A' + i);
+            value.Format(L"wert-%c", L'a' + i);
+            owned.push_back(std::make_unique<CButtonDialogEntry>(caption, value));
+        }
+    }
+    void fill(CButtonDialogDlg& dlg) const
+    {
+        for (const auto& e : owned)
+            dlg.m_Entries.push_back(e.get());
+    }
+};
+
+// What the user saw when the dialog opened.
+struct Seen {
+    CRect window, client, cancel, spacer;
+    UINT focus = 0;
+    std::vector<UINT> visible;
+    std::vector<CString> captions;
+    CString title, cancelText;
+};
+
+class ButtonDialog : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        previous = AfxGetResourceHandle();
+        AfxSetResourceHandle(korDialogInstance());  // as the handler's resource override does
+        parent = CWnd::FromHandle(AfxHostMainWindow());
+    }
+    void TearDown() override { AfxSetResourceHandle(previous); }
+
+    // Opens the dialog with n entries and the default index, records what shows, then does
+    // what `user` does.
+    INT_PTR run(int n, short defaultIndex, const std::function<void(CButtonDialogDlg&)>& user,
+                const wchar_t* title = L"Titel")
+    {
+        entries = std::make_unique<Entries>(n);
+        dlg = std::make_unique<CButtonDialogDlg>(parent);
+        entries->fill(*dlg);
+        dlg->m_strTitle = title;
+        dlg->m_nDefault = defaultIndex;
+        return uitest::runModal(*dlg, [&](CDialog& d) {
+            seen = Seen{};
+            seen.window = windowRect(d);
+            d.GetClientRect(&seen.client);
+            seen.cancel = clientRectOf(d, IDCANCEL);
+            seen.spacer = windowRect(*d.GetDlgItem(IDC_BUTTONDIALOG_SPACER));
+            seen.focus = focusedId();
+            for (int k = 0; k < 12; ++k)
+                if (CWnd* b = d.GetDlgItem(choice(k)); b->IsWindowVisible()) {
+                    seen.visible.push_back(choice(k));
+                    CString text;
+                    b->GetWindowText(text);
+                    seen.captions.push_back(text);
+                }
+            d.GetWindowText(seen.title);
+            d.GetDlgItemText(IDCANCEL, seen.cancelText);
+            user(*dlg);
+        });
+    }
+
+    // The window as the template makes it: twelve rows.
+    Seen full()
+    {
+        run(12, 0, [](CButtonDialogDlg&) { afxdriver::key(Key::Escape); });
+        return seen;
+    }
+
+    HINSTANCE previous = nullptr;
+    CWnd* parent = nullptr;
+    std::unique_ptr<Entries> entries;
+    std::unique_ptr<CButtonDialogDlg> dlg;
+    Seen seen;
+};
+
+}  // namespace
+
+TEST_F(ButtonDialog, ThreeButtonsShrinkTheWindowByNineRowsAndFocusTheDefault)
+{
+    Seen twelve = full();
+    int row = twelve.spacer.Height();
+    ASSERT_GT(row, 20) << "the spacer is 18 dialog units high";
+
+    INT_PTR r = run(3, 1, [](CButtonDialogDlg&) { afxdriver::key(Key::Enter); });
+    EXPECT_EQ(seen.visible, (std::vector<UINT>{1001, 1003, 1005}));
+    EXPECT_EQ(seen.captions, (std::vector<CString>{L"Knopf A", L"Knopf B", L"Knopf C"}));
+    EXPECT_EQ(seen.window.Height(), twelve.window.Height() - 9 * row);
+    EXPECT_EQ(seen.window.Width(), twelve.window.Width());
+    EXPECT_EQ(seen.cancel.top, twelve.cancel.top - 9 * row);
+    EXPECT_EQ(seen.cancel.Size(), twelve.cancel.Size());
+    EXPECT_EQ(seen.focus, 1003u) << "the focus is on B";
+
+    // Enter pressed B.
+    EXPECT_EQ(r, 1003);
+    ASSERT_TRUE(dlg->m_pSelected);
+    EXPECT_EQ(dlg->m_pSelected->m_strReturn, L"wert-b");
+}
+
+TEST_F(ButtonDialog, EveryCountOfButtonsTakesAwayTheEmptyRows)
+{
+    Seen twelve = full();
+    int row = twelve.spacer.Height();
+    for (int n : {0, 1, 5, 11, 12}) {
+        run(n, 0, [](CButtonDialogDlg&) { afxdriver::key(Key::Escape); });
+        EXPECT_EQ(static_cast<int>(seen.visible.size()), n);
+        EXPECT_EQ(seen.window.Height(), twelve.window.Height() - (12 - n) * row) << n << " buttons";
+        EXPECT_EQ(seen.cancel.top, twelve.cancel.top - (12 - n) * row) << n << " buttons";
+        // Cancel stays below the last button.
+        if (n > 0) {
+            EXPECT_GT(seen.cancel.top, clientRectOf(*dlg, choice(n - 1)).bottom) << n;
+        }
+    }
+}
+
+TEST_F(ButtonDialog, AClickRecordsItsEntryAndEndsWithTheButtonsId)
+{
+    INT_PTR r = run(3, 1, [](CButtonDialogDlg&) { ASSERT_TRUE(afxdriver::click(L"Knopf C")); });
+    EXPECT_EQ(r, 1005);
+    ASSERT_TRUE(dlg->m_pSelected);
+    EXPECT_EQ(dlg->m_pSelected, entries->owned[2].get());
+    EXPECT_EQ(dlg->m_pSelected->m_strReturn, L"wert-c");
+
+    r = run(12, 0, [](CButtonDialogDlg&) { afxdriver::click(1023); });
+    EXPECT_EQ(r, 1023);
+    EXPECT_EQ(dlg->m_pSelected, entries->owned[11].get());
+}
+
+TEST_F(ButtonDialog, CancelEscapeAndTheCloseBoxEndWithNoEntry)
+{
+    const std::function<void(CButtonDialogDlg&)> ways[] = {
+        [](CButtonDialogDlg&) { afxdriver::click(IDCANCEL); },
+        [](CButtonDialogDlg&) { afxdriver::click(L"Abbrechen"); },
+        [](CButtonDialogDlg&) { afxdriver::key(Key::Escape); },
+        [](CButtonDialogDlg&) { afxdriver::cancel(); },
+    };
+    for (const auto& way : ways) {
+        EXPECT_EQ(run(3, 1, way), IDCANCEL);
+        EXPECT_EQ(dlg->m_pSelected, nullptr);
+    }
+}
+
+TEST_F(ButtonDialog, MoreThanTwelveEntriesShowTwelve)
+{
+    run(14, 0, [](CButtonDialogDlg&) {
+        EXPECT_FALSE(afxdriver::click(L"Knopf M")) << "the thirteenth cannot be chosen";
+        afxdriver::key(Key::Escape);
+    });
+    EXPECT_EQ(seen.visible.size(), 12u);
+    EXPECT_EQ(seen.captions.back(), L"Knopf L");
+}
+
+TEST_F(ButtonDialog, WithTwelveButtonsTheFocusStartsOnTheFirst)
+{
+    run(12, 5, [](CButtonDialogDlg&) { afxdriver::key(Key::Escape); });
+    EXPECT_EQ(seen.focus, 1001u) << "whatever the default index";
+}
+
+TEST_F(ButtonDialog, ADefaultOutsideTheButtonsLeavesTheFocusToTheDialogManager)
+{
+    for (short bad : {-1, 12, 300}) {
+        INT_PTR r = run(3, bad, [](CButtonDialogDlg&) { afxdriver::key(Key::Enter); });
+        EXPECT_EQ(seen.focus, 1001u) << bad;
+        EXPECT_EQ(r, 1001) << "Enter pressed the first button";
+    }
+}
+
+TEST_F(ButtonDialog, ADefaultOnAHiddenButtonTakesTheFocusButEnterDoesNothing)
+{
+    INT_PTR r = run(3, 7, [](CButtonDialogDlg& d) {
+        afxdriver::key(Key::Enter);
+        EXPECT_TRUE(d.IsRunningModal()) << "the hidden button's handler finds no entry";
+        afxdriver::key(Key::Escape);
+    });
+    EXPECT_EQ(seen.focus, 1015u);
+    EXPECT_EQ(r, IDCANCEL);
+    EXPECT_EQ(dlg->m_pSelected, nullptr);
+}
+
+TEST_F(ButtonDialog, TitleCancelTextAndIconsComeFromTheModule)
+{
+    run(2, 0, [](CButtonDialogDlg&) { afxdriver::key(Key::Escape); }, L"Armaturen wählen");
+    EXPECT_EQ(seen.title, L"Armaturen wählen");
+    EXPECT_EQ(seen.cancelText, L"Abbrechen");
+    HICON logo = static_cast<HICON>(
+        LoadImageW(korDialogInstance(), MAKEINTRESOURCEW(IDI_KORLOGO), IMAGE_ICON, 32, 32, LR_SHARED));
+    HICON cross = static_cast<HICON>(
+        LoadImageW(korDialogInstance(), MAKEINTRESOURCEW(IDI_CANCEL), IMAGE_ICON, 32, 32, LR_SHARED));
+    ASSERT_TRUE(logo);
+    ASSERT_TRUE(cross);
+    EXPECT_EQ(dlg->m_hIcon, logo) << "shared: the same handle every time";
+    EXPECT_EQ(dlg->m_hCancelIcon, cross);
+}
+
+TEST_F(ButtonDialog, TheWindowIsCentredOnTheMainWindowAndCannotBeResized)
+{
+    run(3, 0, [](CButtonDialogDlg& d) {
+        CRect before = windowRect(d);
+        // What a user's drag on the border would ask for.
+        auto* w = reinterpret_cast<QWidget*>(d.m_hWnd);
+        EXPECT_EQ(w->minimumSize(), w->maximumSize()) << "a fixed size";
+        EXPECT_EQ(windowRect(d), before);
+        afxdriver::key(Key::Escape);
+    });
+    CRect main = windowRect(*parent);
+    EXPECT_NEAR(seen.window.CenterPoint().x, main.CenterPoint().x, 2);
+}
+
+TEST_F(ButtonDialog, AScreenshotShowsTheWholeWindow)
+{
+    std::string dir = std::getenv("KOR_UI_SHOTS") ? std::getenv("KOR_UI_SHOTS") : uitest::freshDir("button-dialog");
+    run(3, 1, [&](CButtonDialogDlg&) {
+        ASSERT_TRUE(afxdriver::shot(dir + "/three.png"));
+        afxdriver::key(Key::Escape);
+    });
+    QImage image(QString::fromStdString(dir + "/three.png"));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.size(), QSize(seen.client.Width(), seen.client.Height()));
+}

@@ -1,0 +1,510 @@
+// CDialog as a user meets it: built from its template, Escape / close box / Enter / Tab, data
+// exchange and notifications through the message map; and the window layer's icons, handles
+// and host window.
+#include "mfc/afxdriver.h"
+#include "mfc/afxhost.h"
+#include "test_dialogs.h"
+#include "ui_support.h"
+
+#include <gtest/gtest.h>
+
+#include <QFont>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+using afxdriver::Key;
+using uitest::focusedId;
+using uitest::runModal;
+using uitest::windowRect;
+
+namespace {
+
+// The keyboard dialog: counts what reaches its handlers and exchanges three values.
+class KeysDialog : public CDialog {
+public:
+    KeysDialog() : CDialog(IDD_TEST_KEYS) {}
+
+    CString m_text = L"Hydrant";
+    int m_number = 42;
+    double m_real = 2.5;
+    CComboBox m_combo;
+    CButton m_apply;
+
+    int applied = 0, oks = 0, cancels = 0, textChanges = 0, comboChanges = 0;
+    bool refuseCancel = false;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override
+    {
+        CDialog::DoDataExchange(pDX);
+        DDX_Control(pDX, IDC_KEYS_COMBO, m_combo);
+        DDX_Control(pDX, IDC_KEYS_APPLY, m_apply);
+        DDX_Text(pDX, IDC_KEYS_TEXT, m_text);
+        DDX_Text(pDX, IDC_KEYS_INT, m_number);
+        DDX_Text(pDX, IDC_KEYS_REAL, m_real);
+    }
+    BOOL OnInitDialog() override
+    {
+        CDialog::OnInitDialog();
+        m_combo.AddString(L"Schieber");
+        m_combo.AddString(L"Hydrant");
+        m_combo.AddString(L"Leitung");
+        textChanges = comboChanges = 0;  // what filling the dialog caused does not count
+        return TRUE;
+    }
+    void OnOK() override
+    {
+        ++oks;
+        CDialog::OnOK();
+    }
+    void OnCancel() override
+    {
+        ++cancels;
+        if (!refuseCancel)
+            CDialog::OnCancel();
+    }
+    afx_msg void OnApply() { ++applied; }
+    afx_msg void OnTextChange() { ++textChanges; }
+    afx_msg void OnComboChange() { ++comboChanges; }
+
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(KeysDialog, CDialog)
+    ON_BN_CLICKED(IDC_KEYS_APPLY, &KeysDialog::OnApply)
+    ON_EN_CHANGE(IDC_KEYS_TEXT, &KeysDialog::OnTextChange)
+    ON_CBN_SELCHANGE(IDC_KEYS_COMBO, &KeysDialog::OnComboChange)
+END_MESSAGE_MAP()
+
+class PlainDialog : public CDialog {
+public:
+    PlainDialog() : CDialog(IDD_TEST_PLAIN) {}
+    int goes = 0, selections = 0;
+    CListBox m_list;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override { DDX_Control(pDX, IDC_PLAIN_LIST, m_list); }
+    BOOL OnInitDialog() override
+    {
+        CDialog::OnInitDialog();
+        for (const wchar_t* line : {L"Ost", L"West", L"Nord"})
+            m_list.AddString(line);
+        return TRUE;
+    }
+    afx_msg void OnGo() { ++goes; }
+    afx_msg void OnSelect() { ++selections; }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(PlainDialog, CDialog)
+    ON_BN_CLICKED(IDC_PLAIN_GO, &PlainDialog::OnGo)
+    ON_LBN_SELCHANGE(IDC_PLAIN_LIST, &PlainDialog::OnSelect)
+END_MESSAGE_MAP()
+
+}  // namespace
+
+// ---- closing ---------------------------------------------------------------------------------
+
+TEST(DialogKeys, EscapeAndTheCloseBoxGoThroughOnCancel)
+{
+    for (bool closeBox : {false, true}) {
+        KeysDialog dlg;
+        INT_PTR r = runModal(dlg, [&](CDialog&) {
+            ASSERT_TRUE(closeBox ? afxdriver::cancel() : afxdriver::key(Key::Escape));
+        });
+        EXPECT_EQ(r, IDCANCEL);
+        EXPECT_EQ(dlg.cancels, 1);
+        EXPECT_EQ(dlg.oks, 0);
+        EXPECT_EQ(dlg.m_number, 42) << "Cancel exchanges no data";
+    }
+}
+
+TEST(DialogKeys, ADialogThatRefusesCancelStaysOpen)
+{
+    KeysDialog dlg;
+    dlg.refuseCancel = true;
+    INT_PTR r = runModal(dlg, [&](CDialog& d) {
+        afxdriver::key(Key::Escape);
+        afxdriver::cancel();
+        EXPECT_TRUE(d.IsRunningModal());
+        EXPECT_TRUE(d.IsWindowVisible());
+        EXPECT_EQ(dlg.cancels, 2);
+        afxdriver::click(IDOK);
+    });
+    EXPECT_EQ(r, IDOK);
+}
+
+// ---- Enter -------------------------------------------------------------------------------------
+
+TEST(DialogKeys, EnterInAnEditPressesTheDefaultButton)
+{
+    KeysDialog dlg;
+    INT_PTR r = runModal(dlg, [&](CDialog&) {
+        EXPECT_EQ(focusedId(), static_cast<UINT>(IDC_KEYS_TEXT)) << "first tab stop gets the focus";
+        ASSERT_TRUE(afxdriver::key(Key::Enter));
+    });
+    EXPECT_EQ(r, IDOK);
+    EXPECT_EQ(dlg.oks, 1);
+}
+
+TEST(DialogKeys, EnterPressesThePushButtonThatHasTheFocus)
+{
+    KeysDialog dlg;
+    INT_PTR r = runModal(dlg, [&](CDialog& d) {
+        dlg.m_apply.SetFocus();
+        ASSERT_EQ(focusedId(), static_cast<UINT>(IDC_KEYS_APPLY));
+        afxdriver::key(Key::Enter);
+        EXPECT_EQ(dlg.applied, 1);
+        EXPECT_TRUE(d.IsRunningModal()) << "Apply does not close the dialog";
+        d.GetDlgItem(IDCANCEL)->SetFocus();
+        afxdriver::key(Key::Enter);
+    });
+    EXPECT_EQ(r, IDCANCEL);
+    EXPECT_EQ(dlg.oks, 0);
+}
+
+TEST(DialogKeys, WithoutADefaultButtonEnterSendsIDOK)
+{
+    PlainDialog dlg;
+    INT_PTR r = runModal(dlg, [&](CDialog&) {
+        ASSERT_EQ(focusedId(), static_cast<UINT>(IDC_PLAIN_EDIT));
+        afxdriver::key(Key::Enter);
+    });
+    EXPECT_EQ(r, IDOK);
+    EXPECT_EQ(dlg.goes, 0);
+}
+
+TEST(DialogKeys, EnterOnAHiddenButtonThatHasTheFocusReachesItsHandlerOnly)
+{
+    class HiddenFocus : public KeysDialog {
+    public:
+        int hiddenClicks = 0;
+        BOOL OnCommand(WPARAM wParam, LPARAM lParam) override
+        {
+            if (LOWORD(wParam) == IDC_KEYS_HIDDEN && HIWORD(wParam) == BN_CLICKED)
+                ++hiddenClicks;
+            return KeysDialog::OnCommand(wParam, lParam);
+        }
+        BOOL OnInitDialog() override
+        {
+            KeysDialog::OnInitDialog();
+            GetDlgItem(IDC_KEYS_HIDDEN)->SetFocus();
+            return FALSE;
+        }
+    } dlg;
+    INT_PTR r = runModal(dlg, [&](CDialog& d) {
+        EXPECT_EQ(focusedId(), static_cast<UINT>(IDC_KEYS_HIDDEN));
+        afxdriver::key(Key::Enter);
+        EXPECT_EQ(dlg.hiddenClicks, 1);
+        EXPECT_EQ(dlg.oks, 0) << "the default button is not pressed";
+        EXPECT_TRUE(d.IsRunningModal());
+        afxdriver::key(Key::Tab);  // the user moves on: the hidden button loses the focus
+        EXPECT_NE(focusedId(), static_cast<UINT>(IDC_KEYS_HIDDEN));
+        afxdriver::key(Key::Escape);
+    });
+    EXPECT_EQ(r, IDCANCEL);
+}
+
+// ---- Tab -----------------------------------------------------------------------------------------
+
+TEST(DialogKeys, TabFollowsTheTemplateOrderSkippingHiddenControlsAndLabels)
+{
+    KeysDialog dlg;
+    std::vector<UINT> seen;
+    runModal(dlg, [&](CDialog&) {
+        seen.push_back(focusedId());
+        for (int i = 0; i < 7; ++i) {
+            afxdriver::key(Key::Tab);
+            seen.push_back(focusedId());
+        }
+        afxdriver::key(Key::Escape);
+    });
+    std::vector<UINT> expected = {IDC_KEYS_TEXT, IDC_KEYS_INT,  IDC_KEYS_REAL, IDC_KEYS_COMBO,
+                                  IDC_KEYS_APPLY, IDOK,         IDCANCEL,      IDC_KEYS_TEXT};
+    EXPECT_EQ(seen, expected);
+}
+
+TEST(DialogKeys, NextAndPrevDlgCtrlStepLikeTab)
+{
+    KeysDialog dlg;
+    runModal(dlg, [&](CDialog& d) {
+        d.NextDlgCtrl();
+        EXPECT_EQ(focusedId(), static_cast<UINT>(IDC_KEYS_INT));
+        d.PrevDlgCtrl();
+        d.PrevDlgCtrl();
+        EXPECT_EQ(focusedId(), static_cast<UINT>(IDCANCEL));
+        d.GotoDlgCtrl(d.GetDlgItem(IDC_KEYS_COMBO));
+        EXPECT_EQ(focusedId(), static_cast<UINT>(IDC_KEYS_COMBO));
+        afxdriver::key(Key::Escape);
+    });
+}
+
+// ---- data exchange and notifications -------------------------------------------------------------
+
+TEST(DataExchange, MembersFillTheControlsAndOKReadsThemBack)
+{
+    KeysDialog dlg;
+    INT_PTR r = runModal(dlg, [&](CDialog& d) {
+        CString text;
+        d.GetDlgItemText(IDC_KEYS_TEXT, text);
+        EXPECT_EQ(text, L"Hydrant");
+        d.GetDlgItemText(IDC_KEYS_INT, text);
+        EXPECT_EQ(text, L"42");
+        d.GetDlgItemText(IDC_KEYS_REAL, text);
+        EXPECT_EQ(text, L"2.5");
+        ASSERT_TRUE(afxdriver::type(IDC_KEYS_TEXT, L"Schieber Nord"));
+        ASSERT_TRUE(afxdriver::type(IDC_KEYS_INT, L" -17 "));
+        ASSERT_TRUE(afxdriver::type(IDC_KEYS_REAL, L"3.75"));
+        ASSERT_TRUE(afxdriver::click(L"OK"));
+    });
+    EXPECT_EQ(r, IDOK);
+    EXPECT_EQ(dlg.m_text, L"Schieber Nord");
+    EXPECT_EQ(dlg.m_number, -17);
+    EXPECT_DOUBLE_EQ(dlg.m_real, 3.75);
+}
+
+TEST(DataExchange, ATextThatIsNoNumberKeepsTheDialogOpenAndSaysSo)
+{
+    KeysDialog dlg;
+    std::string message;
+    INT_PTR r = runModal(dlg, [&](CDialog& d) {
+        afxdriver::type(IDC_KEYS_REAL, L"3,5");
+        // The message box is a dialog of its own: read it and close it as the user would.
+        afxdriver::onNextDialog([&](CDialog& box) {
+            message = afxdriver::describe(box);
+            CString text;
+            box.GetDlgItemText(0xFFFF, text);
+            EXPECT_EQ(text, L"Geben Sie eine Zahl ein.");
+            afxdriver::key(Key::Enter);
+        });
+        afxdriver::click(IDOK);
+        EXPECT_TRUE(d.IsRunningModal());
+        EXPECT_EQ(focusedId(), static_cast<UINT>(IDC_KEYS_REAL)) << "the focus goes to the bad value";
+        afxdriver::type(IDC_KEYS_REAL, L"3.5");
+        afxdriver::click(IDOK);
+    });
+    EXPECT_NE(message.find("message box"), std::string::npos);
+    EXPECT_EQ(r, IDOK);
+    EXPECT_DOUBLE_EQ(dlg.m_real, 3.5);
+    EXPECT_EQ(dlg.oks, 2);
+}
+
+TEST(DataExchange, TypingNotifiesEachChangeAndCodeChangesToListsDoNot)
+{
+    KeysDialog dlg;
+    runModal(dlg, [&](CDialog&) {
+        afxdriver::type(IDC_KEYS_TEXT, L"abc");
+        EXPECT_EQ(dlg.textChanges, 3) << "one EN_CHANGE per typed character";
+        dlg.m_combo.SetCurSel(2);
+        EXPECT_EQ(dlg.comboChanges, 0) << "SetCurSel sends no CBN_SELCHANGE";
+        ASSERT_TRUE(afxdriver::select(IDC_KEYS_COMBO, L"Hydrant"));
+        EXPECT_EQ(dlg.comboChanges, 1);
+        EXPECT_EQ(dlg.m_combo.GetCurSel(), 1);
+        ASSERT_TRUE(afxdriver::select(IDC_KEYS_COMBO, 0));
+        CString line;
+        dlg.m_combo.GetLBText(dlg.m_combo.GetCurSel(), line);
+        EXPECT_EQ(line, L"Schieber");
+        EXPECT_EQ(dlg.comboChanges, 2);
+        afxdriver::key(Key::Escape);
+    });
+}
+
+TEST(DataExchange, ListBoxSelectionsByTheUserNotifyTheDialog)
+{
+    PlainDialog dlg;
+    runModal(dlg, [&](CDialog&) {
+        EXPECT_EQ(dlg.m_list.GetCurSel(), LB_ERR) << "nothing selected at first";
+        ASSERT_TRUE(afxdriver::select(IDC_PLAIN_LIST, L"West"));
+        EXPECT_EQ(dlg.m_list.GetCurSel(), 1);
+        EXPECT_EQ(dlg.selections, 1);
+        dlg.m_list.SetCurSel(2);
+        EXPECT_EQ(dlg.selections, 1);
+        EXPECT_FALSE(afxdriver::select(IDC_PLAIN_LIST, L"Süd"));
+        EXPECT_FALSE(afxdriver::select(IDC_PLAIN_LIST, 3));
+        afxdriver::key(Key::Escape);
+    });
+}
+
+TEST(Controls, ComboAndListBoxesKeepWindowsSemantics)
+{
+    class Lists : public CDialog {
+    public:
+        Lists() : CDialog(IDD_TEST_FORM) {}
+        CListBox list;  // sorted
+        void DoDataExchange(CDataExchange* pDX) override { DDX_Control(pDX, IDC_FORM_LIST, list); }
+    } dlg;
+    runModal(dlg, [&](CDialog&) {
+        EXPECT_EQ(dlg.list.AddString(L"Schieber"), 0);
+        EXPECT_EQ(dlg.list.AddString(L"hydrant"), 0) << "sorted, ignoring case";
+        EXPECT_EQ(dlg.list.AddString(L"Leitung"), 1);
+        EXPECT_EQ(dlg.list.GetCount(), 3);
+        dlg.list.SetItemData(2, 77);
+        EXPECT_EQ(dlg.list.GetItemData(2), 77u);
+        EXPECT_EQ(dlg.list.FindStringExact(-1, L"LEITUNG"), 1);
+        EXPECT_EQ(dlg.list.FindStringExact(-1, L"Leit"), LB_ERR);
+        CString text;
+        dlg.list.GetText(0, text);
+        EXPECT_EQ(text, L"hydrant");
+        EXPECT_EQ(dlg.list.DeleteString(0), 2);
+        dlg.list.ResetContent();
+        EXPECT_EQ(dlg.list.GetCount(), 0);
+        afxdriver::key(Key::Escape);
+    });
+}
+
+// ---- templates, handles, icons -------------------------------------------------------------------
+
+TEST(Templates, DialogUnitsFollowTheBaseUnitsOfTheTemplateFont)
+{
+    // "MS Sans Serif" is no font here: it becomes the installed sans font.
+    ASSERT_TRUE(AfxHostInitUI());
+    QFont font("DejaVu Sans");
+    font.setPointSize(8);
+    if (QFontInfo(font).family() != "DejaVu Sans")
+        GTEST_SKIP() << "DejaVu Sans is not installed";
+    QFontMetrics fm(font);
+    int baseX = (fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 + 1) / 2;
+    int baseY = fm.height();
+    auto px = [](int dlu, int base, int div) { return (dlu * base + div / 2) / div; };
+
+    PlainDialog dlg;
+    runModal(dlg, [&](CDialog& d) {
+        CRect client;
+        d.GetClientRect(&client);
+        EXPECT_EQ(client.Width(), px(120, baseX, 4));
+        EXPECT_EQ(client.Height(), px(90, baseY, 8));
+        CRect go = uitest::clientRectOf(d, IDC_PLAIN_GO);
+        EXPECT_EQ(go, CRect(px(7, baseX, 4), px(25, baseY, 8), px(7, baseX, 4) + px(50, baseX, 4),
+                            px(25, baseY, 8) + px(14, baseY, 8)));
+        afxdriver::key(Key::Escape);
+    });
+}
+
+TEST(Templates, AMissingTemplateOrAnUnknownControlClassGivesMinusOne)
+{
+    CDialog missing(4242);
+    EXPECT_EQ(missing.DoModal(), -1);
+    CDialog broken(IDD_TEST_BROKEN);
+    EXPECT_EQ(broken.DoModal(), -1);
+    EXPECT_EQ(broken.m_hWnd, nullptr);
+    EXPECT_EQ(AfxActiveModalDialog(), nullptr);
+}
+
+TEST(Handles, ControlsAreReachedByIdAndLetGoWhenTheDialogCloses)
+{
+    KeysDialog dlg;
+    runModal(dlg, [&](CDialog& d) {
+        CWnd* apply = d.GetDlgItem(IDC_KEYS_APPLY);
+        EXPECT_EQ(apply, &dlg.m_apply) << "the attached object answers for its window";
+        EXPECT_EQ(CWnd::FromHandle(apply->m_hWnd), apply);
+        CWnd* text = d.GetDlgItem(IDC_KEYS_TEXT);
+        ASSERT_TRUE(text);
+        EXPECT_EQ(text->GetDlgCtrlID(), IDC_KEYS_TEXT);
+        EXPECT_EQ(CWnd::FromHandlePermanent(text->m_hWnd), nullptr) << "a temporary object";
+        EXPECT_EQ(text->GetParent(), &d);
+        EXPECT_EQ(d.GetDlgItem(4711), nullptr);
+        EXPECT_TRUE(d.GetDlgItem(IDC_KEYS_HIDDEN)->GetStyle() & WS_TABSTOP);
+        EXPECT_FALSE(d.GetDlgItem(IDC_KEYS_HIDDEN)->GetStyle() & WS_VISIBLE);
+        EXPECT_FALSE(d.GetDlgItem(IDC_KEYS_HIDDEN)->IsWindowVisible());
+        EXPECT_TRUE(apply->IsWindowVisible());
+        EXPECT_TRUE(apply->EnableWindow(FALSE) == FALSE) << "it was enabled";
+        EXPECT_FALSE(afxdriver::click(IDC_KEYS_APPLY)) << "a disabled button cannot be clicked";
+        EXPECT_EQ(dlg.applied, 0);
+        afxdriver::key(Key::Escape);
+    });
+    EXPECT_EQ(dlg.m_hWnd, nullptr);
+    EXPECT_EQ(dlg.m_apply.m_hWnd, nullptr);
+    EXPECT_EQ(dlg.m_combo.m_hWnd, nullptr);
+}
+
+TEST(Icons, SharedIconsAreCachedAndOwnedOnesAreFreed)
+{
+    HINSTANCE lib = testResourceInstance();
+    auto load = [&](int size, UINT flags) {
+        return static_cast<HICON>(LoadImageW(lib, MAKEINTRESOURCEW(IDI_TEST_DOT), IMAGE_ICON, size, size, flags));
+    };
+    HICON a = load(16, LR_SHARED), b = load(16, LR_SHARED);
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a, b);
+    EXPECT_NE(load(8, LR_SHARED), a) << "each size is its own image";
+    EXPECT_TRUE(DestroyIcon(a)) << "freeing a shared icon is harmless";
+    EXPECT_EQ(load(16, LR_SHARED), a);
+
+    HICON own = load(16, 0);
+    ASSERT_TRUE(own);
+    EXPECT_NE(own, a);
+    EXPECT_TRUE(DestroyIcon(own));
+    EXPECT_FALSE(DestroyIcon(own)) << "already freed";
+
+    EXPECT_EQ(LoadImageW(lib, MAKEINTRESOURCEW(4711), IMAGE_ICON, 16, 16, LR_SHARED), nullptr);
+    EXPECT_EQ(LoadImageW(lib, MAKEINTRESOURCEW(IDI_TEST_DOT), 0 /* bitmap */, 16, 16, LR_SHARED), nullptr);
+}
+
+TEST(Icons, WindowAndButtonIconsAreSetAndReadBack)
+{
+    HICON dot = static_cast<HICON>(
+        LoadImageW(testResourceInstance(), MAKEINTRESOURCEW(IDI_TEST_DOT), IMAGE_ICON, 16, 16, LR_SHARED));
+    KeysDialog dlg;
+    runModal(dlg, [&](CDialog& d) {
+        EXPECT_EQ(d.SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(dot)), 0);
+        d.SetIcon(dot, FALSE);
+        EXPECT_EQ(d.GetIcon(TRUE), dot);
+        EXPECT_EQ(d.GetIcon(FALSE), dot);
+        EXPECT_FALSE(reinterpret_cast<QWidget*>(d.m_hWnd)->windowIcon().isNull());
+        EXPECT_EQ(dlg.m_apply.SetIcon(dot), nullptr);
+        EXPECT_EQ(dlg.m_apply.GetIcon(), dot);
+        afxdriver::key(Key::Escape);
+    });
+}
+
+// ---- the host's window and the dialogs' comings and goings ----------------------------------------
+
+TEST(Host, ADialogOverTheMainWindowIsCentredOnIt)
+{
+    AfxHostSetApplicationName(L"korcad");
+    HWND main = AfxHostMainWindow();
+    ASSERT_TRUE(main);
+    EXPECT_EQ(AfxHostMainWindow(), main) << "one main window";
+    CWnd* mainWnd = CWnd::FromHandle(main);
+    CString title;
+    mainWnd->GetWindowText(title);
+    EXPECT_EQ(title, L"korcad");
+    CRect screen = CRect();
+    QRect s = QGuiApplication::primaryScreen()->availableGeometry();
+    screen.SetRect(s.left(), s.top(), s.right() + 1, s.bottom() + 1);
+    EXPECT_NEAR(windowRect(*mainWnd).CenterPoint().x, screen.CenterPoint().x, 2);
+
+    class Child : public CDialog {
+    public:
+        explicit Child(CWnd* parent) : CDialog(IDD_TEST_PLAIN, parent) {}
+    } dlg(mainWnd);
+    runModal(dlg, [&](CDialog& d) {
+        EXPECT_EQ(d.GetParent(), mainWnd);
+        EXPECT_NEAR(windowRect(d).CenterPoint().x, windowRect(*mainWnd).CenterPoint().x, 2);
+        EXPECT_NEAR(windowRect(d).CenterPoint().y, windowRect(*mainWnd).CenterPoint().y, 2);
+        afxdriver::key(Key::Escape);
+    });
+}
+
+TEST(Host, ListenersHearDialogsOpenAndCloseInnermostLast)
+{
+    std::vector<std::string> events;
+    int token = AfxAddDialogListener([&](CDialog& d, AfxDialogEvent e) {
+        events.push_back((e == AfxDialogEvent::Opened ? "open " : "close ") + std::to_string(d.GetTemplateId()) +
+                         " depth " + std::to_string(AfxModalDialogs().size()));
+    });
+    PlainDialog outer;
+    runModal(outer, [&](CDialog&) {
+        KeysDialog inner;
+        runModal(inner, [](CDialog&) { afxdriver::key(Key::Escape); });
+        afxdriver::key(Key::Escape);
+    });
+    AfxRemoveDialogListener(token);
+    std::vector<std::string> expected = {"open 9300 depth 1", "open 9200 depth 2", "close 9200 depth 2",
+                                         "close 9300 depth 1"};
+    EXPECT_EQ(events, expected);
+    EXPECT_TRUE(AfxModalDialogs().empty());
+}

@@ -1,0 +1,282 @@
+// The resizable dialog base: anchors on resize, the size grip, and window positions saved on
+// close and restored on the next opening.
+#include "extctl/extctl.h"
+#include "mfc/afxdriver.h"
+#include "mfc/afxhost.h"
+#include "test_dialogs.h"
+#include "ui_support.h"
+
+#include <gtest/gtest.h>
+
+#include <QDialog>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSettings>
+#include <QSizeGrip>
+
+#include <filesystem>
+#include <fstream>
+
+using uitest::clientRectOf;
+using uitest::runModal;
+using uitest::windowRect;
+
+namespace {
+
+struct SaveRestore {
+    const wchar_t* entry = nullptr;  // null: positions are not saved
+    bool positionOnly = false;
+    bool saveOnlyOnOK = false;
+};
+
+class FormDialog : public CExtResizableDialog {
+public:
+    explicit FormDialog(SaveRestore save = {}, bool grip = true)
+        : CExtResizableDialog(IDD_TEST_FORM), m_save(save), m_grip(grip) {}
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        CExtResizableDialog::OnInitDialog();
+        ShowSizeGrip(m_grip);
+        AddAnchor(IDC_FORM_NAME, CSize(0, 0), CSize(100, 0));
+        AddAnchor(IDC_FORM_LIST, CSize(0, 0), CSize(100, 100));
+        AddAnchor(IDC_FORM_NOTE, CSize(0, 100));
+        AddAnchor(IDOK, CSize(100, 100));
+        AddAnchor(IDCANCEL, CSize(100, 100));
+        if (m_save.entry)
+            EnableSaveRestore(L"WindowPosition", m_save.entry, m_save.positionOnly, m_save.saveOnlyOnOK);
+        return TRUE;
+    }
+
+private:
+    SaveRestore m_save;
+    bool m_grip;
+};
+
+CRect primaryScreen()
+{
+    AfxHostInitUI();
+    QRect r = QGuiApplication::primaryScreen()->availableGeometry();
+    return CRect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
+}
+
+// Opens the form, moves and sizes it as given, and closes it with Cancel (or OK).
+void openMoveAndClose(SaveRestore save, CPoint at, CSize size, UINT closeWith = IDCANCEL)
+{
+    FormDialog dlg(save);
+    INT_PTR r = runModal(dlg, [&](CDialog& d) {
+        d.SetWindowPos(nullptr, at.x, at.y, size.cx, size.cy, SWP_NOZORDER);
+        ASSERT_TRUE(afxdriver::click(closeWith));
+    });
+    ASSERT_EQ(r, static_cast<INT_PTR>(closeWith));
+}
+
+CRect openAndMeasure(SaveRestore save)
+{
+    CRect seen;
+    FormDialog dlg(save);
+    runModal(dlg, [&](CDialog& d) {
+        seen = windowRect(d);
+        afxdriver::key(afxdriver::Key::Escape);
+    });
+    return seen;
+}
+
+}  // namespace
+
+TEST(ResizableDialog, AnchoredControlsKeepTheirDistancesWhenTheDialogGrows)
+{
+    FormDialog dlg;
+    runModal(dlg, [&](CDialog& d) {
+        CRect name = clientRectOf(d, IDC_FORM_NAME), list = clientRectOf(d, IDC_FORM_LIST);
+        CRect note = clientRectOf(d, IDC_FORM_NOTE), ok = clientRectOf(d, IDOK);
+        CRect before = windowRect(d);
+        d.SetWindowPos(nullptr, 0, 0, before.Width() + 60, before.Height() + 40, SWP_NOMOVE | SWP_NOZORDER);
+
+        // Stretched to the right only.
+        CRect n = clientRectOf(d, IDC_FORM_NAME);
+        EXPECT_EQ(n.TopLeft(), name.TopLeft());
+        EXPECT_EQ(n.Width(), name.Width() + 60);
+        EXPECT_EQ(n.Height(), name.Height());
+        // Stretched both ways.
+        CRect l = clientRectOf(d, IDC_FORM_LIST);
+        EXPECT_EQ(l.TopLeft(), list.TopLeft());
+        EXPECT_EQ(l.Size(), CSize(list.Width() + 60, list.Height() + 40));
+        // Moved down, same size.
+        CRect t = clientRectOf(d, IDC_FORM_NOTE);
+        EXPECT_EQ(t, CRect(note.left, note.top + 40, note.right, note.bottom + 40));
+        // Moved to keep the distance to the bottom-right corner.
+        CRect o = clientRectOf(d, IDOK);
+        EXPECT_EQ(o, CRect(ok.left + 60, ok.top + 40, ok.right + 60, ok.bottom + 40));
+
+        // Back to the old size: everything where it started.
+        d.SetWindowPos(nullptr, 0, 0, before.Width(), before.Height(), SWP_NOMOVE | SWP_NOZORDER);
+        EXPECT_EQ(clientRectOf(d, IDC_FORM_LIST), list);
+        EXPECT_EQ(clientRectOf(d, IDOK), ok);
+        afxdriver::click(IDCANCEL);
+    });
+}
+
+TEST(ResizableDialog, HalfwayAnchorsShareTheGrowth)
+{
+    class Centred : public CExtResizableDialog {
+    public:
+        Centred() : CExtResizableDialog(IDD_TEST_FORM) {}
+        BOOL OnInitDialog() override
+        {
+            CExtResizableDialog::OnInitDialog();
+            AddAnchor(IDOK, CSize(50, 100));                     // moves half the width
+            AddAnchor(IDC_FORM_LIST, CSize(0, 0), CSize(50, 100));  // grows half the width
+            return TRUE;
+        }
+    } dlg;
+    runModal(dlg, [&](CDialog& d) {
+        CRect ok = clientRectOf(d, IDOK), list = clientRectOf(d, IDC_FORM_LIST);
+        CRect w = windowRect(d);
+        d.SetWindowPos(nullptr, 0, 0, w.Width() + 100, w.Height(), SWP_NOMOVE | SWP_NOZORDER);
+        EXPECT_EQ(clientRectOf(d, IDOK).left, ok.left + 50);
+        EXPECT_EQ(clientRectOf(d, IDOK).Width(), ok.Width());
+        EXPECT_EQ(clientRectOf(d, IDC_FORM_LIST).Width(), list.Width() + 50);
+        afxdriver::key(afxdriver::Key::Escape);
+    });
+}
+
+TEST(ResizableDialog, AddAnchorRefusesAControlThatDoesNotExist)
+{
+    class Wrong : public CExtResizableDialog {
+    public:
+        Wrong() : CExtResizableDialog(IDD_TEST_FORM) {}
+        BOOL OnInitDialog() override
+        {
+            CExtResizableDialog::OnInitDialog();
+            added = AddAnchor(4711, CSize(0, 0));
+            return TRUE;
+        }
+        BOOL added = TRUE;
+    } dlg;
+    runModal(dlg, [](CDialog&) { afxdriver::key(afxdriver::Key::Escape); });
+    EXPECT_FALSE(dlg.added);
+}
+
+TEST(ResizableDialog, TheSizeGripMakesTheDialogResizableAndCanBeHidden)
+{
+    // With the grip: a grip in the corner, and the user cannot make it smaller than it opened.
+    FormDialog withGrip;
+    runModal(withGrip, [&](CDialog& d) {
+        QDialog* w = qobject_cast<QDialog*>(reinterpret_cast<QWidget*>(d.m_hWnd));
+        ASSERT_TRUE(w);
+        EXPECT_TRUE(w->isSizeGripEnabled());
+        QSizeGrip* grip = w->findChild<QSizeGrip*>();
+        ASSERT_TRUE(grip);
+        EXPECT_TRUE(grip->isVisible());
+        EXPECT_EQ(w->minimumSize(), w->size());
+        EXPECT_GT(w->maximumWidth(), w->width());
+        afxdriver::key(afxdriver::Key::Escape);
+    });
+
+    // A template without WS_THICKFRAME and no grip: fixed size.
+    class Fixed : public CExtResizableDialog {
+    public:
+        Fixed() : CExtResizableDialog(IDD_TEST_KEYS) {}
+        BOOL OnInitDialog() override
+        {
+            CExtResizableDialog::OnInitDialog();
+            ShowSizeGrip(false);
+            return TRUE;
+        }
+    } fixed;
+    runModal(fixed, [&](CDialog& d) {
+        QDialog* w = qobject_cast<QDialog*>(reinterpret_cast<QWidget*>(d.m_hWnd));
+        ASSERT_TRUE(w);
+        EXPECT_FALSE(w->isSizeGripEnabled());
+        EXPECT_EQ(w->minimumSize(), w->maximumSize());
+        // Code may still resize it, and it stays fixed at the new size.
+        CRect r = windowRect(d);
+        d.SetWindowPos(nullptr, 0, 0, r.Width(), r.Height() - 30, SWP_NOMOVE | SWP_NOZORDER);
+        EXPECT_EQ(windowRect(d).Height(), r.Height() - 30);
+        EXPECT_EQ(w->minimumSize(), w->maximumSize());
+        afxdriver::key(afxdriver::Key::Escape);
+    });
+}
+
+TEST(SaveRestore, APositionSavedOnCloseIsRestoredOnTheNextOpening)
+{
+    uitest::ScopedConfigHome home;
+    SaveRestore save{L"test::Form"};
+    CRect first = openAndMeasure(save);  // nothing saved yet: centred
+    CRect screen = primaryScreen();
+    EXPECT_NEAR(first.CenterPoint().x, screen.CenterPoint().x, 2);
+
+    openMoveAndClose(save, CPoint(40, 30), CSize(first.Width() + 50, first.Height() + 20));
+    CRect again = openAndMeasure(save);
+    EXPECT_EQ(again.TopLeft(), CPoint(40, 30));
+    EXPECT_EQ(again.Size(), CSize(first.Width() + 50, first.Height() + 20));
+
+    // Kept where a person can read it: the section, the entry, position and client size.
+    std::filesystem::path file = std::filesystem::path(home.path()) / "kor" / "windowpositions.ini";
+    ASSERT_TRUE(std::filesystem::exists(file));
+    QSettings ini(QString::fromStdString(file.string()), QSettings::IniFormat);
+    EXPECT_TRUE(ini.value("WindowPosition/test::Form").toString().startsWith("40 30 "));
+}
+
+TEST(SaveRestore, EntriesAreKeptApart)
+{
+    uitest::ScopedConfigHome home;
+    openMoveAndClose({L"test::One"}, CPoint(10, 20), CSize(400, 260));
+    openMoveAndClose({L"test::Two"}, CPoint(200, 120), CSize(400, 260));
+    EXPECT_EQ(openAndMeasure({L"test::One"}).TopLeft(), CPoint(10, 20));
+    EXPECT_EQ(openAndMeasure({L"test::Two"}).TopLeft(), CPoint(200, 120));
+}
+
+TEST(SaveRestore, PositionOnlyKeepsTheDialogsOwnSize)
+{
+    uitest::ScopedConfigHome home;
+    SaveRestore save{L"test::PosOnly", true};
+    CRect natural = openAndMeasure(save);
+    openMoveAndClose(save, CPoint(50, 60), CSize(natural.Width() + 80, natural.Height() + 80));
+    CRect again = openAndMeasure(save);
+    EXPECT_EQ(again.TopLeft(), CPoint(50, 60));
+    EXPECT_EQ(again.Size(), natural.Size());
+}
+
+TEST(SaveRestore, SaveOnlyOnOKForgetsACancelledMove)
+{
+    uitest::ScopedConfigHome home;
+    SaveRestore save{L"test::OkOnly", false, true};
+    CRect natural = openAndMeasure(save);
+    openMoveAndClose(save, CPoint(15, 25), natural.Size(), IDCANCEL);
+    EXPECT_EQ(openAndMeasure(save), natural);
+    openMoveAndClose(save, CPoint(15, 25), natural.Size(), IDOK);
+    EXPECT_EQ(openAndMeasure(save).TopLeft(), CPoint(15, 25));
+}
+
+TEST(SaveRestore, APositionOffEveryScreenIsBroughtBackOntoTheNearestOne)
+{
+    uitest::ScopedConfigHome home;
+    CRect screen = primaryScreen();
+    SaveRestore save{L"test::Lost"};
+    for (CPoint lost : {CPoint(screen.right + 3000, screen.bottom + 2000), CPoint(-5000, 40), CPoint(100, -900)}) {
+        openMoveAndClose(save, lost, CSize(420, 280));
+        CRect back = openAndMeasure(save);
+        EXPECT_GE(back.left, screen.left) << lost.x << "," << lost.y;
+        EXPECT_GE(back.top, screen.top);
+        EXPECT_LE(back.right, screen.right);
+        EXPECT_LE(back.bottom, screen.bottom);
+        EXPECT_EQ(back.Size(), CSize(420, 280)) << "the size comes back unchanged";
+    }
+    // Partly off the screen but with its title bar reachable: left where the user put it.
+    openMoveAndClose(save, CPoint(screen.right - 200, 50), CSize(420, 280));
+    EXPECT_EQ(openAndMeasure(save).TopLeft(), CPoint(screen.right - 200, 50));
+}
+
+TEST(SaveRestore, AnUnreadableEntryIsIgnored)
+{
+    uitest::ScopedConfigHome home;
+    CRect natural = openAndMeasure({L"test::Plain"});
+    std::filesystem::create_directories(std::filesystem::path(home.path()) / "kor");
+    std::ofstream(std::filesystem::path(home.path()) / "kor" / "windowpositions.ini")
+        << "[WindowPosition]\ntestBad=twelve 5\n";
+    EXPECT_EQ(openAndMeasure({L"testBad"}), natural);
+    EXPECT_FALSE(FormDialog().EnableSaveRestore(L"", L"x")) << "an empty section is refused";
+}
