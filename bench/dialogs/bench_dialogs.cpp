@@ -1,5 +1,7 @@
 // Opening and closing a modal dialog: a CDialog built from a template by the window layer
-// against a bare QDialog with the same controls built directly, warm, in the same run.
+// against a bare QDialog with the same controls built directly, and the whole road of a LISP
+// call of korDialog_ButtonDialog (interpreter -> module -> dialog -> answer) against a bare
+// QDialog showing what it shows, warm, in the same run.
 //
 //   bench_dialogs [--cycles N] [--warmup N]      (default 10000 and 200)
 //
@@ -7,6 +9,8 @@
 // with Escape through the UI driver (the bare dialog is painted and closed from a zero timer,
 // the same path through the event loop). Runs headless when there is no display.
 #include "harness.h"
+
+#include "Session.h"
 
 #include "mfc/afxdriver.h"
 #include "mfc/afxhost.h"
@@ -20,8 +24,12 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <sstream>
 
 namespace {
+
+void bareColumnCycle(int shown);
 
 // Counts the paint events dialogs get, to make sure every cycle really drew its window.
 struct PaintCounter : QObject {
@@ -78,7 +86,47 @@ void templateDialogCycle()
 }
 
 // The same window with Qt alone: the pixel rectangles the template gives at the same font.
-void bareDialogCycle()
+void bareDialogCycle() { bareColumnCycle(12); }
+
+// The button dialog of a LISP call with three captions: three choice buttons shown, the
+// window shortened by nine rows, Cancel moved up.
+void bareThreeButtonCycle() { bareColumnCycle(3); }
+
+// korcad's interpreter with the module loaded, as a LISP program runs it.
+// Ended in main, while the GUI still stands: unloading the module tears down its windows.
+std::istringstream lispIn;
+std::ostringstream lispOut, lispErr;
+std::unique_ptr<korcad::Session> lispRun;
+
+korcad::Session& lispSession()
+{
+    if (!lispRun) {
+        lispRun = std::make_unique<korcad::Session>(korcad::Options{}, lispIn, lispOut, lispErr);
+        lispRun->setMainWindowProvider([] { return AfxHostMainWindow(); });
+        if (!lispRun->start()) {
+            std::fprintf(stderr, "the module did not load: %s\n", lispErr.str().c_str());
+            std::exit(1);
+        }
+    }
+    lispOut.str("");
+    return *lispRun;
+}
+
+void lispButtonDialogCycle()
+{
+    korcad::Session& session = lispSession();
+    afxdriver::onNextDialog([](CDialog& d) {
+        waitUntilShown(afxqt::widget(d.m_hWnd));
+        afxdriver::key(afxdriver::Key::Escape);
+    });
+    if (!session.runExpression("(korDialog_ButtonDialog 1 (list \"Titel\") (list \"A\" \"B\" \"C\") "
+                               "(list \"a\" \"b\" \"c\"))")) {
+        std::fprintf(stderr, "the LISP call failed\n");
+        std::exit(1);
+    }
+}
+
+void bareColumnCycle(int shown)
 {
     QDialog dlg;
     dlg.setWindowTitle("Auswahl");
@@ -89,13 +137,15 @@ void bareDialogCycle()
     int bx = (fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 + 1) / 2;
     int by = fm.height();
     auto px = [](int v, int base, int div) { return (v * base + div / 2) / div; };
-    dlg.resize(px(164, bx, 4), px(251, by, 8));
+    int shrink = (12 - shown) * px(18, by, 8);
+    dlg.resize(px(164, bx, 4), px(251, by, 8) - shrink);
     for (int i = 0; i < 14; ++i) {
         const AfxControlTemplate& c = columnControls[i];
         auto* b = new QPushButton(QString::fromWCharArray(c.text), &dlg);
         b->setAutoDefault(false);
-        b->setGeometry(px(c.x, bx, 4), px(c.y, by, 8), px(c.cx, bx, 4), px(c.cy, by, 8));
-        if (!(c.style & WS_VISIBLE))
+        bool isCancel = c.id == IDCANCEL;
+        b->setGeometry(px(c.x, bx, 4), px(c.y, by, 8) - (isCancel ? shrink : 0), px(c.cx, bx, 4), px(c.cy, by, 8));
+        if (!(c.style & WS_VISIBLE) || (i < 12 && i >= shown))
             b->hide();
         QObject::connect(b, &QPushButton::clicked, &dlg, &QDialog::reject);
     }
@@ -132,6 +182,8 @@ int main(int argc, char** argv)
     std::vector<bench::Case> cases = {
         {"CDialog from template (driver)", templateDialogCycle},
         {"bare QDialog, same controls", bareDialogCycle},
+        {"LISP korDialog_ButtonDialog, 3 buttons", lispButtonDialogCycle},
+        {"bare QDialog, 3 buttons shown", bareThreeButtonCycle},
     };
     std::vector<bench::Figures> results;
     for (const bench::Case& c : cases) {
@@ -144,5 +196,6 @@ int main(int argc, char** argv)
         }
     }
     bench::print(results);
+    lispRun.reset();
     return 0;
 }

@@ -34,13 +34,15 @@ Figures run(const Case& c, int warmup, int cycles)
 
 void print(const std::vector<Figures>& results)
 {
-    std::printf("%-34s %8s %12s %10s %10s %9s\n", "case", "cycles", "us/cycle", "RSS start", "RSS end", "growth");
+    std::printf("%-40s %8s %12s %10s %10s %9s\n", "case", "cycles", "us/cycle", "RSS start", "RSS end", "growth");
     for (const Figures& f : results)
-        std::printf("%-34s %8d %12.1f %8.1f M %8.1f M %7.2f M\n", f.name.c_str(), f.cycles, f.microsecondsPerCycle,
+        std::printf("%-40s %8d %12.1f %8.1f M %8.1f M %7.2f M\n", f.name.c_str(), f.cycles, f.microsecondsPerCycle,
                     f.rssStartMiB, f.rssEndMiB, f.rssEndMiB - f.rssStartMiB);
-    if (results.size() > 1 && results[1].microsecondsPerCycle > 0)
-        std::printf("ratio %s / %s: %.2f\n", results[0].name.c_str(), results[1].name.c_str(),
-                    results[0].microsecondsPerCycle / results[1].microsecondsPerCycle);
+    // Cases come in pairs: ours, then the bare Qt dialog it is measured against.
+    for (size_t i = 0; i + 1 < results.size(); i += 2)
+        if (results[i + 1].microsecondsPerCycle > 0)
+            std::printf("ratio %s / %s: %.2f\n", results[i].name.c_str(), results[i + 1].name.c_str(),
+                        results[i].microsecondsPerCycle / results[i + 1].microsecondsPerCycle);
 }
 
 }  // namespace bench

@@ -23,6 +23,7 @@ struct Figures {
 
 double residentMiB();
 Figures run(const Case& c, int warmup, int cycles);
+// Prints the table and, for each pair of cases (ours, then its bare counterpart), the ratio.
 void print(const std::vector<Figures>& results);
 
 }  // namespace bench

@@ -49,10 +49,12 @@ struct State {
     std::function<HWND()> mainWindow;
 };
 
+// Lives until the process ends (never destroyed), so objects torn down at exit can still
+// reach it whatever the order of static destruction.
 State& state()
 {
-    static State s;
-    return s;
+    static State* s = new State;
+    return *s;
 }
 
 bool sameName(const std::wstring& a, const std::wstring& b)

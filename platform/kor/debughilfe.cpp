@@ -18,10 +18,11 @@ struct Sinks {
     int nextId = 1;
 };
 
+// Never destroyed: modules log their detach while the process exits.
 Sinks& sinks()
 {
-    static Sinks s;
-    return s;
+    static Sinks* s = new Sinks;
+    return *s;
 }
 
 // Creates every missing directory on the way to path's parent.

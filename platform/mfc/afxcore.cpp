@@ -19,10 +19,11 @@ struct Resources {
     std::vector<std::pair<HMODULE, CDynLinkLibrary*>> owned;
 };
 
+// Never destroyed: libraries unregister their tables while the process exits.
 Resources& resources()
 {
-    static Resources r;
-    return r;
+    static Resources* r = new Resources;
+    return *r;
 }
 
 const AfxResourceTable* tableOf(HINSTANCE instance)

@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPixmap>
 #include <QPointer>
 #include <QTimer>
@@ -268,6 +269,40 @@ Result cancel()
     return {};
 }
 
+namespace {
+
+// The dialog as a person sees it: the window's content under a caption bar with its icon and
+// title and a thin frame. The window system draws those on screen; a grab of the widget (and
+// every window on the offscreen platform) has none, so the picture adds them.
+QPixmap withCaption(QWidget* window)
+{
+    QPixmap content = window->grab();
+    const QFontMetrics metrics(window->font());
+    const int bar = metrics.height() + 10;
+    const qreal dpr = content.devicePixelRatio();
+    QPixmap out(QSize(content.width() / dpr + 2, content.height() / dpr + bar + 1) * dpr);
+    out.setDevicePixelRatio(dpr);
+    const QPalette& pal = window->palette();
+    out.fill(pal.color(QPalette::Highlight));
+    QPainter p(&out);
+    p.drawPixmap(1, bar, content);
+    QRect caption(0, 0, out.width() / dpr, bar);
+    int x = 6;
+    QIcon icon = window->windowIcon();
+    if (!icon.isNull()) {
+        p.drawPixmap(x, (bar - 16) / 2, icon.pixmap(16, 16));
+        x += 22;
+    }
+    p.setPen(pal.color(QPalette::HighlightedText));
+    QFont bold = window->font();
+    bold.setBold(true);
+    p.setFont(bold);
+    p.drawText(caption.adjusted(x, 0, -6, 0), Qt::AlignVCenter | Qt::AlignLeft, window->windowTitle());
+    return out;
+}
+
+}  // namespace
+
 Result shot(CDialog& dialog, const std::string& pngPath)
 {
     QDialog* window = afxqt::dialogWidget(&dialog);
@@ -275,7 +310,7 @@ Result shot(CDialog& dialog, const std::string& pngPath)
         return Result::failure("dialog " + describe(dialog) + " is not open");
     QString path = QString::fromStdString(pngPath);
     QDir().mkpath(QFileInfo(path).absolutePath());
-    if (!window->grab().save(path, "PNG"))
+    if (!withCaption(window).save(path, "PNG"))
         return Result::failure("cannot write " + pngPath);
     return {};
 }

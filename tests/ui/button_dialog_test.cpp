@@ -245,5 +245,10 @@ TEST_F(ButtonDialog, AScreenshotShowsTheWholeWindow)
     });
     QImage image(QString::fromStdString(dir + "/three.png"));
     ASSERT_FALSE(image.isNull());
-    EXPECT_EQ(image.size(), QSize(seen.client.Width(), seen.client.Height()));
+    // The window's content under a drawn caption bar, framed by one pixel left and right.
+    EXPECT_EQ(image.width(), seen.client.Width() + 2);
+    int bar = image.height() - seen.client.Height() - 1;
+    EXPECT_GT(bar, 10) << "a caption bar sits above the content";
+    EXPECT_NE(image.pixelColor(image.width() / 2, bar / 2), image.pixelColor(image.width() / 2, bar + 4))
+        << "the caption bar is drawn in its own colour";
 }

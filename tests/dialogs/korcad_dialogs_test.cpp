@@ -1,0 +1,149 @@
+// The module's dialogs on the user's path: korcad runs LISP, the module shows its dialog,
+// an answers file plays the user, the debug log records what the module did.
+#include "RunProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+const std::string kCall =
+    "(korDialog_ButtonDialog 1 (list \"Titel\") (list \"A\" \"B\" \"C\") (list \"a\" \"b\" \"c\"))";
+
+struct KorcadRun {
+    ProcessResult process;
+    std::string log;  // the debug log the run wrote
+};
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Runs korcad headless with the answers given (no --answers when empty) and its own log.
+KorcadRun korcad(std::vector<std::string> args, const std::string& answers)
+{
+    TempFile answersFile("answers.txt", answers);
+    std::string logPath = answersFile.dir() + "/kordebug.log";
+    if (!answers.empty())
+        args.insert(args.begin(), {"--answers", answersFile.path()});
+    args.insert(args.begin(), KORCAD_PATH);
+    ProcessEnv env{{{"KOR_DEBUGLOG", logPath}, {"QT_QPA_PLATFORM", "offscreen"}}, {"DISPLAY", "WAYLAND_DISPLAY"}};
+    KorcadRun run{runProcess(args, "", env), ""};
+    run.log = readFile(logPath);
+    return run;
+}
+
+size_t count(const std::string& text, const std::string& what)
+{
+    size_t n = 0;
+    for (size_t pos = text.find(what); pos != std::string::npos; pos = text.find(what, pos + 1))
+        ++n;
+    return n;
+}
+
+TEST(KorcadButtonDialog, AClickOnCReturnsOneAndC)
+{
+    KorcadRun r = korcad({"-e", kCall}, "click \"C\"\n");
+    EXPECT_EQ(r.process.exitCode, 0) << r.process.err;
+    EXPECT_EQ(r.process.out, "(1 \"c\")\n");
+    EXPECT_NE(r.log.find("[Dialog] > korDialog_ButtonDialog -> ButtonDialog()\r\n"), std::string::npos) << r.log;
+    EXPECT_NE(r.log.find("[DialogReturn] return -> RSRSLT\r\n"), std::string::npos) << r.log;
+}
+
+TEST(KorcadButtonDialog, CancelReturnsZero)
+{
+    KorcadRun r = korcad({"-e", kCall}, "cancel\n");
+    EXPECT_EQ(r.process.exitCode, 0) << r.process.err;
+    EXPECT_EQ(r.process.out, "(0)\n");
+    EXPECT_NE(r.log.find("[DialogReturn] CANCEL -> return 0 -> RSERR\r\n"), std::string::npos) << r.log;
+}
+
+TEST(KorcadButtonDialog, EveryArgumentCheckAnswersItsCodeAndWritesItsLine)
+{
+    const std::vector<std::pair<std::string, std::string>> checks = {
+        {"(korDialog_ButtonDialog)", "PARAMETERERROR 1: Keine Defaultbutton"},
+        {"(korDialog_ButtonDialog 0 \"T\" '(\"A\") '(\"a\"))", "PARAMETERERROR 2: Keine Headerliste"},
+        {"(korDialog_ButtonDialog 0 '(1 \"T\") '(\"A\") '(\"a\"))", "PARAMETERERROR 2: Headerliste kein String"},
+        {"(korDialog_ButtonDialog 0 '(\"T\") \"A\" '(\"a\"))", "PARAMETERERROR 3: Keine Buttontexte"},
+        {"(korDialog_ButtonDialog 0 '(\"T\") '(\"A\"))", "PARAMETERERROR 4: Buttontexte kein String"},
+        {"(korDialog_ButtonDialog 0 '(\"T\") '(\"A\" \"B\") '(\"a\" \"b\" \"c\"))",
+         "PARAMETERERROR 3+4: Anzahl Headerliste und Buttontexte ungleich"},
+        {"(korDialog_ButtonDialog 0 '(\"T\") '(\"A\" 5) '(\"a\" \"b\"))", "PARAMETERERROR 4: Buttontexte 1 kein String"},
+        {"(korDialog_ButtonDialog 0 '(\"T\") '(\"A\" \"B\") '(\"a\" 2))", "PARAMETERERROR 4: Buttontexte 1 keine Zahl"},
+    };
+    std::vector<std::string> args;
+    std::string expected;
+    for (size_t i = 0; i < checks.size(); ++i) {
+        args.push_back("-e");
+        args.push_back(checks[i].first);
+        expected += "(-" + std::to_string(i + 1) + ")\n";
+    }
+    KorcadRun r = korcad(args, "");
+    EXPECT_EQ(r.process.exitCode, 0) << r.process.err;
+    EXPECT_EQ(r.process.out, expected) << "the error answer reaches LISP although the status is RSERR";
+    size_t last = 0;
+    for (const auto& [call, message] : checks) {
+        size_t at = r.log.find("[DialogReturn] " + message + " -> return -> RSERR\r\n", last);
+        ASSERT_NE(at, std::string::npos) << message << "\n" << r.log;
+        last = at;
+    }
+    EXPECT_EQ(count(r.log, "[DialogReturn]"), checks.size());
+}
+
+TEST(KorcadButtonDialog, ADialogWithoutAnAnswerLeftStopsKorcadNamingTheDialog)
+{
+    KorcadRun r = korcad({"-e", kCall, "-e", kCall, "-e", "(princ \"never\")"}, "click \"A\"\n");
+    EXPECT_EQ(r.process.exitCode, 3);
+    EXPECT_EQ(r.process.out, "(1 \"a\")\n");
+    EXPECT_NE(r.process.err.find("\"Titel\" (template 30018)"), std::string::npos) << r.process.err;
+    EXPECT_NE(r.process.err.find("no answer is left"), std::string::npos) << r.process.err;
+}
+
+TEST(KorcadButtonDialog, AnActionThatFindsNoControlStopsKorcadNamingTheAction)
+{
+    KorcadRun r = korcad({"-e", kCall}, "# the user looks for a button that is not there\nclick \"D\"\n");
+    EXPECT_EQ(r.process.exitCode, 3);
+    EXPECT_EQ(r.process.out, "");
+    EXPECT_NE(r.process.err.find("line 2"), std::string::npos) << r.process.err;
+    EXPECT_NE(r.process.err.find("click \"D\""), std::string::npos) << r.process.err;
+    EXPECT_NE(r.process.err.find("Titel"), std::string::npos) << r.process.err;
+}
+
+TEST(KorcadButtonDialog, AnUnreadableAnswersFileIsRefusedBeforeAnythingRuns)
+{
+    KorcadRun r = korcad({"-e", "(princ \"ran\")"}, "click \"C\"\nwiggle 3\n");
+    EXPECT_EQ(r.process.exitCode, 2);
+    EXPECT_EQ(r.process.out, "");
+    EXPECT_NE(r.process.err.find("line 2"), std::string::npos) << r.process.err;
+}
+
+TEST(KorcadButtonDialog, ShotsSaveEveryDialogAndInputAnswersPrompts)
+{
+    TempFile shots("keep", "");
+    std::string dir = shots.dir() + "/shots";
+    KorcadRun r = korcad({"--shots", dir, "-e", "(getstring \"Name: \")", "-e", kCall},
+                   "input \"Hans\"\nshot auswahl\nkey Enter\n");
+    EXPECT_EQ(r.process.exitCode, 0) << r.process.err;
+    EXPECT_NE(r.process.out.find("\"Hans\"\n(1 \"b\")\n"), std::string::npos) << r.process.out;
+    EXPECT_TRUE(std::filesystem::exists(dir + "/001-30018.png"));
+    EXPECT_GT(std::filesystem::file_size(dir + "/auswahl.png"), 500u);
+}
+
+TEST(KorcadDemo, TheMainJobRunsTheDemoWithItsAnswers)
+{
+    TempFile shots("keep", "");
+    KorcadRun r = korcad({"--answers", EXAMPLES_DIR "/demo.answers", "--shots", shots.dir(), EXAMPLES_DIR "/demo.lsp"}, "");
+    EXPECT_EQ(r.process.exitCode, 0) << r.process.err;
+    EXPECT_NE(r.process.out.find("Gewählt: UFH"), std::string::npos) << r.process.out;
+    EXPECT_NE(r.process.out.find("Ergebnisse: (\"UFH\" nil)"), std::string::npos) << r.process.out;
+    EXPECT_TRUE(std::filesystem::exists(shots.dir() + "/hydrant-art.png"));
+}
+
+}  // namespace
