@@ -18,7 +18,7 @@ Interpreter::Interpreter() : out_(&std::cout)
     lambda_ = intern("LAMBDA");
     errorHandler_ = intern("*ERROR*");
 
-    installSpecialForms(*this);
+    installForms(*this);
     installListFunctions(*this);
     installMathFunctions(*this);
     installStringFunctions(*this);

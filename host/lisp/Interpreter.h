@@ -129,7 +129,7 @@ private:
 };
 
 // Installs the built-in functions; each group lives in its own source file.
-void installSpecialForms(Interpreter& lisp);
+void installForms(Interpreter& lisp);
 void installListFunctions(Interpreter& lisp);
 void installMathFunctions(Interpreter& lisp);
 void installStringFunctions(Interpreter& lisp);

@@ -151,7 +151,7 @@ Value orForm(Interpreter& lisp, const Value& args)
 
 }  // namespace
 
-void installSpecialForms(Interpreter& lisp)
+void installForms(Interpreter& lisp)
 {
     lisp.defineSpecial("quote", quoteForm);
     lisp.defineSpecial("function", functionForm);
