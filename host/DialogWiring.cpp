@@ -47,11 +47,8 @@ bool DialogWiring::install(Session& session, std::string* error)
         return true;
 
     std::vector<afxdriver::Action> actions;
-    if (!afxdriver::loadAnswers(options.answersFile, actions, error)) {
-        if (error)
-            *error = options.answersFile + ": " + *error;
-        return false;
-    }
+    if (!afxdriver::loadAnswers(options.answersFile, actions, error))
+        return false;  // the message names the file and the line
     // An answer that does not fit stops the run at once: whatever the program does next
     // would be built on a dialog the file did not mean.
     runner_ = std::make_unique<afxdriver::AnswerRunner>(std::move(actions), [](const std::string& message) {

@@ -1,6 +1,7 @@
 // The debug log: formatted lines to a file and to in-process sinks.
 #include "kor/debughilfe.h"
 
+#include <dlfcn.h>
 #include <sys/stat.h>
 
 #include <chrono>
@@ -57,8 +58,9 @@ CDebugHilfe::~CDebugHilfe() = default;
 
 void CDebugHilfe::Initialisiere(HINSTANCE instance)
 {
-    m_initialised = true;
-    (void)instance;
+    Dl_info info{};
+    std::string file = instance && dladdr(instance, &info) && info.dli_fname ? info.dli_fname : "?";
+    write(L"Init", L"log of " + m_name + L" in " + AfxFromUtf8(file) + L"\r\n");
 }
 
 std::string CDebugHilfe::LogFilePath()

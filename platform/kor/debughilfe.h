@@ -30,7 +30,7 @@ public:
     CDebugHilfe(const CDebugHilfe&) = delete;
     CDebugHilfe& operator=(const CDebugHilfe&) = delete;
 
-    // Binds the log to the module that owns it; the module's file name is noted in the log.
+    // Binds the log to the module that owns it: its first line names the module's file.
     void Initialisiere(HINSTANCE instance);
     void AusgabeLang(const wchar_t* category, const wchar_t* format, ...);
     void AusgabeLangV(const wchar_t* category, const wchar_t* format, va_list args);
@@ -48,7 +48,6 @@ private:
     void write(const std::wstring& category, const std::wstring& text);
     std::wstring m_name;
     std::string m_fileOverride;
-    bool m_initialised = false;
 };
 
 // Marks a scope in the log: constructed with the log, a category and a printf-style format.

@@ -151,7 +151,8 @@ struct AFX_EXTENSION_MODULE {
     HMODULE hResource = nullptr;
 };
 
-// Records the module; true when it was not yet initialised and holds a resource table.
+// Records the module and its resources (the library itself holds them); false for a null
+// module. A record already initialised stays as it is.
 BOOL AfxInitExtensionModule(AFX_EXTENSION_MODULE& state, HMODULE module);
 // Takes the module's CDynLinkLibrary objects out of the resource chain and deletes them.
 void AfxTermExtensionModule(AFX_EXTENSION_MODULE& state, BOOL all = FALSE);

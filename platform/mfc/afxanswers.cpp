@@ -243,6 +243,8 @@ AnswerRunner::AnswerRunner(std::vector<Action> actions, ErrorHandler onError)
     m_listener = AfxAddDialogListener([this](CDialog& dialog, AfxDialogEvent event) {
         if (event == AfxDialogEvent::Opened)
             opened(dialog);
+        else
+            closed(dialog);
     });
 }
 
@@ -254,11 +256,28 @@ void AnswerRunner::opened(CDialog& dialog)
         dialog.EndDialog(IDCANCEL);  // after a failure nothing waits for a person
         return;
     }
-    unsigned serial = AfxModalSerial(&dialog);
+    schedule(AfxModalSerial(&dialog));
+}
+
+void AnswerRunner::closed(CDialog& dialog)
+{
+    // The dialog under this one gets its turn back: a step meant for it may have found this
+    // one on top (opened by the program, not by an action) and given up.
+    std::vector<CDialog*> open = AfxModalDialogs();
+    if (!m_failed && open.size() >= 2 && open.back() == &dialog)
+        schedule(AfxModalSerial(open[open.size() - 2]));
+}
+
+void AnswerRunner::schedule(unsigned serial)
+{
+    if (!m_pending.insert(serial).second)
+        return;  // one step at a time for each dialog
     std::weak_ptr<int> alive = m_alive;
     QTimer::singleShot(0, [this, alive, serial] {
-        if (alive.lock())
-            step(serial);
+        if (!alive.lock())
+            return;
+        m_pending.erase(serial);
+        step(serial);
     });
 }
 
@@ -269,6 +288,12 @@ void AnswerRunner::step(unsigned serial)
     if (m_failed || !dialog || AfxModalSerial(dialog) != serial)
         return;
     if (m_next >= m_actions.size()) {
+        if (m_lastServed == serial) {
+            fail("dialog " + describe(*dialog) + " is still open after the last answer, line " +
+                     std::to_string(m_actions.back().line) + " (" + m_actions.back().source + ")",
+                 dialog);
+            return;
+        }
         std::string after = m_actions.empty() ? "the answers are empty"
                                               : "the last one, line " + std::to_string(m_actions.back().line) +
                                                     ", is used up";
@@ -282,19 +307,15 @@ void AnswerRunner::step(unsigned serial)
         return;
     }
     ++m_next;
+    m_lastServed = serial;
     // The action may run further dialogs to their end before it returns.
     Result r = apply(action, *dialog);
     if (!r) {
         fail(where + r.message, AfxActiveModalDialog());
         return;
     }
-    if (AfxActiveModalDialog() == dialog && AfxModalSerial(dialog) == serial) {
-        std::weak_ptr<int> alive = m_alive;
-        QTimer::singleShot(0, [this, alive, serial] {
-            if (alive.lock())
-                step(serial);
-        });
-    }
+    if (AfxActiveModalDialog() == dialog && AfxModalSerial(dialog) == serial)
+        schedule(serial);
 }
 
 Result AnswerRunner::apply(const Action& a, CDialog& dialog)

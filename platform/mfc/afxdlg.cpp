@@ -82,6 +82,23 @@ bool isChildControl(const QWidget* dialog, const QWidget* w)
     return w && w->parentWidget() == dialog && afxqt::windowInfo(w);
 }
 
+// The default push button follows the dialog's focus, as the Windows dialog manager moves
+// it: a push button that has the focus is the default (and is drawn so); with the focus on
+// any other control the template's default button is the default again.
+void followFocus(QWidget* dialog, QWidget* focused)
+{
+    auto* focusedButton = qobject_cast<QPushButton*>(focused);
+    for (QObject* child : dialog->children()) {
+        auto* button = qobject_cast<QPushButton*>(child);
+        const afxqt::WindowInfo* info = button ? afxqt::windowInfo(button) : nullptr;
+        if (!info)
+            continue;
+        bool isDefault = focusedButton ? button == focusedButton : (info->style & 0xF) == BS_DEFPUSHBUTTON;
+        if (button->isDefault() != isDefault)
+            button->setDefault(isDefault);
+    }
+}
+
 }  // namespace
 
 class AfxDialogWidget : public QDialog {
@@ -176,6 +193,10 @@ protected:
         AfxDialogSession* session = AfxDialogSession::of(m_owner);
         if (e->type() == QEvent::FocusIn && byUser && session)
             session->hiddenFocus = nullptr;
+        // (While a hidden control holds the dialog's focus, the one Qt focuses on activation
+        // does not count.)
+        if (e->type() == QEvent::FocusIn && reason != Qt::PopupFocusReason)
+            followFocus(this, session && session->hiddenFocus ? session->hiddenFocus.data() : control);
         if (qobject_cast<QLineEdit*>(control) && reason != Qt::ActiveWindowFocusReason &&
             reason != Qt::PopupFocusReason)
             afxqt::notifyParent(control, e->type() == QEvent::FocusIn ? EN_SETFOCUS : EN_KILLFOCUS);
@@ -190,8 +211,11 @@ private:
 
 void afxqt::requestFocus(QWidget* w)
 {
-    AfxDialogSession* session = AfxDialogSession::of(dialogOf(w->window()));
-    if (session && w->isHidden() && w != w->window()) {
+    QWidget* dialog = w->window();
+    AfxDialogSession* session = AfxDialogSession::of(dialogOf(dialog));
+    if (session && w != dialog)
+        followFocus(dialog, w);  // also before the window is active and Qt sends no FocusIn
+    if (session && w->isHidden() && w != dialog) {
         session->hiddenFocus = w;
         return;
     }

@@ -311,7 +311,7 @@ Result shot(CDialog& dialog, const std::string& pngPath)
     QString path = QString::fromStdString(pngPath);
     QDir().mkpath(QFileInfo(path).absolutePath());
     if (!withCaption(window).save(path, "PNG"))
-        return Result::failure("cannot write " + pngPath);
+        return Result::failure("cannot write the picture of dialog " + describe(dialog) + " to " + pngPath);
     return {};
 }
 

@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,8 @@ public:
 
 private:
     void opened(CDialog& dialog);
+    void closed(CDialog& dialog);
+    void schedule(unsigned serial);
     void step(unsigned serial);
     Result apply(const Action& action, CDialog& dialog);
     void fail(const std::string& message, CDialog* dialog);
@@ -103,6 +106,8 @@ private:
     ErrorHandler m_onError;
     bool m_failed = false;
     int m_listener = 0;
+    std::set<unsigned> m_pending;  // dialogs (by run serial) with a step waiting to run
+    unsigned m_lastServed = 0;     // the dialog the last action went to
     std::shared_ptr<int> m_alive = std::make_shared<int>(0);  // guards posted steps
 };
 

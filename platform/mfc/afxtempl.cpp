@@ -132,7 +132,8 @@ using afxqt::notifyParent;
 QWidget* makePushButton(QWidget* parent, const AfxControlTemplate& c)
 {
     auto* b = new QPushButton(afxqt::toQ(c.text), parent);
-    // The dialog handles Enter itself (see afxdlg.cpp); buttons never grab it.
+    // The dialog moves the default with the focus and handles Enter itself (see afxdlg.cpp);
+    // Qt's auto-default would also make some button the default where the template has none.
     b->setAutoDefault(false);
     b->setDefault((c.style & 0xF) == BS_DEFPUSHBUTTON);
     QObject::connect(b, &QPushButton::clicked, [b] { notifyParent(b, BN_CLICKED); });

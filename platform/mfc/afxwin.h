@@ -18,9 +18,10 @@
 // [ ] menus, toolbars, modeless dialogs, owner drawing, GDI, the rest of the message set
 //
 // Behaviour follows Windows where a dialog can notice it: template sizes are dialog units of
-// the template font; Escape and the close box send IDCANCEL; Enter presses the focused push
-// button, else the default push button, else sends IDOK; child windows vanish with their
-// dialog when DoModal returns.
+// the template font; Escape and the close box send IDCANCEL; a push button that has the focus
+// is the default button (and is drawn so), else the template's default is; Enter presses the
+// focused push button, else the default push button, else sends IDOK; child windows vanish
+// with their dialog when DoModal returns.
 #pragma once
 
 #include "mfc/afxres.h"
@@ -89,7 +90,7 @@ typedef uintptr_t DWORD_PTR;
 // ---- geometry ------------------------------------------------------------------------------
 class CPoint : public POINT {
 public:
-    CPoint() = default;
+    CPoint() { x = y = 0; }
     CPoint(int x_, int y_) { x = x_, y = y_; }
     CPoint(POINT p) : POINT(p) {}
     bool operator==(const CPoint& o) const { return x == o.x && y == o.y; }
@@ -98,7 +99,7 @@ public:
 
 class CSize : public SIZE {
 public:
-    CSize() = default;
+    CSize() { cx = cy = 0; }
     CSize(int cx_, int cy_) { cx = cx_, cy = cy_; }
     CSize(SIZE s) : SIZE(s) {}
     bool operator==(const CSize& o) const { return cx == o.cx && cy == o.cy; }
@@ -107,7 +108,7 @@ public:
 
 class CRect : public RECT {
 public:
-    CRect() = default;
+    CRect() { left = top = right = bottom = 0; }
     CRect(int l, int t, int r, int b) { left = l, top = t, right = r, bottom = b; }
     CRect(const RECT& r) : RECT(r) {}
     CRect(CPoint topLeft, CSize size)

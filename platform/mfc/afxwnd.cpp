@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -231,6 +232,9 @@ DWORD CWnd::GetStyle() const
         style |= WS_VISIBLE;
     if (!w->isEnabled())
         style |= WS_DISABLED;
+    // A push button has the default style while it is the default (it follows the focus).
+    if (auto* b = qobject_cast<QPushButton*>(w); b && info && info->kind == AfxControlKind::PushButton)
+        style = (style & ~static_cast<DWORD>(0xF)) | (b->isDefault() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
     return style;
 }
 

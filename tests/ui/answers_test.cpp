@@ -8,9 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QTimer>
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 using afxdriver::Action;
 using afxdriver::AnswerRunner;
@@ -71,6 +73,24 @@ protected:
 BEGIN_MESSAGE_MAP(Form, CDialog)
     ON_BN_CLICKED(IDC_KEYS_APPLY, &Form::OnApply)
 END_MESSAGE_MAP()
+
+// A dialog that opens a second one by itself once it shows, not on any action.
+class Announcing : public CDialog {
+public:
+    Announcing() : CDialog(IDD_TEST_KEYS) {}
+    INT_PTR innerResult = 0;
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        CDialog::OnInitDialog();
+        QTimer::singleShot(0, [this] {
+            CDialog inner(IDD_TEST_PLAIN, this);
+            innerResult = inner.DoModal();
+        });
+        return TRUE;
+    }
+};
 
 struct Errors {
     std::vector<std::string> messages;
@@ -192,6 +212,15 @@ TEST(AnswerRunner, ActionsGoToEachDialogInTurn)
 
 TEST(AnswerRunner, ADialogWithNoAnswerLeftIsReportedAndClosed)
 {
+    {
+        Errors errors;
+        AnswerRunner runner(parse("key Tab\n"), errors.handler());
+        Form form;
+        EXPECT_EQ(form.DoModal(), IDCANCEL);
+        ASSERT_EQ(errors.messages.size(), 1u);
+        EXPECT_EQ(errors.messages[0],
+                  "dialog \"Tasten\" (template 9200) is still open after the last answer, line 1 (key Tab)");
+    }
     Errors errors;
     AnswerRunner runner(parse("cancel\n"), errors.handler());
     Form first, second, third;
@@ -203,6 +232,24 @@ TEST(AnswerRunner, ADialogWithNoAnswerLeftIsReportedAndClosed)
     EXPECT_TRUE(runner.failed());
     EXPECT_EQ(third.DoModal(), IDCANCEL) << "after a failure every dialog is closed at once";
     EXPECT_EQ(errors.messages.size(), 1u);
+}
+
+TEST(AnswerRunner, ADialogTheProgramOpensOnTopHandsTheTurnBackWhenItCloses)
+{
+    Errors errors;
+    AnswerRunner runner(parse("cancel   # the inner one\ncancel   # the outer one\n"), errors.handler());
+    Announcing outer;
+    auto done = std::make_shared<bool>(false);
+    QTimer::singleShot(5000, [done] {
+        if (!*done)
+            for (CDialog* d : AfxModalDialogs())
+                d->EndDialog(-99);
+    });
+    EXPECT_EQ(outer.DoModal(), IDCANCEL) << "the outer dialog was left waiting";
+    *done = true;
+    EXPECT_EQ(outer.innerResult, IDCANCEL);
+    EXPECT_TRUE(errors.messages.empty()) << errors.messages.front();
+    EXPECT_EQ(runner.remaining(), 0u);
 }
 
 TEST(AnswerRunner, AnActionThatFindsNoSuchControlNamesLineDialogAndControl)

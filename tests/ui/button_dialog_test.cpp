@@ -46,6 +46,8 @@ struct Seen {
     CRect window, client, cancel, spacer;
     UINT focus = 0;
     std::vector<UINT> visible;
+    std::vector<UINT> defaults;  // buttons with the default style (drawn as the default)
+    std::vector<CRect> rects;    // of the visible buttons, in client coordinates
     std::vector<CString> captions;
     CString title, cancelText;
 };
@@ -83,6 +85,9 @@ protected:
                     CString text;
                     b->GetWindowText(text);
                     seen.captions.push_back(text);
+                    seen.rects.push_back(clientRectOf(d, choice(k)));
+                    if ((b->GetStyle() & 0xF) == BS_DEFPUSHBUTTON)
+                        seen.defaults.push_back(choice(k));
                 }
             d.GetWindowText(seen.title);
             d.GetDlgItemText(IDCANCEL, seen.cancelText);
@@ -120,6 +125,7 @@ TEST_F(ButtonDialog, ThreeButtonsShrinkTheWindowByNineRowsAndFocusTheDefault)
     EXPECT_EQ(seen.cancel.top, twelve.cancel.top - 9 * row);
     EXPECT_EQ(seen.cancel.Size(), twelve.cancel.Size());
     EXPECT_EQ(seen.focus, 1003u) << "the focus is on B";
+    EXPECT_EQ(seen.defaults, std::vector<UINT>{1003}) << "the focused button is the default";
 
     // Enter pressed B.
     EXPECT_EQ(r, 1003);
@@ -138,7 +144,7 @@ TEST_F(ButtonDialog, EveryCountOfButtonsTakesAwayTheEmptyRows)
         EXPECT_EQ(seen.cancel.top, twelve.cancel.top - (12 - n) * row) << n << " buttons";
         // Cancel stays below the last button.
         if (n > 0) {
-            EXPECT_GT(seen.cancel.top, clientRectOf(*dlg, choice(n - 1)).bottom) << n;
+            EXPECT_GT(seen.cancel.top, seen.rects.back().bottom) << n;
         }
     }
 }
@@ -198,6 +204,10 @@ TEST_F(ButtonDialog, ADefaultOutsideTheButtonsLeavesTheFocusToTheDialogManager)
 TEST_F(ButtonDialog, ADefaultOnAHiddenButtonTakesTheFocusButEnterDoesNothing)
 {
     INT_PTR r = run(3, 7, [](CButtonDialogDlg& d) {
+        // Once the window is active (as a window manager makes it), the hidden button still
+        // has the dialog's focus, though Qt gives its own to a visible one.
+        ASSERT_TRUE(uitest::waitUntilActive(d));
+        EXPECT_EQ(focusedId(), 1015u);
         afxdriver::key(Key::Enter);
         EXPECT_TRUE(d.IsRunningModal()) << "the hidden button's handler finds no entry";
         afxdriver::key(Key::Escape);
@@ -251,4 +261,14 @@ TEST_F(ButtonDialog, AScreenshotShowsTheWholeWindow)
     EXPECT_GT(bar, 10) << "a caption bar sits above the content";
     EXPECT_NE(image.pixelColor(image.width() / 2, bar / 2), image.pixelColor(image.width() / 2, bar + 4))
         << "the caption bar is drawn in its own colour";
+
+    // The focused button B is drawn as the default: its left part (no text there) differs
+    // from A's, while A and C look alike.
+    ASSERT_EQ(seen.rects.size(), 3u);
+    auto leftPart = [&](int k) {
+        const CRect& r = seen.rects[k];
+        return image.copy(r.left + 1, r.top + bar, r.Width() / 4, r.Height());
+    };
+    EXPECT_NE(leftPart(1), leftPart(0));
+    EXPECT_EQ(leftPart(2), leftPart(0));
 }

@@ -159,6 +159,14 @@ TEST(DialogKeys, EnterPressesThePushButtonThatHasTheFocus)
         afxdriver::key(Key::Enter);
         EXPECT_EQ(dlg.applied, 1);
         EXPECT_TRUE(d.IsRunningModal()) << "Apply does not close the dialog";
+        // The default (and its look) goes with the focus to a push button and comes back to
+        // the template's default button when an edit takes the focus.
+        auto isDefault = [&](int id) { return (d.GetDlgItem(id)->GetStyle() & 0xF) == BS_DEFPUSHBUTTON; };
+        EXPECT_TRUE(isDefault(IDC_KEYS_APPLY));
+        EXPECT_FALSE(isDefault(IDOK));
+        d.GetDlgItem(IDC_KEYS_TEXT)->SetFocus();
+        EXPECT_FALSE(isDefault(IDC_KEYS_APPLY));
+        EXPECT_TRUE(isDefault(IDOK));
         d.GetDlgItem(IDCANCEL)->SetFocus();
         afxdriver::key(Key::Enter);
     });

@@ -5,8 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QTimer>
+#include <QWidget>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -24,7 +28,10 @@ INT_PTR runModal(CDialog& dlg, const std::function<void(CDialog&)>& user)
             auto guard = std::make_shared<unsigned>(AfxModalSerial(&d));
             CDialog* open = &d;
             QTimer::singleShot(10000, [open, guard] {
-                if (AfxModalSerial(open) == *guard) {
+                // Only a dialog still running: the object may be long gone.
+                std::vector<CDialog*> running = AfxModalDialogs();
+                if (std::find(running.begin(), running.end(), open) != running.end() &&
+                    AfxModalSerial(open) == *guard) {
                     ADD_FAILURE() << "the dialog was left open";
                     open->EndDialog(-99);
                 }
@@ -88,6 +95,16 @@ UINT focusedId()
 {
     CWnd* focus = CWnd::GetFocus();
     return focus ? static_cast<UINT>(focus->GetDlgCtrlID()) : 0;
+}
+
+bool waitUntilActive(const CDialog& dlg)
+{
+    auto* window = reinterpret_cast<QWidget*>(dlg.m_hWnd);
+    QElapsedTimer waited;
+    waited.start();
+    while (!window->isActiveWindow() && waited.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return window->isActiveWindow();
 }
 
 }  // namespace uitest

@@ -30,5 +30,7 @@ private:
 CRect windowRect(const CWnd& w);
 CRect clientRectOf(const CDialog& dlg, UINT id);  // a control's rectangle in client coordinates
 UINT focusedId();                                  // control id of the focused control, 0 if none
+// Lets events run until the dialog's window is the active one (false after 2 s without).
+bool waitUntilActive(const CDialog& dlg);
 
 }  // namespace uitest
