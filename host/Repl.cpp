@@ -83,8 +83,11 @@ int Session::repl()
             }
         } catch (const lisp::LispError& e) {
             pending.clear();
-            if (!e.reported)
+            if (!e.reported) {
                 out_ << "; error: " << e.message() << '\n';
+                if (!e.where.empty())
+                    out_ << ";        " << e.where << '\n';
+            }
         }
         out_.flush();
     }

@@ -5,6 +5,7 @@
 
 #include "lisp/Printer.h"
 #include "lisp/Reader.h"
+#include "lisp/Utf8.h"
 
 #include "ads/adshost.h"
 #include "mfc/afx.h"
@@ -67,6 +68,8 @@ HWND Session::mainWindow()
 void Session::report(const lisp::LispError& e, const std::string& where)
 {
     err_ << "; error: " << e.message() << '\n';
+    if (!e.where.empty())  // inside a file that load read
+        err_ << ";        " << e.where << '\n';
     if (!where.empty())
         err_ << ";        " << where << '\n';
     err_.flush();
@@ -96,7 +99,7 @@ bool Session::runFile(const std::string& path)
     }
     std::ostringstream text;
     text << in.rdbuf();
-    std::string source = text.str();
+    std::string source = lisp::utf8::fromFileText(text.str());
     lisp::Reader reader(source, lisp_->symbols());
     try {
         while (auto form = reader.next())

@@ -29,14 +29,6 @@ std::vector<Value> toVector(const Value& list)
     return out;
 }
 
-Value fromVector(const std::vector<Value>& items)
-{
-    ListBuilder b;
-    for (const Value& v : items)
-        b.push(v);
-    return b.take();
-}
-
 Value listFn(Interpreter&, const Args& a)
 {
     ListBuilder b;
@@ -195,6 +187,8 @@ void mergeSort(std::vector<Value>& v, const std::function<bool(const Value&, con
 }
 
 // (vl-sort list less): the elements ordered by the function; equal elements keep their order.
+// As in AutoLISP, an element eq to the one before it goes: (vl-sort '(3 2 1 3) '<) is
+// (1 2 3). Reals, strings and lists are objects of their own there and all stay.
 Value vlSortFn(Interpreter& lisp, const Args& a)
 {
     std::vector<Value> items = toVector(a[0]);
@@ -203,7 +197,11 @@ Value vlSortFn(Interpreter& lisp, const Args& a)
         Value pair[2] = {x, y};
         return !lisp.apply(fn, Args(pair, 2)).isNil();
     });
-    return fromVector(items);
+    ListBuilder b;
+    for (size_t i = 0; i < items.size(); ++i)
+        if (i == 0 || items[i].isReal() || !items[i].identical(items[i - 1]))
+            b.push(items[i]);
+    return b.take();
 }
 
 }  // namespace

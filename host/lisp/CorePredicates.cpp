@@ -77,7 +77,7 @@ Value numberpFn(Interpreter& lisp, const Args& a) { return lisp.boolean(a[0].isN
 
 Value boundpFn(Interpreter& lisp, const Args& a)
 {
-    return lisp.boolean(!symArg(a[0])->value.isNil());
+    return lisp.boolean(!lisp.valueOf(symArg(a[0])).isNil());
 }
 
 Value typeFn(Interpreter& lisp, const Args& a)

@@ -2,10 +2,12 @@
 #include "lisp/Interpreter.h"
 
 #include "lisp/Printer.h"
+#include "lisp/Reader.h"
 #include "lisp/Utf8.h"
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <cmath>
 #include <cstdlib>
 #include <numeric>
@@ -94,13 +96,15 @@ Value atoiFn(Interpreter&, const Args& a)
         negative = s[0] == '-';
         s.remove_prefix(1);
     }
-    uint32_t n = 0;
+    // Beyond the integer range the result stays at its end, as the C library's atoi does.
+    int64_t n = 0;
     for (char c : s) {
         if (c < '0' || c > '9')
             break;
-        n = n * 10 + uint32_t(c - '0');
+        n = std::min<int64_t>(n * 10 + (c - '0'), int64_t(INT32_MAX) + 1);
     }
-    return Value::integer(int32_t(negative ? 0u - n : n));
+    n = negative ? -n : std::min<int64_t>(n, INT32_MAX);
+    return Value::integer(static_cast<int32_t>(n));
 }
 
 // atof: the number the text begins with, 0.0 when it begins with none.
@@ -112,13 +116,15 @@ Value atofFn(Interpreter&, const Args& a)
         negative = s[0] == '-';
         s.remove_prefix(1);
     }
-    double d = 0.0;
-    auto r = std::from_chars(s.data(), s.data() + s.size(), d);
-    if (r.ec == std::errc::result_out_of_range)
-        d = HUGE_VAL;
-    else if (r.ec != std::errc())
-        d = 0.0;
-    return Value::real(negative ? -d : d);
+    // from_chars finds how far the number goes; the reader's rules decide what it is (from_chars
+    // also takes "inf" and "nan", which are no numbers in AutoLISP).
+    double ignored = 0.0;
+    auto r = std::from_chars(s.data(), s.data() + s.size(), ignored);
+    std::string_view number(s.data(), r.ptr - s.data());
+    auto n = number.empty() || number[0] == '-' ? std::nullopt : parseNumber(number);
+    if (!n)
+        return Value::real(0.0);
+    return Value::real(negative ? -n->asDouble() : n->asDouble());
 }
 
 // Fixed-point text; halves round away from zero, as a person expects (2.5 -> "3").

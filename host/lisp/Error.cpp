@@ -15,7 +15,12 @@ void fail(const std::string& message) { throw LispError(message); }
 
 void badArgType(const char* predicate, const Value& arg)
 {
-    throw LispError(std::string("bad argument type: ") + predicate + ": " + toString(arg, true));
+    // AutoLISP puts a colon after the numeric checks and after descriptions ("numberp: nil",
+    // "2D/3D point: nil"), not after the other predicates ("stringp nil", "consp nil").
+    std::string p = predicate;
+    bool colon = p == "numberp" || p == "fixnump" || p.find(' ') != std::string::npos;
+    const char* gap = colon ? ": " : " ";
+    throw LispError("bad argument type: " + p + gap + toString(arg, true));
 }
 
 void tooFewArguments() { throw LispError("too few arguments"); }

@@ -18,6 +18,9 @@ public:
     bool handled = false;
     // A defined *error* ran for this error (and showed it as it saw fit).
     bool reported = false;
+    // Where the error happened, set by the innermost file that was loading:
+    // "in FILE, expression at line N"; empty outside files.
+    std::string where;
 };
 
 // The reader stopped at the end of the text inside a list, string or comment: more input
@@ -29,7 +32,8 @@ public:
 
 // AutoLISP's messages.
 [[noreturn]] void fail(const std::string& message);
-// "bad argument type: numberp: \"x\"" — the predicate the argument failed, and the argument.
+// "bad argument type: numberp: \"x\"", "bad argument type: stringp 1" — the predicate the
+// argument failed, and the argument.
 [[noreturn]] void badArgType(const char* predicate, const Value& arg);
 [[noreturn]] void tooFewArguments();
 [[noreturn]] void tooManyArguments();

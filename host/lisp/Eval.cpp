@@ -9,12 +9,19 @@ Value Interpreter::eval(const Value& form)
 {
     switch (form.tag()) {
     case Tag::Sym:
-        return form.sym()->value;
+        return valueOf(form.sym());
     case Tag::Cons:
         return evalForm(form);
     default:
         return form;
     }
+}
+
+Value Interpreter::valueOf(Symbol* sym)
+{
+    if (sym->value.isNil() && external_ && external_->isDefined(*sym))
+        return Value(new Exsubr(sym));
+    return sym->value;
 }
 
 Value Interpreter::evalBody(const Value& forms)
@@ -71,8 +78,14 @@ Value Interpreter::apply(const Value& fn, const Args& args)
     switch (fn.tag()) {
     case Tag::Subr: {
         const auto* s = fn.as<Subr>();
-        if (s->special)
-            fail("bad function: " + toString(fn, true));
+        // (apply 'and flags), (mapcar 'or a b): a special form gets the values as the
+        // arguments of its form.
+        if (s->special) {
+            ListBuilder form;
+            for (const Value& v : args)
+                form.push(v);
+            return s->special(*this, form.take());
+        }
         if (args.size() < static_cast<size_t>(s->minArgs))
             tooFewArguments();
         if (s->maxArgs >= 0 && args.size() > static_cast<size_t>(s->maxArgs))

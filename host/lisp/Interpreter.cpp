@@ -1,6 +1,7 @@
 #include "lisp/Interpreter.h"
 
 #include "lisp/Reader.h"
+#include "lisp/Utf8.h"
 
 #include <filesystem>
 #include <fstream>
@@ -100,7 +101,18 @@ Value Interpreter::loadFile(const std::string& path)
         fail("LOAD failed: \"" + path + "\"");
     std::ostringstream text;
     text << in.rdbuf();
-    return evalText(text.str());
+    std::string source = utf8::fromFileText(text.str());
+    Reader reader(source, symbols_);
+    Value result;
+    try {
+        while (auto form = reader.next())
+            result = eval(*form);
+    } catch (LispError& e) {
+        if (e.where.empty())
+            e.where = "in " + path + ", expression at line " + std::to_string(reader.line());
+        throw;
+    }
+    return result;
 }
 
 }  // namespace lisp

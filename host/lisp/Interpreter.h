@@ -60,6 +60,9 @@ public:
     Value eval(const Value& form);
     // Evaluates a list of forms in order; the value of the last (nil for none).
     Value evalBody(const Value& forms);
+    // A symbol's value; for a function an application defined, and LISP left unbound, the
+    // function itself (type EXRXSUBR), as a loaded application's functions are in AutoLISP.
+    Value valueOf(Symbol* sym);
     // Calls a function value (built-in, user function, lambda list, external) with evaluated
     // arguments.
     Value apply(const Value& fn, const Args& args);
@@ -82,7 +85,8 @@ public:
     // The file load would use for a name: as given, then with ".lsp"; relative names in the
     // current directory first, then along the load path.
     std::optional<std::string> findLoadFile(const std::string& name) const;
-    // Evaluates every expression of a file in order; the value of the last.
+    // Evaluates every expression of a file in order; the value of the last. An error leaving
+    // the file says where in it it happened (LispError::where), unless a file it loaded did.
     Value loadFile(const std::string& path);
 
     // ---- output ----

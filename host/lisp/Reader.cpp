@@ -73,10 +73,17 @@ std::optional<Value> parseNumber(std::string_view token)
     }
     double d = 0;
     auto r = std::from_chars(digits.data(), digits.data() + digits.size(), d);
-    if (r.ec == std::errc::result_out_of_range)
-        d = (digits[0] == '-' ? -1.0 : 1.0) * HUGE_VAL;
-    else if (r.ec != std::errc())
+    if (r.ec == std::errc::result_out_of_range) {
+        // Beyond a double: 1e400 is infinite, 1e-400 (or 0.000...1) is zero.
+        size_t e = digits.find_first_of("eE");
+        size_t lead = digits.find_first_not_of("+-0");
+        bool tiny = e != std::string_view::npos
+                        ? digits.substr(e + 1, 1) == "-"
+                        : lead != std::string_view::npos && digits[lead] == '.';
+        d = (digits[0] == '-' ? -1.0 : 1.0) * (tiny ? 0.0 : HUGE_VAL);
+    } else if (r.ec != std::errc()) {
         return std::nullopt;
+    }
     return Value::real(d);
 }
 

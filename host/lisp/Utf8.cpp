@@ -81,6 +81,49 @@ size_t length(std::string_view text)
     return n;
 }
 
+namespace {
+
+bool isValid(std::string_view text)
+{
+    for (size_t i = 0; i < text.size();) {
+        auto b = static_cast<unsigned char>(text[i++]);
+        int extra = 0;
+        if (b >= 0xC2 && b <= 0xDF)
+            extra = 1;
+        else if ((b & 0xF0) == 0xE0)
+            extra = 2;
+        else if (b >= 0xF0 && b <= 0xF4)
+            extra = 3;
+        else if (b >= 0x80)  // a stray continuation byte, or no lead byte UTF-8 has
+            return false;
+        for (int k = 0; k < extra; ++k, ++i)
+            if (i >= text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
+                return false;
+    }
+    return true;
+}
+
+// Windows-1252 at 0x80..0x9F; the unassigned codes keep their value. 0xA0..0xFF is Latin-1.
+const char16_t kCp1252[32] = {
+    0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x8D,   0x017D, 0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
+
+}  // namespace
+
+std::string fromFileText(std::string text)
+{
+    if (isValid(text))
+        return text;
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    for (char ch : text) {
+        auto b = static_cast<unsigned char>(ch);
+        append(out, b >= 0x80 && b < 0xA0 ? char32_t(kCp1252[b - 0x80]) : char32_t(b));
+    }
+    return out;
+}
+
 char32_t toUpper(char32_t c)
 {
     if (c >= 'a' && c <= 'z')

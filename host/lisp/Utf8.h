@@ -16,6 +16,10 @@ void append(std::string& out, char32_t cp);
 
 size_t length(std::string_view text);
 
+// Program files written on Windows are often in its Western code page, not UTF-8: a text
+// that is not valid UTF-8 is read as Windows-1252 ("Gr\xFC\xDFe" becomes "Grüße").
+std::string fromFileText(std::string text);
+
 // Upper / lower case of ASCII and the Latin letters of U+00C0..U+017F (German umlauts among
 // them); other characters stay as they are. "ß" has no single upper-case letter and stays.
 char32_t toUpper(char32_t c);

@@ -72,8 +72,27 @@ TEST(KorcadCommand, ErrorInFileNamesFileAndLine)
     auto r = korcad({"--no-load", bad.path()});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, "");
-    EXPECT_NE(r.err.find("; error: bad argument type: consp: 1"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("; error: bad argument type: consp 1"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find(bad.path() + ", expression at line 3"), std::string::npos) << r.err;
+
+    // An error in a file that another file loads names the inner place first, then the outer.
+    TempFile outer("outer.lsp", "(princ)\n(load \"" + bad.path() + "\")\n");
+    auto nested = korcad({"--no-load", outer.path()});
+    EXPECT_EQ(nested.exitCode, 1);
+    EXPECT_NE(nested.err.find(";        in " + bad.path() + ", expression at line 3\n"
+                              ";        in " + outer.path() + ", expression at line 2\n"),
+              std::string::npos)
+        << nested.err;
+}
+
+// Program files from Windows come in its Western code page; their umlauts arrive intact.
+TEST(KorcadCommand, FileInWindowsCodePageIsReadAsSuch)
+{
+    TempFile ansi("ansi.lsp", "(setq s \"Gr\xFC\xDF" "e \x80\")\n");
+    auto r = korcad({"--no-load", ansi.path(), "-e", "(list s (strlen s))", "-e",
+                     "(load \"" + ansi.path() + "\") (substr s 3 2)"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "(\"Grüße €\" 7)\n\"üß\"\n");
 }
 
 TEST(KorcadCommand, MissingFileAndBrokenSyntaxAreErrors)
@@ -148,7 +167,7 @@ TEST(KorcadCommand, TerminalCommandLineEvaluatesRunsCommandsAndSurvivesErrors)
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out,
               "Befehl: 3\n"
-              "Befehl: ; error: bad argument type: consp: 1\n"
+              "Befehl: ; error: bad argument type: consp 1\n"
               "Befehl: C:HALLO\n"
               "Befehl: Hallo!"
               "Befehl: (_> (1 2)\n"

@@ -16,11 +16,11 @@
 (setq a)
 ;error: too few arguments
 (setq 5 1)
-;error: bad argument type: symbolp: 5
+;error: bad argument type: symbolp 5
 (setq T 1)
 ;error: attempt to set a constant: T
 (defun "name" () 1)
-;error: bad argument type: symbolp: "name"
+;error: bad argument type: symbolp "name"
 (setq notfn 5)
 (notfn)
 ;error: bad function: 5
@@ -35,13 +35,13 @@
 (repeat "3" 1)
 ;error: bad argument type: fixnump: "3"
 (foreach 1 '(1) 1)
-;error: bad argument type: symbolp: 1
+;error: bad argument type: symbolp 1
 
 ;; A defined *error* receives the message; the error still ends the expression.
 (defun *error* (msg) (princ (strcat "caught: " msg)))
 (car 1)
-;out: caught: bad argument type: consp: 1
-;error: bad argument type: consp: 1
+;out: caught: bad argument type: consp 1
+;error: bad argument type: consp 1
 
 ;; *error* runs once, however deep the error happened.
 (defun inner () (/ 1 0))
@@ -58,8 +58,8 @@
 ;out: local: divide by zero
 ;error: divide by zero
 (car 1)
-;out: caught: bad argument type: consp: 1
-;error: bad argument type: consp: 1
+;out: caught: bad argument type: consp 1
+;error: bad argument type: consp 1
 (defun *error* (msg) (princ (strcat msg " with v=" (itoa v))))
 (defun fails-with-v (v) (/ v 0))
 (fails-with-v 7)
@@ -69,7 +69,7 @@
 ;; An error inside *error* takes the place of the first one.
 (defun *error* (msg) (car msg))
 (/ 1 0)
-;error: bad argument type: consp: "divide by zero"
+;error: bad argument type: consp "divide by zero"
 (setq *error* nil)
 ;=> nil
 
@@ -110,7 +110,7 @@
 (vl-catch-all-error-message (vl-catch-all-apply 'add2 '(1)))
 ;=> "too few arguments"
 (vl-catch-all-error-message 5)
-;error: bad argument type: vl-catch-all-apply-error-p: 5
+;error: bad argument type: vl-catch-all-apply-error-p 5
 (setq *error* nil)
 ;; Bindings made inside the failed call are undone.
 (setq bound "outer")

@@ -58,6 +58,13 @@
 ;=> (1 2)
 (type (eval '(function kortest_echo)))
 ;=> SYM
+;; The function is the symbol's value, so "(or fn (arxload ...))" finds it loaded.
+(list (type kortest_echo) (boundp 'kortest_echo) (type kortest_no_such_function))
+;=> (EXRXSUBR T nil)
+(or kortest_echo (arxload "korTestApp"))
+;=> T
+((eval 'kortest_echo) 3)
+;=> (3)
 
 ;; The void answer is no value: nil.
 (kortest_void)
@@ -101,6 +108,8 @@
 ;=> "korTestApp"
 (kortest_echo 1)
 ;error: no function definition: KORTEST_ECHO
+(type kortest_echo)
+;=> nil
 (arxunload "korTestApp")
 ;error: ARXUNLOAD failed: application not loaded: korTestApp
 (arxunload "korTestApp" nil)

@@ -112,6 +112,14 @@ e
 (or T (undefined-function))
 ;=> T
 
+;; and / or as function arguments get the values as their form's arguments.
+(apply 'and (mapcar '= '(1 2) '(1 2)))
+;=> T
+(apply 'or '(nil nil))
+;=> nil
+(mapcar 'and '(1 nil 2) '(T T nil))
+;=> (T nil nil)
+
 ;; Recursion.
 (defun fact (n) (if (< n 2) 1 (* n (fact (1- n)))))
 (fact 10)

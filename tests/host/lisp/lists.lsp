@@ -20,9 +20,9 @@
 (list (cdddr '(1 2 3 4)) (cddar l) (caaar '(((x)))) (cdaar '(((x y)))))
 ;=> ((4) (3) X (Y))
 (car 5)
-;error: bad argument type: consp: 5
+;error: bad argument type: consp 5
 (cadr '(1 . 2))
-;error: bad argument type: consp: 2
+;error: bad argument type: consp 2
 
 (nth 2 '(a b c))
 ;=> C
@@ -40,7 +40,7 @@
 (length '(1 . 2))
 ;error: bad list: (1 . 2)
 (length "abc")
-;error: bad argument type: listp: "abc"
+;error: bad argument type: listp "abc"
 
 (append '(1 2) '(3) nil '(4 5))
 ;=> (1 2 3 4 5)
@@ -95,6 +95,11 @@
 ;=> ((1 . "a") (2 . "b") (2 . "c"))
 (vl-sort nil '<)
 ;=> nil
+;; An element eq to its neighbour goes; reals and strings are objects of their own and stay.
+(vl-sort '(3 2 1 3) '<)
+;=> (1 2 3)
+(vl-sort (list 2.0 1 2.0 "b" "b") '(lambda (x y) (and (numberp x) (or (not (numberp y)) (< x y)))))
+;=> (1 2.0 2.0 "b" "b")
 ;; A comparison that is no order still ends with every element in the list.
 (length (vl-sort '(5 3 9 1 7 2 8) '(lambda (x y) T)))
 ;=> 7

@@ -15,6 +15,9 @@
 ;=> REAL
 99999999999999999999
 ;=> 1.0e+20
+;; Beyond a double's range: too small is zero, too large infinite.
+(list 1e-400 -1e-400 1e400)
+;=> (0.0 -0.0 1.#INF)
 
 ;; Reals in their spellings.
 1.5

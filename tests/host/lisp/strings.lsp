@@ -3,7 +3,9 @@
 (strcat "Zeich" "nung" "1")
 ;=> "Zeichnung1"
 (strcat "a" 1)
-;error: bad argument type: stringp: 1
+;error: bad argument type: stringp 1
+(strcat "a" nil)
+;error: bad argument type: stringp nil
 (strlen "Straße")
 ;=> 6
 (strlen "ab" "cd")
@@ -41,6 +43,12 @@
 ;=> -100.0
 (atof "x")
 ;=> 0.0
+;; Only what the reader takes for a number: no "inf" or "nan", no second sign.
+(list (atof "inf") (atof "nan") (atof "--5") (atof "1e-400") (atof ".5"))
+;=> (0.0 0.0 0.0 0.0 0.5)
+;; atoi stays at the ends of the integer range.
+(list (atoi "99999999999") (atoi "-99999999999"))
+;=> (2147483647 -2147483648)
 (ascii "ä")
 ;=> 228
 (ascii "")
