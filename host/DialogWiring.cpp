@@ -19,6 +19,10 @@ public:
     AnswerInput(afxdriver::AnswerRunner& runner, std::ostream& echo) : runner_(runner), echo_(echo) {}
     std::optional<std::string> readLine(const std::string& prompt) override
     {
+        // With every answer used, the input has ended, as a terminal's does at end of file:
+        // the command line closes, a LISP prompt is cancelled.
+        if (runner_.remaining() == 0)
+            return std::nullopt;
         std::wstring text;
         if (!runner_.nextInput(text, prompt))
             return std::nullopt;

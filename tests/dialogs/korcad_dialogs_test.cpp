@@ -136,6 +136,19 @@ TEST(KorcadButtonDialog, ShotsSaveEveryDialogAndInputAnswersPrompts)
     EXPECT_GT(std::filesystem::file_size(dir + "/auswahl.png"), 500u);
 }
 
+TEST(KorcadButtonDialog, AScriptedCommandLineEndsWhenItsAnswersAreUsed)
+{
+    // No program: the command line reads its commands from the input lines.
+    KorcadRun r = korcad({}, R"answers(input "(setq x (korDialog_ButtonDialog 0 '(\"T\") '(\"A\") '(\"a\")))"
+click "A"
+input "(strcat (cadr x) \"!\")"
+)answers");
+    EXPECT_EQ(r.process.exitCode, 0) << r.process.err;
+    EXPECT_NE(r.process.out.find("(1 \"a\")\n"), std::string::npos) << r.process.out;
+    EXPECT_NE(r.process.out.find("\"a!\"\n"), std::string::npos) << r.process.out;
+    EXPECT_EQ(r.process.err, "");
+}
+
 TEST(KorcadDemo, TheMainJobRunsTheDemoWithItsAnswers)
 {
     TempFile shots("keep", "");
