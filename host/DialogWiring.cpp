@@ -43,8 +43,11 @@ DialogWiring::~DialogWiring() = default;
 
 bool DialogWiring::install(Session& session, std::string* error)
 {
-    session.setMainWindowProvider([] { return AfxHostMainWindow(); });
     const Options& options = session.options();
+    std::wstring drawing = AfxFromUtf8(options.drawing);
+    AfxHostSetMainWindowText(L"korcad - " + drawing,
+                             drawing + L"\n\nDie Befehlszeile ist im Terminal; Dialoge öffnen sich hier.");
+    session.setMainWindowProvider([] { return AfxHostMainWindow(); });
     if (!options.shotsDir.empty())
         afxdriver::setShotsDirectory(options.shotsDir);
     if (options.answersFile.empty())

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QLabel>
+#include <QVBoxLayout>
 #include <QPointer>
 #include <QScreen>
 #include <QWidget>
@@ -110,6 +112,22 @@ QApplication* afxqt::app()
     return qobject_cast<QApplication*>(QCoreApplication::instance());
 }
 
+namespace {
+
+std::wstring& mainWindowText()
+{
+    static std::wstring text;
+    return text;
+}
+
+}  // namespace
+
+void AfxHostSetMainWindowText(const std::wstring& title, const std::wstring& text)
+{
+    AfxHostSetApplicationName(title);
+    mainWindowText() = text;
+}
+
 HWND AfxHostMainWindow()
 {
     static QPointer<QWidget> window;
@@ -118,6 +136,13 @@ HWND AfxHostMainWindow()
     afxqt::app();
     window = new QWidget(nullptr, Qt::Window);
     window->setWindowTitle(QString::fromStdWString(AfxHostApplicationName()));
+    if (!mainWindowText().empty()) {
+        auto* label = new QLabel(QString::fromStdWString(mainWindowText()), window);
+        label->setAlignment(Qt::AlignCenter);
+        label->setEnabled(false);  // drawn greyed: a note, not a control
+        auto* layout = new QVBoxLayout(window);
+        layout->addWidget(label);
+    }
     QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     QSize size(std::min(1024, screen.width() * 4 / 5), std::min(720, screen.height() * 4 / 5));
     window->resize(size);

@@ -22,6 +22,10 @@ bool AfxHostUIStarted();
 void AfxHostSetApplicationName(const std::wstring& name);
 std::wstring AfxHostApplicationName();
 
+// The main window's title and a note shown in its middle (e.g. the drawing's name and where
+// the command line is); set before the window is first needed.
+void AfxHostSetMainWindowText(const std::wstring& title, const std::wstring& text);
+
 // The host's main window: created and shown on the first call, centred on the primary screen,
 // titled with the application name. Modal dialogs parented to it are centred on it.
 HWND AfxHostMainWindow();
