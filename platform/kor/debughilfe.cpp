@@ -5,11 +5,14 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <ctime>
 #include <map>
 #include <mutex>
+#include <set>
 
 namespace {
 
@@ -45,6 +48,19 @@ std::string timestamp()
     std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d.%03d", tm.tm_year + 1900,
                   tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec, ms);
     return buf;
+}
+
+// A log that cannot be written is said once per file on standard error, then skipped: the
+// log is diagnostic and must not stop the work it describes.
+void warnOnce(const std::string& path)
+{
+    static std::mutex mutex;
+    static std::set<std::string> warned;
+    int error = errno;
+    std::lock_guard<std::mutex> lock(mutex);
+    if (warned.insert(path).second)
+        std::fprintf(stderr, "debug log: cannot write %s: %s (set KOR_DEBUGLOG to another file, or to off)\n",
+                     path.c_str(), std::strerror(error));
 }
 
 }  // namespace
@@ -97,7 +113,10 @@ void CDebugHilfe::write(const std::wstring& category, const std::wstring& text)
     std::string path = m_fileOverride.empty() ? LogFilePath() : m_fileOverride;
     if (!path.empty()) {
         makeParentDirs(path);
-        if (FILE* f = std::fopen(path.c_str(), "ab")) {
+        FILE* f = std::fopen(path.c_str(), "ab");
+        if (!f)
+            warnOnce(path);
+        if (f) {
             std::string line = timestamp() + " " + AfxToUtf8(m_name.c_str()) + " [" +
                                AfxToUtf8(category.c_str()) + "] " + AfxToUtf8(text.c_str());
             // A text that does not end its line gets a line end, so lines never run together.

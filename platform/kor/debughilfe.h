@@ -6,6 +6,7 @@
 // [X] output to a file: $KOR_DEBUGLOG, else $XDG_STATE_HOME/korcad/kordebug.log
 //     (default ~/.local/state/korcad/kordebug.log); KOR_DEBUGLOG=off writes no file
 // [X] in-process sinks (tests install one to read every line)
+// [X] a file that cannot be written is reported once on standard error, then skipped
 // [ ] log levels, rotation
 //
 // A file line reads: 2026-12-05 20:48:00.123 korDialog [Dialog] text — the text exactly as

@@ -268,3 +268,22 @@ TEST(DebugLog, FileLinesCarryTimeModuleCategoryAndTheTextAsPassed)
     EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 3);
     EXPECT_EQ(all.substr(4, 1), "-");  // starts with the date
 }
+
+TEST(DebugLog, AnUnwritableFileIsReportedOnceAndTheLinesStillReachTheSinks)
+{
+    std::string blocker = ::testing::TempDir() + "kordebug-blocker";
+    std::ofstream(blocker) << "a file, so no directory can be made of it";
+    setenv("KOR_DEBUGLOG", (blocker + "/kordebug.log").c_str(), 1);
+    int seen = 0;
+    int sink = CDebugHilfe::AddSink([&](const KorDebugLine&) { ++seen; });
+    ::testing::internal::CaptureStderr();
+    CDebugHilfe log(L"korTest", nullptr);
+    log.AusgabeLang(L"Dialog", L"eins\r\n");
+    log.AusgabeLang(L"Dialog", L"zwei\r\n");
+    std::string err = ::testing::internal::GetCapturedStderr();
+    CDebugHilfe::RemoveSink(sink);
+    setenv("KOR_DEBUGLOG", "off", 1);
+    EXPECT_EQ(seen, 2);
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_NE(err.find(blocker + "/kordebug.log"), std::string::npos) << err;
+}
