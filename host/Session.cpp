@@ -45,11 +45,6 @@ Session::~Session()
     adshost::setMainWindowProvider(nullptr);
 }
 
-void Session::onBeforeFirstDialog(std::function<void(const Options&)> hook)
-{
-    beforeFirstDialog_.push_back(std::move(hook));
-}
-
 void Session::setMainWindowProvider(std::function<HWND()> provider)
 {
     mainWindowProvider_ = std::move(provider);
@@ -57,11 +52,6 @@ void Session::setMainWindowProvider(std::function<HWND()> provider)
 
 HWND Session::mainWindow()
 {
-    if (!dialogsStarted_) {
-        dialogsStarted_ = true;
-        for (auto& hook : beforeFirstDialog_)
-            hook(options_);
-    }
     return mainWindowProvider_ ? mainWindowProvider_() : nullptr;
 }
 

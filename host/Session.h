@@ -1,13 +1,10 @@
 // Session.h — one run of korcad: its options, the open drawing, the LISP interpreter with the
 // host's functions, the input source, and what later features plug in.
 //
-// Plugging in (from main, before run()):
-// - a UI driver that plays dialogs from --answers and writes screenshots to --shots:
-//   onBeforeFirstDialog(hook) is called once, with the options, when the module first asks
-//   for the main window (that is, when its first dialog is about to open); setInput() gives
-//   prompts a scripted source (QueueInput) instead of the terminal;
-// - a main window: setMainWindowProvider(fn); fn runs only when a dialog asks for a parent,
-//   so a run without dialogs starts no GUI.
+// Plugging in (from main, before run(); DialogWiring does both for korcad):
+// - setInput() gives prompts a scripted source instead of the terminal;
+// - setMainWindowProvider(fn) supplies the main window; fn runs only when a dialog asks for a
+//   parent, so a run without dialogs starts no GUI.
 #pragma once
 
 #include "InputSource.h"
@@ -66,7 +63,6 @@ public:
     InputSource& input() { return *input_; }
     void setInput(std::unique_ptr<InputSource> input) { input_ = std::move(input); }
 
-    void onBeforeFirstDialog(std::function<void(const Options&)> hook);
     void setMainWindowProvider(std::function<HWND()> provider);
 
     // Starts, then runs the files and expressions in order, or the command line when there
@@ -94,8 +90,6 @@ private:
     std::unique_ptr<lisp::Interpreter> lisp_;
     std::unique_ptr<AdsFunctions> ads_;
     std::unique_ptr<InputSource> input_;
-    std::vector<std::function<void(const Options&)>> beforeFirstDialog_;
-    bool dialogsStarted_ = false;
     std::function<HWND()> mainWindowProvider_;
     int drawing_ = 0;
 };

@@ -109,17 +109,10 @@ TEST_F(SessionTest, OpensOneDrawingAndClosesItAgain)
     EXPECT_TRUE(adshost::loadedApps().empty());
 }
 
-// The hook a UI driver uses runs once, when the first dialog asks for the main window; the
-// provider a GUI installs answers that and every later request.
-TEST_F(SessionTest, BeforeFirstDialogHookRunsOnceWithTheOptions)
+// The main window a GUI installs is asked for only when a dialog wants a parent.
+TEST_F(SessionTest, TheMainWindowIsAskedForOnlyWhenADialogWantsIt)
 {
     korcad::Session session(options(), in, out, err);
-    int hookRuns = 0;
-    std::string seenDrawing;
-    session.onBeforeFirstDialog([&](const Options& o) {
-        ++hookRuns;
-        seenDrawing = o.drawing;
-    });
     static int windowObject;
     HWND window = reinterpret_cast<HWND>(&windowObject);
     int providerCalls = 0;
@@ -129,14 +122,9 @@ TEST_F(SessionTest, BeforeFirstDialogHookRunsOnceWithTheOptions)
     });
     ASSERT_TRUE(session.start());
     EXPECT_TRUE(session.runExpression("(+ 1 2)"));
-    EXPECT_EQ(hookRuns, 0) << "no dialog yet, so nothing may start";
-    EXPECT_EQ(providerCalls, 0);
-
+    EXPECT_EQ(providerCalls, 0) << "no dialog yet, so nothing may start";
     EXPECT_EQ(adsw_acadMainWnd(), window);
-    EXPECT_EQ(adsw_acadMainWnd(), window);
-    EXPECT_EQ(hookRuns, 1);
-    EXPECT_EQ(seenDrawing, "Testzeichnung.dwg");
-    EXPECT_EQ(providerCalls, 2);
+    EXPECT_EQ(providerCalls, 1);
 }
 
 TEST_F(SessionTest, WithoutProviderDialogsGetNoParent)
