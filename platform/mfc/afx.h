@@ -3,7 +3,7 @@
 //
 // Stands in for: MFC's afx.h / afxdll_.h and the Win32 string-resource calls.
 // [X] CString: counted wide text, printf-style Format (%s is wide text, as in MFC's Unicode
-//     build), Trim*, comparisons, LoadString, concatenation, Left/Mid/Right/Find
+//     build), Trim / TrimLeft / TrimRight, comparisons, LoadString, concatenation
 // [X] CStringArray
 // [X] the module state's current resource handle (AfxGetModuleState, AfxGetResourceHandle,
 //     AfxSetResourceHandle)
@@ -35,33 +35,16 @@ public:
     bool IsEmpty() const { return m_s.empty(); }
     void Empty() { m_s.clear(); }
     wchar_t GetAt(int i) const { return m_s.at(i); }
-    void SetAt(int i, wchar_t ch) { m_s.at(i) = ch; }
     wchar_t operator[](int i) const { return m_s.at(i); }
 
     // printf-style formatting. %s and %c take wide text and characters, as in MFC's
     // Unicode build; %hs takes narrow text. A failed format leaves the text empty.
     void Format(const wchar_t* format, ...);
     void FormatV(const wchar_t* format, va_list args);
-    void AppendFormat(const wchar_t* format, ...);
 
     CString& Trim();
     CString& TrimLeft();
     CString& TrimRight();
-    CString& Trim(wchar_t ch);
-    CString& TrimLeft(wchar_t ch);
-    CString& TrimRight(wchar_t ch);
-    CString& MakeUpper();
-    CString& MakeLower();
-
-    CString Left(int count) const;
-    CString Mid(int first) const;
-    CString Mid(int first, int count) const;
-    CString Right(int count) const;
-    int Find(const wchar_t* sub, int start = 0) const;
-    int Find(wchar_t ch, int start = 0) const;
-    int Replace(const wchar_t* oldText, const wchar_t* newText);
-
-    int Compare(const wchar_t* other) const;
     int CompareNoCase(const wchar_t* other) const;
 
     // Loads a string resource: the current resource handle first, then the resource chain.

@@ -78,16 +78,6 @@ void CString::Format(const wchar_t* format, ...)
     va_end(ap);
 }
 
-void CString::AppendFormat(const wchar_t* format, ...)
-{
-    CString more;
-    va_list ap;
-    va_start(ap, format);
-    more.FormatV(format, ap);
-    va_end(ap);
-    m_s += more.m_s;
-}
-
 CString& CString::TrimLeft()
 {
     auto it = std::find_if_not(m_s.begin(), m_s.end(), isSpace);
@@ -103,86 +93,6 @@ CString& CString::TrimRight()
 }
 
 CString& CString::Trim() { return TrimRight().TrimLeft(); }
-
-CString& CString::TrimLeft(wchar_t ch)
-{
-    m_s.erase(0, m_s.find_first_not_of(ch));
-    return *this;
-}
-
-CString& CString::TrimRight(wchar_t ch)
-{
-    auto pos = m_s.find_last_not_of(ch);
-    m_s.erase(pos == std::wstring::npos ? 0 : pos + 1);
-    return *this;
-}
-
-CString& CString::Trim(wchar_t ch) { return TrimRight(ch).TrimLeft(ch); }
-
-CString& CString::MakeUpper()
-{
-    for (auto& c : m_s)
-        c = std::towupper(c);
-    return *this;
-}
-
-CString& CString::MakeLower()
-{
-    for (auto& c : m_s)
-        c = std::towlower(c);
-    return *this;
-}
-
-CString CString::Left(int count) const
-{
-    return CString(m_s.substr(0, std::clamp(count, 0, GetLength())));
-}
-
-CString CString::Mid(int first) const { return Mid(first, GetLength()); }
-
-CString CString::Mid(int first, int count) const
-{
-    first = std::clamp(first, 0, GetLength());
-    count = std::clamp(count, 0, GetLength() - first);
-    return CString(m_s.substr(first, count));
-}
-
-CString CString::Right(int count) const
-{
-    count = std::clamp(count, 0, GetLength());
-    return CString(m_s.substr(m_s.size() - count));
-}
-
-int CString::Find(const wchar_t* sub, int start) const
-{
-    if (!sub || start < 0 || start > GetLength())
-        return -1;
-    auto pos = m_s.find(sub, start);
-    return pos == std::wstring::npos ? -1 : static_cast<int>(pos);
-}
-
-int CString::Find(wchar_t ch, int start) const
-{
-    if (start < 0 || start > GetLength())
-        return -1;
-    auto pos = m_s.find(ch, start);
-    return pos == std::wstring::npos ? -1 : static_cast<int>(pos);
-}
-
-int CString::Replace(const wchar_t* oldText, const wchar_t* newText)
-{
-    if (!oldText || !*oldText)
-        return 0;
-    std::wstring from(oldText), to(newText ? newText : L"");
-    int count = 0;
-    for (size_t pos = 0; (pos = m_s.find(from, pos)) != std::wstring::npos; pos += to.size()) {
-        m_s.replace(pos, from.size(), to);
-        ++count;
-    }
-    return count;
-}
-
-int CString::Compare(const wchar_t* other) const { return std::wcscmp(m_s.c_str(), other ? other : L""); }
 
 int CString::CompareNoCase(const wchar_t* other) const
 {
