@@ -29,10 +29,10 @@ public:
         tail_ = &rb->rbnext;
         return rb;
     }
-    adshost::RbPtr take()
+    ads::RbPtr take()
     {
         tail_ = nullptr;
-        return adshost::RbPtr(std::exchange(head_, nullptr));
+        return ads::RbPtr(std::exchange(head_, nullptr));
     }
     ~ChainBuilder() { acutRelRb(head_); }
 
@@ -131,7 +131,7 @@ Value atom(lisp::Interpreter& lisp, const resbuf* rb)
 
 }  // namespace
 
-adshost::RbPtr toResbufChain(const lisp::Args& args)
+ads::RbPtr toResbufChain(const lisp::Args& args)
 {
     ChainBuilder chain;
     for (const Value& v : args)
@@ -189,16 +189,16 @@ Value fromResbuf(lisp::Interpreter& lisp, const resbuf* rb)
 
 bool AdsFunctions::isDefined(const lisp::Symbol& sym)
 {
-    return !sym.name.empty() && adshost::isDefined(AfxFromUtf8(sym.name));
+    return !sym.name.empty() && host_.isDefined(AfxFromUtf8(sym.name));
 }
 
 namespace {
 
 // The name as the application defined it, for messages ("korDialog_FragBox").
-std::string definedName(const lisp::Symbol& sym)
+std::string definedName(const CadHost& host, const lisp::Symbol& sym)
 {
     std::wstring wanted = AfxFromUtf8(sym.name);
-    for (const auto& f : adshost::definedFunctions())
+    for (const auto& f : host.definedFunctions())
         if (CString(f.name.c_str()).CompareNoCase(wanted.c_str()) == 0)
             return AfxToUtf8(f.name.c_str());
     return sym.name;
@@ -208,15 +208,15 @@ std::string definedName(const lisp::Symbol& sym)
 
 Value AdsFunctions::call(lisp::Interpreter& lisp, const lisp::Symbol& sym, const lisp::Args& args)
 {
-    adshost::RbPtr chain = toResbufChain(args);
-    adshost::CallResult r = adshost::invoke(AfxFromUtf8(sym.name), chain.get());
+    ads::RbPtr chain = toResbufChain(args);
+    CallResult r = host_.invoke(AfxFromUtf8(sym.name), chain.get());
     if (!r.found)
         lisp::fail("no function definition: " + sym.name);
     bool voidOnly = !r.value || (r.value->restype == RTVOID && !r.value->rbnext);
     if (r.hasValue && !voidOnly)
         return fromResbuf(lisp, r.value.get());
     if (r.status == RSERR)
-        lisp::fail(adsRequestError(definedName(sym)));
+        lisp::fail(adsRequestError(definedName(host_, sym)));
     return Value();
 }
 

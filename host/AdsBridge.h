@@ -18,7 +18,7 @@
 
 #include "lisp/Interpreter.h"
 
-#include "ads/adshost.h"
+#include "CadHost.h"
 
 #include <string>
 
@@ -29,16 +29,20 @@ std::string adsRequestError(const std::string& functionName);
 
 // The argument chain of a call; null for no arguments. Values that ADS cannot carry
 // (symbols other than T, functions) raise "bad argument type".
-adshost::RbPtr toResbufChain(const lisp::Args& args);
+ads::RbPtr toResbufChain(const lisp::Args& args);
 // One value from the front of a chain, as the host reads a handler's answer.
 lisp::Value fromResbuf(lisp::Interpreter& lisp, const resbuf* rb);
 
 // Routes calls of undefined LISP symbols to the functions of the current drawing.
 class AdsFunctions : public lisp::ExternalFunctions {
 public:
+    explicit AdsFunctions(CadHost& host) : host_(host) {}
     bool isDefined(const lisp::Symbol& sym) override;
     lisp::Value call(lisp::Interpreter& lisp, const lisp::Symbol& sym,
                      const lisp::Args& args) override;
+
+private:
+    CadHost& host_;
 };
 
 }  // namespace korcad

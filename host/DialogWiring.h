@@ -1,5 +1,6 @@
-// DialogWiring.h — connects a korcad session to the window layer: the main window dialogs
-// are parented to, answers from an --answers file and screenshots into --shots.
+// DialogWiring.h — connects a korcad session to the window layer: the main window and drawing
+// view dialogs are parented to, answers from an --answers file, and a screenshot of every
+// dialog as it opens into --shots.
 #pragma once
 
 #include "Session.h"
@@ -7,11 +8,10 @@
 #include <memory>
 #include <string>
 
-namespace afxdriver {
-class AnswerRunner;
-}
-
 namespace korcad {
+
+class AnswerRunner;
+class MainWindow;
 
 class DialogWiring {
 public:
@@ -20,7 +20,7 @@ public:
     DialogWiring(const DialogWiring&) = delete;
     DialogWiring& operator=(const DialogWiring&) = delete;
 
-    // Installs the main window, the answer runner (reading the answers file) and the shots
+    // Installs the windows, the answer runner (reading the answers file) and the shots
     // directory into the session. False with a message when the answers file cannot be read.
     bool install(Session& session, std::string* error);
 
@@ -28,7 +28,11 @@ public:
     size_t unusedAnswers() const;
 
 private:
-    std::unique_ptr<afxdriver::AnswerRunner> runner_;
+    std::unique_ptr<MainWindow> mainWindow_;
+    std::unique_ptr<AnswerRunner> runner_;
+    std::string shotsDir_;
+    int shotsListener_ = 0;
+    int shotCount_ = 0;
 };
 
 }  // namespace korcad

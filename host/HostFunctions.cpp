@@ -1,10 +1,12 @@
 #include "HostFunctions.h"
 
-#include "InputSource.h"
+#include "CadHost.h"
+#include "UserInput.h"
 
 #include "lisp/Reader.h"
 
 #include "ads/adshost.h"
+#include "mfc/afx.h"
 
 #include <algorithm>
 #include <climits>
@@ -80,7 +82,7 @@ std::optional<std::string> findAppFile(const std::string& nameOrPath)
     return std::nullopt;
 }
 
-bool loadApplication(const std::string& nameOrPath, std::string* error)
+bool loadApplication(CadHost& host, const std::string& nameOrPath, std::string* error)
 {
     auto failWith = [&](const std::string& msg) {
         if (error)
@@ -89,8 +91,6 @@ bool loadApplication(const std::string& nameOrPath, std::string* error)
     };
     if (nameOrPath.empty())
         return failWith("no application name");
-    if (const adshost::AppInfo* app = adshost::findApp(nameOrPath))
-        return failWith("application \"" + app->name + "\" already loaded");
     auto path = findAppFile(nameOrPath);
     if (!path) {
         std::string dirs;
@@ -99,58 +99,34 @@ bool loadApplication(const std::string& nameOrPath, std::string* error)
         return failWith("\"" + nameOrPath + "\" not found (searched " + dirs + ")");
     }
     std::string why;
-    if (!adshost::loadApp(*path, &why))
+    if (!host.loadApp(*path, &why))
         return failWith(why);
     return true;
 }
 
 namespace {
 
-Value arxload(lisp::Interpreter&, const lisp::Args& a)
+Value fromChain(resbuf* chain)
 {
-    const std::string& name = lisp::strArg(a[0]);
-    std::string error;
-    if (loadApplication(name, &error))
-        return a[0];
-    if (a.has(1))
-        return a[1];
-    lisp::fail(error);
-}
-
-Value arxunload(lisp::Interpreter&, const lisp::Args& a)
-{
-    const std::string& name = lisp::strArg(a[0]);
-    std::string error;
-    if (adshost::unloadApp(name, &error))
-        return a[0];
-    if (a.has(1))
-        return a[1];
-    lisp::fail("ARXUNLOAD failed: " + error);
-}
-
-Value arx(lisp::Interpreter&, const lisp::Args&)
-{
-    lisp::ListBuilder names;
-    for (const auto& app : adshost::loadedApps())
-        names.push(Value::string(fs::path(app.path).filename().string()));
-    return names.take();
-}
-
-std::string trim(const std::string& s)
-{
-    size_t b = s.find_first_not_of(" \t");
-    if (b == std::string::npos)
-        return std::string();
-    return s.substr(b, s.find_last_not_of(" \t") - b + 1);
-}
-
-// Reads one answer; the end of input cancels the function, as Escape does in a CAD program.
-std::string answer(InputSource& input, const std::string& prompt)
-{
-    auto line = input.readLine(prompt);
-    if (!line)
-        lisp::fail("Function cancelled");
-    return *line;
+    ads::RbPtr owned(chain);
+    if (!chain)
+        return Value();
+    // A record is a list of dotted pairs (code . value).
+    lisp::ListBuilder groups;
+    for (const resbuf* rb = chain; rb; rb = rb->rbnext) {
+        Value v;
+        if (acutIsTextType(rb->restype))
+            v = Value::string(AfxToUtf8(rb->resval.rstring));
+        else if ((rb->restype >= 60 && rb->restype <= 79) || (rb->restype >= 270 && rb->restype <= 289) ||
+                 (rb->restype >= 370 && rb->restype <= 389))
+            v = Value::integer(rb->resval.rint);
+        else if (rb->restype >= 90 && rb->restype <= 99)
+            v = Value::integer(rb->resval.rlong);
+        else
+            v = Value::real(rb->resval.rreal);
+        groups.push(Value::cons(Value::integer(rb->restype), v));
+    }
+    return groups.take();
 }
 
 std::string promptArg(const lisp::Args& a, size_t i)
@@ -158,74 +134,206 @@ std::string promptArg(const lisp::Args& a, size_t i)
     return a.has(i) && !a[i].isNil() ? lisp::strArg(a[i]) : std::string();
 }
 
-// Asks until the answer is empty (nil) or a number that accept turns into a value (accept
-// answers nil to refuse it); a refused answer shows the message and asks again.
-template <class Accept>
-Value askNumber(lisp::Interpreter& lisp, InputSource& input, const std::string& prompt,
-                const char* message, Accept accept)
+bool pointArg(const Value& v, double p[3])
 {
-    for (;;) {
-        std::string line = trim(answer(input, prompt));
-        if (line.empty())
-            return Value();
-        if (auto n = lisp::parseNumber(line)) {
-            Value v = accept(*n);
-            if (!v.isNil())
-                return v;
-        }
-        lisp.out() << message << '\n';
+    p[0] = p[1] = p[2] = 0;
+    int n = 0;
+    for (const Value* c = &v; c->isCons(); c = &c->consCell()->cdr) {
+        const Value& x = c->consCell()->car;
+        if (n == 3 || !x.isNumber())
+            return false;
+        p[n++] = x.asDouble();
     }
+    return n >= 2;
 }
+
+Value pointValue(const double p[3])
+{
+    return lisp::list({Value::real(p[0]), Value::real(p[1]), Value::real(p[2])});
+}
+
+// What (initget) left for the next get... function of LISP.
+struct LispInitGet {
+    int flags = 0;
+    std::wstring keywords;
+};
 
 }  // namespace
 
-void installHostFunctions(lisp::Interpreter& lisp, std::function<InputSource&()> input)
+void installHostFunctions(lisp::Interpreter& lisp, CadHost& host, UserInput& input)
 {
-    lisp.defineBuiltin("arxload", arxload, 1, 2);
-    lisp.defineBuiltin("arxunload", arxunload, 1, 2);
-    lisp.defineBuiltin("arx", arx, 0, 0);
-
     lisp.defineBuiltin(
-        "getstring",
-        [input](lisp::Interpreter&, const lisp::Args& a) {
-            // (getstring "Prompt") or (getstring cr "Prompt").
-            bool wholeLine = false;
-            std::string prompt;
-            if (a.has(0) && !a[0].isStr()) {
-                wholeLine = !a[0].isNil();
-                prompt = promptArg(a, 1);
-            } else {
-                if (a.has(1))
-                    lisp::tooManyArguments();
-                prompt = promptArg(a, 0);
-            }
-            std::string line = answer(input(), prompt);
-            if (!wholeLine)
-                line = line.substr(0, line.find(' '));
-            return Value::string(line);
+        "arxload",
+        [&host](lisp::Interpreter&, const lisp::Args& a) {
+            std::string error;
+            if (loadApplication(host, lisp::strArg(a[0]), &error))
+                return a[0];
+            if (a.has(1))
+                return a[1];
+            lisp::fail(error);
+        },
+        1, 2);
+    lisp.defineBuiltin(
+        "arxunload",
+        [&host](lisp::Interpreter&, const lisp::Args& a) {
+            std::string error;
+            if (host.unloadApp(lisp::strArg(a[0]), &error))
+                return a[0];
+            if (a.has(1))
+                return a[1];
+            lisp::fail("ARXUNLOAD failed: " + error);
+        },
+        1, 2);
+    lisp.defineBuiltin(
+        "arx",
+        [&host](lisp::Interpreter&, const lisp::Args&) {
+            lisp::ListBuilder names;
+            for (const auto& app : host.loadedApps())
+                names.push(Value::string(fs::path(app.path).filename().string()));
+            return names.take();
+        },
+        0, 0);
+
+    auto pending = std::make_shared<LispInitGet>();
+    lisp.defineBuiltin(
+        "initget",
+        [pending](lisp::Interpreter&, const lisp::Args& a) {
+            size_t i = 0;
+            pending->flags = 0;
+            pending->keywords.clear();
+            if (a.has(i) && a[i].isInt())
+                pending->flags = a[i++].asInt();
+            if (a.has(i) && !a[i].isNil())
+                pending->keywords = AfxFromUtf8(lisp::strArg(a[i++]));
+            if (a.has(i))
+                lisp::tooManyArguments();
+            return Value();
         },
         0, 2);
 
+    // Asks through the input service with what initget left, which it uses up.
+    auto ask = [&input, pending](ads::InputRequest r, ads::InputAnswer& answer) {
+        r.flags = pending->flags;
+        r.keywords = pending->keywords;
+        *pending = LispInitGet();
+        int rc = input.get(r, answer);
+        if (rc == RTCAN)
+            lisp::fail("Function cancelled");
+        return rc;
+    };
+    auto request = [](ads::InputKind kind, std::string prompt) {
+        ads::InputRequest r;
+        r.kind = kind;
+        r.prompt = AfxFromUtf8(prompt);
+        return r;
+    };
+    // (fn [pt] [prompt]): an optional point first.
+    auto withBase = [request](ads::InputKind kind, const lisp::Args& a, bool baseRequired) {
+        size_t i = 0;
+        ads::InputRequest r = request(kind, std::string());
+        if (a.has(0) && a[0].isCons()) {
+            if (!pointArg(a[0], r.base))
+                lisp::badArgType("2D/3D point", a[0]);
+            r.hasBase = true;
+            i = 1;
+        } else if (baseRequired) {
+            lisp::badArgType("2D/3D point", a.has(0) ? a[0] : Value());
+        } else if (a.has(0) && a[0].isNil() && a.has(1)) {
+            i = 1;
+        }
+        r.prompt = AfxFromUtf8(promptArg(a, i));
+        if (a.has(i + 1))
+            lisp::tooManyArguments();
+        return r;
+    };
+    auto keywordOr = [](int rc, const ads::InputAnswer& answer, Value v) {
+        if (rc == RTKWORD)
+            return Value::string(AfxToUtf8(answer.text.c_str()));
+        return rc == RTNORM ? v : Value();
+    };
+
+    lisp.defineBuiltin(
+        "getstring",
+        [ask, request](lisp::Interpreter&, const lisp::Args& a) {
+            // (getstring "Prompt") or (getstring cr "Prompt").
+            ads::InputRequest r = request(ads::InputKind::String, std::string());
+            if (a.has(0) && !a[0].isStr()) {
+                r.acceptBlanks = !a[0].isNil();
+                r.prompt = AfxFromUtf8(promptArg(a, 1));
+            } else {
+                if (a.has(1))
+                    lisp::tooManyArguments();
+                r.prompt = AfxFromUtf8(promptArg(a, 0));
+            }
+            ads::InputAnswer answer;
+            ask(r, answer);
+            return Value::string(AfxToUtf8(answer.text.c_str()));
+        },
+        0, 2);
     lisp.defineBuiltin(
         "getreal",
-        [input](lisp::Interpreter& l, const lisp::Args& a) {
-            return askNumber(l, input(), promptArg(a, 0), "Erfordert numerischen Wert.",
-                             [](const Value& n) { return Value::real(n.asDouble()); });
+        [ask, request, keywordOr](lisp::Interpreter&, const lisp::Args& a) {
+            ads::InputAnswer answer;
+            int rc = ask(request(ads::InputKind::Real, promptArg(a, 0)), answer);
+            return keywordOr(rc, answer, Value::real(answer.real));
+        },
+        0, 1);
+    lisp.defineBuiltin(
+        "getint",
+        [ask, request, keywordOr](lisp::Interpreter&, const lisp::Args& a) {
+            ads::InputAnswer answer;
+            int rc = ask(request(ads::InputKind::Integer, promptArg(a, 0)), answer);
+            return keywordOr(rc, answer, Value::integer(answer.integer));
+        },
+        0, 1);
+    lisp.defineBuiltin(
+        "getdist",
+        [ask, withBase, keywordOr](lisp::Interpreter&, const lisp::Args& a) {
+            ads::InputAnswer answer;
+            int rc = ask(withBase(ads::InputKind::Distance, a, false), answer);
+            return keywordOr(rc, answer, Value::real(answer.real));
+        },
+        0, 2);
+    lisp.defineBuiltin(
+        "getpoint",
+        [ask, withBase, keywordOr](lisp::Interpreter&, const lisp::Args& a) {
+            ads::InputAnswer answer;
+            int rc = ask(withBase(ads::InputKind::Point, a, false), answer);
+            return keywordOr(rc, answer, pointValue(answer.point));
+        },
+        0, 2);
+    lisp.defineBuiltin(
+        "getcorner",
+        [ask, withBase, keywordOr](lisp::Interpreter&, const lisp::Args& a) {
+            ads::InputAnswer answer;
+            int rc = ask(withBase(ads::InputKind::Corner, a, true), answer);
+            return keywordOr(rc, answer, pointValue(answer.point));
+        },
+        1, 2);
+    lisp.defineBuiltin(
+        "getkword",
+        [ask, request](lisp::Interpreter&, const lisp::Args& a) {
+            ads::InputAnswer answer;
+            int rc = ask(request(ads::InputKind::Keyword, promptArg(a, 0)), answer);
+            return rc == RTNORM || rc == RTKWORD ? Value::string(AfxToUtf8(answer.text.c_str())) : Value();
         },
         0, 1);
 
     lisp.defineBuiltin(
-        "getint",
-        [input](lisp::Interpreter& l, const lisp::Args& a) {
-            return askNumber(l, input(), promptArg(a, 0),
-                             "Erfordert eine ganze Zahl zwischen -32768 und 32767.",
-                             [](const Value& n) {
-                                 bool ok = n.isInt() && n.asInt() >= SHRT_MIN &&
-                                           n.asInt() <= SHRT_MAX;
-                                 return ok ? n : Value();
-                             });
+        "tblnext",
+        [&host](lisp::Interpreter&, const lisp::Args& a) {
+            bool rewind = a.has(1) && !a[1].isNil();
+            return fromChain(host.tblNext(AfxFromUtf8(lisp::strArg(a[0])), rewind));
         },
-        0, 1);
+        1, 2);
+    lisp.defineBuiltin(
+        "tblsearch",
+        [&host](lisp::Interpreter&, const lisp::Args& a) {
+            bool setNext = a.has(2) && !a[2].isNil();
+            return fromChain(host.tblSearch(AfxFromUtf8(lisp::strArg(a[0])),
+                                               AfxFromUtf8(lisp::strArg(a[1])), setNext));
+        },
+        2, 3);
 }
 
 }  // namespace korcad

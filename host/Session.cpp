@@ -1,13 +1,14 @@
 #include "Session.h"
 
 #include "AdsBridge.h"
+#include "CadHost.h"
 #include "HostFunctions.h"
+#include "UserInput.h"
 
 #include "lisp/Printer.h"
 #include "lisp/Reader.h"
 #include "lisp/Utf8.h"
 
-#include "ads/adshost.h"
 #include "mfc/afx.h"
 
 #include <fstream>
@@ -23,37 +24,27 @@ Session::Session(Options options, std::istream& in, std::ostream& out, std::ostr
       in_(in),
       out_(out),
       err_(err),
+      host_(std::make_unique<CadHost>()),
       lisp_(std::make_unique<lisp::Interpreter>()),
-      ads_(std::make_unique<AdsFunctions>()),
-      input_(std::make_unique<TerminalInput>(in, out))
+      ads_(std::make_unique<AdsFunctions>(*host_)),
+      input_(std::make_unique<TerminalInput>(in, out)),
+      userInput_(std::make_unique<UserInput>([this]() -> InputSource& { return *input_; }, out_))
 {
     lisp_->setOutput(out_);
     lisp_->setExternalFunctions(ads_.get());
-    installHostFunctions(*lisp_, [this]() -> InputSource& { return *input_; });
+    installHostFunctions(*lisp_, *host_, *userInput_);
+    host_->setInput([this](const ads::InputRequest& r, ads::InputAnswer& a) { return userInput_->get(r, a); });
+    host_->setPrinter([this](const std::wstring& text) {
+        out_ << AfxToUtf8(text.c_str());
+        out_.flush();
+    });
     // After the current directory, load looks in the directories of $KORCAD_APP_PATH.
     lisp_->loadPath() = appPathDirs();
 }
 
-Session::~Session()
-{
-    if (drawing_)
-        adshost::closeDrawing(drawing_);
-    // Applications go in the reverse order of loading, each told as the CAD program tells it.
-    auto apps = adshost::loadedApps();
-    for (auto it = apps.rbegin(); it != apps.rend(); ++it)
-        adshost::unloadApp(it->path, nullptr);
-    adshost::setMainWindowProvider(nullptr);
-}
-
-void Session::setMainWindowProvider(std::function<HWND()> provider)
-{
-    mainWindowProvider_ = std::move(provider);
-}
-
-HWND Session::mainWindow()
-{
-    return mainWindowProvider_ ? mainWindowProvider_() : nullptr;
-}
+// The host closes the drawing and unloads the applications, each told as the CAD program
+// tells it, before the interpreter goes.
+Session::~Session() { host_.reset(); }
 
 void Session::report(const lisp::LispError& e, const std::string& where)
 {
@@ -67,12 +58,11 @@ void Session::report(const lisp::LispError& e, const std::string& where)
 
 bool Session::start()
 {
-    adshost::setMainWindowProvider([this]() { return mainWindow(); });
-    drawing_ = adshost::openDrawing(AfxFromUtf8(options_.drawing));
+    drawing_ = host_->openDrawing(AfxFromUtf8(options_.drawing));
     if (options_.noLoad)
         return true;
     std::string error;
-    if (!loadApplication("korDialog", &error)) {
+    if (!loadApplication(*host_, "korDialog", &error)) {
         err_ << "korcad: cannot load the korDialog module: " << error << '\n'
              << "korcad: set KORCAD_APP_PATH or start with --no-load\n";
         return false;

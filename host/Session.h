@@ -3,8 +3,8 @@
 //
 // Plugging in (from main, before run(); DialogWiring does both for korcad):
 // - setInput() gives prompts a scripted source instead of the terminal;
-// - setMainWindowProvider(fn) supplies the main window; fn runs only when a dialog asks for a
-//   parent, so a run without dialogs starts no GUI.
+// - host().setWindows(...) supplies the main window and drawing view; they are asked for only
+//   when a dialog wants a parent, so a run without dialogs starts no GUI.
 #pragma once
 
 #include "InputSource.h"
@@ -22,6 +22,8 @@
 namespace korcad {
 
 class AdsFunctions;
+class CadHost;
+class UserInput;
 
 struct Options {
     enum class Kind { File, Expression };
@@ -62,8 +64,9 @@ public:
     lisp::Interpreter& lisp() { return *lisp_; }
     InputSource& input() { return *input_; }
     void setInput(std::unique_ptr<InputSource> input) { input_ = std::move(input); }
-
-    void setMainWindowProvider(std::function<HWND()> provider);
+    // The CAD host the applications of this session talk to, and its input service.
+    CadHost& host() { return *host_; }
+    UserInput& userInput() { return *userInput_; }
 
     // Starts, then runs the files and expressions in order, or the command line when there
     // are none. Returns the exit code.
@@ -81,16 +84,16 @@ public:
 
 private:
     void report(const lisp::LispError& e, const std::string& where);
-    HWND mainWindow();
 
     Options options_;
     std::istream& in_;
     std::ostream& out_;
     std::ostream& err_;
+    std::unique_ptr<CadHost> host_;  // let go first: applications unload while LISP still runs
     std::unique_ptr<lisp::Interpreter> lisp_;
     std::unique_ptr<AdsFunctions> ads_;
     std::unique_ptr<InputSource> input_;
-    std::function<HWND()> mainWindowProvider_;
+    std::unique_ptr<UserInput> userInput_;
     int drawing_ = 0;
 };
 

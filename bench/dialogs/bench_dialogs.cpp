@@ -10,9 +10,11 @@
 // the same path through the event loop). Runs headless when there is no display.
 #include "harness.h"
 
+#include "CadHost.h"
+#include "MainWindow.h"
 #include "Session.h"
 
-#include "mfc/afxdriver.h"
+#include "uidriver/afxdriver.h"
 #include "mfc/afxhost.h"
 #include "mfc/afxqt_p.h"
 
@@ -102,7 +104,9 @@ korcad::Session& lispSession()
 {
     if (!lispRun) {
         lispRun = std::make_unique<korcad::Session>(korcad::Options{}, lispIn, lispOut, lispErr);
-        lispRun->setMainWindowProvider([] { return AfxHostMainWindow(); });
+        // Lives as long as the process: Qt must still stand when it goes.
+        static auto* mainWindow = new korcad::MainWindow(L"Zeichnung1.dwg");
+        lispRun->host().setWindows([] { return mainWindow->handle(); }, [] { return mainWindow->drawingViewHandle(); });
         if (!lispRun->start()) {
             std::fprintf(stderr, "the module did not load: %s\n", lispErr.str().c_str());
             std::exit(1);

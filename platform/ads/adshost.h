@@ -1,106 +1,116 @@
-// adshost.h — the CAD host's side of the ADS interface: what the host program uses to load
-// applications, open drawings and call the LISP functions applications define.
+// adshost.h — the one door between the ADS calls an application makes and the CAD host
+// program that answers them.
 //
-// [X] load an application library (kInitAppMsg, then kLoadDwgMsg per open drawing) and unload
-//     it (kUnloadDwgMsg per drawing, kUnloadAppMsg, then the library goes)
-// [X] drawings: open, close, switch; LISP function definitions belong to one drawing
-// [X] invoke a defined function by name: a registered handler is called directly, an
-//     unregistered one through kInvkSubrMsg with its function code
-// [X] failure injection for tests: refuse the k-th acedDefun or acedRegFunc
-// [X] the main window handed out by adsw_acadMainWnd, through a provider the host installs
-// [ ] documents, commands, reactors
+// The ADS library (adslib.h) holds no state of its own beyond the pending acedInitGet: every
+// call an application makes goes to the one ads::Host the host program installed. The host
+// program (korcad) implements this interface; applications never see it.
 //
-// Status of a call: a registered handler's own return value (RSRSLT or RSERR). Through the
-// invoke message the entry point answers kRetOK whatever happened, so there the status is
-// RSRSLT when the application handed over a value other than the void answer, else RSERR.
+// [X] LISP functions: definitions per drawing, handler registration, the call in progress
+//     (function code, arguments, the value handed back)
+// [X] the dynamic linker's requests (unlock, MDI awareness) for the application being told
+//     a message
+// [X] windows: the main window dialogs are parented to, the drawing view
+// [X] user input: one request per get... call, with the acedInitGet flags and keywords that
+//     apply to it
+// [X] the drawing: symbol-table records, entities (walk, read, change)
+// [ ] selection sets, commands, reactors, documents (added as callers need them)
+//
+// Faults for tests go through the same door: a test derives from the host program's
+// implementation and overrides the call it wants to fail.
 #pragma once
 
 #include "ads/adslib.h"
 
-#include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
-namespace adshost {
+namespace ads {
 
 struct RbDeleter {
     void operator()(resbuf* rb) const { acutRelRb(rb); }
 };
 using RbPtr = std::unique_ptr<resbuf, RbDeleter>;
 
-// ---- applications -----------------------------------------------------------------------
-struct AppInfo {
-    std::string name;  // file name without "lib" and ".so", e.g. "korDialog"
-    std::string path;
-    bool unlocked = false;   // the application called unlockApplication
-    bool mdiAware = false;   // the application called registerAppMDIAware
-};
-
-// Loads the library at path, checks its exports and API version, sends kInitAppMsg and
-// kLoadDwgMsg for every open drawing. False with a message on failure.
-bool loadApp(const std::string& path, std::string* error);
-// Unloads by name (as in AppInfo::name, case-insensitive) or by path.
-bool unloadApp(const std::string& nameOrPath, std::string* error);
-std::vector<AppInfo> loadedApps();
-const AppInfo* findApp(const std::string& nameOrPath);
-
-// Sends one message to a loaded application's entry point and returns its answer.
-int sendMessage(const std::string& appName, AcRx::AppMsgCode msg);
-
-// ---- drawings -----------------------------------------------------------------------------
-// Opens a drawing, makes it current and sends kLoadDwgMsg to every loaded application.
-int openDrawing(const std::wstring& name);
-// Sends kUnloadDwgMsg to every application and drops the drawing with its definitions.
-void closeDrawing(int drawing);
-void setCurrentDrawing(int drawing);
-int currentDrawing();  // 0 when none is open
-std::vector<int> openDrawings();
-std::wstring drawingName(int drawing);
-
-// ---- LISP functions -----------------------------------------------------------------------
-struct FunctionInfo {
-    std::wstring name;
-    int code = 0;
-    bool registered = false;
-    std::string app;
-};
-// Definitions of a drawing (default: the current one), in the order they were made.
-std::vector<FunctionInfo> definedFunctions(int drawing = 0);
-bool isDefined(const std::wstring& name);  // in the current drawing, case-insensitive
-
-struct CallResult {
-    bool found = false;     // the function is defined in the current drawing
-    bool viaMessage = false;
-    int status = RSERR;
-    bool hasValue = false;  // the application handed over a value (void included)
-    RbPtr value;            // the one value it handed over (a list as RTLB ... RTLE);
-                            // RTVOID for the void answer
-};
-// Calls a defined function with the given arguments (may be null). The arguments are
-// visible to the application through acedGetArgs for the duration of the call.
-CallResult invoke(const std::wstring& name, const resbuf* args);
-
-// Sends kInvkSubrMsg to an application with the given function code, defined or not, as
-// the CAD program does when LISP calls a function the application defined without a handler.
-CallResult invokeCode(const std::string& appName, int code, const resbuf* args);
-// Runs fn as if it were the handler of a call with this code and these arguments: inside
-// it acedGetFunCode, acedGetArgs and acedRet* work. The status is fn's return value.
-CallResult callAs(int code, const resbuf* args, const std::function<int()>& fn);
-
-// ---- test hooks ---------------------------------------------------------------------------
-// Refuse the k-th acedDefun / acedRegFunc counted from now (1-based); 0 switches off.
-void refuseDefun(int k);
-void refuseRegFunc(int k);
-// Counts of calls made since start, for tests.
-int defunCalls();
-int regFuncCalls();
-
-// ---- main window --------------------------------------------------------------------------
-// The function adsw_acadMainWnd asks; the host can create its window lazily in it.
-void setMainWindowProvider(std::function<HWND()> provider);
-
-// Deep copy of a chain.
+// Deep copy of a chain (strings included).
 RbPtr copyChain(const resbuf* rb);
 
-}  // namespace adshost
+// What a get... call asks of the user.
+enum class InputKind {
+    String,    // acedGetString: blanks end the answer unless `acceptBlanks`
+    Integer,   // acedGetInt
+    Real,      // acedGetReal
+    Point,     // acedGetPoint
+    Corner,    // acedGetCorner: the other corner of a rectangle from `base`
+    Distance,  // acedGetDist: a number, or two points (the first may be `base`)
+    Keyword,   // acedGetKword: one of the keywords
+    Entity,    // acedEntSel: an entity picked at a point
+};
+
+struct InputRequest {
+    InputKind kind = InputKind::String;
+    std::wstring prompt;
+    bool hasBase = false;       // a base point was given
+    ads_point base = {0, 0, 0};
+    bool acceptBlanks = false;  // String: the answer may contain blanks
+    int flags = 0;              // the acedInitGet flags that apply (RSG_...)
+    std::wstring keywords;      // the acedInitGet keywords that apply, blank-separated
+};
+
+struct InputAnswer {
+    std::wstring text;          // String; the keyword for RTKWORD
+    int integer = 0;            // Integer
+    ads_real real = 0;          // Real, Distance
+    ads_point point = {0, 0, 0};  // Point, Corner, Entity (the pick point)
+    ads_name entity = {0, 0};   // Entity
+};
+
+class Host {
+public:
+    virtual ~Host() = default;
+
+    // ---- LISP functions -------------------------------------------------------------------
+    // acedDefun / acedUndef / acedRegFunc for the application being told a message, in the
+    // current drawing. defun and regFunc answer RTNORM or 0 (refused), undef RTNORM or RTERROR.
+    virtual int defun(const std::wstring& name, int code) = 0;
+    virtual int undef(const std::wstring& name, int code) = 0;
+    virtual int regFunc(int (*handler)(), int code) = 0;
+    // The call in progress: its function code (RTERROR outside a call), its arguments (owned
+    // by the host) and the one value the application hands back (RTERROR outside a call).
+    virtual int funCode() = 0;
+    virtual resbuf* args() = 0;
+    virtual int setResult(RbPtr value) = 0;
+
+    // ---- the dynamic linker -----------------------------------------------------------------
+    virtual bool unlockApplication(void* appId) = 0;
+    virtual bool registerAppMDIAware(void* appId) = 0;
+
+    // ---- windows ----------------------------------------------------------------------------
+    virtual HWND mainWindow() = 0;
+    virtual HWND drawingView() = 0;
+
+    // ---- user input -------------------------------------------------------------------------
+    // Asks the user; answers RTNORM, RTNONE (an empty answer that the flags allow), RTKWORD
+    // (answer.text holds the keyword), RTCAN (cancelled) or RTERROR.
+    virtual int getInput(const InputRequest& request, InputAnswer& answer) = 0;
+    // Writes a line to the command line (acutPrintf).
+    virtual void print(const std::wstring& text) = 0;
+
+    // ---- the drawing ------------------------------------------------------------------------
+    // Symbol-table records as DXF groups (0 type, 2 name, 70 flags, ...); null when there is
+    // none. tblNext walks a table ("LTYPE", "LAYER", ...) from its start when rewind is set.
+    virtual resbuf* tblNext(const std::wstring& table, bool rewind) = 0;
+    // tblSearch finds a record by name; with setNext, tblNext goes on after it.
+    virtual resbuf* tblSearch(const std::wstring& table, const std::wstring& name, bool setNext) = 0;
+    // Entities: the one after `entity` (the first with a null one), an entity's groups, and
+    // a changed entity written back. RTNORM or RTERROR.
+    virtual int entNext(const ads_name entity, ads_name next) = 0;
+    virtual resbuf* entGet(const ads_name entity) = 0;
+    virtual int entMod(const resbuf* groups) = 0;
+};
+
+// The host the ADS calls go to; null until the host program installs one. Every ADS call
+// made without a host answers RTERROR (or null).
+void setHost(Host* host);
+Host* host();
+
+}  // namespace ads

@@ -6,15 +6,22 @@
 // [X] LISP functions: acedDefun, acedUndef, acedRegFunc, acedGetFunCode, acedGetArgs,
 //     acedRetVoid/List/Val/Int/Real/Str/Nil/T
 // [X] the dynamic linker in the system registry: unlockApplication, registerAppMDIAware
-// [X] adsw_acadMainWnd: the host's main window, as the host provides it
-// [ ] user input, entities and symbol tables (added as callers need them)
+// [X] adsw_acadMainWnd, acedGetAcadDwgView: the host's main window and drawing view
+// [X] user input: acedInitGet, acedGetString/Int/Real/Point/Corner/Dist/Kword, acedGetInput,
+//     acedEntSel; acutPrintf
+// [X] the drawing: acdbTblNext, acdbTblSearch, acdbEntNext, acdbEntGet, acdbEntMod
+// [ ] selection sets, commands, reactors (added as callers need them)
+//
+// Every call goes to the host program through the interface in adshost.h; without a host
+// the calls answer RTERROR (or null).
 //
 // Text is wide (wchar_t). Strings inside result buffers are allocated with malloc and
-// freed by acutRelRb.
+// freed by acutRelRb; that holds for RTSTR and for the DXF groups that carry text.
 #pragma once
 
 #include "win/wintypes.h"
 
+#include <cstddef>
 #include <cstdint>
 
 typedef wchar_t ACHAR;
@@ -47,6 +54,18 @@ typedef int64_t ads_name[2];
 #define RTERROR (-5001)
 #define RTCAN (-5002)
 #define RTREJ (-5003)
+#define RTFAIL (-5004)
+#define RTKWORD (-5005)
+
+// acedInitGet flags: what the next get... call refuses or allows.
+#define RSG_NONULL 0x0001  // an empty answer is refused
+#define RSG_NOZERO 0x0002  // zero is refused
+#define RSG_NONEG 0x0004   // negative values are refused
+#define RSG_NOLIM 0x0008   // points outside the drawing limits are allowed
+#define RSG_GETZ 0x0010    // points and distances take a Z coordinate
+#define RSG_DASH 0x0020    // rubber band drawn dashed
+#define RSG_2D 0x0040      // distances ignore Z
+#define RSG_OTHER 0x0080   // any other input is handed back as a keyword
 
 // What a LISP handler returns.
 #define RSRSLT 1
@@ -71,6 +90,9 @@ struct resbuf {
 resbuf* acutNewRb(int type);
 int acutRelRb(resbuf* rb);  // frees the whole chain from rb on
 ACHAR* acutNewString(const ACHAR* text);  // malloc'd copy, for resval.rstring
+// True when a result buffer of this type holds resval.rstring: RTSTR and the DXF groups that
+// carry text (0-9, 100-102, 300-309, 410-419, 430-439, 470-479, 999, 1000-1009).
+bool acutIsTextType(int restype);
 // Builds a chain from (type, value) pairs ended by 0: RTSTR takes const ACHAR*, RTSHORT and
 // RTLONG an int, RTREAL a double, RTPOINT/RT3DPOINT a const double*, RTENAME a const int64_t*,
 // RTLB/RTLE/RTDOTE/RTNIL/RTT/RTVOID no value. Returns null on an unknown type code.
@@ -93,6 +115,31 @@ int acedRetNil();
 int acedRetT();
 
 HWND adsw_acadMainWnd();
+HWND acedGetAcadDwgView();
+
+// --- user input -----------------------------------------------------------------------------
+// acedInitGet applies to the next get... call only. The get... calls answer RTNORM, RTNONE
+// (empty answer), RTKWORD (a keyword: acedGetInput tells which), RTCAN or RTERROR; the result
+// is written only for RTNORM.
+int acedInitGet(int flags, const ACHAR* keywords);
+int acedGetString(int acceptBlanks, const ACHAR* prompt, ACHAR* result, size_t size);
+int acedGetInt(const ACHAR* prompt, int* result);
+int acedGetReal(const ACHAR* prompt, ads_real* result);
+int acedGetPoint(const ads_point base, const ACHAR* prompt, ads_point result);
+int acedGetCorner(const ads_point base, const ACHAR* prompt, ads_point result);
+int acedGetDist(const ads_point base, const ACHAR* prompt, ads_real* result);
+int acedGetKword(const ACHAR* prompt, ACHAR* result, size_t size);
+int acedGetInput(ACHAR* result, size_t size);  // the keyword of the last RTKWORD answer
+int acedEntSel(const ACHAR* prompt, ads_name entity, ads_point point);
+int acutPrintf(const ACHAR* format, ...);
+
+// --- the drawing ----------------------------------------------------------------------------
+// Records and entities as DXF group chains, to be freed with acutRelRb.
+resbuf* acdbTblNext(const ACHAR* table, int rewind);
+resbuf* acdbTblSearch(const ACHAR* table, const ACHAR* name, int setNext);
+int acdbEntNext(const ads_name entity, ads_name next);  // a null entity: the first one
+resbuf* acdbEntGet(const ads_name entity);
+int acdbEntMod(const resbuf* groups);
 
 // --- runtime classes and the dynamic linker -----------------------------------------------
 class AcRxClass {

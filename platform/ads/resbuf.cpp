@@ -13,11 +13,18 @@ resbuf* acutNewRb(int type)
     return rb;
 }
 
+bool acutIsTextType(int t)
+{
+    return t == RTSTR || (t >= 0 && t <= 9) || (t >= 100 && t <= 102) || (t >= 300 && t <= 309) ||
+           (t >= 410 && t <= 419) || (t >= 430 && t <= 439) || (t >= 470 && t <= 479) || t == 999 ||
+           (t >= 1000 && t <= 1009);
+}
+
 int acutRelRb(resbuf* rb)
 {
     while (rb) {
         resbuf* next = rb->rbnext;
-        if (rb->restype == RTSTR)
+        if (acutIsTextType(rb->restype))
             std::free(rb->resval.rstring);
         delete rb;
         rb = next;
@@ -94,7 +101,7 @@ resbuf* acutBuildList(int type, ...)
     return head;
 }
 
-namespace adshost {
+namespace ads {
 
 RbPtr copyChain(const resbuf* rb)
 {
@@ -103,7 +110,7 @@ RbPtr copyChain(const resbuf* rb)
     for (; rb; rb = rb->rbnext) {
         resbuf* c = acutNewRb(rb->restype);
         c->resval = rb->resval;
-        if (rb->restype == RTSTR)
+        if (acutIsTextType(rb->restype))
             c->resval.rstring = acutNewString(rb->resval.rstring);
         *tail = c;
         tail = &c->rbnext;
@@ -111,4 +118,4 @@ RbPtr copyChain(const resbuf* rb)
     return RbPtr(head);
 }
 
-}  // namespace adshost
+}  // namespace ads

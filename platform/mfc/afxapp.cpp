@@ -4,8 +4,6 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QLabel>
-#include <QVBoxLayout>
 #include <QPointer>
 #include <QScreen>
 #include <QWidget>
@@ -112,44 +110,9 @@ QApplication* afxqt::app()
     return qobject_cast<QApplication*>(QCoreApplication::instance());
 }
 
-namespace {
+HWND AfxHostHandleOf(QWidget* window) { return afxqt::handle(window); }
 
-std::wstring& mainWindowText()
-{
-    static std::wstring text;
-    return text;
-}
-
-}  // namespace
-
-void AfxHostSetMainWindowText(const std::wstring& title, const std::wstring& text)
-{
-    AfxHostSetApplicationName(title);
-    mainWindowText() = text;
-}
-
-HWND AfxHostMainWindow()
-{
-    static QPointer<QWidget> window;
-    if (window)
-        return afxqt::handle(window);
-    afxqt::app();
-    window = new QWidget(nullptr, Qt::Window);
-    window->setWindowTitle(QString::fromStdWString(AfxHostApplicationName()));
-    if (!mainWindowText().empty()) {
-        auto* label = new QLabel(QString::fromStdWString(mainWindowText()), window);
-        label->setAlignment(Qt::AlignCenter);
-        label->setEnabled(false);  // drawn greyed: a note, not a control
-        auto* layout = new QVBoxLayout(window);
-        layout->addWidget(label);
-    }
-    QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    QSize size(std::min(1024, screen.width() * 4 / 5), std::min(720, screen.height() * 4 / 5));
-    window->resize(size);
-    window->move(screen.center() - QPoint(size.width() / 2, size.height() / 2));
-    window->show();
-    return afxqt::handle(window);
-}
+QWidget* AfxHostWidgetOf(HWND window) { return afxqt::liveWidget(window); }
 
 void AfxHostProcessEvents()
 {

@@ -1,6 +1,8 @@
 // afxhost.h — the window layer as the host program and the tests see it: the application
-// object, the host's main window and the modal dialogs as they come and go. Modules do not
-// include this; they only see afxwin.h.
+// object, handles for the host's own windows, and the modal dialogs as they come and go.
+// Modules do not include this; they only see afxwin.h. The host's windows themselves (its
+// main window, the drawing view) are the host's: it makes them with Qt and hands their
+// handles to the layer.
 #pragma once
 
 #include "mfc/afxwin.h"
@@ -9,10 +11,13 @@
 #include <string>
 #include <vector>
 
+class QWidget;
+
 // Creates the GUI application object if it does not exist yet; every window call does this
 // itself, so a run that opens no window starts no GUI. Without DISPLAY and WAYLAND_DISPLAY
-// (and no QT_QPA_PLATFORM of the user's) Qt's offscreen platform is chosen. False with a
-// message when no GUI can be started.
+// (and no QT_QPA_PLATFORM of the user's) Qt's offscreen platform is chosen; a display that is
+// named but cannot be opened falls back to the offscreen platform with one warning on stderr.
+// False with a message when no GUI can be started.
 bool AfxHostInitUI(std::string* error = nullptr);
 // True once the GUI application object exists.
 bool AfxHostUIStarted();
@@ -22,13 +27,10 @@ bool AfxHostUIStarted();
 void AfxHostSetApplicationName(const std::wstring& name);
 std::wstring AfxHostApplicationName();
 
-// The main window's title and a note shown in its middle (e.g. the drawing's name and where
-// the command line is); set before the window is first needed.
-void AfxHostSetMainWindowText(const std::wstring& title, const std::wstring& text);
-
-// The host's main window: created and shown on the first call, centred on the primary screen,
-// titled with the application name. Modal dialogs parented to it are centred on it.
-HWND AfxHostMainWindow();
+// The handle of a window the host made itself (its main window, the drawing view), so that
+// dialogs can be parented to it; and back.
+HWND AfxHostHandleOf(QWidget* window);
+QWidget* AfxHostWidgetOf(HWND window);
 
 // Dialogs as they open (shown, after OnInitDialog) and close (the modal loop has ended, the
 // window still exists). Listeners are called in the order they were added.

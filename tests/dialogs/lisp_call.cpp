@@ -1,5 +1,8 @@
 #include "lisp_call.h"
 
+#include "AnswerRunner.h"
+#include "MainWindow.h"
+
 #include "mfc/afxhost.h"
 
 namespace dialogtest {
@@ -15,17 +18,19 @@ std::vector<std::wstring> Call::lines(const std::wstring& category) const
 
 void ModuleFixture::SetUp()
 {
-    adshost::openDrawing(L"Zeichnung1.dwg");
+    // Lives as long as the process: Qt must still stand when it goes.
+    static auto* mainWindow = new korcad::MainWindow(L"Zeichnung1.dwg");
+    host.setWindows([] { return mainWindow->handle(); }, [] { return mainWindow->drawingViewHandle(); });
+    host.openDrawing(L"Zeichnung1.dwg");
     std::string error;
-    ASSERT_TRUE(adshost::loadApp(KORDIALOG_MODULE, &error)) << error;
-    adshost::setMainWindowProvider([] { return AfxHostMainWindow(); });
+    ASSERT_TRUE(host.loadApp(KORDIALOG_MODULE, &error)) << error;
 }
 
 void ModuleFixture::TearDown()
 {
-    adshost::unloadApp("korDialog", nullptr);
-    for (int d : adshost::openDrawings())
-        adshost::closeDrawing(d);
+    host.unloadApp("korDialog", nullptr);
+    for (int d : host.openDrawings())
+        host.closeDrawing(d);
 }
 
 Call ModuleFixture::call(const std::wstring& fn, const std::vector<CKORAdsLispVar>& args, const std::string& answers)
@@ -37,10 +42,10 @@ Call ModuleFixture::call(const std::wstring& fn, const std::vector<CKORAdsLispVa
                          const std::function<void(CDialog&)>& inspect)
 {
     Call c;
-    std::vector<afxdriver::Action> actions;
+    std::vector<korcad::Action> actions;
     std::string error;
-    EXPECT_TRUE(afxdriver::parseAnswers(answers, actions, &error)) << error;
-    afxdriver::AnswerRunner user(std::move(actions), [&](const std::string& m) { c.userErrors.push_back(m); });
+    EXPECT_TRUE(korcad::parseAnswers(answers, actions, &error)) << error;
+    korcad::AnswerRunner user(std::move(actions), [&](const std::string& m) { c.userErrors.push_back(m); });
     int listener = AfxAddDialogListener([&](CDialog& d, AfxDialogEvent e) {
         if (e != AfxDialogEvent::Opened)
             return;
@@ -58,7 +63,7 @@ Call ModuleFixture::call(const std::wstring& fn, const std::vector<CKORAdsLispVa
             tail = &(*tail)->rbnext;
     }
     AfxGetModuleState()->m_hCurrentResourceHandle = sentinel();
-    adshost::CallResult r = adshost::invoke(fn, chain);
+    korcad::CallResult r = host.invoke(fn, chain);
     c.resourceAfter = AfxGetModuleState()->m_hCurrentResourceHandle;
     acutRelRb(chain);
 

@@ -3,10 +3,10 @@
 // the module's log lines and dialogs recorded.
 #pragma once
 
-#include "ads/adshost.h"
+#include "CadHost.h"
 #include "kor/adslisp.h"
 #include "kor/debughilfe.h"
-#include "mfc/afxdriver.h"
+#include "uidriver/afxdriver.h"
 
 #include <gtest/gtest.h>
 
@@ -39,6 +39,8 @@ protected:
               const std::function<void(CDialog&)>& inspect);
 
     static HINSTANCE sentinel() { return reinterpret_cast<HINSTANCE>(0x5ea1); }
+
+    korcad::CadHost host;  // the CAD program the module is loaded into
 };
 
 // Builders for argument lists.

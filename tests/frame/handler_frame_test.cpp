@@ -1,6 +1,6 @@
 // The frame every handler is built on, reached directly: the dispatcher's answers, the
 // resource override, the module's string loader and the answer to a failed check.
-#include "ads/adshost.h"
+#include "CadHost.h"
 #include "frame/korDialog.h"
 #include "mfc/afxres.h"
 
@@ -19,6 +19,13 @@ AFX_RESOURCE_TABLE(testResources)
 
 HINSTANCE testInstance() { return AfxInstanceOf(&testResources); }
 HINSTANCE sentinel() { return reinterpret_cast<HINSTANCE>(0x5ea1); }
+
+// The CAD host the handlers' calls run in.
+korcad::CadHost& testHost()
+{
+    static korcad::CadHost host;
+    return host;
+}
 
 class HandlerFrame : public ::testing::Test {
 protected:
@@ -50,7 +57,7 @@ TEST_F(HandlerFrame, DoFunctionRejectsCodesOutsideTheTableWithoutALogLine)
 {
     for (int code : {0, 9, -1, 1000}) {
         int rc = 0;
-        adshost::CallResult r = adshost::callAs(code, nullptr, [&] {
+        korcad::CallResult r = testHost().callAs(code, nullptr, [&] {
             rc = DoFunction();
             return RSRSLT;
         });
@@ -66,7 +73,7 @@ TEST_F(HandlerFrame, DoFunctionAnswersAnEntryWithoutHandlerWithRserrAndACallOfAH
     for (int code = 1; code <= kKorFunctionCount; ++code) {
         lines.clear();
         int rc = 0;
-        adshost::callAs(code, nullptr, [&] {
+        testHost().callAs(code, nullptr, [&] {
             rc = DoFunction();
             return RSRSLT;
         });
@@ -126,7 +133,7 @@ TEST_F(HandlerFrame, LoadModuleStringReadsTheModuleOrTheGivenInstance)
 TEST_F(HandlerFrame, AParameterErrorAnswersAOneElementListLogsTheMessageAndGivesRserr)
 {
     int rc = 0;
-    adshost::CallResult r = adshost::callAs(4, nullptr, [&] {
+    korcad::CallResult r = testHost().callAs(4, nullptr, [&] {
         rc = KorParameterError(-7, L"PARAMETERERROR 4: Buttontexte %d kein String -> return -> RSERR\r\n", 1);
         return rc;
     });

@@ -1,6 +1,6 @@
 // The LISP value library on its own: reading a call's arguments, the type tests, list
 // operations, the SetQ conversions and handing a result back through the host.
-#include "ads/adshost.h"
+#include "CadHost.h"
 #include "kor/adslisp.h"
 #include "kor/debughilfe.h"
 #include "kor/korcommon.h"
@@ -13,6 +13,13 @@
 
 namespace {
 
+// The CAD host the calls of these tests run in.
+korcad::CadHost& testHost()
+{
+    static korcad::CadHost host;
+    return host;
+}
+
 using L = CKORAdsLisp;
 using V = CKORAdsLispVar;
 
@@ -20,8 +27,8 @@ using V = CKORAdsLispVar;
 template <typename Fn>
 void withArgs(resbuf* args, Fn fn)
 {
-    adshost::RbPtr owned(args);
-    adshost::callAs(1, args, [&] {
+    ads::RbPtr owned(args);
+    testHost().callAs(1, args, [&] {
         fn();
         return RSRSLT;
     });
@@ -29,7 +36,7 @@ void withArgs(resbuf* args, Fn fn)
 
 V roundTrip(const V& v)
 {
-    adshost::CallResult r = adshost::callAs(1, nullptr, [&] { return L::Return(v) ? RSRSLT : RSERR; });
+    korcad::CallResult r = testHost().callAs(1, nullptr, [&] { return L::Return(v) ? RSRSLT : RSERR; });
     EXPECT_EQ(r.status, RSRSLT);
     return L::FromResbuf(r.value.get());
 }
@@ -183,7 +190,7 @@ TEST(LispValues, SetQIntoTextsCutsAtTheBufferSize)
 
 TEST(LispValues, BothIntegerWidthsSurviveTheTripToTheHost)
 {
-    adshost::CallResult r = adshost::callAs(1, nullptr, [] {
+    korcad::CallResult r = testHost().callAs(1, nullptr, [] {
         return L::Return(L::List(V(short(-5)), V(100000))) ? RSRSLT : RSERR;
     });
     ASSERT_TRUE(r.value);

@@ -1,6 +1,6 @@
 // The module loaded as the CAD program loads it: messages, function definitions per drawing,
 // the dispatcher for unregistered calls, and the resource handle after every path.
-#include "ads/adshost.h"
+#include "CadHost.h"
 #include "kor/debughilfe.h"
 #include "mfc/afx.h"
 
@@ -16,22 +16,42 @@ const std::wstring kNames[] = {
 
 HINSTANCE sentinel() { return reinterpret_cast<HINSTANCE>(0x5ea1); }
 
+// The host with the faults these tests need: it refuses the k-th acedDefun or acedRegFunc
+// counted from when it is asked to (0: none), and counts the registrations.
+class FaultyHost : public korcad::CadHost {
+public:
+    int refuseDefunAt = 0, refuseRegFuncAt = 0;
+    int regFuncCalls = 0;
+
+    int defun(const std::wstring& name, int code) override
+    {
+        if (refuseDefunAt > 0 && --refuseDefunAt == 0)
+            return 0;
+        return CadHost::defun(name, code);
+    }
+    int regFunc(int (*handler)(), int code) override
+    {
+        ++regFuncCalls;
+        if (refuseRegFuncAt > 0 && --refuseRegFuncAt == 0)
+            return 0;
+        return CadHost::regFunc(handler, code);
+    }
+};
+
 class ModuleEntry : public ::testing::Test {
 protected:
     void SetUp() override
     {
         sink = CDebugHilfe::AddSink([this](const KorDebugLine& l) { lines.push_back(l); });
         AfxGetModuleState()->m_hCurrentResourceHandle = sentinel();
-        drawing = adshost::openDrawing(L"Zeichnung1.dwg");
+        drawing = host.openDrawing(L"Zeichnung1.dwg");
     }
     void TearDown() override
     {
-        if (adshost::findApp("korDialog"))
-            adshost::unloadApp("korDialog", nullptr);
-        for (int d : adshost::openDrawings())
-            adshost::closeDrawing(d);
-        adshost::refuseDefun(0);
-        adshost::refuseRegFunc(0);
+        if (host.findApp("korDialog"))
+            host.unloadApp("korDialog", nullptr);
+        for (int d : host.openDrawings())
+            host.closeDrawing(d);
         CDebugHilfe::RemoveSink(sink);
         EXPECT_EQ(AfxGetModuleState()->m_hCurrentResourceHandle, sentinel())
             << "the resource handle is the one from before";
@@ -39,7 +59,7 @@ protected:
     void load()
     {
         std::string error;
-        ASSERT_TRUE(adshost::loadApp(KORDIALOG_MODULE, &error)) << error;
+        ASSERT_TRUE(host.loadApp(KORDIALOG_MODULE, &error)) << error;
     }
     std::vector<std::wstring> texts(const std::wstring& category) const
     {
@@ -52,11 +72,12 @@ protected:
     std::vector<std::wstring> defined(int d = 0) const
     {
         std::vector<std::wstring> out;
-        for (const auto& f : adshost::definedFunctions(d))
+        for (const auto& f : host.definedFunctions(d))
             out.push_back(f.name);
         return out;
     }
 
+    FaultyHost host;
     int sink = 0;
     int drawing = 0;
     std::vector<KorDebugLine> lines;
@@ -65,12 +86,12 @@ protected:
 TEST_F(ModuleEntry, LoadingInitialisesTheApplicationAndDefinesTheFunctionsInCodeOrder)
 {
     load();
-    const adshost::AppInfo* app = adshost::findApp("korDialog");
+    const korcad::AppInfo* app = host.findApp("korDialog");
     ASSERT_NE(app, nullptr);
     EXPECT_TRUE(app->unlocked);
     EXPECT_TRUE(app->mdiAware);
 
-    auto fns = adshost::definedFunctions();
+    auto fns = host.definedFunctions();
     ASSERT_EQ(fns.size(), 8u);
     for (int i = 0; i < 8; ++i) {
         EXPECT_EQ(fns[i].name, kNames[i]);
@@ -84,25 +105,25 @@ TEST_F(ModuleEntry, LoadingInitialisesTheApplicationAndDefinesTheFunctionsInCode
     EXPECT_EQ(init[4], L"> LoadFunctions\r\n");
 
     // A drawing opened later gets its own definitions.
-    int second = adshost::openDrawing(L"Zeichnung2.dwg");
+    int second = host.openDrawing(L"Zeichnung2.dwg");
     EXPECT_EQ(defined(second), defined(drawing));
-    adshost::closeDrawing(second);
+    host.closeDrawing(second);
     EXPECT_EQ(defined(drawing).size(), 8u) << "closing one drawing leaves the other's";
 }
 
 TEST_F(ModuleEntry, UnloadAppLeavesTheFunctionsOnlyUnloadDwgRemovesThem)
 {
     load();
-    EXPECT_EQ(adshost::sendMessage("korDialog", AcRx::kUnloadAppMsg), 0);
+    EXPECT_EQ(host.sendMessage("korDialog", AcRx::kUnloadAppMsg), 0);
     EXPECT_EQ(defined().size(), 8u);
-    EXPECT_EQ(adshost::sendMessage("korDialog", AcRx::kUnloadDwgMsg), 0);
+    EXPECT_EQ(host.sendMessage("korDialog", AcRx::kUnloadDwgMsg), 0);
     EXPECT_TRUE(defined().empty());
-    EXPECT_EQ(adshost::sendMessage("korDialog", AcRx::kLoadDwgMsg), 0);
+    EXPECT_EQ(host.sendMessage("korDialog", AcRx::kLoadDwgMsg), 0);
     EXPECT_EQ(defined().size(), 8u);
 
     lines.clear();
     std::string error;
-    ASSERT_TRUE(adshost::unloadApp("korDialog", &error)) << error;
+    ASSERT_TRUE(host.unloadApp("korDialog", &error)) << error;
     std::vector<std::wstring> init = texts(L"InitExit");
     ASSERT_FALSE(init.empty());
     EXPECT_EQ(init.front(), L"> AcRx::kUnloadDwgMsg\r\n");
@@ -112,31 +133,31 @@ TEST_F(ModuleEntry, UnloadAppLeavesTheFunctionsOnlyUnloadDwgRemovesThem)
 TEST_F(ModuleEntry, ARefusedDefinitionStopsLoadingAtThatCode)
 {
     for (int k : {1, 3, 8}) {
-        adshost::refuseDefun(k);
+        host.refuseDefunAt = k;
         load();
         std::vector<std::wstring> names = defined();
         ASSERT_EQ(names.size(), static_cast<size_t>(k - 1)) << "refused at code " << k;
         for (int i = 0; i < k - 1; ++i)
             EXPECT_EQ(names[i], kNames[i]);
-        ASSERT_TRUE(adshost::unloadApp("korDialog", nullptr));
+        ASSERT_TRUE(host.unloadApp("korDialog", nullptr));
     }
 }
 
 TEST_F(ModuleEntry, ARefusedRegistrationStopsLoadingAfterThatDefinition)
 {
     load();
-    std::vector<adshost::FunctionInfo> all = adshost::definedFunctions();
-    ASSERT_TRUE(adshost::unloadApp("korDialog", nullptr));
+    std::vector<korcad::FunctionInfo> all = host.definedFunctions();
+    ASSERT_TRUE(host.unloadApp("korDialog", nullptr));
     auto firstRegistered =
-        std::find_if(all.begin(), all.end(), [](const adshost::FunctionInfo& f) { return f.registered; });
+        std::find_if(all.begin(), all.end(), [](const korcad::FunctionInfo& f) { return f.registered; });
     if (firstRegistered == all.end())
         GTEST_SKIP() << "no handler is registered yet";
 
-    int regsBefore = adshost::regFuncCalls();
-    adshost::refuseRegFunc(1);
+    int regsBefore = host.regFuncCalls;
+    host.refuseRegFuncAt = 1;
     load();
-    EXPECT_EQ(adshost::regFuncCalls(), regsBefore + 1) << "nothing is registered after the refusal";
-    std::vector<adshost::FunctionInfo> now = adshost::definedFunctions();
+    EXPECT_EQ(host.regFuncCalls, regsBefore + 1) << "nothing is registered after the refusal";
+    std::vector<korcad::FunctionInfo> now = host.definedFunctions();
     ASSERT_EQ(now.size(), static_cast<size_t>(firstRegistered->code));
     EXPECT_FALSE(now.back().registered);
 }
@@ -146,7 +167,7 @@ TEST_F(ModuleEntry, InvokeMessagesOutsideTheTableAnswerNothingAndLogNothing)
     load();
     lines.clear();
     for (int code : {0, 9, -1}) {
-        adshost::CallResult r = adshost::invokeCode("korDialog", code, nullptr);
+        korcad::CallResult r = host.invokeCode("korDialog", code, nullptr);
         EXPECT_EQ(r.status, RSERR) << "only the void answer: code " << code;
         ASSERT_TRUE(r.value);
         EXPECT_EQ(r.value->restype, RTVOID);
@@ -157,11 +178,11 @@ TEST_F(ModuleEntry, InvokeMessagesOutsideTheTableAnswerNothingAndLogNothing)
 TEST_F(ModuleEntry, AFunctionWithoutHandlerIsAnsweredThroughTheMessageWithoutALogLine)
 {
     load();
-    for (const auto& f : adshost::definedFunctions()) {
+    for (const auto& f : host.definedFunctions()) {
         if (f.registered)
             continue;
         lines.clear();
-        adshost::CallResult r = adshost::invoke(f.name, nullptr);
+        korcad::CallResult r = host.invoke(f.name, nullptr);
         EXPECT_TRUE(r.found);
         EXPECT_TRUE(r.viaMessage);
         EXPECT_EQ(r.status, RSERR) << std::string(f.name.begin(), f.name.end());
@@ -175,7 +196,7 @@ TEST_F(ModuleEntry, TheEntryPointAnswersZeroToEveryMessage)
     for (int msg = 0; msg <= 20; ++msg) {
         if (msg == AcRx::kUnloadDwgMsg || msg == AcRx::kInitAppMsg)
             continue;  // these change the module's state; covered above
-        EXPECT_EQ(adshost::sendMessage("korDialog", static_cast<AcRx::AppMsgCode>(msg)), 0) << msg;
+        EXPECT_EQ(host.sendMessage("korDialog", static_cast<AcRx::AppMsgCode>(msg)), 0) << msg;
     }
     EXPECT_EQ(defined().size(), 8u);
 }
@@ -183,10 +204,10 @@ TEST_F(ModuleEntry, TheEntryPointAnswersZeroToEveryMessage)
 TEST_F(ModuleEntry, AnApplicationWithoutEntryPointsIsRefusedWithAReason)
 {
     std::string error;
-    EXPECT_FALSE(adshost::loadApp("/nonexistent/korNothing.so", &error));
+    EXPECT_FALSE(host.loadApp("/nonexistent/korNothing.so", &error));
     EXPECT_NE(error.find("korNothing"), std::string::npos) << error;
     load();
-    EXPECT_FALSE(adshost::loadApp(KORDIALOG_MODULE, &error));
+    EXPECT_FALSE(host.loadApp(KORDIALOG_MODULE, &error));
     EXPECT_NE(error.find("already loaded"), std::string::npos) << error;
 }
 

@@ -29,7 +29,7 @@ Chain inspect(const resbuf* rb)
 
 class Bridge : public ::testing::Test {
 protected:
-    adshost::RbPtr chainOf(const std::string& argsText)
+    ads::RbPtr chainOf(const std::string& argsText)
     {
         Value list = lisp.read(argsText);
         std::vector<Value> args;
@@ -75,7 +75,7 @@ TEST_F(Bridge, ListsAndDottedPairsAreBracketed)
 
 TEST_F(Bridge, OnlyTheFirstValueOfAChainIsRead)
 {
-    adshost::RbPtr chain(acutBuildList(RTSHORT, 1, RTSTR, L"rest", 0));
+    ads::RbPtr chain(acutBuildList(RTSHORT, 1, RTSTR, L"rest", 0));
     EXPECT_EQ(read(chain.get()), "1");
     EXPECT_EQ(read(nullptr), "nil");
 }
@@ -83,10 +83,10 @@ TEST_F(Bridge, OnlyTheFirstValueOfAChainIsRead)
 TEST_F(Bridge, PointsAndSpecialAnswersRead)
 {
     double p2[3] = {1.0, 2.0, 0.0}, p3[3] = {1.0, 2.0, 3.5};
-    adshost::RbPtr two(acutBuildList(RTPOINT, p2, 0));
-    adshost::RbPtr three(acutBuildList(RT3DPOINT, p3, 0));
-    adshost::RbPtr voidAnswer(acutBuildList(RTVOID, 0));
-    adshost::RbPtr t(acutBuildList(RTT, 0));
+    ads::RbPtr two(acutBuildList(RTPOINT, p2, 0));
+    ads::RbPtr three(acutBuildList(RT3DPOINT, p3, 0));
+    ads::RbPtr voidAnswer(acutBuildList(RTVOID, 0));
+    ads::RbPtr t(acutBuildList(RTT, 0));
     EXPECT_EQ(read(two.get()), "(1.0 2.0)");
     EXPECT_EQ(read(three.get()), "(1.0 2.0 3.5)");
     EXPECT_EQ(read(voidAnswer.get()), "nil");
@@ -96,7 +96,7 @@ TEST_F(Bridge, PointsAndSpecialAnswersRead)
 TEST_F(Bridge, MalformedChainsAreLispErrors)
 {
     auto expectError = [&](resbuf* raw, const std::string& part) {
-        adshost::RbPtr chain(raw);
+        ads::RbPtr chain(raw);
         try {
             read(chain.get());
             ADD_FAILURE() << "no error for " << part;

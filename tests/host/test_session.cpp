@@ -3,7 +3,7 @@
 #include "InputSource.h"
 #include "Session.h"
 
-#include "ads/adshost.h"
+#include "CadHost.h"
 
 #include <gtest/gtest.h>
 
@@ -100,13 +100,20 @@ TEST_F(SessionTest, OpensOneDrawingAndClosesItAgain)
     {
         korcad::Session session(options(), in, out, err);
         ASSERT_TRUE(session.start());
-        ASSERT_EQ(adshost::openDrawings().size(), 1u);
-        EXPECT_EQ(adshost::drawingName(adshost::currentDrawing()), L"Testzeichnung.dwg");
+        korcad::CadHost& host = session.host();
+        EXPECT_EQ(ads::host(), &host) << "the session's host answers the ADS calls";
+        ASSERT_EQ(host.openDrawings().size(), 1u);
+        EXPECT_EQ(host.drawingName(host.currentDrawing()), L"Testzeichnung.dwg");
         EXPECT_TRUE(session.runExpression("(arxload \"korTestApp\")"));
-        EXPECT_EQ(adshost::loadedApps().size(), 1u);
+        EXPECT_EQ(host.loadedApps().size(), 1u);
+        std::string path = host.loadedApps()[0].path;
+        std::string sameFile = path.substr(0, path.rfind('/')) + "/." + path.substr(path.rfind('/'));
+        EXPECT_TRUE(session.runExpression("(arxload \"" + sameFile + "\" \"again\")"));
+        EXPECT_EQ(out.str().substr(out.str().rfind('\n', out.str().size() - 2) + 1), "\"again\"\n")
+            << "the same library by another path is the same application: loaded once";
+        EXPECT_EQ(host.loadedApps().size(), 1u);
     }
-    EXPECT_TRUE(adshost::openDrawings().empty());
-    EXPECT_TRUE(adshost::loadedApps().empty());
+    EXPECT_EQ(ads::host(), nullptr) << "the host is gone with the session";
 }
 
 // The main window a GUI installs is asked for only when a dialog wants a parent.
@@ -116,15 +123,18 @@ TEST_F(SessionTest, TheMainWindowIsAskedForOnlyWhenADialogWantsIt)
     static int windowObject;
     HWND window = reinterpret_cast<HWND>(&windowObject);
     int providerCalls = 0;
-    session.setMainWindowProvider([&] {
-        ++providerCalls;
-        return window;
-    });
+    session.host().setWindows(
+        [&] {
+            ++providerCalls;
+            return window;
+        },
+        nullptr);
     ASSERT_TRUE(session.start());
     EXPECT_TRUE(session.runExpression("(+ 1 2)"));
     EXPECT_EQ(providerCalls, 0) << "no dialog yet, so nothing may start";
     EXPECT_EQ(adsw_acadMainWnd(), window);
     EXPECT_EQ(providerCalls, 1);
+    EXPECT_EQ(acedGetAcadDwgView(), window) << "without a view of its own, the main window";
 }
 
 TEST_F(SessionTest, WithoutProviderDialogsGetNoParent)

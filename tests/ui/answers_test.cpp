@@ -1,6 +1,6 @@
 // Answers files: reading them, playing them to dialogs, and every way they can go wrong
 // without leaving a dialog waiting for nobody.
-#include "mfc/afxdriver.h"
+#include "AnswerRunner.h"
 #include "mfc/afxhost.h"
 #include "test_dialogs.h"
 #include "ui_support.h"
@@ -14,8 +14,8 @@
 #include <fstream>
 #include <memory>
 
-using afxdriver::Action;
-using afxdriver::AnswerRunner;
+using korcad::Action;
+using korcad::AnswerRunner;
 
 namespace {
 
@@ -23,7 +23,7 @@ std::vector<Action> parse(const std::string& text)
 {
     std::vector<Action> actions;
     std::string error;
-    EXPECT_TRUE(afxdriver::parseAnswers(text, actions, &error)) << error;
+    EXPECT_TRUE(korcad::parseAnswers(text, actions, &error)) << error;
     return actions;
 }
 
@@ -31,7 +31,7 @@ std::string parseError(const std::string& text)
 {
     std::vector<Action> actions;
     std::string error;
-    EXPECT_FALSE(afxdriver::parseAnswers(text, actions, &error)) << text;
+    EXPECT_FALSE(korcad::parseAnswers(text, actions, &error)) << text;
     return error;
 }
 
@@ -171,13 +171,32 @@ TEST(AnswersFile, AMissingFileIsReported)
 {
     std::vector<Action> actions;
     std::string error;
-    EXPECT_FALSE(afxdriver::loadAnswers("/nonexistent/answers.txt", actions, &error));
+    EXPECT_FALSE(korcad::loadAnswers("/nonexistent/answers.txt", actions, &error));
     EXPECT_NE(error.find("/nonexistent/answers.txt"), std::string::npos);
 
     std::string dir = uitest::freshDir("answers");
     std::ofstream(dir + "/bad.txt") << "ok\n\nfly away\n";
-    EXPECT_FALSE(afxdriver::loadAnswers(dir + "/bad.txt", actions, &error));
+    EXPECT_FALSE(korcad::loadAnswers(dir + "/bad.txt", actions, &error));
     EXPECT_NE(error.find("bad.txt: line 3"), std::string::npos) << error;
+
+    // A folder is no answers file (it used to read as an empty one).
+    EXPECT_FALSE(korcad::loadAnswers(dir, actions, &error));
+    EXPECT_NE(error.find("is a directory"), std::string::npos) << error;
+}
+
+TEST(AnswersFile, AByteOrderMarkAtTheStartIsNoPartOfTheFirstLine)
+{
+    std::string dir = uitest::freshDir("answers-bom");
+    std::ofstream(dir + "/bom.txt") << "\xEF\xBB\xBF" "click \"C\"\r\nok\n";
+    std::vector<Action> actions;
+    std::string error;
+    ASSERT_TRUE(korcad::loadAnswers(dir + "/bom.txt", actions, &error)) << error;
+    ASSERT_EQ(actions.size(), 2u);
+    EXPECT_EQ(actions[0].kind, Action::Kind::Click);
+    EXPECT_EQ(actions[0].text, L"C");
+    EXPECT_EQ(actions[1].kind, Action::Kind::Ok);
+    // Only at the very start: elsewhere those bytes are text of their own.
+    EXPECT_FALSE(korcad::parseAnswers("ok\n\xEF\xBB\xBFok\n", actions, &error));
 }
 
 // ---- playing ---------------------------------------------------------------------------------------
@@ -313,37 +332,24 @@ TEST(AnswerRunner, CommandLinePromptsTakeInputLinesOnly)
     EXPECT_EQ(none.messages[0], "the command line asks for input, but no answer is left");
 }
 
-TEST(AnswerRunner, ShotsAreSavedOnRequestAndAsEachDialogOpens)
+TEST(AnswerRunner, ShotsAreSavedOnRequestIntoTheShotsDirectory)
 {
     std::string dir = uitest::freshDir("shots");
-    afxdriver::setShotsDirectory(dir);
     Errors errors;
     {
         AnswerRunner runner(parse("shot form\ncancel\nshot second.png\ncancel\n"), errors.handler());
+        runner.setShotsDirectory(dir);
         Form a, b;
         a.DoModal();
         b.DoModal();
     }
-    afxdriver::setShotsDirectory("");
     EXPECT_TRUE(errors.messages.empty());
     for (const char* name : {"form.png", "second.png"}) {
         QImage image(QString::fromStdString(dir + "/" + name));
         EXPECT_FALSE(image.isNull()) << name;
         EXPECT_GT(image.width(), 100);
     }
-    // One picture per opening, numbered; the counter runs over the whole program.
-    int opened = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-        std::string name = entry.path().filename().string();
-        if (name.size() == 12 && name.substr(3) == "-9200.png")
-            ++opened;
-    }
-    EXPECT_EQ(opened, 2);
-
-    Form c;  // switched off again: no more pictures
-    AnswerRunner runner(parse("cancel\n"), errors.handler());
-    c.DoModal();
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 4);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 2);
 }
 
 TEST(AnswerRunner, ARunnerThatIsGoneLeavesDialogsToThePerson)

@@ -2,7 +2,7 @@
 // the number of buttons, the focus starts on the default button, and every way out.
 #include "dialogs/ButtonDialogDlg.h"
 #include "frame/korDialog.h"
-#include "mfc/afxdriver.h"
+#include "uidriver/afxdriver.h"
 #include "mfc/afxhost.h"
 #include "ui_support.h"
 
@@ -58,7 +58,7 @@ protected:
     {
         previous = AfxGetResourceHandle();
         AfxSetResourceHandle(korDialogInstance());  // as the handler's resource override does
-        parent = CWnd::FromHandle(AfxHostMainWindow());
+        parent = CWnd::FromHandle(uitest::mainWindow());
     }
     void TearDown() override { AfxSetResourceHandle(previous); }
 

@@ -1,7 +1,7 @@
 // CDialog as a user meets it: built from its template, Escape / close box / Enter / Tab, data
 // exchange and notifications through the message map; and the window layer's icons, handles
 // and host window.
-#include "mfc/afxdriver.h"
+#include "uidriver/afxdriver.h"
 #include "mfc/afxhost.h"
 #include "test_dialogs.h"
 #include "ui_support.h"
@@ -472,14 +472,13 @@ TEST(Icons, WindowAndButtonIconsAreSetAndReadBack)
 
 TEST(Host, ADialogOverTheMainWindowIsCentredOnIt)
 {
-    AfxHostSetApplicationName(L"korcad");
-    HWND main = AfxHostMainWindow();
+    HWND main = uitest::mainWindow();
     ASSERT_TRUE(main);
-    EXPECT_EQ(AfxHostMainWindow(), main) << "one main window";
+    EXPECT_EQ(uitest::mainWindow(), main) << "one main window";
     CWnd* mainWnd = CWnd::FromHandle(main);
     CString title;
     mainWnd->GetWindowText(title);
-    EXPECT_EQ(title, L"korcad");
+    EXPECT_EQ(title, L"korcad - Zeichnung1.dwg");
     CRect screen = CRect();
     QRect s = QGuiApplication::primaryScreen()->availableGeometry();
     screen.SetRect(s.left(), s.top(), s.right() + 1, s.bottom() + 1);

@@ -1,7 +1,7 @@
 // The resizable dialog base: anchors on resize, the size grip, and window positions saved on
 // close and restored on the next opening.
 #include "extctl/extctl.h"
-#include "mfc/afxdriver.h"
+#include "uidriver/afxdriver.h"
 #include "mfc/afxhost.h"
 #include "test_dialogs.h"
 #include "ui_support.h"

@@ -1,6 +1,7 @@
 #include "ui_support.h"
 
-#include "mfc/afxdriver.h"
+#include "MainWindow.h"
+#include "uidriver/afxdriver.h"
 #include "mfc/afxhost.h"
 
 #include <gtest/gtest.h>
@@ -105,6 +106,13 @@ bool waitUntilActive(const CDialog& dlg)
     while (!window->isActiveWindow() && waited.elapsed() < 2000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     return window->isActiveWindow();
+}
+
+HWND mainWindow()
+{
+    // Lives as long as the process: Qt must still stand when it goes.
+    static auto* window = new korcad::MainWindow(L"Zeichnung1.dwg");
+    return window->handle();
 }
 
 }  // namespace uitest

@@ -27,6 +27,9 @@ private:
     bool m_hadPrevious = false;
 };
 
+// korcad's main window over "Zeichnung1.dwg", made once: the parent the module's dialogs get.
+HWND mainWindow();
+
 CRect windowRect(const CWnd& w);
 CRect clientRectOf(const CDialog& dlg, UINT id);  // a control's rectangle in client coordinates
 UINT focusedId();                                  // control id of the focused control, 0 if none

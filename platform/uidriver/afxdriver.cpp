@@ -1,6 +1,6 @@
 // The UI driver: a user's clicks, typing, selections and keys on the open modal dialog, and
 // screenshots of dialogs.
-#include "mfc/afxdriver.h"
+#include "uidriver/afxdriver.h"
 #include "mfc/afxhost.h"
 #include "mfc/afxqt_p.h"
 
@@ -323,49 +323,7 @@ Result shot(const std::string& pngPath)
     return shot(*t.dialog, pngPath);
 }
 
-// ---- shots on opening and one-shot listeners -------------------------------------------------
-
-namespace {
-
-struct Shots {
-    std::string dir;
-    int count = 0;
-    int listener = 0;
-};
-
-Shots& shots()
-{
-    static Shots s;
-    return s;
-}
-
-}  // namespace
-
-void setShotsDirectory(const std::string& dir)
-{
-    Shots& s = shots();
-    s.dir = dir;
-    if (dir.empty()) {
-        if (s.listener)
-            AfxRemoveDialogListener(s.listener);
-        s.listener = 0;
-        return;
-    }
-    if (s.listener)
-        return;
-    s.listener = AfxAddDialogListener([](CDialog& dialog, AfxDialogEvent event) {
-        Shots& s = shots();
-        if (event != AfxDialogEvent::Opened || s.dir.empty())
-            return;
-        char name[64];
-        std::snprintf(name, sizeof name, "%03d-%u.png", ++s.count, dialog.GetTemplateId());
-        Result r = shot(dialog, s.dir + "/" + name);
-        if (!r)
-            std::fprintf(stderr, "screenshot: %s\n", r.message.c_str());
-    });
-}
-
-std::string shotsDirectory() { return shots().dir; }
+// ---- one-shot listeners ---------------------------------------------------------------------
 
 void onNextDialog(std::function<void(CDialog&)> fn)
 {

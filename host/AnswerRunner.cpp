@@ -1,14 +1,19 @@
 // Answers files: reading them, and playing their actions to the dialogs as they open.
-#include "mfc/afxdriver.h"
+#include "AnswerRunner.h"
+
 #include "mfc/afxhost.h"
 
 #include <QTimer>
 
 #include <cctype>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
-namespace afxdriver {
+namespace korcad {
+
+using afxdriver::Key;
+using afxdriver::Result;
 
 // ---- reading ---------------------------------------------------------------------------------
 
@@ -188,7 +193,9 @@ std::string trimmed(const std::string& s)
 bool parseAnswers(const std::string& text, std::vector<Action>& actions, std::string* error)
 {
     std::vector<Action> out;
-    std::istringstream in(text);
+    // Editors on Windows start UTF-8 files with a byte-order mark; it is no part of line 1.
+    const bool bom = text.compare(0, 3, "\xEF\xBB\xBF") == 0;
+    std::istringstream in(bom ? text.substr(3) : text);
     std::string line;
     for (int number = 1; std::getline(in, line); ++number) {
         std::vector<Token> tokens;
@@ -218,12 +225,19 @@ bool parseAnswers(const std::string& text, std::vector<Action>& actions, std::st
 
 bool loadAnswers(const std::string& path, std::vector<Action>& actions, std::string* error)
 {
-    std::ifstream file(path);
-    if (!file) {
+    auto fail = [&](const std::string& why) {
         if (error)
-            *error = "cannot read the answers file " + path;
+            *error = "cannot read the answers file " + path + ": " + why;
         return false;
-    }
+    };
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
+        return fail("it is a directory");
+    if (!std::filesystem::exists(path, ec))
+        return fail("no such file");
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return fail("it cannot be opened");
     std::stringstream text;
     text << file.rdbuf();
     std::string problem;
@@ -289,7 +303,7 @@ void AnswerRunner::step(unsigned serial)
         return;
     if (m_next >= m_actions.size()) {
         if (m_lastServed == serial) {
-            fail("dialog " + describe(*dialog) + " is still open after the last answer, line " +
+            fail("dialog " + afxdriver::describe(*dialog) + " is still open after the last answer, line " +
                      std::to_string(m_actions.back().line) + " (" + m_actions.back().source + ")",
                  dialog);
             return;
@@ -297,13 +311,13 @@ void AnswerRunner::step(unsigned serial)
         std::string after = m_actions.empty() ? "the answers are empty"
                                               : "the last one, line " + std::to_string(m_actions.back().line) +
                                                     ", is used up";
-        fail("dialog " + describe(*dialog) + " opened, but no answer is left (" + after + ")", dialog);
+        fail("dialog " + afxdriver::describe(*dialog) + " opened, but no answer is left (" + after + ")", dialog);
         return;
     }
     const Action& action = m_actions[m_next];
     std::string where = "line " + std::to_string(action.line) + " (" + action.source + "): ";
     if (action.kind == Action::Kind::Input) {
-        fail(where + "dialog " + describe(*dialog) + " is open, but this line answers a command-line prompt", dialog);
+        fail(where + "dialog " + afxdriver::describe(*dialog) + " is open, but this line answers a command-line prompt", dialog);
         return;
     }
     ++m_next;
@@ -320,6 +334,7 @@ void AnswerRunner::step(unsigned serial)
 
 Result AnswerRunner::apply(const Action& a, CDialog& dialog)
 {
+    using namespace afxdriver;
     switch (a.kind) {
     case Action::Kind::Click: return a.byCaption ? click(a.text) : click(a.id);
     case Action::Kind::Type: return type(a.id, a.text);
@@ -328,7 +343,7 @@ Result AnswerRunner::apply(const Action& a, CDialog& dialog)
     case Action::Kind::Ok: return ok();
     case Action::Kind::Cancel: return cancel();
     case Action::Kind::Shot: {
-        std::string dir = shotsDirectory().empty() ? "." : shotsDirectory();
+        std::string dir = m_shotsDir.empty() ? "." : m_shotsDir;
         std::string name = AfxToUtf8(a.text.c_str());
         if (name.size() < 4 || name.compare(name.size() - 4, 4, ".png") != 0)
             name += ".png";
@@ -371,4 +386,4 @@ bool AnswerRunner::nextInput(std::wstring& text, const std::string& prompt)
     return true;
 }
 
-}  // namespace afxdriver
+}  // namespace korcad

@@ -1,0 +1,500 @@
+#include "CadHost.h"
+
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <cwctype>
+#include <filesystem>
+
+namespace korcad {
+
+struct CadHost::App {
+    AppInfo info;
+    void* lib = nullptr;
+    AcRxEntryPointFn entry = nullptr;
+};
+
+struct CadHost::Definition {
+    std::wstring name;
+    int code = 0;
+    App* app = nullptr;
+    int (*handler)() = nullptr;
+};
+
+struct CadHost::OpenDrawing {
+    int id = 0;
+    std::unique_ptr<Drawing> drawing;
+    std::vector<Definition> defs;  // in definition order
+};
+
+// One LISP call in progress.
+struct CadHost::Call {
+    int code = RTERROR;
+    const resbuf* args = nullptr;
+    bool hasValue = false;
+    ads::RbPtr value;
+};
+
+namespace {
+
+bool sameName(const std::wstring& a, const std::wstring& b)
+{
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [](wchar_t x, wchar_t y) { return std::towupper(x) == std::towupper(y); });
+}
+
+bool sameName(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::toupper(static_cast<unsigned char>(x)) ==
+                      std::toupper(static_cast<unsigned char>(y));
+           });
+}
+
+std::string appNameFromPath(const std::string& path)
+{
+    std::string base = path.substr(path.find_last_of('/') + 1);
+    if (base.rfind("lib", 0) == 0)
+        base = base.substr(3);
+    auto dot = base.find('.');
+    return dot == std::string::npos ? base : base.substr(0, dot);
+}
+
+std::string canonical(const std::string& path)
+{
+    std::error_code ec;
+    std::filesystem::path p = std::filesystem::weakly_canonical(path, ec);
+    return ec ? path : p.string();
+}
+
+}  // namespace
+
+CadHost::CadHost() : previous_(ads::host()) { ads::setHost(this); }
+
+CadHost::~CadHost()
+{
+    for (auto& d : openDrawings())
+        closeDrawing(d);
+    // Applications go in the reverse order of loading, each told as the CAD program tells it.
+    while (!apps_.empty())
+        unloadApp(apps_.back()->info.path, nullptr);
+    if (ads::host() == this)
+        ads::setHost(previous_);
+}
+
+// ---- applications -------------------------------------------------------------------------
+
+CadHost::App* CadHost::findAppPtr(const std::string& nameOrPath) const
+{
+    for (auto& a : apps_)
+        if (sameName(a->info.name, nameOrPath) || a->info.path == nameOrPath ||
+            a->info.path == canonical(nameOrPath))
+            return a.get();
+    return nullptr;
+}
+
+AcRx::AppRetCode CadHost::send(App* app, AcRx::AppMsgCode msg)
+{
+    App* saved = messageTarget_;
+    messageTarget_ = app;
+    AcRx::AppRetCode rc = app->entry(msg, app);
+    messageTarget_ = saved;
+    return rc;
+}
+
+void CadHost::sendForDrawing(App* app, int id, AcRx::AppMsgCode msg)
+{
+    int saved = current_;
+    current_ = id;
+    send(app, msg);
+    current_ = open(saved) ? saved : current_;
+}
+
+bool CadHost::loadApp(const std::string& path, std::string* error)
+{
+    auto fail = [&](const std::string& msg) {
+        if (error)
+            *error = msg;
+        return false;
+    };
+    std::string resolved = canonical(path);
+    if (App* existing = findAppPtr(resolved))
+        return fail("application \"" + existing->info.name + "\" already loaded");
+    std::string name = appNameFromPath(resolved);
+    if (App* sameNamed = findAppPtr(name))
+        return fail("an application named \"" + name + "\" is already loaded from " + sameNamed->info.path);
+    void* lib = dlopen(resolved.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!lib)
+        return fail("cannot load " + resolved + ": " + dlerror());
+    auto entry = reinterpret_cast<AcRxEntryPointFn>(dlsym(lib, "acrxEntryPoint"));
+    auto version = reinterpret_cast<AcRxGetApiVersionFn>(dlsym(lib, "acrxGetApiVersion"));
+    if (!entry || !version) {
+        dlclose(lib);
+        return fail(resolved + " is no application: acrxEntryPoint or acrxGetApiVersion missing");
+    }
+    if (int v = version(); v != ACRX_API_VERSION) {
+        dlclose(lib);
+        return fail(resolved + " was built for API version " + std::to_string(v) + ", host has " +
+                    std::to_string(ACRX_API_VERSION));
+    }
+    auto app = std::make_unique<App>();
+    app->info.name = name;
+    app->info.path = resolved;
+    app->lib = lib;
+    app->entry = entry;
+    App* raw = app.get();
+    apps_.push_back(std::move(app));
+    send(raw, AcRx::kInitAppMsg);
+    for (auto& d : drawings_)
+        sendForDrawing(raw, d->id, AcRx::kLoadDwgMsg);
+    return true;
+}
+
+bool CadHost::unloadApp(const std::string& nameOrPath, std::string* error)
+{
+    App* app = findAppPtr(nameOrPath);
+    if (!app) {
+        if (error)
+            *error = "application not loaded: " + nameOrPath;
+        return false;
+    }
+    for (auto& d : drawings_)
+        sendForDrawing(app, d->id, AcRx::kUnloadDwgMsg);
+    send(app, AcRx::kUnloadAppMsg);
+    // Whatever the application left defined cannot be called once its code is gone.
+    for (auto& d : drawings_)
+        d->defs.erase(std::remove_if(d->defs.begin(), d->defs.end(),
+                                     [&](const Definition& def) { return def.app == app; }),
+                      d->defs.end());
+    void* lib = app->lib;
+    apps_.erase(std::find_if(apps_.begin(), apps_.end(),
+                             [&](const std::unique_ptr<App>& a) { return a.get() == app; }));
+    dlclose(lib);
+    return true;
+}
+
+std::vector<AppInfo> CadHost::loadedApps() const
+{
+    std::vector<AppInfo> out;
+    for (auto& a : apps_)
+        out.push_back(a->info);
+    return out;
+}
+
+const AppInfo* CadHost::findApp(const std::string& nameOrPath) const
+{
+    App* app = findAppPtr(nameOrPath);
+    return app ? &app->info : nullptr;
+}
+
+int CadHost::sendMessage(const std::string& appName, AcRx::AppMsgCode msg)
+{
+    App* app = findAppPtr(appName);
+    return app ? send(app, msg) : AcRx::kRetError;
+}
+
+// ---- drawings -------------------------------------------------------------------------------
+
+CadHost::OpenDrawing* CadHost::open(int id) const
+{
+    for (auto& d : drawings_)
+        if (d->id == id)
+            return d.get();
+    return nullptr;
+}
+
+Drawing* CadHost::drawing(int id)
+{
+    OpenDrawing* d = open(id);
+    return d ? d->drawing.get() : nullptr;
+}
+
+int CadHost::openDrawing(const std::wstring& name)
+{
+    auto d = std::make_unique<OpenDrawing>();
+    d->id = nextDrawingId_++;
+    d->drawing = std::make_unique<Drawing>(name);
+    int id = d->id;
+    drawings_.push_back(std::move(d));
+    current_ = id;
+    for (auto& a : apps_)
+        sendForDrawing(a.get(), id, AcRx::kLoadDwgMsg);
+    return id;
+}
+
+void CadHost::closeDrawing(int id)
+{
+    if (!open(id))
+        return;
+    for (auto& a : apps_)
+        sendForDrawing(a.get(), id, AcRx::kUnloadDwgMsg);
+    drawings_.erase(std::find_if(drawings_.begin(), drawings_.end(),
+                                 [&](const std::unique_ptr<OpenDrawing>& d) { return d->id == id; }));
+    if (current_ == id)
+        current_ = drawings_.empty() ? 0 : drawings_.back()->id;
+}
+
+void CadHost::setCurrentDrawing(int id)
+{
+    if (open(id))
+        current_ = id;
+}
+
+std::vector<int> CadHost::openDrawings() const
+{
+    std::vector<int> out;
+    for (auto& d : drawings_)
+        out.push_back(d->id);
+    return out;
+}
+
+std::wstring CadHost::drawingName(int id) const
+{
+    OpenDrawing* d = open(id);
+    return d ? d->drawing->name() : std::wstring();
+}
+
+// ---- LISP functions ---------------------------------------------------------------------------
+
+CadHost::Definition* CadHost::findDefinition(OpenDrawing* d, const std::wstring& name) const
+{
+    if (!d)
+        return nullptr;
+    for (auto& def : d->defs)
+        if (sameName(def.name, name))
+            return &def;
+    return nullptr;
+}
+
+std::vector<FunctionInfo> CadHost::definedFunctions(int id) const
+{
+    std::vector<FunctionInfo> out;
+    OpenDrawing* d = open(id ? id : current_);
+    if (!d)
+        return out;
+    for (auto& def : d->defs)
+        out.push_back(FunctionInfo{def.name, def.code, def.handler != nullptr, def.app->info.name});
+    return out;
+}
+
+bool CadHost::isDefined(const std::wstring& name) const
+{
+    return findDefinition(open(current_), name) != nullptr;
+}
+
+CadHost::Call* CadHost::currentCall() { return calls_.empty() ? nullptr : calls_.back(); }
+
+CallResult CadHost::runCall(int code, const resbuf* args, const std::function<int(Call&)>& fn)
+{
+    CallResult result;
+    result.found = true;
+    Call call;
+    call.code = code;
+    call.args = args;
+    calls_.push_back(&call);
+    struct Pop {
+        std::vector<Call*>& calls;
+        ~Pop() { calls.pop_back(); }
+    } pop{calls_};
+    result.status = fn(call);
+    result.hasValue = call.hasValue;
+    result.value = std::move(call.value);
+    return result;
+}
+
+namespace {
+
+template <class Call>
+int statusOfMessageCall(const Call& call)
+{
+    bool realValue = call.hasValue &&
+                     !(call.value && call.value->restype == RTVOID && !call.value->rbnext);
+    return realValue ? RSRSLT : RSERR;
+}
+
+}  // namespace
+
+CallResult CadHost::invoke(const std::wstring& name, const resbuf* args)
+{
+    Definition* def = findDefinition(open(current_), name);
+    if (!def)
+        return CallResult();
+    // Copy what the call needs: the handler may undefine its own function.
+    Definition target = *def;
+    CallResult result = runCall(target.code, args, [&](Call& call) {
+        if (target.handler)
+            return target.handler();
+        send(target.app, AcRx::kInvkSubrMsg);
+        return statusOfMessageCall(call);
+    });
+    result.viaMessage = !target.handler;
+    return result;
+}
+
+CallResult CadHost::invokeCode(const std::string& appName, int code, const resbuf* args)
+{
+    App* app = findAppPtr(appName);
+    if (!app)
+        return CallResult();
+    CallResult result = runCall(code, args, [&](Call& call) {
+        send(app, AcRx::kInvkSubrMsg);
+        return statusOfMessageCall(call);
+    });
+    result.viaMessage = true;
+    return result;
+}
+
+CallResult CadHost::callAs(int code, const resbuf* args, const std::function<int()>& fn)
+{
+    return runCall(code, args, [&](Call&) { return fn(); });
+}
+
+// ---- plugging in --------------------------------------------------------------------------------
+
+void CadHost::setWindows(std::function<HWND()> mainWindow, std::function<HWND()> drawingView)
+{
+    mainWindow_ = std::move(mainWindow);
+    drawingView_ = std::move(drawingView);
+}
+
+void CadHost::setInput(InputHandler input) { input_ = std::move(input); }
+
+void CadHost::setPrinter(std::function<void(const std::wstring&)> print) { print_ = std::move(print); }
+
+// ---- ads::Host ------------------------------------------------------------------------------------
+
+int CadHost::defun(const std::wstring& name, int code)
+{
+    OpenDrawing* d = open(current_);
+    if (!d || !messageTarget_ || name.empty())
+        return 0;
+    if (Definition* old = findDefinition(d, name)) {
+        old->code = code;
+        old->app = messageTarget_;
+        old->handler = nullptr;
+        return RTNORM;
+    }
+    d->defs.push_back(Definition{name, code, messageTarget_, nullptr});
+    return RTNORM;
+}
+
+int CadHost::undef(const std::wstring& name, int code)
+{
+    OpenDrawing* d = open(current_);
+    if (!d)
+        return RTERROR;
+    auto it = std::find_if(d->defs.begin(), d->defs.end(), [&](const Definition& def) {
+        return def.code == code && def.app == messageTarget_ && sameName(def.name, name);
+    });
+    if (it == d->defs.end())
+        return RTERROR;
+    d->defs.erase(it);
+    return RTNORM;
+}
+
+int CadHost::regFunc(int (*handler)(), int code)
+{
+    OpenDrawing* d = open(current_);
+    if (!d || !messageTarget_)
+        return 0;
+    bool any = false;
+    for (auto& def : d->defs)
+        if (def.app == messageTarget_ && def.code == code) {
+            def.handler = handler;
+            any = true;
+        }
+    return any ? RTNORM : 0;
+}
+
+int CadHost::funCode()
+{
+    Call* c = currentCall();
+    return c ? c->code : RTERROR;
+}
+
+resbuf* CadHost::args()
+{
+    Call* c = currentCall();
+    return c ? const_cast<resbuf*>(c->args) : nullptr;
+}
+
+int CadHost::setResult(ads::RbPtr value)
+{
+    Call* c = currentCall();
+    if (!c)
+        return RTERROR;
+    c->value = std::move(value);
+    c->hasValue = true;
+    return RTNORM;
+}
+
+bool CadHost::unlockApplication(void* appId)
+{
+    for (auto& a : apps_)
+        if (a.get() == appId) {
+            a->info.unlocked = true;
+            return true;
+        }
+    return false;
+}
+
+bool CadHost::registerAppMDIAware(void* appId)
+{
+    for (auto& a : apps_)
+        if (a.get() == appId) {
+            a->info.mdiAware = true;
+            return true;
+        }
+    return false;
+}
+
+HWND CadHost::mainWindow() { return mainWindow_ ? mainWindow_() : nullptr; }
+
+HWND CadHost::drawingView() { return drawingView_ ? drawingView_() : mainWindow(); }
+
+int CadHost::getInput(const ads::InputRequest& request, ads::InputAnswer& answer)
+{
+    return input_ ? input_(request, answer) : RTERROR;
+}
+
+void CadHost::print(const std::wstring& text)
+{
+    if (print_)
+        print_(text);
+}
+
+resbuf* CadHost::tblNext(const std::wstring& tableName, bool rewind)
+{
+    Drawing* d = drawing(current_);
+    const std::vector<Record>* table = d ? d->table(tableName) : nullptr;
+    if (!table)
+        return nullptr;
+    size_t& cursor = d->cursor(tableName);
+    if (rewind)
+        cursor = 0;
+    if (cursor >= table->size())
+        return nullptr;
+    return Drawing::toChain((*table)[cursor++]).release();
+}
+
+resbuf* CadHost::tblSearch(const std::wstring& tableName, const std::wstring& name, bool setNext)
+{
+    Drawing* d = drawing(current_);
+    const Record* record = d ? d->find(tableName, name) : nullptr;
+    if (!record)
+        return nullptr;
+    if (setNext)
+        d->cursor(tableName) = static_cast<size_t>(record - d->table(tableName)->data()) + 1;
+    return Drawing::toChain(*record).release();
+}
+
+// The drawing holds no entities yet, so there is no first entity and no entity to read or
+// change: the answers an empty drawing gives.
+int CadHost::entNext(const ads_name, ads_name) { return RTERROR; }
+
+resbuf* CadHost::entGet(const ads_name) { return nullptr; }
+
+int CadHost::entMod(const resbuf*) { return RTERROR; }
+
+}  // namespace korcad

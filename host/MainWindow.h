@@ -1,0 +1,40 @@
+// MainWindow.h — korcad's main window: the drawing's name in the title, the drawing view in
+// the middle, a status line. Dialogs of applications are parented to it (adsw_acadMainWnd) and
+// open centred on it. Made on first use, so a run without dialogs opens no window.
+#pragma once
+
+#include "win/wintypes.h"
+
+#include <memory>
+#include <string>
+
+class QMainWindow;
+class QWidget;
+
+namespace korcad {
+
+class MainWindow {
+public:
+    // `drawing` is the open drawing's name, shown in the title and in the view.
+    explicit MainWindow(std::wstring drawing);
+    ~MainWindow();
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    // The window and the drawing view as handles of the window layer; both are created and
+    // shown on the first call.
+    HWND handle();
+    HWND drawingViewHandle();
+
+    // The Qt window, once made (null before).
+    QMainWindow* window() const;
+
+private:
+    void create();
+
+    std::wstring drawing_;
+    struct Widgets;
+    std::unique_ptr<Widgets> w_;
+};
+
+}  // namespace korcad

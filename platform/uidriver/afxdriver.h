@@ -1,0 +1,56 @@
+// afxdriver.h — the UI driver: acting on the open modal dialog of the window layer as a user
+// would, for tests and for a host's scripted answers. A library of its own (koruidriver),
+// linked by the host program and the tests, never by a module.
+//
+// [X] click, type, select, keys, OK, close box on the innermost running modal dialog
+// [X] PNG pictures of a dialog with its caption bar
+// [X] running code with the next dialog that opens
+// [ ] answers files: the host program reads and plays them (korcad's AnswerRunner)
+//
+// Every action works on the innermost running modal dialog and does what the user's mouse
+// or keyboard would do there: a click on a hidden or disabled button fails, as it would for
+// a person; typing replaces an edit's text character by character, so the dialog sees the
+// change notifications of real typing.
+#pragma once
+
+#include "mfc/afxwin.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace afxdriver {
+
+struct Result {
+    bool ok = true;
+    std::string message;  // why the action could not be done
+    explicit operator bool() const { return ok; }
+    static Result failure(std::string why) { return Result{false, std::move(why)}; }
+};
+
+// The dialog the user can reach now (the innermost running modal dialog), or null.
+CDialog* activeDialog();
+// How messages name a dialog: its title and template id, e.g. "Titel" (template 30018).
+std::string describe(const CDialog& dialog);
+
+// A visible, enabled button, by control id or by its caption (mnemonic '&' ignored).
+Result click(UINT id);
+Result click(const std::wstring& caption);
+// Replaces the text of an edit (or an editable combo box) by typing.
+Result type(UINT id, const std::wstring& text);
+// Selects the line of a list or combo box with this text, or at this 0-based index.
+Result select(UINT id, const std::wstring& text);
+Result select(UINT id, int index);
+enum class Key { Escape, Enter, Tab };
+Result key(Key key);
+Result ok();      // the command IDOK, as the OK button sends it
+Result cancel();  // the close box
+// A PNG of the active dialog (parent folders are created).
+Result shot(const std::string& pngPath);
+Result shot(CDialog& dialog, const std::string& pngPath);
+
+// Runs fn once, with the next dialog that opens, inside its modal loop once it shows.
+void onNextDialog(std::function<void(CDialog&)> fn);
+
+}  // namespace afxdriver
