@@ -38,13 +38,17 @@ std::wstring programName()
 }
 
 QtMessageHandler previousHandler = nullptr;
+bool tryingDisplays = false;  // while the application object tries the display and falls back
 
 // Qt's notices about what a platform plugin cannot do (the offscreen one cannot raise a
 // window, for one) and the runtime folder root lacks say nothing to a user: they are dropped.
+// So are the display plugin's complaints while the fallback is tried: one warning says it all.
 void messageFilter(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
     if (type == QtWarningMsg && (message.startsWith(QLatin1String("This plugin does not support")) ||
                                  message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set"))))
+        return;
+    if (tryingDisplays && type != QtFatalMsg)
         return;
     if (previousHandler)
         previousHandler(type, context, message);
@@ -63,9 +67,17 @@ bool AfxHostInitUI(std::string* error)
             *error = "a non-GUI application object exists; windows cannot be opened";
         return false;
     }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // A display that is named but cannot be opened (a stale DISPLAY over ssh, a closed X
+    // server) must not end the program: Qt tries the platforms of the list in turn.
+    const bool x11 = !qEnvironmentVariableIsEmpty("DISPLAY");
+    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    const bool chosenByUser = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+    if (!chosenByUser) {
+        QByteArray platforms = wayland ? "wayland;" : "";
+        if (x11)
+            platforms += "xcb;";
+        qputenv("QT_QPA_PLATFORM", platforms + "offscreen");
+    }
 
     if (!previousHandler)
         previousHandler = qInstallMessageHandler(messageFilter);
@@ -74,10 +86,17 @@ bool AfxHostInitUI(std::string* error)
     static std::string arg0 = programPath();
     static int argc = 1;
     static char* argv[] = {arg0.data(), nullptr};
+    tryingDisplays = !chosenByUser && (x11 || wayland);
     auto* app = new QApplication(argc, argv);
+    tryingDisplays = false;
     app->setQuitOnLastWindowClosed(false);
     if (applicationName().empty())
         applicationName() = programName();
+    if (!chosenByUser && (x11 || wayland) && QGuiApplication::platformName() == QLatin1String("offscreen")) {
+        QByteArray display = x11 ? qgetenv("DISPLAY") : qgetenv("WAYLAND_DISPLAY");
+        std::fprintf(stderr, "%s: warning: cannot open the display \"%s\"; windows are drawn offscreen\n",
+                     AfxToUtf8(applicationName().c_str()).c_str(), display.constData());
+    }
     QCoreApplication::setApplicationName(QString::fromStdWString(applicationName()));
     return true;
 }

@@ -160,3 +160,32 @@ TEST(KorcadDemo, TheMainJobRunsTheDemoWithItsAnswers)
 }
 
 }  // namespace
+
+namespace {
+
+// A display nobody serves: the run must not end when the first dialog starts the GUI.
+TEST(KorcadDisplay, ADisplayThatCannotBeOpenedFallsBackToOffscreenWithOneWarning)
+{
+    TempFile answers("answers.txt", "click \"B\"\n");
+    ProcessEnv env{{{"KOR_DEBUGLOG", "off"}, {"DISPLAY", ":4711"}}, {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY"}};
+    ProcessResult r = runProcess({KORCAD_PATH, "--answers", answers.path(), "-e", "(princ \"vorher \")", "-e", kCall,
+                                  "-e", "(princ \"nachher\")"},
+                                 "", env);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.signal, 0) << "no abort midway through the program";
+    EXPECT_EQ(r.out, "vorher \"vorher \"\n(1 \"b\")\nnachher\"nachher\"\n");
+    EXPECT_EQ(r.err, "korcad: warning: cannot open the display \":4711\"; windows are drawn offscreen\n");
+}
+
+TEST(KorcadAnswers, AFolderGivenAsAnswersFileIsAnError)
+{
+    TempFile somewhere("x.txt", "");
+    ProcessResult r = runProcess({KORCAD_PATH, "--answers", somewhere.dir(), "-e", "1"}, "",
+                                 ProcessEnv{{{"KOR_DEBUGLOG", "off"}}, {}});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.out, "") << "nothing runs";
+    EXPECT_NE(r.err.find("cannot read the answers file " + somewhere.dir() + ": it is a directory"), std::string::npos)
+        << r.err;
+}
+
+}  // namespace
