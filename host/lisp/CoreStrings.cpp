@@ -44,8 +44,7 @@ Value substrFn(Interpreter&, const Args& a)
             badValue("non-negative", a[2]);
         count = std::min<size_t>(count, static_cast<size_t>(n));
     }
-    return Value::string(
-        utf8::encode(std::vector<char32_t>(cps.begin() + from, cps.begin() + from + count)));
+    return Value::string(utf8::encode(std::u32string_view(cps).substr(from, count)));
 }
 
 Value strlenFn(Interpreter&, const Args& a)
@@ -75,7 +74,7 @@ Value vlStringTrimFn(Interpreter&, const Args& a)
         ++b;
     while (e > b && trimmed(cps[e - 1]))
         --e;
-    return Value::string(utf8::encode(std::vector<char32_t>(cps.begin() + b, cps.begin() + e)));
+    return Value::string(utf8::encode(std::u32string_view(cps).substr(b, e - b)));
 }
 
 Value itoaFn(Interpreter&, const Args& a) { return Value::string(std::to_string(intArg(a[0]))); }
@@ -128,8 +127,11 @@ Value atofFn(Interpreter&, const Args& a)
 }
 
 // Fixed-point text; halves round away from zero, as a person expects (2.5 -> "3").
+// Infinity and NaN read as the printer shows them (1.#INF, 1.#QNAN).
 std::string fixed(double x, int precision)
 {
+    if (!std::isfinite(x))
+        return kortext::formatReal(x);
     double scale = std::pow(10.0, precision);
     double scaled = x * scale;
     if (std::fabs(scaled) < 1e15)
@@ -137,7 +139,7 @@ std::string fixed(double x, int precision)
     char buf[512];
     auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed, precision);
     if (r.ec != std::errc())
-        return formatReal(x);
+        return kortext::formatReal(x);
     std::string s(buf, r.ptr);
     // A negative number that rounds to zero prints as zero.
     if (s[0] == '-' && s.find_first_not_of("-0.") == std::string::npos)
@@ -147,6 +149,8 @@ std::string fixed(double x, int precision)
 
 std::string scientific(double x, int precision)
 {
+    if (!std::isfinite(x))
+        return kortext::formatReal(x);
     char buf[128];
     auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, precision);
     std::string s(buf, r.ptr);
@@ -227,7 +231,8 @@ Value asciiFn(Interpreter&, const Args& a)
 Value chrFn(Interpreter&, const Args& a)
 {
     int32_t code = intArg(a[0]);
-    if (code < 0 || code > 0x10FFFF)
+    // Only what UTF-8 can carry: no surrogate halves, nothing above U+10FFFF.
+    if (code < 0 || !utf8::isScalar(static_cast<char32_t>(code)))
         badValue("character code", a[0]);
     std::string s;
     if (code != 0)

@@ -1,5 +1,6 @@
 #include "lisp/Environment.h"
 
+#include "lisp/Error.h"
 #include "lisp/Utf8.h"
 
 namespace lisp {
@@ -31,5 +32,7 @@ void Bindings::unwind(size_t mark)
         saved_.pop_back();
     }
 }
+
+void refuseConstant(const Symbol& sym) { fail("attempt to set a constant: " + sym.name); }
 
 }  // namespace lisp

@@ -29,12 +29,18 @@ private:
     std::unordered_map<std::string, std::unique_ptr<Symbol>> symbols_;
 };
 
+// "attempt to set a constant: T", the error of setq, a binding or foreach that would change T.
+[[noreturn]] void refuseConstant(const Symbol& sym);
+
 class Bindings {
 public:
     size_t mark() const { return saved_.size(); }
-    // Gives the symbol a new value until the stack is unwound below this binding.
+    // Gives the symbol a new value until the stack is unwound below this binding. A constant
+    // (T) refuses, as it refuses setq: a parameter, local or foreach variable named T.
     void bind(Symbol* sym, Value value)
     {
+        if (sym->constant)
+            refuseConstant(*sym);
         saved_.push_back({sym, std::move(sym->value)});
         sym->value = std::move(value);
     }

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string_view>
 
 namespace lisp {
 
@@ -29,11 +30,17 @@ void divideByZero() { throw LispError("divide by zero"); }
 
 namespace {
 
-// The lowest stack address this thread may reach before a LISP error is raised. What stays
-// below it is left for the error's way out: *error*, printing the message.
-uintptr_t stackFloor()
-{
+// The stack of the calling thread as far as LISP may use it: from the top down to the floor,
+// the lowest address reached before a LISP error is raised. What stays below the floor is
+// left for the error's way out: unwinding, printing the message.
+struct StackRange {
+    uintptr_t top = 0;
     uintptr_t floor = 0;
+};
+
+StackRange stackRange()
+{
+    StackRange r;
     pthread_attr_t attr;
     if (pthread_getattr_np(pthread_self(), &attr) == 0) {
         void* low = nullptr;
@@ -41,24 +48,38 @@ uintptr_t stackFloor()
         if (pthread_attr_getstack(&attr, &low, &size) == 0 && low && size > 0) {
             // An unlimited stack (ulimit -s unlimited) reports a size no mapping really has:
             // count on no more than 64 MiB below the top.
-            uintptr_t top = reinterpret_cast<uintptr_t>(low) + size;
+            r.top = reinterpret_cast<uintptr_t>(low) + size;
             size_t usable = std::min<size_t>(size, size_t(64) << 20);
             size_t reserve = std::min<size_t>(usable / 4, 512 * 1024);
-            floor = top - usable + reserve;
+            r.floor = r.top - usable + reserve;
         }
         pthread_attr_destroy(&attr);
     }
-    return floor;
+    return r;
 }
+
+const StackRange& threadStack()
+{
+    static thread_local const StackRange range = stackRange();
+    return range;
+}
+
+uintptr_t here() { return reinterpret_cast<uintptr_t>(__builtin_frame_address(0)); }
 
 }  // namespace
 
 void checkStack()
 {
-    static thread_local const uintptr_t floor = stackFloor();
-    auto here = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
-    if (here < floor)
+    if (here() < threadStack().floor)
         throw LispError(kStackLimitMessage);
+}
+
+bool isStackLimit(const LispError& e) { return std::string_view(e.what()) == kStackLimitMessage; }
+
+bool stackHalfFree()
+{
+    const StackRange& r = threadStack();
+    return r.top == 0 || here() >= r.floor + (r.top - r.floor) / 2;
 }
 
 }  // namespace lisp

@@ -46,4 +46,10 @@ extern const char* const kStackLimitMessage;
 // every level of recursion: evaluation, reading, printing, comparing.
 void checkStack();
 
+// The error is the stack-limit error.
+bool isStackLimit(const LispError& e);
+// At least half of the stack LISP may use is still free at the caller: far enough from the
+// limit that *error* can run for a stack-limit error.
+bool stackHalfFree();
+
 }  // namespace lisp

@@ -175,7 +175,11 @@ Value Interpreter::callUser(const Usubr& fn, const Args& args)
     try {
         return evalBody(body);
     } catch (LispError& e) {
-        signal(e);  // while this function's bindings still stand
+        // *error* runs while this function's bindings still stand. A stack-limit error first
+        // unwinds to a frame with half the stack free: at the deepest frames the handler
+        // would only hit the limit again.
+        if (!isStackLimit(e) || stackHalfFree())
+            signal(e);
         throw;
     }
 }
@@ -216,7 +220,7 @@ Value Interpreter::evalTop(const Value& form)
 void Interpreter::assign(Symbol* sym, Value v)
 {
     if (sym->constant)
-        fail("attempt to set a constant: " + sym->name);
+        refuseConstant(*sym);
     sym->value = std::move(v);
 }
 

@@ -4,7 +4,8 @@
 // Errors travel as LispError. The innermost user function an error leaves (or the top level,
 // when no function is active) calls a defined *error* with the message while that function's
 // bindings are still in place, as AutoLISP does, so a local *error* of the failing command
-// is the one that runs. Inside vl-catch-all-apply no *error* is called: the error becomes
+// is the one that runs. For "internal stack limit reached" that is the innermost function
+// with half the stack still free, so that the handler has room to run. Inside vl-catch-all-apply no *error* is called: the error becomes
 // the call's value.
 #pragma once
 

@@ -2,28 +2,12 @@
 
 #include "lisp/Error.h"
 
-#include <charconv>
-#include <cmath>
+#include "text/text.h"
+
+#include <cstdint>
 #include <cstdio>
 
 namespace lisp {
-
-std::string formatReal(double r)
-{
-    if (std::isnan(r))
-        return "1.#QNAN";
-    if (std::isinf(r))
-        return r < 0 ? "-1.#INF" : "1.#INF";
-    // Six significant digits, like printf's %g, but independent of the C locale.
-    char buf[64];
-    auto res = std::to_chars(buf, buf + sizeof buf, r, std::chars_format::general, 6);
-    std::string s(buf, res.ptr);
-    auto e = s.find('e');
-    std::string mantissa = s.substr(0, e);
-    if (mantissa.find('.') == std::string::npos)
-        mantissa += ".0";
-    return e == std::string::npos ? mantissa : mantissa + s.substr(e);
-}
 
 namespace {
 
@@ -94,7 +78,7 @@ void printTo(std::string& out, const Value& v, bool escape)
         out += std::to_string(v.asInt());
         return;
     case Tag::Real:
-        out += formatReal(v.asReal());
+        out += kortext::formatReal(v.asReal());
         return;
     case Tag::Sym:
         out += v.sym()->name;

@@ -2,8 +2,8 @@
 //
 // prin1 (escape = true) writes what read reads back: strings in quotes with \" \\ \n \r \t
 // \e and \nnn for other control characters. princ (escape = false) writes strings as they
-// are. Symbols print upper case, nil as "nil", reals with up to six significant digits and
-// always a decimal point: 3.14, 5.0, 0.333333, 123457.0, 1.0e+20.
+// are. Symbols print upper case, nil as "nil", reals as kortext::formatReal writes them (up
+// to six significant digits, always a decimal point: 3.14, 5.0, 1.0e+20, 1.#INF).
 #pragma once
 
 #include "lisp/Value.h"
@@ -14,6 +14,5 @@ namespace lisp {
 
 std::string toString(const Value& v, bool escape);
 void printTo(std::string& out, const Value& v, bool escape);
-std::string formatReal(double r);
 
 }  // namespace lisp

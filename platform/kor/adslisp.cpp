@@ -2,8 +2,11 @@
 #include "kor/adslisp.h"
 
 #include "ads/adslib.h"
+#include "text/text.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cwchar>
 #include <limits>
 
@@ -98,16 +101,6 @@ double CKORAdsLispVar::asReal() const
 
 namespace {
 
-std::wstring realText(double r)
-{
-    wchar_t buf[64];
-    std::swprintf(buf, 64, L"%.6g", r);
-    std::wstring s = buf;
-    if (s.find_first_of(L".eEn") == std::wstring::npos)
-        s += L".0";
-    return s;
-}
-
 std::wstring quoted(const std::wstring& text)
 {
     std::wstring s = L"\"";
@@ -132,7 +125,7 @@ std::wstring CKORAdsLispVar::ToString() const
     case Kind::Long:
         return std::to_wstring(m_long);
     case Kind::Real:
-        return realText(m_real);
+        return kortext::formatRealWide(m_real);
     case Kind::String:
         return quoted(m_text);
     case Kind::EName:
@@ -177,17 +170,26 @@ bool operator==(const CKORAdsLispVar& a, const CKORAdsLispVar& b)
 
 namespace {
 
-// Reads one value starting at rb; leaves rb on the buffer after it.
-CKORAdsLispVar readValue(const resbuf*& rb);
+// A list nested deeper than this is refused (see adslisp.h). Reading, copying, comparing and
+// freeing a value all recurse once per level; this many levels stay far inside any stack.
+constexpr int kMaxNesting = CKORAdsLisp::MaxNesting;
 
-CKORAdsLispVar readList(const resbuf*& rb)
+struct TooDeep {};
+
+// Reads one value starting at rb; leaves rb on the buffer after it. depth counts the lists
+// around it.
+CKORAdsLispVar readValue(const resbuf*& rb, int depth);
+
+CKORAdsLispVar readList(const resbuf*& rb, int depth)
 {
+    if (depth > kMaxNesting)
+        throw TooDeep();
     // rb is just past RTLB.
     std::vector<CKORAdsLispVar> items;
     while (rb && rb->restype != RTLE) {
         if (rb->restype == RTDOTE) {
             rb = rb->rbnext;
-            CKORAdsLispVar cdr = readValue(rb);
+            CKORAdsLispVar cdr = readValue(rb, depth);
             if (rb && rb->restype == RTLE)
                 rb = rb->rbnext;
             if (items.size() == 1)
@@ -197,14 +199,14 @@ CKORAdsLispVar readList(const resbuf*& rb)
             items.back() = tail;
             return CKORAdsLispVar::FromList(std::move(items));
         }
-        items.push_back(readValue(rb));
+        items.push_back(readValue(rb, depth));
     }
     if (rb)
         rb = rb->rbnext;  // RTLE
     return CKORAdsLispVar::FromList(std::move(items));
 }
 
-CKORAdsLispVar readValue(const resbuf*& rb)
+CKORAdsLispVar readValue(const resbuf*& rb, int depth)
 {
     if (!rb)
         return CKORAdsLispVar();
@@ -233,8 +235,38 @@ CKORAdsLispVar readValue(const resbuf*& rb)
     case RTT:
         return CKORAdsLispVar::T();
     case RTLB:
-        return readList(rb);
+        return readList(rb, depth + 1);
     default:  // RTNIL, RTVOID, RTNONE and anything unknown read as nil
+        return CKORAdsLispVar();
+    }
+}
+
+// Moves rb past the value that starts there, without building it.
+void skipValue(const resbuf*& rb)
+{
+    long open = 0;
+    do {
+        if (rb->restype == RTLB)
+            ++open;
+        else if (rb->restype == RTLE)
+            --open;
+        rb = rb->rbnext;
+    } while (rb && open > 0);
+}
+
+// One whole value (argument number `position`, 0 for a lone value): a value nested too deep
+// reads as nil, and says so.
+CKORAdsLispVar readTopValue(const resbuf*& rb, int position)
+{
+    const resbuf* start = rb;
+    try {
+        return readValue(rb, 0);
+    } catch (const TooDeep&) {
+        rb = start;
+        skipValue(rb);
+        std::string which = position > 0 ? "argument " + std::to_string(position) : "a value";
+        std::fprintf(stderr, "korlib: %s is a list nested deeper than %d levels; it reads as nil\n",
+                     which.c_str(), kMaxNesting);
         return CKORAdsLispVar();
     }
 }
@@ -306,7 +338,8 @@ template <typename Int>
 Int toInteger(const CKORAdsLispVar& v, Int old)
 {
     if (CKORAdsLisp::IntP(v))
-        return static_cast<Int>(v.asLong());
+        return static_cast<Int>(std::clamp<long>(v.asLong(), std::numeric_limits<Int>::min(),
+                                                 std::numeric_limits<Int>::max()));
     if (CKORAdsLisp::RealP(v)) {
         double r = std::trunc(v.asReal());
         if (std::isnan(r))
@@ -322,7 +355,7 @@ Int toInteger(const CKORAdsLispVar& v, Int old)
 
 }  // namespace
 
-CKORAdsLispVar CKORAdsLisp::FromResbuf(const resbuf* rb) { return readValue(rb); }
+CKORAdsLispVar CKORAdsLisp::FromResbuf(const resbuf* rb) { return readTopValue(rb, 0); }
 
 resbuf* CKORAdsLisp::ToResbuf(const CKORAdsLispVar& v)
 {
@@ -336,7 +369,7 @@ std::vector<CKORAdsLispVar> CKORAdsLisp::Arguments()
 {
     std::vector<CKORAdsLispVar> out;
     for (const resbuf* rb = acedGetArgs(); rb;)
-        out.push_back(readValue(rb));
+        out.push_back(readTopValue(rb, static_cast<int>(out.size()) + 1));
     return out;
 }
 

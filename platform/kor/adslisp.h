@@ -8,12 +8,17 @@
 // [ ] symbols, selection sets, points as a type of their own (points arrive as lists of reals)
 //
 // Conversions that SetQ makes (a target is changed only when the value fits its kind):
-//  - into short or int: integers as they are (int -> short keeps the low 16 bits, as a C
-//    cast does); reals truncated toward zero and saturated at the target's range;
+//  - into short or int: integers and reals (reals truncated toward zero) saturated at the
+//    target's range: 70000 and 1e9 both give 32767 in a short, never a wrapped value;
 //  - into double: integers and reals;
 //  - into const wchar_t*: strings only; the pointer points into the value's own text;
 //  - into a wide buffer of n characters: strings only, cut to n - 1 characters;
 //  - into a CKORAdsLispVar: any value.
+//
+// An argument that nests lists deeper than CKORAdsLisp::MaxNesting levels (a LISP program
+// can build 20,000 in a loop) is not read: it reads as nil, so the handler's type checks
+// refuse it with their own error, and one line on standard error names the argument. The
+// arguments after it read as usual. FromResbuf does the same for its one value.
 #pragma once
 
 #include "mfc/afx.h"
@@ -95,6 +100,7 @@ private:
 class CKORAdsLisp {
 public:
     static const CKORAdsLispVar Nil;
+    static constexpr int MaxNesting = 1000;  // levels of lists in one value read from the host
 
     // Fill the variables with the first arguments of the current call, in order; a missing
     // argument leaves its variable nil. False when no call is in progress.

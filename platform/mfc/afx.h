@@ -160,6 +160,7 @@ HINSTANCE AfxInstanceOf(const void* addressInLibrary);
 // terminating 0) and returns the number of characters copied; 0 when the string is missing.
 int LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int bufferMax);
 
-// Small helpers shared by the platform layers.
+// UTF-8 <-> wide text for the platform layers, by the one codec (text/text.h): ill-formed
+// input and surrogates become U+FFFD.
 std::string AfxToUtf8(const wchar_t* text);
 std::wstring AfxFromUtf8(const std::string& text);

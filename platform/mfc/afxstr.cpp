@@ -1,5 +1,7 @@
-// CString: formatting, trimming, searching, comparing.
+// CString: formatting, trimming, searching, comparing; UTF-8 through the one text codec.
 #include "mfc/afx.h"
+
+#include "text/text.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -107,74 +109,6 @@ int CString::CompareNoCase(const wchar_t* other) const
     }
 }
 
-std::string AfxToUtf8(const wchar_t* text)
-{
-    std::string out;
-    for (const wchar_t* p = text ? text : L""; *p; ++p) {
-        uint32_t c = static_cast<uint32_t>(*p);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
+std::string AfxToUtf8(const wchar_t* text) { return kortext::fromWide(text ? text : L""); }
 
-std::wstring AfxFromUtf8(const std::string& text)
-{
-    std::wstring out;
-    for (size_t i = 0; i < text.size();) {
-        unsigned char b = static_cast<unsigned char>(text[i]);
-        uint32_t c;
-        int extra;
-        if (b < 0x80) {
-            c = b;
-            extra = 0;
-        } else if ((b & 0xE0) == 0xC0) {
-            c = b & 0x1F;
-            extra = 1;
-        } else if ((b & 0xF0) == 0xE0) {
-            c = b & 0x0F;
-            extra = 2;
-        } else if ((b & 0xF8) == 0xF0) {
-            c = b & 0x07;
-            extra = 3;
-        } else {
-            out += L'\uFFFD';
-            ++i;
-            continue;
-        }
-        if (i + extra >= text.size()) {
-            out += L'\uFFFD';
-            break;
-        }
-        bool ok = true;
-        for (int k = 1; k <= extra; ++k) {
-            unsigned char nb = static_cast<unsigned char>(text[i + k]);
-            if ((nb & 0xC0) != 0x80) {
-                ok = false;
-                break;
-            }
-            c = (c << 6) | (nb & 0x3F);
-        }
-        if (!ok) {
-            out += L'\uFFFD';
-            ++i;
-            continue;
-        }
-        out += static_cast<wchar_t>(c);
-        i += extra + 1;
-    }
-    return out;
-}
+std::wstring AfxFromUtf8(const std::string& text) { return kortext::toWide(text); }

@@ -5,9 +5,14 @@
 #include "kor/debughilfe.h"
 #include "kor/korcommon.h"
 
+#include "../text/values.h"
+
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cstdlib>
+#include <cstring>
+#include <cwchar>
 #include <fstream>
 #include <sstream>
 
@@ -134,7 +139,7 @@ TEST(LispValues, ConsMakesADottedPairElement)
     EXPECT_EQ(roundTrip(pair), pair);
 }
 
-TEST(LispValues, SetQIntoIntegersKeepsOrTruncates)
+TEST(LispValues, SetQIntoIntegersTruncatesAndSaturatesIntegersAndRealsAlike)
 {
     short s = 99;
     int i = 99;
@@ -146,14 +151,22 @@ TEST(LispValues, SetQIntoIntegersKeepsOrTruncates)
     L::SetQ(i, V(-2.9));
     EXPECT_EQ(s, 2) << "reals are truncated toward zero";
     EXPECT_EQ(i, -2);
-    L::SetQ(s, V(1e9));
-    EXPECT_EQ(s, 32767) << "reals saturate at the range of a short";
-    L::SetQ(s, V(70000));
-    EXPECT_EQ(s, static_cast<short>(70000)) << "an int keeps its low 16 bits";
+    // Out of a short's range, integers and reals give the nearest end, never a wrapped value
+    // (70000 would wrap to 4464, 65536 to 0).
+    const std::pair<V, short> saturated[] = {{V(1e9), 32767},    {V(-1e9), -32768}, {V(70000), 32767},
+                                             {V(65536), 32767},  {V(-70000), -32768}, {V(32767), 32767},
+                                             {V(-32768), -32768}, {V(32768.5), 32767}};
+    for (const auto& [value, expected] : saturated) {
+        EXPECT_EQ(L::SetQ(s, value).asLong(), expected) << std::string(value.ToString().begin(), value.ToString().end());
+        EXPECT_EQ(s, expected);
+    }
+    L::SetQ(i, V(1e12));
+    EXPECT_EQ(i, 2147483647) << "an int saturates the same way";
+    L::SetQ(i, V(-2.9));
     L::SetQ(i, V(L"12"));
     L::SetQ(s, L::Nil);
     EXPECT_EQ(i, -2) << "a string leaves the target alone";
-    EXPECT_EQ(s, static_cast<short>(70000));
+    EXPECT_EQ(s, 32767) << "nil leaves it alone too";
     double d = 0;
     EXPECT_EQ(L::SetQ(d, V(5)).asReal(), 5.0);
     EXPECT_EQ(d, 5.0);
@@ -226,6 +239,77 @@ TEST(LispValues, ConvertList2StringAcceptsTextsNumbersAndListsOfThem)
     EXPECT_FALSE(ConvertList2String(V(L::Cons(V(1), V(2))), text));
     EXPECT_FALSE(ConvertList2String(L::List(V(L"a"), V::T()), text));
     EXPECT_EQ(text, L"unchanged");
+}
+
+// Values as a LISP program builds them: a list in a list in a list ... (repeat n (setq x (list x))).
+static resbuf* nestedArgument(int levels, resbuf* after)
+{
+    resbuf* head = nullptr;
+    resbuf** tail = &head;
+    auto add = [&](int type) {
+        *tail = acutNewRb(type);
+        resbuf* rb = *tail;
+        tail = &rb->rbnext;
+        return rb;
+    };
+    for (int k = 0; k < levels; ++k)
+        add(RTLB);
+    add(RTNIL);
+    for (int k = 0; k < levels; ++k)
+        add(RTLE);
+    *tail = after;
+    return head;
+}
+
+TEST(LispValues, AListNestedTooDeepReadsAsNilAndTheNextArgumentsStillRead)
+{
+    // As deep as a program builds in a loop, and far beyond what any stack survives when
+    // read, copied and freed one level per call.
+    for (int levels : {CKORAdsLisp::MaxNesting + 1, 20000, 200000}) {
+        ::testing::internal::CaptureStderr();
+        withArgs(nestedArgument(levels, acutBuildList(RTSTR, L"danach", RTSHORT, 3, 0)), [] {
+            V a, b, c, d;
+            ASSERT_TRUE(L::Parameter(a, b, c, d));
+            EXPECT_EQ(L::Type(a), LISP_NIL) << "so every type check of a handler refuses it";
+            EXPECT_EQ(b.text(), L"danach");
+            EXPECT_EQ(c.asLong(), 3);
+            EXPECT_EQ(L::Type(d), LISP_NIL);
+        });
+        std::string err = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(err, "korlib: argument 1 is a list nested deeper than 1000 levels; it reads as nil\n");
+    }
+    // The deepest value that is read keeps its shape.
+    adshost::RbPtr deepest(nestedArgument(CKORAdsLisp::MaxNesting, nullptr));
+    V v = L::FromResbuf(deepest.get());
+    int depth = 0;
+    for (V p = v; L::ListP(p); p = L::Car(p))
+        ++depth;
+    EXPECT_EQ(depth, CKORAdsLisp::MaxNesting);
+    EXPECT_EQ(roundTrip(v), v);
+
+    ::testing::internal::CaptureStderr();
+    adshost::RbPtr tooDeep(nestedArgument(50000, nullptr));
+    EXPECT_EQ(L::Type(L::FromResbuf(tooDeep.get())), LISP_NIL);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("a value is a list nested deeper"), std::string::npos);
+}
+
+// Qt sets the C locale from the environment when its application starts; a German desktop
+// then has a decimal comma in printf. Reals in the value library's texts keep their point.
+TEST(LispValues, RealsPrintAsLispPrintsThemUnderAGermanLocale)
+{
+    std::string old = std::setlocale(LC_ALL, nullptr);
+    ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr) << "the locale de_DE.UTF-8 is missing: run scripts/setup.sh";
+    wchar_t comma[16];
+    std::swprintf(comma, 16, L"%.1f", 2.5);
+    EXPECT_EQ(std::wstring(comma), L"2,5") << "the locale is in force";
+    for (const auto& r : textvalues::kReals) {
+        std::wstring text(r.text, r.text + std::strlen(r.text));
+        EXPECT_EQ(V(r.value).ToString(), text);
+        CString converted;
+        EXPECT_TRUE(ConvertList2String(L::List(V(L"r="), V(r.value)), converted));
+        EXPECT_EQ(converted.str(), L"r=" + text);
+    }
+    std::setlocale(LC_ALL, old.c_str());
 }
 
 TEST(CStringText, FormatTakesWideTextAndTrimRemovesWhiteSpace)

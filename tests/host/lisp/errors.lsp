@@ -19,6 +19,18 @@
 ;error: bad argument type: symbolp 5
 (setq T 1)
 ;error: attempt to set a constant: T
+;; Binding T is setting it: a foreach variable, a parameter or a local named T refuses.
+(foreach t '(1 2) (princ t))
+;out: 
+;error: attempt to set a constant: T
+(defun param-t (t) t)
+(param-t 5)
+;error: attempt to set a constant: T
+(defun local-t (x / t) x)
+(local-t 5)
+;error: attempt to set a constant: T
+(list T (if T "T is still T"))
+;=> (T "T is still T")
 (defun "name" () 1)
 ;error: bad argument type: symbolp "name"
 (setq notfn 5)
@@ -135,6 +147,23 @@ bound
 ;=> T
 depth-probe
 ;=> "kept"
+
+;; *error* runs for the stack limit too, once the stack has unwound enough for the handler to
+;; do real work; a command's local *error* and its locals are still in place then.
+(defun count-down (n) (if (> n 0) (count-down (1- n)) "handler ran"))
+(defun *error* (msg) (princ (strcat "caught: " msg ", " (count-down 500))))
+(deep 0)
+;out: caught: internal stack limit reached, handler ran
+;error: internal stack limit reached
+(defun c:deepcmd (/ *error* v)
+  (setq v 7)
+  (defun *error* (msg) (princ (strcat "local: " msg ", v=" (itoa v))))
+  (deep 0))
+(c:deepcmd)
+;out: local: internal stack limit reached, v=7
+;error: internal stack limit reached
+(setq *error* nil)
+;=> nil
 
 ;; Very deep and very long data are built, printed or refused, and freed without a crash.
 (setq nest nil)

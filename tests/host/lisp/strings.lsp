@@ -55,6 +55,17 @@
 ;=> 0
 (chr 252)
 ;=> "ü"
+;; Characters are what UTF-8 can carry: the last one, but no surrogate half and nothing beyond.
+(mapcar '(lambda (c) (list (strlen (chr c)) (ascii (chr c)))) '(65533 55295 57344 1114111))
+;=> ((1 65533) (1 55295) (1 57344) (1 1114111))
+(chr 55296)
+;error: bad argument value: character code: 55296
+(chr 57343)
+;error: bad argument value: character code: 57343
+(chr 1114112)
+;error: bad argument value: character code: 1114112
+(chr -1)
+;error: bad argument value: character code: -1
 
 ;; rtos: decimal by default with four places; the other unit modes.
 (rtos 3.14159)
@@ -79,5 +90,12 @@
 ;error: bad argument value: length out of range: 1.0e+300
 (rtos 1.0 9)
 ;error: bad argument value: units mode: 9
+;; Infinity and NaN read as the printer shows them.
+(setq inf (* 1e308 10))
+;=> 1.#INF
+(list (rtos inf) (rtos (- inf) 1 3) (rtos (- inf inf)) (rtos (- (- inf inf)) 1))
+;=> ("1.#INF" "-1.#INF" "1.#QNAN" "1.#QNAN")
+(rtos inf 4)
+;error: bad argument value: length out of range: 1.#INF
 (rtos "1")
 ;error: bad argument type: numberp: "1"

@@ -1,0 +1,183 @@
+// The UTF-8 codec, the Windows-1252 fallback and the printing of reals.
+#include "text/text.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace kortext {
+
+namespace {
+
+bool isContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+
+}  // namespace
+
+char32_t next(std::string_view text, size_t& i)
+{
+    auto b = static_cast<unsigned char>(text[i++]);
+    if (b < 0x80)
+        return b;
+    // The lead byte says how many continuation bytes follow and which values the first of
+    // them may take; anything else is no well-formed sequence (overlong forms, surrogates,
+    // code points above U+10FFFF).
+    int extra;
+    char32_t c;
+    unsigned char low = 0x80, high = 0xBF;
+    if (b >= 0xC2 && b <= 0xDF) {
+        extra = 1;
+        c = b & 0x1F;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        extra = 2;
+        c = b & 0x0F;
+        if (b == 0xE0)
+            low = 0xA0;
+        else if (b == 0xED)
+            high = 0x9F;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        extra = 3;
+        c = b & 0x07;
+        if (b == 0xF0)
+            low = 0x90;
+        else if (b == 0xF4)
+            high = 0x8F;
+    } else {
+        return kReplacement;  // a stray continuation byte or no lead byte UTF-8 has
+    }
+    for (int k = 0; k < extra; ++k) {
+        if (i >= text.size())
+            return kReplacement;
+        auto nb = static_cast<unsigned char>(text[i]);
+        if (k == 0 ? (nb < low || nb > high) : !isContinuation(nb))
+            return kReplacement;  // the byte that broke the sequence starts the next one
+        c = (c << 6) | (nb & 0x3F);
+        ++i;
+    }
+    return c;
+}
+
+std::u32string decode(std::string_view utf8)
+{
+    std::u32string out;
+    out.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size();)
+        out += next(utf8, i);
+    return out;
+}
+
+void append(std::string& out, char32_t c)
+{
+    if (!isScalar(c))
+        c = kReplacement;
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+std::string encode(std::u32string_view chars)
+{
+    std::string out;
+    out.reserve(chars.size());
+    for (char32_t c : chars)
+        append(out, c);
+    return out;
+}
+
+size_t length(std::string_view utf8)
+{
+    size_t n = 0;
+    for (size_t i = 0; i < utf8.size(); ++n)
+        next(utf8, i);
+    return n;
+}
+
+bool isValidUtf8(std::string_view text)
+{
+    for (size_t i = 0; i < text.size();) {
+        size_t start = i;
+        // U+FFFD itself is valid text; a replacement made by next() is not.
+        if (next(text, i) == kReplacement && text.substr(start, i - start) != "\xEF\xBF\xBD")
+            return false;
+    }
+    return true;
+}
+
+std::wstring toWide(std::string_view utf8)
+{
+    static_assert(sizeof(wchar_t) == 4, "wide text holds one code point per wchar_t");
+    std::wstring out;
+    out.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size();)
+        out += static_cast<wchar_t>(next(utf8, i));
+    return out;
+}
+
+std::string fromWide(std::wstring_view wide)
+{
+    std::string out;
+    out.reserve(wide.size());
+    for (wchar_t c : wide)
+        append(out, static_cast<char32_t>(c));
+    return out;
+}
+
+namespace {
+
+// Windows-1252 at 0x80..0x9F; the five unassigned codes keep their value. 0xA0..0xFF is
+// Latin-1, the same code points.
+const char16_t kCp1252[32] = {
+    0x20AC, 0x81,   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x8D,   0x017D, 0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
+
+}  // namespace
+
+std::string fromFileText(std::string text)
+{
+    if (isValidUtf8(text))
+        return text;
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    for (char ch : text) {
+        auto b = static_cast<unsigned char>(ch);
+        append(out, b >= 0x80 && b < 0xA0 ? char32_t(kCp1252[b - 0x80]) : char32_t(b));
+    }
+    return out;
+}
+
+std::string formatReal(double r)
+{
+    if (std::isnan(r))
+        return "1.#QNAN";
+    if (std::isinf(r))
+        return r < 0 ? "-1.#INF" : "1.#INF";
+    // Six significant digits as printf's %g chooses them, but from to_chars, which no locale
+    // changes.
+    char buf[64];
+    auto res = std::to_chars(buf, buf + sizeof buf, r, std::chars_format::general, 6);
+    std::string s(buf, res.ptr);
+    auto e = s.find('e');
+    std::string mantissa = s.substr(0, e);
+    if (mantissa.find('.') == std::string::npos)
+        mantissa += ".0";
+    return e == std::string::npos ? mantissa : mantissa + s.substr(e);
+}
+
+std::wstring formatRealWide(double r)
+{
+    std::string s = formatReal(r);
+    return std::wstring(s.begin(), s.end());  // ASCII only
+}
+
+}  // namespace kortext

@@ -1,0 +1,53 @@
+// text.h — the one place where text is encoded and reals are printed.
+//
+// [X] UTF-8 <-> code points, UTF-8 <-> wide text (wchar_t holds one code point on Linux)
+// [X] file text that is not valid UTF-8 read as Windows-1252 (files written on Windows)
+// [X] reals as AutoLISP prints them, the same under every C locale
+// [ ] case mapping: the interpreter's own (lisp/Utf8.h), the only user
+//
+// Characters are Unicode scalar values: U+0000..U+10FFFF without the surrogates
+// U+D800..U+DFFF. Whatever is no character is never passed on: the decoders read each
+// ill-formed UTF-8 sequence (overlong forms, encoded surrogates, values above U+10FFFF, stray
+// or missing continuation bytes) as one U+FFFD, as the Unicode standard recommends, and the
+// encoders write U+FFFD for a surrogate or a value above U+10FFFF. Callers that make
+// characters from numbers (chr) ask isScalar first and refuse the rest.
+//
+// Nothing here reads the C locale: LC_NUMERIC=de_DE, which Qt installs at its start, does not
+// turn 2.5 into "2,5".
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace kortext {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+// A Unicode scalar value: a code point that UTF-8 can carry.
+constexpr bool isScalar(char32_t c) { return c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF); }
+
+// Reads one character at text[i] and moves i past it (past the ill-formed part, which reads
+// as U+FFFD). i must be below text.size().
+char32_t next(std::string_view text, size_t& i);
+
+std::u32string decode(std::string_view utf8);
+void append(std::string& out, char32_t c);
+std::string encode(std::u32string_view chars);
+size_t length(std::string_view utf8);  // characters, as decode counts them
+bool isValidUtf8(std::string_view text);
+
+std::wstring toWide(std::string_view utf8);
+std::string fromWide(std::wstring_view wide);
+
+// The text of a file: valid UTF-8 as it is, anything else read as Windows-1252, the code page
+// of programs written on Western Windows ("Gr\xFC\xDFe" becomes "Grüße").
+std::string fromFileText(std::string text);
+
+// A real as AutoLISP prints it: up to six significant digits and always a decimal point or an
+// exponent with a point before it: 2.5, 5.0, 0.333333, 123457.0, 1.0e+20, 1.0e-07,
+// 1.23457e+08; infinity and NaN as 1.#INF, -1.#INF and 1.#QNAN.
+std::string formatReal(double r);
+std::wstring formatRealWide(double r);
+
+}  // namespace kortext
