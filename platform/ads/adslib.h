@@ -1,7 +1,7 @@
 // adslib.h — the CAD host's ADS / ObjectARX interface, as an application sees it.
 //
 // Stands in for: the ObjectARX headers (adslib.h, acedads.h, rxregsvc.h, rxdlinkr.h) of the
-// CAD program. The host side (loading applications, calling LISP functions) is in adshost.h.
+// CAD program. The host program answers every call through the interface in adshost.h.
 // [X] result-buffer chains: resbuf, acutNewRb, acutRelRb, acutBuildList, acutNewString
 // [X] LISP functions: acedDefun, acedUndef, acedRegFunc, acedGetFunCode, acedGetArgs,
 //     acedRetVoid/List/Val/Int/Real/Str/Nil/T

@@ -279,7 +279,7 @@ TEST(LispValues, AListNestedTooDeepReadsAsNilAndTheNextArgumentsStillRead)
         EXPECT_EQ(err, "korlib: argument 1 is a list nested deeper than 1000 levels; it reads as nil\n");
     }
     // The deepest value that is read keeps its shape.
-    adshost::RbPtr deepest(nestedArgument(CKORAdsLisp::MaxNesting, nullptr));
+    ads::RbPtr deepest(nestedArgument(CKORAdsLisp::MaxNesting, nullptr));
     V v = L::FromResbuf(deepest.get());
     int depth = 0;
     for (V p = v; L::ListP(p); p = L::Car(p))
@@ -288,7 +288,7 @@ TEST(LispValues, AListNestedTooDeepReadsAsNilAndTheNextArgumentsStillRead)
     EXPECT_EQ(roundTrip(v), v);
 
     ::testing::internal::CaptureStderr();
-    adshost::RbPtr tooDeep(nestedArgument(50000, nullptr));
+    ads::RbPtr tooDeep(nestedArgument(50000, nullptr));
     EXPECT_EQ(L::Type(L::FromResbuf(tooDeep.get())), LISP_NIL);
     EXPECT_NE(::testing::internal::GetCapturedStderr().find("a value is a list nested deeper"), std::string::npos);
 }
