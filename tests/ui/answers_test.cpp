@@ -259,6 +259,8 @@ TEST(AnswerRunner, ADialogTheProgramOpensOnTopHandsTheTurnBackWhenItCloses)
     AnswerRunner runner(parse("cancel   # the inner one\ncancel   # the outer one\n"), errors.handler());
     Announcing outer;
     auto done = std::make_shared<bool>(false);
+    // The watchdog needs the application object, or its timer is never armed.
+    ASSERT_TRUE(AfxHostInitUI());
     QTimer::singleShot(5000, [done] {
         if (!*done)
             for (CDialog* d : AfxModalDialogs())
