@@ -8,6 +8,7 @@
 #pragma once
 
 #include "InputSource.h"
+#include "OutputLine.h"
 
 #include "lisp/Interpreter.h"
 
@@ -81,10 +82,14 @@ public:
 
 private:
     void report(const lisp::LispError& e, const std::string& where);
+    // Ends an output line that LISP left open, so that what follows starts a line.
+    void startLine();
     HWND mainWindow();
 
     Options options_;
     std::istream& in_;
+    LineTrackingBuf outLine_;  // everything the session writes to standard output goes here
+    std::ostream trackedOut_;
     std::ostream& out_;
     std::ostream& err_;
     std::unique_ptr<lisp::Interpreter> lisp_;
