@@ -157,8 +157,10 @@ TEST(TerminalCommandLine, EditsRecallsAndCancelsAsAPersonExpects)
         ASSERT_TRUE(t.enter("(+ n 100)"));
         EXPECT_SHOWS(t, "143\r\n");
 
-        // Ctrl-C while typing drops the line; what follows is read on its own.
-        ASSERT_TRUE(t.waitFor("Befehl: "));
+        // Ctrl-C while typing drops the line and the unfinished expression before it; what
+        // follows is read on its own.
+        ASSERT_TRUE(t.enter("(list 1"));
+        ASSERT_TRUE(t.waitFor("(_> "));
         t.type("(car 'abc");
         EXPECT_SHOWS(t, "(car 'abc");
         t.type(kCtrlC);
