@@ -179,7 +179,8 @@ TEST(KorcadCommand, HelpExplainsEveryOption)
     auto r = korcad({"--help"});
     EXPECT_EQ(r.exitCode, 0);
     for (const char* option : {"-e", "--dwg", "--no-load", "--answers", "--shots", "--db",
-                               "--help", "KORCAD_APP_PATH", "ADS request error"})
+                               "--help", "KORCAD_APP_PATH", "ADS request error", "XDG_STATE_HOME",
+                               "Ctrl-C ends korcad"})
         EXPECT_NE(r.out.find(option), std::string::npos) << option;
 }
 
