@@ -6,6 +6,8 @@
 // pushes one line per prompt).
 #pragma once
 
+#include "lisp/Interpreter.h"
+
 #include <deque>
 #include <iosfwd>
 #include <optional>
@@ -19,6 +21,18 @@ public:
     // Shows the prompt and returns the line the user gave, without its line end; nothing
     // when no more input will come (end of file, an exhausted script).
     virtual std::optional<std::string> readLine(const std::string& prompt) = 0;
+    // A person types the lines, on a terminal that echoes them: the line end the person
+    // typed ends the output line, Ctrl-C cancels, and input that ends mid-expression is
+    // worth a word.
+    virtual bool interactive() const { return false; }
+};
+
+// Raised by readLine when the person cancelled the line being typed (Ctrl-C). At a LISP
+// prompt (getstring and the like) it is the AutoLISP error "Function cancelled"; the
+// command line itself just asks again.
+class LineCancelled : public lisp::LispError {
+public:
+    LineCancelled() : lisp::LispError(lisp::kCancelledMessage) {}
 };
 
 // Lines typed on the terminal (or piped to standard input).

@@ -34,6 +34,13 @@ separated by ':'), then in ../lib next to korcad, then in the current directory,
 NAME, NAME.so and libNAME.so. load searches the current directory, then the same
 $KORCAD_APP_PATH directories, as NAME and NAME.lsp.
 
+On a terminal the command line edits lines (arrows, Home/End, Up/Down through the history)
+and keeps its history in $XDG_STATE_HOME/korcad/history (default
+~/.local/state/korcad/history). Ctrl-C cancels the line being typed; while a LISP program
+runs from the command line it interrupts it as the CAD program does ("; error: Function
+cancelled", which *error* receives) and the command line goes on. With files or -e
+expressions, Ctrl-C ends korcad. Ctrl-D on an empty line ends the command line.
+
 Functions of applications: a value the application hands over reaches LISP whatever the
 status of the call; a call that fails (RSERR) without a value raises the LISP error
 "ADS request error: <function name>", which *error* receives and vl-catch-all-apply

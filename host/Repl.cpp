@@ -4,6 +4,10 @@
 // an expression may span lines ("(_> " asks for the rest). "!name" shows a value. Any other
 // word runs the command C:WORD that LISP defined; QUIT (or EXIT) ends the command line.
 // Errors show as "; error: ..." unless *error* took care of them; the command line goes on.
+//
+// On a terminal (an interactive input) Ctrl-C cancels the line being typed and asks again;
+// while LISP runs it raises "Function cancelled" (see LineEditor). When the input ends inside
+// an expression, the command line says so before it closes.
 #include "Session.h"
 
 #include "lisp/Printer.h"
@@ -33,8 +37,25 @@ int Session::repl()
 {
     std::string pending;  // an expression not yet complete
     for (;;) {
-        auto line = input_->readLine(pending.empty() ? "Befehl: " : "(_> ");
+        std::optional<std::string> line;
+        try {
+            line = input_->readLine(pending.empty() ? "Befehl: " : "(_> ");
+        } catch (const LineCancelled&) {
+            pending.clear();
+            outLine_.markLineStart();
+            continue;
+        }
+        // The prompt and the line end the user typed (or, from a pipe, the prompt alone)
+        // are not LISP output: a message after them needs no line of its own.
+        outLine_.markLineStart();
         if (!line) {
+            if (input_->interactive()) {
+                if (!isBlank(pending))
+                    out_ << "; error: incomplete input: the input ended inside an expression; "
+                            "it was not evaluated\n";
+                out_.flush();
+                return kExitOk;
+            }
             out_ << '\n';
             return kExitOk;
         }
@@ -84,6 +105,13 @@ int Session::repl()
         } catch (const lisp::LispError& e) {
             pending.clear();
             if (!e.reported) {
+                // Ctrl-C while LISP ran: the terminal echoed ^C where the output stood.
+                bool interrupted = input_->interactive() && e.message() == lisp::kCancelledMessage &&
+                                   !dynamic_cast<const LineCancelled*>(&e);
+                if (interrupted)
+                    out_ << '\n';
+                else
+                    startLine();
                 out_ << "; error: " << e.message() << '\n';
                 if (!e.where.empty())
                     out_ << ";        " << e.where << '\n';

@@ -11,6 +11,9 @@
 
 #include "mfc/afx.h"
 
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -22,7 +25,9 @@ Session::Session(Options options) : Session(std::move(options), std::cin, std::c
 Session::Session(Options options, std::istream& in, std::ostream& out, std::ostream& err)
     : options_(std::move(options)),
       in_(in),
-      out_(out),
+      outLine_(out.rdbuf()),
+      trackedOut_(&outLine_),
+      out_(trackedOut_),
       err_(err),
       host_(std::make_unique<CadHost>()),
       lisp_(std::make_unique<lisp::Interpreter>()),
@@ -46,8 +51,20 @@ Session::Session(Options options, std::istream& in, std::ostream& out, std::ostr
 // tells it, before the interpreter goes.
 Session::~Session() { host_.reset(); }
 
+void Session::startLine()
+{
+    if (!outLine_.atLineStart())
+        out_ << '\n';
+    out_.flush();
+}
+
 void Session::report(const lisp::LispError& e, const std::string& where)
 {
+    out_.flush();
+    // Standard output keeps exactly what the program wrote; on a terminal the message still
+    // starts on a line of its own.
+    if (!outLine_.atLineStart())
+        err_ << '\n';
     err_ << "; error: " << e.message() << '\n';
     if (!e.where.empty())  // inside a file that load read
         err_ << ";        " << e.where << '\n';
@@ -72,9 +89,27 @@ bool Session::start()
 
 bool Session::runFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        report(lisp::LispError("LOAD failed: \"" + path + "\""), std::string());
+    namespace fs = std::filesystem;
+    // A program file is taken as given (relative to the current directory), not searched.
+    std::error_code ec;
+    auto status = fs::status(path, ec);
+    std::string problem;
+    if (!fs::exists(status)) {
+        fs::path p(path);
+        problem = p.is_absolute() ? "no such file: " + path
+                                  : "no such file: " + path + " (looked in the current directory, " +
+                                        fs::current_path(ec).string() + ")";
+    } else if (fs::is_directory(status)) {
+        problem = path + " is a directory, not a LISP program file";
+    }
+    std::ifstream in;
+    if (problem.empty()) {
+        in.open(path, std::ios::binary);
+        if (!in)
+            problem = "cannot read " + path + ": " + std::strerror(errno);
+    }
+    if (!problem.empty()) {
+        report(lisp::LispError("LOAD failed: \"" + path + "\""), problem);
         return false;
     }
     std::ostringstream text;

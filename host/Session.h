@@ -8,6 +8,7 @@
 #pragma once
 
 #include "InputSource.h"
+#include "OutputLine.h"
 
 #include "lisp/Interpreter.h"
 
@@ -84,9 +85,13 @@ public:
 
 private:
     void report(const lisp::LispError& e, const std::string& where);
+    // Ends an output line that LISP left open, so that what follows starts a line.
+    void startLine();
 
     Options options_;
     std::istream& in_;
+    LineTrackingBuf outLine_;  // everything the session writes to standard output goes here
+    std::ostream trackedOut_;
     std::ostream& out_;
     std::ostream& err_;
     std::unique_ptr<CadHost> host_;  // let go first: applications unload while LISP still runs

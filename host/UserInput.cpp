@@ -49,7 +49,13 @@ UserInput::UserInput(std::function<InputSource&()> source, std::ostream& out)
 
 std::optional<std::string> UserInput::line(const std::string& prompt)
 {
-    return source_().readLine(prompt);
+    // Ctrl-C at a prompt cancels the request. It must not travel as an exception through an
+    // application's code: the request answers RTCAN, as when the input ends.
+    try {
+        return source_().readLine(prompt);
+    } catch (const LineCancelled&) {
+        return std::nullopt;
+    }
 }
 
 void UserInput::refuse(const char* message)

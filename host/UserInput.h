@@ -7,7 +7,7 @@
 // Typed forms: numbers as LISP reads them; points as "x,y" or "x,y,z", or "@dx,dy[,dz]"
 // relative to the base point; a distance as a number or as two points (the first is the base
 // point when one was given). Entity picks need entities in the drawing, which korcad does not
-// hold yet: a pick finds nothing and answers RTERROR.
+// hold yet: a pick finds nothing and answers RTERROR. Ctrl-C at a prompt answers RTCAN.
 #pragma once
 
 #include "ads/adshost.h"

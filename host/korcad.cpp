@@ -1,9 +1,11 @@
 // korcad — the CAD host a person runs: an AutoLISP command line with one drawing open and
 // the korDialog module loaded. See `korcad --help`.
 #include "DialogWiring.h"
+#include "LineEditor.h"
 #include "Session.h"
 
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,6 +29,11 @@ int main(int argc, char** argv)
         std::cerr << "korcad: " << error << "\n";
         return korcad::kExitUsage;
     }
+    // A person at a terminal gets line editing, history and Ctrl-C on the command line.
+    // Files and -e expressions run as a batch: Ctrl-C ends korcad there, as for any program.
+    if (session.options().items.empty() && session.options().answersFile.empty() &&
+        korcad::LineEditor::available())
+        session.setInput(std::make_unique<korcad::LineEditor>(std::cerr));
     int rc = session.run();
     if (size_t unused = dialogs.unusedAnswers())
         std::cerr << "korcad: warning: " << unused << " answer(s) of " << session.options().answersFile

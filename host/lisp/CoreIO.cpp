@@ -3,6 +3,7 @@
 
 #include "lisp/Printer.h"
 
+#include <filesystem>
 #include <ostream>
 
 namespace lisp {
@@ -76,6 +77,22 @@ Value readFn(Interpreter& lisp, const Args& a)
     return lisp.read(strArg(a[0]));
 }
 
+// The places load looked in for a name it did not find, for the line under the error.
+std::string searchedPlaces(Interpreter& lisp, const std::string& name)
+{
+    namespace fs = std::filesystem;
+    std::string tried = name;
+    if (fs::path(name).extension() != ".lsp")
+        tried += " and " + name + ".lsp";
+    if (fs::path(name).is_absolute())
+        return "not found: looked for " + tried;
+    std::error_code ec;
+    std::string places = "the current directory (" + fs::current_path(ec).string() + ")";
+    for (const auto& dir : lisp.loadPath())
+        places += ", " + dir;
+    return "not found: looked for " + tried + " in " + places;
+}
+
 // (load name [onfailure]): the value of the file's last expression; onfailure instead of an
 // error when the file cannot be found or read.
 Value loadFn(Interpreter& lisp, const Args& a)
@@ -85,7 +102,9 @@ Value loadFn(Interpreter& lisp, const Args& a)
     if (!path) {
         if (a.has(1))
             return a[1];
-        fail("LOAD failed: \"" + name + "\"");
+        LispError e("LOAD failed: \"" + name + "\"");
+        e.where = searchedPlaces(lisp, name);
+        throw e;
     }
     return lisp.loadFile(*path);
 }

@@ -3,10 +3,33 @@
 
 #include "lisp/Printer.h"
 
+#include <atomic>
+
 namespace lisp {
+
+const char* const kCancelledMessage = "Function cancelled";
+
+namespace {
+
+std::atomic<bool> interruptRequested{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
+
+[[noreturn]] void raiseInterrupt()
+{
+    interruptRequested.store(false, std::memory_order_relaxed);
+    fail(kCancelledMessage);
+}
+
+}  // namespace
+
+void requestInterrupt() noexcept { interruptRequested.store(true, std::memory_order_relaxed); }
+
+bool takeInterrupt() noexcept { return interruptRequested.exchange(false, std::memory_order_relaxed); }
 
 Value Interpreter::eval(const Value& form)
 {
+    if (interruptRequested.load(std::memory_order_relaxed)) [[unlikely]]
+        raiseInterrupt();
     switch (form.tag()) {
     case Tag::Sym:
         return valueOf(form.sym());

@@ -133,6 +133,14 @@ private:
     bool inErrorHandler_ = false;
 };
 
+// Ctrl-C. A signal handler calls requestInterrupt(), which only sets an atomic flag; the
+// evaluator looks at the flag on every step and turns it into the error "Function cancelled",
+// which takes the normal way to *error* and the command line. takeInterrupt() reads and
+// clears the flag (for a line editor that cancels a line being typed instead).
+void requestInterrupt() noexcept;
+bool takeInterrupt() noexcept;
+extern const char* const kCancelledMessage;
+
 // Installs the built-in functions; each group lives in its own source file.
 void installForms(Interpreter& lisp);
 void installListFunctions(Interpreter& lisp);

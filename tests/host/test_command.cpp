@@ -108,12 +108,79 @@ TEST(KorcadCommand, MissingFileAndBrokenSyntaxAreErrors)
     EXPECT_NE(broken.err.find("malformed list on input"), std::string::npos) << broken.err;
 }
 
+// A program file or a load that finds nothing says where it looked; a folder is no program.
+TEST(KorcadCommand, MissingFilesNameThePlacesSearched)
+{
+    TempFile here("unused", "");
+    auto relative = runProcess({"/bin/sh", "-c", "cd " + here.dir() + " && " KORCAD_PATH
+                                " --no-load prog.lsp"});
+    EXPECT_EQ(relative.exitCode, 1);
+    EXPECT_NE(relative.err.find("; error: LOAD failed: \"prog.lsp\"\n"
+                                ";        no such file: prog.lsp (looked in the current "
+                                "directory, " + here.dir() + ")\n"),
+              std::string::npos)
+        << relative.err;
+
+    auto folder = korcad({"--no-load", here.dir()});
+    EXPECT_EQ(folder.exitCode, 1);
+    EXPECT_EQ(folder.out, "");
+    EXPECT_NE(folder.err.find(here.dir() + " is a directory, not a LISP program file"),
+              std::string::npos)
+        << folder.err;
+
+    // load: the names tried, the current directory and every KORCAD_APP_PATH directory; in
+    // a file, also the line of the load.
+    ProcessEnv env{{{"KORCAD_APP_PATH", "/opt/a:/opt/b"}}, {}};
+    TempFile outer("outer.lsp", "(princ \"x\")\n(load \"helpers\")\n");
+    auto nested = korcad({"--no-load", outer.path()}, "", env);
+    EXPECT_EQ(nested.exitCode, 1);
+    std::string cwd = std::filesystem::current_path().string();
+    EXPECT_NE(nested.err.find("; error: LOAD failed: \"helpers\"\n"
+                              ";        not found: looked for helpers and helpers.lsp in the "
+                              "current directory (" + cwd + "), /opt/a, /opt/b\n"
+                              ";        in " + outer.path() + ", expression at line 2\n"),
+              std::string::npos)
+        << nested.err;
+
+    auto absolute = korcad({"--no-load", "-e", "(load \"/nonexistent/lib.lsp\")"});
+    EXPECT_NE(absolute.err.find(";        not found: looked for /nonexistent/lib.lsp\n"),
+              std::string::npos)
+        << absolute.err;
+
+    // The fallback value of load still answers quietly.
+    auto fallback = korcad({"--no-load", "-e", "(load \"helpers\" 'none)"}, "", env);
+    EXPECT_EQ(fallback.out, "NONE\n");
+    EXPECT_EQ(fallback.err, "");
+}
+
+// An error after output that left its line open starts on a line of its own; the output
+// itself stays as the program wrote it.
+TEST(KorcadCommand, ErrorAfterOpenOutputLineStartsANewLine)
+{
+    auto line = korcad({"--no-load"}, "(progn (princ \"abc\") (car 1))\n"
+                                      "(progn (princ \"ghi\") (terpri) (car 1))\n");
+    EXPECT_EQ(line.exitCode, 0) << line.err;
+    EXPECT_EQ(line.out,
+              "Befehl: abc\n; error: bad argument type: consp 1\n"
+              "Befehl: ghi\n; error: bad argument type: consp 1\n"
+              "Befehl: \n");
+
+    // With -e the message goes to standard error: it opens with the line end there.
+    auto expr = korcad({"--no-load", "-e", "(progn (princ \"abc\") (car 1))"});
+    EXPECT_EQ(expr.exitCode, 1);
+    EXPECT_EQ(expr.out, "abc");
+    EXPECT_EQ(expr.err.rfind("\n; error: bad argument type: consp 1\n", 0), 0u) << expr.err;
+    auto closed = korcad({"--no-load", "-e", "(progn (princ \"abc\\n\") (car 1))"});
+    EXPECT_EQ(closed.err.rfind("; error: bad argument type: consp 1\n", 0), 0u) << closed.err;
+}
+
 TEST(KorcadCommand, HelpExplainsEveryOption)
 {
     auto r = korcad({"--help"});
     EXPECT_EQ(r.exitCode, 0);
     for (const char* option : {"-e", "--dwg", "--no-load", "--answers", "--shots", "--db",
-                               "--help", "KORCAD_APP_PATH", "ADS request error"})
+                               "--help", "KORCAD_APP_PATH", "ADS request error", "XDG_STATE_HOME",
+                               "Ctrl-C ends korcad"})
         EXPECT_NE(r.out.find(option), std::string::npos) << option;
 }
 
