@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# Configures and builds into build/ (targets given, or all). Two jobs: the machine has two cores.
+# Configures and builds (targets given, or all). Two jobs: the machine has two cores.
+#   KOR_BUILD_DIR   the build folder (default build/)
+#   KOR_CMAKE_ARGS  further arguments for the configure step (e.g. -DKOR_SANITIZE=ON)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 "scripts/setup.sh"
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+dir="${KOR_BUILD_DIR:-build}"
+# shellcheck disable=SC2086
+cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo ${KOR_CMAKE_ARGS:-} >/dev/null
 if [ $# -gt 0 ]; then
-  for t in "$@"; do cmake --build build -j2 --target "$t"; done
+  for t in "$@"; do cmake --build "$dir" -j2 --target "$t"; done
 else
-  cmake --build build -j2
+  cmake --build "$dir" -j2
 fi

@@ -1,7 +1,17 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test, headless.
+#   scripts/test.sh              the normal build, in build/
+#   scripts/test.sh --sanitize   built with ASan, UBSan and LSan, in build-asan/: any report of
+#                                theirs fails the test it happens in (third-party leaks that are
+#                                not ours are listed in tests/lsan.supp)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/build.sh
 export QT_QPA_PLATFORM=offscreen
-cd build && ctest --output-on-failure -j2
+if [ "${1:-}" = "--sanitize" ]; then
+  export KOR_BUILD_DIR=build-asan KOR_CMAKE_ARGS="-DKOR_SANITIZE=ON"
+  export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:detect_odr_violation=0"
+  export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+  export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+fi
+scripts/build.sh
+cd "${KOR_BUILD_DIR:-build}" && ctest --output-on-failure -j2
