@@ -429,24 +429,29 @@ int CadHost::setResult(ads::RbPtr value)
     return RTNORM;
 }
 
-bool CadHost::unlockApplication(void* appId)
+// The packet an application got with kInitAppMsg is its App record.
+CadHost::App* CadHost::appById(void* appId) const
 {
     for (auto& a : apps_)
-        if (a.get() == appId) {
-            a->info.unlocked = true;
-            return true;
-        }
-    return false;
+        if (a.get() == appId)
+            return a.get();
+    return nullptr;
+}
+
+bool CadHost::unlockApplication(void* appId)
+{
+    App* app = appById(appId);
+    if (app)
+        app->info.unlocked = true;
+    return app != nullptr;
 }
 
 bool CadHost::registerAppMDIAware(void* appId)
 {
-    for (auto& a : apps_)
-        if (a.get() == appId) {
-            a->info.mdiAware = true;
-            return true;
-        }
-    return false;
+    App* app = appById(appId);
+    if (app)
+        app->info.mdiAware = true;
+    return app != nullptr;
 }
 
 HWND CadHost::mainWindow() { return mainWindow_ ? mainWindow_() : nullptr; }

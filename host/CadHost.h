@@ -124,6 +124,7 @@ private:
     struct OpenDrawing;
 
     App* findAppPtr(const std::string& nameOrPath) const;
+    App* appById(void* appId) const;
     AcRx::AppRetCode send(App* app, AcRx::AppMsgCode msg);
     void sendForDrawing(App* app, int drawing, AcRx::AppMsgCode msg);
     Call* currentCall();
