@@ -22,7 +22,7 @@
 
 const AFX_MSGMAP* CCmdTarget::GetThisMessageMap()
 {
-    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, 0, nullptr}};
+    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, 0, nullptr, nullptr}};
     static const AFX_MSGMAP map = {nullptr, &entries[0]};
     return &map;
 }
@@ -36,7 +36,10 @@ BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode)
         for (const AFX_MSGMAP_ENTRY* e = map->lpEntries; e->nMessage; ++e) {
             if (e->nMessage == WM_COMMAND && e->nCode == static_cast<UINT>(nCode) && e->nID <= nID &&
                 nID <= e->nLastID) {
-                (this->*(e->pfn))();
+                if (e->pfnRange)
+                    (this->*(e->pfnRange))(nID);
+                else
+                    (this->*(e->pfn))();
                 return TRUE;
             }
         }

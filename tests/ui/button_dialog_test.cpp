@@ -1,7 +1,7 @@
 // The button dialog of korDialog_ButtonDialog, driven as the user would: its size follows
 // the number of buttons, the focus starts on the default button, and every way out.
 #include "dialogs/ButtonDialogDlg.h"
-#include "frame/korDialog.h"
+#include "frame/Handler.h"
 #include "mfc/afxdriver.h"
 #include "mfc/afxhost.h"
 #include "ui_support.h"
@@ -118,17 +118,17 @@ TEST_F(ButtonDialog, ThreeButtonsShrinkTheWindowByNineRowsAndFocusTheDefault)
     ASSERT_GT(row, 20) << "the spacer is 18 dialog units high";
 
     INT_PTR r = run(3, 1, [](CButtonDialogDlg&) { afxdriver::key(Key::Enter); });
-    EXPECT_EQ(seen.visible, (std::vector<UINT>{1001, 1003, 1005}));
+    EXPECT_EQ(seen.visible, (std::vector<UINT>{IDC_BUTTONDIALOG_CHOICE0, IDC_BUTTONDIALOG_CHOICE1, IDC_BUTTONDIALOG_CHOICE2}));
     EXPECT_EQ(seen.captions, (std::vector<CString>{L"Knopf A", L"Knopf B", L"Knopf C"}));
     EXPECT_EQ(seen.window.Height(), twelve.window.Height() - 9 * row);
     EXPECT_EQ(seen.window.Width(), twelve.window.Width());
     EXPECT_EQ(seen.cancel.top, twelve.cancel.top - 9 * row);
     EXPECT_EQ(seen.cancel.Size(), twelve.cancel.Size());
-    EXPECT_EQ(seen.focus, 1003u) << "the focus is on B";
-    EXPECT_EQ(seen.defaults, std::vector<UINT>{1003}) << "the focused button is the default";
+    EXPECT_EQ(seen.focus, static_cast<UINT>(IDC_BUTTONDIALOG_CHOICE1)) << "the focus is on B";
+    EXPECT_EQ(seen.defaults, std::vector<UINT>{IDC_BUTTONDIALOG_CHOICE1}) << "the focused button is the default";
 
     // Enter pressed B.
-    EXPECT_EQ(r, 1003);
+    EXPECT_EQ(r, IDC_BUTTONDIALOG_CHOICE1);
     ASSERT_TRUE(dlg->m_pSelected);
     EXPECT_EQ(dlg->m_pSelected->m_strReturn, L"wert-b");
 }
@@ -152,13 +152,13 @@ TEST_F(ButtonDialog, EveryCountOfButtonsTakesAwayTheEmptyRows)
 TEST_F(ButtonDialog, AClickRecordsItsEntryAndEndsWithTheButtonsId)
 {
     INT_PTR r = run(3, 1, [](CButtonDialogDlg&) { ASSERT_TRUE(afxdriver::click(L"Knopf C")); });
-    EXPECT_EQ(r, 1005);
+    EXPECT_EQ(r, IDC_BUTTONDIALOG_CHOICE2);
     ASSERT_TRUE(dlg->m_pSelected);
     EXPECT_EQ(dlg->m_pSelected, entries->owned[2].get());
     EXPECT_EQ(dlg->m_pSelected->m_strReturn, L"wert-c");
 
-    r = run(12, 0, [](CButtonDialogDlg&) { afxdriver::click(1023); });
-    EXPECT_EQ(r, 1023);
+    r = run(12, 0, [](CButtonDialogDlg&) { afxdriver::click(IDC_BUTTONDIALOG_CHOICE11); });
+    EXPECT_EQ(r, IDC_BUTTONDIALOG_CHOICE11);
     EXPECT_EQ(dlg->m_pSelected, entries->owned[11].get());
 }
 
@@ -189,15 +189,15 @@ TEST_F(ButtonDialog, MoreThanTwelveEntriesShowTwelve)
 TEST_F(ButtonDialog, WithTwelveButtonsTheFocusStartsOnTheFirst)
 {
     run(12, 5, [](CButtonDialogDlg&) { afxdriver::key(Key::Escape); });
-    EXPECT_EQ(seen.focus, 1001u) << "whatever the default index";
+    EXPECT_EQ(seen.focus, static_cast<UINT>(IDC_BUTTONDIALOG_CHOICE0)) << "whatever the default index";
 }
 
 TEST_F(ButtonDialog, ADefaultOutsideTheButtonsLeavesTheFocusToTheDialogManager)
 {
     for (short bad : {-1, 12, 300}) {
         INT_PTR r = run(3, bad, [](CButtonDialogDlg&) { afxdriver::key(Key::Enter); });
-        EXPECT_EQ(seen.focus, 1001u) << bad;
-        EXPECT_EQ(r, 1001) << "Enter pressed the first button";
+        EXPECT_EQ(seen.focus, static_cast<UINT>(IDC_BUTTONDIALOG_CHOICE0)) << bad;
+        EXPECT_EQ(r, IDC_BUTTONDIALOG_CHOICE0) << "Enter pressed the first button";
     }
 }
 
@@ -207,12 +207,12 @@ TEST_F(ButtonDialog, ADefaultOnAHiddenButtonTakesTheFocusButEnterDoesNothing)
         // Once the window is active (as a window manager makes it), the hidden button still
         // has the dialog's focus, though Qt gives its own to a visible one.
         ASSERT_TRUE(uitest::waitUntilActive(d));
-        EXPECT_EQ(focusedId(), 1015u);
+        EXPECT_EQ(focusedId(), static_cast<UINT>(IDC_BUTTONDIALOG_CHOICE7));
         afxdriver::key(Key::Enter);
         EXPECT_TRUE(d.IsRunningModal()) << "the hidden button's handler finds no entry";
         afxdriver::key(Key::Escape);
     });
-    EXPECT_EQ(seen.focus, 1015u);
+    EXPECT_EQ(seen.focus, static_cast<UINT>(IDC_BUTTONDIALOG_CHOICE7));
     EXPECT_EQ(r, IDCANCEL);
     EXPECT_EQ(dlg->m_pSelected, nullptr);
 }
