@@ -1,6 +1,6 @@
 // The GUI application object, created lazily, and the host's main window.
 #include "mfc/afxhost.h"
-#include "mfc/afxqt_p.h"
+#include "mfc/afxstate_p.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -72,11 +72,14 @@ bool AfxHostInitUI(std::string* error)
     if (!previousHandler)
         previousHandler = qInstallMessageHandler(messageFilter);
 
-    // QApplication keeps references to argc and argv for its whole life.
-    static std::string arg0 = programPath();
-    static int argc = 1;
-    static char* argv[] = {arg0.data(), nullptr};
-    auto* app = new QApplication(argc, argv);
+    // QApplication keeps references to argc and argv for its whole life: they live in the
+    // layer's state.
+    afxqt::State& s = afxqt::state();
+    s.appArg0 = programPath();
+    s.appArgc = 1;
+    s.appArgv[0] = s.appArg0.data();
+    s.appArgv[1] = nullptr;
+    auto* app = new QApplication(s.appArgc, s.appArgv);
     app->setQuitOnLastWindowClosed(false);
     if (applicationName().empty())
         applicationName() = programName();

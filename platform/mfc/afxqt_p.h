@@ -48,7 +48,12 @@ struct WindowInfo {
     HICON bigIcon = nullptr;
     HICON smallIcon = nullptr;
     HICON buttonIcon = nullptr;  // the icon a button or static shows
+    // A top-level window code has put in a place of its own (SetWindowPos / MoveWindow to
+    // another position, or a restored saved position): DoModal does not centre it again.
+    bool placed = false;
 };
+// Marks a top-level window as put in its place by code (see WindowInfo::placed).
+void markPlaced(QWidget* window);
 // Registers a widget the layer created (cleaned up when the widget is destroyed).
 WindowInfo& registerWindow(QWidget* w);
 // Null for widgets the layer did not create.

@@ -1,6 +1,6 @@
 // Dialog templates become widgets: fonts and dialog units, the controls of each kind, and the
 // sizing rules of top-level windows.
-#include "mfc/afxqt_p.h"
+#include "mfc/afxstate_p.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -26,14 +26,16 @@ namespace {
 // Fonts of Windows dialogs that are not installed here; they become the sans font.
 bool isWindowsDialogFont(const QString& name)
 {
-    static const QStringList names = {"MS Sans Serif", "MS Shell Dlg", "MS Shell Dlg 2",
-                                      "Microsoft Sans Serif", "Tahoma", "Segoe UI", "System"};
-    return names.contains(name, Qt::CaseInsensitive);
+    for (const char* font : {"MS Sans Serif", "MS Shell Dlg", "MS Shell Dlg 2", "Microsoft Sans Serif",
+                             "Tahoma", "Segoe UI", "System"})
+        if (name.compare(QLatin1String(font), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
 }
 
 QString sansFamily()
 {
-    static QString family;
+    QString& family = afxqt::state().sansFamily;
     if (family.isEmpty()) {
         const QStringList installed = QFontDatabase::families();
         for (const char* candidate : {"DejaVu Sans", "Liberation Sans", "Noto Sans", "FreeSans"})
@@ -57,7 +59,7 @@ int mulDiv(int value, int numerator, int denominator)
 
 QFont afxqt::dialogFont(const wchar_t* fontName, int points)
 {
-    static QHash<QString, QString> families;
+    QHash<QString, QString>& families = state().fontFamilies;
     QString name = toQ(fontName);
     auto it = families.find(name);
     if (it == families.end()) {
@@ -74,7 +76,7 @@ QFont afxqt::dialogFont(const wchar_t* fontName, int points)
 
 QSize afxqt::baseUnits(const QFont& font)
 {
-    static QHash<QString, QSize> cache;
+    QHash<QString, QSize>& cache = state().baseUnits;
     QString key = font.key();
     auto it = cache.find(key);
     if (it != cache.end())
@@ -96,11 +98,7 @@ QRect afxqt::dluToPixels(const QSize& base, int x, int y, int cx, int cy)
 
 namespace {
 
-std::map<std::wstring, afxqt::ControlFactory>& controlClasses()
-{
-    static std::map<std::wstring, afxqt::ControlFactory> classes;
-    return classes;
-}
+std::map<std::wstring, afxqt::ControlFactory>& controlClasses() { return afxqt::state().controlClasses; }
 
 std::wstring lower(const wchar_t* text)
 {

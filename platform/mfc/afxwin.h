@@ -21,7 +21,8 @@
 // the template font; Escape and the close box send IDCANCEL; a push button that has the focus
 // is the default button (and is drawn so), else the template's default is; Enter presses the
 // focused push button, else the default push button, else sends IDOK; child windows vanish
-// with their dialog when DoModal returns.
+// with their dialog when DoModal returns; temporary window objects go when the outermost
+// DoModal returns.
 #pragma once
 
 #include "mfc/afxres.h"
@@ -233,9 +234,13 @@ public:
     HWND GetSafeHwnd() const { return m_hWnd; }
     operator HWND() const { return GetSafeHwnd(); }
 
-    // The object attached to a window, or a temporary one that lives as long as the window.
-    // Null for a null or dead handle.
+    // The object attached to a window, or a temporary one. Null for a null or dead handle.
+    // A temporary object lives until the window goes, the outermost DoModal returns or
+    // DeleteTempMap is called (the host's idle time), whichever comes first: keep the
+    // handle, not the pointer.
     static CWnd* FromHandle(HWND hWnd);
+    // Deletes every temporary object FromHandle made (as MFC does at idle time).
+    static void DeleteTempMap();
     // Only an object attached with Attach / SubclassDlgItem / DDX_Control; else null.
     static CWnd* FromHandlePermanent(HWND hWnd);
     BOOL Attach(HWND hWnd);

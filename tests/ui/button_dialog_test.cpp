@@ -4,6 +4,7 @@
 #include "frame/Handler.h"
 #include "mfc/afxdriver.h"
 #include "mfc/afxhost.h"
+#include "mfc/afxstate_p.h"
 #include "ui_support.h"
 
 #include <gtest/gtest.h>
@@ -58,7 +59,7 @@ protected:
     {
         previous = AfxGetResourceHandle();
         AfxSetResourceHandle(korDialogInstance());  // as the handler's resource override does
-        parent = CWnd::FromHandle(AfxHostMainWindow());
+        mainWindow = AfxHostMainWindow();
     }
     void TearDown() override { AfxSetResourceHandle(previous); }
 
@@ -68,7 +69,8 @@ protected:
                 const wchar_t* title = L"Titel")
     {
         entries = std::make_unique<Entries>(n);
-        dlg = std::make_unique<CButtonDialogDlg>(parent);
+        // As the handler does: a temporary object for the main window, gone after DoModal.
+        dlg = std::make_unique<CButtonDialogDlg>(CWnd::FromHandle(mainWindow));
         entries->fill(*dlg);
         dlg->m_strTitle = title;
         dlg->m_nDefault = defaultIndex;
@@ -103,7 +105,7 @@ protected:
     }
 
     HINSTANCE previous = nullptr;
-    CWnd* parent = nullptr;
+    HWND mainWindow = nullptr;
     std::unique_ptr<Entries> entries;
     std::unique_ptr<CButtonDialogDlg> dlg;
     Seen seen;
@@ -232,8 +234,14 @@ TEST_F(ButtonDialog, TitleCancelTextAndIconsComeFromTheModule)
     EXPECT_EQ(dlg->m_hCancelIcon, cross);
 }
 
-TEST_F(ButtonDialog, TheWindowIsCentredOnTheMainWindowAndCannotBeResized)
+TEST_F(ButtonDialog, TheWindowIsCentredOnTheMainWindowAtItsFinalSizeAndCannotBeResized)
 {
+    CRect main = windowRect(*CWnd::FromHandle(mainWindow));
+    for (int n : {3, 12}) {
+        run(n, 0, [](CButtonDialogDlg& d) { afxdriver::key(Key::Escape); });
+        EXPECT_NEAR(seen.window.CenterPoint().x, main.CenterPoint().x, 2) << n << " buttons";
+        EXPECT_NEAR(seen.window.CenterPoint().y, main.CenterPoint().y, 2) << n << " buttons";
+    }
     run(3, 0, [](CButtonDialogDlg& d) {
         CRect before = windowRect(d);
         // What a user's drag on the border would ask for.
@@ -242,8 +250,33 @@ TEST_F(ButtonDialog, TheWindowIsCentredOnTheMainWindowAndCannotBeResized)
         EXPECT_EQ(windowRect(d), before);
         afxdriver::key(Key::Escape);
     });
-    CRect main = windowRect(*parent);
-    EXPECT_NEAR(seen.window.CenterPoint().x, main.CenterPoint().x, 2);
+}
+
+TEST_F(ButtonDialog, TemporaryWindowObjectsAreFreedWhenTheCallEnds)
+{
+    auto temporaries = [] { return afxqt::state().temporaryObjects.size(); };
+    ASSERT_EQ(temporaries(), 0);
+    for (int round = 0; round < 3; ++round) {
+        size_t during = 0;
+        run(3, 0, [&](CButtonDialogDlg&) {
+            during = temporaries();
+            afxdriver::key(Key::Escape);
+        });
+        EXPECT_GE(during, 1u) << "the parent (and the controls the test looked at) while it runs";
+        EXPECT_EQ(temporaries(), 0) << "round " << round;
+    }
+
+    // Outside a dialog the host's idle time frees them.
+    CWnd* main = CWnd::FromHandle(mainWindow);
+    ASSERT_TRUE(main);
+    EXPECT_EQ(CWnd::FromHandle(mainWindow), main) << "one object per window while it lives";
+    EXPECT_EQ(temporaries(), 1);
+    CWnd::DeleteTempMap();
+    EXPECT_EQ(temporaries(), 0);
+    main = CWnd::FromHandle(mainWindow);
+    ASSERT_TRUE(main);
+    EXPECT_EQ(main->m_hWnd, mainWindow) << "a fresh object for the same window";
+    CWnd::DeleteTempMap();
 }
 
 TEST_F(ButtonDialog, AScreenshotShowsTheWholeWindow)

@@ -3,6 +3,7 @@
 // and host window.
 #include "mfc/afxdriver.h"
 #include "mfc/afxhost.h"
+#include "mfc/afxstate_p.h"
 #include "test_dialogs.h"
 #include "ui_support.h"
 
@@ -515,4 +516,45 @@ TEST(Host, ListenersHearDialogsOpenAndCloseInnermostLast)
                                          "close 9300 depth 1"};
     EXPECT_EQ(events, expected);
     EXPECT_TRUE(AfxModalDialogs().empty());
+}
+
+// ---- the layer's state ------------------------------------------------------------------------
+
+TEST(LayerState, ResetEmptiesWhatASessionLeftAndKeepsWhatLibrariesRegistered)
+{
+    HINSTANCE lib = testResourceInstance();
+    HICON shared = static_cast<HICON>(LoadImageW(lib, MAKEINTRESOURCEW(IDI_TEST_DOT), IMAGE_ICON, 16, 16, LR_SHARED));
+    ASSERT_TRUE(shared);
+    int token = AfxAddDialogListener([](CDialog&, AfxDialogEvent) {});
+    ASSERT_TRUE(CWnd::FromHandle(AfxHostMainWindow()));
+    AfxSetResourceHandle(lib);
+
+    // Not while a dialog runs: its windows are in the maps.
+    PlainDialog running;
+    bool refused = false;
+    runModal(running, [&](CDialog&) {
+        refused = !afxqt::resetStateForTests();
+        afxdriver::key(Key::Escape);
+    });
+    EXPECT_TRUE(refused);
+
+    ASSERT_TRUE(afxqt::resetStateForTests());
+    afxqt::State& s = afxqt::state();
+    EXPECT_TRUE(s.temporaryObjects.isEmpty());
+    EXPECT_TRUE(s.dialogListeners.empty());
+    EXPECT_TRUE(s.sharedIcons.empty());
+    EXPECT_EQ(AfxGetResourceHandle(), nullptr);
+    EXPECT_EQ(AfxAddDialogListener([](CDialog&, AfxDialogEvent) {}), 1) << "tokens start again";
+    AfxRemoveDialogListener(1);
+    AfxRemoveDialogListener(token);
+
+    // Resources stay registered: a dialog still opens from its template, with fresh serials.
+    PlainDialog again;
+    unsigned serial = 0;
+    runModal(again, [&](CDialog& d) {
+        serial = AfxModalSerial(&d);
+        afxdriver::key(Key::Escape);
+    });
+    EXPECT_EQ(serial, 1u);
+    EXPECT_TRUE(LoadImageW(lib, MAKEINTRESOURCEW(IDI_TEST_DOT), IMAGE_ICON, 16, 16, LR_SHARED));
 }
