@@ -15,6 +15,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 
 #include <cwctype>
 #include <map>
@@ -94,6 +96,51 @@ QRect afxqt::dluToPixels(const QSize& base, int x, int y, int cx, int cy)
                  mulDiv(cy, base.height(), 8));
 }
 
+// ---- push buttons with long captions ----------------------------------------------------------
+
+QString afxqt::ElidingPushButton::shownText() const
+{
+    QStyleOptionButton opt;
+    initStyleOption(&opt);
+    QRect contents = style()->subElementRect(QStyle::SE_PushButtonContents, &opt, this);
+    int room = contents.width();
+    if (!icon().isNull())
+        room -= iconSize().width() + 4;  // the icon and its gap to the text
+    QString caption = text();
+    caption.remove(QLatin1Char('&'));  // (mnemonic markers are not drawn)
+    if (fontMetrics().horizontalAdvance(caption) <= room)
+        return text();
+    return fontMetrics().elidedText(caption, Qt::ElideRight, std::max(room, 0));
+}
+
+void afxqt::ElidingPushButton::refreshElision()
+{
+    bool elided = isElided();
+    if (elided) {
+        setToolTip(text());
+        m_tooltipIsCaption = true;
+    } else if (m_tooltipIsCaption) {
+        setToolTip(QString());
+        m_tooltipIsCaption = false;
+    }
+    update();
+}
+
+void afxqt::ElidingPushButton::resizeEvent(QResizeEvent* e)
+{
+    QPushButton::resizeEvent(e);
+    refreshElision();
+}
+
+void afxqt::ElidingPushButton::paintEvent(QPaintEvent*)
+{
+    QStylePainter painter(this);
+    QStyleOptionButton opt;
+    initStyleOption(&opt);
+    opt.text = shownText();
+    painter.drawControl(QStyle::CE_PushButton, opt);
+}
+
 // ---- custom control classes ----------------------------------------------------------------
 
 namespace {
@@ -129,7 +176,7 @@ using afxqt::notifyParent;
 
 QWidget* makePushButton(QWidget* parent, const AfxControlTemplate& c)
 {
-    auto* b = new QPushButton(afxqt::toQ(c.text), parent);
+    auto* b = new afxqt::ElidingPushButton(afxqt::toQ(c.text), parent);
     // The dialog moves the default with the focus and handles Enter itself (see afxdlg.cpp);
     // Qt's auto-default would also make some button the default where the template has none.
     b->setAutoDefault(false);

@@ -257,8 +257,11 @@ void CWnd::SetWindowText(LPCTSTR text)
     QString t = afxqt::toQ(text);
     if (w->isWindow())
         w->setWindowTitle(t);
-    else if (auto* b = qobject_cast<QAbstractButton*>(w))
+    else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
         b->setText(t);
+        if (auto* eliding = dynamic_cast<afxqt::ElidingPushButton*>(b))
+            eliding->refreshElision();
+    }
     else if (auto* e = qobject_cast<QLineEdit*>(w))
         e->setText(t);  // edits notify EN_CHANGE for text set from code too, as in Windows
     else if (auto* l = qobject_cast<QLabel*>(w))

@@ -69,6 +69,8 @@ protected:
                 const wchar_t* title = L"Titel")
     {
         entries = std::make_unique<Entries>(n);
+        if (!firstCaption.IsEmpty())
+            entries->owned[0]->m_strCaption = firstCaption;
         // As the handler does: a temporary object for the main window, gone after DoModal.
         dlg = std::make_unique<CButtonDialogDlg>(CWnd::FromHandle(mainWindow));
         entries->fill(*dlg);
@@ -106,6 +108,7 @@ protected:
 
     HINSTANCE previous = nullptr;
     HWND mainWindow = nullptr;
+    CString firstCaption;  // replaces the first entry's caption when set
     std::unique_ptr<Entries> entries;
     std::unique_ptr<CButtonDialogDlg> dlg;
     Seen seen;
@@ -277,6 +280,60 @@ TEST_F(ButtonDialog, TemporaryWindowObjectsAreFreedWhenTheCallEnds)
     ASSERT_TRUE(main);
     EXPECT_EQ(main->m_hWnd, mainWindow) << "a fresh object for the same window";
     CWnd::DeleteTempMap();
+}
+
+TEST_F(ButtonDialog, ALongCaptionIsCutAtTheRightWithAnEllipsisAndWhollyInItsTooltip)
+{
+    std::wstring longCaption = L"Anfang ";
+    while (longCaption.size() < 196)
+        longCaption += L"Hausanschluss ";
+    longCaption.resize(196);
+    longCaption += L"Ende";
+    ASSERT_EQ(longCaption.size(), 200u);
+    firstCaption = longCaption.c_str();
+    const QString full = QString::fromStdWString(longCaption);
+
+    INT_PTR r = run(3, 0, [&](CButtonDialogDlg& d) {
+        auto* first = dynamic_cast<afxqt::ElidingPushButton*>(afxqt::widget(d.GetDlgItem(choice(0))->m_hWnd));
+        auto* second = dynamic_cast<afxqt::ElidingPushButton*>(afxqt::widget(d.GetDlgItem(choice(1))->m_hWnd));
+        ASSERT_TRUE(first && second);
+        QString shown = first->shownText();
+        EXPECT_TRUE(shown.startsWith("Anfang ")) << shown.toStdString();
+        EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << "cut at the right, with an ellipsis";
+        EXPECT_LT(shown.size(), 60);
+        EXPECT_LE(first->fontMetrics().horizontalAdvance(shown), first->width());
+        EXPECT_EQ(first->toolTip(), full);
+        CString text;
+        d.GetDlgItem(choice(0))->GetWindowText(text);
+        EXPECT_EQ(text, longCaption.c_str()) << "the program reads the whole caption";
+        EXPECT_EQ(second->shownText(), "Knopf B");
+        EXPECT_TRUE(second->toolTip().isEmpty()) << "a caption that fits has no tooltip";
+
+        // New captions from code.
+        d.GetDlgItem(choice(1))->SetWindowText(longCaption.c_str());
+        EXPECT_TRUE(second->isElided());
+        EXPECT_EQ(second->toolTip(), full);
+        d.GetDlgItem(choice(1))->SetWindowText(L"Kurz");
+        EXPECT_FALSE(second->isElided());
+        EXPECT_TRUE(second->toolTip().isEmpty());
+
+        // A wider button shows more, one wide enough all of it.
+        CRect rect = uitest::clientRectOf(d, choice(0));
+        d.GetDlgItem(choice(0))->SetWindowPos(nullptr, rect.left, rect.top, rect.Width() * 2, rect.Height(),
+                                              SWP_NOZORDER);
+        EXPECT_GT(first->shownText().size(), shown.size());
+        d.GetDlgItem(choice(0))->SetWindowPos(nullptr, rect.left, rect.top, 4000, rect.Height(), SWP_NOZORDER);
+        EXPECT_FALSE(first->isElided());
+        EXPECT_TRUE(first->toolTip().isEmpty());
+        d.GetDlgItem(choice(0))->SetWindowPos(nullptr, rect.left, rect.top, rect.Width(), rect.Height(),
+                                              SWP_NOZORDER);
+        EXPECT_EQ(first->shownText(), shown);
+        EXPECT_EQ(first->toolTip(), full);
+        afxdriver::click(choice(0));
+    });
+    EXPECT_EQ(r, IDC_BUTTONDIALOG_CHOICE0);
+    ASSERT_TRUE(dlg->m_pSelected);
+    EXPECT_EQ(dlg->m_pSelected->m_strReturn, L"wert-a");
 }
 
 TEST_F(ButtonDialog, AScreenshotShowsTheWholeWindow)
