@@ -103,7 +103,7 @@ QString afxqt::ElidingPushButton::shownText() const
     QStyleOptionButton opt;
     initStyleOption(&opt);
     QRect contents = style()->subElementRect(QStyle::SE_PushButtonContents, &opt, this);
-    int room = contents.width();
+    int room = contents.width() - 4;  // a little air between the caption and the frame
     if (!icon().isNull())
         room -= iconSize().width() + 4;  // the icon and its gap to the text
     QString caption = text();
