@@ -313,6 +313,15 @@ INT_PTR CDialog::DoModal()
 {
     if (m_session)
         return -1;
+    // However it ends, when the outermost dialog is over so are the temporary objects its
+    // caller was given (the parent from FromHandle among them), as at MFC's idle time.
+    struct TemporariesGoAtTheEnd {
+        ~TemporariesGoAtTheEnd()
+        {
+            if (modalStack().empty())
+                CWnd::DeleteTempMap();
+        }
+    } temporariesGoAtTheEnd;
     const AfxDialogTemplate* tpl = m_lpDialogTemplate;
     HINSTANCE instance = nullptr;
     if (!tpl) {
@@ -406,10 +415,6 @@ INT_PTR CDialog::DoModal()
     delete w;  // the controls go with it; attached objects are detached
     if (m_hWnd)
         Detach();
-    // The call that opened the outermost dialog is over: so are the temporary objects it
-    // was given (the parent from FromHandle among them), as at MFC's idle time.
-    if (stack.empty())
-        CWnd::DeleteTempMap();
     return session.result;
 }
 

@@ -394,10 +394,12 @@ TEST(Templates, DialogUnitsFollowTheBaseUnitsOfTheTemplateFont)
 
 TEST(Templates, AMissingTemplateOrAnUnknownControlClassGivesMinusOne)
 {
-    CDialog missing(4242);
+    CDialog missing(4242, CWnd::FromHandle(AfxHostMainWindow()));
     EXPECT_EQ(missing.DoModal(), -1);
-    CDialog broken(IDD_TEST_BROKEN);
+    EXPECT_TRUE(afxqt::state().temporaryObjects.isEmpty()) << "the parent's temporary object is freed too";
+    CDialog broken(IDD_TEST_BROKEN, CWnd::FromHandle(AfxHostMainWindow()));
     EXPECT_EQ(broken.DoModal(), -1);
+    EXPECT_TRUE(afxqt::state().temporaryObjects.isEmpty());
     EXPECT_EQ(broken.m_hWnd, nullptr);
     EXPECT_EQ(AfxActiveModalDialog(), nullptr);
 }
