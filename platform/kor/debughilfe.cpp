@@ -69,15 +69,23 @@ void warnOnce(const std::string& path) { warnOnce(path, std::strerror(errno)); }
 // Opens the log for appending without ever blocking (a FIFO without a reader would hold the
 // program at its start). Regular files and devices such as /dev/null are written; a FIFO, a
 // socket or a directory is refused. -1 after the report.
+bool writableKind(mode_t mode) { return S_ISREG(mode) || S_ISCHR(mode); }
+
 int openLog(const std::string& path)
 {
+    // Said by name before opening: a FIFO without a reader would otherwise read as "No such
+    // device or address".
+    if (struct stat st {}; ::stat(path.c_str(), &st) == 0 && !writableKind(st.st_mode)) {
+        warnOnce(path, S_ISFIFO(st.st_mode) ? "a FIFO, not a regular file" : "not a regular file");
+        return -1;
+    }
     int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644);
     if (fd < 0) {
         warnOnce(path);
         return -1;
     }
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISCHR(st.st_mode))) {
+    if (::fstat(fd, &st) != 0 || !writableKind(st.st_mode)) {  // (replaced since the look)
         ::close(fd);
         warnOnce(path, "not a regular file");
         return -1;
