@@ -112,6 +112,13 @@ void CExtResizableDialog::restorePosition()
         // Never smaller than the dialog was made.
         if (window->minimumSize().isNull())
             window->setMinimumSize(window->size());
+        // No larger than the largest screen: a window bigger than every screen cannot be
+        // brought back within reach.
+        QSize largest;
+        for (QScreen* screen : QGuiApplication::screens())
+            largest = largest.expandedTo(screen->availableGeometry().size());
+        if (!largest.isEmpty())
+            client = client.boundedTo(largest);
         window->resize(client.expandedTo(window->minimumSize()));
     }
     QSize extra = window->frameGeometry().size() - window->geometry().size();

@@ -310,4 +310,11 @@ TEST(SaveRestore, HugeOrAbsurdValuesInTheFileAreBroughtBackAndNotSavedAgain)
         EXPECT_EQ(parts[0].toInt(), seen.left) << value;
         EXPECT_EQ(parts[1].toInt(), seen.top) << value;
     }
+
+    // A size no screen can hold is cut to the screen; the position stays the user's.
+    std::ofstream(file) << "[WindowPosition]\ntest::Huge=30 40 30000 30000\n";
+    CRect seen = openAndMeasure({L"test::Huge"});
+    EXPECT_EQ(seen.TopLeft(), CPoint(30, 40));
+    EXPECT_LE(seen.Width(), screen.Width() + 50) << "(the frame around the client area)";
+    EXPECT_LE(seen.Height(), screen.Height() + 50);
 }
