@@ -145,4 +145,21 @@ TEST_F(ButtonDialogFunction, LongTextsAreCutTo255Characters)
     EXPECT_EQ(L::Nth(1, r.value).text(), std::wstring(255, L'y'));
 }
 
+TEST_F(ButtonDialogFunction, AButtonWithALongCaptionIsStillClickedByItsWholeCaption)
+{
+    // Drawn cut with an ellipsis, the caption stays whole for the program and a user's script.
+    std::wstring longCaption = L"Anfang";
+    while (longCaption.size() < 196)
+        longCaption += L" Hausanschluss";
+    longCaption = longCaption.substr(0, 196) + L"Ende";
+    CString caption;
+    std::string answers = "click \"" + AfxToUtf8(longCaption.c_str()) + "\"\n";
+    dialogtest::Call r = call(kFn, {V(0), strings({L"T"}), strings({L"Kurz", longCaption.c_str()}), strings({L"k", L"l"})},
+                              answers,
+                              [&](CDialog& d) { d.GetDlgItem(IDC_BUTTONDIALOG_CHOICE1)->GetWindowText(caption); });
+    EXPECT_EQ(caption.str(), longCaption);
+    EXPECT_TRUE(r.userErrors.empty());
+    EXPECT_EQ(r.value, L::List(V(1), V(L"l")));
+}
+
 }  // namespace
