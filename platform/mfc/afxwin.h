@@ -6,7 +6,8 @@
 // [X] CPoint, CSize, CRect
 // [X] CCmdTarget message maps: BEGIN_MESSAGE_MAP ... END_MESSAGE_MAP, ON_COMMAND,
 //     ON_BN_CLICKED, ON_EN_CHANGE, ON_CBN_SELCHANGE, ON_LBN_SELCHANGE, ON_LBN_DBLCLK,
-//     ON_CONTROL, ON_CONTROL_RANGE (handler gets the id); dispatch walks the class's map, then its base classes' maps
+//     ON_CONTROL, ON_CONTROL_RANGE (the handler gets the id); dispatch walks the class's map,
+//     then its base classes' maps
 // [X] CWnd: handles (FromHandle, Attach), child controls by id, text, show/hide, enable,
 //     geometry (SetWindowPos, MoveWindow, GetWindowRect, GetClientRect, screen/client
 //     mapping), focus, SendMessage for WM_SETICON / WM_GETICON / WM_COMMAND / WM_CLOSE
