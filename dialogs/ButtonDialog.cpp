@@ -2,7 +2,7 @@
 #include "dialogs/ButtonDialog.h"
 
 #include "dialogs/ButtonDialogDlg.h"
-#include "frame/korDialog.h"
+#include "frame/Handler.h"
 
 #include <memory>
 #include <vector>

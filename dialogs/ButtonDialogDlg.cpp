@@ -1,7 +1,7 @@
-// The button dialog window (template 30018).
+// The button dialog window (template IDD_BUTTONDIALOG).
 #include "dialogs/ButtonDialogDlg.h"
 
-#include "frame/korDialog.h"
+#include "frame/Handler.h"
 
 namespace {
 
@@ -14,18 +14,7 @@ CButtonDialogDlg::CButtonDialogDlg(CWnd* pParent) : CExtResizableDialog(IDD, pPa
 CButtonDialogDlg::~CButtonDialogDlg() = default;
 
 BEGIN_MESSAGE_MAP(CButtonDialogDlg, CExtResizableDialog)
-    ON_BN_CLICKED(1001, &CButtonDialogDlg::OnButton0)
-    ON_BN_CLICKED(1003, &CButtonDialogDlg::OnButton1)
-    ON_BN_CLICKED(1005, &CButtonDialogDlg::OnButton2)
-    ON_BN_CLICKED(1007, &CButtonDialogDlg::OnButton3)
-    ON_BN_CLICKED(1009, &CButtonDialogDlg::OnButton4)
-    ON_BN_CLICKED(1011, &CButtonDialogDlg::OnButton5)
-    ON_BN_CLICKED(1013, &CButtonDialogDlg::OnButton6)
-    ON_BN_CLICKED(1015, &CButtonDialogDlg::OnButton7)
-    ON_BN_CLICKED(1017, &CButtonDialogDlg::OnButton8)
-    ON_BN_CLICKED(1019, &CButtonDialogDlg::OnButton9)
-    ON_BN_CLICKED(1021, &CButtonDialogDlg::OnButton10)
-    ON_BN_CLICKED(1023, &CButtonDialogDlg::OnButton11)
+    ON_CONTROL_RANGE(BN_CLICKED, IDC_BUTTONDIALOG_CHOICE0, IDC_BUTTONDIALOG_CHOICE11, &CButtonDialogDlg::OnChoice)
 END_MESSAGE_MAP()
 
 void CButtonDialogDlg::DoDataExchange(CDataExchange* pDX)
@@ -92,25 +81,17 @@ BOOL CButtonDialogDlg::OnInitDialog()
     return TRUE;
 }
 
-void CButtonDialogDlg::Choose(int k)
+void CButtonDialogDlg::OnChoice(UINT nID)
 {
+    // The range holds the choice buttons' odd ids; the even ids between them are no control.
+    UINT offset = nID - IDC_BUTTONDIALOG_CHOICE0;
+    if (offset % 2 != 0)
+        return;
+    int k = static_cast<int>(offset / 2);
     if (static_cast<int>(m_Entries.size()) <= k)
         return;  // a button without an entry (it can hold the focus while hidden)
     m_pSelected = m_Entries[k];
-    EndDialog(static_cast<int>(choiceId(k)));
+    EndDialog(static_cast<int>(nID));
 }
-
-void CButtonDialogDlg::OnButton0() { Choose(0); }
-void CButtonDialogDlg::OnButton1() { Choose(1); }
-void CButtonDialogDlg::OnButton2() { Choose(2); }
-void CButtonDialogDlg::OnButton3() { Choose(3); }
-void CButtonDialogDlg::OnButton4() { Choose(4); }
-void CButtonDialogDlg::OnButton5() { Choose(5); }
-void CButtonDialogDlg::OnButton6() { Choose(6); }
-void CButtonDialogDlg::OnButton7() { Choose(7); }
-void CButtonDialogDlg::OnButton8() { Choose(8); }
-void CButtonDialogDlg::OnButton9() { Choose(9); }
-void CButtonDialogDlg::OnButton10() { Choose(10); }
-void CButtonDialogDlg::OnButton11() { Choose(11); }
 
 void CButtonDialogDlg::OnCancel() { CExtResizableDialog::OnCancel(); }

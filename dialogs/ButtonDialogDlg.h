@@ -25,8 +25,8 @@ public:
     explicit CButtonDialogDlg(CWnd* pParent = nullptr);
     ~CButtonDialogDlg() override;
 
-    CExtButton m_btnCancel;                 // control 2
-    CExtButton m_btnChoice[kMaxButtons];    // choice button k is control 1001 + 2k
+    CExtButton m_btnCancel;                 // IDCANCEL
+    CExtButton m_btnChoice[kMaxButtons];    // choice button k: IDC_BUTTONDIALOG_CHOICE0 + 2k
 
     // Filled by the caller before DoModal; the entries stay the caller's.
     std::vector<CButtonDialogEntry*> m_Entries;
@@ -46,19 +46,6 @@ protected:
     BOOL OnInitDialog() override;
     void OnCancel() override;
 
-    afx_msg void OnButton0();
-    afx_msg void OnButton1();
-    afx_msg void OnButton2();
-    afx_msg void OnButton3();
-    afx_msg void OnButton4();
-    afx_msg void OnButton5();
-    afx_msg void OnButton6();
-    afx_msg void OnButton7();
-    afx_msg void OnButton8();
-    afx_msg void OnButton9();
-    afx_msg void OnButton10();
-    afx_msg void OnButton11();
-
-private:
-    void Choose(int k);
+    // A click on choice button nID records its entry and ends the dialog with nID.
+    afx_msg void OnChoice(UINT nID);
 };

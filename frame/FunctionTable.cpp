@@ -1,5 +1,5 @@
 // The module's LISP functions: the table, their definition per drawing and the dispatcher.
-#include "frame/korDialog.h"
+#include "frame/Module.h"
 
 #include "dialogs/ButtonDialog.h"
 

@@ -1,6 +1,6 @@
 // What every LISP handler is built on: the resource override, the string loader and the
 // answer to a failed argument check.
-#include "frame/korDialog.h"
+#include "frame/Module.h"
 
 CKorResourceOverride::CKorResourceOverride()
     : m_previous(AfxGetModuleState()->m_hCurrentResourceHandle)

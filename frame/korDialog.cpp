@@ -1,5 +1,5 @@
 // The module's entry: library load and unload, and the CAD program's messages.
-#include "frame/korDialog.h"
+#include "frame/Module.h"
 
 CDebugHilfe korDialogLog(L"korDialog", nullptr);
 KorDialogExtension korDialogExtension;

@@ -6,8 +6,20 @@
 // Dialog templates.
 #define IDD_BUTTONDIALOG 30018
 
-// Controls of the button dialog: choice button k is IDC_BUTTONDIALOG_CHOICE0 + 2k.
+// Controls of the button dialog: the twelve choice buttons from the top (choice button k is
+// IDC_BUTTONDIALOG_CHOICE0 + 2k) and an invisible spacer one row high. Cancel is IDCANCEL.
 #define IDC_BUTTONDIALOG_CHOICE0 1001
+#define IDC_BUTTONDIALOG_CHOICE1 1003
+#define IDC_BUTTONDIALOG_CHOICE2 1005
+#define IDC_BUTTONDIALOG_CHOICE3 1007
+#define IDC_BUTTONDIALOG_CHOICE4 1009
+#define IDC_BUTTONDIALOG_CHOICE5 1011
+#define IDC_BUTTONDIALOG_CHOICE6 1013
+#define IDC_BUTTONDIALOG_CHOICE7 1015
+#define IDC_BUTTONDIALOG_CHOICE8 1017
+#define IDC_BUTTONDIALOG_CHOICE9 1019
+#define IDC_BUTTONDIALOG_CHOICE10 1021
+#define IDC_BUTTONDIALOG_CHOICE11 1023
 #define IDC_BUTTONDIALOG_SPACER 200
 
 // Icons.
@@ -19,6 +31,9 @@
 // Strings.
 #define IDS_OK 30052
 #define IDS_CANCEL 30053
+
+// One template per dialog, each in its own file (res/<Dialog>Template.cpp).
+extern const AfxDialogTemplate korButtonDialogTemplate;
 
 // The tables, defined in res/*.cpp and registered together in res/resources.cpp.
 extern const AfxDialogTemplate korDialogTemplates[];

@@ -46,8 +46,11 @@ public:
     //  bSaveOnlyOnOK   false: the position is saved however the dialog closes;
     //                  true:  only when it ends with IDOK (a cancelled dialog forgets
     //                         where it was moved to).
-    // A saved position that lies off every screen (a monitor was removed) is brought back
-    // onto the nearest screen. False when the section or entry is empty.
+    // A saved position that lies off every screen (a monitor was removed) or is beyond any
+    // screen at all (a damaged file: numbers past a million pixels) is brought back onto the
+    // nearest screen; a saved size that is no size (not positive, or past 32768 pixels) is
+    // ignored, one larger than the largest screen is cut to it. A restored position is kept; otherwise the dialog is centred on its parent
+    // at its final size. False when the section or entry is empty.
     bool EnableSaveRestore(LPCTSTR pszSection, LPCTSTR pszEntry, bool bPositionOnly = false,
                            bool bSaveOnlyOnOK = false);
 

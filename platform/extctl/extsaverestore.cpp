@@ -9,6 +9,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <climits>
 
 namespace {
@@ -17,6 +18,12 @@ QString positionsFile()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/kor/windowpositions.ini";
 }
+
+// What a saved value may hold. Anything beyond is no place a window was ever at (the file
+// was edited or damaged) and would overflow the geometry arithmetic: a position is brought
+// back within reach of the screens, a size is ignored.
+constexpr long long kFarthest = 1 << 20;  // pixels from the origin, either way
+constexpr long long kLargest = 1 << 15;   // pixels of width or height
 
 QString key(const CString& section, const CString& entry)
 {
@@ -86,24 +93,39 @@ void CExtResizableDialog::restorePosition()
     const QStringList parts = settings.value(key(m_section, m_entry)).toString().split(' ', Qt::SkipEmptyParts);
     if (parts.size() != 4)
         return;  // nothing saved yet (or unreadable): the dialog opens where it would
-    int values[4];
+    long long values[4];
     for (int i = 0; i < 4; ++i) {
         bool ok = false;
-        values[i] = parts[i].toInt(&ok);
+        values[i] = parts[i].toLongLong(&ok);
         if (!ok)
             return;
     }
-    QSize client(values[2], values[3]);
-    if (!m_positionOnly && afxqt::isResizable(window) && client.width() > 0 && client.height() > 0) {
+    bool farAway = false;
+    for (int i = 0; i < 2; ++i)
+        if (values[i] < -kFarthest || values[i] > kFarthest) {
+            values[i] = std::clamp(values[i], -kFarthest, kFarthest);
+            farAway = true;
+        }
+    bool sizeUsable = values[2] > 0 && values[3] > 0 && values[2] <= kLargest && values[3] <= kLargest;
+    QSize client(sizeUsable ? static_cast<int>(values[2]) : 0, sizeUsable ? static_cast<int>(values[3]) : 0);
+    if (!m_positionOnly && afxqt::isResizable(window) && sizeUsable) {
         // Never smaller than the dialog was made.
         if (window->minimumSize().isNull())
             window->setMinimumSize(window->size());
+        // No larger than the largest screen: a window bigger than every screen cannot be
+        // brought back within reach.
+        QSize largest;
+        for (QScreen* screen : QGuiApplication::screens())
+            largest = largest.expandedTo(screen->availableGeometry().size());
+        if (!largest.isEmpty())
+            client = client.boundedTo(largest);
         window->resize(client.expandedTo(window->minimumSize()));
     }
     QSize extra = window->frameGeometry().size() - window->geometry().size();
-    QRect frame(QPoint(values[0], values[1]), window->size() + extra);
-    m_broughtBack = !reachable(frame);
+    QRect frame(QPoint(static_cast<int>(values[0]), static_cast<int>(values[1])), window->size() + extra);
+    m_broughtBack = farAway || !reachable(frame);
     window->move(m_broughtBack ? ontoNearestScreen(frame) : frame.topLeft());
+    afxqt::markPlaced(window);
 }
 
 void CExtResizableDialog::OnShowWindow(BOOL bShow, UINT nStatus)

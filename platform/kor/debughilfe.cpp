@@ -2,7 +2,9 @@
 #include "kor/debughilfe.h"
 
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cerrno>
@@ -52,15 +54,68 @@ std::string timestamp()
 
 // A log that cannot be written is said once per file on standard error, then skipped: the
 // log is diagnostic and must not stop the work it describes.
-void warnOnce(const std::string& path)
+void warnOnce(const std::string& path, const std::string& reason)
 {
     static std::mutex mutex;
     static std::set<std::string> warned;
-    int error = errno;
     std::lock_guard<std::mutex> lock(mutex);
     if (warned.insert(path).second)
         std::fprintf(stderr, "debug log: cannot write %s: %s (set KOR_DEBUGLOG to another file, or to off)\n",
-                     path.c_str(), std::strerror(error));
+                     path.c_str(), reason.c_str());
+}
+
+void warnOnce(const std::string& path) { warnOnce(path, std::strerror(errno)); }
+
+// Opens the log for appending without ever blocking (a FIFO without a reader would hold the
+// program at its start). Regular files and devices such as /dev/null are written; a FIFO, a
+// socket or a directory is refused. -1 after the report.
+bool writableKind(mode_t mode) { return S_ISREG(mode) || S_ISCHR(mode); }
+
+int openLog(const std::string& path)
+{
+    // Said by name before opening: a FIFO without a reader would otherwise read as "No such
+    // device or address".
+    if (struct stat st {}; ::stat(path.c_str(), &st) == 0 && !writableKind(st.st_mode)) {
+        warnOnce(path, S_ISFIFO(st.st_mode) ? "a FIFO, not a regular file" : "not a regular file");
+        return -1;
+    }
+    int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        warnOnce(path);
+        return -1;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !writableKind(st.st_mode)) {  // (replaced since the look)
+        ::close(fd);
+        warnOnce(path, "not a regular file");
+        return -1;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);  // (a terminal would refuse writes)
+    return fd;
+}
+
+// Writes all of text; false (with errno) on a short or failed write, a full disk for one.
+bool writeAll(int fd, const std::string& text)
+{
+    size_t done = 0;
+    while (done < text.size()) {
+        ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = ENOSPC;
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+std::mutex& fileMutex()
+{
+    static std::mutex* m = new std::mutex;  // never destroyed, like the sinks
+    return *m;
 }
 
 }  // namespace
@@ -112,18 +167,34 @@ void CDebugHilfe::write(const std::wstring& category, const std::wstring& text)
 {
     std::string path = m_fileOverride.empty() ? LogFilePath() : m_fileOverride;
     if (!path.empty()) {
+        std::string line = timestamp() + " " + AfxToUtf8(m_name.c_str()) + " [" +
+                           AfxToUtf8(category.c_str()) + "] " + AfxToUtf8(text.c_str());
+        // A text that does not end its line gets a line end, so lines never run together.
+        if (line.empty() || line.back() != '\n')
+            line += "\n";
+        std::lock_guard<std::mutex> lock(fileMutex());
         makeParentDirs(path);
-        FILE* f = std::fopen(path.c_str(), "ab");
-        if (!f)
-            warnOnce(path);
-        if (f) {
-            std::string line = timestamp() + " " + AfxToUtf8(m_name.c_str()) + " [" +
-                               AfxToUtf8(category.c_str()) + "] " + AfxToUtf8(text.c_str());
-            // A text that does not end its line gets a line end, so lines never run together.
-            if (line.empty() || line.back() != '\n')
-                line += "\n";
-            std::fwrite(line.data(), 1, line.size(), f);
-            std::fclose(f);
+        int fd = openLog(path);
+        if (fd >= 0) {
+            struct stat st {};
+            if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
+                static_cast<unsigned long long>(st.st_size) + line.size() > CDebugHilfe::kRotateAt) {
+                // Full: the file becomes the one older file (replacing the one before) and
+                // the line starts a new one.
+                ::close(fd);
+                if (std::rename(path.c_str(), (path + ".1").c_str()) != 0)
+                    warnOnce(path);
+                fd = openLog(path);
+            }
+        }
+        if (fd >= 0) {
+            bool written = writeAll(fd, line);
+            int writeError = errno;
+            bool closed = ::close(fd) == 0;
+            if (!written || !closed) {
+                errno = written ? errno : writeError;
+                warnOnce(path);
+            }
         }
     }
     std::lock_guard<std::mutex> lock(sinks().mutex);

@@ -6,8 +6,12 @@
 // [X] output to a file: $KOR_DEBUGLOG, else $XDG_STATE_HOME/korcad/kordebug.log
 //     (default ~/.local/state/korcad/kordebug.log); KOR_DEBUGLOG=off writes no file
 // [X] in-process sinks (tests install one to read every line)
-// [X] a file that cannot be written is reported once on standard error, then skipped
-// [ ] log levels, rotation
+// [X] a file that cannot be written (unwritable, a full disk, a FIFO or anything else that is
+//     no regular file or device) is reported once on standard error, then skipped; opening
+//     never blocks
+// [X] rotation: a line that would take the file past 1 MiB first renames it to
+//     "<file>.1" (replacing the older one), so the log never holds more than about 2 MiB
+// [ ] log levels
 //
 // A file line reads: 2026-12-05 20:48:00.123 korDialog [Dialog] text — the text exactly as
 // passed, its "\r\n" included.
@@ -44,6 +48,8 @@ public:
     static void RemoveSink(int id);
     // The file lines go to, as resolved from the environment (empty when switched off).
     static std::string LogFilePath();
+    // The size at which the file is rotated.
+    static constexpr unsigned long long kRotateAt = 1024 * 1024;
 
 private:
     void write(const std::wstring& category, const std::wstring& text);

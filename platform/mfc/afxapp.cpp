@@ -1,6 +1,6 @@
 // The GUI application object, created lazily, and the host's main window.
 #include "mfc/afxhost.h"
-#include "mfc/afxqt_p.h"
+#include "mfc/afxstate_p.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -14,11 +14,7 @@
 
 namespace {
 
-std::wstring& applicationName()
-{
-    static std::wstring name;
-    return name;
-}
+std::wstring& applicationName() { return afxqt::state().applicationName; }
 
 std::string programPath()
 {
@@ -82,12 +78,15 @@ bool AfxHostInitUI(std::string* error)
     if (!previousHandler)
         previousHandler = qInstallMessageHandler(messageFilter);
 
-    // QApplication keeps references to argc and argv for its whole life.
-    static std::string arg0 = programPath();
-    static int argc = 1;
-    static char* argv[] = {arg0.data(), nullptr};
+    // QApplication keeps references to argc and argv for its whole life: they live in the
+    // layer's state.
+    afxqt::State& s = afxqt::state();
+    s.appArg0 = programPath();
+    s.appArgc = 1;
+    s.appArgv[0] = s.appArg0.data();
+    s.appArgv[1] = nullptr;
     tryingDisplays = !chosenByUser && (x11 || wayland);
-    auto* app = new QApplication(argc, argv);
+    auto* app = new QApplication(s.appArgc, s.appArgv);
     tryingDisplays = false;
     app->setQuitOnLastWindowClosed(false);
     if (applicationName().empty())
@@ -137,6 +136,9 @@ void AfxHostProcessEvents()
 {
     if (AfxHostUIStarted())
         QCoreApplication::processEvents();
+    // Idle time, as MFC's: the temporary window objects of FromHandle go.
+    if (AfxModalDialogs().empty())
+        CWnd::DeleteTempMap();
 }
 
 void afxqt::settle()

@@ -1,5 +1,5 @@
 // Module state, extension modules, the resource chain and the resource tables.
-#include "mfc/afxres.h"
+#include "mfc/afxstate_p.h"
 
 #include <dlfcn.h>
 
@@ -8,27 +8,11 @@
 
 namespace {
 
-struct Registered {
-    HINSTANCE instance;
-    const AfxResourceTable* table;
-};
-
-struct Resources {
-    std::vector<Registered> tables;          // every library that linked resources in
-    std::vector<CDynLinkLibrary*> chain;     // MFC's resource chain, newest first
-    std::vector<std::pair<HMODULE, CDynLinkLibrary*>> owned;
-};
-
-// Never destroyed: libraries unregister their tables while the process exits.
-Resources& resources()
-{
-    static Resources* r = new Resources;
-    return *r;
-}
+using Registered = afxqt::State::RegisteredResources;
 
 const AfxResourceTable* tableOf(HINSTANCE instance)
 {
-    for (const auto& r : resources().tables)
+    for (const auto& r : afxqt::state().resourceTables)
         if (r.instance == instance)
             return r.table;
     return nullptr;
@@ -36,11 +20,7 @@ const AfxResourceTable* tableOf(HINSTANCE instance)
 
 }  // namespace
 
-AFX_MODULE_STATE* AfxGetModuleState()
-{
-    static AFX_MODULE_STATE state;
-    return &state;
-}
+AFX_MODULE_STATE* AfxGetModuleState() { return &afxqt::state().moduleState; }
 
 HINSTANCE AfxGetResourceHandle() { return AfxGetModuleState()->m_hCurrentResourceHandle; }
 void AfxSetResourceHandle(HINSTANCE resource) { AfxGetModuleState()->m_hCurrentResourceHandle = resource; }
@@ -71,7 +51,7 @@ void AfxTermExtensionModule(AFX_EXTENSION_MODULE& state, BOOL all)
     (void)all;
     if (!state.bInitialized)
         return;
-    auto& owned = resources().owned;
+    auto& owned = afxqt::state().ownedLibraries;
     for (auto it = owned.begin(); it != owned.end();) {
         if (it->first == state.hModule) {
             CDynLinkLibrary* lib = it->second;
@@ -88,33 +68,33 @@ CDynLinkLibrary::CDynLinkLibrary(AFX_EXTENSION_MODULE& state, BOOL system)
     : m_hModule(state.hModule), m_hResource(state.hResource)
 {
     (void)system;
-    auto& r = resources();
-    r.chain.insert(r.chain.begin(), this);
-    r.owned.emplace_back(m_hModule, this);
+    afxqt::State& s = afxqt::state();
+    s.resourceChain.insert(s.resourceChain.begin(), this);
+    s.ownedLibraries.emplace_back(m_hModule, this);
 }
 
 CDynLinkLibrary::~CDynLinkLibrary()
 {
-    auto& chain = resources().chain;
+    auto& chain = afxqt::state().resourceChain;
     chain.erase(std::remove(chain.begin(), chain.end(), this), chain.end());
 }
 
 std::vector<HINSTANCE> AfxResourceChain()
 {
     std::vector<HINSTANCE> out;
-    for (CDynLinkLibrary* lib : resources().chain)
+    for (CDynLinkLibrary* lib : afxqt::state().resourceChain)
         out.push_back(lib->m_hResource);
     return out;
 }
 
 void AfxRegisterResources(const void* anchor, const AfxResourceTable* table)
 {
-    resources().tables.push_back(Registered{AfxInstanceOf(anchor), table});
+    afxqt::state().resourceTables.push_back(Registered{AfxInstanceOf(anchor), table});
 }
 
 void AfxUnregisterResources(const AfxResourceTable* table)
 {
-    auto& t = resources().tables;
+    auto& t = afxqt::state().resourceTables;
     t.erase(std::remove_if(t.begin(), t.end(), [&](const Registered& r) { return r.table == table; }),
             t.end());
 }
@@ -174,7 +154,7 @@ HINSTANCE searchResourceHandles(Found found)
     for (HINSTANCE h : AfxResourceChain())
         if (found(h))
             return h;
-    for (const auto& r : resources().tables)
+    for (const auto& r : afxqt::state().resourceTables)
         if (found(r.instance))
             return r.instance;
     return nullptr;

@@ -99,6 +99,8 @@ HICON CButton::SetIcon(HICON hIcon)
     } else {
         b->setIcon(QIcon());
     }
+    if (auto* eliding = dynamic_cast<afxqt::ElidingPushButton*>(b))
+        eliding->refreshElision();  // the icon takes room from the caption
     return previous;
 }
 

@@ -1,7 +1,6 @@
 // CDialog: modal dialogs from templates, the dialog manager's keyboard and focus rules, data
 // exchange, and the list of running dialogs the host and the UI driver watch.
-#include "mfc/afxhost.h"
-#include "mfc/afxqt_p.h"
+#include "mfc/afxstate_p.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -20,17 +19,9 @@
 
 namespace {
 
-std::vector<CDialog*>& modalStack()
-{
-    static std::vector<CDialog*> stack;
-    return stack;
-}
+std::vector<CDialog*>& modalStack() { return afxqt::state().modalStack; }
 
-std::vector<std::pair<int, AfxDialogListener>>& listeners()
-{
-    static std::vector<std::pair<int, AfxDialogListener>> list;
-    return list;
-}
+std::vector<std::pair<int, AfxDialogListener>>& listeners() { return afxqt::state().dialogListeners; }
 
 void fire(CDialog& dialog, AfxDialogEvent event)
 {
@@ -44,9 +35,9 @@ void fire(CDialog& dialog, AfxDialogEvent event)
 
 int AfxAddDialogListener(AfxDialogListener listener)
 {
-    static int next = 0;
-    listeners().emplace_back(++next, std::move(listener));
-    return next;
+    int token = ++afxqt::state().lastListenerToken;
+    listeners().emplace_back(token, std::move(listener));
+    return token;
 }
 
 void AfxRemoveDialogListener(int token)
@@ -322,6 +313,15 @@ INT_PTR CDialog::DoModal()
 {
     if (m_session)
         return -1;
+    // However it ends, when the outermost dialog is over so are the temporary objects its
+    // caller was given (the parent from FromHandle among them), as at MFC's idle time.
+    struct TemporariesGoAtTheEnd {
+        ~TemporariesGoAtTheEnd()
+        {
+            if (modalStack().empty())
+                CWnd::DeleteTempMap();
+        }
+    } temporariesGoAtTheEnd;
     const AfxDialogTemplate* tpl = m_lpDialogTemplate;
     HINSTANCE instance = nullptr;
     if (!tpl) {
@@ -340,10 +340,9 @@ INT_PTR CDialog::DoModal()
         owner = owner->window();
 
     m_nModalResult = -1;
-    static unsigned serials = 0;
     AfxDialogSession session;
     session.dialog = this;
-    session.serial = ++serials;
+    session.serial = ++afxqt::state().lastModalSerial;
     m_session = &session;
 
     Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
@@ -379,6 +378,10 @@ INT_PTR CDialog::DoModal()
     modalStack().push_back(this);
     bool opened = false;
     BOOL focusFirst = OnInitDialog();
+    // OnInitDialog may have changed the size: centre again with the final one, unless it put
+    // the window somewhere itself (a restored saved position, for one).
+    if (const afxqt::WindowInfo* placed = afxqt::windowInfo(w); !session.ended && placed && !placed->placed)
+        CenterWindow();
     if (!session.ended) {
         if (focusFirst) {
             for (QObject* child : w->children())

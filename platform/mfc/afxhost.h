@@ -45,5 +45,6 @@ CDialog* AfxActiveModalDialog();
 // A unique number for each run of DoModal (0 when the dialog is not running).
 unsigned AfxModalSerial(const CDialog* dialog);
 
-// Processes pending window events once (for hosts and tests between steps).
+// Processes pending window events once (for hosts and tests between steps); with no dialog
+// running it is idle time, and the temporary window objects of CWnd::FromHandle are freed.
 void AfxHostProcessEvents();

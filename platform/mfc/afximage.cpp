@@ -1,5 +1,5 @@
 // Icons from the resources a library links in: LoadImageW and DestroyIcon.
-#include "mfc/afxqt_p.h"
+#include "mfc/afxstate_p.h"
 
 #include <QApplication>
 #include <QImage>
@@ -11,20 +11,12 @@
 
 namespace {
 
-using SharedKey = std::tuple<HINSTANCE, UINT, int, int>;
+using SharedKey = afxqt::State::SharedIconKey;
 
 // Shared icons live as long as the process, as in Windows: callers never free them.
-std::map<SharedKey, std::unique_ptr<HICON__>>& sharedIcons()
-{
-    static std::map<SharedKey, std::unique_ptr<HICON__>> icons;
-    return icons;
-}
+std::map<SharedKey, std::unique_ptr<HICON__>>& sharedIcons() { return afxqt::state().sharedIcons; }
 
-std::set<HICON>& ownedIcons()
-{
-    static std::set<HICON> icons;
-    return icons;
-}
+std::set<HICON>& ownedIcons() { return afxqt::state().ownedIcons; }
 
 // The library holding icon `id`: the one named, else the current resource handle and the
 // resource chain.

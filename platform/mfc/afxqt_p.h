@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QIcon>
 #include <QPixmap>
+#include <QPushButton>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -48,7 +49,12 @@ struct WindowInfo {
     HICON bigIcon = nullptr;
     HICON smallIcon = nullptr;
     HICON buttonIcon = nullptr;  // the icon a button or static shows
+    // A top-level window code has put in a place of its own (SetWindowPos / MoveWindow to
+    // another position, or a restored saved position): DoModal does not centre it again.
+    bool placed = false;
 };
+// Marks a top-level window as put in its place by code (see WindowInfo::placed).
+void markPlaced(QWidget* window);
 // Registers a widget the layer created (cleaned up when the widget is destroyed).
 WindowInfo& registerWindow(QWidget* w);
 // Null for widgets the layer did not create.
@@ -94,6 +100,26 @@ void resizeClient(QWidget* window, const QSize& client);
 
 // The icon handle's pixmap scaled to fit a button of the given height.
 QSize iconSizeForButton(const HICON__* icon, int buttonHeight);
+
+// The push button of templates. A caption wider than the button is drawn cut at the right
+// with "…" and the whole caption becomes the tooltip; text() is always the whole caption.
+// Follows resizes and, through refreshElision(), new captions and icons.
+class ElidingPushButton : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+    // Recomputes the caption as drawn and the tooltip.
+    void refreshElision();
+    // The caption as drawn now.
+    QString shownText() const;
+    bool isElided() const { return shownText() != text(); }
+
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+
+private:
+    bool m_tooltipIsCaption = false;  // the tooltip is ours (a caption that did not fit)
+};
 
 // Calls after window geometry changes from code, so that layouts settle before the caller
 // reads back positions (Qt posts some of them).

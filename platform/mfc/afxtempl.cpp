@@ -1,6 +1,6 @@
 // Dialog templates become widgets: fonts and dialog units, the controls of each kind, and the
 // sizing rules of top-level windows.
-#include "mfc/afxqt_p.h"
+#include "mfc/afxstate_p.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -15,6 +15,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 
 #include <cwctype>
 #include <map>
@@ -26,14 +28,16 @@ namespace {
 // Fonts of Windows dialogs that are not installed here; they become the sans font.
 bool isWindowsDialogFont(const QString& name)
 {
-    static const QStringList names = {"MS Sans Serif", "MS Shell Dlg", "MS Shell Dlg 2",
-                                      "Microsoft Sans Serif", "Tahoma", "Segoe UI", "System"};
-    return names.contains(name, Qt::CaseInsensitive);
+    for (const char* font : {"MS Sans Serif", "MS Shell Dlg", "MS Shell Dlg 2", "Microsoft Sans Serif",
+                             "Tahoma", "Segoe UI", "System"})
+        if (name.compare(QLatin1String(font), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
 }
 
 QString sansFamily()
 {
-    static QString family;
+    QString& family = afxqt::state().sansFamily;
     if (family.isEmpty()) {
         const QStringList installed = QFontDatabase::families();
         for (const char* candidate : {"DejaVu Sans", "Liberation Sans", "Noto Sans", "FreeSans"})
@@ -57,7 +61,7 @@ int mulDiv(int value, int numerator, int denominator)
 
 QFont afxqt::dialogFont(const wchar_t* fontName, int points)
 {
-    static QHash<QString, QString> families;
+    QHash<QString, QString>& families = state().fontFamilies;
     QString name = toQ(fontName);
     auto it = families.find(name);
     if (it == families.end()) {
@@ -74,7 +78,7 @@ QFont afxqt::dialogFont(const wchar_t* fontName, int points)
 
 QSize afxqt::baseUnits(const QFont& font)
 {
-    static QHash<QString, QSize> cache;
+    QHash<QString, QSize>& cache = state().baseUnits;
     QString key = font.key();
     auto it = cache.find(key);
     if (it != cache.end())
@@ -92,15 +96,56 @@ QRect afxqt::dluToPixels(const QSize& base, int x, int y, int cx, int cy)
                  mulDiv(cy, base.height(), 8));
 }
 
+// ---- push buttons with long captions ----------------------------------------------------------
+
+QString afxqt::ElidingPushButton::shownText() const
+{
+    QStyleOptionButton opt;
+    initStyleOption(&opt);
+    QRect contents = style()->subElementRect(QStyle::SE_PushButtonContents, &opt, this);
+    int room = contents.width() - 4;  // a little air between the caption and the frame
+    if (!icon().isNull())
+        room -= iconSize().width() + 4;  // the icon and its gap to the text
+    QString caption = text();
+    caption.remove(QLatin1Char('&'));  // (mnemonic markers are not drawn)
+    if (fontMetrics().horizontalAdvance(caption) <= room)
+        return text();
+    return fontMetrics().elidedText(caption, Qt::ElideRight, std::max(room, 0));
+}
+
+void afxqt::ElidingPushButton::refreshElision()
+{
+    bool elided = isElided();
+    if (elided) {
+        setToolTip(text());
+        m_tooltipIsCaption = true;
+    } else if (m_tooltipIsCaption) {
+        setToolTip(QString());
+        m_tooltipIsCaption = false;
+    }
+    update();
+}
+
+void afxqt::ElidingPushButton::resizeEvent(QResizeEvent* e)
+{
+    QPushButton::resizeEvent(e);
+    refreshElision();
+}
+
+void afxqt::ElidingPushButton::paintEvent(QPaintEvent*)
+{
+    QStylePainter painter(this);
+    QStyleOptionButton opt;
+    initStyleOption(&opt);
+    opt.text = shownText();
+    painter.drawControl(QStyle::CE_PushButton, opt);
+}
+
 // ---- custom control classes ----------------------------------------------------------------
 
 namespace {
 
-std::map<std::wstring, afxqt::ControlFactory>& controlClasses()
-{
-    static std::map<std::wstring, afxqt::ControlFactory> classes;
-    return classes;
-}
+std::map<std::wstring, afxqt::ControlFactory>& controlClasses() { return afxqt::state().controlClasses; }
 
 std::wstring lower(const wchar_t* text)
 {
@@ -131,7 +176,7 @@ using afxqt::notifyParent;
 
 QWidget* makePushButton(QWidget* parent, const AfxControlTemplate& c)
 {
-    auto* b = new QPushButton(afxqt::toQ(c.text), parent);
+    auto* b = new afxqt::ElidingPushButton(afxqt::toQ(c.text), parent);
     // The dialog moves the default with the focus and handles Enter itself (see afxdlg.cpp);
     // Qt's auto-default would also make some button the default where the template has none.
     b->setAutoDefault(false);

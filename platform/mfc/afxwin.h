@@ -6,7 +6,8 @@
 // [X] CPoint, CSize, CRect
 // [X] CCmdTarget message maps: BEGIN_MESSAGE_MAP ... END_MESSAGE_MAP, ON_COMMAND,
 //     ON_BN_CLICKED, ON_EN_CHANGE, ON_CBN_SELCHANGE, ON_LBN_SELCHANGE, ON_LBN_DBLCLK,
-//     ON_CONTROL; dispatch walks the class's map, then its base classes' maps
+//     ON_CONTROL, ON_CONTROL_RANGE (the handler gets the id); dispatch walks the class's map,
+//     then its base classes' maps
 // [X] CWnd: handles (FromHandle, Attach), child controls by id, text, show/hide, enable,
 //     geometry (SetWindowPos, MoveWindow, GetWindowRect, GetClientRect, screen/client
 //     mapping), focus, SendMessage for WM_SETICON / WM_GETICON / WM_COMMAND / WM_CLOSE
@@ -21,7 +22,8 @@
 // the template font; Escape and the close box send IDCANCEL; a push button that has the focus
 // is the default button (and is drawn so), else the template's default is; Enter presses the
 // focused push button, else the default push button, else sends IDOK; child windows vanish
-// with their dialog when DoModal returns.
+// with their dialog when DoModal returns; temporary window objects go when the outermost
+// DoModal returns.
 #pragma once
 
 #include "mfc/afxres.h"
@@ -143,13 +145,15 @@ public:
 
 class CCmdTarget;
 typedef void (CCmdTarget::*AFX_PMSG)();
+typedef void (CCmdTarget::*AFX_PMSG_ID)(UINT);  // range handlers
 
 struct AFX_MSGMAP_ENTRY {
     UINT nMessage;  // WM_COMMAND; 0 ends the map
     UINT nCode;     // notification code (BN_CLICKED, EN_CHANGE, ...)
     UINT nID;       // first and last control id served
     UINT nLastID;
-    AFX_PMSG pfn;   // void handler()
+    AFX_PMSG pfn;          // void handler() (null in a range entry)
+    AFX_PMSG_ID pfnRange;  // void handler(UINT id) of a range entry (else null)
 };
 
 struct AFX_MSGMAP {
@@ -171,20 +175,26 @@ protected:                                                      \
         static const AFX_MSGMAP_ENTRY messageEntries_[] = {
 
 #define END_MESSAGE_MAP()                                                          \
-        {0, 0, 0, 0, nullptr}};                                                    \
+        {0, 0, 0, 0, nullptr, nullptr}};                                           \
         static const AFX_MSGMAP messageMap_ = {&TheBaseClass::GetThisMessageMap,   \
                                                &messageEntries_[0]};               \
         return &messageMap_;                                                       \
     }
 
-// The handler must be a member of the mapped class (or a base) taking no arguments.
+// The handler must be a member of the mapped class (or a base): taking no arguments, or for
+// a range the id of the control that sent the notification.
 #define AFX_MSGMAP_HANDLER_(memberFxn) \
     static_cast<AFX_PMSG>(static_cast<void (ThisClass::*)()>(memberFxn))
-#define ON_CONTROL(code, id, memberFxn) \
-    {WM_COMMAND, static_cast<UINT>(code), static_cast<UINT>(id), static_cast<UINT>(id), AFX_MSGMAP_HANDLER_(memberFxn)},
+#define AFX_MSGMAP_RANGE_HANDLER_(memberFxn) \
+    static_cast<AFX_PMSG_ID>(static_cast<void (ThisClass::*)(UINT)>(memberFxn))
+#define ON_CONTROL(code, id, memberFxn)                                                        \
+    {WM_COMMAND, static_cast<UINT>(code), static_cast<UINT>(id), static_cast<UINT>(id),      \
+     AFX_MSGMAP_HANDLER_(memberFxn), nullptr},
+// One handler for the notification `code` of every control from firstId to lastId (both
+// included); it is called with the sending control's id.
 #define ON_CONTROL_RANGE(code, firstId, lastId, memberFxn)                                  \
     {WM_COMMAND, static_cast<UINT>(code), static_cast<UINT>(firstId), static_cast<UINT>(lastId), \
-     AFX_MSGMAP_HANDLER_(memberFxn)},
+     nullptr, AFX_MSGMAP_RANGE_HANDLER_(memberFxn)},
 #define ON_COMMAND(id, memberFxn) ON_CONTROL(0, id, memberFxn)
 #define ON_BN_CLICKED(id, memberFxn) ON_CONTROL(BN_CLICKED, id, memberFxn)
 #define ON_EN_CHANGE(id, memberFxn) ON_CONTROL(EN_CHANGE, id, memberFxn)
@@ -225,9 +235,13 @@ public:
     HWND GetSafeHwnd() const { return m_hWnd; }
     operator HWND() const { return GetSafeHwnd(); }
 
-    // The object attached to a window, or a temporary one that lives as long as the window.
-    // Null for a null or dead handle.
+    // The object attached to a window, or a temporary one. Null for a null or dead handle.
+    // A temporary object lives until the window goes, the outermost DoModal returns or
+    // DeleteTempMap is called (the host's idle time), whichever comes first: keep the
+    // handle, not the pointer.
     static CWnd* FromHandle(HWND hWnd);
+    // Deletes every temporary object FromHandle made (as MFC does at idle time).
+    static void DeleteTempMap();
     // Only an object attached with Attach / SubclassDlgItem / DDX_Control; else null.
     static CWnd* FromHandlePermanent(HWND hWnd);
     BOOL Attach(HWND hWnd);

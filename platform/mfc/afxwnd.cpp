@@ -1,6 +1,5 @@
 // CCmdTarget's message maps, the handle maps and CWnd over QWidget.
-#include "mfc/afxhost.h"
-#include "mfc/afxqt_p.h"
+#include "mfc/afxstate_p.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -22,7 +21,7 @@
 
 const AFX_MSGMAP* CCmdTarget::GetThisMessageMap()
 {
-    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, 0, nullptr}};
+    static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, 0, nullptr, nullptr}};
     static const AFX_MSGMAP map = {nullptr, &entries[0]};
     return &map;
 }
@@ -36,7 +35,10 @@ BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode)
         for (const AFX_MSGMAP_ENTRY* e = map->lpEntries; e->nMessage; ++e) {
             if (e->nMessage == WM_COMMAND && e->nCode == static_cast<UINT>(nCode) && e->nID <= nID &&
                 nID <= e->nLastID) {
-                (this->*(e->pfn))();
+                if (e->pfnRange)
+                    (this->*(e->pfnRange))(nID);
+                else
+                    (this->*(e->pfn))();
                 return TRUE;
             }
         }
@@ -48,38 +50,25 @@ BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode)
 
 namespace {
 
-struct HandleMaps {
-    QHash<const QWidget*, afxqt::WindowInfo> infos;
-    QHash<const QWidget*, CWnd*> permanent;  // objects attached by the program
-    QHash<const QWidget*, CWnd*> temporary;  // made by FromHandle, owned here
-    QHash<const QWidget*, bool> watched;
-};
-
-HandleMaps& maps()
-{
-    static HandleMaps m;
-    return m;
-}
-
 void forget(const QWidget* w)
 {
-    HandleMaps& m = maps();
-    m.infos.remove(w);
-    if (CWnd* p = m.permanent.take(w))
+    afxqt::State& s = afxqt::state();
+    s.windowInfos.remove(w);
+    if (CWnd* p = s.permanentObjects.take(w))
         p->m_hWnd = nullptr;
-    if (CWnd* t = m.temporary.take(w)) {
+    if (CWnd* t = s.temporaryObjects.take(w)) {
         t->m_hWnd = nullptr;
         delete t;
     }
-    m.watched.remove(w);
+    s.watchedWidgets.remove(w);
 }
 
 void watch(QWidget* w)
 {
-    HandleMaps& m = maps();
-    if (m.watched.contains(w))
+    afxqt::State& s = afxqt::state();
+    if (s.watchedWidgets.contains(w))
         return;
-    m.watched.insert(w, true);
+    s.watchedWidgets.insert(w, true);
     QObject::connect(w, &QObject::destroyed, [w] { forget(w); });
 }
 
@@ -92,7 +81,7 @@ QWidget* afxqt::liveWidget(HWND h)
     if (!h)
         return nullptr;
     QWidget* w = widget(h);
-    if (maps().watched.contains(w))
+    if (afxqt::state().watchedWidgets.contains(w))
         return w;
     if (!AfxHostUIStarted())
         return nullptr;
@@ -102,13 +91,20 @@ QWidget* afxqt::liveWidget(HWND h)
 afxqt::WindowInfo& afxqt::registerWindow(QWidget* w)
 {
     watch(w);
-    return maps().infos[w];
+    return afxqt::state().windowInfos[w];
 }
 
 afxqt::WindowInfo* afxqt::windowInfo(const QWidget* w)
 {
-    auto it = maps().infos.find(w);
-    return it == maps().infos.end() ? nullptr : &it.value();
+    auto& infos = afxqt::state().windowInfos;
+    auto it = infos.find(w);
+    return it == infos.end() ? nullptr : &it.value();
+}
+
+void afxqt::markPlaced(QWidget* window)
+{
+    if (WindowInfo* info = windowInfo(window))
+        info->placed = true;
 }
 
 QWidget* afxqt::childById(const QWidget* dialog, UINT id)
@@ -155,30 +151,43 @@ CWnd* CWnd::FromHandle(HWND hWnd)
     QWidget* w = afxqt::liveWidget(hWnd);
     if (!w)
         return nullptr;
-    HandleMaps& m = maps();
-    if (CWnd* p = m.permanent.value(w))
+    afxqt::State& s = afxqt::state();
+    if (CWnd* p = s.permanentObjects.value(w))
         return p;
-    if (CWnd* t = m.temporary.value(w))
+    if (CWnd* t = s.temporaryObjects.value(w))
         return t;
     auto* t = new CWnd;
     t->m_hWnd = hWnd;
-    m.temporary.insert(w, t);
+    s.temporaryObjects.insert(w, t);
     watch(w);
     return t;
+}
+
+void CWnd::DeleteTempMap()
+{
+    afxqt::State& s = afxqt::state();
+    // Take the map first: nothing deleted here may be found through it any more.
+    QHash<const QWidget*, CWnd*> temporary;
+    temporary.swap(s.temporaryObjects);
+    for (CWnd* t : std::as_const(temporary)) {
+        t->m_hWnd = nullptr;
+        delete t;
+    }
 }
 
 CWnd* CWnd::FromHandlePermanent(HWND hWnd)
 {
     QWidget* w = afxqt::liveWidget(hWnd);
-    return w ? maps().permanent.value(w) : nullptr;
+    return w ? afxqt::state().permanentObjects.value(w) : nullptr;
 }
 
 BOOL CWnd::Attach(HWND hWnd)
 {
     QWidget* w = afxqt::liveWidget(hWnd);
-    if (!w || m_hWnd || maps().permanent.contains(w))
+    afxqt::State& s = afxqt::state();
+    if (!w || m_hWnd || s.permanentObjects.contains(w))
         return FALSE;
-    maps().permanent.insert(w, this);
+    s.permanentObjects.insert(w, this);
     watch(w);
     m_hWnd = hWnd;
     return TRUE;
@@ -187,10 +196,10 @@ BOOL CWnd::Attach(HWND hWnd)
 HWND CWnd::Detach()
 {
     HWND h = m_hWnd;
-    HandleMaps& m = maps();
+    auto& permanent = afxqt::state().permanentObjects;
     const QWidget* w = afxqt::widget(h);
-    if (m.permanent.value(w) == this)
-        m.permanent.remove(w);
+    if (permanent.value(w) == this)
+        permanent.remove(w);
     m_hWnd = nullptr;
     return h;
 }
@@ -248,8 +257,11 @@ void CWnd::SetWindowText(LPCTSTR text)
     QString t = afxqt::toQ(text);
     if (w->isWindow())
         w->setWindowTitle(t);
-    else if (auto* b = qobject_cast<QAbstractButton*>(w))
+    else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
         b->setText(t);
+        if (auto* eliding = dynamic_cast<afxqt::ElidingPushButton*>(b))
+            eliding->refreshElision();
+    }
     else if (auto* e = qobject_cast<QLineEdit*>(w))
         e->setText(t);  // edits notify EN_CHANGE for text set from code too, as in Windows
     else if (auto* l = qobject_cast<QLabel*>(w))
@@ -377,8 +389,10 @@ BOOL CWnd::SetWindowPos(const CWnd* pWndInsertAfter, int x, int y, int cx, int c
     bool move = !(nFlags & SWP_NOMOVE);
     bool size = !(nFlags & SWP_NOSIZE);
     if (w->isWindow()) {
-        if (move)
+        if (move && w->frameGeometry().topLeft() != QPoint(x, y)) {
             w->move(x, y);  // a window's position is its frame's
+            afxqt::markPlaced(w);
+        }
         if (size)
             afxqt::resizeClient(w, QSize(cx, cy) - frameExtra(w));
     } else if (move && size) {

@@ -3,6 +3,7 @@
 #include "lisp_call.h"
 
 #include "mfc/afxwin.h"
+#include "../../res/resource.h"  // the module's control ids (the test does not link the module)
 
 namespace {
 
@@ -67,7 +68,7 @@ TEST_F(ButtonDialogFunction, AClickAnswersOneAndTheButtonsReturnText)
                               });
     EXPECT_EQ(r.status, RSRSLT);
     EXPECT_EQ(r.value, L::List(V(1), V(L"c")));
-    EXPECT_EQ(focused, 1003u) << "the default index 1 puts the focus on B";
+    EXPECT_EQ(focused, static_cast<UINT>(IDC_BUTTONDIALOG_CHOICE1)) << "the default index 1 puts the focus on B";
     EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{L"return -> RSRSLT\r\n"});
     ASSERT_EQ(r.dialogs.size(), 1u);
     EXPECT_EQ(r.dialogs[0], "\"Titel\" (template 30018)");
@@ -114,7 +115,7 @@ TEST_F(ButtonDialogFunction, ThirteenEntriesAreAcceptedAndTwelveShown)
     int shown = 0;
     dialogtest::Call r = call(kFn, {V(0), strings({L"T"}), captions, values}, "click \"L\"\n", [&](CDialog& d) {
         for (int k = 0; k < 12; ++k)
-            shown += d.GetDlgItem(1001 + 2 * k)->IsWindowVisible() ? 1 : 0;
+            shown += d.GetDlgItem(IDC_BUTTONDIALOG_CHOICE0 + 2 * k)->IsWindowVisible() ? 1 : 0;
     });
     EXPECT_EQ(shown, 12);
     EXPECT_EQ(r.value, L::List(V(1), V(L"l")));
@@ -138,10 +139,27 @@ TEST_F(ButtonDialogFunction, LongTextsAreCutTo255Characters)
     CString caption;
     dialogtest::Call r = call(kFn, {V(0), strings({L"T"}), strings({longCaption.c_str()}), strings({longValue.c_str()})},
                               "click 1001\n",
-                              [&](CDialog& d) { d.GetDlgItem(1001)->GetWindowText(caption); });
+                              [&](CDialog& d) { d.GetDlgItem(IDC_BUTTONDIALOG_CHOICE0)->GetWindowText(caption); });
     EXPECT_EQ(caption.GetLength(), 255);
     ASSERT_EQ(r.value.Length(), 2);
     EXPECT_EQ(L::Nth(1, r.value).text(), std::wstring(255, L'y'));
+}
+
+TEST_F(ButtonDialogFunction, AButtonWithALongCaptionIsStillClickedByItsWholeCaption)
+{
+    // Drawn cut with an ellipsis, the caption stays whole for the program and a user's script.
+    std::wstring longCaption = L"Anfang";
+    while (longCaption.size() < 196)
+        longCaption += L" Hausanschluss";
+    longCaption = longCaption.substr(0, 196) + L"Ende";
+    CString caption;
+    std::string answers = "click \"" + AfxToUtf8(longCaption.c_str()) + "\"\n";
+    dialogtest::Call r = call(kFn, {V(0), strings({L"T"}), strings({L"Kurz", longCaption.c_str()}), strings({L"k", L"l"})},
+                              answers,
+                              [&](CDialog& d) { d.GetDlgItem(IDC_BUTTONDIALOG_CHOICE1)->GetWindowText(caption); });
+    EXPECT_EQ(caption.str(), longCaption);
+    EXPECT_TRUE(r.userErrors.empty());
+    EXPECT_EQ(r.value, L::List(V(1), V(L"l")));
 }
 
 }  // namespace

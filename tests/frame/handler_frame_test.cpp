@@ -1,7 +1,7 @@
 // The frame every handler is built on, reached directly: the dispatcher's answers, the
 // resource override, the module's string loader and the answer to a failed check.
 #include "CadHost.h"
-#include "frame/korDialog.h"
+#include "frame/Module.h"
 #include "mfc/afxres.h"
 
 #include <gtest/gtest.h>

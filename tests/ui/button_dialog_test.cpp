@@ -1,14 +1,17 @@
 // The button dialog of korDialog_ButtonDialog, driven as the user would: its size follows
 // the number of buttons, the focus starts on the default button, and every way out.
 #include "dialogs/ButtonDialogDlg.h"
-#include "frame/korDialog.h"
+#include "frame/Handler.h"
 #include "uidriver/afxdriver.h"
 #include "mfc/afxhost.h"
+#include "mfc/afxstate_p.h"
 #include "ui_support.h"
 
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
 #include <QImage>
+#include <QScreen>
 #include <QWidget>
 
 #include <memory>
@@ -58,7 +61,7 @@ protected:
     {
         previous = AfxGetResourceHandle();
         AfxSetResourceHandle(korDialogInstance());  // as the handler's resource override does
-        parent = CWnd::FromHandle(uitest::mainWindow());
+        mainWindow = uitest::mainWindow();
     }
     void TearDown() override { AfxSetResourceHandle(previous); }
 
@@ -68,7 +71,10 @@ protected:
                 const wchar_t* title = L"Titel")
     {
         entries = std::make_unique<Entries>(n);
-        dlg = std::make_unique<CButtonDialogDlg>(parent);
+        if (!firstCaption.IsEmpty())
+            entries->owned[0]->m_strCaption = firstCaption;
+        // As the handler does: a temporary object for the main window, gone after DoModal.
+        dlg = std::make_unique<CButtonDialogDlg>(CWnd::FromHandle(mainWindow));
         entries->fill(*dlg);
         dlg->m_strTitle = title;
         dlg->m_nDefault = defaultIndex;
@@ -103,7 +109,8 @@ protected:
     }
 
     HINSTANCE previous = nullptr;
-    CWnd* parent = nullptr;
+    HWND mainWindow = nullptr;
+    CString firstCaption;  // replaces the first entry's caption when set
     std::unique_ptr<Entries> entries;
     std::unique_ptr<CButtonDialogDlg> dlg;
     Seen seen;
@@ -118,17 +125,17 @@ TEST_F(ButtonDialog, ThreeButtonsShrinkTheWindowByNineRowsAndFocusTheDefault)
     ASSERT_GT(row, 20) << "the spacer is 18 dialog units high";
 
     INT_PTR r = run(3, 1, [](CButtonDialogDlg&) { afxdriver::key(Key::Enter); });
-    EXPECT_EQ(seen.visible, (std::vector<UINT>{1001, 1003, 1005}));
+    EXPECT_EQ(seen.visible, (std::vector<UINT>{IDC_BUTTONDIALOG_CHOICE0, IDC_BUTTONDIALOG_CHOICE1, IDC_BUTTONDIALOG_CHOICE2}));
     EXPECT_EQ(seen.captions, (std::vector<CString>{L"Knopf A", L"Knopf B", L"Knopf C"}));
     EXPECT_EQ(seen.window.Height(), twelve.window.Height() - 9 * row);
     EXPECT_EQ(seen.window.Width(), twelve.window.Width());
     EXPECT_EQ(seen.cancel.top, twelve.cancel.top - 9 * row);
     EXPECT_EQ(seen.cancel.Size(), twelve.cancel.Size());
-    EXPECT_EQ(seen.focus, 1003u) << "the focus is on B";
-    EXPECT_EQ(seen.defaults, std::vector<UINT>{1003}) << "the focused button is the default";
+    EXPECT_EQ(seen.focus, static_cast<UINT>(IDC_BUTTONDIALOG_CHOICE1)) << "the focus is on B";
+    EXPECT_EQ(seen.defaults, std::vector<UINT>{IDC_BUTTONDIALOG_CHOICE1}) << "the focused button is the default";
 
     // Enter pressed B.
-    EXPECT_EQ(r, 1003);
+    EXPECT_EQ(r, IDC_BUTTONDIALOG_CHOICE1);
     ASSERT_TRUE(dlg->m_pSelected);
     EXPECT_EQ(dlg->m_pSelected->m_strReturn, L"wert-b");
 }
@@ -152,13 +159,13 @@ TEST_F(ButtonDialog, EveryCountOfButtonsTakesAwayTheEmptyRows)
 TEST_F(ButtonDialog, AClickRecordsItsEntryAndEndsWithTheButtonsId)
 {
     INT_PTR r = run(3, 1, [](CButtonDialogDlg&) { ASSERT_TRUE(afxdriver::click(L"Knopf C")); });
-    EXPECT_EQ(r, 1005);
+    EXPECT_EQ(r, IDC_BUTTONDIALOG_CHOICE2);
     ASSERT_TRUE(dlg->m_pSelected);
     EXPECT_EQ(dlg->m_pSelected, entries->owned[2].get());
     EXPECT_EQ(dlg->m_pSelected->m_strReturn, L"wert-c");
 
-    r = run(12, 0, [](CButtonDialogDlg&) { afxdriver::click(1023); });
-    EXPECT_EQ(r, 1023);
+    r = run(12, 0, [](CButtonDialogDlg&) { afxdriver::click(IDC_BUTTONDIALOG_CHOICE11); });
+    EXPECT_EQ(r, IDC_BUTTONDIALOG_CHOICE11);
     EXPECT_EQ(dlg->m_pSelected, entries->owned[11].get());
 }
 
@@ -189,15 +196,15 @@ TEST_F(ButtonDialog, MoreThanTwelveEntriesShowTwelve)
 TEST_F(ButtonDialog, WithTwelveButtonsTheFocusStartsOnTheFirst)
 {
     run(12, 5, [](CButtonDialogDlg&) { afxdriver::key(Key::Escape); });
-    EXPECT_EQ(seen.focus, 1001u) << "whatever the default index";
+    EXPECT_EQ(seen.focus, static_cast<UINT>(IDC_BUTTONDIALOG_CHOICE0)) << "whatever the default index";
 }
 
 TEST_F(ButtonDialog, ADefaultOutsideTheButtonsLeavesTheFocusToTheDialogManager)
 {
     for (short bad : {-1, 12, 300}) {
         INT_PTR r = run(3, bad, [](CButtonDialogDlg&) { afxdriver::key(Key::Enter); });
-        EXPECT_EQ(seen.focus, 1001u) << bad;
-        EXPECT_EQ(r, 1001) << "Enter pressed the first button";
+        EXPECT_EQ(seen.focus, static_cast<UINT>(IDC_BUTTONDIALOG_CHOICE0)) << bad;
+        EXPECT_EQ(r, IDC_BUTTONDIALOG_CHOICE0) << "Enter pressed the first button";
     }
 }
 
@@ -207,12 +214,12 @@ TEST_F(ButtonDialog, ADefaultOnAHiddenButtonTakesTheFocusButEnterDoesNothing)
         // Once the window is active (as a window manager makes it), the hidden button still
         // has the dialog's focus, though Qt gives its own to a visible one.
         ASSERT_TRUE(uitest::waitUntilActive(d));
-        EXPECT_EQ(focusedId(), 1015u);
+        EXPECT_EQ(focusedId(), static_cast<UINT>(IDC_BUTTONDIALOG_CHOICE7));
         afxdriver::key(Key::Enter);
         EXPECT_TRUE(d.IsRunningModal()) << "the hidden button's handler finds no entry";
         afxdriver::key(Key::Escape);
     });
-    EXPECT_EQ(seen.focus, 1015u);
+    EXPECT_EQ(seen.focus, static_cast<UINT>(IDC_BUTTONDIALOG_CHOICE7));
     EXPECT_EQ(r, IDCANCEL);
     EXPECT_EQ(dlg->m_pSelected, nullptr);
 }
@@ -232,8 +239,19 @@ TEST_F(ButtonDialog, TitleCancelTextAndIconsComeFromTheModule)
     EXPECT_EQ(dlg->m_hCancelIcon, cross);
 }
 
-TEST_F(ButtonDialog, TheWindowIsCentredOnTheMainWindowAndCannotBeResized)
+TEST_F(ButtonDialog, TheWindowIsCentredOnTheMainWindowAtItsFinalSizeAndCannotBeResized)
 {
+    CRect main = windowRect(*CWnd::FromHandle(mainWindow));
+    QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    for (int n : {3, 12}) {
+        run(n, 0, [](CButtonDialogDlg& d) { afxdriver::key(Key::Escape); });
+        if (seen.window.Height() <= area.height()) {
+            EXPECT_NEAR(seen.window.CenterPoint().x, main.CenterPoint().x, 2) << n << " buttons";
+            EXPECT_NEAR(seen.window.CenterPoint().y, main.CenterPoint().y, 2) << n << " buttons";
+        } else {  // (a small screen at a large scale) taller than the screen: its top on it
+            EXPECT_EQ(seen.window.top, area.top()) << n << " buttons";
+        }
+    }
     run(3, 0, [](CButtonDialogDlg& d) {
         CRect before = windowRect(d);
         // What a user's drag on the border would ask for.
@@ -242,8 +260,87 @@ TEST_F(ButtonDialog, TheWindowIsCentredOnTheMainWindowAndCannotBeResized)
         EXPECT_EQ(windowRect(d), before);
         afxdriver::key(Key::Escape);
     });
-    CRect main = windowRect(*parent);
-    EXPECT_NEAR(seen.window.CenterPoint().x, main.CenterPoint().x, 2);
+}
+
+TEST_F(ButtonDialog, TemporaryWindowObjectsAreFreedWhenTheCallEnds)
+{
+    auto temporaries = [] { return afxqt::state().temporaryObjects.size(); };
+    ASSERT_EQ(temporaries(), 0);
+    for (int round = 0; round < 3; ++round) {
+        size_t during = 0;
+        run(3, 0, [&](CButtonDialogDlg&) {
+            during = temporaries();
+            afxdriver::key(Key::Escape);
+        });
+        EXPECT_GE(during, 1u) << "the parent (and the controls the test looked at) while it runs";
+        EXPECT_EQ(temporaries(), 0) << "round " << round;
+    }
+
+    // Outside a dialog the host's idle time frees them.
+    CWnd* main = CWnd::FromHandle(mainWindow);
+    ASSERT_TRUE(main);
+    EXPECT_EQ(CWnd::FromHandle(mainWindow), main) << "one object per window while it lives";
+    EXPECT_EQ(temporaries(), 1);
+    CWnd::DeleteTempMap();
+    EXPECT_EQ(temporaries(), 0);
+    main = CWnd::FromHandle(mainWindow);
+    ASSERT_TRUE(main);
+    EXPECT_EQ(main->m_hWnd, mainWindow) << "a fresh object for the same window";
+    CWnd::DeleteTempMap();
+}
+
+TEST_F(ButtonDialog, ALongCaptionIsCutAtTheRightWithAnEllipsisAndWhollyInItsTooltip)
+{
+    std::wstring longCaption = L"Anfang ";
+    while (longCaption.size() < 196)
+        longCaption += L"Hausanschluss ";
+    longCaption.resize(196);
+    longCaption += L"Ende";
+    ASSERT_EQ(longCaption.size(), 200u);
+    firstCaption = longCaption.c_str();
+    const QString full = QString::fromStdWString(longCaption);
+
+    INT_PTR r = run(3, 0, [&](CButtonDialogDlg& d) {
+        auto* first = dynamic_cast<afxqt::ElidingPushButton*>(afxqt::widget(d.GetDlgItem(choice(0))->m_hWnd));
+        auto* second = dynamic_cast<afxqt::ElidingPushButton*>(afxqt::widget(d.GetDlgItem(choice(1))->m_hWnd));
+        ASSERT_TRUE(first && second);
+        QString shown = first->shownText();
+        EXPECT_TRUE(shown.startsWith("Anfang ")) << shown.toStdString();
+        EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << "cut at the right, with an ellipsis";
+        EXPECT_LT(shown.size(), 60);
+        EXPECT_LE(first->fontMetrics().horizontalAdvance(shown), first->width());
+        EXPECT_EQ(first->toolTip(), full);
+        CString text;
+        d.GetDlgItem(choice(0))->GetWindowText(text);
+        EXPECT_EQ(text, longCaption.c_str()) << "the program reads the whole caption";
+        EXPECT_EQ(second->shownText(), "Knopf B");
+        EXPECT_TRUE(second->toolTip().isEmpty()) << "a caption that fits has no tooltip";
+
+        // New captions from code.
+        d.GetDlgItem(choice(1))->SetWindowText(longCaption.c_str());
+        EXPECT_TRUE(second->isElided());
+        EXPECT_EQ(second->toolTip(), full);
+        d.GetDlgItem(choice(1))->SetWindowText(L"Kurz");
+        EXPECT_FALSE(second->isElided());
+        EXPECT_TRUE(second->toolTip().isEmpty());
+
+        // A wider button shows more, one wide enough all of it.
+        CRect rect = uitest::clientRectOf(d, choice(0));
+        d.GetDlgItem(choice(0))->SetWindowPos(nullptr, rect.left, rect.top, rect.Width() * 2, rect.Height(),
+                                              SWP_NOZORDER);
+        EXPECT_GT(first->shownText().size(), shown.size());
+        d.GetDlgItem(choice(0))->SetWindowPos(nullptr, rect.left, rect.top, 4000, rect.Height(), SWP_NOZORDER);
+        EXPECT_FALSE(first->isElided());
+        EXPECT_TRUE(first->toolTip().isEmpty());
+        d.GetDlgItem(choice(0))->SetWindowPos(nullptr, rect.left, rect.top, rect.Width(), rect.Height(),
+                                              SWP_NOZORDER);
+        EXPECT_EQ(first->shownText(), shown);
+        EXPECT_EQ(first->toolTip(), full);
+        afxdriver::click(choice(0));
+    });
+    EXPECT_EQ(r, IDC_BUTTONDIALOG_CHOICE0);
+    ASSERT_TRUE(dlg->m_pSelected);
+    EXPECT_EQ(dlg->m_pSelected->m_strReturn, L"wert-a");
 }
 
 TEST_F(ButtonDialog, AScreenshotShowsTheWholeWindow)

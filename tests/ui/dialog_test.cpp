@@ -3,6 +3,7 @@
 // and host window.
 #include "uidriver/afxdriver.h"
 #include "mfc/afxhost.h"
+#include "mfc/afxstate_p.h"
 #include "test_dialogs.h"
 #include "ui_support.h"
 
@@ -104,7 +105,50 @@ BEGIN_MESSAGE_MAP(PlainDialog, CDialog)
     ON_LBN_SELCHANGE(IDC_PLAIN_LIST, &PlainDialog::OnSelect)
 END_MESSAGE_MAP()
 
+// A range handler beside single ones: the first entry that serves a control wins, and a
+// range handler learns which control sent the notification.
+class RangeDialog : public KeysDialog {
+public:
+    std::vector<UINT> clicked, edited;
+    int ownApply = 0;
+
+protected:
+    afx_msg void OnOwnApply() { ++ownApply; }
+    afx_msg void OnAnyButton(UINT id) { clicked.push_back(id); }
+    afx_msg void OnAnyEdit(UINT id) { edited.push_back(id); }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(RangeDialog, KeysDialog)
+    ON_BN_CLICKED(IDC_KEYS_APPLY, &RangeDialog::OnOwnApply)
+    ON_CONTROL_RANGE(BN_CLICKED, IDC_KEYS_APPLY, IDC_KEYS_HIDDEN, &RangeDialog::OnAnyButton)
+    ON_CONTROL_RANGE(EN_CHANGE, IDC_KEYS_TEXT, IDC_KEYS_REAL, &RangeDialog::OnAnyEdit)
+END_MESSAGE_MAP()
+
 }  // namespace
+
+TEST(MessageMaps, ARangeHandlerGetsTheSendersIdAndTheFirstMatchingEntryWins)
+{
+    RangeDialog dlg;
+    runModal(dlg, [&](CDialog& d) {
+        EXPECT_EQ(dlg.edited, (std::vector<UINT>{IDC_KEYS_TEXT, IDC_KEYS_INT, IDC_KEYS_REAL}))
+            << "filling the edits from code notifies, each with its id";
+        dlg.edited.clear();
+        ASSERT_TRUE(afxdriver::click(IDC_KEYS_APPLY));
+        EXPECT_EQ(dlg.ownApply, 1) << "the single entry comes first";
+        EXPECT_TRUE(dlg.clicked.empty());
+        d.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_KEYS_HIDDEN, BN_CLICKED), 0);
+        EXPECT_EQ(dlg.clicked, std::vector<UINT>{IDC_KEYS_HIDDEN});
+        ASSERT_TRUE(afxdriver::type(IDC_KEYS_INT, L"7"));
+        ASSERT_TRUE(afxdriver::type(IDC_KEYS_REAL, L"1.5"));
+        ASSERT_FALSE(dlg.edited.empty());
+        EXPECT_EQ(dlg.edited.front(), static_cast<UINT>(IDC_KEYS_INT));
+        EXPECT_EQ(dlg.edited.back(), static_cast<UINT>(IDC_KEYS_REAL));
+        EXPECT_EQ(dlg.textChanges, 0) << "the range entry of the derived class served the text edit's changes";
+        ASSERT_TRUE(afxdriver::click(IDCANCEL));
+    });
+    EXPECT_EQ(dlg.cancels, 1) << "commands outside every range still reach the base's map";
+}
 
 // ---- closing ---------------------------------------------------------------------------------
 
@@ -393,10 +437,12 @@ TEST(Templates, DialogUnitsFollowTheBaseUnitsOfTheTemplateFont)
 
 TEST(Templates, AMissingTemplateOrAnUnknownControlClassGivesMinusOne)
 {
-    CDialog missing(4242);
+    CDialog missing(4242, CWnd::FromHandle(uitest::mainWindow()));
     EXPECT_EQ(missing.DoModal(), -1);
-    CDialog broken(IDD_TEST_BROKEN);
+    EXPECT_TRUE(afxqt::state().temporaryObjects.isEmpty()) << "the parent's temporary object is freed too";
+    CDialog broken(IDD_TEST_BROKEN, CWnd::FromHandle(uitest::mainWindow()));
     EXPECT_EQ(broken.DoModal(), -1);
+    EXPECT_TRUE(afxqt::state().temporaryObjects.isEmpty());
     EXPECT_EQ(broken.m_hWnd, nullptr);
     EXPECT_EQ(AfxActiveModalDialog(), nullptr);
 }
@@ -514,4 +560,45 @@ TEST(Host, ListenersHearDialogsOpenAndCloseInnermostLast)
                                          "close 9300 depth 1"};
     EXPECT_EQ(events, expected);
     EXPECT_TRUE(AfxModalDialogs().empty());
+}
+
+// ---- the layer's state ------------------------------------------------------------------------
+
+TEST(LayerState, ResetEmptiesWhatASessionLeftAndKeepsWhatLibrariesRegistered)
+{
+    HINSTANCE lib = testResourceInstance();
+    HICON shared = static_cast<HICON>(LoadImageW(lib, MAKEINTRESOURCEW(IDI_TEST_DOT), IMAGE_ICON, 16, 16, LR_SHARED));
+    ASSERT_TRUE(shared);
+    int token = AfxAddDialogListener([](CDialog&, AfxDialogEvent) {});
+    ASSERT_TRUE(CWnd::FromHandle(uitest::mainWindow()));
+    AfxSetResourceHandle(lib);
+
+    // Not while a dialog runs: its windows are in the maps.
+    PlainDialog running;
+    bool refused = false;
+    runModal(running, [&](CDialog&) {
+        refused = !afxqt::resetStateForTests();
+        afxdriver::key(Key::Escape);
+    });
+    EXPECT_TRUE(refused);
+
+    ASSERT_TRUE(afxqt::resetStateForTests());
+    afxqt::State& s = afxqt::state();
+    EXPECT_TRUE(s.temporaryObjects.isEmpty());
+    EXPECT_TRUE(s.dialogListeners.empty());
+    EXPECT_TRUE(s.sharedIcons.empty());
+    EXPECT_EQ(AfxGetResourceHandle(), nullptr);
+    EXPECT_EQ(AfxAddDialogListener([](CDialog&, AfxDialogEvent) {}), 1) << "tokens start again";
+    AfxRemoveDialogListener(1);
+    AfxRemoveDialogListener(token);
+
+    // Resources stay registered: a dialog still opens from its template, with fresh serials.
+    PlainDialog again;
+    unsigned serial = 0;
+    runModal(again, [&](CDialog& d) {
+        serial = AfxModalSerial(&d);
+        afxdriver::key(Key::Escape);
+    });
+    EXPECT_EQ(serial, 1u);
+    EXPECT_TRUE(LoadImageW(lib, MAKEINTRESOURCEW(IDI_TEST_DOT), IMAGE_ICON, 16, 16, LR_SHARED));
 }

@@ -280,3 +280,41 @@ TEST(SaveRestore, AnUnreadableEntryIsIgnored)
     EXPECT_EQ(openAndMeasure({L"testBad"}), natural);
     EXPECT_FALSE(FormDialog().EnableSaveRestore(L"", L"x")) << "an empty section is refused";
 }
+
+TEST(SaveRestore, HugeOrAbsurdValuesInTheFileAreBroughtBackAndNotSavedAgain)
+{
+    uitest::ScopedConfigHome home;
+    CRect screen = primaryScreen();
+    CRect natural = openAndMeasure({L"test::Plain"});
+    std::filesystem::path file = std::filesystem::path(home.path()) / "kor" / "windowpositions.ini";
+    const char* damaged[] = {
+        "2147483647 2147483647 2147483647 2147483647",
+        "-2147483648 -2147483648 400 300",
+        "9223372036854775807 10 -5 0",
+        "2147483000 20 420 280",
+    };
+    for (const char* value : damaged) {
+        std::filesystem::create_directories(file.parent_path());
+        std::ofstream(file) << "[WindowPosition]\ntest::Huge=" << value << "\n";
+        CRect seen = openAndMeasure({L"test::Huge"});
+        EXPECT_GE(seen.left, screen.left) << value;
+        EXPECT_GE(seen.top, screen.top) << value;
+        EXPECT_LE(seen.right, screen.right) << value;
+        EXPECT_LE(seen.bottom, screen.bottom) << value;
+        EXPECT_GE(seen.Width(), natural.Width()) << value;
+
+        // What is saved back is where the window was, not a wrapped number.
+        QSettings ini(QString::fromStdString(file.string()), QSettings::IniFormat);
+        QStringList parts = ini.value("WindowPosition/test::Huge").toString().split(' ');
+        ASSERT_EQ(parts.size(), 4) << value;
+        EXPECT_EQ(parts[0].toInt(), seen.left) << value;
+        EXPECT_EQ(parts[1].toInt(), seen.top) << value;
+    }
+
+    // A size no screen can hold is cut to the screen; the position stays the user's.
+    std::ofstream(file) << "[WindowPosition]\ntest::Huge=30 40 30000 30000\n";
+    CRect seen = openAndMeasure({L"test::Huge"});
+    EXPECT_EQ(seen.TopLeft(), CPoint(30, 40));
+    EXPECT_LE(seen.Width(), screen.Width() + 50) << "(the frame around the client area)";
+    EXPECT_LE(seen.Height(), screen.Height() + 50);
+}

@@ -1,0 +1,85 @@
+// afxstate_p.h — everything the MFC layer keeps between calls, in one object (what MFC keeps
+// in its module and thread state). For the layer's own sources and the tests only.
+//
+// Lifetime. The state is made on first use and is never destroyed: libraries unregister
+// their resources, and Qt destroys widgets (which the handle maps hear of), while the process
+// exits, after static destructors may already have run.
+//
+// Two kinds of content:
+//   kept for the process   what libraries register while they are loaded: the module state,
+//                          the resource tables and chain, custom control classes, and the
+//                          arguments the GUI application object holds on to;
+//   per session            what windows, dialogs and callers leave: the handle maps, the
+//                          running dialogs and their listeners, icons and font caches.
+//
+// resetStateForTests() empties the per-session part in this order, the one that leaves no
+// object pointing at a freed one:
+//   1. temporary window objects (FromHandle's) are deleted;
+//   2. the handle maps are emptied; permanent objects lose their handle (m_hWnd null);
+//   3. dialog listeners, the listener token and the modal serial counter start again;
+//   4. icons: the caller-owned ones still alive and the shared ones are freed (windows that
+//      showed them keep Qt's copy of the image);
+//   5. the font-family and dialog-unit caches are emptied;
+//   6. the module state's instance and resource handles go back to null.
+// It refuses (false) while a modal dialog runs.
+#pragma once
+
+#include "mfc/afxhost.h"
+#include "mfc/afxqt_p.h"
+
+#include <QHash>
+#include <QString>
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+namespace afxqt {
+
+struct State {
+    // ---- kept for the process -------------------------------------------------------------
+    AFX_MODULE_STATE moduleState;
+    struct RegisteredResources {
+        HINSTANCE instance;
+        const AfxResourceTable* table;
+    };
+    std::vector<RegisteredResources> resourceTables;  // every library that linked resources in
+    std::vector<CDynLinkLibrary*> resourceChain;      // MFC's resource chain, newest first
+    std::vector<std::pair<HMODULE, CDynLinkLibrary*>> ownedLibraries;  // deleted at module term
+    std::map<std::wstring, ControlFactory> controlClasses;  // by lower-case class name
+    std::wstring applicationName;  // message box captions; the program's file name by default
+    // QApplication keeps references to argc and argv for its whole life.
+    std::string appArg0;
+    int appArgc = 1;
+    char* appArgv[2] = {nullptr, nullptr};
+
+    // ---- per session ----------------------------------------------------------------------
+    QHash<const QWidget*, WindowInfo> windowInfos;  // windows the layer made or was told of
+    QHash<const QWidget*, CWnd*> permanentObjects;  // attached by the program
+    QHash<const QWidget*, CWnd*> temporaryObjects;  // made by FromHandle, owned here
+    QHash<const QWidget*, bool> watchedWidgets;     // whose destruction the maps hear of
+
+    std::vector<CDialog*> modalStack;  // running DoModal calls, innermost last
+    std::vector<std::pair<int, AfxDialogListener>> dialogListeners;
+    int lastListenerToken = 0;
+    unsigned lastModalSerial = 0;
+
+    using SharedIconKey = std::tuple<HINSTANCE, UINT, int, int>;  // library, id, cx, cy
+    std::map<SharedIconKey, std::unique_ptr<HICON__>> sharedIcons;  // live until reset
+    std::set<HICON> ownedIcons;  // loaded without LR_SHARED, freed by DestroyIcon
+
+    QString sansFamily;                    // the installed sans font standing in for Windows'
+    QHash<QString, QString> fontFamilies;  // template font name -> installed family
+    QHash<QString, QSize> baseUnits;       // font key -> dialog base units
+};
+
+State& state();
+
+// The test seam: empties the per-session state (see above). False while a modal dialog runs.
+bool resetStateForTests();
+
+}  // namespace afxqt

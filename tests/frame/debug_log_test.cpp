@@ -1,0 +1,165 @@
+// The debug log's file: rotation at its size limit, and files it cannot or must not write (a
+// full disk, a FIFO) reported once on standard error without holding the program up.
+#include "kor/debughilfe.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <sstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readAll(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Points KOR_DEBUGLOG at `path` for the life of the object.
+struct ScopedLogFile {
+    explicit ScopedLogFile(const std::string& path) { setenv("KOR_DEBUGLOG", path.c_str(), 1); }
+    ~ScopedLogFile() { setenv("KOR_DEBUGLOG", "off", 1); }
+};
+
+fs::path freshDir(const std::string& tag)
+{
+    fs::path dir = fs::path(::testing::TempDir()) / ("kordebug-" + tag + "-" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir;
+}
+
+// The sequence number of the last line of a log text ("... [Seq] line 42 xxx").
+int lastNumber(const std::string& text)
+{
+    size_t at = text.rfind("] line ");
+    return at == std::string::npos ? -1 : std::atoi(text.c_str() + at + 7);
+}
+
+int firstNumber(const std::string& text)
+{
+    size_t at = text.find("] line ");
+    return at == std::string::npos ? -1 : std::atoi(text.c_str() + at + 7);
+}
+
+// Writes one log line in another thread; false when it did not come back (the log blocked).
+// The blocked thread cannot be ended, so the test process then leaves at once.
+bool writesWithoutBlocking(CDebugHilfe& log, const wchar_t* text)
+{
+    auto done = std::async(std::launch::async, [&] { log.AusgabeLang(L"Test", L"%s", text); });
+    if (done.wait_for(std::chrono::seconds(20)) == std::future_status::ready)
+        return true;
+    std::fprintf(stderr, "the debug log blocked\n");
+    std::_Exit(1);
+}
+
+}  // namespace
+
+TEST(DebugLogFile, RotatesAtOneMebibyteKeepingOneOlderFileAndNoLineIsLost)
+{
+    fs::path dir = freshDir("rotate");
+    fs::path file = dir / "kordebug.log", older = dir / "kordebug.log.1";
+    ScopedLogFile scoped(file.string());
+    CDebugHilfe log(L"korTest", nullptr);
+    const std::wstring filler(900, L'x');
+    const unsigned long long limit = CDebugHilfe::kRotateAt;
+    ASSERT_EQ(limit, 1024u * 1024u);
+
+    int n = 0;
+    // Writes lines until the file starts again (it got smaller); at most 3 MiB of them.
+    auto writeUntilRotated = [&] {
+        for (int k = 0; k < 3500; ++k) {
+            uintmax_t before = fs::exists(file) ? fs::file_size(file) : 0;
+            log.AusgabeLang(L"Seq", L"line %d %s\n", n++, filler.c_str());
+            if (fs::file_size(file) < before)
+                return true;
+        }
+        return false;
+    };
+    ASSERT_TRUE(writeUntilRotated());
+    ASSERT_TRUE(fs::exists(older));
+    EXPECT_LE(fs::file_size(older), limit);
+    EXPECT_GT(fs::file_size(older), limit - 1000) << "rotated when the next line did not fit";
+    EXPECT_EQ(lastNumber(readAll(older)) + 1, firstNumber(readAll(file))) << "the new file goes on";
+    EXPECT_EQ(lastNumber(readAll(file)), n - 1);
+
+    // The next rotation replaces the older file: never more than two.
+    int firstOfSecond = firstNumber(readAll(file));
+    ASSERT_TRUE(writeUntilRotated());
+    EXPECT_EQ(firstNumber(readAll(older)), firstOfSecond);
+    EXPECT_LE(fs::file_size(older), limit);
+    EXPECT_LE(fs::file_size(file), limit);
+    EXPECT_EQ(lastNumber(readAll(older)) + 1, firstNumber(readAll(file)));
+    size_t files = std::distance(fs::directory_iterator(dir), fs::directory_iterator());
+    EXPECT_EQ(files, 2u);
+    fs::remove_all(dir);
+}
+
+TEST(DebugLogFile, AFullDiskIsReportedOnceAndTheLinesStillReachTheSinks)
+{
+    if (!fs::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full here";
+    ScopedLogFile scoped("/dev/full");
+    int seen = 0;
+    int sink = CDebugHilfe::AddSink([&](const KorDebugLine&) { ++seen; });
+    ::testing::internal::CaptureStderr();
+    CDebugHilfe log(L"korTest", nullptr);
+    log.AusgabeLang(L"Dialog", L"eins\r\n");
+    log.AusgabeLang(L"Dialog", L"zwei\r\n");
+    std::string err = ::testing::internal::GetCapturedStderr();
+    CDebugHilfe::RemoveSink(sink);
+    EXPECT_EQ(seen, 2);
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_NE(err.find("cannot write /dev/full"), std::string::npos) << err;
+    EXPECT_NE(err.find("No space left"), std::string::npos) << err;
+}
+
+TEST(DebugLogFile, AFifoOrADirectoryIsRefusedWithoutWaitingAndReportedOnce)
+{
+    fs::path dir = freshDir("fifo");
+    fs::path fifo = dir / "pipe";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    for (const fs::path& target : {fifo, dir}) {
+        ScopedLogFile scoped(target.string());
+        ::testing::internal::CaptureStderr();
+        CDebugHilfe log(L"korTest", nullptr);
+        EXPECT_TRUE(writesWithoutBlocking(log, L"eins\n"));
+        EXPECT_TRUE(writesWithoutBlocking(log, L"zwei\n"));
+        std::string err = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_NE(err.find("cannot write " + target.string() + ": "), std::string::npos) << err;
+        EXPECT_NE(err.find("not a regular file"), std::string::npos) << err;
+    }
+
+    // With a reader on the other end it is still no log file.
+    ScopedLogFile scoped(fifo.string());
+    FILE* reader = std::fopen(fifo.c_str(), "r+");  // (r+ opens a FIFO without waiting)
+    ASSERT_TRUE(reader);
+    CDebugHilfe log(L"korTest", nullptr);
+    EXPECT_TRUE(writesWithoutBlocking(log, L"drei\n"));
+    std::fclose(reader);
+    fs::remove_all(dir);
+}
+
+TEST(DebugLogFile, DevNullIsAPlaceToSendTheLogTo)
+{
+    ScopedLogFile scoped("/dev/null");
+    ::testing::internal::CaptureStderr();
+    CDebugHilfe log(L"korTest", nullptr);
+    log.AusgabeLang(L"Dialog", L"eins\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+}
