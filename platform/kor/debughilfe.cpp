@@ -24,11 +24,13 @@ struct Sinks {
     int nextId = 1;
 };
 
-// Never destroyed: modules log their detach while the process exits.
+// Made on first use, which is inside the first module's start-up, so it is destroyed after
+// that module's last words at exit; and freed when this library is unloaded with the modules
+// that loaded it.
 Sinks& sinks()
 {
-    static Sinks* s = new Sinks;
-    return *s;
+    static Sinks s;
+    return s;
 }
 
 // Creates every missing directory on the way to path's parent.
@@ -114,8 +116,8 @@ bool writeAll(int fd, const std::string& text)
 
 std::mutex& fileMutex()
 {
-    static std::mutex* m = new std::mutex;  // never destroyed, like the sinks
-    return *m;
+    static std::mutex m;  // lives as long as the sinks
+    return m;
 }
 
 }  // namespace
