@@ -77,8 +77,16 @@ struct SIZE {
 // The number at the start of `text` (after white space): the longest leading part that forms
 // one, with a point as the decimal sign whatever the process's locale (Qt puts the desktop's
 // into force); 0 when there is none.
+// (No static here: a static inside an inline function would keep a module that calls it
+// from ever being unloaded.)
 inline double _wtof(const wchar_t* text)
 {
-    static const locale_t c = newlocale(LC_ALL_MASK, "C", nullptr);
-    return text ? wcstod_l(text, nullptr, c) : 0.0;
+    if (!text)
+        return 0.0;
+    locale_t c = newlocale(LC_ALL_MASK, "C", nullptr);
+    if (!c)
+        return wcstod(text, nullptr);
+    double value = wcstod_l(text, nullptr, c);
+    freelocale(c);
+    return value;
 }

@@ -3,8 +3,15 @@
 // Cancel, and the texts the window shows.
 #include "lisp_call.h"
 
+#include "db/kordb.h"
 #include "mfc/afxwin.h"
 #include "../../res/resource.h"  // the module's control ids (the test does not link the module)
+
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
 
 namespace {
 
@@ -14,8 +21,51 @@ using L = CKORAdsLisp;
 
 const std::wstring kFn = L"korDialog_ButtonValue";
 
+namespace fs = std::filesystem;
+
 class ButtonValueFunction : public dialogtest::ModuleFixture {
 protected:
+    // Saved window positions and databases.ini go to a folder of the test's own.
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() / ("kor-buttonvalue-" + std::to_string(::getpid()));
+        fs::create_directories(dir);
+        const char* home = std::getenv("XDG_CONFIG_HOME");
+        previousHome = home ? home : "";
+        hadHome = home != nullptr;
+        ::setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+        kordb::closeAll();
+        kordb::clearHostDatabases();
+        kordb::reloadConfiguration();
+        dialogtest::ModuleFixture::SetUp();
+    }
+    void TearDown() override
+    {
+        dialogtest::ModuleFixture::TearDown();
+        kordb::closeAll();
+        kordb::clearHostDatabases();
+        if (hadHome)
+            ::setenv("XDG_CONFIG_HOME", previousHome.c_str(), 1);
+        else
+            ::unsetenv("XDG_CONFIG_HOME");
+        fs::remove_all(dir);
+    }
+
+    // A database file of the test's own holding `sql`, configured as database `name`.
+    void makeDatabase(const std::string& name, const std::string& sql)
+    {
+        std::string path = (dir / (name + ".sqlite")).string();
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+        char* error = nullptr;
+        int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
+        std::string message = error ? error : "";
+        sqlite3_free(error);
+        sqlite3_close(db);
+        ASSERT_EQ(rc, SQLITE_OK) << message;
+        ASSERT_TRUE(kordb::setDatabase(name, path));
+    }
+
     // A call with literal texts for header and button (no lookup), the given default and the
     // back value "B".
     dialogtest::Call callWith(const V& defaultValue, const std::string& answers,
@@ -24,6 +74,10 @@ protected:
         return call(kFn, {V(L"WASSER"), V(L"TEXTE"), V(L"Nennweite"), V(L"Aus Zeichnung"), defaultValue, V(L"B")},
                     answers, inspect);
     }
+
+    fs::path dir;
+    std::string previousHome;
+    bool hadHome = false;
 };
 
 std::string show(const V& v)
@@ -206,6 +260,41 @@ TEST_F(ButtonValueFunction, AFailedLookupAnswersMinusSeven)
         EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{L"Keine Strings aus Datenbank -> return -> RSERR\r\n"});
         EXPECT_TRUE(r.dialogs.empty());
     }
+}
+
+TEST_F(ButtonValueFunction, NumbersAndEmptyTextsAreLookedUpInTheCallersDatabaseAndTable)
+{
+    makeDatabase("WASSER", "CREATE TABLE TEXTE (Identifier INTEGER, Text TEXT);"
+                           "INSERT INTO TEXTE VALUES (0, 'Wert'), (3, 'Nennweite [mm]'), (16, 'Aus Zeichnung');"
+                           "CREATE TABLE KNOEPFE (Identifier INTEGER, Text TEXT);"
+                           "INSERT INTO KNOEPFE VALUES (3, 'Messen'), (16, 'Übernehmen');");
+    CString header, button;
+    auto seen = [&](CDialog& d) {
+        d.GetDlgItemText(IDC_BUTTONVALUE_HEADER, header);
+        d.GetDlgItemText(IDC_BUTTONVALUE_BACK, button);
+    };
+
+    // Both by number; the user clicks the looked-up caption.
+    dialogtest::Call r = call(kFn, {V(L"WASSER"), V(L"TEXTE"), V(3), V(16), V(0.8), V(L"ZEICHNUNG")},
+                              "click \"Aus Zeichnung\"\n", seen);
+    EXPECT_EQ(header, L"Nennweite [mm]");
+    EXPECT_EQ(button, L"Aus Zeichnung");
+    EXPECT_EQ(r.value, L::List(V(2), V(L"ZEICHNUNG")));
+    EXPECT_TRUE(r.userErrors.empty());
+
+    // The table named by the caller is the one read; a given text is never replaced; an
+    // empty one is looked up with 0; a real identifier counts as its whole number.
+    call(kFn, {V(L"WASSER"), V(L"KNOEPFE"), V(L"Tiefe"), V(16.0), V(0.8), V(L"B")}, "cancel\n", seen);
+    EXPECT_EQ(header, L"Tiefe");
+    EXPECT_EQ(button, L"Übernehmen");
+    call(kFn, {V(L"WASSER"), V(L"TEXTE"), V(L""), V(L"Knopf"), V(0.8), V(L"B")}, "cancel\n", seen);
+    EXPECT_EQ(header, L"Wert");
+    EXPECT_EQ(button, L"Knopf");
+
+    // A table the database does not hold.
+    r = call(kFn, {V(L"WASSER"), V(L"FEHLT"), V(3), V(L"Knopf"), V(0.8), V(L"B")});
+    EXPECT_EQ(r.value, L::List(V(-7)));
+    EXPECT_TRUE(r.dialogs.empty());
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -102,6 +103,35 @@ TEST(KorcadButtonValue, ABackValueThatIsNoTextStopsTheProgramWithAnADSRequestErr
     EXPECT_EQ(r.process.out, "");
     EXPECT_TRUE(contains(r.process.err, "ADS request error: korDialog_ButtonValue")) << r.process.err;
     EXPECT_FALSE(contains(r.log, "[DialogReturn]")) << r.log;
+}
+
+TEST(KorcadButtonValue, LabelsComeFromTheSampleDatabaseOrTheOneGivenWithDb)
+{
+    // Identifier 11 is "Schieberstellung" in the sample WASSER and "Messen" in GAS: the user
+    // clicks the caption the lookup found, so a wrong database makes the click fail.
+    const std::string call = "(korDialog_ButtonValue \"WASSER\" \"TEXTE\" 1 11 1.2 \"ZEICHNUNG\")";
+    KorcadRun sample = korcad({"-e", call}, "click \"Schieberstellung\"\n");
+    EXPECT_EQ(sample.process.exitCode, 0) << sample.process.err;
+    EXPECT_EQ(sample.process.out, "(2 \"ZEICHNUNG\")\n");
+
+    KorcadRun other = korcad({"--db", "WASSER=" KOR_SAMPLE_DB_DIR "/gas.sqlite", "-e", call}, "click \"Messen\"\n");
+    EXPECT_EQ(other.process.exitCode, 0) << other.process.err;
+    EXPECT_EQ(other.process.out, "(2 \"ZEICHNUNG\")\n");
+
+    // A database file that is not there: the lookup fails and LISP hears -7.
+    KorcadRun missing = korcad({"--db", "WASSER=/nonexistent/wasser.sqlite", "-e", call}, "");
+    EXPECT_EQ(missing.process.out, "(-7)\n") << missing.process.err;
+    EXPECT_TRUE(contains(missing.log, "[DialogReturn] Keine Strings aus Datenbank -> return -> RSERR\r\n")) << missing.log;
+}
+
+TEST(KorcadButtonValue, TheDemoAsksForTheCoverWithLabelsFromTheSampleDatabase)
+{
+    TempFile shots("keep", "");
+    KorcadRun r = korcad({"--answers", EXAMPLES_DIR "/demo.answers", "--shots", shots.dir(), EXAMPLES_DIR "/demo.lsp"}, "");
+    EXPECT_EQ(r.process.exitCode, 0) << r.process.err;
+    EXPECT_TRUE(contains(r.process.out, "Überdeckung: 1.35 m")) << r.process.out;
+    EXPECT_TRUE(contains(r.log, "[DialogReturn] return '1.35' -> RSRSLT\r\n")) << r.log;
+    EXPECT_TRUE(std::filesystem::exists(shots.dir() + "/ueberdeckung.png"));
 }
 
 }  // namespace
