@@ -48,6 +48,7 @@ struct Seen {
     CString caption, headerText, backText, okText, cancelText, editText;
     HICON bigIcon = nullptr, smallIcon = nullptr, okIcon = nullptr, cancelIcon = nullptr, backIcon = nullptr;
     bool toolWindow = false, fixedSize = false;
+    UINT underPointer = 0;  // the control a click in the back-value button's middle reaches
 };
 
 class ButtonValueDialog : public ::testing::Test {
@@ -96,6 +97,11 @@ protected:
             auto* w = reinterpret_cast<QWidget*>(d.m_hWnd);
             seen.toolWindow = w->windowType() == Qt::Tool;
             seen.fixedSize = w->minimumSize() == w->maximumSize();
+            CPoint middle = seen.back.CenterPoint();
+            if (QWidget* hit = w->childAt(middle.x, middle.y)) {
+                CWnd* control = CWnd::FromHandle(reinterpret_cast<HWND>(hit));
+                seen.underPointer = control ? control->GetDlgCtrlID() : 0;
+            }
             user(*dlg);
         });
     }
@@ -133,6 +139,9 @@ TEST_F(ButtonValueDialog, OpensWithTheLabelTheBackButtonLeftOfTheEditAndTheDefau
     EXPECT_EQ(seen.ok.top, seen.cancel.top);
     EXPECT_EQ(seen.ok.Size(), seen.cancel.Size());
     EXPECT_LT(seen.ok.right, seen.cancel.left);
+    // The frame around label, button and edit comes last in the template, so lies on top;
+    // the mouse still reaches the button inside it.
+    EXPECT_EQ(seen.underPointer, static_cast<UINT>(IDC_BUTTONVALUE_BACK));
 
     // Icons from the module: the logo on the window, check mark, cross and cross-hair.
     EXPECT_EQ(seen.bigIcon, moduleIcon(IDI_KORLOGO, 32));
