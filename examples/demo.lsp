@@ -31,3 +31,26 @@
 (princ "\nErgebnisse: ")
 (prin1 (list art art2))
 (terpri)
+
+;;; ---- korDialog_ButtonValue: one value, typed or taken from the drawing ----
+(defun demo-ueberdeckung (/ antwort)
+  ;; Label and button caption come from the database WASSER, table TEXTE:
+  ;; 1 "Überdeckung [m]", 16 "Aus Zeichnung". The default 1.2 is shown as 1.20.
+  (setq antwort (korDialog_ButtonValue "WASSER" "TEXTE" 1 16 1.2 "ZEICHNUNG"))
+  (cond
+    ((= (car antwort) 1)
+      (princ (strcat "\nÜberdeckung: " (rtos (cadr antwort) 2 2) " m"))
+      (cadr antwort))
+    ((= (car antwort) 2)
+      (princ "\nÜberdeckung wird in der Zeichnung gemessen.")
+      (cadr antwort))
+    ((= (car antwort) 0)
+      (princ "\nAbgebrochen.")
+      nil)
+    (T
+      (princ (strcat "\nFehler im Aufruf: " (itoa (car antwort))))
+      nil)))
+
+(setq ueberdeckung (demo-ueberdeckung))
+(terpri)
+;;; ---- end of korDialog_ButtonValue ----

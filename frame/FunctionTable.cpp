@@ -2,12 +2,13 @@
 #include "frame/Module.h"
 
 #include "dialogs/ButtonDialog.h"
+#include "dialogs/ButtonValue.h"
 
 // A function whose handler is not built yet keeps its name with no handler and is not
 // registered: a call of it reaches DoFunction and is answered with RSERR.
 const KorLispFunction korFunctionTable[kKorFunctionCount + 1] = {
     {L"", nullptr, false},
-    {L"korDialog_ButtonValue", nullptr, false},
+    {L"korDialog_ButtonValue", ButtonValue, true},
     {L"korDialog_SelectColor", nullptr, false},
     {L"korDialog_FragBox", nullptr, false},
     {L"korDialog_ButtonDialog", ButtonDialog, true},

@@ -15,6 +15,10 @@ extern CDebugHilfe korDialogLog;
 // The module instance, saved at process attach; icons and strings are loaded from it.
 HINSTANCE korDialogInstance();
 
+// The registry section of every saved dialog position: empty until the application is
+// initialised, then "WindowPosition".
+extern CString korWindowPositionSection;
+
 // While it lives, MFC's current resource handle is the module's own resource instance;
 // the handle that was current before comes back when it goes, also by an exception.
 class CKorResourceOverride {

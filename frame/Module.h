@@ -1,6 +1,6 @@
-// Module.h — the module frame's own parts: the extension-module record, the entry points,
-// the function table and the section of saved window positions. Included by frame/*.cpp
-// (and the frame's tests) only; handlers and dialogs use frame/Handler.h.
+// Module.h — the module frame's own parts: the extension-module record, the entry points and
+// the function table. Included by frame/*.cpp (and the frame's tests) only; handlers and
+// dialogs use frame/Handler.h.
 #pragma once
 
 #include "frame/Handler.h"
@@ -13,10 +13,6 @@ struct KorDialogExtension {
     HINSTANCE moduleResource = nullptr;   // the module's own resource instance
 };
 extern KorDialogExtension korDialogExtension;
-
-// The registry section of every saved dialog position: empty until the application is
-// initialised, then "WindowPosition".
-extern CString korWindowPositionSection;
 
 // ---- entry points -------------------------------------------------------------------------
 

@@ -5,6 +5,7 @@
 
 // Dialog templates.
 #define IDD_BUTTONDIALOG 30018
+#define IDD_BUTTONVALUE 101
 
 // Controls of the button dialog: the twelve choice buttons from the top (choice button k is
 // IDC_BUTTONDIALOG_CHOICE0 + 2k) and an invisible spacer one row high. Cancel is IDCANCEL.
@@ -22,6 +23,12 @@
 #define IDC_BUTTONDIALOG_CHOICE11 1023
 #define IDC_BUTTONDIALOG_SPACER 200
 
+// Controls of the button-value dialog: the label, the back-value button and the value edit.
+// OK is IDOK, Cancel IDCANCEL; the frame around the three is IDC_STATIC.
+#define IDC_BUTTONVALUE_HEADER 1000
+#define IDC_BUTTONVALUE_BACK 1001
+#define IDC_BUTTONVALUE_VALUE 1002
+
 // Icons.
 #define IDI_OK 102
 #define IDI_CANCEL 103
@@ -29,11 +36,13 @@
 #define IDI_KORLOGO 109
 
 // Strings.
+#define IDS_DB_CALL_FAILED 10006  // "Fehler beim Aufruf von %s": a failed call into the text tables
 #define IDS_OK 30052
 #define IDS_CANCEL 30053
 
 // One template per dialog, each in its own file (res/<Dialog>Template.cpp).
 extern const AfxDialogTemplate korButtonDialogTemplate;
+extern const AfxDialogTemplate korButtonValueTemplate;
 
 // The tables, defined in res/*.cpp and registered together in res/resources.cpp.
 extern const AfxDialogTemplate korDialogTemplates[];

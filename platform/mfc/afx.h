@@ -3,7 +3,7 @@
 //
 // Stands in for: MFC's afx.h / afxdll_.h and the Win32 string-resource calls.
 // [X] CString: counted wide text, printf-style Format (%s is wide text, as in MFC's Unicode
-//     build), Trim / TrimLeft / TrimRight, comparisons, LoadString, concatenation
+//     build; numbers in the C locale, "3.14"), Trim / TrimLeft / TrimRight, comparisons, LoadString, concatenation
 // [X] CStringArray
 // [X] the module state's current resource handle (AfxGetModuleState, AfxGetResourceHandle,
 //     AfxSetResourceHandle)

@@ -144,15 +144,7 @@ HICON CStatic::GetIcon() const
 
 void CEdit::SetSel(int nStartChar, int nEndChar, BOOL bNoScroll)
 {
-    auto* e = as<QLineEdit>(this);
-    if (!e)
-        return;
-    if (nStartChar < 0) {
-        e->deselect();
-        return;
-    }
-    int end = nEndChar < 0 ? e->text().size() : nEndChar;
-    e->setSelection(nStartChar, end - nStartChar);
+    SendMessage(EM_SETSEL, static_cast<WPARAM>(static_cast<intptr_t>(nStartChar)), nEndChar);
 }
 
 void CEdit::GetSel(int& nStartChar, int& nEndChar) const

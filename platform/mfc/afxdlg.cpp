@@ -345,7 +345,8 @@ INT_PTR CDialog::DoModal()
     session.serial = ++afxqt::state().lastModalSerial;
     m_session = &session;
 
-    Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    Qt::WindowFlags flags = (tpl->exStyle & WS_EX_TOOLWINDOW ? Qt::Tool : Qt::Dialog) | Qt::CustomizeWindowHint |
+                            Qt::WindowTitleHint;
     if (tpl->style & WS_SYSMENU)
         flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     auto* w = new AfxDialogWidget(this, owner, flags);

@@ -30,6 +30,9 @@
 #define DS_SETFONT 0x40L
 #define DS_CENTER 0x0800L
 
+// Extended window styles.
+#define WS_EX_TOOLWINDOW 0x00000080L  // a floating tool window: a slim caption, no taskbar entry
+
 // Control styles.
 #define BS_PUSHBUTTON 0x0L
 #define BS_DEFPUSHBUTTON 0x1L
@@ -51,6 +54,9 @@
 #define LBS_NOTIFY 0x1L
 #define LBS_SORT 0x2L
 #define LBS_EXTENDEDSEL 0x800L
+
+// The id of template controls no code refers to (frames, fixed labels).
+#define IDC_STATIC (-1)
 
 // What kind of window a template control becomes.
 enum class AfxControlKind {
@@ -84,6 +90,7 @@ struct AfxDialogTemplate {
     short fontPoints;
     const AfxControlTemplate* controls;
     size_t controlCount;
+    DWORD exStyle = 0;  // extended style (WS_EX_*) of an extended template
 };
 
 struct AfxStringResource {

@@ -56,11 +56,16 @@ void CString::FormatV(const wchar_t* format, va_list args)
     if (!format)
         return;
     std::wstring fmt = translateFormat(format);
+    // Numbers are written as in the C runtime's default locale ("3.14"), also when Qt has put
+    // the desktop's locale into force for the process.
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
     std::vector<wchar_t> buf(256);
     for (;;) {
         va_list copy;
         va_copy(copy, args);
+        locale_t previous = uselocale(cLocale);
         int n = std::vswprintf(buf.data(), buf.size(), fmt.c_str(), copy);
+        uselocale(previous);
         va_end(copy);
         if (n >= 0) {
             m_s.assign(buf.data(), n);

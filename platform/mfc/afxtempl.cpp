@@ -286,7 +286,12 @@ bool afxqt::createControls(QWidget* dialog, const AfxDialogTemplate& tpl, HINSTA
         case AfxControlKind::PushButton: w = makePushButton(dialog, c); break;
         case AfxControlKind::CheckBox: w = makeCheckBox(dialog, c); break;
         case AfxControlKind::RadioButton: w = makeRadioButton(dialog, c, radioGroup); break;
-        case AfxControlKind::GroupBox: w = new QGroupBox(toQ(c.text), dialog); break;
+        case AfxControlKind::GroupBox:
+            // A frame is no target for the mouse (as on Windows): a click inside it reaches
+            // the control below, also when the frame comes later in the template.
+            w = new QGroupBox(toQ(c.text), dialog);
+            w->setAttribute(Qt::WA_TransparentForMouseEvents);
+            break;
         case AfxControlKind::Static: w = makeStatic(dialog, c); break;
         case AfxControlKind::Icon: w = makeIcon(dialog, c, instance); break;
         case AfxControlKind::Edit: w = makeEdit(dialog, c); break;

@@ -10,7 +10,8 @@
 //     then its base classes' maps
 // [X] CWnd: handles (FromHandle, Attach), child controls by id, text, show/hide, enable,
 //     geometry (SetWindowPos, MoveWindow, GetWindowRect, GetClientRect, screen/client
-//     mapping), focus, SendMessage for WM_SETICON / WM_GETICON / WM_COMMAND / WM_CLOSE
+//     mapping), focus, SendMessage for WM_SETICON / WM_GETICON / WM_COMMAND / WM_CLOSE / EM_SETSEL /
+//     EM_SCROLLCARET
 // [X] CDialog: DoModal over a template looked up by id (current resource handle first),
 //     EndDialog, OnInitDialog / OnOK / OnCancel / DoDataExchange / UpdateData, the dialog
 //     manager's keyboard (Escape, Enter, Tab) and initial focus
@@ -37,6 +38,8 @@ typedef uintptr_t DWORD_PTR;
 #define WM_CLOSE 0x0010
 #define WM_GETICON 0x007F
 #define WM_COMMAND 0x0111
+#define EM_SETSEL 0x00B1      // edits: select from wParam to lParam (-1: to the end)
+#define EM_SCROLLCARET 0x00B7  // edits: scroll the caret into view
 
 #define BN_CLICKED 0
 #define EN_SETFOCUS 0x0100

@@ -574,6 +574,30 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CLOSE:
         w->close();
         return 0;
+    case EM_SETSEL: {
+        auto* e = qobject_cast<QLineEdit*>(w);
+        if (!e)
+            return 0;
+        int start = static_cast<int>(static_cast<intptr_t>(wParam));
+        int end = static_cast<int>(static_cast<intptr_t>(lParam));
+        if (start < 0) {
+            e->deselect();
+            return 1;
+        }
+        if (end < 0 || end > e->text().size())
+            end = e->text().size();
+        e->setSelection(start, end - start);
+        return 1;
+    }
+    case EM_SCROLLCARET: {
+        // A line edit scrolls its caret into view whenever it moves; make sure it is
+        // drawn where the caret now is.
+        auto* e = qobject_cast<QLineEdit*>(w);
+        if (!e)
+            return 0;
+        e->update();
+        return 1;
+    }
     default:
         return 0;
     }

@@ -4,10 +4,13 @@
 // [X] handle types (HWND, HINSTANCE, HICON, HANDLE) as distinct opaque pointers
 // [X] BOOL/UINT/DWORD/WPARAM/LPARAM/LRESULT, RECT/POINT/SIZE
 // [X] dialog results IDOK/IDCANCEL, window messages and flags that callers name
+// [X] _wtof, as the C runtime reads numbers in its default ("C") locale
 // [ ] everything else of the Win32 API
 #pragma once
 
+#include <clocale>
 #include <cstdint>
+#include <cwchar>
 
 typedef int BOOL;
 #ifndef TRUE
@@ -70,3 +73,20 @@ struct SIZE {
 
 #define _T(x) L##x
 #define _TEXT(x) L##x
+
+// The number at the start of `text` (after white space): the longest leading part that forms
+// one, with a point as the decimal sign whatever the process's locale (Qt puts the desktop's
+// into force); 0 when there is none.
+// (No static here: a static inside an inline function would keep a module that calls it
+// from ever being unloaded.)
+inline double _wtof(const wchar_t* text)
+{
+    if (!text)
+        return 0.0;
+    locale_t c = newlocale(LC_ALL_MASK, "C", nullptr);
+    if (!c)
+        return wcstod(text, nullptr);
+    double value = wcstod_l(text, nullptr, c);
+    freelocale(c);
+    return value;
+}

@@ -1,0 +1,300 @@
+// korDialog_ButtonValue as a LISP program calls it: its argument checks in their order, the
+// answers for OK (a real for a numeric default, the text otherwise), the back value and
+// Cancel, and the texts the window shows.
+#include "lisp_call.h"
+
+#include "db/kordb.h"
+#include "mfc/afxwin.h"
+#include "../../res/resource.h"  // the module's control ids (the test does not link the module)
+
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
+
+namespace {
+
+using dialogtest::strings;
+using V = CKORAdsLispVar;
+using L = CKORAdsLisp;
+
+const std::wstring kFn = L"korDialog_ButtonValue";
+
+namespace fs = std::filesystem;
+
+class ButtonValueFunction : public dialogtest::ModuleFixture {
+protected:
+    // Saved window positions and databases.ini go to a folder of the test's own.
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() / ("kor-buttonvalue-" + std::to_string(::getpid()));
+        fs::create_directories(dir);
+        const char* home = std::getenv("XDG_CONFIG_HOME");
+        previousHome = home ? home : "";
+        hadHome = home != nullptr;
+        ::setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+        kordb::closeAll();
+        kordb::clearHostDatabases();
+        kordb::reloadConfiguration();
+        dialogtest::ModuleFixture::SetUp();
+    }
+    void TearDown() override
+    {
+        dialogtest::ModuleFixture::TearDown();
+        kordb::closeAll();
+        kordb::clearHostDatabases();
+        if (hadHome)
+            ::setenv("XDG_CONFIG_HOME", previousHome.c_str(), 1);
+        else
+            ::unsetenv("XDG_CONFIG_HOME");
+        fs::remove_all(dir);
+    }
+
+    // A database file of the test's own holding `sql`, configured as database `name`.
+    void makeDatabase(const std::string& name, const std::string& sql)
+    {
+        std::string path = (dir / (name + ".sqlite")).string();
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+        char* error = nullptr;
+        int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
+        std::string message = error ? error : "";
+        sqlite3_free(error);
+        sqlite3_close(db);
+        ASSERT_EQ(rc, SQLITE_OK) << message;
+        ASSERT_TRUE(kordb::setDatabase(name, path));
+    }
+
+    // A call with literal texts for header and button (no lookup), the given default and the
+    // back value "B".
+    dialogtest::Call callWith(const V& defaultValue, const std::string& answers,
+                              const std::function<void(CDialog&)>& inspect = nullptr)
+    {
+        return call(kFn, {V(L"WASSER"), V(L"TEXTE"), V(L"Nennweite"), V(L"Aus Zeichnung"), defaultValue, V(L"B")},
+                    answers, inspect);
+    }
+
+    fs::path dir;
+    std::string previousHome;
+    bool hadHome = false;
+};
+
+std::string show(const V& v)
+{
+    std::wstring s = v.ToString();
+    return std::string(s.begin(), s.end());
+}
+
+struct CheckCase {
+    const char* what;
+    std::vector<V> args;
+    int code;
+    std::wstring message;
+};
+
+TEST_F(ButtonValueFunction, EachFailedCheckAnswersItsCodeAndLogsItsMessageWithoutADialog)
+{
+    const V db(L"WASSER"), tab(L"TEXTE"), head(L"Kopf"), btn(L"Knopf"), def(1.5), back(L"B");
+    const std::vector<CheckCase> cases = {
+        {"no arguments", {}, -1, L"PARAMETERERROR 1: Keine Datenbank -> return -> RSERR\r\n"},
+        {"database is T", {V::T(), tab, head, btn, def, back}, -1, L"PARAMETERERROR 1: Keine Datenbank -> return -> RSERR\r\n"},
+        {"database empty", {V(L""), tab, head, btn, def, back}, -1, L"PARAMETERERROR 1: Datenbank leer -> return -> RSERR\r\n"},
+        {"table missing", {db}, -2, L"PARAMETERERROR 2: Kein Table -> return -> RSERR\r\n"},
+        {"table empty", {db, V(L""), head, btn, def, back}, -2, L"PARAMETERERROR 2: Table leer -> return -> RSERR\r\n"},
+        {"header missing", {db, tab}, -3, L"PARAMETERERROR 3: Kein Header4text -> return -> RSERR\r\n"},
+        {"header a list", {db, tab, strings({L"Kopf"}), btn, def, back}, -3,
+         L"PARAMETERERROR 3: Kein Header4text -> return -> RSERR\r\n"},
+        {"header 0", {db, tab, V(0), btn, def, back}, -3, L"PARAMETERERROR 3: Keine Header4nummer -> return -> RSERR\r\n"},
+        {"header -5", {db, tab, V(-5), btn, def, back}, -3, L"PARAMETERERROR 3: Keine Header4nummer -> return -> RSERR\r\n"},
+        {"header -2.0", {db, tab, V(-2.0), btn, def, back}, -3,
+         L"PARAMETERERROR 3: Keine Header4nummer -> return -> RSERR\r\n"},
+        {"button missing", {db, tab, head}, -4, L"PARAMETERERROR 4: Kein Button4text -> return -> RSERR\r\n"},
+        {"button 0", {db, tab, head, V(0), def, back}, -4, L"PARAMETERERROR 4: Keine Button4nummer -> return -> RSERR\r\n"},
+        {"default missing", {db, tab, head, btn}, -5, L"PARAMETERERROR 5: Kein Defaultwert -> return -> RSERR\r\n"},
+        {"default a list", {db, tab, head, btn, L::List(V(1.5)), back}, -5,
+         L"PARAMETERERROR 5: Kein Defaultwert -> return -> RSERR\r\n"},
+        {"back empty", {db, tab, head, btn, def, V(L"")}, -6, L"PARAMETERERROR 6: Backvalue leer -> return -> RSERR\r\n"},
+        {"database checked before a bad header", {V(L""), tab, V(0), btn, def, back}, -1,
+         L"PARAMETERERROR 1: Datenbank leer -> return -> RSERR\r\n"},
+        {"header checked before a bad button and default", {db, tab, V(0), V(0), V::T(), back}, -3,
+         L"PARAMETERERROR 3: Keine Header4nummer -> return -> RSERR\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        dialogtest::Call r = call(kFn, c.args);
+        EXPECT_EQ(r.status, RSERR);
+        EXPECT_EQ(r.value, L::List(V(c.code))) << show(r.value);
+        EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{c.message});
+        EXPECT_TRUE(r.dialogs.empty());
+        EXPECT_EQ(r.resourceAfter, sentinel());
+        std::vector<std::wstring> scope = r.lines(L"Dialog");
+        ASSERT_EQ(scope.size(), 2u);
+        EXPECT_EQ(scope[0], L"> korDialog_ButtonValue -> ButtonValue()\r\n");
+    }
+}
+
+TEST_F(ButtonValueFunction, ABackValueThatIsNoTextEndsWithoutAnAnswerOrALogLine)
+{
+    for (const V& back : {V(), V::T()}) {
+        std::vector<V> args = {V(L"WASSER"), V(L"TEXTE"), V(L"Kopf"), V(L"Knopf"), V(1.5)};
+        if (back != V())
+            args.push_back(back);
+        dialogtest::Call r = call(kFn, args);
+        EXPECT_EQ(r.status, RSERR);
+        EXPECT_FALSE(r.hasValue) << show(r.value);
+        EXPECT_TRUE(r.lines(L"DialogReturn").empty());
+        EXPECT_TRUE(r.dialogs.empty());
+        EXPECT_EQ(r.resourceAfter, sentinel());
+    }
+}
+
+TEST_F(ButtonValueFunction, ANumericDefaultShowsTwoDecimalsAndOKAnswersAReal)
+{
+    CString shown;
+    auto edit = [&](CDialog& d) { d.GetDlgItemText(IDC_BUTTONVALUE_VALUE, shown); };
+
+    dialogtest::Call r = callWith(V(3.14159), "ok\n", edit);
+    EXPECT_EQ(shown, L"3.14");
+    EXPECT_EQ(r.status, RSRSLT);
+    ASSERT_EQ(r.value, L::List(V(1), V(3.14))) << show(r.value);
+    EXPECT_TRUE(L::RealP(L::Nth(1, r.value)));
+    EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{L"return '3.14' -> RSRSLT\r\n"});
+    EXPECT_EQ(r.dialogs, std::vector<std::string>{"\"_ kor --\" (template 101)"});
+    EXPECT_EQ(r.resourceAfter, sentinel());
+
+    // An integer default is shown and answered as a real too.
+    r = callWith(V(5), "key Enter\n", edit);
+    EXPECT_EQ(shown, L"5.00");
+    ASSERT_EQ(r.value.Length(), 2);
+    EXPECT_TRUE(L::RealP(L::Nth(1, r.value))) << show(r.value);
+    EXPECT_EQ(r.value, L::List(V(1), V(5.0)));
+
+    // What the user types is read as far as it is a number.
+    const std::vector<std::pair<const char*, double>> typed = {
+        {"type 1002 \"12.5 m\"\nok\n", 12.5}, {"type 1002 \"-0.75\"\nok\n", -0.75}, {"type 1002 \"abc\"\nok\n", 0.0},
+        {"type 1002 \"\"\nok\n", 0.0},        {"type 1002 \"  7e1x\"\nok\n", 70.0},
+    };
+    for (const auto& [answers, expected] : typed) {
+        SCOPED_TRACE(answers);
+        r = callWith(V(1.0), answers);
+        EXPECT_EQ(r.value, L::List(V(1), V(expected))) << show(r.value);
+    }
+}
+
+TEST_F(ButtonValueFunction, ATextDefaultAnswersTheEditedTextUnchanged)
+{
+    CString shown;
+    dialogtest::Call r = callWith(V(L"DN 100"), "ok\n", [&](CDialog& d) { d.GetDlgItemText(IDC_BUTTONVALUE_VALUE, shown); });
+    EXPECT_EQ(shown, L"DN 100");
+    EXPECT_EQ(r.value, L::List(V(1), V(L"DN 100")));
+
+    r = callWith(V(L"x"), "type 1002 \"0150\"\nclick \"OK\"\n");
+    EXPECT_EQ(r.value, L::List(V(1), V(L"0150"))) << "a text that looks like a number stays a text";
+    EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{L"return '0150' -> RSRSLT\r\n"});
+}
+
+TEST_F(ButtonValueFunction, TheBackValueButtonAnswersTwoAndTheBackValueWhateverTheEditHolds)
+{
+    dialogtest::Call r = callWith(V(2.5), "type 1002 \"99\"\nclick \"Aus Zeichnung\"\n");
+    EXPECT_EQ(r.status, RSRSLT);
+    EXPECT_EQ(r.value, L::List(V(2), V(L"B")));
+    EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{L"return 'B' -> RSRSLT\r\n"});
+
+    // The back value is the text the common library makes of argument 6: a number, a list.
+    r = call(kFn, {V(L"WASSER"), V(L"TEXTE"), V(L"K"), V(L"Z"), V(1.0), V(7)}, "click 1001\n");
+    EXPECT_EQ(r.value, L::List(V(2), V(L"7")));
+    r = call(kFn, {V(L"WASSER"), V(L"TEXTE"), V(L"K"), V(L"Z"), V(1.0), L::List(V(L"DN"), V(150))}, "click 1001\n");
+    EXPECT_EQ(r.value, L::List(V(2), V(L"DN150")));
+}
+
+TEST_F(ButtonValueFunction, CancelEscapeAndTheCloseBoxAnswerZeroWithStatusOne)
+{
+    for (const char* how : {"click \"Abbrechen\"\n", "key Escape\n", "cancel\n"}) {
+        SCOPED_TRACE(how);
+        dialogtest::Call r = callWith(V(1.5), how);
+        EXPECT_EQ(r.status, RSRSLT);
+        EXPECT_EQ(r.value, L::List(V(0)));
+        EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{L"cancel -> return 0 -> RSRSLT\r\n"});
+        EXPECT_EQ(r.resourceAfter, sentinel());
+    }
+}
+
+TEST_F(ButtonValueFunction, AnyOtherEndOfTheDialogHandsOverNothingWithStatusThree)
+{
+    dialogtest::Call r = callWith(V(1.5), "", [](CDialog& d) { d.EndDialog(42); });
+    EXPECT_EQ(r.status, RSERR);
+    EXPECT_FALSE(r.hasValue) << show(r.value);
+    EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{L"return -> RSERR\r\n"});
+    EXPECT_EQ(r.resourceAfter, sentinel());
+}
+
+TEST_F(ButtonValueFunction, LiteralTextsNeedNoDatabaseButDatabaseAndTableStillCount)
+{
+    // Database and table are joined from lists and never opened: the texts are given.
+    CString header, button;
+    dialogtest::Call r = call(kFn, {strings({L"NIR", L"GENDS"}), V(42), V(L"Nennweite DN"), V(L"Übernehmen"), V(L"100"), V(L"B")},
+                              "ok\n", [&](CDialog& d) {
+                                  d.GetDlgItemText(IDC_BUTTONVALUE_HEADER, header);
+                                  d.GetDlgItemText(IDC_BUTTONVALUE_BACK, button);
+                              });
+    EXPECT_EQ(header, L"Nennweite DN");
+    EXPECT_EQ(button, L"Übernehmen");
+    EXPECT_EQ(r.value, L::List(V(1), V(L"100")));
+}
+
+TEST_F(ButtonValueFunction, AFailedLookupAnswersMinusSeven)
+{
+    // A header or button given by number, or as an empty text (looked up with 0), in a
+    // database nobody configured.
+    const std::vector<std::pair<const char*, std::vector<V>>> cases = {
+        {"header by number", {V(L"NIRGENDS"), V(L"TEXTE"), V(3), V(L"Knopf"), V(1.5), V(L"B")}},
+        {"button by number", {V(L"NIRGENDS"), V(L"TEXTE"), V(L"Kopf"), V(16), V(1.5), V(L"B")}},
+        {"header empty", {V(L"NIRGENDS"), V(L"TEXTE"), V(L""), V(L"Knopf"), V(1.5), V(L"B")}},
+    };
+    for (const auto& [what, args] : cases) {
+        SCOPED_TRACE(what);
+        dialogtest::Call r = call(kFn, args);
+        EXPECT_EQ(r.status, RSERR);
+        EXPECT_EQ(r.value, L::List(V(-7))) << show(r.value);
+        EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{L"Keine Strings aus Datenbank -> return -> RSERR\r\n"});
+        EXPECT_TRUE(r.dialogs.empty());
+    }
+}
+
+TEST_F(ButtonValueFunction, NumbersAndEmptyTextsAreLookedUpInTheCallersDatabaseAndTable)
+{
+    makeDatabase("WASSER", "CREATE TABLE TEXTE (Identifier INTEGER, Text TEXT);"
+                           "INSERT INTO TEXTE VALUES (0, 'Wert'), (3, 'Nennweite [mm]'), (16, 'Aus Zeichnung');"
+                           "CREATE TABLE KNOEPFE (Identifier INTEGER, Text TEXT);"
+                           "INSERT INTO KNOEPFE VALUES (3, 'Messen'), (16, 'Übernehmen');");
+    CString header, button;
+    auto seen = [&](CDialog& d) {
+        d.GetDlgItemText(IDC_BUTTONVALUE_HEADER, header);
+        d.GetDlgItemText(IDC_BUTTONVALUE_BACK, button);
+    };
+
+    // Both by number; the user clicks the looked-up caption.
+    dialogtest::Call r = call(kFn, {V(L"WASSER"), V(L"TEXTE"), V(3), V(16), V(0.8), V(L"ZEICHNUNG")},
+                              "click \"Aus Zeichnung\"\n", seen);
+    EXPECT_EQ(header, L"Nennweite [mm]");
+    EXPECT_EQ(button, L"Aus Zeichnung");
+    EXPECT_EQ(r.value, L::List(V(2), V(L"ZEICHNUNG")));
+    EXPECT_TRUE(r.userErrors.empty());
+
+    // The table named by the caller is the one read; a given text is never replaced; an
+    // empty one is looked up with 0; a real identifier counts as its whole number.
+    call(kFn, {V(L"WASSER"), V(L"KNOEPFE"), V(L"Tiefe"), V(16.0), V(0.8), V(L"B")}, "cancel\n", seen);
+    EXPECT_EQ(header, L"Tiefe");
+    EXPECT_EQ(button, L"Übernehmen");
+    call(kFn, {V(L"WASSER"), V(L"TEXTE"), V(L""), V(L"Knopf"), V(0.8), V(L"B")}, "cancel\n", seen);
+    EXPECT_EQ(header, L"Wert");
+    EXPECT_EQ(button, L"Knopf");
+
+    // A table the database does not hold.
+    r = call(kFn, {V(L"WASSER"), V(L"FEHLT"), V(3), V(L"Knopf"), V(0.8), V(L"B")});
+    EXPECT_EQ(r.value, L::List(V(-7)));
+    EXPECT_TRUE(r.dialogs.empty());
+}
+
+}  // namespace
