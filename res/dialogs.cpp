@@ -3,5 +3,6 @@
 
 const AfxDialogTemplate korDialogTemplates[] = {
     korButtonDialogTemplate,
+    korFragBoxTemplate,
 };
 const size_t korDialogTemplateCount = std::size(korDialogTemplates);
