@@ -1,6 +1,8 @@
 // The command line of korcad.
 #include "Session.h"
 
+#include "db/kordb.h"
+
 namespace korcad {
 
 std::string helpText()
@@ -26,7 +28,13 @@ Options:
                      be done, stops korcad with exit status 3.
   --shots DIR        save a PNG of every dialog as it opens into DIR (NNN-<template>.png);
                      `shot NAME` in an answers file saves DIR/NAME.png
-  --db URL           database of the text tables (used by dialogs / later features)
+  --db NAME=LOCATION where the text tables of database NAME live (repeatable): a SQLite
+                     file now (a server URL later), e.g. --db WASSER=netz/wasser.sqlite.
+                     Further databases come from $XDG_CONFIG_HOME/kor/databases.ini
+                     (default ~/.config/kor/databases.ini), section [databases], lines
+                     NAME = LOCATION; --db wins over the file. With neither, the sample
+                     databases shipped with korcad are used (../share/kor/db next to the
+                     program: WASSER and GAS).
   -h, --help         show this help and exit
 
 Applications given to arxload by name are searched in $KORCAD_APP_PATH (directories
@@ -104,13 +112,24 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
             if (!value(&v))
                 return fail(arg + " needs an expression");
             o.items.push_back({Options::Kind::Expression, v});
-        } else if (arg == "--dwg" || arg == "--answers" || arg == "--shots" || arg == "--db") {
+        } else if (arg == "--db") {
+            if (!value(&v) || v.empty())
+                return fail("--db needs NAME=LOCATION");
+            auto eq = v.find('=');
+            std::string name = eq == std::string::npos ? v : v.substr(0, eq);
+            std::string location = eq == std::string::npos ? "" : v.substr(eq + 1);
+            if (eq == std::string::npos || location.empty())
+                return fail("--db " + v + ": expected NAME=LOCATION, e.g. --db WASSER=wasser.sqlite");
+            if (!kordb::isDatabaseName(name))
+                return fail("--db " + v + ": \"" + name +
+                            "\" is no database name (letters, digits, '_' and '-', at most 64)");
+            o.databases.push_back({name, location});
+        } else if (arg == "--dwg" || arg == "--answers" || arg == "--shots") {
             if (!value(&v) || v.empty())
                 return fail(arg + " needs a value");
             (arg == "--dwg"       ? o.drawing
              : arg == "--answers" ? o.answersFile
-             : arg == "--shots"   ? o.shotsDir
-                                  : o.database) = v;
+                                  : o.shotsDir) = v;
         } else {
             return fail("unknown option " + arg);
         }

@@ -9,8 +9,11 @@
 #include "lisp/Reader.h"
 #include "lisp/Utf8.h"
 
+#include "db/kordb.h"
 #include "mfc/afx.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -49,7 +52,11 @@ Session::Session(Options options, std::istream& in, std::ostream& out, std::ostr
 
 // The host closes the drawing and unloads the applications, each told as the CAD program
 // tells it, before the interpreter goes.
-Session::~Session() { host_.reset(); }
+Session::~Session()
+{
+    host_.reset();
+    kordb::closeAll();
+}
 
 void Session::startLine()
 {
@@ -73,8 +80,54 @@ void Session::report(const lisp::LispError& e, const std::string& where)
     err_.flush();
 }
 
+namespace {
+
+// The sample databases shipped with korcad: ../share/kor/db next to the program, each
+// NAME.sqlite there the database NAME (upper-cased).
+std::vector<std::pair<std::string, std::string>> sampleDatabases()
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    std::vector<std::pair<std::string, std::string>> found;
+    if (ec)
+        return found;
+    fs::path dir = exe.parent_path().parent_path() / "share" / "kor" / "db";
+    for (const auto& entry : fs::directory_iterator(dir, ec)) {
+        if (entry.path().extension() != ".sqlite")
+            continue;
+        std::string name = entry.path().stem().string();
+        for (char& c : name)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        found.push_back({name, entry.path().string()});
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+}  // namespace
+
+bool Session::configureDatabases()
+{
+    kordb::clearHostDatabases();
+    kordb::reloadConfiguration();
+    kordb::closeAll();
+    for (const auto& [name, location] : options_.databases) {
+        if (!kordb::setDatabase(name, location)) {
+            err_ << "korcad: --db " << name << "=" << location << ": " << kordb::lastError() << '\n';
+            return false;
+        }
+    }
+    if (kordb::databases().empty())
+        for (const auto& [name, location] : sampleDatabases())
+            kordb::setDatabase(name, location);
+    return true;
+}
+
 bool Session::start()
 {
+    if (!configureDatabases())
+        return false;
     drawing_ = host_->openDrawing(AfxFromUtf8(options_.drawing));
     if (options_.noLoad)
         return true;

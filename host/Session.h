@@ -37,7 +37,8 @@ struct Options {
     std::string drawing = "Zeichnung1.dwg";  // --dwg
     std::string answersFile;                 // --answers: scripted answers for dialogs, prompts
     std::string shotsDir;                    // --shots: screenshots of dialogs
-    std::string database;                    // --db: database of the text tables
+    // --db NAME=LOCATION, in command-line order: where the text tables of each database live.
+    std::vector<std::pair<std::string, std::string>> databases;
     bool noLoad = false;                     // --no-load: start without the module
     bool help = false;
 };
@@ -74,8 +75,12 @@ public:
     int run();
 
     // The steps of run(), for callers that drive a session themselves.
-    // Opens the drawing and loads the module (unless --no-load); false after an error report.
+    // Configures the databases, opens the drawing and loads the module (unless --no-load);
+    // false after an error report.
     bool start();
+    // Hands the --db entries to the text tables; with no database configured anywhere, the
+    // sample databases next to the program. False after an error report.
+    bool configureDatabases();
     // Loads a file; false after reporting an unhandled error.
     bool runFile(const std::string& path);
     // Evaluates a text and prints the last value as prin1 does; false after an error report.

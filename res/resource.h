@@ -50,6 +50,7 @@
 #define IDI_KORLOGO 109
 
 // Strings.
+#define IDS_DB_CALL_FAILED 10006  // "Fehler beim Aufruf von %s": a failed call into the text tables
 #define IDS_OK 30052
 #define IDS_CANCEL 30053
 

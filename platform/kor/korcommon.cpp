@@ -1,7 +1,9 @@
 // Common-library services: text from LISP values, string resources.
 #include "kor/korcommon.h"
 
+#include "db/kordb.h"
 #include "mfc/afxres.h"
+#include "text/text.h"
 
 #include <cwchar>
 
@@ -56,4 +58,22 @@ CString LoadResourceString(UINT id, HINSTANCE instance, void* reserved)
     if (const AfxStringResource* s = AfxFindStringResource(instance, id))
         text = s->text;
     return text;
+}
+
+bool GetKorPath(const CString& key, const CString& table, const CString& reserved, const CString& errorFormat,
+                CString& resolved)
+{
+    (void)reserved;
+    std::wstring name;
+    std::string prefix;
+    if (!errorFormat.IsEmpty()) {
+        CString framed;
+        framed.Format(errorFormat, L"GetKorPath");
+        prefix = kortext::fromWide(framed.str()) + ": ";
+    }
+    if (kordb::resolve(key.str(), table.str(), name, prefix)) {
+        resolved = name.c_str();
+        return true;
+    }
+    return false;
 }

@@ -2,7 +2,8 @@
 //
 // [X] ConvertList2String: one text from a LISP value
 // [X] LoadResourceString: a string resource of a given library as a CString
-// [ ] paths, grid, progress window (added as callers need them)
+// [X] GetKorPath: a database key and a table resolved to the name a query uses
+// [ ] grid, progress window (added as callers need them)
 #pragma once
 
 #include "kor/adslisp.h"
@@ -20,3 +21,14 @@ bool ConvertList2String(const CKORAdsLispVar& value, CString& text);
 // String `id` of `instance` (null: the current resource handle, then the resource chain).
 // The third argument is reserved and must be null. A missing string gives the empty text.
 CString LoadResourceString(UINT id, HINSTANCE instance, void* reserved);
+
+// Resolves a database key "DB_<name>" and a table name into `resolved`, the name a query of
+// the relational-table library (kor_reltab::Query) places between double quotes after FROM.
+// `reserved` is not used (pass an empty text). `errorFormat`, a format with one %s, frames
+// the diagnostic written when the resolution fails ("Fehler beim Aufruf von %s" gives
+// "Fehler beim Aufruf von GetKorPath: unknown database X ..."); empty: the bare diagnostic.
+// False for an unknown key or database, a missing or unreadable database file, an unknown
+// table or a refused name; `resolved` is then untouched. Which databases exist is configured
+// in the db layer (db/kordb.h).
+bool GetKorPath(const CString& key, const CString& table, const CString& reserved, const CString& errorFormat,
+                CString& resolved);

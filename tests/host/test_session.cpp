@@ -17,14 +17,16 @@ using korcad::parseOptions;
 TEST(Options, EveryOptionIsParsedAndStored)
 {
     auto p = parseOptions({"--dwg", "Netz.dwg", "--answers", "a.txt", "--shots=shots", "--db",
-                           "sqlite:///tmp/t.db", "--no-load", "one.lsp", "-e", "(+ 1 2)",
+                           "WASSER=/tmp/t.db", "--db=GAS=gas.sqlite", "--no-load", "one.lsp", "-e", "(+ 1 2)",
                            "two.lsp", "--eval=(foo)"});
     ASSERT_EQ(p.error, "");
     const Options& o = p.options;
     EXPECT_EQ(o.drawing, "Netz.dwg");
     EXPECT_EQ(o.answersFile, "a.txt");
     EXPECT_EQ(o.shotsDir, "shots");
-    EXPECT_EQ(o.database, "sqlite:///tmp/t.db");
+    ASSERT_EQ(o.databases.size(), 2u);
+    EXPECT_EQ(o.databases[0], std::make_pair(std::string("WASSER"), std::string("/tmp/t.db")));
+    EXPECT_EQ(o.databases[1], std::make_pair(std::string("GAS"), std::string("gas.sqlite")));
     EXPECT_TRUE(o.noLoad);
     EXPECT_FALSE(o.help);
     // Files and expressions keep their command-line order.

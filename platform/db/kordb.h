@@ -1,0 +1,115 @@
+// kordb.h — the suite's relational text tables, on SQLite.
+//
+// [X] configuration: database name -> location, from $XDG_CONFIG_HOME/kor/databases.ini and
+//     from the host (setDatabase); the host's entries win
+// [X] resolution: key "DB_<name>" + table -> one name a query places between double quotes
+//     after FROM, several databases open at once
+// [X] kor_reltab::Query and CKORRltbRecordset::GetFieldChar, as the modules call them
+// [X] read-only; missing, locked (busy timeout 1 s), corrupt, replaced files answered by false
+// [X] names that could leave their quotes are refused, never spliced into SQL
+// [ ] server databases (a location "scheme://..."): refused with a clear message for now
+//
+// How it works. One SQLite connection (an in-memory main database) attaches each configured
+// database read-only under a schema name of its own ("kdb1", "kdb2", ...) when it is first
+// used. Resolving a table creates a TEMP VIEW named "<DATABASE>.<Table>" (the database's
+// configured name and the table's name as the file spells it) over that schema's table, so a
+// query text names it as FROM "WASSER.TEXTE". Resolutions and prepared statements are kept;
+// every call first compares the identity of each database file it uses (device, inode, size,
+// modification time) with the one seen when it was attached, and attaches a file again that
+// was replaced or changed in between. Prepared statements are kept per query text with its
+// comparison literals taken out (Identifier = 17 and Identifier = 18 share one statement).
+//
+// Names. A database name is 1..64 characters: ASCII letters, digits, '_' and '-', or any
+// character from U+00A0 up; it is matched without regard to ASCII case. A table name is
+// 1..128 characters and holds no control character, no '"', '\'', '`', '[', ']' or ';'; it
+// is looked up in the file through a bound parameter, without regard to ASCII case. Other
+// names are refused (false and a diagnostic), whatever database they aim at.
+//
+// databases.ini ($XDG_CONFIG_HOME, default ~/.config): one section [databases], one line per
+// database, NAME = LOCATION. LOCATION is a SQLite file: an absolute path, "~/..." or a path
+// relative to the folder of databases.ini; "file:///path" is read as /path. Lines starting
+// with '#' or ';' are comments. A wrong line is reported and skipped.
+//
+// Diagnostics (why a call answered false) go to the sink set with setDiagnosticSink, by
+// default standard error as "kordb: <text>"; lastError() keeps the latest.
+//
+// Everything here runs on the thread of the CAD program; a mutex keeps stray callers safe.
+#pragma once
+
+#include "mfc/afx.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kordb {
+
+struct DatabaseEntry {
+    std::string name;      // as configured, e.g. "WASSER"
+    std::string location;  // a SQLite file path (absolute after configuration)
+    enum class Origin { File, Host } origin;
+};
+
+// Whether `name` may name a database (see Names above).
+bool isDatabaseName(const std::string& name);
+
+// The host's entry for one database; it wins over databases.ini. False (and a diagnostic)
+// when the name is no valid database name or the location is empty. A database that was
+// attached before is attached from its new location on its next use.
+bool setDatabase(const std::string& name, const std::string& location);
+// Forgets the host's entries (databases.ini entries stay).
+void clearHostDatabases();
+// Reads databases.ini again on the next use (it is read once, when first needed).
+void reloadConfiguration();
+// The path of databases.ini that is (or would be) read.
+std::string configFilePath();
+// Every configured database, host entries over file entries, sorted by name.
+std::vector<DatabaseEntry> databases();
+
+// How long a call waits for a database that another process holds locked; at most 1000 ms.
+void setBusyTimeout(int milliseconds);
+
+// Where diagnostics go; an empty function restores standard error.
+void setDiagnosticSink(std::function<void(const std::string&)> sink);
+std::string lastError();
+// Sends a diagnostic to the sink and keeps it as lastError().
+void report(const std::string& message);
+
+// Closes every database and drops what was kept (resolutions, statements). The next call
+// opens them again.
+void closeAll();
+
+// Resolves key "DB_<database>" and a table into the name a query puts between double quotes
+// after FROM. False for an unknown key or database, a missing or unreadable file, a table the
+// file does not hold, or a refused name. `prefix` goes before the diagnostic of this call.
+bool resolve(const std::wstring& key, const std::wstring& table, std::wstring& resolved,
+             const std::string& prefix = {});
+
+}  // namespace kordb
+
+// The result of a query: its field names and records, all as text (NULL reads as "").
+class CKORRltbRecordset {
+public:
+    CKORRltbRecordset() = default;
+
+    // Field `field` (its name, without regard to ASCII case) of record `record`, counted from
+    // 1. The empty text for an unknown field or a record the query did not find.
+    CString GetFieldChar(const wchar_t* field, int record) const;
+    int GetRecordCount() const { return static_cast<int>(m_rows.size()); }
+    int GetFieldCount() const { return static_cast<int>(m_fields.size()); }
+    void Clear();
+
+private:
+    friend struct CKORRltbRecordsetAccess;
+    std::vector<std::wstring> m_fields;
+    std::vector<std::vector<std::wstring>> m_rows;
+};
+
+namespace kor_reltab {
+
+// Runs one read-only query (a SELECT over names that resolve gave) and fills `rs` with all
+// its records. False, with `rs` empty, when the query is not one read-only statement, names
+// what does not exist, or meets a missing, locked or corrupt database.
+bool Query(const CString& query, CKORRltbRecordset& rs);
+
+}  // namespace kor_reltab
