@@ -1,7 +1,13 @@
 // korDialog_FragBox as a LISP program calls it: its argument checks with their codes and log
 // lines, the answers for OK and Cancel with every value in its own LISP type, and the rows the
-// user sees. Labels here are literal texts or looked up with empty names (no database).
+// user sees. Labels are literal texts, looked up with empty names (no database), or looked up
+// in a database the test makes.
 #include "lisp_call.h"
+
+#include "db/kordb.h"
+#include "RunProcess.h"
+
+#include <sqlite3.h>
 
 #include "mfc/afxwin.h"
 #include "../../res/resource.h"  // the module's control ids (the test does not link the module)
@@ -192,6 +198,64 @@ TEST_F(FragBoxFunction, AFailedLookupAnswersNothingBeforeAnyDialog)
     EXPECT_EQ(r.lines(L"DialogReturn"),
               std::vector<std::wstring>{L"GetStringFromFragBoxIdentifier failed -> return -> RSERR\r\n"});
     EXPECT_EQ(r.resourceAfter, sentinel());
+}
+
+// A SQLite file with a text table TEXTE, handed to the text tables as database WASSER.
+class FragBoxWithDatabase : public FragBoxFunction {
+protected:
+    void SetUp() override
+    {
+        FragBoxFunction::SetUp();
+        path = dir.dir() + "/my.sqlite";
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(db,
+                               "CREATE TABLE TEXTE (Identifier INTEGER, Text TEXT);"
+                               "INSERT INTO TEXTE VALUES (1, 'Nennweite [mm]'), (2, 'Werkstoff'), (3, 'Baujahr');",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(db);
+        ASSERT_TRUE(kordb::setDatabase("WASSER", path));
+    }
+    void TearDown() override
+    {
+        kordb::clearHostDatabases();
+        kordb::closeAll();
+        FragBoxFunction::TearDown();
+    }
+    TempFile dir{"fragbox.keep", ""};
+    std::string path;
+};
+
+TEST_F(FragBoxWithDatabase, NumericDescriptionsAreLookedUpPerRowBesideLiteralLabels)
+{
+    std::vector<CString> labels;
+    dialogtest::Call r = call(kFn, {V(L" WASSER "), V(L"TEXTE\t"), list({V(1), V(L"Eigener Text"), V(2.0), V(3)}),
+                                    list({V(100), V(L"x"), V(L"PE"), V(1998)})},
+                              "type 1002 \"150\"\nok\n", [&](CDialog& d) {
+                                  for (UINT id : {IDC_FRAGBOX_LABEL0, IDC_FRAGBOX_LABEL1, IDC_FRAGBOX_LABEL2,
+                                                  IDC_FRAGBOX_LABEL3}) {
+                                      CString t;
+                                      d.GetDlgItemText(static_cast<int>(id), t);
+                                      labels.push_back(t);
+                                  }
+                              });
+    EXPECT_EQ(r.status, RSRSLT);
+    EXPECT_EQ(labels, (std::vector<CString>{L"Nennweite [mm]", L"Eigener Text", L"Werkstoff", L"Baujahr"}));
+    EXPECT_EQ(r.value, list({V(1), V(150), V(L"x"), V(L"PE"), V(1998)})) << show(r.value);
+}
+
+TEST_F(FragBoxWithDatabase, AnUnknownTableOrDatabaseEndsTheCallAtThatRow)
+{
+    for (const auto& [database, table] : {std::pair{L"WASSER", L"KEINETABELLE"}, std::pair{L"GAS", L"TEXTE"},
+                                          std::pair{L"WASSER", L"TEXTE\" WHERE 1=1 --"}}) {
+        dialogtest::Call r = call(kFn, {V(database), V(table), list({V(L"Länge"), V(1)}), list({V(1), V(2)})});
+        EXPECT_EQ(r.status, RSERR);
+        EXPECT_FALSE(r.hasValue) << show(r.value);
+        EXPECT_TRUE(r.dialogs.empty());
+        EXPECT_EQ(r.lines(L"DialogReturn"),
+                  std::vector<std::wstring>{L"GetStringFromFragBoxIdentifier failed -> return -> RSERR\r\n"});
+    }
 }
 
 TEST_F(FragBoxFunction, LabelsAreCutTo255Characters)
