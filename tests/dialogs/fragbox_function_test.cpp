@@ -136,6 +136,17 @@ TEST_F(FragBoxFunction, CancelEscapeAndTheCloseBoxAnswerZeroWithStatusOne)
     }
 }
 
+TEST_F(FragBoxFunction, AnyOtherEndOfTheDialogAnswersNothing)
+{
+    dialogtest::Call r = call(kFn, {V(L"W"), V(L"T"), strings({L"A"}), list({V(1)})}, "",
+                              [](CDialog& d) { d.EndDialog(7); });
+    EXPECT_EQ(r.status, RSERR);
+    EXPECT_FALSE(r.hasValue) << show(r.value);
+    EXPECT_EQ(r.dialogs.size(), 1u);
+    EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{L"return -> RSERR\r\n"});
+    EXPECT_EQ(r.resourceAfter, sentinel());
+}
+
 TEST_F(FragBoxFunction, TenRowsShowEightAndOkReturnsAllTen)
 {
     V descriptions, values;
