@@ -99,6 +99,27 @@ void lispFragBoxCycle()
     }
 }
 
+// The same call with the labels given literally: what the eight lookups cost.
+void lispLiteralCycle()
+{
+    static const std::string call = [] {
+        std::string labels;
+        for (const char* l : kLabels)
+            labels += std::string(" \"") + l + "\"";
+        return "(korDialog_FragBox \"WASSER\" \"TEXTE\" (list" + labels +
+               ") (list 1.2 \"PE\" 150 25.0 1998 10.0 \"Stadtwerke\" \"UFH\"))";
+    }();
+    korcad::Session& session = lispSession();
+    afxdriver::onNextDialog([](CDialog& d) {
+        waitUntilShown(afxqt::widget(d.m_hWnd));
+        afxdriver::key(afxdriver::Key::Escape);
+    });
+    if (!session.runExpression(call) || lispOut.str().find("(0)") == std::string::npos) {
+        std::fprintf(stderr, "the LISP call failed: %s%s\n", lispOut.str().c_str(), lispErr.str().c_str());
+        std::exit(1);
+    }
+}
+
 // The window with Qt alone, at the pixel rectangles the template gives at the same font.
 void bareFragBoxCycle()
 {
@@ -143,43 +164,48 @@ void bareFragBoxCycle()
     }
 }
 
+// The figures of one case. The cases run interleaved, one cycle of each in turn, so a load
+// that changes during the run (the machine is shared) weighs on all of them alike.
 struct Phases {
     std::string name;
-    double firstUs = 0, lastUs = 0, allUs = 0;        // per cycle
-    double rssStart = 0, rssAfterFirst = 0, rssEnd = 0;  // MiB
-    int block = 0;
+    void (*cycle)() = nullptr;
+    double firstUs = 0, lastUs = 0, allUs = 0;  // per cycle
+    double rssAfterFirst = 0;                   // MiB of the whole process, after the first block
+    std::vector<double> blockUs;                // per cycle, in each block of cycles
 };
 
-Phases measure(const std::string& name, void (*cycle)(), int warmup, int cycles)
+void measure(std::vector<Phases>& cases, int warmup, int cycles, int block, double& rssStart, double& rssEnd)
 {
     for (int i = 0; i < warmup; ++i)
-        cycle();
-    Phases p;
-    p.name = name;
-    p.block = std::min(1000, cycles);
+        for (Phases& c : cases)
+            c.cycle();
     using clock = std::chrono::steady_clock;
     auto us = [](clock::duration d) { return std::chrono::duration<double, std::micro>(d).count(); };
-    p.rssStart = bench::residentMiB();
-    auto start = clock::now();
-    auto lastStart = start;
+    rssStart = bench::residentMiB();
     for (int i = 0; i < cycles; ++i) {
-        if (i == p.block) {
-            p.firstUs = us(clock::now() - start) / p.block;
-            p.rssAfterFirst = bench::residentMiB();
+        for (Phases& c : cases) {
+            auto t0 = clock::now();
+            c.cycle();
+            double t = us(clock::now() - t0);
+            c.allUs += t;
+            if (i < block)
+                c.firstUs += t;
+            if (i >= cycles - block)
+                c.lastUs += t;
+            if (i % block == 0)
+                c.blockUs.push_back(0);
+            c.blockUs.back() += t / block;
         }
-        if (i == cycles - p.block)
-            lastStart = clock::now();
-        cycle();
+        if (i + 1 == block)
+            for (Phases& c : cases)
+                c.rssAfterFirst = bench::residentMiB();
     }
-    auto end = clock::now();
-    if (cycles <= p.block) {
-        p.firstUs = us(end - start) / std::max(1, cycles);
-        p.rssAfterFirst = bench::residentMiB();
+    rssEnd = bench::residentMiB();
+    for (Phases& c : cases) {
+        c.allUs /= cycles;
+        c.firstUs /= block;
+        c.lastUs /= block;
     }
-    p.lastUs = us(end - lastStart) / std::max(1, p.block);
-    p.allUs = us(end - start) / std::max(1, cycles);
-    p.rssEnd = bench::residentMiB();
-    return p;
 }
 
 int option(int argc, char** argv, const char* name, int fallback)
@@ -205,28 +231,36 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
-    const std::pair<const char*, void (*)()> cases[] = {
+    std::vector<Phases> cases = {
         {"LISP korDialog_FragBox, 8 looked-up rows", lispFragBoxCycle},
         {"bare QDialog, same controls", bareFragBoxCycle},
+        {"LISP korDialog_FragBox, 8 literal labels", lispLiteralCycle},
     };
-    std::vector<Phases> results;
-    for (const auto& [name, cycle] : cases) {
-        long long before = paintCounter.paints;
-        results.push_back(measure(name, cycle, warmup, cycles));
-        long long painted = paintCounter.paints - before;
-        if (painted < cycles + warmup) {
-            std::fprintf(stderr, "%s: only %lld paints in %d cycles\n", name, painted, cycles + warmup);
-            return 1;
-        }
+    int block = std::min(1000, cycles);
+    double rssStart = 0, rssEnd = 0;
+    long long before = paintCounter.paints;
+    measure(cases, warmup, cycles, block, rssStart, rssEnd);
+    long long painted = paintCounter.paints - before;
+    if (painted < static_cast<long long>(cases.size()) * (cycles + warmup)) {
+        std::fprintf(stderr, "only %lld paints in %d cycles\n", painted, cycles + warmup);
+        return 1;
     }
-    std::printf("%-42s %8s %11s %11s %11s %9s %9s %9s\n", "case", "cycles", "us first", "us last", "us all",
-                "RSS start", "after 1st", "RSS end");
-    for (const Phases& p : results)
-        std::printf("%-42s %8d %11.1f %11.1f %11.1f %7.1f M %7.1f M %7.1f M\n", p.name.c_str(), cycles, p.firstUs,
-                    p.lastUs, p.allUs, p.rssStart, p.rssAfterFirst, p.rssEnd);
-    std::printf("(first and last: the first and the last %d cycles)\n", results[0].block);
-    std::printf("ratio FragBox / bare: all %.2f, first %.2f, last %.2f\n", results[0].allUs / results[1].allUs,
-                results[0].firstUs / results[1].firstUs, results[0].lastUs / results[1].lastUs);
+    std::printf("%d cycles of each case, interleaved; first and last: the first and the last %d\n", cycles, block);
+    std::printf("%-42s %11s %11s %11s\n", "case", "us first", "us last", "us all");
+    for (const Phases& p : cases)
+        std::printf("%-42s %11.1f %11.1f %11.1f\n", p.name.c_str(), p.firstUs, p.lastUs, p.allUs);
+    std::printf("us per cycle in each block of %d:\n", block);
+    for (const Phases& p : cases) {
+        std::printf("  %-42s", p.name.c_str());
+        for (double b : p.blockUs)
+            std::printf(" %6.0f", b);
+        std::printf("\n");
+    }
+    std::printf("RSS (whole process): after warm-up %.1f M, after the first %d cycles %.1f M, at the end %.1f M\n",
+                rssStart, block, cases[0].rssAfterFirst, rssEnd);
+    std::printf("ratio looked-up FragBox / bare: all %.2f, first %.2f, last %.2f\n", cases[0].allUs / cases[1].allUs,
+                cases[0].firstUs / cases[1].firstUs, cases[0].lastUs / cases[1].lastUs);
+    std::printf("ratio literal FragBox / bare:   all %.2f\n", cases[2].allUs / cases[1].allUs);
     lispRun.reset();
     return 0;
 }
