@@ -54,3 +54,30 @@
 (setq ueberdeckung (demo-ueberdeckung))
 (terpri)
 ;;; ---- end of korDialog_ButtonValue ----
+
+;;; --- korDialog_FragBox: the properties of the hydrant, labels from the text table
+;;; WASSER/TEXTE (Hydrantenart, Nennweite, Baujahr, Überdeckung, Versorgungsdruck,
+;;; Eigentümer) and one label given directly. Each value comes back in its own type.
+(defun demo-hydrant-eigenschaften (art / antwort)
+  (setq antwort
+    (korDialog_FragBox "WASSER" "TEXTE"
+      (list 10 3 5 1 12 7 "Hydrantennummer")
+      (list (if art art "UFH") 100 1998 1.5 4.5 "Stadtwerke" "H-0815")))
+  (cond
+    ((null antwort)
+      (princ "\nTexte der Tabelle WASSER/TEXTE nicht gefunden.")
+      nil)
+    ((= (car antwort) 1)
+      (princ "\nHydrant: ")
+      (prin1 (cdr antwort))
+      (cdr antwort))
+    ((= (car antwort) 0)
+      (princ "\nAbgebrochen.")
+      nil)
+    (T
+      (princ (strcat "\nFehler im Aufruf: " (itoa (car antwort))))
+      nil)))
+
+(demo-hydrant-eigenschaften art)
+(terpri)
+;;; --- end of korDialog_FragBox

@@ -3,6 +3,7 @@
 
 #include "dialogs/ButtonDialog.h"
 #include "dialogs/ButtonValue.h"
+#include "dialogs/FragBox.h"
 
 // A function whose handler is not built yet keeps its name with no handler and is not
 // registered: a call of it reaches DoFunction and is answered with RSERR.
@@ -10,7 +11,7 @@ const KorLispFunction korFunctionTable[kKorFunctionCount + 1] = {
     {L"", nullptr, false},
     {L"korDialog_ButtonValue", ButtonValue, true},
     {L"korDialog_SelectColor", nullptr, false},
-    {L"korDialog_FragBox", nullptr, false},
+    {L"korDialog_FragBox", FragBox, true},
     {L"korDialog_ButtonDialog", ButtonDialog, true},
     {L"korDialog_MultiEditDialog", nullptr, false},
     {L"korDialog_GridDialog", nullptr, false},

@@ -4,5 +4,6 @@
 const AfxDialogTemplate korDialogTemplates[] = {
     korButtonDialogTemplate,
     korButtonValueTemplate,
+    korFragBoxTemplate,
 };
 const size_t korDialogTemplateCount = std::size(korDialogTemplates);

@@ -6,6 +6,7 @@
 // Dialog templates.
 #define IDD_BUTTONDIALOG 30018
 #define IDD_BUTTONVALUE 101
+#define IDD_FRAGBOX 140
 
 // Controls of the button dialog: the twelve choice buttons from the top (choice button k is
 // IDC_BUTTONDIALOG_CHOICE0 + 2k) and an invisible spacer one row high. Cancel is IDCANCEL.
@@ -28,6 +29,25 @@
 #define IDC_BUTTONVALUE_HEADER 1000
 #define IDC_BUTTONVALUE_BACK 1001
 #define IDC_BUTTONVALUE_VALUE 1002
+// Controls of the FragBox: eight rows of a label and an edit field, from the top, and an
+// invisible gauge whose height is the spacing of the rows. OK and Cancel are IDOK, IDCANCEL.
+#define IDC_FRAGBOX_LABEL0 1004
+#define IDC_FRAGBOX_LABEL1 1016
+#define IDC_FRAGBOX_LABEL2 1025
+#define IDC_FRAGBOX_LABEL3 1029
+#define IDC_FRAGBOX_LABEL4 1032
+#define IDC_FRAGBOX_LABEL5 1034
+#define IDC_FRAGBOX_LABEL6 1036
+#define IDC_FRAGBOX_LABEL7 1038
+#define IDC_FRAGBOX_EDIT0 1002
+#define IDC_FRAGBOX_EDIT1 1006
+#define IDC_FRAGBOX_EDIT2 1010
+#define IDC_FRAGBOX_EDIT3 1012
+#define IDC_FRAGBOX_EDIT4 1014
+#define IDC_FRAGBOX_EDIT5 1018
+#define IDC_FRAGBOX_EDIT6 1022
+#define IDC_FRAGBOX_EDIT7 1024
+#define IDC_FRAGBOX_ROWHEIGHT 200
 
 // Icons.
 #define IDI_OK 102
@@ -43,6 +63,7 @@
 // One template per dialog, each in its own file (res/<Dialog>Template.cpp).
 extern const AfxDialogTemplate korButtonDialogTemplate;
 extern const AfxDialogTemplate korButtonValueTemplate;
+extern const AfxDialogTemplate korFragBoxTemplate;
 
 // The tables, defined in res/*.cpp and registered together in res/resources.cpp.
 extern const AfxDialogTemplate korDialogTemplates[];

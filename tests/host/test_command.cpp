@@ -287,16 +287,16 @@ TEST(KorcadWithModule, EvaluatingStartsNoGui)
 // the void answer only: a LISP error that names it, a failed run, no crash.
 TEST(KorcadWithModule, UnbuiltModuleFunctionIsALispErrorNamingIt)
 {
-    auto r = korcad({"-e", "(korDialog_FragBox)"});
+    auto r = korcad({"-e", "(korDialog_SelectColor)"});
     EXPECT_EQ(r.signal, 0);
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("; error: ADS request error: korDialog_FragBox"), std::string::npos)
+    EXPECT_NE(r.err.find("; error: ADS request error: korDialog_SelectColor"), std::string::npos)
         << r.err;
 
     auto caught = korcad(
-        {"-e", "(vl-catch-all-error-message (vl-catch-all-apply 'korDialog_FragBox nil))"});
+        {"-e", "(vl-catch-all-error-message (vl-catch-all-apply 'korDialog_SelectColor nil))"});
     EXPECT_EQ(caught.exitCode, 0) << caught.err;
-    EXPECT_EQ(caught.out, "\"ADS request error: korDialog_FragBox\"\n");
+    EXPECT_EQ(caught.out, "\"ADS request error: korDialog_SelectColor\"\n");
 }
 
 #endif

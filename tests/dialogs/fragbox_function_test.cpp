@@ -1,0 +1,281 @@
+// korDialog_FragBox as a LISP program calls it: its argument checks with their codes and log
+// lines, the answers for OK and Cancel with every value in its own LISP type, and the rows the
+// user sees. Labels are literal texts, looked up with empty names (no database), or looked up
+// in a database the test makes.
+#include "lisp_call.h"
+
+#include "db/kordb.h"
+#include "RunProcess.h"
+
+#include <sqlite3.h>
+
+#include "mfc/afxwin.h"
+#include "../../res/resource.h"  // the module's control ids (the test does not link the module)
+
+namespace {
+
+using dialogtest::strings;
+using V = CKORAdsLispVar;
+using L = CKORAdsLisp;
+
+const std::wstring kFn = L"korDialog_FragBox";
+
+class FragBoxFunction : public dialogtest::ModuleFixture {};
+
+V list(std::initializer_list<V> items)
+{
+    V l;
+    for (const V& v : items)
+        l.Append(L::List(v));
+    return l;
+}
+
+std::string show(const V& v)
+{
+    std::wstring s = v.ToString();
+    return std::string(s.begin(), s.end());
+}
+
+struct CheckCase {
+    const char* what;
+    std::vector<V> args;
+    int code;
+    std::wstring message;
+};
+
+TEST_F(FragBoxFunction, EachFailedCheckAnswersItsCodeAndLogsItsMessageWithoutADialog)
+{
+    const V two = strings({L"A", L"B"});
+    const V vals = list({V(1), V(2)});
+    const std::vector<CheckCase> cases = {
+        {"no arguments", {}, -1, L"PARAMETERERROR 1: Keine Datenbank -> return -> RSERR\r\n"},
+        {"database is a number", {V(5), V(L"T"), two, vals}, -1, L"PARAMETERERROR 1: Keine Datenbank -> return -> RSERR\r\n"},
+        {"table missing", {V(L"WASSER")}, -2, L"PARAMETERERROR 2: Keine Tabelle -> return -> RSERR\r\n"},
+        {"table is a list", {V(L"WASSER"), strings({L"T"}), two, vals}, -2,
+         L"PARAMETERERROR 2: Keine Tabelle -> return -> RSERR\r\n"},
+        {"descriptions a string", {V(L"W"), V(L"T"), V(L"A"), vals}, -3,
+         L"PARAMETERERROR 3: Keine Identifier4Beschreibung -> return -> RSERR\r\n"},
+        {"descriptions empty (nil is no list)", {V(L"W"), V(L"T"), V(), V()}, -3,
+         L"PARAMETERERROR 3: Keine Identifier4Beschreibung -> return -> RSERR\r\n"},
+        {"values missing", {V(L"W"), V(L"T"), two}, -4,
+         L"PARAMETERERROR 4: Keine Identifier4Beschreibung -> return -> RSERR\r\n"},
+        {"values a number", {V(L"W"), V(L"T"), two, V(2.5)}, -4,
+         L"PARAMETERERROR 4: Keine Identifier4Beschreibung -> return -> RSERR\r\n"},
+        {"three descriptions, two values", {V(L"W"), V(L"T"), strings({L"A", L"B", L"C"}), vals}, -5,
+         L"PARAMETERERROR 3+4: Anzahl Elemente in Liste ungleich -> return -> RSERR\r\n"},
+        {"identifier 0", {V(L"W"), V(L"T"), list({V(L"A"), V(0)}), vals}, -6,
+         L"PARAMETERERROR 3: Identifier4Beschreibung keine Zahl -> return -> RSERR\r\n"},
+        {"identifier -2", {V(L"W"), V(L"T"), list({V(-2), V(L"B")}), vals}, -6,
+         L"PARAMETERERROR 3: Identifier4Beschreibung keine Zahl -> return -> RSERR\r\n"},
+        {"identifier 0.5 (a real below 1)", {V(L"W"), V(L"T"), list({V(0.5), V(L"B")}), vals}, -6,
+         L"PARAMETERERROR 3: Identifier4Beschreibung keine Zahl -> return -> RSERR\r\n"},
+        {"description a list", {V(L"W"), V(L"T"), list({V(L"A"), strings({L"x"})}), vals}, -6,
+         L"PARAMETERERROR 3: Identifier4Beschreibung kein String -> return -> RSERR\r\n"},
+        {"description nil", {V(L"W"), V(L"T"), list({V(), V(L"B")}), vals}, -6,
+         L"PARAMETERERROR 3: Identifier4Beschreibung kein String -> return -> RSERR\r\n"},
+        {"first bad row wins", {V(L"W"), V(L"T"), list({V(L"A"), V(0), strings({L"x"})}), list({V(1), V(2), V(3)})},
+         -6, L"PARAMETERERROR 3: Identifier4Beschreibung keine Zahl -> return -> RSERR\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        dialogtest::Call r = call(kFn, c.args);
+        EXPECT_EQ(r.status, RSERR);
+        EXPECT_EQ(r.value, L::List(V(c.code))) << show(r.value);
+        EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{c.message});
+        EXPECT_TRUE(r.dialogs.empty());
+        EXPECT_EQ(r.resourceAfter, sentinel());
+        std::vector<std::wstring> scope = r.lines(L"Dialog");
+        ASSERT_EQ(scope.size(), 2u);
+        EXPECT_EQ(scope[0], L"> korDialog_FragBox -> FragBox()\r\n");
+    }
+}
+
+TEST_F(FragBoxFunction, OkAnswersOneAndEveryValueInItsOwnType)
+{
+    // The example of the function's documentation: 2.5 shown as 2.50 and typed over by 2.
+    std::vector<CString> labels, texts;
+    dialogtest::Call r = call(kFn, {V(L"WASSER"), V(L"TEXTE"), strings({L"Länge", L"Anzahl"}), list({V(2.5), V(3)})},
+                              "type 1006 \"4\"\nok\n", [&](CDialog& d) {
+                                  for (UINT id : {IDC_FRAGBOX_LABEL0, IDC_FRAGBOX_LABEL1}) {
+                                      CString t;
+                                      d.GetDlgItemText(static_cast<int>(id), t);
+                                      labels.push_back(t);
+                                  }
+                                  for (UINT id : {IDC_FRAGBOX_EDIT0, IDC_FRAGBOX_EDIT1}) {
+                                      CString t;
+                                      d.GetDlgItemText(static_cast<int>(id), t);
+                                      texts.push_back(t);
+                                  }
+                              });
+    EXPECT_EQ(r.status, RSRSLT);
+    EXPECT_EQ(r.value, list({V(1), V(2.5), V(4)})) << show(r.value);
+    EXPECT_EQ(labels, (std::vector<CString>{L"Länge", L"Anzahl"}));
+    EXPECT_EQ(texts, (std::vector<CString>{L"2.50", L"3"}));
+    EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{L"OK -> return -> RSRSLT\r\n"});
+    ASSERT_EQ(r.dialogs.size(), 1u);
+    EXPECT_EQ(r.dialogs[0], "\"__kor---\" (template 140)");
+    EXPECT_EQ(r.resourceAfter, sentinel());
+    EXPECT_TRUE(r.userErrors.empty());
+
+    dialogtest::Call typed = call(kFn, {V(L"W"), V(L"T"), strings({L"Länge", L"Anzahl", L"Material"}),
+                                        list({V(2.5), V(3), V(L"PE")})},
+                                  "type 1002 \"2\"\ntype 1006 \"4.9\"\ntype 1010 \"PVC\"\nclick \"OK\"\n");
+    EXPECT_EQ(typed.value, list({V(1), V(2.0), V(4), V(L"PVC")})) << show(typed.value);
+    EXPECT_EQ(L::Type(L::Nth(1, typed.value)), LISP_REAL);
+}
+
+TEST_F(FragBoxFunction, CancelEscapeAndTheCloseBoxAnswerZeroWithStatusOne)
+{
+    for (const char* how : {"click \"Abbrechen\"\n", "key Escape\n", "cancel\n"}) {
+        SCOPED_TRACE(how);
+        dialogtest::Call r = call(kFn, {V(L"W"), V(L"T"), strings({L"A"}), list({V(1)})}, std::string("type 1002 \"9\"\n") + how);
+        EXPECT_EQ(r.status, RSRSLT);
+        EXPECT_EQ(r.value, L::List(V(0)));
+        EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{L"CANCEL -> return 0 -> RSRSLT\r\n"});
+        EXPECT_EQ(r.resourceAfter, sentinel());
+    }
+}
+
+TEST_F(FragBoxFunction, AnyOtherEndOfTheDialogAnswersNothing)
+{
+    dialogtest::Call r = call(kFn, {V(L"W"), V(L"T"), strings({L"A"}), list({V(1)})}, "",
+                              [](CDialog& d) { d.EndDialog(7); });
+    EXPECT_EQ(r.status, RSERR);
+    EXPECT_FALSE(r.hasValue) << show(r.value);
+    EXPECT_EQ(r.dialogs.size(), 1u);
+    EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{L"return -> RSERR\r\n"});
+    EXPECT_EQ(r.resourceAfter, sentinel());
+}
+
+TEST_F(FragBoxFunction, TenRowsShowEightAndOkReturnsAllTen)
+{
+    V descriptions, values;
+    for (int i = 0; i < 10; ++i) {
+        std::wstring label = L"Zeile " + std::to_wstring(i);
+        descriptions.Append(L::List(V(label.c_str())));
+        values.Append(L::List(V(i)));
+    }
+    int shown = 0;
+    dialogtest::Call r = call(kFn, {V(L"W"), V(L"T"), descriptions, values}, "type 1024 \"70\"\nok\n", [&](CDialog& d) {
+        for (UINT id : {IDC_FRAGBOX_EDIT0, IDC_FRAGBOX_EDIT1, IDC_FRAGBOX_EDIT2, IDC_FRAGBOX_EDIT3, IDC_FRAGBOX_EDIT4,
+                        IDC_FRAGBOX_EDIT5, IDC_FRAGBOX_EDIT6, IDC_FRAGBOX_EDIT7})
+            shown += d.GetDlgItem(static_cast<int>(id))->IsWindowVisible() ? 1 : 0;
+    });
+    EXPECT_EQ(shown, 8);
+    EXPECT_EQ(r.value, list({V(1), V(0), V(1), V(2), V(3), V(4), V(5), V(6), V(70), V(8), V(9)})) << show(r.value);
+}
+
+TEST_F(FragBoxFunction, AListValueStopsTheRowsAndComesBackAsOneElement)
+{
+    // Row 2 of four holds a list: rows 0 and 1 are shown, all four values come back.
+    const V inner = list({V(1), V(2)});
+    int shown = 0;
+    dialogtest::Call r = call(kFn, {V(L"W"), V(L"T"), strings({L"A", L"B", L"C", L"D"}), list({V(1), V(2), inner, V(3.14159)})},
+                              "type 1002 \"5\"\nok\n", [&](CDialog& d) {
+                                  for (UINT id : {IDC_FRAGBOX_EDIT0, IDC_FRAGBOX_EDIT1, IDC_FRAGBOX_EDIT2, IDC_FRAGBOX_EDIT3})
+                                      shown += d.GetDlgItem(static_cast<int>(id))->IsWindowVisible() ? 1 : 0;
+                              });
+    EXPECT_EQ(shown, 2);
+    EXPECT_EQ(r.value, list({V(1), V(5), V(2), inner, V(3.14159)})) << show(r.value);
+
+    // nil as the first value is kept as an element too.
+    dialogtest::Call first = call(kFn, {V(L"W"), V(L"T"), strings({L"A", L"B"}), list({V(), V(2)})}, "ok\n");
+    EXPECT_EQ(first.value, list({V(1), V(), V(2)})) << show(first.value);
+}
+
+TEST_F(FragBoxFunction, NamesAreTrimmedAndEmptyNamesGiveEmptyLabelsWithoutADatabase)
+{
+    // Numeric descriptions with empty (blank) database and table names: nothing is looked
+    // up, the rows are shown without a label.
+    CString label;
+    bool visible = false;
+    dialogtest::Call r = call(kFn, {V(L"  "), V(L" \t"), list({V(7), V(2.9)}), list({V(L"x"), V(1.5)})}, "ok\n",
+                              [&](CDialog& d) {
+                                  d.GetDlgItemText(IDC_FRAGBOX_LABEL0, label);
+                                  visible = d.GetDlgItem(IDC_FRAGBOX_EDIT1)->IsWindowVisible() != 0;
+                              });
+    EXPECT_EQ(r.status, RSRSLT);
+    EXPECT_EQ(label, L"");
+    EXPECT_TRUE(visible);
+    EXPECT_EQ(r.value, list({V(1), V(L"x"), V(1.5)})) << show(r.value);
+}
+
+TEST_F(FragBoxFunction, AFailedLookupAnswersNothingBeforeAnyDialog)
+{
+    dialogtest::Call r = call(kFn, {V(L"GIBTESNICHT"), V(L"TEXTE"), list({V(L"Länge"), V(3)}), list({V(1), V(2)})});
+    EXPECT_EQ(r.status, RSERR);
+    EXPECT_FALSE(r.hasValue) << show(r.value);
+    EXPECT_TRUE(r.dialogs.empty());
+    EXPECT_EQ(r.lines(L"DialogReturn"),
+              std::vector<std::wstring>{L"GetStringFromFragBoxIdentifier failed -> return -> RSERR\r\n"});
+    EXPECT_EQ(r.resourceAfter, sentinel());
+}
+
+// A SQLite file with a text table TEXTE, handed to the text tables as database WASSER.
+class FragBoxWithDatabase : public FragBoxFunction {
+protected:
+    void SetUp() override
+    {
+        FragBoxFunction::SetUp();
+        path = dir.dir() + "/my.sqlite";
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(db,
+                               "CREATE TABLE TEXTE (Identifier INTEGER, Text TEXT);"
+                               "INSERT INTO TEXTE VALUES (1, 'Nennweite [mm]'), (2, 'Werkstoff'), (3, 'Baujahr');",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(db);
+        ASSERT_TRUE(kordb::setDatabase("WASSER", path));
+    }
+    void TearDown() override
+    {
+        kordb::clearHostDatabases();
+        kordb::closeAll();
+        FragBoxFunction::TearDown();
+    }
+    TempFile dir{"fragbox.keep", ""};
+    std::string path;
+};
+
+TEST_F(FragBoxWithDatabase, NumericDescriptionsAreLookedUpPerRowBesideLiteralLabels)
+{
+    std::vector<CString> labels;
+    dialogtest::Call r = call(kFn, {V(L" WASSER "), V(L"TEXTE\t"), list({V(1), V(L"Eigener Text"), V(2.0), V(3)}),
+                                    list({V(100), V(L"x"), V(L"PE"), V(1998)})},
+                              "type 1002 \"150\"\nok\n", [&](CDialog& d) {
+                                  for (UINT id : {IDC_FRAGBOX_LABEL0, IDC_FRAGBOX_LABEL1, IDC_FRAGBOX_LABEL2,
+                                                  IDC_FRAGBOX_LABEL3}) {
+                                      CString t;
+                                      d.GetDlgItemText(static_cast<int>(id), t);
+                                      labels.push_back(t);
+                                  }
+                              });
+    EXPECT_EQ(r.status, RSRSLT);
+    EXPECT_EQ(labels, (std::vector<CString>{L"Nennweite [mm]", L"Eigener Text", L"Werkstoff", L"Baujahr"}));
+    EXPECT_EQ(r.value, list({V(1), V(150), V(L"x"), V(L"PE"), V(1998)})) << show(r.value);
+}
+
+TEST_F(FragBoxWithDatabase, AnUnknownTableOrDatabaseEndsTheCallAtThatRow)
+{
+    for (const auto& [database, table] : {std::pair{L"WASSER", L"KEINETABELLE"}, std::pair{L"GAS", L"TEXTE"},
+                                          std::pair{L"WASSER", L"TEXTE\" WHERE 1=1 --"}}) {
+        dialogtest::Call r = call(kFn, {V(database), V(table), list({V(L"Länge"), V(1)}), list({V(1), V(2)})});
+        EXPECT_EQ(r.status, RSERR);
+        EXPECT_FALSE(r.hasValue) << show(r.value);
+        EXPECT_TRUE(r.dialogs.empty());
+        EXPECT_EQ(r.lines(L"DialogReturn"),
+                  std::vector<std::wstring>{L"GetStringFromFragBoxIdentifier failed -> return -> RSERR\r\n"});
+    }
+}
+
+TEST_F(FragBoxFunction, LabelsAreCutTo255Characters)
+{
+    std::wstring longLabel(300, L'x');
+    CString label;
+    call(kFn, {V(L"W"), V(L"T"), strings({longLabel.c_str()}), list({V(1)})}, "key Escape\n",
+         [&](CDialog& d) { d.GetDlgItemText(IDC_FRAGBOX_LABEL0, label); });
+    EXPECT_EQ(label.GetLength(), 255);
+}
+
+}  // namespace

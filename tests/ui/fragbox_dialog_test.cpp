@@ -1,0 +1,248 @@
+// The FragBox window, driven as the user would: rows shown for the values it has, the window
+// shortened by the rest, the edited texts written back in each row's own LISP type.
+#include "dialogs/FragBoxDlg.h"
+#include "frame/Handler.h"
+#include "uidriver/afxdriver.h"
+#include "ui_support.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <memory>
+#include <string>
+
+using afxdriver::Key;
+using uitest::clientRectOf;
+using uitest::windowRect;
+using V = CKORAdsLispVar;
+
+namespace {
+
+// What the user saw when the dialog opened.
+struct Seen {
+    CRect window, ok, cancel, gauge;
+    std::vector<int> visibleRows;     // rows whose label and edit are both visible
+    std::vector<CString> labels, texts;  // of the visible rows
+    std::vector<CRect> edits;         // of the visible rows, client coordinates
+    int strayVisible = 0;             // a label or edit visible without its partner
+    CString title, okText, cancelText;
+};
+
+class FragBoxWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        previous = AfxGetResourceHandle();
+        AfxSetResourceHandle(korDialogInstance());  // as the handler's resource override does
+        mainWindow = uitest::mainWindow();
+    }
+    void TearDown() override { AfxSetResourceHandle(previous); }
+
+    // Opens the dialog over `values` (labels "Zeile 0", "Zeile 1", ...), records what shows,
+    // then does what `user` does.
+    INT_PTR run(const std::vector<V>& values, const std::function<void()>& user)
+    {
+        rows.clear();
+        for (size_t i = 0; i < values.size(); ++i) {
+            CString label;
+            label.Format(L"Zeile %d", static_cast<int>(i));
+            rows.push_back(std::make_unique<FragBoxRow>(label, values[i]));
+        }
+        CFragBoxDlg dlg(CWnd::FromHandle(mainWindow));
+        for (const auto& r : rows)
+            dlg.m_Rows.push_back(r.get());
+        return uitest::runModal(dlg, [&](CDialog& d) {
+            seen = Seen{};
+            seen.window = windowRect(d);
+            seen.ok = clientRectOf(d, IDOK);
+            seen.cancel = clientRectOf(d, IDCANCEL);
+            seen.gauge = windowRect(*d.GetDlgItem(IDC_FRAGBOX_ROWHEIGHT));
+            for (int i = 0; i < CFragBoxDlg::kMaxRows; ++i) {
+                CWnd* label = d.GetDlgItem(CFragBoxDlg::LabelId(i));
+                CWnd* edit = d.GetDlgItem(CFragBoxDlg::EditId(i));
+                if (label->IsWindowVisible() && edit->IsWindowVisible()) {
+                    seen.visibleRows.push_back(i);
+                    CString t;
+                    label->GetWindowText(t);
+                    seen.labels.push_back(t);
+                    edit->GetWindowText(t);
+                    seen.texts.push_back(t);
+                    seen.edits.push_back(clientRectOf(d, CFragBoxDlg::EditId(i)));
+                } else if (label->IsWindowVisible() || edit->IsWindowVisible()) {
+                    ++seen.strayVisible;
+                }
+            }
+            EXPECT_FALSE(d.GetDlgItem(IDC_FRAGBOX_ROWHEIGHT)->IsWindowVisible()) << "the gauge is never shown";
+            d.GetWindowText(seen.title);
+            d.GetDlgItemText(IDOK, seen.okText);
+            d.GetDlgItemText(IDCANCEL, seen.cancelText);
+            user();
+        });
+    }
+
+    std::vector<V> ints(int n)
+    {
+        std::vector<V> v;
+        for (int i = 0; i < n; ++i)
+            v.emplace_back(i * 10);
+        return v;
+    }
+
+    // The window as the template makes it: eight rows.
+    Seen full()
+    {
+        run(ints(8), [] { afxdriver::key(Key::Escape); });
+        return seen;
+    }
+
+    const V& value(size_t i) const { return rows[i]->m_Value; }
+
+    HINSTANCE previous = nullptr;
+    HWND mainWindow = nullptr;
+    std::vector<std::unique_ptr<FragBoxRow>> rows;
+    Seen seen;
+};
+
+TEST_F(FragBoxWindow, EightRowsShowLabelsAndValuesFormattedByType)
+{
+    INT_PTR r = run({V(2.5), V(3), V(L"PE"), V(3.14159), V(-7), V(L""), V(0.005), V(1e6)},
+                    [] { afxdriver::key(Key::Escape); });
+    EXPECT_EQ(r, IDCANCEL);
+    EXPECT_EQ(seen.visibleRows, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(seen.labels[0], L"Zeile 0");
+    EXPECT_EQ(seen.labels[7], L"Zeile 7");
+    EXPECT_EQ(seen.texts, (std::vector<CString>{L"2.50", L"3", L"PE", L"3.14", L"-7", L"", L"0.01", L"1000000.00"}));
+    EXPECT_EQ(seen.title, L"__kor---");
+    EXPECT_EQ(seen.okText, L"OK");
+    EXPECT_EQ(seen.cancelText, L"Abbrechen");
+    // Rows from top to bottom, all above the buttons.
+    for (size_t i = 1; i < seen.edits.size(); ++i)
+        EXPECT_GT(seen.edits[i].top, seen.edits[i - 1].bottom) << i;
+    EXPECT_GT(seen.ok.top, seen.edits.back().bottom);
+    EXPECT_EQ(seen.ok.top, seen.cancel.top);
+}
+
+TEST_F(FragBoxWindow, EveryCountOfRowsTakesAwayTheEmptyRowsAndMovesTheButtonsUp)
+{
+    Seen eight = full();
+    int h = eight.gauge.Height();
+    ASSERT_GT(h, 25) << "the gauge is 22 dialog units high";
+    for (int n : {0, 1, 3, 7, 8, 10}) {
+        run(ints(n), [] { afxdriver::key(Key::Escape); });
+        int shown = std::min(n, 8);
+        EXPECT_EQ(static_cast<int>(seen.visibleRows.size()), shown) << n;
+        EXPECT_EQ(seen.strayVisible, 0) << n;
+        EXPECT_EQ(seen.window.Height(), eight.window.Height() - (8 - shown) * h) << n << " rows";
+        EXPECT_EQ(seen.window.Width(), eight.window.Width()) << n;
+        EXPECT_EQ(seen.ok.top, eight.ok.top - (8 - shown) * h) << n << " rows";
+        EXPECT_EQ(seen.cancel.top, eight.cancel.top - (8 - shown) * h) << n << " rows";
+        EXPECT_EQ(seen.ok.Size(), eight.ok.Size());
+        EXPECT_EQ(seen.cancel.Size(), eight.cancel.Size());
+        if (shown > 0) {
+            EXPECT_GT(seen.ok.top, seen.edits.back().bottom) << "OK stays below the last row: " << n;
+        }
+    }
+}
+
+TEST_F(FragBoxWindow, ARowThatCannotBeEditedHidesItAndEveryRowAfterIt)
+{
+    Seen eight = full();
+    int h = eight.gauge.Height();
+    V list = CKORAdsLisp::List(V(1), V(2));
+    INT_PTR r = run({V(1.5), V(L"a"), list, V(3.14159), V(4)}, [] {
+        ASSERT_TRUE(afxdriver::type(IDC_FRAGBOX_EDIT0, L"9.25"));
+        ASSERT_FALSE(afxdriver::type(IDC_FRAGBOX_EDIT3, L"1")) << "a hidden row cannot be typed into";
+        afxdriver::ok();
+    });
+    EXPECT_EQ(r, IDOK);
+    EXPECT_EQ(seen.visibleRows, (std::vector<int>{0, 1}));
+    EXPECT_EQ(seen.window.Height(), eight.window.Height() - 6 * h);
+    EXPECT_EQ(value(0), V(9.25));
+    EXPECT_EQ(value(1), V(L"a"));
+    EXPECT_EQ(value(2), list);
+    EXPECT_EQ(value(3), V(3.14159)) << "a hidden row is not stored, so not rounded to 3.14";
+    EXPECT_EQ(value(4), V(4));
+
+    run({V(1), V(), V(2)}, [] { afxdriver::key(Key::Escape); });
+    EXPECT_EQ(seen.visibleRows, (std::vector<int>{0})) << "nil is no editable value";
+}
+
+TEST_F(FragBoxWindow, OkWritesTheTextsBackInEachRowsOwnType)
+{
+    INT_PTR r = run({V(3.14159), V(5), V(2.5), V(L"PE"), V(5), V(1.0), V(8), V(L"x")}, [] {
+        // row 0 unchanged
+        afxdriver::type(IDC_FRAGBOX_EDIT1, L"7.9");
+        afxdriver::type(IDC_FRAGBOX_EDIT2, L"abc");
+        afxdriver::type(IDC_FRAGBOX_EDIT3, L"12");
+        afxdriver::type(IDC_FRAGBOX_EDIT4, L"12abc");
+        afxdriver::type(IDC_FRAGBOX_EDIT5, L" 2");
+        afxdriver::type(IDC_FRAGBOX_EDIT6, L"-3");
+        afxdriver::type(IDC_FRAGBOX_EDIT7, L"");
+        afxdriver::click(L"OK");
+    });
+    EXPECT_EQ(r, IDOK);
+    EXPECT_EQ(value(0), V(3.14)) << "a real is stored as shown, with two decimals";
+    EXPECT_EQ(value(1), V(7)) << "an integer row takes the leading whole number";
+    EXPECT_EQ(value(2), V(0.0)) << "a real row without a number gets 0.0";
+    EXPECT_EQ(value(3), V(L"12")) << "a string row stays a string";
+    EXPECT_EQ(value(4), V(12));
+    EXPECT_EQ(value(5), V(2.0)) << "a whole number typed into a real row stays a real";
+    EXPECT_EQ(value(6), V(-3));
+    EXPECT_EQ(value(7), V(L""));
+    EXPECT_EQ(CKORAdsLisp::Type(value(5)), LISP_REAL);
+    EXPECT_EQ(CKORAdsLisp::Type(value(1)), LISP_INT);
+}
+
+TEST_F(FragBoxWindow, EnterConfirmsAndRowsBeyondTheEighthKeepTheirValues)
+{
+    std::vector<V> values = ints(10);
+    values[8] = V(2.71828);
+    values[9] = V(L"neun");
+    INT_PTR r = run(values, [] {
+        afxdriver::type(IDC_FRAGBOX_EDIT7, L"77");
+        afxdriver::key(Key::Enter);
+    });
+    EXPECT_EQ(r, IDOK);
+    EXPECT_EQ(seen.visibleRows.size(), 8u);
+    EXPECT_EQ(value(7), V(77));
+    EXPECT_EQ(value(8), V(2.71828));
+    EXPECT_EQ(value(9), V(L"neun"));
+}
+
+TEST_F(FragBoxWindow, CancelEscapeAndTheCloseBoxLeaveEveryValueAsItWas)
+{
+    const std::function<void()> ways[] = {
+        [] { afxdriver::click(IDCANCEL); },
+        [] { afxdriver::click(L"Abbrechen"); },
+        [] { afxdriver::key(Key::Escape); },
+        [] { afxdriver::cancel(); },
+    };
+    for (const auto& way : ways) {
+        INT_PTR r = run({V(3.14159), V(4), V(L"alt")}, [&] {
+            afxdriver::type(IDC_FRAGBOX_EDIT0, L"1");
+            afxdriver::type(IDC_FRAGBOX_EDIT1, L"2");
+            afxdriver::type(IDC_FRAGBOX_EDIT2, L"neu");
+            way();
+        });
+        EXPECT_EQ(r, IDCANCEL);
+        EXPECT_EQ(value(0), V(3.14159));
+        EXPECT_EQ(value(1), V(4));
+        EXPECT_EQ(value(2), V(L"alt"));
+    }
+}
+
+TEST_F(FragBoxWindow, RealsUseADecimalPointUnderAGermanLocale)
+{
+    std::string before = std::setlocale(LC_NUMERIC, nullptr);
+    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8") && !std::setlocale(LC_NUMERIC, "de_DE.utf8"))
+        GTEST_SKIP() << "no German locale on this machine";
+    run({V(2.5), V(1.0)}, [] {
+        afxdriver::type(IDC_FRAGBOX_EDIT1, L"0.75");
+        afxdriver::ok();
+    });
+    std::setlocale(LC_NUMERIC, before.c_str());
+    EXPECT_EQ(seen.texts[0], L"2.50");
+    EXPECT_EQ(value(1), V(0.75));
+}
+
+}  // namespace
