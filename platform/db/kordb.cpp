@@ -101,7 +101,8 @@ std::string fileUri(const std::string& path)
     static const char* hex = "0123456789ABCDEF";
     std::string out = "file:";
     for (unsigned char c : path) {
-        if (std::isalnum(c) || c == '/' || c == '-' || c == '_' || c == '.' || c == '~') {
+        bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (plain || c == '/' || c == '-' || c == '_' || c == '.' || c == '~') {
             out += static_cast<char>(c);
         } else {
             out += '%';

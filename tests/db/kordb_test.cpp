@@ -152,6 +152,9 @@ TEST_F(Db, UnknownDatabaseTableOrFileIsFalseWithAReason)
     CString resolved(L"unverändert");
     EXPECT_FALSE(GetKorPath(L"DB_STROM", L"TEXTE", L"", L"Fehler beim Aufruf von %s", resolved));
     EXPECT_TRUE(lastSays("Fehler beim Aufruf von GetKorPath: unknown database STROM"));
+    // A text that is no format with one %s frames the reason as it stands.
+    EXPECT_FALSE(GetKorPath(L"DB_STROM", L"TEXTE", L"", L"Fehler %d bei %s", resolved));
+    EXPECT_TRUE(lastSays("Fehler %d bei %s: unknown database STROM"));
     EXPECT_FALSE(GetKorPath(L"DB_WASSER", L"HYDRANTEN", L"", L"", resolved));
     EXPECT_TRUE(lastSays("has no table HYDRANTEN"));
     EXPECT_FALSE(GetKorPath(L"DB_ABWASSER", L"TEXTE", L"", L"", resolved));
