@@ -19,6 +19,7 @@
 #include <mutex>
 #include <optional>
 #include <unordered_map>
+#include <utility>
 #include <variant>
 
 namespace fs = std::filesystem;
@@ -286,6 +287,9 @@ struct State {
     std::function<void(const std::string&)> sink;
     std::string lastError;
     std::string prefix;  // put before diagnostics while a resolve runs
+    // The database the last resolve checked: the one query right after it need not check the
+    // file again (a lookup is a resolve and a query; the next lookup checks anew).
+    std::string checkedByResolve;
 
     sqlite3* db = nullptr;
     std::map<std::string, Database> open;                      // by upper-cased name
@@ -667,6 +671,7 @@ bool resolve(const std::wstring& key, const std::wstring& table, std::wstring& r
     std::string cacheKey = upperName + '\0' + upperAscii(tableUtf8);
     if (auto it = s.resolutions.find(cacheKey); it != s.resolutions.end()) {
         resolved = kortext::toWide(it->second);
+        s.checkedByResolve = upperName;
         return true;
     }
     const Database& d = s.open[upperName];
@@ -709,6 +714,7 @@ bool resolve(const std::wstring& key, const std::wstring& table, std::wstring& r
     s.resolutions[cacheKey] = view;
     s.views[upperAscii(view)] = upperName;
     resolved = kortext::toWide(view);
+    s.checkedByResolve = upperName;
     return true;
 }
 
@@ -760,12 +766,16 @@ bool Query(const CString& query, CKORRltbRecordset& rs)
     std::string text = kortext::fromWide(query.str());
     ParsedQuery parsed = parseQuery(text);
     // Every database the query names through a resolved name is checked (and attached again
-    // when its file changed) before the query runs.
+    // when its file changed) before the query runs, but the one the resolve just before
+    // checked.
+    std::string checked = std::exchange(s.checkedByResolve, std::string());
     for (const std::string& name : parsed.quotedNames) {
         auto it = s.views.find(name);
         if (it == s.views.end())
             continue;
         std::string db = it->second;
+        if (db == checked && s.open[db].attached)
+            continue;
         const DatabaseEntry* entry = findEntry(s, db);
         if (!ensureAttached(s, db, entry ? entry->name : db))
             return false;

@@ -340,6 +340,15 @@ TEST_F(Db, AFileReplacedOrChangedBetweenTwoCallsIsReadAnew)
     sqlite3_close(writer);
     EXPECT_EQ(text(L"WASSER", 1), L"geändert");
 
+    // A query on its own (no resolve before it) checks the file as well.
+    CKORRltbRecordset rs;
+    const wchar_t* query = L"SELECT Text FROM \"WASSER.TEXTE\" WHERE ( Identifier = 1 )";
+    ASSERT_TRUE(kor_reltab::Query(query, rs));
+    makeDatabase(dir / "neu.sqlite", {{1, "ersetzt"}});
+    fs::rename(dir / "neu.sqlite", file);
+    ASSERT_TRUE(kor_reltab::Query(query, rs));
+    EXPECT_EQ(rs.GetFieldChar(L"Text", 1), L"ersetzt");
+
     // Pointed elsewhere by the host.
     makeDatabase(dir / "zweite.sqlite", {{1, "zweite"}});
     ASSERT_TRUE(kordb::setDatabase("WASSER", (dir / "zweite.sqlite").string()));
