@@ -645,6 +645,7 @@ bool resolve(const std::wstring& key, const std::wstring& table, std::wstring& r
     State& s = state();
     std::lock_guard lock(s.mutex);
     s.prefix = prefix;
+    s.checkedByResolve.clear();
     struct ClearPrefix {
         State& s;
         ~ClearPrefix() { s.prefix.clear(); }
