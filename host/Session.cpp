@@ -117,6 +117,10 @@ bool Session::configureDatabases()
             err_ << "korcad: --db " << name << "=" << location << ": " << kordb::lastError() << '\n';
             return false;
         }
+        // A file that is not there yet may come later; a mistyped path is said at once.
+        std::error_code ec;
+        if (location.find("://") == std::string::npos && !std::filesystem::exists(location, ec))
+            err_ << "korcad: warning: --db " << name << "=" << location << ": no such file\n";
     }
     if (kordb::databases().empty())
         for (const auto& [name, location] : sampleDatabases())

@@ -19,6 +19,7 @@
 #include <mutex>
 #include <optional>
 #include <unordered_map>
+#include <utility>
 #include <variant>
 
 namespace fs = std::filesystem;
@@ -101,7 +102,8 @@ std::string fileUri(const std::string& path)
     static const char* hex = "0123456789ABCDEF";
     std::string out = "file:";
     for (unsigned char c : path) {
-        if (std::isalnum(c) || c == '/' || c == '-' || c == '_' || c == '.' || c == '~') {
+        bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (plain || c == '/' || c == '-' || c == '_' || c == '.' || c == '~') {
             out += static_cast<char>(c);
         } else {
             out += '%';
@@ -285,6 +287,9 @@ struct State {
     std::function<void(const std::string&)> sink;
     std::string lastError;
     std::string prefix;  // put before diagnostics while a resolve runs
+    // The database the last resolve checked: the one query right after it need not check the
+    // file again (a lookup is a resolve and a query; the next lookup checks anew).
+    std::string checkedByResolve;
 
     sqlite3* db = nullptr;
     std::map<std::string, Database> open;                      // by upper-cased name
@@ -640,6 +645,7 @@ bool resolve(const std::wstring& key, const std::wstring& table, std::wstring& r
     State& s = state();
     std::lock_guard lock(s.mutex);
     s.prefix = prefix;
+    s.checkedByResolve.clear();
     struct ClearPrefix {
         State& s;
         ~ClearPrefix() { s.prefix.clear(); }
@@ -666,6 +672,7 @@ bool resolve(const std::wstring& key, const std::wstring& table, std::wstring& r
     std::string cacheKey = upperName + '\0' + upperAscii(tableUtf8);
     if (auto it = s.resolutions.find(cacheKey); it != s.resolutions.end()) {
         resolved = kortext::toWide(it->second);
+        s.checkedByResolve = upperName;
         return true;
     }
     const Database& d = s.open[upperName];
@@ -708,6 +715,7 @@ bool resolve(const std::wstring& key, const std::wstring& table, std::wstring& r
     s.resolutions[cacheKey] = view;
     s.views[upperAscii(view)] = upperName;
     resolved = kortext::toWide(view);
+    s.checkedByResolve = upperName;
     return true;
 }
 
@@ -759,12 +767,16 @@ bool Query(const CString& query, CKORRltbRecordset& rs)
     std::string text = kortext::fromWide(query.str());
     ParsedQuery parsed = parseQuery(text);
     // Every database the query names through a resolved name is checked (and attached again
-    // when its file changed) before the query runs.
+    // when its file changed) before the query runs, but the one the resolve just before
+    // checked.
+    std::string checked = std::exchange(s.checkedByResolve, std::string());
     for (const std::string& name : parsed.quotedNames) {
         auto it = s.views.find(name);
         if (it == s.views.end())
             continue;
         std::string db = it->second;
+        if (db == checked && s.open[db].attached)
+            continue;
         const DatabaseEntry* entry = findEntry(s, db);
         if (!ensureAttached(s, db, entry ? entry->name : db))
             return false;

@@ -15,8 +15,10 @@
 // configured name and the table's name as the file spells it) over that schema's table, so a
 // query text names it as FROM "WASSER.TEXTE". Resolutions and prepared statements are kept;
 // every call first compares the identity of each database file it uses (device, inode, size,
-// modification time) with the one seen when it was attached, and attaches a file again that
-// was replaced or changed in between. Prepared statements are kept per query text with its
+// modification and change time) with the one seen when it was attached, and attaches a file
+// again that was replaced or changed in between. A query right after a resolve of the same
+// database relies on that resolve's check, so a lookup (resolve + query) looks at the file
+// once. Prepared statements are kept per query text with its
 // comparison literals taken out (Identifier = 17 and Identifier = 18 share one statement).
 //
 // Names. A database name is 1..64 characters: ASCII letters, digits, '_' and '-', or any

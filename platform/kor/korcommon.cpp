@@ -67,8 +67,23 @@ bool GetKorPath(const CString& key, const CString& table, const CString& reserve
     std::wstring name;
     std::string prefix;
     if (!errorFormat.IsEmpty()) {
-        CString framed;
-        framed.Format(errorFormat, L"GetKorPath");
+        // Only a format whose one conversion is %s is used as a format; any other text is
+        // put before the reason as it stands.
+        const std::wstring& f = errorFormat.str();
+        int conversions = 0;
+        bool onlyS = true;
+        for (size_t i = 0; i < f.size(); ++i) {
+            if (f[i] != L'%')
+                continue;
+            if (i + 1 == f.size() || f[i + 1] != L'%') {
+                ++conversions;
+                onlyS = onlyS && i + 1 < f.size() && f[i + 1] == L's';
+            }
+            ++i;
+        }
+        CString framed = errorFormat;
+        if (conversions == 1 && onlyS)
+            framed.Format(errorFormat, L"GetKorPath");
         prefix = kortext::fromWide(framed.str()) + ": ";
     }
     if (kordb::resolve(key.str(), table.str(), name, prefix)) {

@@ -97,4 +97,28 @@ TEST_F(TextLookup, IdentifiersWithoutARecordGiveAnEmptyText)
     EXPECT_EQ(text, L"");
 }
 
+TEST_F(TextLookup, TheQueryTextNamesTheResolvedTableAndTheIdentifier)
+{
+    // A database whose TEXTE has no field Text: the table resolves, the query fails, and the
+    // diagnostic shows the query text exactly as the lookup built it.
+    fs::path file = dir / "ohne_text.sqlite";
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "CREATE TABLE TEXTE (Identifier INTEGER, Beschriftung TEXT)", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    ASSERT_TRUE(kordb::setDatabase("WASSER", file.string()));
+    CString text;
+    EXPECT_FALSE(GetStringFromFragBoxIdentifier(L"WASSER", L"TEXTE", -3, text));
+    EXPECT_EQ(text, L"");
+    ASSERT_FALSE(diagnostics.empty());
+    EXPECT_NE(diagnostics.back().find("no such column: Text in: SELECT Text FROM \"WASSER.TEXTE\" WHERE ( Identifier = -3 )"),
+              std::string::npos)
+        << diagnostics.back();
+    // The sample file again under the same name: the same lookup answers.
+    ASSERT_TRUE(kordb::setDatabase("WASSER", KOR_SAMPLE_DB_DIR "/wasser.sqlite"));
+    EXPECT_TRUE(GetStringFromFragBoxIdentifier(L"WASSER", L"TEXTE", 17, text));
+    EXPECT_EQ(text, L"Hausanschluss");
+}
+
 }  // namespace

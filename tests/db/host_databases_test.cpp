@@ -1,0 +1,123 @@
+// Which databases a korcad session reads its text tables from: --db entries over
+// databases.ini, and the sample databases when nothing is configured.
+#include "RunProcess.h"
+#include "Session.h"
+
+#include "db/kordb.h"
+#include "kor/korcommon.h"
+
+#include <gtest/gtest.h>
+
+#include <sqlite3.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void makeDatabase(const fs::path& file, const std::string& text)
+{
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    std::string sql = "CREATE TABLE TEXTE (Identifier INTEGER, Text TEXT); INSERT INTO TEXTE VALUES (2, '" + text + "');";
+    ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+}
+
+class HostDatabases : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() / ("kor-hostdb-" + std::to_string(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir / "kor");
+        ::setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+        kordb::setDiagnosticSink([](const std::string&) {});
+    }
+    void TearDown() override
+    {
+        kordb::setDiagnosticSink(nullptr);
+        fs::remove_all(dir);
+    }
+    // Text 2 of TEXTE in `database` as the session configured it.
+    static std::wstring text2(const wchar_t* database)
+    {
+        CString resolved;
+        if (!GetKorPath(CString(L"DB_") + database, L"TEXTE", L"", L"", resolved))
+            return L"<failed>";
+        CKORRltbRecordset rs;
+        if (!kor_reltab::Query(L"SELECT Text FROM \"" + resolved + L"\" WHERE ( Identifier = 2 )", rs))
+            return L"<failed>";
+        return rs.GetFieldChar(L"Text", 1).str();
+    }
+    korcad::Options options(std::vector<std::pair<std::string, std::string>> databases)
+    {
+        korcad::Options o;
+        o.noLoad = true;
+        o.databases = std::move(databases);
+        return o;
+    }
+    fs::path dir;
+    std::istringstream in;
+    std::ostringstream out, err;
+};
+
+TEST_F(HostDatabases, TheCommandLineWinsOverDatabasesIni)
+{
+    makeDatabase(dir / "cmd.sqlite", "von der Befehlszeile");
+    makeDatabase(dir / "kor" / "ini.sqlite", "aus databases.ini");
+    makeDatabase(dir / "kor" / "gas.sqlite", "Gas aus databases.ini");
+    std::ofstream(dir / "kor" / "databases.ini") << "[databases]\nWASSER = ini.sqlite\nGAS = gas.sqlite\n";
+    {
+        korcad::Session session(options({{"WASSER", (dir / "cmd.sqlite").string()}}), in, out, err);
+        ASSERT_TRUE(session.start()) << err.str();
+        EXPECT_EQ(text2(L"WASSER"), L"von der Befehlszeile");
+        EXPECT_EQ(text2(L"GAS"), L"Gas aus databases.ini");
+        EXPECT_EQ(text2(L"WASSER"), L"von der Befehlszeile");
+    }
+    // The next session without --db reads the file's entry; no sample database joins in.
+    korcad::Session session(options({}), in, out, err);
+    ASSERT_TRUE(session.start());
+    EXPECT_EQ(text2(L"WASSER"), L"aus databases.ini");
+    EXPECT_EQ(kordb::databases().size(), 2u);
+    EXPECT_EQ(err.str(), "");
+}
+
+TEST_F(HostDatabases, WithNothingConfiguredTheSampleDatabasesAreUsed)
+{
+    korcad::Session session(options({}), in, out, err);
+    ASSERT_TRUE(session.start());
+    EXPECT_EQ(text2(L"WASSER"), L"Material");
+    EXPECT_EQ(text2(L"GAS"), L"Werkstoff");
+}
+
+TEST_F(HostDatabases, AMissingFileIsSaidAtStartAndReadOnceItIsThere)
+{
+    fs::path later = dir / "spaeter.sqlite";
+    korcad::Session session(options({{"WASSER", later.string()}}), in, out, err);
+    ASSERT_TRUE(session.start());
+    EXPECT_NE(err.str().find("korcad: warning: --db WASSER=" + later.string() + ": no such file"), std::string::npos)
+        << err.str();
+    EXPECT_EQ(text2(L"WASSER"), L"<failed>");
+    makeDatabase(later, "jetzt da");
+    EXPECT_EQ(text2(L"WASSER"), L"jetzt da");
+}
+
+TEST(KorcadDbOption, AWrongDbEntryIsAUsageError)
+{
+    for (std::string entry : {"WASSER", "WASSER=", "=x.sqlite", "WAS\"SER=x.sqlite", "WAS SER=x.sqlite"}) {
+        auto r = runProcess({KORCAD_PATH, "--no-load", "--db", entry, "-e", "1"});
+        EXPECT_EQ(r.exitCode, 2) << entry;
+        EXPECT_NE(r.err.find("korcad: --db"), std::string::npos) << r.err;
+    }
+    auto help = runProcess({KORCAD_PATH, "--help"});
+    EXPECT_NE(help.out.find("--db NAME=LOCATION"), std::string::npos);
+    EXPECT_NE(help.out.find("databases.ini"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,403 @@
+// The db layer on its own: which databases exist, how key and table resolve, and what a
+// query answers when a file is missing, locked, corrupt or replaced. Every database here is
+// made by the test in a folder of its own.
+#include "db/kordb.h"
+#include "kor/korcommon.h"
+#include "text/text.h"
+
+#include <gtest/gtest.h>
+
+#include <sqlite3.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Rows = std::vector<std::pair<int, std::string>>;
+
+// A SQLite file with one text table.
+void makeDatabase(const fs::path& file, const Rows& rows, const std::string& table = "TEXTE")
+{
+    fs::remove(file);
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    std::string sql = "PRAGMA synchronous = OFF; BEGIN; CREATE TABLE \"" + table + "\" (Identifier INTEGER, Text TEXT);";
+    for (const auto& [id, text] : rows)
+        sql += "INSERT INTO \"" + table + "\" VALUES (" + std::to_string(id) + ", '" + text + "');";
+    sql += "COMMIT;";
+    char* error = nullptr;
+    ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
+    sqlite3_close(db);
+}
+
+int countRows(const fs::path& file, const std::string& table)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open(file.c_str(), &db);
+    sqlite3_stmt* stmt = nullptr;
+    int n = -1;
+    if (sqlite3_prepare_v2(db, ("SELECT count(*) FROM \"" + table + "\"").c_str(), -1, &stmt, nullptr) == SQLITE_OK &&
+        sqlite3_step(stmt) == SQLITE_ROW)
+        n = sqlite3_column_int(stmt, 0);
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return n;
+}
+
+class Db : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() / ("kordb-" + std::to_string(::getpid()) + "-" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir / "config" / "kor");
+        ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+        kordb::closeAll();
+        kordb::clearHostDatabases();
+        kordb::reloadConfiguration();
+        kordb::setBusyTimeout(1000);
+        kordb::setDiagnosticSink([this](const std::string& m) { diagnostics.push_back(m); });
+    }
+    void TearDown() override
+    {
+        kordb::closeAll();
+        kordb::setDiagnosticSink(nullptr);
+        kordb::clearHostDatabases();
+        fs::remove_all(dir);
+    }
+
+    // The lookup as the module makes it: resolve, then the query of one identifier.
+    bool lookup(const std::wstring& database, const std::wstring& table, int id, std::wstring& text)
+    {
+        CString resolved;
+        if (!GetKorPath(CString(L"DB_" + database), CString(table), CString(), CString(), resolved))
+            return false;
+        CString query;
+        query.Format(L"SELECT Text FROM \"%s\" WHERE ( Identifier = %d )", resolved.GetString(), id);
+        CKORRltbRecordset rs;
+        if (!kor_reltab::Query(query, rs))
+            return false;
+        text = rs.GetFieldChar(L"Text", 1).str();
+        return true;
+    }
+    std::wstring text(const std::wstring& database, int id, const std::wstring& table = L"TEXTE")
+    {
+        std::wstring t;
+        return lookup(database, table, id, t) ? t : L"<failed>";
+    }
+    bool lastSays(const std::string& part) const
+    {
+        return !diagnostics.empty() && diagnostics.back().find(part) != std::string::npos;
+    }
+
+    fs::path dir;
+    std::vector<std::string> diagnostics;
+};
+
+TEST_F(Db, SeveralDatabasesAreOpenAtOnceAndResolvePerDatabase)
+{
+    makeDatabase(dir / "wasser.sqlite", {{1, "Nennweite"}, {2, "Material"}});
+    makeDatabase(dir / "gas.sqlite", {{1, "Druckstufe"}, {2, "Werkstoff"}});
+    makeDatabase(dir / "strom.sqlite", {{1, "Spannung"}}, "Texte Strom");
+    ASSERT_TRUE(kordb::setDatabase("WASSER", (dir / "wasser.sqlite").string()));
+    ASSERT_TRUE(kordb::setDatabase("GAS", (dir / "gas.sqlite").string()));
+    ASSERT_TRUE(kordb::setDatabase("Strom", (dir / "strom.sqlite").string()));
+    // Interleaved, so every answer comes from the database named, not the one used last.
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_EQ(text(L"WASSER", 1), L"Nennweite");
+        EXPECT_EQ(text(L"GAS", 1), L"Druckstufe");
+        EXPECT_EQ(text(L"WASSER", 2), L"Material");
+        EXPECT_EQ(text(L"GAS", 2), L"Werkstoff");
+        EXPECT_EQ(text(L"STROM", 1, L"texte strom"), L"Spannung");  // a table name with a blank
+    }
+    // The resolved names differ per database and carry the names as the configuration and
+    // the file spell them.
+    CString a, b;
+    ASSERT_TRUE(GetKorPath(L"DB_WASSER", L"texte", L"", L"", a));
+    ASSERT_TRUE(GetKorPath(L"DB_gas", L"TEXTE", L"", L"", b));
+    EXPECT_EQ(a, L"WASSER.TEXTE");
+    EXPECT_EQ(b, L"GAS.TEXTE");
+    EXPECT_TRUE(diagnostics.empty());
+}
+
+TEST_F(Db, MoreDatabasesThanSQLiteAttachesAtOnceStillResolve)
+{
+    const int count = 14;  // SQLite attaches at most 10 by default
+    for (int i = 0; i < count; ++i) {
+        std::string name = "NETZ" + std::to_string(i);
+        makeDatabase(dir / (name + ".sqlite"), {{1, "Text " + std::to_string(i)}});
+        ASSERT_TRUE(kordb::setDatabase(name, (dir / (name + ".sqlite")).string()));
+    }
+    for (int round = 0; round < 2; ++round)
+        for (int i = 0; i < count; ++i)
+            EXPECT_EQ(text(L"NETZ" + std::to_wstring(i), 1), L"Text " + std::to_wstring(i));
+}
+
+TEST_F(Db, UnknownDatabaseTableOrFileIsFalseWithAReason)
+{
+    makeDatabase(dir / "wasser.sqlite", {{1, "Nennweite"}});
+    ASSERT_TRUE(kordb::setDatabase("WASSER", (dir / "wasser.sqlite").string()));
+    ASSERT_TRUE(kordb::setDatabase("ABWASSER", (dir / "fehlt.sqlite").string()));
+    ASSERT_TRUE(kordb::setDatabase("FERN", "postgres://netz.example/wasser"));
+    CString resolved(L"unverändert");
+    EXPECT_FALSE(GetKorPath(L"DB_STROM", L"TEXTE", L"", L"Fehler beim Aufruf von %s", resolved));
+    EXPECT_TRUE(lastSays("Fehler beim Aufruf von GetKorPath: unknown database STROM"));
+    // A text that is no format with one %s frames the reason as it stands.
+    EXPECT_FALSE(GetKorPath(L"DB_STROM", L"TEXTE", L"", L"Fehler %d bei %s", resolved));
+    EXPECT_TRUE(lastSays("Fehler %d bei %s: unknown database STROM"));
+    EXPECT_FALSE(GetKorPath(L"DB_WASSER", L"HYDRANTEN", L"", L"", resolved));
+    EXPECT_TRUE(lastSays("has no table HYDRANTEN"));
+    EXPECT_FALSE(GetKorPath(L"DB_ABWASSER", L"TEXTE", L"", L"", resolved));
+    EXPECT_TRUE(lastSays("fehlt.sqlite"));
+    EXPECT_FALSE(GetKorPath(L"DB_FERN", L"TEXTE", L"", L"", resolved));
+    EXPECT_TRUE(lastSays("server databases are not supported yet"));
+    EXPECT_FALSE(GetKorPath(L"WASSER", L"TEXTE", L"", L"", resolved));  // not a DB_ key
+    EXPECT_TRUE(lastSays("not a database key"));
+    EXPECT_EQ(resolved, L"unverändert");
+    // A query over a name nobody resolved fails too.
+    CKORRltbRecordset rs;
+    EXPECT_FALSE(kor_reltab::Query(L"SELECT Text FROM \"WASSER.HYDRANTEN\" WHERE ( Identifier = 1 )", rs));
+    EXPECT_EQ(rs.GetRecordCount(), 0);
+}
+
+TEST_F(Db, NamesThatCouldLeaveTheirQuotesAreRefusedAndTouchNothing)
+{
+    fs::path file = dir / "wasser.sqlite";
+    makeDatabase(file, {{1, "Nennweite"}, {2, "Material"}});
+    ASSERT_TRUE(kordb::setDatabase("WASSER", file.string()));
+    const std::vector<std::wstring> tables = {
+        L"TEXTE\" WHERE 1=1; DROP TABLE \"TEXTE",
+        L"TEXTE\"",
+        L"x\" UNION SELECT name FROM sqlite_schema --",
+        std::wstring(L"TEXTE\0\" OR 1=1", 14),
+        L"TEXTE; DELETE FROM TEXTE",
+        L"TEXTE\n",
+        L"[TEXTE]",
+        L"TEXTE'",
+        std::wstring(200, L'T'),
+    };
+    for (const auto& table : tables) {
+        CString resolved;
+        EXPECT_FALSE(GetKorPath(L"DB_WASSER", CString(table), L"", L"", resolved)) << kortext::fromWide(table);
+        EXPECT_TRUE(lastSays("refused table name"));
+        EXPECT_EQ(resolved, L"");
+    }
+    for (const std::wstring& database : {std::wstring(L"WASSER\""), std::wstring(L"WASSER\".TEXTE --"),
+                                         std::wstring(L"WAS SER"), std::wstring(L"WASSER\0X", 8),
+                                         std::wstring(L"WASSER.X"), std::wstring(L"")}) {
+        CString resolved;
+        EXPECT_FALSE(GetKorPath(CString(L"DB_" + database), L"TEXTE", L"", L"", resolved));
+        EXPECT_TRUE(lastSays("refused database name"));
+    }
+    EXPECT_FALSE(kordb::setDatabase("WASSER\"; --", file.string()));
+    // The table every attempt aimed at is whole, and still answers.
+    EXPECT_EQ(countRows(file, "TEXTE"), 2);
+    EXPECT_EQ(text(L"WASSER", 2), L"Material");
+}
+
+TEST_F(Db, QueriesOnlyReadAndRunOneStatement)
+{
+    fs::path file = dir / "wasser.sqlite";
+    makeDatabase(file, {{1, "Nennweite"}});
+    ASSERT_TRUE(kordb::setDatabase("WASSER", file.string()));
+    EXPECT_EQ(text(L"WASSER", 1), L"Nennweite");
+    CKORRltbRecordset rs;
+    EXPECT_FALSE(kor_reltab::Query(L"DELETE FROM \"WASSER.TEXTE\"", rs));
+    EXPECT_FALSE(kor_reltab::Query(L"CREATE TABLE x (a)", rs));
+    EXPECT_FALSE(kor_reltab::Query(L"SELECT 1; DROP VIEW \"WASSER.TEXTE\"", rs));
+    EXPECT_TRUE(lastSays("refused query"));
+    EXPECT_FALSE(kor_reltab::Query(L"SELEKT Text", rs));
+    EXPECT_TRUE(lastSays("syntax error"));
+    EXPECT_EQ(countRows(file, "TEXTE"), 1);
+    EXPECT_EQ(text(L"WASSER", 1), L"Nennweite");
+}
+
+TEST_F(Db, KeptStatementsAnswerEveryValueAndLeaveOtherNumbersAlone)
+{
+    fs::path file = dir / "wasser.sqlite";
+    makeDatabase(file, {{-3, "minus drei"}, {1, "eins"}, {2, "zwei"}, {3, "drei"}, {2147483647, "groß"}});
+    ASSERT_TRUE(kordb::setDatabase("WASSER", file.string()));
+    // One statement serves these; each value must still find its own record.
+    for (int id : {1, 2, 3, -3, 2147483647, 2, 1})
+        EXPECT_EQ(text(L"WASSER", id), id == 1 ? L"eins"
+                                       : id == 2 ? L"zwei"
+                                       : id == 3 ? L"drei"
+                                       : id == -3 ? L"minus drei"
+                                                  : L"groß");
+    CKORRltbRecordset rs;
+    // Numbers that are no compared values (a limit, a column number, texts) keep their meaning.
+    ASSERT_TRUE(kor_reltab::Query(L"SELECT Text FROM \"WASSER.TEXTE\" WHERE Identifier > 0 ORDER BY 1 LIMIT 2", rs));
+    ASSERT_EQ(rs.GetRecordCount(), 2);
+    EXPECT_EQ(rs.GetFieldChar(L"Text", 1), L"drei");
+    EXPECT_EQ(rs.GetFieldChar(L"TEXT", 2), L"eins");
+    EXPECT_EQ(rs.GetFieldChar(L"Text", 3), L"");
+    EXPECT_EQ(rs.GetFieldChar(L"Bemerkung", 1), L"");
+    ASSERT_TRUE(kor_reltab::Query(L"SELECT 'a = 1' AS T, 2.5 = 2.5 AS G, 10 >= 9.5 AS H, abs(-4) AS A", rs));
+    EXPECT_EQ(rs.GetFieldChar(L"T", 1), L"a = 1");
+    EXPECT_EQ(rs.GetFieldChar(L"G", 1), L"1");
+    EXPECT_EQ(rs.GetFieldChar(L"H", 1), L"1");
+    EXPECT_EQ(rs.GetFieldChar(L"A", 1), L"4");
+    ASSERT_TRUE(kor_reltab::Query(L"SELECT 'a = 1' AS T, 2.5 = 3.5 AS G, 10 >= 90.5 AS H", rs));
+    EXPECT_EQ(rs.GetFieldChar(L"G", 1), L"0");
+    EXPECT_EQ(rs.GetFieldChar(L"H", 1), L"0");
+}
+
+TEST_F(Db, ALockedFileGivesFalseWithoutHangingAndAnswersOnceFree)
+{
+    fs::path file = dir / "wasser.sqlite";
+    makeDatabase(file, {{1, "Nennweite"}});
+    ASSERT_TRUE(kordb::setDatabase("WASSER", file.string()));
+    kordb::setBusyTimeout(200);
+    ASSERT_EQ(text(L"WASSER", 1), L"Nennweite");  // resolved and kept
+
+    // Another writer holds the file locked for writing.
+    sqlite3* writer = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &writer), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(writer, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    CKORRltbRecordset rs;
+    EXPECT_FALSE(kor_reltab::Query(L"SELECT Text FROM \"WASSER.TEXTE\" WHERE ( Identifier = 1 )", rs));
+    EXPECT_TRUE(lastSays("locked")) << (diagnostics.empty() ? "" : diagnostics.back());
+    // A table not resolved yet cannot be looked for in a locked file either.
+    kordb::closeAll();
+    CString resolved;
+    EXPECT_FALSE(GetKorPath(L"DB_WASSER", L"TEXTE", L"", L"", resolved));
+    EXPECT_TRUE(lastSays("locked"));
+
+    sqlite3_exec(writer, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(writer);
+    EXPECT_EQ(text(L"WASSER", 1), L"Nennweite");
+}
+
+TEST_F(Db, ACorruptFileGivesFalse)
+{
+    // Not a database at all.
+    fs::path garbage = dir / "kaputt.sqlite";
+    std::ofstream(garbage) << std::string(8192, 'x');
+    ASSERT_TRUE(kordb::setDatabase("KAPUTT", garbage.string()));
+    CString resolved;
+    EXPECT_FALSE(GetKorPath(L"DB_KAPUTT", L"TEXTE", L"", L"", resolved));
+    EXPECT_TRUE(lastSays("not a database")) << (diagnostics.empty() ? "" : diagnostics.back());
+
+    // A database whose table pages were overwritten after the table was resolved.
+    fs::path file = dir / "wasser.sqlite";
+    Rows rows;
+    for (int i = 1; i <= 300; ++i)
+        rows.push_back({i, "Text " + std::to_string(i)});
+    makeDatabase(file, rows);
+    ASSERT_TRUE(kordb::setDatabase("WASSER", file.string()));
+    ASSERT_EQ(text(L"WASSER", 7), L"Text 7");
+    {
+        std::fstream f(file, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(4096);  // page 2 on: the table's pages
+        std::string junk(3 * 4096, '\xA5');
+        f.write(junk.data(), static_cast<std::streamsize>(junk.size()));
+    }
+    EXPECT_EQ(text(L"WASSER", 7), L"<failed>");
+    EXPECT_TRUE(lastSays("malformed")) << (diagnostics.empty() ? "" : diagnostics.back());
+}
+
+TEST_F(Db, AFileReplacedOrChangedBetweenTwoCallsIsReadAnew)
+{
+    fs::path file = dir / "wasser.sqlite";
+    makeDatabase(file, {{1, "alt"}});
+    ASSERT_TRUE(kordb::setDatabase("WASSER", file.string()));
+    EXPECT_EQ(text(L"WASSER", 1), L"alt");
+
+    // Replaced as tools replace files: a new file renamed over the old one.
+    makeDatabase(dir / "neu.sqlite", {{1, "neu"}});
+    fs::rename(dir / "neu.sqlite", file);
+    EXPECT_EQ(text(L"WASSER", 1), L"neu");
+
+    // Removed: false; back again: read.
+    fs::rename(file, dir / "weg.sqlite");
+    EXPECT_EQ(text(L"WASSER", 1), L"<failed>");
+    EXPECT_TRUE(lastSays("cannot read"));
+    fs::rename(dir / "weg.sqlite", file);
+    EXPECT_EQ(text(L"WASSER", 1), L"neu");
+
+    // Replaced by a file without the table: the old resolution is not used.
+    makeDatabase(dir / "anders.sqlite", {{1, "x"}}, "ANDERE");
+    fs::rename(dir / "anders.sqlite", file);
+    EXPECT_EQ(text(L"WASSER", 1), L"<failed>");
+    EXPECT_TRUE(lastSays("has no table TEXTE"));
+
+    // Changed in place by a writer.
+    makeDatabase(file, {{1, "eins"}});
+    EXPECT_EQ(text(L"WASSER", 1), L"eins");
+    sqlite3* writer = nullptr;
+    sqlite3_open(file.c_str(), &writer);
+    sqlite3_exec(writer, "UPDATE TEXTE SET Text = 'geändert'", nullptr, nullptr, nullptr);
+    sqlite3_close(writer);
+    EXPECT_EQ(text(L"WASSER", 1), L"geändert");
+
+    // A query on its own (no resolve before it) checks the file as well.
+    CKORRltbRecordset rs;
+    const wchar_t* query = L"SELECT Text FROM \"WASSER.TEXTE\" WHERE ( Identifier = 1 )";
+    ASSERT_TRUE(kor_reltab::Query(query, rs));
+    makeDatabase(dir / "neu.sqlite", {{1, "ersetzt"}});
+    fs::rename(dir / "neu.sqlite", file);
+    ASSERT_TRUE(kor_reltab::Query(query, rs));
+    EXPECT_EQ(rs.GetFieldChar(L"Text", 1), L"ersetzt");
+
+    // Pointed elsewhere by the host.
+    makeDatabase(dir / "zweite.sqlite", {{1, "zweite"}});
+    ASSERT_TRUE(kordb::setDatabase("WASSER", (dir / "zweite.sqlite").string()));
+    EXPECT_EQ(text(L"WASSER", 1), L"zweite");
+}
+
+TEST_F(Db, DatabasesIniIsReadAndTheHostWins)
+{
+    makeDatabase(dir / "config" / "kor" / "wasser.sqlite", {{1, "aus der Datei"}});
+    makeDatabase(dir / "gas.sqlite", {{1, "Gas"}});
+    makeDatabase(dir / "host.sqlite", {{1, "vom Programm"}});
+    std::ofstream(dir / "config" / "kor" / "databases.ini")
+        << "# Datenbanken der Texttabellen\n"
+           "[databases]\n"
+           "WASSER = wasser.sqlite\n"  // relative to the file's folder
+           "GAS=" << (dir / "gas.sqlite").string() << "\n"
+           "; kaputte Zeilen\n"
+           "ohne Gleichheitszeichen\n"
+           "BÖ\"SE = x.sqlite\n"
+           "LEER =\n"
+           "[andere]\n"
+           "X = y.sqlite\n";
+    EXPECT_EQ(kordb::configFilePath(), (dir / "config" / "kor" / "databases.ini").string());
+    EXPECT_EQ(text(L"WASSER", 1), L"aus der Datei");
+    EXPECT_EQ(text(L"GAS", 1), L"Gas");
+    EXPECT_EQ(text(L"X", 1), L"<failed>");
+    // Every wrong line was named with its number.
+    auto said = [&](const std::string& part) {
+        for (const auto& d : diagnostics)
+            if (d.find(part) != std::string::npos)
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(said("databases.ini:6: expected NAME = LOCATION"));
+    EXPECT_TRUE(said("databases.ini:7: not a database name"));
+    EXPECT_TRUE(said("databases.ini:8: database LEER has no location"));
+    EXPECT_TRUE(said("databases.ini:9: unknown section [andere]"));
+    EXPECT_TRUE(said("databases.ini:10: an entry outside [databases]"));
+
+    ASSERT_TRUE(kordb::setDatabase("wasser", (dir / "host.sqlite").string()));
+    EXPECT_EQ(text(L"WASSER", 1), L"vom Programm");
+    auto all = kordb::databases();
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_EQ(all[0].name, "GAS");
+    EXPECT_EQ(all[0].origin, kordb::DatabaseEntry::Origin::File);
+    EXPECT_EQ(all[1].name, "wasser");
+    EXPECT_EQ(all[1].origin, kordb::DatabaseEntry::Origin::Host);
+    kordb::clearHostDatabases();
+    EXPECT_EQ(text(L"WASSER", 1), L"aus der Datei");
+}
+
+}  // namespace
