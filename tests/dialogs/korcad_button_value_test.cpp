@@ -1,6 +1,6 @@
 // korDialog_ButtonValue on the user's path: korcad runs LISP, the module shows its window, an
 // answers file plays the user, and LISP gets the answer in its type.
-#include "RunProcess.h"
+#include "korcad_run.h"
 
 #include <gtest/gtest.h>
 
@@ -9,33 +9,6 @@
 #include <sstream>
 
 namespace {
-
-struct KorcadRun {
-    ProcessResult process;
-    std::string log;  // the debug log the run wrote
-};
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// Runs korcad headless with the answers given, its own log and its own configuration folder
-// (saved window positions, databases.ini), so the user's own stay untouched.
-KorcadRun korcad(std::vector<std::string> args, const std::string& answers)
-{
-    TempFile answersFile("answers.txt", answers);
-    std::string logPath = answersFile.dir() + "/kordebug.log";
-    args.insert(args.begin(), {KORCAD_PATH, "--answers", answersFile.path()});
-    ProcessEnv env{{{"KOR_DEBUGLOG", logPath}, {"QT_QPA_PLATFORM", "offscreen"}, {"XDG_CONFIG_HOME", answersFile.dir()}},
-                   {"DISPLAY", "WAYLAND_DISPLAY"}};
-    KorcadRun run{runProcess(args, "", env), ""};
-    run.log = readFile(logPath);
-    return run;
-}
 
 bool contains(const std::string& text, const std::string& what) { return text.find(what) != std::string::npos; }
 

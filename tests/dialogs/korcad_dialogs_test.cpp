@@ -1,6 +1,6 @@
 // The module's dialogs on the user's path: korcad runs LISP, the module shows its dialog,
 // an answers file plays the user, the debug log records what the module did.
-#include "RunProcess.h"
+#include "korcad_run.h"
 
 #include <gtest/gtest.h>
 
@@ -12,33 +12,6 @@ namespace {
 
 const std::string kCall =
     "(korDialog_ButtonDialog 1 (list \"Titel\") (list \"A\" \"B\" \"C\") (list \"a\" \"b\" \"c\"))";
-
-struct KorcadRun {
-    ProcessResult process;
-    std::string log;  // the debug log the run wrote
-};
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// Runs korcad headless with the answers given (no --answers when empty) and its own log.
-KorcadRun korcad(std::vector<std::string> args, const std::string& answers)
-{
-    TempFile answersFile("answers.txt", answers);
-    std::string logPath = answersFile.dir() + "/kordebug.log";
-    if (!answers.empty())
-        args.insert(args.begin(), {"--answers", answersFile.path()});
-    args.insert(args.begin(), KORCAD_PATH);
-    ProcessEnv env{{{"KOR_DEBUGLOG", logPath}, {"QT_QPA_PLATFORM", "offscreen"}}, {"DISPLAY", "WAYLAND_DISPLAY"}};
-    KorcadRun run{runProcess(args, "", env), ""};
-    run.log = readFile(logPath);
-    return run;
-}
 
 size_t count(const std::string& text, const std::string& what)
 {

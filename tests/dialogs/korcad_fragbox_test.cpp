@@ -1,7 +1,7 @@
 // korDialog_FragBox on the user's path: korcad runs the LISP call, the labels come from a
 // database given with --db (or from the call itself), an answers file plays the user, and the
 // debug log records the check that failed.
-#include "RunProcess.h"
+#include "korcad_run.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -11,37 +11,6 @@
 #include <sstream>
 
 namespace {
-
-struct KorcadRun {
-    ProcessResult process;
-    std::string log;  // the debug log the run wrote
-};
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// Runs korcad headless with the answers given (no --answers when empty), its own log and an
-// empty configuration folder, so only what the test passes decides the databases.
-KorcadRun korcad(std::vector<std::string> args, const std::string& answers)
-{
-    TempFile answersFile("answers.txt", answers);
-    std::string logPath = answersFile.dir() + "/kordebug.log";
-    std::string config = answersFile.dir() + "/config";
-    std::filesystem::create_directories(config);
-    if (!answers.empty())
-        args.insert(args.begin(), {"--answers", answersFile.path()});
-    args.insert(args.begin(), KORCAD_PATH);
-    ProcessEnv env{{{"KOR_DEBUGLOG", logPath}, {"QT_QPA_PLATFORM", "offscreen"}, {"XDG_CONFIG_HOME", config}},
-                   {"DISPLAY", "WAYLAND_DISPLAY"}};
-    KorcadRun run{runProcess(args, "", env), ""};
-    run.log = readFile(logPath);
-    return run;
-}
 
 // A SQLite file with a text table TEXTE of the given rows, made with SQLite itself.
 class TextDatabase {
