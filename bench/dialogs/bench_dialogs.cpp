@@ -33,26 +33,6 @@ namespace {
 
 void bareColumnCycle(int shown);
 
-// Counts the paint events dialogs get, to make sure every cycle really drew its window.
-struct PaintCounter : QObject {
-    long long paints = 0;
-    bool eventFilter(QObject*, QEvent* e) override
-    {
-        if (e->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-} paintCounter;
-
-// "Shown": the window system has exposed the window and it has drawn itself once.
-void waitUntilShown(QWidget* w)
-{
-    for (int i = 0; i < 10000 && !(w->windowHandle() && w->windowHandle()->isExposed()); ++i)
-        QCoreApplication::processEvents();
-    w->installEventFilter(&paintCounter);
-    w->repaint();
-}
-
 // A column of twelve buttons, a spacer and Cancel: the shape of the button dialog.
 AfxControlTemplate columnControls[14];
 const wchar_t* const captions[] = {L"Eins", L"Zwei", L"Drei", L"Vier", L"Fünf", L"Sechs",
@@ -78,7 +58,7 @@ void templateDialogCycle()
     CDialog dlg;
     dlg.InitModalIndirect(columnTemplate());
     afxdriver::onNextDialog([](CDialog& d) {
-        waitUntilShown(afxqt::widget(d.m_hWnd));
+        bench::waitUntilShown(afxqt::widget(d.m_hWnd));
         afxdriver::key(afxdriver::Key::Escape);
     });
     if (dlg.DoModal() != IDCANCEL) {
@@ -94,40 +74,10 @@ void bareDialogCycle() { bareColumnCycle(12); }
 // window shortened by nine rows, Cancel moved up.
 void bareThreeButtonCycle() { bareColumnCycle(3); }
 
-// korcad's interpreter with the module loaded, as a LISP program runs it.
-// Ended in main, while the GUI still stands: unloading the module tears down its windows.
-std::istringstream lispIn;
-std::ostringstream lispOut, lispErr;
-std::unique_ptr<korcad::Session> lispRun;
-
-korcad::Session& lispSession()
-{
-    if (!lispRun) {
-        lispRun = std::make_unique<korcad::Session>(korcad::Options{}, lispIn, lispOut, lispErr);
-        // Lives as long as the process: Qt must still stand when it goes.
-        static auto* mainWindow = new korcad::MainWindow(L"Zeichnung1.dwg");
-        lispRun->host().setWindows([] { return mainWindow->handle(); }, [] { return mainWindow->drawingViewHandle(); });
-        if (!lispRun->start()) {
-            std::fprintf(stderr, "the module did not load: %s\n", lispErr.str().c_str());
-            std::exit(1);
-        }
-    }
-    lispOut.str("");
-    return *lispRun;
-}
-
 void lispButtonDialogCycle()
 {
-    korcad::Session& session = lispSession();
-    afxdriver::onNextDialog([](CDialog& d) {
-        waitUntilShown(afxqt::widget(d.m_hWnd));
-        afxdriver::key(afxdriver::Key::Escape);
-    });
-    if (!session.runExpression("(korDialog_ButtonDialog 1 (list \"Titel\") (list \"A\" \"B\" \"C\") "
-                               "(list \"a\" \"b\" \"c\"))")) {
-        std::fprintf(stderr, "the LISP call failed\n");
-        std::exit(1);
-    }
+    bench::lispDialogCycle("(korDialog_ButtonDialog 1 (list \"Titel\") (list \"A\" \"B\" \"C\") (list \"a\" \"b\" \"c\"))",
+                           "(0)");
 }
 
 void bareColumnCycle(int shown)
@@ -154,7 +104,7 @@ void bareColumnCycle(int shown)
         QObject::connect(b, &QPushButton::clicked, &dlg, &QDialog::reject);
     }
     QTimer::singleShot(0, &dlg, [&dlg] {
-        waitUntilShown(&dlg);
+        bench::waitUntilShown(&dlg);
         dlg.reject();
     });
     if (dlg.exec() != QDialog::Rejected) {
@@ -191,15 +141,15 @@ int main(int argc, char** argv)
     };
     std::vector<bench::Figures> results;
     for (const bench::Case& c : cases) {
-        long long before = paintCounter.paints;
+        long long before = bench::paints();
         results.push_back(bench::run(c, warmup, cycles));
-        long long painted = paintCounter.paints - before;
+        long long painted = bench::paints() - before;
         if (painted < cycles + warmup) {
             std::fprintf(stderr, "%s: only %lld paints in %d cycles\n", c.name.c_str(), painted, cycles + warmup);
             return 1;
         }
     }
     bench::print(results);
-    lispRun.reset();
+    bench::endLispSession();
     return 0;
 }

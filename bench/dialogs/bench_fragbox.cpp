@@ -37,25 +37,6 @@
 
 namespace {
 
-// Counts the paint events dialogs get, to make sure every cycle really drew its window.
-struct PaintCounter : QObject {
-    long long paints = 0;
-    bool eventFilter(QObject*, QEvent* e) override
-    {
-        if (e->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-} paintCounter;
-
-void waitUntilShown(QWidget* w)
-{
-    for (int i = 0; i < 10000 && !(w->windowHandle() && w->windowHandle()->isExposed()); ++i)
-        QCoreApplication::processEvents();
-    w->installEventFilter(&paintCounter);
-    w->repaint();
-}
-
 // The call: eight rows labelled by the identifiers 1..8 of WASSER/TEXTE, values of all
 // three editable types.
 const char* const kCall =
@@ -67,37 +48,7 @@ const char* const kLabels[] = {"Überdeckung [m]", "Material", "Nennweite [mm]",
                                "Baujahr", "Druckstufe [bar]", "Eigentümer", "Hydrant"};
 const char* const kTexts[] = {"1.20", "PE", "150", "25.00", "1998", "10.00", "Stadtwerke", "UFH"};
 
-std::istringstream lispIn;
-std::ostringstream lispOut, lispErr;
-std::unique_ptr<korcad::Session> lispRun;
-
-korcad::Session& lispSession()
-{
-    if (!lispRun) {
-        lispRun = std::make_unique<korcad::Session>(korcad::Options{}, lispIn, lispOut, lispErr);
-        static auto* mainWindow = new korcad::MainWindow(L"Zeichnung1.dwg");
-        lispRun->host().setWindows([] { return mainWindow->handle(); }, [] { return mainWindow->drawingViewHandle(); });
-        if (!lispRun->start()) {
-            std::fprintf(stderr, "the module did not load: %s\n", lispErr.str().c_str());
-            std::exit(1);
-        }
-    }
-    lispOut.str("");
-    return *lispRun;
-}
-
-void lispFragBoxCycle()
-{
-    korcad::Session& session = lispSession();
-    afxdriver::onNextDialog([](CDialog& d) {
-        waitUntilShown(afxqt::widget(d.m_hWnd));
-        afxdriver::key(afxdriver::Key::Escape);
-    });
-    if (!session.runExpression(kCall) || lispOut.str().find("(0)") == std::string::npos) {
-        std::fprintf(stderr, "the LISP call failed: %s%s\n", lispOut.str().c_str(), lispErr.str().c_str());
-        std::exit(1);
-    }
-}
+void lispFragBoxCycle() { bench::lispDialogCycle(kCall, "(0)"); }
 
 // The same call with the labels given literally: what the eight lookups cost.
 void lispLiteralCycle()
@@ -109,15 +60,7 @@ void lispLiteralCycle()
         return "(korDialog_FragBox \"WASSER\" \"TEXTE\" (list" + labels +
                ") (list 1.2 \"PE\" 150 25.0 1998 10.0 \"Stadtwerke\" \"UFH\"))";
     }();
-    korcad::Session& session = lispSession();
-    afxdriver::onNextDialog([](CDialog& d) {
-        waitUntilShown(afxqt::widget(d.m_hWnd));
-        afxdriver::key(afxdriver::Key::Escape);
-    });
-    if (!session.runExpression(call) || lispOut.str().find("(0)") == std::string::npos) {
-        std::fprintf(stderr, "the LISP call failed: %s%s\n", lispOut.str().c_str(), lispErr.str().c_str());
-        std::exit(1);
-    }
+    bench::lispDialogCycle(call, "(0)");
 }
 
 // The window with Qt alone, at the pixel rectangles the template gives at the same font.
@@ -155,7 +98,7 @@ void bareFragBoxCycle()
     QObject::connect(ok, &QPushButton::clicked, &dlg, &QDialog::accept);
     QObject::connect(cancel, &QPushButton::clicked, &dlg, &QDialog::reject);
     QTimer::singleShot(0, &dlg, [&dlg] {
-        waitUntilShown(&dlg);
+        bench::waitUntilShown(&dlg);
         dlg.reject();
     });
     if (dlg.exec() != QDialog::Rejected) {
@@ -231,16 +174,18 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }
-    std::vector<Phases> cases = {
-        {"LISP korDialog_FragBox, 8 looked-up rows", lispFragBoxCycle},
-        {"bare QDialog, same controls", bareFragBoxCycle},
-        {"LISP korDialog_FragBox, 8 literal labels", lispLiteralCycle},
-    };
+    std::vector<Phases> cases(3);
+    cases[0].name = "LISP korDialog_FragBox, 8 looked-up rows";
+    cases[0].cycle = lispFragBoxCycle;
+    cases[1].name = "bare QDialog, same controls";
+    cases[1].cycle = bareFragBoxCycle;
+    cases[2].name = "LISP korDialog_FragBox, 8 literal labels";
+    cases[2].cycle = lispLiteralCycle;
     int block = std::min(1000, cycles);
     double rssStart = 0, rssEnd = 0;
-    long long before = paintCounter.paints;
+    long long before = bench::paints();
     measure(cases, warmup, cycles, block, rssStart, rssEnd);
-    long long painted = paintCounter.paints - before;
+    long long painted = bench::paints() - before;
     if (painted < static_cast<long long>(cases.size()) * (cycles + warmup)) {
         std::fprintf(stderr, "only %lld paints in %d cycles\n", painted, cycles + warmup);
         return 1;
@@ -261,6 +206,6 @@ int main(int argc, char** argv)
     std::printf("ratio looked-up FragBox / bare: all %.2f, first %.2f, last %.2f\n", cases[0].allUs / cases[1].allUs,
                 cases[0].firstUs / cases[1].firstUs, cases[0].lastUs / cases[1].lastUs);
     std::printf("ratio literal FragBox / bare:   all %.2f\n", cases[2].allUs / cases[1].allUs);
-    lispRun.reset();
+    bench::endLispSession();
     return 0;
 }

@@ -1,11 +1,85 @@
 #include "harness.h"
 
+#include "CadHost.h"
+#include "MainWindow.h"
+#include "Session.h"
+
+#include "mfc/afxqt_p.h"
+#include "uidriver/afxdriver.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QWidget>
+#include <QWindow>
+
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <memory>
+#include <sstream>
 #include <unistd.h>
 
 namespace bench {
+
+namespace {
+
+// Counts the paint events of the windows waited for.
+struct PaintCounter : QObject {
+    long long paints = 0;
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+} paintCounter;
+
+std::istringstream lispIn;
+std::ostringstream lispOut, lispErr;
+std::unique_ptr<korcad::Session> lispRun;
+
+korcad::Session& lispSession()
+{
+    if (!lispRun) {
+        lispRun = std::make_unique<korcad::Session>(korcad::Options{}, lispIn, lispOut, lispErr);
+        // Lives as long as the process: Qt must still stand when it goes.
+        static auto* mainWindow = new korcad::MainWindow(L"Zeichnung1.dwg");
+        lispRun->host().setWindows([] { return mainWindow->handle(); }, [] { return mainWindow->drawingViewHandle(); });
+        if (!lispRun->start()) {
+            std::fprintf(stderr, "the module did not load: %s\n", lispErr.str().c_str());
+            std::exit(1);
+        }
+    }
+    lispOut.str("");
+    return *lispRun;
+}
+
+}  // namespace
+
+void waitUntilShown(QWidget* w)
+{
+    for (int i = 0; i < 10000 && !(w->windowHandle() && w->windowHandle()->isExposed()); ++i)
+        QCoreApplication::processEvents();
+    w->installEventFilter(&paintCounter);
+    w->repaint();
+}
+
+long long paints() { return paintCounter.paints; }
+
+void lispDialogCycle(const std::string& call, const std::string& expected)
+{
+    korcad::Session& session = lispSession();
+    afxdriver::onNextDialog([](CDialog& d) {
+        waitUntilShown(afxqt::widget(d.m_hWnd));
+        afxdriver::key(afxdriver::Key::Escape);
+    });
+    if (!session.runExpression(call) || lispOut.str().find(expected) == std::string::npos) {
+        std::fprintf(stderr, "the LISP call failed: %s%s\n", lispOut.str().c_str(), lispErr.str().c_str());
+        std::exit(1);
+    }
+}
+
+void endLispSession() { lispRun.reset(); }
 
 double residentMiB()
 {

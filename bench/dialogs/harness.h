@@ -6,7 +6,21 @@
 #include <string>
 #include <vector>
 
+class QWidget;
+
 namespace bench {
+
+// "Shown": the window system has exposed the window and it has drawn itself once. Every
+// window waited for is counted in paints(), so a benchmark can check each cycle really drew.
+void waitUntilShown(QWidget* w);
+long long paints();
+
+// One LISP call in korcad's interpreter with the module loaded (one session for the whole
+// run, with korcad's main window as the dialogs' parent): the dialog it opens is closed with
+// Escape once shown. Ends the program when the call fails or its answer lacks `expected`.
+void lispDialogCycle(const std::string& call, const std::string& expected);
+// Ends the session, while the GUI still stands: unloading the module tears down its windows.
+void endLispSession();
 
 struct Case {
     std::string name;
