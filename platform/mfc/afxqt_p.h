@@ -115,10 +115,20 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* e) override;
+    void showEvent(QShowEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
 
 private:
+    // Sets the tooltip to the whole caption while the caption is cut, and takes it away again.
+    void updateTooltip();
+
     bool m_tooltipIsCaption = false;  // the tooltip is ours (a caption that did not fit)
+    // The caption as drawn, kept for the caption, size, font and icon it was made for: a
+    // caption that fits (almost always) costs one measurement per change, not one per paint.
+    mutable QString m_shown, m_shownFrom;
+    mutable QSize m_shownSize, m_shownIconSize;
+    mutable QFont m_shownFont;
+    mutable bool m_shownValid = false;
 };
 
 // Calls after window geometry changes from code, so that layouts settle before the caller

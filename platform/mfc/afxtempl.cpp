@@ -100,44 +100,74 @@ QRect afxqt::dluToPixels(const QSize& base, int x, int y, int cx, int cy)
 
 QString afxqt::ElidingPushButton::shownText() const
 {
+    QSize iconNow = icon().isNull() ? QSize() : iconSize();
+    if (m_shownValid && m_shownFrom == text() && m_shownSize == size() && m_shownIconSize == iconNow &&
+        m_shownFont == font())
+        return m_shown;
     QStyleOptionButton opt;
     initStyleOption(&opt);
     QRect contents = style()->subElementRect(QStyle::SE_PushButtonContents, &opt, this);
     int room = contents.width() - 4;  // a little air between the caption and the frame
-    if (!icon().isNull())
-        room -= iconSize().width() + 4;  // the icon and its gap to the text
+    if (!iconNow.isEmpty())
+        room -= iconNow.width() + 4;  // the icon and its gap to the text
     QString caption = text();
     caption.remove(QLatin1Char('&'));  // (mnemonic markers are not drawn)
-    if (fontMetrics().horizontalAdvance(caption) <= room)
-        return text();
-    return fontMetrics().elidedText(caption, Qt::ElideRight, std::max(room, 0));
+    m_shown = fontMetrics().horizontalAdvance(caption) <= room
+                  ? text()
+                  : fontMetrics().elidedText(caption, Qt::ElideRight, std::max(room, 0));
+    m_shownFrom = text();
+    m_shownSize = size();
+    m_shownIconSize = iconNow;
+    m_shownFont = font();
+    m_shownValid = true;
+    return m_shown;
+}
+
+void afxqt::ElidingPushButton::updateTooltip()
+{
+    bool elided = isElided();
+    if (elided && (!m_tooltipIsCaption || toolTip() != text())) {
+        setToolTip(text());
+        m_tooltipIsCaption = true;
+    } else if (!elided && m_tooltipIsCaption) {
+        setToolTip(QString());
+        m_tooltipIsCaption = false;
+    }
 }
 
 void afxqt::ElidingPushButton::refreshElision()
 {
-    bool elided = isElided();
-    if (elided) {
-        setToolTip(text());
-        m_tooltipIsCaption = true;
-    } else if (m_tooltipIsCaption) {
-        setToolTip(QString());
-        m_tooltipIsCaption = false;
-    }
+    if (isVisible())
+        updateTooltip();
     update();
 }
 
+// A hidden button needs no tooltip: it is measured when it shows (templates lay out many
+// buttons that never show).
 void afxqt::ElidingPushButton::resizeEvent(QResizeEvent* e)
 {
-    QPushButton::resizeEvent(e);
-    refreshElision();
+    QPushButton::resizeEvent(e);  // a resized button is painted anew anyway
+    if (isVisible())
+        updateTooltip();
 }
 
-void afxqt::ElidingPushButton::paintEvent(QPaintEvent*)
+void afxqt::ElidingPushButton::showEvent(QShowEvent* e)
 {
+    QPushButton::showEvent(e);
+    updateTooltip();
+}
+
+void afxqt::ElidingPushButton::paintEvent(QPaintEvent* e)
+{
+    QString shown = shownText();
+    if (shown == text()) {
+        QPushButton::paintEvent(e);  // the caption fits: drawn as any button
+        return;
+    }
     QStylePainter painter(this);
     QStyleOptionButton opt;
     initStyleOption(&opt);
-    opt.text = shownText();
+    opt.text = shown;
     painter.drawControl(QStyle::CE_PushButton, opt);
 }
 
