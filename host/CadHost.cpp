@@ -1,5 +1,7 @@
 #include "CadHost.h"
 
+#include "db/kordb.h"
+
 #include <dlfcn.h>
 
 #include <algorithm>
@@ -293,9 +295,14 @@ CallResult CadHost::runCall(int code, const resbuf* args, const std::function<in
     call.code = code;
     call.args = args;
     calls_.push_back(&call);
+    kordb::beginCall();
     struct Pop {
         std::vector<Call*>& calls;
-        ~Pop() { calls.pop_back(); }
+        ~Pop()
+        {
+            kordb::endCall();
+            calls.pop_back();
+        }
     } pop{calls_};
     result.status = fn(call);
     result.hasValue = call.hasValue;

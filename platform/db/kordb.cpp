@@ -151,6 +151,7 @@ struct Database {
     FileIdentity identity;     // of that file when it was attached
     bool attached = false;
     unsigned long long lastUse = 0;
+    unsigned long long checkedInCall = 0;  // the application call that last checked the file
 };
 
 // A query text with its comparison literals taken out, and the double-quoted names it uses.
@@ -290,6 +291,10 @@ struct State {
     // The database the last resolve checked: the one query right after it need not check the
     // file again (a lookup is a resolve and a query; the next lookup checks anew).
     std::string checkedByResolve;
+    // Calls of applications as the host announces them: within one call each file is checked
+    // once (a file replaced between two calls is still seen on the next one).
+    int callDepth = 0;
+    unsigned long long callSerial = 0;
 
     sqlite3* db = nullptr;
     std::map<std::string, Database> open;                      // by upper-cased name
@@ -501,6 +506,9 @@ bool ensureAttached(State& s, const std::string& upperName, const std::string& s
     if (d.schema.empty())
         d.schema = "kdb" + std::to_string(s.nextSchema++);
     d.lastUse = ++s.useCounter;
+    if (s.callDepth > 0 && d.attached && d.location == entry->location && d.checkedInCall == s.callSerial)
+        return true;
+    d.checkedInCall = s.callDepth > 0 ? s.callSerial : 0;
     std::string why;
     auto identity = identityOf(entry->location, &why);
     if (!identity) {
@@ -549,6 +557,22 @@ bool ensureAttached(State& s, const std::string& upperName, const std::string& s
 }
 
 }  // namespace
+
+void beginCall()
+{
+    State& s = state();
+    std::lock_guard lock(s.mutex);
+    if (s.callDepth++ == 0)
+        ++s.callSerial;
+}
+
+void endCall()
+{
+    State& s = state();
+    std::lock_guard lock(s.mutex);
+    if (s.callDepth > 0)
+        --s.callDepth;
+}
 
 bool isDatabaseName(const std::string& name)
 {

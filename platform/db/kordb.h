@@ -52,6 +52,13 @@ struct DatabaseEntry {
     enum class Origin { File, Host } origin;
 };
 
+// The host announces each call of an application (nested calls count once): within one call
+// each database file is checked once, so the eight lookups of one dialog look at the file
+// once; a file replaced between two calls is seen on the next call. Without announced calls
+// every use checks.
+void beginCall();
+void endCall();
+
 // Whether `name` may name a database (see Names above).
 bool isDatabaseName(const std::string& name);
 

@@ -306,6 +306,26 @@ TEST_F(Db, ACorruptFileGivesFalse)
     EXPECT_TRUE(lastSays("malformed")) << (diagnostics.empty() ? "" : diagnostics.back());
 }
 
+TEST_F(Db, WithinOneCallOfAnApplicationTheFileIsCheckedOnceAndTheNextCallSeesAReplacement)
+{
+    fs::path file = dir / "wasser.sqlite";
+    makeDatabase(file, {{1, "alt"}, {2, "zwei"}});
+    ASSERT_TRUE(kordb::setDatabase("WASSER", file.string()));
+
+    kordb::beginCall();
+    EXPECT_EQ(text(L"WASSER", 1), L"alt");
+    makeDatabase(dir / "neu.sqlite", {{1, "neu"}, {2, "zwei neu"}});
+    fs::rename(dir / "neu.sqlite", file);
+    kordb::beginCall();  // a call nested in it (a handler that calls LISP) is the same call
+    EXPECT_EQ(text(L"WASSER", 2), L"zwei") << "one call reads the file it started with";
+    kordb::endCall();
+    kordb::endCall();
+
+    kordb::beginCall();
+    EXPECT_EQ(text(L"WASSER", 2), L"zwei neu") << "the next call sees the replaced file";
+    kordb::endCall();
+}
+
 TEST_F(Db, AFileReplacedOrChangedBetweenTwoCallsIsReadAnew)
 {
     fs::path file = dir / "wasser.sqlite";
