@@ -15,17 +15,10 @@ const std::wstring kFn = L"korDialog_ButtonDialog";
 
 class ButtonDialogFunction : public dialogtest::ModuleFixture {};
 
-struct CheckCase {
-    const char* what;
-    std::vector<V> args;
-    int code;
-    std::wstring message;
-};
-
 TEST_F(ButtonDialogFunction, EachFailedCheckAnswersItsCodeAndLogsItsMessageWithoutADialog)
 {
     const V abc = strings({L"A", L"B", L"C"});
-    const std::vector<CheckCase> cases = {
+    const std::vector<dialogtest::CheckCase> cases = {
         {"no arguments", {}, -1, L"PARAMETERERROR 1: Keine Defaultbutton -> return -> RSERR\r\n"},
         {"default is a string", {V(L"1"), strings({L"T"}), abc, abc}, -1,
          L"PARAMETERERROR 1: Keine Defaultbutton -> return -> RSERR\r\n"},
@@ -44,18 +37,7 @@ TEST_F(ButtonDialogFunction, EachFailedCheckAnswersItsCodeAndLogsItsMessageWitho
         {"caption tested before value at one position", {V(0), strings({L"T"}), L::List(V(L"A"), V(5)), L::List(V(L"a"), V(2))},
          -7, L"PARAMETERERROR 4: Buttontexte 1 kein String -> return -> RSERR\r\n"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        dialogtest::Call r = call(kFn, c.args);
-        EXPECT_EQ(r.status, RSERR);
-        EXPECT_EQ(r.value, L::List(V(c.code))) << std::string(r.value.ToString().begin(), r.value.ToString().end());
-        EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{c.message});
-        EXPECT_TRUE(r.dialogs.empty());
-        EXPECT_EQ(r.resourceAfter, sentinel());
-        std::vector<std::wstring> scope = r.lines(L"Dialog");
-        ASSERT_EQ(scope.size(), 2u);
-        EXPECT_EQ(scope[0], L"> korDialog_ButtonDialog -> ButtonDialog()\r\n");
-    }
+    expectChecks(kFn, L"korDialog_ButtonDialog -> ButtonDialog()", cases);
 }
 
 TEST_F(ButtonDialogFunction, AClickAnswersOneAndTheButtonsReturnText)

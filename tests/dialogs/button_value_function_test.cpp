@@ -15,6 +15,7 @@
 
 namespace {
 
+using dialogtest::show;
 using dialogtest::strings;
 using V = CKORAdsLispVar;
 using L = CKORAdsLisp;
@@ -80,23 +81,10 @@ protected:
     bool hadHome = false;
 };
 
-std::string show(const V& v)
-{
-    std::wstring s = v.ToString();
-    return std::string(s.begin(), s.end());
-}
-
-struct CheckCase {
-    const char* what;
-    std::vector<V> args;
-    int code;
-    std::wstring message;
-};
-
 TEST_F(ButtonValueFunction, EachFailedCheckAnswersItsCodeAndLogsItsMessageWithoutADialog)
 {
     const V db(L"WASSER"), tab(L"TEXTE"), head(L"Kopf"), btn(L"Knopf"), def(1.5), back(L"B");
-    const std::vector<CheckCase> cases = {
+    const std::vector<dialogtest::CheckCase> cases = {
         {"no arguments", {}, -1, L"PARAMETERERROR 1: Keine Datenbank -> return -> RSERR\r\n"},
         {"database is T", {V::T(), tab, head, btn, def, back}, -1, L"PARAMETERERROR 1: Keine Datenbank -> return -> RSERR\r\n"},
         {"database empty", {V(L""), tab, head, btn, def, back}, -1, L"PARAMETERERROR 1: Datenbank leer -> return -> RSERR\r\n"},
@@ -120,18 +108,7 @@ TEST_F(ButtonValueFunction, EachFailedCheckAnswersItsCodeAndLogsItsMessageWithou
         {"header checked before a bad button and default", {db, tab, V(0), V(0), V::T(), back}, -3,
          L"PARAMETERERROR 3: Keine Header4nummer -> return -> RSERR\r\n"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        dialogtest::Call r = call(kFn, c.args);
-        EXPECT_EQ(r.status, RSERR);
-        EXPECT_EQ(r.value, L::List(V(c.code))) << show(r.value);
-        EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{c.message});
-        EXPECT_TRUE(r.dialogs.empty());
-        EXPECT_EQ(r.resourceAfter, sentinel());
-        std::vector<std::wstring> scope = r.lines(L"Dialog");
-        ASSERT_EQ(scope.size(), 2u);
-        EXPECT_EQ(scope[0], L"> korDialog_ButtonValue -> ButtonValue()\r\n");
-    }
+    expectChecks(kFn, L"korDialog_ButtonValue -> ButtonValue()", cases);
 }
 
 TEST_F(ButtonValueFunction, ABackValueThatIsNoTextEndsWithoutAnAnswerOrALogLine)

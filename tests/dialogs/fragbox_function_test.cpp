@@ -14,6 +14,7 @@
 
 namespace {
 
+using dialogtest::show;
 using dialogtest::strings;
 using V = CKORAdsLispVar;
 using L = CKORAdsLisp;
@@ -30,24 +31,11 @@ V list(std::initializer_list<V> items)
     return l;
 }
 
-std::string show(const V& v)
-{
-    std::wstring s = v.ToString();
-    return std::string(s.begin(), s.end());
-}
-
-struct CheckCase {
-    const char* what;
-    std::vector<V> args;
-    int code;
-    std::wstring message;
-};
-
 TEST_F(FragBoxFunction, EachFailedCheckAnswersItsCodeAndLogsItsMessageWithoutADialog)
 {
     const V two = strings({L"A", L"B"});
     const V vals = list({V(1), V(2)});
-    const std::vector<CheckCase> cases = {
+    const std::vector<dialogtest::CheckCase> cases = {
         {"no arguments", {}, -1, L"PARAMETERERROR 1: Keine Datenbank -> return -> RSERR\r\n"},
         {"database is a number", {V(5), V(L"T"), two, vals}, -1, L"PARAMETERERROR 1: Keine Datenbank -> return -> RSERR\r\n"},
         {"table missing", {V(L"WASSER")}, -2, L"PARAMETERERROR 2: Keine Tabelle -> return -> RSERR\r\n"},
@@ -76,18 +64,7 @@ TEST_F(FragBoxFunction, EachFailedCheckAnswersItsCodeAndLogsItsMessageWithoutADi
         {"first bad row wins", {V(L"W"), V(L"T"), list({V(L"A"), V(0), strings({L"x"})}), list({V(1), V(2), V(3)})},
          -6, L"PARAMETERERROR 3: Identifier4Beschreibung keine Zahl -> return -> RSERR\r\n"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        dialogtest::Call r = call(kFn, c.args);
-        EXPECT_EQ(r.status, RSERR);
-        EXPECT_EQ(r.value, L::List(V(c.code))) << show(r.value);
-        EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{c.message});
-        EXPECT_TRUE(r.dialogs.empty());
-        EXPECT_EQ(r.resourceAfter, sentinel());
-        std::vector<std::wstring> scope = r.lines(L"Dialog");
-        ASSERT_EQ(scope.size(), 2u);
-        EXPECT_EQ(scope[0], L"> korDialog_FragBox -> FragBox()\r\n");
-    }
+    expectChecks(kFn, L"korDialog_FragBox -> FragBox()", cases);
 }
 
 TEST_F(FragBoxFunction, OkAnswersOneAndEveryValueInItsOwnType)

@@ -77,6 +77,29 @@ Call ModuleFixture::call(const std::wstring& fn, const std::vector<CKORAdsLispVa
     return c;
 }
 
+std::string show(const CKORAdsLispVar& v)
+{
+    std::wstring s = v.ToString();
+    return std::string(s.begin(), s.end());
+}
+
+void ModuleFixture::expectChecks(const std::wstring& fn, const std::wstring& scopeEntry,
+                                 const std::vector<CheckCase>& cases)
+{
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Call r = call(fn, c.args);
+        EXPECT_EQ(r.status, RSERR);
+        EXPECT_EQ(r.value, CKORAdsLisp::List(CKORAdsLispVar(c.code))) << show(r.value);
+        EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{c.message});
+        EXPECT_TRUE(r.dialogs.empty());
+        EXPECT_EQ(r.resourceAfter, sentinel());
+        std::vector<std::wstring> scope = r.lines(L"Dialog");
+        ASSERT_EQ(scope.size(), 2u);
+        EXPECT_EQ(scope[0], L"> " + scopeEntry + L"\r\n");
+    }
+}
+
 CKORAdsLispVar strings(std::initializer_list<const wchar_t*> texts)
 {
     CKORAdsLispVar list;

@@ -27,8 +27,23 @@ struct Call {
     std::vector<std::wstring> lines(const std::wstring& category) const;
 };
 
+// A LISP value as text, for failure messages.
+std::string show(const CKORAdsLispVar& v);
+
+// One failed argument check: the arguments, the code the function answers and its log line.
+struct CheckCase {
+    const char* what;
+    std::vector<CKORAdsLispVar> args;
+    int code;
+    std::wstring message;
+};
+
 class ModuleFixture : public ::testing::Test {
 protected:
+    // Each case answers (code) with status RSERR and writes its one line under "DialogReturn",
+    // opens no dialog, gives the resource handle back and closes the scope `scopeEntry` opened.
+    void expectChecks(const std::wstring& fn, const std::wstring& scopeEntry, const std::vector<CheckCase>& cases);
+
     void SetUp() override;
     void TearDown() override;
 
