@@ -90,8 +90,14 @@ CadHost::~CadHost()
 CadHost::App* CadHost::findAppPtr(const std::string& nameOrPath) const
 {
     for (auto& a : apps_)
-        if (sameName(a->info.name, nameOrPath) || a->info.path == nameOrPath ||
-            a->info.path == canonical(nameOrPath))
+        if (sameName(a->info.name, nameOrPath) || a->info.path == nameOrPath)
+            return a.get();
+    // Another spelling of a loaded library's path: resolved once, only when nothing matched.
+    if (nameOrPath.find('/') == std::string::npos)
+        return nullptr;
+    std::string resolved = canonical(nameOrPath);
+    for (auto& a : apps_)
+        if (a->info.path == resolved)
             return a.get();
     return nullptr;
 }

@@ -113,20 +113,12 @@ void bareColumnCycle(int shown)
     }
 }
 
-int option(int argc, char** argv, const char* name, int fallback)
-{
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], name) == 0)
-            return std::atoi(argv[i + 1]);
-    return fallback;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    int cycles = option(argc, argv, "--cycles", 10000);
-    int warmup = option(argc, argv, "--warmup", 200);
+    int cycles = bench::option(argc, argv, "--cycles", 10000);
+    int warmup = bench::option(argc, argv, "--warmup", 200);
     std::string error;
     if (!AfxHostInitUI(&error)) {
         std::fprintf(stderr, "%s\n", error.c_str());

@@ -151,20 +151,12 @@ void measure(std::vector<Phases>& cases, int warmup, int cycles, int block, doub
     }
 }
 
-int option(int argc, char** argv, const char* name, int fallback)
-{
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], name) == 0)
-            return std::atoi(argv[i + 1]);
-    return fallback;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    int cycles = option(argc, argv, "--cycles", 10000);
-    int warmup = option(argc, argv, "--warmup", 200);
+    int cycles = bench::option(argc, argv, "--cycles", 10000);
+    int warmup = bench::option(argc, argv, "--warmup", 200);
     if (cycles < 1 || warmup < 0) {
         std::fprintf(stderr, "usage: bench_fragbox [--cycles N>0] [--warmup N>=0]\n");
         return 2;

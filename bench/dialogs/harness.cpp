@@ -14,6 +14,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -80,6 +82,14 @@ void lispDialogCycle(const std::string& call, const std::string& expected)
 }
 
 void endLispSession() { lispRun.reset(); }
+
+int option(int argc, char** argv, const char* name, int fallback)
+{
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], name) == 0)
+            return std::atoi(argv[i + 1]);
+    return fallback;
+}
 
 double residentMiB()
 {

@@ -35,6 +35,9 @@ struct Figures {
     double rssEndMiB = 0;
 };
 
+// The number after `name` on the command line (e.g. --cycles 500), else the fallback.
+int option(int argc, char** argv, const char* name, int fallback);
+
 double residentMiB();
 Figures run(const Case& c, int warmup, int cycles);
 // Prints the table and, for each pair of cases (ours, then its bare counterpart), the ratio.
