@@ -1035,10 +1035,18 @@ bool Drawing::entMod(const resbuf* chain, std::string* why)
     Record& r = *recordById(id);
     t = tags(r);
 
-    // Match old and new groups by code and occurrence.
+    // Match old and new groups by code and occurrence. Groups entget does not show (pointers
+    // to nothing) take no part: they are kept.
+    std::vector<bool> shown(old.size(), true);
+    for (size_t i = 0; i < old.size(); ++i)
+        if (dxf::kindOf(old[i].code) == dxf::Kind::Name) {
+            uint32_t target = lookupHandle(trim(t[old[i].tag].value));
+            shown[i] = target && !recordById(target)->erased;
+        }
     std::map<int, std::vector<size_t>> oldByCode, newByCode;
     for (size_t i = 0; i < old.size(); ++i)
-        oldByCode[old[i].code].push_back(i);
+        if (shown[i])
+            oldByCode[old[i].code].push_back(i);
     std::vector<long> matchOf(fresh.size(), -1);
     for (size_t j = 0; j < fresh.size(); ++j) {
         auto& list = newByCode[fresh[j]->restype];
@@ -1047,7 +1055,7 @@ bool Drawing::entMod(const resbuf* chain, std::string* why)
             matchOf[j] = static_cast<long>(it->second[list.size()]);
         list.push_back(j);
     }
-    auto kept = [&](size_t i) { return !newByCode.count(old[i].code); };
+    auto kept = [&](size_t i) { return !shown[i] || !newByCode.count(old[i].code); };
 
     Tags out;
     std::vector<Tag> deferred;  // new common groups, placed after the layer
