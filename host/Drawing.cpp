@@ -210,9 +210,8 @@ bool Drawing::build(std::string* error)
     const Tags& t = s.tags;
     const size_t n = t.size();
     where_.assign(1, Where{});
-    auto lineOf = [&](size_t i) { return std::to_string(i < s.lines.size() ? s.lines[i] : 0); };
     auto fail = [&](size_t i, const std::string& message) {
-        *error = "line " + lineOf(std::min(i, n - 1)) + ": " + message;
+        *error = "line " + std::to_string(dxf::lineOf(s, std::min(i, n - 1))) + ": " + message;
         return false;
     };
     Section loose;
@@ -238,6 +237,11 @@ bool Drawing::build(std::string* error)
         sec.head.push_back(t[i++]);
         while (i < n && t[i].code != 0)
             sec.head.push_back(t[i++]);
+        size_t records = 0;
+        for (size_t j = i; j < n && !is(t[j], 0, "ENDSEC"); ++j)
+            records += t[j].code == 0;
+        sec.records.reserve(records);
+        where_.reserve(where_.size() + records);
         while (i < n && !is(t[i], 0, "ENDSEC")) {
             if (is(t[i], 0, "SECTION") || is(t[i], 0, "EOF"))
                 return fail(i, "section " + sec.name + " is not ended (ENDSEC missing)");
