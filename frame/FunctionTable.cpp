@@ -4,6 +4,7 @@
 #include "dialogs/ButtonDialog.h"
 #include "dialogs/ButtonValue.h"
 #include "dialogs/FragBox.h"
+#include "dialogs/MultiEdit.h"
 
 // A function whose handler is not built yet keeps its name with no handler and is not
 // registered: a call of it reaches DoFunction and is answered with RSERR.
@@ -13,7 +14,7 @@ const KorLispFunction korFunctionTable[kKorFunctionCount + 1] = {
     {L"korDialog_SelectColor", nullptr, false},
     {L"korDialog_FragBox", FragBox, true},
     {L"korDialog_ButtonDialog", ButtonDialog, true},
-    {L"korDialog_MultiEditDialog", nullptr, false},
+    {L"korDialog_MultiEditDialog", MultiEdit, true},
     {L"korDialog_GridDialog", nullptr, false},
     {L"korDialog_GridDialog_LType", nullptr, false},
     {L"korDialog_LWeightDialog", nullptr, false},
