@@ -161,6 +161,8 @@ resbuf* acdbEntGet(const ads_name entity);
 // With extended data of the applications in `apps` (RTSTR names, wildcards allowed).
 resbuf* acdbEntGetX(const ads_name entity, const resbuf* apps);
 int acdbEntMod(const resbuf* groups);
+int acdbEntMake(const resbuf* groups);  // the new entity is then the last one (acdbEntLast)
+int acdbEntDel(const ads_name entity);  // erases, or brings an erased entity back
 int acdbRegApp(const ACHAR* name);
 
 // --- selection sets ------------------------------------------------------------------------
