@@ -1,6 +1,7 @@
 #include "HostFunctions.h"
 
 #include "CadHost.h"
+#include "SysVars.h"
 #include "UserInput.h"
 
 #include "lisp/Reader.h"
@@ -334,6 +335,8 @@ void installHostFunctions(lisp::Interpreter& lisp, CadHost& host, UserInput& inp
                                                AfxFromUtf8(lisp::strArg(a[1])), setNext));
         },
         2, 3);
+
+    installSystemVariables(lisp, host);
 }
 
 }  // namespace korcad
