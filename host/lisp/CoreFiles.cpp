@@ -152,21 +152,6 @@ Value writeCharFn(Interpreter& lisp, const Args& a)
     return a[0];
 }
 
-// The directories of the support path $KORCAD_APP_PATH, separated by ':'.
-std::vector<std::string> supportPath()
-{
-    std::vector<std::string> dirs;
-    const char* env = std::getenv("KORCAD_APP_PATH");
-    std::string s = env ? env : "";
-    for (size_t start = 0; start < s.size();) {
-        size_t end = std::min(s.find(':', start), s.size());
-        if (end > start)
-            dirs.push_back(s.substr(start, end - start));
-        start = end + 1;
-    }
-    return dirs;
-}
-
 std::string fullPath(const fs::path& p)
 {
     std::error_code ec;
@@ -175,8 +160,9 @@ std::string fullPath(const fs::path& p)
 }
 
 // (findfile name): the full path of the file, searched in the current directory, then along
-// the support path; nil when it is nowhere. A name with a directory is looked up as it is.
-Value findfileFn(Interpreter&, const Args& a)
+// the path load searches (korcad's support path, $KORCAD_APP_PATH); nil when it is nowhere.
+// A name with a directory is looked up as it is.
+Value findfileFn(Interpreter& lisp, const Args& a)
 {
     const std::string& name = strArg(a[0]);
     if (name.empty())
@@ -186,7 +172,7 @@ Value findfileFn(Interpreter&, const Args& a)
     fs::path p(name);
     if (p.is_absolute() || p.has_parent_path())
         return Value();
-    for (const auto& dir : supportPath()) {
+    for (const auto& dir : lisp.loadPath()) {
         fs::path candidate = fs::path(dir) / name;
         if (isFile(candidate.string()))
             return Value::string(fullPath(candidate));

@@ -42,7 +42,6 @@ protected:
         std::error_code ec;
         fs::current_path(home_, ec);
         fs::remove_all(dir_, ec);
-        unsetenv("KORCAD_APP_PATH");
     }
     fs::path dir_;
     fs::path home_ = fs::current_path();
@@ -135,7 +134,8 @@ TEST_F(LispFiles, FindfileLooksHereThenAlongTheSupportPath)
     writeBytes(dir_ / "support" / "shared.lsp", "");
     writeBytes(dir_ / "support" / "local.lsp", "");
     fs::current_path(dir_ / "here");
-    setenv("KORCAD_APP_PATH", ("/nonexistent:" + (dir_ / "support").string()).c_str(), 1);
+    // korcad's support path: $KORCAD_APP_PATH, as load searches it.
+    lisp().loadPath() = {"/nonexistent", (dir_ / "support").string()};
     expectAll({
         {"(findfile \"local.lsp\")", "\"" + (dir_ / "here" / "local.lsp").string() + "\""},
         {"(findfile \"shared.lsp\")", "\"" + (dir_ / "support" / "shared.lsp").string() + "\""},
@@ -232,6 +232,17 @@ TEST(LispFilesCommand, KorcadWritesAndReadsAFile)
                          "-e", "(setq f (open \"" + file + "\" \"r\")) (list (read-line f) (read-line f) (read-line f))"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "nil\n(\"Zeile 1\" \"42\" nil)\n");
+}
+
+TEST(LispFilesCommand, FindfileSearchesTheApplicationPath)
+{
+    TempFile shared("gemeinsam.lsp", "");
+    ProcessEnv env{{{"KORCAD_APP_PATH", "/nonexistent:" + shared.dir()}}, {}};
+    auto r = runProcess({KORCAD_PATH, "--no-load", "-e", "(findfile \"gemeinsam.lsp\")", "-e",
+                         "(findfile \"fehlt.lsp\")"},
+                        "", env);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "\"" + shared.path() + "\"\nnil\n");
 }
 
 // The sample program: a pipe list written as CSV with rtos-formatted lengths, read back.
