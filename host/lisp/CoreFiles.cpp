@@ -9,10 +9,13 @@
 #include "lisp/Printer.h"
 #include "lisp/Utf8.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -368,6 +371,35 @@ Value filenameMktempFn(Interpreter&, const Args& a)
     fail("no temporary file name left in " + dir);
 }
 
+// (vl-file-systime name): when the file was last changed, in local time, as (year month
+// weekday day hours minutes seconds milliseconds) with Sunday as weekday 0; nil when it
+// does not exist.
+Value fileSystimeFn(Interpreter&, const Args& a)
+{
+    const std::string& name = strArg(a[0]);
+    struct stat st {};
+    if (!isFile(name) || ::stat(name.c_str(), &st) != 0)
+        return Value();
+    std::tm tm{};
+    localtime_r(&st.st_mtime, &tm);
+    return list({Value::integer(tm.tm_year + 1900), Value::integer(tm.tm_mon + 1),
+                 Value::integer(tm.tm_wday), Value::integer(tm.tm_mday), Value::integer(tm.tm_hour),
+                 Value::integer(tm.tm_min), Value::integer(tm.tm_sec),
+                 Value::integer(static_cast<int32_t>(st.st_mtim.tv_nsec / 1000000))});
+}
+
+// (setenv name value): sets the variable for this program and the programs it starts.
+Value setenvFn(Interpreter&, const Args& a)
+{
+    const std::string& name = strArg(a[0]);
+    const std::string& value = strArg(a[1]);
+    if (name.empty() || name.find('=') != std::string::npos)
+        badValue("environment variable name", a[0]);
+    if (::setenv(name.c_str(), value.c_str(), 1) != 0)
+        fail("setenv failed: \"" + name + "\"");
+    return a[1];
+}
+
 Value getenvFn(Interpreter&, const Args& a)
 {
     const char* v = std::getenv(strArg(a[0]).c_str());
@@ -418,6 +450,8 @@ void installFileFunctions(Interpreter& lisp)
     lisp.defineBuiltin("vl-filename-directory", filenameDirectoryFn, 1, 1);
     lisp.defineBuiltin("vl-filename-mktemp", filenameMktempFn, 0, 3);
     lisp.defineBuiltin("getenv", getenvFn, 1, 1);
+    lisp.defineBuiltin("setenv", setenvFn, 2, 2);
+    lisp.defineBuiltin("vl-file-systime", fileSystimeFn, 1, 1);
 }
 
 }  // namespace lisp

@@ -337,6 +337,20 @@ Value vlSortIFn(Interpreter& lisp, const Args& a)
     return b.take();
 }
 
+// (acad_strlsort strings): the strings in alphabetical order (by character codes).
+Value acadStrlsortFn(Interpreter&, const Args& a)
+{
+    std::vector<Value> items = toVector(a[0]);
+    for (const Value& v : items)
+        strArg(v);
+    std::stable_sort(items.begin(), items.end(),
+                     [](const Value& x, const Value& y) { return x.str() < y.str(); });
+    ListBuilder b;
+    for (const Value& v : items)
+        b.push(v);
+    return b.take();
+}
+
 }  // namespace
 
 bool lispEqual(const Value& a, const Value& b, double fuzz)
@@ -414,6 +428,7 @@ void installListFunctions(Interpreter& lisp)
     lisp.defineBuiltin("vl-position", vlPositionFn, 2, 2);
     lisp.defineBuiltin("vl-sort", vlSortFn, 2, 2);
     lisp.defineBuiltin("vl-sort-i", vlSortIFn, 2, 2);
+    lisp.defineBuiltin("acad_strlsort", acadStrlsortFn, 1, 1);
     lisp.defineBuiltin("vl-every", vlEveryFn, 2, -1);
     lisp.defineBuiltin("vl-some", vlSomeFn, 2, -1);
     lisp.defineBuiltin("vl-member-if", vlMemberIfFn<true>, 2, 2);

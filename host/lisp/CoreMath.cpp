@@ -255,6 +255,27 @@ Value lshFn(Interpreter&, const Args& a)
 
 Value notBitsFn(Interpreter&, const Args& a) { return Value::integer(~intArg(a[0])); }
 
+// (boole op a b ...): each bit by the truth table op, folded left to right. The four bits of
+// op answer for the input bits (1 1), (1 0), (0 1) and (0 0): 1 is and, 6 xor, 7 or, 8 nor.
+Value booleFn(Interpreter&, const Args& a)
+{
+    int32_t op = intArg(a[0]);
+    uint32_t acc = uint32_t(intArg(a[1]));
+    for (size_t i = 2; i < a.size(); ++i) {
+        uint32_t b = uint32_t(intArg(a[i])), out = 0;
+        for (int bit = 0; bit < 32; ++bit) {
+            unsigned x = (acc >> bit) & 1, y = (b >> bit) & 1;
+            unsigned index = (1 - x) * 2 + (1 - y);
+            out |= uint32_t((op >> index) & 1) << bit;
+        }
+        acc = out;
+    }
+    return Value::integer(int32_t(acc));
+}
+
+Value vlInfpFn(Interpreter& lisp, const Args& a) { return lisp.boolean(std::isinf(numArg(a[0]))); }
+Value vlNanpFn(Interpreter& lisp, const Args& a) { return lisp.boolean(std::isnan(numArg(a[0]))); }
+
 // ---- points -------------------------------------------------------------------------------
 
 struct Point {
@@ -418,6 +439,9 @@ void installMathFunctions(Interpreter& lisp)
     lisp.defineBuiltin("logior", logiorFn, 0, -1);
     lisp.defineBuiltin("lsh", lshFn, 0, 2);
     lisp.defineBuiltin("~", notBitsFn, 1, 1);
+    lisp.defineBuiltin("boole", booleFn, 2, -1);
+    lisp.defineBuiltin("vl-infp", vlInfpFn, 1, 1);
+    lisp.defineBuiltin("vl-nanp", vlNanpFn, 1, 1);
     lisp.defineBuiltin("angle", angleFn, 2, 2);
     lisp.defineBuiltin("distance", distanceFn, 2, 2);
     lisp.defineBuiltin("polar", polarFn, 3, 3);

@@ -178,6 +178,10 @@ TEST_F(LispFiles, CopyRenameDeleteSizeAndDirectories)
         {"(vl-file-delete (strcat dir \"c.txt\"))", "nil"},
         {"(vl-file-delete (strcat dir \"sub\"))", "nil"},  // not a file
         {"(vl-file-delete nil)", "error: bad argument type: stringp nil"},
+        {"(length (vl-file-systime (strcat dir \"a.txt\")))", "8"},
+        {"(> (car (vl-file-systime (strcat dir \"a.txt\"))) 2020)", "T"},
+        {"(vl-file-systime (strcat dir \"none\"))", "nil"},
+        {"(vl-file-systime dir)", "nil"},
     });
     EXPECT_FALSE(fs::exists(dir_ / "c.txt"));
     EXPECT_EQ(slurp(dir_ / "a.txt"), "12345");
@@ -217,7 +221,12 @@ TEST_F(LispFiles, Getenv)
         {"(getenv \"KORLISP_TEST_VAR\")", "\"Wert äöü\""},
         {"(getenv \"KORLISP_NO_SUCH_VAR\")", "nil"},
         {"(getenv nil)", "error: bad argument type: stringp nil"},
+        {"(setenv \"KORLISP_TEST_SET\" \"1\")", "\"1\""},
+        {"(getenv \"KORLISP_TEST_SET\")", "\"1\""},
+        {"(setenv \"A=B\" \"1\")", "error: bad argument value: environment variable name: \"A=B\""},
+        {"(setenv \"X\" 1)", "error: bad argument type: stringp 1"},
     });
+    unsetenv("KORLISP_TEST_SET");
     unsetenv("KORLISP_TEST_VAR");
 }
 

@@ -56,6 +56,9 @@ TEST_F(LispLists, SortIndexes)
         {"(vl-sort-i '(\"b\" \"a\" \"c\") '<)", "(1 0 2)"},
         {"(vl-sort-i '((2 \"b\") (1 \"a\")) '(lambda (x y) (< (car x) (car y))))", "(1 0)"},
         {"(vl-sort-i nil '<)", "nil"},
+        {"(acad_strlsort '(\"Mar\" \"Feb\" \"Jan\" \"Feb\"))", "(\"Feb\" \"Feb\" \"Jan\" \"Mar\")"},
+        {"(acad_strlsort nil)", "nil"},
+        {"(acad_strlsort '(\"b\" 1))", "error: bad argument type: stringp 1"},
         {"(vl-sort-i '(1 \"a\") '<)", "error: bad argument type: stringp 1"},
     });
 }

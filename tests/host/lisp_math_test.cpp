@@ -57,6 +57,12 @@ TEST_F(LispMath, IntegerBitsAndGcd)
          "(4 2 -2147483648 15 5 0)"},
         {"(list (~ 5) (~ 0) (~ -1))", "(-6 -1 0)"},
         {"(~ 1.0)", "error: bad argument type: fixnump: 1.0"},
+        {"(list (boole 1 12 5) (boole 6 6 5) (boole 7 1 2 4) (boole 8 0 0) (boole 1 5))",
+         "(4 3 7 -1 5)"},
+        {"(boole 1 1.0 2)", "error: bad argument type: fixnump: 1.0"},
+        {"(setq inf (* 1e308 10)) (list (vl-infp inf) (vl-infp 1) (vl-nanp (- inf inf)) (vl-nanp 0.0))",
+         "(T nil T nil)"},
+        {"(vl-infp \"x\")", "error: bad argument type: numberp: \"x\""},
         // OSMODE-style flags: is the bit for endpoints set?
         {"(/= 0 (logand 4133 1))", "T"},
     });
