@@ -251,8 +251,28 @@ Value mkdirFn(Interpreter& lisp, const Args& a)
     return lisp.boolean(!exists(name) && fs::create_directory(name, ec) && !ec);
 }
 
-// (vl-directory-files [dir [pattern [what]]]): names in a directory matching the pattern
-// (as wcmatch, without regard to case); what -1: directories only, 1: files only, nil or 0:
+// A file pattern as on the command line of DOS: * and ? are wildcards, everything else
+// stands for itself, and "name.*" also matches "name" without an extension ("*.*" matches
+// everything). As a wcmatch pattern.
+std::string filePattern(const std::string& pattern)
+{
+    auto escaped = [](const std::string& p) {
+        std::string out;
+        for (char c : p) {
+            if (std::string_view("#@.~[],`").find(c) != std::string_view::npos)
+                out += '`';
+            out += c;
+        }
+        return out;
+    };
+    std::string result = escaped(pattern);
+    if (pattern.size() >= 2 && pattern.compare(pattern.size() - 2, 2, ".*") == 0)
+        result += "," + escaped(pattern.substr(0, pattern.size() - 2));
+    return result;
+}
+
+// (vl-directory-files [dir [pattern [what]]]): names in a directory matching the file pattern
+// (* and ?, without regard to case); what -1: directories only, 1: files only, nil or 0:
 // both ("." and ".." among the directories). Sorted by name; nil when dir does not exist.
 Value directoryFilesFn(Interpreter&, const Args& a)
 {
@@ -279,7 +299,7 @@ Value directoryFilesFn(Interpreter&, const Args& a)
     std::sort(names.begin() + (what <= 0 ? 2 : 0), names.end());
     ListBuilder b;
     for (const auto& n : names)
-        if (wildcardMatch(n, pattern, true))
+        if (wildcardMatch(n, filePattern(pattern), true))
             b.push(Value::string(n));
     return b.take();
 }

@@ -318,20 +318,19 @@ Value vlStringSearchFn(Interpreter&, const Args& a)
     return at == std::u32string::npos ? Value() : Value::integer(static_cast<int32_t>(at));
 }
 
-// (vl-string-position code text [start [from-end]]): where the character is; from the end
-// the last one at or after start.
+// (vl-string-position code text [start [from-end]]): where the character is, searched from
+// start on; from the end: the last one at or before start (at or before the end when start
+// is nil).
 Value vlStringPositionFn(Interpreter&, const Args& a)
 {
     char32_t c = static_cast<char32_t>(intArg(a[0]));
     auto text = utf8::decode(strArg(a[1]));
+    bool given = a.has(2) && !a[2].isNil();
     size_t start = startArg(a, 2);
     bool fromEnd = a.has(3) && !a[3].isNil();
-    if (start >= text.size())
-        return Value();
-    size_t at = fromEnd ? text.rfind(c) : text.find(c, start);
-    if (at == std::u32string::npos || at < start)
-        return Value();
-    return Value::integer(static_cast<int32_t>(at));
+    size_t at = fromEnd ? text.rfind(c, given ? start : std::u32string::npos)
+                        : (start >= text.size() ? std::u32string::npos : text.find(c, start));
+    return at == std::u32string::npos ? Value() : Value::integer(static_cast<int32_t>(at));
 }
 
 // (vl-string-subst new pattern text [start]): the first occurrence replaced.

@@ -151,6 +151,7 @@ TEST_F(LispFiles, FindfileLooksHereThenAlongTheSupportPath)
 TEST_F(LispFiles, CopyRenameDeleteSizeAndDirectories)
 {
     writeBytes(dir_ / "a.txt", "12345");
+    writeBytes(dir_ / "noext", "");
     expectAll({
         {"(vl-file-size (strcat dir \"a.txt\"))", "5"},
         {"(vl-file-size dir)", "0"},
@@ -169,10 +170,13 @@ TEST_F(LispFiles, CopyRenameDeleteSizeAndDirectories)
         {"(list (vl-file-directory-p (strcat dir \"sub\")) (vl-file-directory-p (strcat dir \"a.txt\")) "
          "(vl-file-directory-p (strcat dir \"none\")))",
          "(T nil nil)"},
-        {"(vl-directory-files dir)", "(\".\" \"..\" \"a.txt\" \"c.txt\" \"sub\")"},
+        {"(vl-directory-files dir)", "(\".\" \"..\" \"a.txt\" \"c.txt\" \"noext\" \"sub\")"},
         {"(vl-directory-files dir \"*.TXT\" 1)", "(\"a.txt\" \"c.txt\")"},
         {"(vl-directory-files dir nil -1)", "(\".\" \"..\" \"sub\")"},
         {"(vl-directory-files dir \"c*\")", "(\"c.txt\")"},
+        {"(vl-directory-files dir \"*.*\" 1)", "(\"a.txt\" \"c.txt\" \"noext\")"},
+        {"(vl-directory-files dir \"?.txt\" 1)", "(\"a.txt\" \"c.txt\")"},
+        {"(vl-directory-files dir \"#*\" 1)", "nil"},  // # is no wildcard here
         {"(vl-directory-files (strcat dir \"none\"))", "nil"},
         {"(vl-file-delete (strcat dir \"c.txt\"))", "T"},
         {"(vl-file-delete (strcat dir \"c.txt\"))", "nil"},

@@ -65,6 +65,8 @@ TEST_F(LispStrings, SearchPositionAndElement)
         {R"((vl-string-position (ascii "z") "azbdc az"))", "1"},
         {R"((vl-string-position (ascii "z") "azbdc az" 2))", "7"},
         {R"((vl-string-position (ascii "z") "azbdc az" nil T))", "7"},
+        {R"((vl-string-position (ascii "z") "azbdc az" 3 T))", "1"},  // backwards from 3
+        {R"((vl-string-position (ascii "a") "azbdc az" 0 T))", "0"},
         {R"((vl-string-position (ascii "q") "abc"))", "nil"},
         {R"((vl-string-position (ascii "a") ""))", "nil"},
         {R"((vl-string-elt "May the Force" 2))", "121"},
