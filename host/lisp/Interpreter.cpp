@@ -112,13 +112,8 @@ Value Interpreter::loadFile(const std::string& path)
     Reader reader(source, symbols_);
     Value result;
     try {
-        while (auto form = reader.next()) {
-            try {
-                result = eval(*form);
-            } catch (ExitWithValue& exit) {
-                result = std::move(exit.value);
-            }
-        }
+        while (auto form = reader.next())
+            result = eval(*form);
     } catch (LispError& e) {
         if (e.where.empty())
             e.where = "in " + path + ", expression at line " + std::to_string(reader.line());

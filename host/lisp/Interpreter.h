@@ -165,8 +165,8 @@ void installFileFunctions(Interpreter& lisp);
 void installConversionFunctions(Interpreter& lisp);
 
 // vl-exit-with-value: ends the running command with a value instead of an error. It passes
-// every function and *error* on its way out; the command line (evalTop) and load take the
-// value as the value of the expression being evaluated.
+// every function, load and *error* on its way out; the command line (evalTop, evalText) takes
+// the value as the value of the expression it evaluated.
 struct ExitWithValue {
     Value value;
 };

@@ -54,6 +54,7 @@ TEST_F(LispSymbols, ExitWithValueEndsTheCommandWithItsValue)
     EXPECT_EQ(ev("(g)"), "42");
     EXPECT_EQ(ev("(setq after (g)) after"), "nil") << "the whole command ends, setq included";
     EXPECT_EQ(ev("(list 1 2)"), "(1 2)") << "the next command runs as usual";
+    EXPECT_EQ(ev("(vl-catch-all-apply 'g nil)"), "42") << "no error to catch: the command ends";
 }
 
 TEST_F(LispSymbols, CatchAllApplyAndItsErrors)
