@@ -318,8 +318,8 @@ std::map<std::string, Value> defaults()
 
 [[noreturn]] void rejected(std::string_view name, const Value& value)
 {
-    lisp::fail("AutoCAD variable setting rejected: " + lisp::toString(Value::string(std::string(name)), true) +
-               " " + lisp::toString(value, true));
+    std::string quoted = lisp::toString(Value::string(std::string(name)), true);
+    lisp::fail("AutoCAD variable setting rejected: " + quoted + " " + lisp::toString(value, true));
 }
 
 // The value in the variable's own type, or nil when it has the wrong type.

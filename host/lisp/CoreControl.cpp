@@ -54,7 +54,6 @@ Value catchAllErrorMessage(Interpreter&, const Args& a)
     return Value::string(a[0].as<CatchError>()->message);
 }
 
-
 // (vl-exit-with-error message): ends the running program with this error message, which a
 // defined *error* receives as it is.
 Value exitWithErrorFn(Interpreter&, const Args& a) { fail(strArg(a[0])); }

@@ -1,4 +1,5 @@
-// Output to the command line, reading expressions from text, loading files.
+// Output to the command line or to a file (lisp/Files.h), reading expressions from text,
+// loading files.
 #include "lisp/Interpreter.h"
 
 #include "lisp/Files.h"

@@ -324,7 +324,7 @@ Value distanceFn(Interpreter&, const Args& a)
 {
     Point p = pointArg(a[0]), q = pointArg(a[1]);
     double dz = p.is3d && q.is3d ? q.c[2] - p.c[2] : 0;
-    return Value::real(std::sqrt(std::pow(q.c[0] - p.c[0], 2) + std::pow(q.c[1] - p.c[1], 2) + dz * dz));
+    return Value::real(std::hypot(q.c[0] - p.c[0], q.c[1] - p.c[1], dz));
 }
 
 // (polar pt angle dist): the point at the distance in the direction, as 2D or 3D as pt.
@@ -372,7 +372,7 @@ Value intersFn(Interpreter&, const Args& a)
         at[i] = p1.c[i] + t * d1[i];
         bt[i] = p3.c[i] + s * d2[i];
     }
-    double gap = std::sqrt(std::pow(at[0] - bt[0], 2) + std::pow(at[1] - bt[1], 2) + std::pow(at[2] - bt[2], 2));
+    double gap = std::hypot(at[0] - bt[0], at[1] - bt[1], at[2] - bt[2]);
     double size = std::sqrt(std::max(dot(d1, d1), dot(d2, d2)));
     if (gap > 1e-10 * std::max(1.0, size))
         return Value();  // skew lines in 3D
