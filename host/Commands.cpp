@@ -47,15 +47,28 @@ std::string Commands::commandName(const std::string& typed)
     return {};
 }
 
+std::wstring Commands::currentLayer() const
+{
+    Value v = lisp_ ? lisp_->systemVariable("CLAYER") : Value();
+    return v.isStr() ? AfxFromUtf8(v.str()) : std::wstring(L"0");
+}
+
 bool Commands::setCurrentLayer(const std::wstring& name)
 {
     Drawing* d = host_.drawing(host_.currentDrawing());
     const Drawing::Record* r = d ? d->find(L"LAYER", name) : nullptr;
-    if (!r)
+    if (!r || !lisp_)
         return false;
+    // The table's own spelling of the name.
     for (const auto& t : d->tags(*r))
-        if (t.code == 2)
-            layer_ = dxf::decodeText(t.value, d->utf8());
+        if (t.code == 2) {
+            try {
+                lisp_->setSystemVariable("CLAYER", Value::string(AfxToUtf8(dxf::decodeText(t.value, d->utf8()).c_str())));
+            } catch (const lisp::LispError& e) {
+                out_ << "; error: " << e.message() << '\n';
+                return false;
+            }
+        }
     return true;
 }
 
@@ -186,7 +199,7 @@ bool Commands::line()
     if (!from)
         return true;
     while (auto to = point("Nächsten Punkt angeben oder [Zurück]: ", from->data())) {
-        if (!make(lisp::list({group(0, Value::string("LINE")), group(8, Value::string(AfxToUtf8(layer_.c_str()))),
+        if (!make(lisp::list({group(0, Value::string("LINE")), group(8, Value::string(AfxToUtf8(currentLayer().c_str()))),
                               pointGroup(10, *from), pointGroup(11, *to)})))
             return false;
         from = to;
@@ -207,7 +220,7 @@ bool Commands::pline()
         return true;
     lisp::ListBuilder g;
     g.push(group(0, Value::string("LWPOLYLINE")));
-    g.push(group(8, Value::string(AfxToUtf8(layer_.c_str()))));
+    g.push(group(8, Value::string(AfxToUtf8(currentLayer().c_str()))));
     g.push(group(70, Value::integer(0)));
     for (const auto& p : points)
         g.push(lisp::list({Value::integer(10), Value::real(p[0]), Value::real(p[1])}));
@@ -224,7 +237,7 @@ bool Commands::circle()
         out_ << "Der Radius muss größer als null sein.\n";
         return false;
     }
-    return make(lisp::list({group(0, Value::string("CIRCLE")), group(8, Value::string(AfxToUtf8(layer_.c_str()))),
+    return make(lisp::list({group(0, Value::string("CIRCLE")), group(8, Value::string(AfxToUtf8(currentLayer().c_str()))),
                             pointGroup(10, *centre), group(40, Value::real(*radius))}));
 }
 
@@ -238,7 +251,7 @@ bool Commands::textCommand()
     auto t = text("Text eingeben: ");
     if (!t || t->empty())
         return true;
-    return make(lisp::list({group(0, Value::string("TEXT")), group(8, Value::string(AfxToUtf8(layer_.c_str()))),
+    return make(lisp::list({group(0, Value::string("TEXT")), group(8, Value::string(AfxToUtf8(currentLayer().c_str()))),
                             pointGroup(10, *at), group(40, Value::real(height)), group(50, Value::real(angle)),
                             group(1, Value::string(AfxToUtf8(t->c_str())))}));
 }
@@ -405,6 +418,7 @@ bool Commands::run(const std::string& typed, std::deque<Value> args)
 
 void Commands::install(lisp::Interpreter& lisp)
 {
+    lisp_ = &lisp;
     auto command = [this](lisp::Interpreter&, const lisp::Args& a) {
         if (a.size() == 0)
             return Value();

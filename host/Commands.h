@@ -48,8 +48,8 @@ public:
     // arguments. nil, as in AutoLISP; an unknown command says so.
     void install(lisp::Interpreter& lisp);
 
-    // The layer new entities go on (CLAYER).
-    const std::wstring& currentLayer() const { return layer_; }
+    // The layer new entities go on: the system variable CLAYER ("0" before install()).
+    std::wstring currentLayer() const;
     bool setCurrentLayer(const std::wstring& name);
     // What ZOOM Extents does; korcad's window sets it.
     void setZoomExtents(std::function<void()> zoom) { zoomExtents_ = std::move(zoom); }
@@ -76,7 +76,7 @@ private:
     UserInput& input_;
     std::ostream& out_;
     std::deque<lisp::Value> args_;
-    std::wstring layer_ = L"0";
+    lisp::Interpreter* lisp_ = nullptr;
     std::function<void()> zoomExtents_;
 };
 
