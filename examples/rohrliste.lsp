@@ -97,6 +97,27 @@
   (princ (strcat "\n" (rohr:spalte "Summe" 24) (rtos (rohr:summe gelesen) 2 2)))
   (princ))
 
+;; The pipes of the open drawing: every lightweight polyline on layer WASSER_LEITUNG, named by
+;; its handle, material and nominal width (extended data of KOR_NETZ), with its length (the
+;; sum of its segments; bulges are not arcs here, the sample's pipes have none).
+(defun rohr:aus-zeichnung (/ ss i e daten punkte laenge netz name rohre)
+  (setq ss (ssget "X" '((0 . "LWPOLYLINE") (8 . "WASSER_LEITUNG"))) i 0)
+  (while (and ss (< i (sslength ss)))
+    (setq e (ssname ss i)
+          daten (entget e '("KOR_NETZ"))
+          punkte (mapcar 'cdr (vl-remove-if-not '(lambda (g) (= (car g) 10)) daten))
+          laenge 0.0
+          netz (cdr (car (cdr (assoc -3 daten))))
+          name (strcat "W-" (cdr (assoc 5 daten))))
+    (if netz
+      (setq name (strcat name " " (cdr (assoc 1000 netz)) " DN " (itoa (cdr (assoc 1070 netz))))))
+    (while (cdr punkte)
+      (setq laenge (+ laenge (distance (car punkte) (cadr punkte)))
+            punkte (cdr punkte)))
+    (setq rohre (cons (list name laenge) rohre)
+          i (1+ i)))
+  (reverse rohre))
+
 ;; The text filled up with blanks to the width.
 (defun rohr:spalte (text breite)
   (while (< (strlen text) breite)

@@ -214,3 +214,18 @@ TEST(KorcadDrawing, TheSampleIsWhatItsGeneratorWrites)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(KorcadDrawing, ThePipeListOfTheSampleComesFromItsPolylinesAndExtendedData)
+{
+    ProcessEnv env{{{"KORCAD_APP_PATH", EXAMPLES_DIR}}, {}};
+    auto r = runProcess({KORCAD_PATH, "--no-load", "--dwg", drawingtest::netzPath(), "-e", "(load \"rohrliste\")",
+                         "-e", "(rohr:aus-zeichnung)"},
+                        "", env);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "\n((\"W-62 PE DN 110\" 100.0) (\"W-63 GGG DN 150\" 60.0) (\"W-64 PE DN 90\" 90.0) "
+                     "(\"W-65 PVC DN 100\" 35.0))\n");
+}
+
+}  // namespace
