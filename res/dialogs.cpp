@@ -5,5 +5,6 @@ const AfxDialogTemplate korDialogTemplates[] = {
     korButtonDialogTemplate,
     korButtonValueTemplate,
     korFragBoxTemplate,
+    korColorTemplate,
 };
 const size_t korDialogTemplateCount = std::size(korDialogTemplates);

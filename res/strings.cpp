@@ -3,6 +3,20 @@
 
 const AfxStringResource korDialogStrings[] = {
     {IDS_DB_CALL_FAILED, L"Fehler beim Aufruf von %s"},
+    {IDS_COLOR_RANGE, L"Wert muss im Bereich 0..255 liegen"},
+    {IDS_COLOR_RED, L"Rot"},
+    {IDS_COLOR_GREEN, L"Grün"},
+    {IDS_COLOR_BLUE, L"Blau"},
+    {IDS_COLOR_CYAN, L"Cyan"},
+    {IDS_COLOR_MAGENTA, L"Magenta"},
+    {IDS_COLOR_YELLOW, L"Gelb"},
+    {IDS_COLOR_HUE, L"Farbe"},
+    {IDS_COLOR_SAT, L"Sättigung"},
+    {IDS_COLOR_LIGHT, L"Licht"},
+    {IDS_COLOR_NEW, L"Neu"},
+    {IDS_COLOR_CURRENT, L"Aktuell"},
+    {IDS_COLOR_MODES, L"Colors:"},
+    {IDS_COLOR_CAPTION, L"Farbe auswählen"},
     {IDS_OK, L"OK"},
     {IDS_CANCEL, L"Abbrechen"},
 };
