@@ -158,6 +158,11 @@ struct CachedImage {
     }
 };
 
+// Hue and saturation cannot be seen at black or white, nor hue at a grey: where the
+// presentations show or pick them, they do so at half light and full saturation instead.
+double visibleLight(double l) { return l > 0 && l < 1 ? l : 0.5; }
+double visibleSaturation(double s) { return s > 0 ? s : 1.0; }
+
 // What part of the presentation a point lies in.
 enum class Part { None, Plane, Bar, Face0, Face1, Face2, Mix0, Mix1, Mix2, Cell, Reference, Current };
 
@@ -245,12 +250,14 @@ const QImage& CExtColorCtrl::Surface::planeImage()
     QString key = QStringLiteral("%1 %2x%3").arg(mode).arg(size.width()).arg(size.height());
     int w = size.width(), h = size.height();
     switch (mode) {
-    case MODE_HSL_PANEL:
-        return m_plane.get(key, [&] {
+    case MODE_HSL_PANEL: {
+        double light = visibleLight(c.m_l);
+        return m_plane.get(key + QStringLiteral(" l%1").arg(light, 0, 'g', 17), [&] {
             return drawImage(size, [&](int i, int j) {
-                return CExtPaintManager::stat_HLStoRGB(fraction(i, w), 0.5, 1 - fraction(j, h));
+                return CExtPaintManager::stat_HLStoRGB(fraction(i, w), light, 1 - fraction(j, h));
             });
         });
+    }
     case MODE_HSL_BASIC_HUE: {
         double hue = c.m_h;
         return m_plane.get(key + QStringLiteral(" h%1").arg(hue, 0, 'g', 17), [&] {
@@ -259,8 +266,9 @@ const QImage& CExtColorCtrl::Surface::planeImage()
             });
         });
     }
-    case MODE_HSL_ROLLER:
-        return m_plane.get(key, [&] {
+    case MODE_HSL_ROLLER: {
+        double light = visibleLight(c.m_l);
+        return m_plane.get(key + QStringLiteral(" l%1").arg(light, 0, 'g', 17), [&] {
             QColor background = palette().color(QPalette::Window);
             COLORREF bg = RGB(background.red(), background.green(), background.blue());
             double r = w / 2.0;
@@ -270,9 +278,10 @@ const QImage& CExtColorCtrl::Surface::planeImage()
                 if (d > 1)
                     return bg;
                 double hue = std::atan2(-dy, dx) / (2 * M_PI);
-                return CExtPaintManager::stat_HLStoRGB(hue < 0 ? hue + 1 : hue, 0.5, d);
+                return CExtPaintManager::stat_HLStoRGB(hue < 0 ? hue + 1 : hue, light, d);
             });
         });
+    }
     default: {  // one axis of RGB or CMY
         bool cmy = isCmy(mode);
         int a = (mode - MODE_R) % 3;
@@ -305,10 +314,12 @@ const QImage& CExtColorCtrl::Surface::barImage()
             return column([&](double t) { return CExtPaintManager::stat_HLStoRGB(hue, t, sat); });
         });
     }
-    case MODE_HSL_BASIC_HUE:
-        return m_bar.get(key, [&] {
-            return column([&](double t) { return CExtPaintManager::stat_HLStoRGB(t, 0.5, 1.0); });
+    case MODE_HSL_BASIC_HUE: {
+        double light = visibleLight(c.m_l), sat = visibleSaturation(c.m_s);
+        return m_bar.get(key + QStringLiteral(" %1 %2").arg(light, 0, 'g', 17).arg(sat, 0, 'g', 17), [&] {
+            return column([&](double t) { return CExtPaintManager::stat_HLStoRGB(t, light, sat); });
         });
+    }
     default: {
         bool cmy = isCmy(mode);
         int a = (mode - MODE_R) % 3;
@@ -498,7 +509,7 @@ bool CExtColorCtrl::Surface::pickAt(QPoint p, Part within, Part& part, COLORREF&
     switch (mode) {
     case MODE_NAMED_COLORS:
         for (int i = 0; i < 48; ++i)
-            if (cell(i).contains(p) && (within == Part::None || within == Part::Cell)) {
+            if (cell(i).adjusted(1, 1, -1, -1).contains(p) && (within == Part::None || within == Part::Cell)) {
                 part = Part::Cell;
                 clr = g_basicColors[i];
                 return true;
@@ -510,7 +521,13 @@ bool CExtColorCtrl::Surface::pickAt(QPoint p, Part within, Part& part, COLORREF&
         hsl = {c.m_h, c.m_s, c.m_l};
         if (inside(bar(), Part::Bar)) {
             part = Part::Bar;
-            (mode == MODE_HSL_BASIC_HUE ? hsl[0] : hsl[2]) = fy(bar());
+            if (mode == MODE_HSL_BASIC_HUE) {
+                hsl[0] = fy(bar());
+                hsl[1] = visibleSaturation(hsl[1]);
+                hsl[2] = visibleLight(hsl[2]);
+            } else {
+                hsl[2] = fy(bar());
+            }
         } else if (mode == MODE_HSL_ROLLER) {
             QRect w = wheel();
             double r = w.width() / 2.0;
@@ -534,10 +551,8 @@ bool CExtColorCtrl::Surface::pickAt(QPoint p, Part within, Part& part, COLORREF&
         } else {
             return false;
         }
-        // Hue and saturation picked at pure black or white would not show: pick them at
-        // half light.
-        if (part == Part::Plane && mode != MODE_HSL_BASIC_HUE && (hsl[2] <= 0 || hsl[2] >= 1))
-            hsl[2] = 0.5;
+        if (part == Part::Plane && mode != MODE_HSL_BASIC_HUE)
+            hsl[2] = visibleLight(hsl[2]);
         hasHsl = true;
         clr = CExtPaintManager::stat_HLStoRGB(hsl[0], hsl[2], hsl[1]);
         return true;

@@ -19,9 +19,12 @@
 //
 // Presentations (the mode index is the mode's number):
 //   0  basic colours: 48 fields (40 colours, 8 greys); arrow keys move between the fields
-//   1  hue (across) and saturation (up) at light 1/2, with a light bar for them
+//   1  hue (across) and saturation (up) at the current light, with a light bar for them
 //   2  saturation (across) and light (up) of the current hue, with a hue bar
-//   3  a colour wheel, hue round and saturation outwards at light 1/2, with a light bar
+//   3  a colour wheel, hue round and saturation outwards at the current light, with a
+//      light bar
+//      (Hue and saturation do not show at black and white, nor hue at a grey: there the
+//      planes and the hue bar show and pick them at half light and full saturation.)
 //   4  the RGB cube: its three visible faces show the slices through the current colour
 //   5  three bars for red, green and blue, each through the current colour
 //   6  a grey bar from black to white
