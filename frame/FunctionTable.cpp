@@ -5,13 +5,14 @@
 #include "dialogs/ButtonValue.h"
 #include "dialogs/FragBox.h"
 #include "dialogs/MultiEdit.h"
+#include "dialogs/SelectColor.h"
 
 // A function whose handler is not built yet keeps its name with no handler and is not
 // registered: a call of it reaches DoFunction and is answered with RSERR.
 const KorLispFunction korFunctionTable[kKorFunctionCount + 1] = {
     {L"", nullptr, false},
     {L"korDialog_ButtonValue", ButtonValue, true},
-    {L"korDialog_SelectColor", nullptr, false},
+    {L"korDialog_SelectColor", SelectColor, true},
     {L"korDialog_FragBox", FragBox, true},
     {L"korDialog_ButtonDialog", ButtonDialog, true},
     {L"korDialog_MultiEditDialog", MultiEdit, true},

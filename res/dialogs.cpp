@@ -6,5 +6,6 @@ const AfxDialogTemplate korDialogTemplates[] = {
     korButtonValueTemplate,
     korFragBoxTemplate,
     korMultiEditTemplate,
+    korColorTemplate,
 };
 const size_t korDialogTemplateCount = std::size(korDialogTemplates);
