@@ -165,6 +165,13 @@ void DrawingView::zoomAt(QPointF screen, double factor)
     setView(centre, scale);
 }
 
+void DrawingView::showPoint(QPointF drawing)
+{
+    QPointF at = toScreenF(drawing);
+    if (at.x() < 0 || at.y() < 0 || at.x() > width() || at.y() > height())
+        setView(drawing, scale_);
+}
+
 void DrawingView::panBy(QPointF pixels)
 {
     setView(QPointF(centre_.x() - pixels.x() / scale_, centre_.y() + pixels.y() / scale_), scale_);
@@ -362,7 +369,7 @@ void DrawingView::paintDrawing(QPainter& painter)
             QPointF n(-d.y() / len, d.x() / len);
             double h0 = p.w0 * s / 2, h1 = p.w1 * s / 2;
             QPointF quad[4] = {a + n * h0, b + n * h1, b - n * h1, a - n * h0};
-            painter.setBrush(pen.color());
+            painter.setBrush(look.highlight ? QBrush(Qt::NoBrush) : QBrush(pen.color()));  // highlighted: outlined
             painter.drawPolygon(quad, 4);
             painter.setBrush(Qt::NoBrush);
             break;
@@ -391,7 +398,7 @@ void DrawingView::paintDrawing(QPainter& painter)
                     double half = (p.w0 + (p.w1 - p.w0) * k / n) * s / 2;
                     band << QPointF(c.x() + std::max(0.0, r - half) * std::cos(t), c.y() - std::max(0.0, r - half) * std::sin(t));
                 }
-                painter.setBrush(pen.color());
+                painter.setBrush(look.highlight ? QBrush(Qt::NoBrush) : QBrush(pen.color()));
                 painter.drawPolygon(band);
                 painter.setBrush(Qt::NoBrush);
             } else if (r > 30000) {

@@ -55,6 +55,9 @@ public:
     // Zooms by `factor` (> 1 closer) keeping the drawing point under `screen` where it is.
     void zoomAt(QPointF screen, double factor);
     void panBy(QPointF pixels);  // the drawing moves with the mouse by this much
+    // Brings a drawing point into the window (centred there when it was outside), so that a
+    // pick at it can go through the mouse as a person's would.
+    void showPoint(QPointF drawing);
 
     // ---- picks ------------------------------------------------------------------------------
     void setPickMode(PickMode mode);

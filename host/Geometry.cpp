@@ -271,7 +271,9 @@ public:
     {
         Context top;
         top.byBlock = Style{7, 0xFFFFFF, -1};
-        for (uint32_t id : d_.mainEntities()) {
+        std::vector<uint32_t> mains = d_.mainEntities();
+        g_.prims_.reserve(mains.size() * 2);
+        for (uint32_t id : mains) {
             ads_name n;
             d_.nameOf(id, n);
             const Drawing::Record* r = d_.record(n);
@@ -322,6 +324,16 @@ private:
     }
 
     const LayerInfo& layer(std::string_view name)
+    {
+        // Entities come in runs on one layer: the last one asked for is kept at hand.
+        if (lastLayer_ && name == lastLayerName_)
+            return *lastLayer_;
+        lastLayerName_ = std::string(name);
+        lastLayer_ = &layerByName(name);
+        return *lastLayer_;
+    }
+
+    const LayerInfo& layerByName(std::string_view name)
     {
         std::string key = upper(name);
         auto it = layers_.find(key);
@@ -407,7 +419,7 @@ private:
     bool resolve(const Common& c, const Context& ctx, Style& s)
     {
         const LayerInfo* lay = &layer(c.layer);
-        if (ctx.layer0 && upper(c.layer) == "0")
+        if (ctx.layer0 && c.layer == "0")
             lay = ctx.layer0;
         if (!lay->shown || c.invisible)
             return false;
@@ -425,13 +437,17 @@ private:
             s.aci = c.colour;
             s.rgb = aciColour(c.colour);
         }
-        std::string lt = upper(c.linetype);
-        if (lt.empty() || lt == "BYLAYER")
+        if (c.linetype.empty()) {
             s.linetype = lay->style.linetype;
-        else if (lt == "BYBLOCK")
-            s.linetype = ctx.byBlock.linetype;
-        else
-            s.linetype = linetype(c.linetype);
+        } else {
+            std::string lt = upper(c.linetype);
+            if (lt == "BYLAYER")
+                s.linetype = lay->style.linetype;
+            else if (lt == "BYBLOCK")
+                s.linetype = ctx.byBlock.linetype;
+            else
+                s.linetype = linetype(c.linetype);
+        }
         return true;
     }
 
@@ -704,7 +720,7 @@ private:
                 inner.depth = ctx.depth + 1;
                 inner.byBlock = s;
                 const LayerInfo* own = &layer(c.layer);
-                inner.layer0 = (ctx.layer0 && upper(c.layer) == "0") ? ctx.layer0 : own;
+                inner.layer0 = (ctx.layer0 && c.layer == "0") ? ctx.layer0 : own;
                 double cs = std::cos(rotation), sn = std::sin(rotation);
                 Xform local;
                 local.a = cs * sx;
@@ -863,7 +879,9 @@ private:
 
     const Drawing& d_;
     Geometry& g_;
-    std::unordered_map<std::string, LayerInfo> layers_;
+    std::unordered_map<std::string, LayerInfo> layers_;  // node-based: entries stay put
+    std::string lastLayerName_;
+    const LayerInfo* lastLayer_ = nullptr;
     std::unordered_map<std::string, int> linetypes_;
     std::unordered_map<std::string, Block> blocks_;
 };

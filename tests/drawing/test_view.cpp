@@ -191,6 +191,12 @@ TEST_F(View, ScreenAndDrawingCoordinatesMapBothWays)
     EXPECT_LT(view->toScreenF(QPointF(0, 10)).y(), view->toScreenF(QPointF(0, 0)).y());
     EXPECT_GT(view->toScreenF(QPointF(10, 0)).x(), view->toScreenF(QPointF(0, 0)).x());
     expectNear(view->toDrawing(QPointF(150, 100)), view->centre());
+    // A point in the window stays where it is; one outside is brought to the middle.
+    QPointF inside = view->centre() + QPointF(10, 10), centre = view->centre();
+    view->showPoint(inside);
+    expectNear(view->centre(), centre);
+    view->showPoint(QPointF(5000, -300));
+    expectNear(view->centre(), QPointF(5000, -300));
 }
 
 TEST_F(View, TheWheelZoomsAboutTheCursor)
