@@ -714,7 +714,11 @@ private:
     done:
         at.x *= c.extrusionSign.x;
         if (ctx.depth < kMaxNesting) {
-            if (const Block* b = block(name)) {
+            const Block* b = block(name);
+            // A block that holds itself (directly or further down) is drawn once, not again
+            // inside itself.
+            if (b && std::find(active_.begin(), active_.end(), b) == active_.end()) {
+                active_.push_back(b);
                 Context inner;
                 inner.entity = ctx.entity;
                 inner.depth = ctx.depth + 1;
@@ -734,6 +738,7 @@ private:
                 inner.xf = local.then(ctx.xf);
                 for (const Drawing::Record* part : b->records)
                     entity(*part, inner);
+                active_.pop_back();
             }
         }
         // The attributes after the insert (main inserts only: they are in world coordinates).
@@ -883,7 +888,8 @@ private:
     std::string lastLayerName_;
     const LayerInfo* lastLayer_ = nullptr;
     std::unordered_map<std::string, int> linetypes_;
-    std::unordered_map<std::string, Block> blocks_;
+    std::unordered_map<std::string, Block> blocks_;  // node-based: entries stay put
+    std::vector<const Block*> active_;  // the blocks being drawn, outermost first
 };
 
 Geometry::Geometry(const Drawing& drawing)

@@ -44,7 +44,8 @@ class SpatialIndex {
 public:
     // Indexes boxes[i] as item i. Empty boxes are left out.
     void build(std::span<const Box> boxes);
-    // Calls visit(item) for every item whose box meets `area`, in no particular order.
+    // Calls visit(item) for every item whose box meets `area`, in no particular order. One
+    // query at a time: `visit` must not query the same index again.
     template <class Visit>
     void query(const Box& area, Visit&& visit) const
     {

@@ -237,6 +237,19 @@ TEST(Geometry, InsertsMoveScaleAndTurnTheirBlockNestedBlocksToo)
     expectPoint(p[2].a, 100, 0);
 }
 
+TEST(Geometry, ABlockThatHoldsItselfIsDrawnOnceAndAMissingBlockNotAtAll)
+{
+    DxfBuilder b;
+    b.block("SELBST", 0, 0, {line(0, 0, 1, 0), {{0, "INSERT"}, {8, "0"}, {2, "SELBST"}, {10, "5"}, {20, "0"}}});
+    b.entity({{0, "INSERT"}, {8, "0"}, {2, "SELBST"}, {10, "0"}, {20, "0"}})
+        .entity({{0, "INSERT"}, {8, "0"}, {2, "FEHLT"}, {10, "0"}, {20, "0"}})
+        .entity(line(0, 1, 1, 1));
+    Built g = build(b);
+    ASSERT_EQ(g.prims().size(), 2u);
+    EXPECT_EQ(g.prims()[0].entity, g.entity(0));
+    EXPECT_EQ(g.prims()[1].entity, g.entity(2));
+}
+
 TEST(Geometry, UnevenlyScaledCirclesBecomeSegmentsAndMirroredArcsTurnAround)
 {
     DxfBuilder b;
