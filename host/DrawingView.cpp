@@ -25,10 +25,9 @@ constexpr double kMinScale = 1e-9, kMaxScale = 1e9;
 
 QColor colourOf(uint32_t rgb) { return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 
-// A linetype pattern as a QPen dash pattern in pixels (pen width 1): dashes and gaps scaled
-// by `unit` pixels per drawing unit, dots one pixel long. Empty when the pattern would be
-// finer than the screen shows, which is then drawn continuous as CAD programs do.
-QList<qreal> dashPattern(const std::vector<double>& pattern, double unit, qreal* offset)
+}  // namespace
+
+QList<qreal> DrawingView::dashPattern(const std::vector<double>& pattern, double unit, qreal* offset)
 {
     QList<qreal> out;
     *offset = 0;
@@ -73,8 +72,6 @@ QList<qreal> dashPattern(const std::vector<double>& pattern, double unit, qreal*
         out.push_back(r.second);
     return out;
 }
-
-}  // namespace
 
 DrawingView::DrawingView(QWidget* parent) : QWidget(parent), geometry_(std::make_unique<geom::Geometry>())
 {
@@ -326,7 +323,7 @@ void DrawingView::paintDrawing(QPainter& painter)
             pen.setDashOffset(0);
         } else if (p.linetype >= 0 && static_cast<size_t>(p.linetype) < linetypes.size()) {
             qreal offset = 0;
-            QList<qreal> dashes = dashPattern(linetypes[p.linetype].pattern, s * p.ltscale, &offset);
+            QList<qreal> dashes = DrawingView::dashPattern(linetypes[p.linetype].pattern, s * p.ltscale, &offset);
             if (dashes.isEmpty()) {
                 pen.setStyle(Qt::SolidLine);
             } else {

@@ -90,6 +90,12 @@ public:
     // over the view's own size.
     void paintDrawing(QPainter& painter);
     static QColor background();
+    // A linetype pattern (dashes > 0, gaps < 0, dots 0, in drawing units) as a QPen dash
+    // pattern for a one-pixel pen at `unit` pixels per drawing unit, with the offset that
+    // starts a line where the pattern starts; dots are one pixel. Empty when the pattern would
+    // be finer than four pixels, or has no gap: the line is then drawn continuous, as CAD
+    // programs do.
+    static QList<qreal> dashPattern(const std::vector<double>& pattern, double unit, qreal* offset);
 
 signals:
     void cursorMoved(QPointF drawingPoint);

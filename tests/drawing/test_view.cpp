@@ -172,6 +172,27 @@ TEST_F(View, TheSampleDrawingAtItsExtentsAndWithAHighlight)
     expectLooksLike("netz-highlight");
 }
 
+TEST(ViewLinetypes, PatternsBecomeDashesInPixelsStartingWhereThePatternStarts)
+{
+    qreal offset = -1;
+    // Dash and gap, ten pixels to the unit.
+    EXPECT_EQ(DrawingView::dashPattern({0.5, -0.25}, 10, &offset), (QList<qreal>{5, 2.5}));
+    EXPECT_EQ(offset, 0);
+    // Dash, gap, dot, gap: the dot is a pixel long.
+    EXPECT_EQ(DrawingView::dashPattern({2, -0.5, 0, -0.5}, 10, &offset), (QList<qreal>{20, 5, 1, 5}));
+    EXPECT_EQ(offset, 0);
+    // Starting with a gap: the gap goes to the end and the line starts there.
+    EXPECT_EQ(DrawingView::dashPattern({-0.2, 1, -0.3}, 10, &offset), (QList<qreal>{10, 5}));
+    EXPECT_EQ(offset, 13);
+    // Ending with a dash (here a dot): it joins the first dash, the line starts after it.
+    EXPECT_EQ(DrawingView::dashPattern({1, -0.5, 0}, 10, &offset), (QList<qreal>{11, 5}));
+    EXPECT_EQ(offset, 1);
+    // Finer than the screen shows, or without a gap: continuous.
+    EXPECT_TRUE(DrawingView::dashPattern({0.5, -0.25}, 4, &offset).isEmpty());
+    EXPECT_TRUE(DrawingView::dashPattern({1, 2}, 10, &offset).isEmpty());
+    EXPECT_TRUE(DrawingView::dashPattern({}, 10, &offset).isEmpty());
+}
+
 TEST_F(View, LayersOffAreNotDrawn)
 {
     DxfBuilder b;
