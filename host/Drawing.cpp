@@ -410,6 +410,18 @@ const Drawing::Record* Drawing::recordById(uint32_t id) const
     return const_cast<Drawing*>(this)->recordById(id);
 }
 
+const Drawing::Record* Drawing::nextRecord(const Record& r) const
+{
+    if (r.id == 0 || r.id >= where_.size())
+        return nullptr;
+    const Where& w = where_[r.id];
+    const auto& records = sections_[w.section].records;
+    for (size_t i = w.index + 1; i < records.size(); ++i)
+        if (!records[i].erased)
+            return &records[i];
+    return nullptr;
+}
+
 std::string_view Drawing::type(const Record& r) const
 {
     auto t = tags(r);

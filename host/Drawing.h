@@ -118,6 +118,10 @@ public:
     // handle and the model-space owner are added when the drawing uses them. Its id.
     uint32_t appendEntity(const std::vector<std::pair<int, std::string>>& groups);
 
+    // The record after `r` in its section (erased ones skipped); null at the section's end.
+    // Walks a block definition from its BLOCK record to its ENDBLK.
+    const Record* nextRecord(const Record& r) const;
+
     static std::wstring upper(const std::wstring& s);
 
 private:

@@ -1,5 +1,5 @@
 // MainWindow.h — korcad's main window: the drawing's name in the title, the drawing view in
-// the middle, a status line. Dialogs of applications are parented to it (adsw_acadMainWnd) and
+// the middle, a status line with the coordinates under the cross-hair. Dialogs of applications are parented to it (adsw_acadMainWnd) and
 // open centred on it. Made on first use, so a run without dialogs opens no window.
 #pragma once
 
@@ -12,6 +12,9 @@ class QMainWindow;
 class QWidget;
 
 namespace korcad {
+
+class Drawing;
+class DrawingView;
 
 class MainWindow {
 public:
@@ -26,13 +29,19 @@ public:
     HWND handle();
     HWND drawingViewHandle();
 
-    // The Qt window, once made (null before).
+    // The Qt window and its drawing view, once made (null before).
     QMainWindow* window() const;
+    DrawingView* view() const;
+
+    // The drawing the view shows (null: none), zoomed to its extents; kept until the window
+    // is made. The caller keeps it alive while it is shown.
+    void setDrawing(const Drawing* drawing);
 
 private:
     void create();
 
     std::wstring drawing_;
+    const Drawing* model_ = nullptr;
     struct Widgets;
     std::unique_ptr<Widgets> w_;
 };
