@@ -749,7 +749,7 @@ uint32_t Drawing::addTableRecord(const std::string& tableName, const std::vector
     s->records.insert(s->records.begin() + static_cast<long>(t.end), std::move(rec));
     renumber(sectionIndex);
     remember(*recordById(static_cast<uint32_t>(where_.size() - 1)));
-    modified_ = true;
+    touch();
     return static_cast<uint32_t>(where_.size() - 1);
 }
 
@@ -766,7 +766,7 @@ int Drawing::setLayersOn(const std::wstring& pattern, bool on)
                 long long colour = integer(g.value);
                 if ((colour < 0) == on) {
                     g.value = own(std::to_string(on ? -colour : -colour));
-                    modified_ = true;
+                    touch();
                 }
             }
     }
@@ -1220,7 +1220,7 @@ bool Drawing::entMod(const resbuf* chain, std::string* why)
     r.own = std::make_unique<Tags>(std::move(out));
     if (where_[r.id].section == static_cast<uint32_t>(entities_) && (ty == "INSERT" || ty == "POLYLINE"))
         computeSubEntities();
-    modified_ = true;
+    touch();
     return true;
 }
 
@@ -1411,7 +1411,7 @@ bool Drawing::entDel(const ads_name name)
             break;
         records[i].erased = erase;
     }
-    modified_ = true;
+    touch();
     return true;
 }
 
@@ -1458,7 +1458,7 @@ uint32_t Drawing::appendEntity(const std::vector<std::pair<int, std::string>>& g
     sub_.push_back(continuesComplex(records.size(), groups[0].second) ? 1 : 0);
     records.push_back(std::move(rec));
     remember(records.back());
-    modified_ = true;
+    touch();
     return static_cast<uint32_t>(where_.size() - 1);
 }
 

@@ -96,6 +96,7 @@ void DrawingView::setDrawing(const Drawing* drawing)
 
 void DrawingView::refresh()
 {
+    revision_ = drawing_ ? drawing_->revision() : 0;
     geometry_ = drawing_ ? std::make_unique<geom::Geometry>(*drawing_) : std::make_unique<geom::Geometry>();
     texts_.clear();
     texts_.reserve(geometry_->texts().size());
@@ -517,6 +518,9 @@ void DrawingView::paintOverlay(QPainter& painter)
 
 void DrawingView::paintEvent(QPaintEvent*)
 {
+    // Entities changed since the geometry was taken: take it anew.
+    if (drawing_ && drawing_->revision() != revision_)
+        refresh();
     qreal dpr = devicePixelRatioF();
     QSize size(std::max(1, static_cast<int>(width() * dpr)), std::max(1, static_cast<int>(height() * dpr)));
     if (!imageValid_ || image_.size() != size) {

@@ -105,6 +105,7 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    uint64_t revision_ = 0;  // the drawing's revision the geometry was taken at
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;

@@ -52,6 +52,8 @@ void MainWindow::create()
 
     // The drawing view, and the coordinates under its cross-hair in the status line.
     auto* view = new DrawingView(window);
+    if (!model_ && source_)
+        model_ = source_();
     view->setDrawing(model_);
     window->setCentralWidget(view);
     window->statusBar()->showMessage("Bereit");

@@ -5,6 +5,7 @@
 
 #include "win/wintypes.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -36,12 +37,16 @@ public:
     // The drawing the view shows (null: none), zoomed to its extents; kept until the window
     // is made. The caller keeps it alive while it is shown.
     void setDrawing(const Drawing* drawing);
+    // Where the window finds the open drawing when it is made (the session opens it after the
+    // window layer is wired).
+    void setDrawingSource(std::function<const Drawing*()> source) { source_ = std::move(source); }
 
 private:
     void create();
 
     std::wstring drawing_;
     const Drawing* model_ = nullptr;
+    std::function<const Drawing*()> source_;
     struct Widgets;
     std::unique_ptr<Widgets> w_;
 };
