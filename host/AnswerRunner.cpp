@@ -3,6 +3,7 @@
 
 #include "mfc/afxhost.h"
 
+#include <cmath>
 #include <QTimer>
 
 #include <cctype>
@@ -169,6 +170,23 @@ std::string readAction(const std::vector<Token>& tok, Action& a)
             return e;
         return textArgument(tok[1], a.text) ? std::string() : "input needs the answer text";
     }
+    if (verb == "pick") {
+        a.kind = Action::Kind::Pick;
+        if (std::string e = arity(1, "pick X,Y"); !e.empty())
+            return e;
+        std::string t = tok[1].text;
+        size_t comma = t.find(',');
+        char* end = nullptr;
+        if (tok[1].index || comma == std::string::npos)
+            return "pick needs drawing coordinates X,Y";
+        std::string xs = t.substr(0, comma), ys = t.substr(comma + 1);
+        a.x = std::strtod(xs.c_str(), &end);
+        bool okX = !xs.empty() && end == xs.c_str() + xs.size();
+        a.y = std::strtod(ys.c_str(), &end);
+        bool okY = !ys.empty() && end == ys.c_str() + ys.size();
+        return okX && okY && std::isfinite(a.x) && std::isfinite(a.y) ? std::string()
+                                                                        : "pick needs drawing coordinates X,Y";
+    }
     if (verb == "shot") {
         a.kind = Action::Kind::Shot;
         if (std::string e = arity(1, "shot NAME"); !e.empty())
@@ -316,7 +334,7 @@ void AnswerRunner::step(unsigned serial)
     }
     const Action& action = m_actions[m_next];
     std::string where = "line " + std::to_string(action.line) + " (" + action.source + "): ";
-    if (action.kind == Action::Kind::Input) {
+    if (action.kind == Action::Kind::Input || action.kind == Action::Kind::Pick) {
         fail(where + "dialog " + afxdriver::describe(*dialog) + " is open, but this line answers a command-line prompt", dialog);
         return;
     }
@@ -349,7 +367,9 @@ Result AnswerRunner::apply(const Action& a, CDialog& dialog)
             name += ".png";
         return shot(dialog, dir + "/" + name);
     }
-    case Action::Kind::Input: break;
+    case Action::Kind::Input:
+    case Action::Kind::Pick:
+        break;
     }
     return Result::failure("not a dialog action");
 }
@@ -363,6 +383,27 @@ void AnswerRunner::fail(const std::string& message, CDialog* dialog)
     std::vector<CDialog*> open = AfxModalDialogs();
     for (auto it = open.rbegin(); it != open.rend(); ++it)
         (*it)->EndDialog(IDCANCEL);
+}
+
+bool AnswerRunner::nextPromptAnswer(PromptAnswer& answer, const std::string& prompt)
+{
+    if (m_failed || m_next >= m_actions.size())
+        return nextInput(answer.text, prompt);  // says what is missing
+    const Action& action = m_actions[m_next];
+    if (action.kind == Action::Kind::Pick) {
+        ++m_next;
+        answer.kind = PromptAnswer::Kind::Pick;
+        answer.x = action.x;
+        answer.y = action.y;
+        return true;
+    }
+    if (action.kind == Action::Kind::Key && action.key == Key::Escape) {
+        ++m_next;
+        answer.kind = PromptAnswer::Kind::Cancel;
+        return true;
+    }
+    answer.kind = PromptAnswer::Kind::Text;
+    return nextInput(answer.text, prompt);
 }
 
 bool AnswerRunner::nextInput(std::wstring& text, const std::string& prompt)

@@ -3,7 +3,9 @@
 //
 // One action per line; '#' starts a comment (except "#N", an index after select):
 //   click 1005 | click "C" | type 1002 "3.5" | select 30058 "Hydrant" | select 30058 #2 |
-//   key Escape | key Enter | key Tab | ok | cancel | input "3.5" | shot NAME
+//   key Escape | key Enter | key Tab | ok | cancel | input "3.5" | pick 10,20 | shot NAME
+// At a command-line prompt: input types an answer, pick clicks the drawing view at drawing
+// coordinates X,Y through the mouse (object snaps apply), key Escape cancels the prompt.
 // Texts are written in double quotes (\" and \\ inside); a text without blanks may go bare.
 // The file is UTF-8; a byte-order mark at its start is allowed.
 #pragma once
@@ -19,7 +21,7 @@
 namespace korcad {
 
 struct Action {
-    enum class Kind { Click, Type, Select, Key, Ok, Cancel, Input, Shot };
+    enum class Kind { Click, Type, Select, Key, Ok, Cancel, Input, Pick, Shot };
     Kind kind = Kind::Ok;
     int line = 0;         // 1-based line in the file
     std::string source;   // the line as written, without its comment
@@ -28,6 +30,14 @@ struct Action {
     std::wstring text;    // caption, typed text, line text, input answer, shot name
     int index = -1;       // select by index
     afxdriver::Key key = afxdriver::Key::Escape;
+    double x = 0, y = 0;  // pick
+};
+
+// What answers a command-line prompt.
+struct PromptAnswer {
+    enum class Kind { Text, Pick, Cancel } kind = Kind::Text;
+    std::wstring text;
+    double x = 0, y = 0;
 };
 
 // False with "line N: ..." in *error when a line cannot be read.
@@ -53,6 +63,8 @@ public:
     // The answer to a command-line prompt: the next action must be `input`. Otherwise the
     // error handler hears of it and the result is false.
     bool nextInput(std::wstring& text, const std::string& prompt = {});
+    // The answer to a prompt: the next action must be `input`, `pick` or `key Escape`.
+    bool nextPromptAnswer(PromptAnswer& answer, const std::string& prompt = {});
 
     bool failed() const { return m_failed; }
     size_t remaining() const { return m_actions.size() - m_next; }

@@ -3,7 +3,12 @@
 
 #include "AnswerRunner.h"
 #include "CadHost.h"
+#include "DrawingView.h"
 #include "MainWindow.h"
+#include "UserInput.h"
+
+#include <QApplication>
+#include <QMouseEvent>
 
 #include "mfc/afx.h"
 #include "mfc/afxhost.h"
@@ -17,26 +22,81 @@ namespace korcad {
 
 namespace {
 
-// Prompts answered by the `input` lines of the answers file, echoed like a person's typing.
+// Clicks the drawing view at a drawing point through the mouse, as a person does: the view
+// comes up if it is not shown, brings the point into sight, and answers with the point its
+// click gives (snapped in point mode; the rubber band from the base point of a distance or
+// corner). Nothing when there is no view to click.
+std::optional<QPointF> clickView(MainWindow& window, const ads::InputRequest* request, double x, double y)
+{
+    window.handle();
+    DrawingView* view = window.view();
+    if (!view)
+        return std::nullopt;
+    bool entity = request && request->kind == ads::InputKind::Entity;
+    view->setPickMode(entity ? DrawingView::PickMode::Entity : DrawingView::PickMode::Point);
+    if (request && request->hasBase)
+        view->setRubberBand(QPointF(request->base[0], request->base[1]));
+    view->showPoint(QPointF(x, y));
+    QPointF at = view->toScreenF(QPointF(x, y));
+    std::optional<QPointF> got;
+    auto connection = QObject::connect(view, &DrawingView::clicked, [&](QPointF p, Qt::MouseButton button) {
+        if (button == Qt::LeftButton)
+            got = p;
+    });
+    QPointF global = view->mapToGlobal(at);
+    QMouseEvent move(QEvent::MouseMove, at, global, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(view, &move);
+    QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(view, &release);
+    QObject::disconnect(connection);
+    view->clearRubberBand();
+    view->setPickMode(DrawingView::PickMode::None);
+    return got;
+}
+
+// Prompts answered by the `input`, `pick` and `key Escape` lines of the answers file, echoed
+// like a person's typing.
 class AnswerInput : public InputSource {
 public:
-    AnswerInput(AnswerRunner& runner, std::ostream& echo) : runner_(runner), echo_(echo) {}
+    AnswerInput(AnswerRunner& runner, MainWindow& window, Session& session, std::ostream& echo)
+        : runner_(runner), window_(window), session_(session), echo_(echo)
+    {
+    }
     std::optional<std::string> readLine(const std::string& prompt) override
     {
         // With every answer used, the input has ended, as a terminal's does at end of file:
         // the command line closes, a LISP prompt is cancelled.
         if (runner_.remaining() == 0)
             return std::nullopt;
-        std::wstring text;
-        if (!runner_.nextInput(text, prompt))
+        PromptAnswer answer;
+        if (!runner_.nextPromptAnswer(answer, prompt))
             return std::nullopt;
-        std::string line = AfxToUtf8(text.c_str());
+        if (answer.kind == PromptAnswer::Kind::Cancel) {
+            echo_ << prompt << "*Abbruch*\n";
+            return std::nullopt;
+        }
+        std::string line = AfxToUtf8(answer.text.c_str());
+        if (answer.kind == PromptAnswer::Kind::Pick) {
+            auto p = clickView(window_, session_.userInput().pending(), answer.x, answer.y);
+            if (!p) {
+                std::cerr << "korcad: pick " << answer.x << "," << answer.y << ": no drawing view to click"
+                          << std::endl;
+                std::_Exit(kExitAnswers);
+            }
+            char buf[96];
+            std::snprintf(buf, sizeof buf, "%.17g,%.17g", p->x(), p->y());
+            line = buf;
+        }
         echo_ << prompt << line << "\n";
         return line;
     }
 
 private:
     AnswerRunner& runner_;
+    MainWindow& window_;
+    Session& session_;
     std::ostream& echo_;
 };
 
@@ -88,7 +148,7 @@ bool DialogWiring::install(Session& session, std::string* error)
         std::_Exit(kExitAnswers);
     });
     runner_->setShotsDirectory(options.shotsDir);
-    session.setInput(std::make_unique<AnswerInput>(*runner_, std::cout));
+    session.setInput(std::make_unique<AnswerInput>(*runner_, *mainWindow_, session, std::cout));
     return true;
 }
 

@@ -113,6 +113,16 @@ std::wstring UserInput::matchKeyword(const std::wstring& text, const std::wstrin
 
 int UserInput::get(const ads::InputRequest& request, ads::InputAnswer& answer)
 {
+    // Requests nest (a prompt may run LISP that prompts): the outer one comes back after.
+    const ads::InputRequest* outer = pending_;
+    pending_ = &request;
+    int rc = ask(request, answer);
+    pending_ = outer;
+    return rc;
+}
+
+int UserInput::ask(const ads::InputRequest& request, ads::InputAnswer& answer)
+{
     using ads::InputKind;
     const std::string prompt = AfxToUtf8(request.prompt.c_str());
     const int flags = request.flags;

@@ -30,6 +30,9 @@ public:
 
     int get(const ads::InputRequest& request, ads::InputAnswer& answer);
 
+    // The request being asked right now, if any: what a pick in the drawing should give.
+    const ads::InputRequest* pending() const { return pending_; }
+
     // What finds the entity at a picked point (the drawing's geometry within the pick box).
     using EntityFinder = std::function<bool(const double point[3], ads_name entity)>;
     void setEntityFinder(EntityFinder finder) { finder_ = std::move(finder); }
@@ -41,11 +44,13 @@ public:
     static std::wstring matchKeyword(const std::wstring& text, const std::wstring& keywords);
 
 private:
+    int ask(const ads::InputRequest& request, ads::InputAnswer& answer);
     std::optional<std::string> line(const std::string& prompt);
     void refuse(const char* message);
 
     std::function<InputSource&()> source_;
     EntityFinder finder_;
+    const ads::InputRequest* pending_ = nullptr;
     std::ostream& out_;
 };
 

@@ -45,6 +45,21 @@ TEST(KorcadMultiEdit, SeveralPicksByNumberOrTwoPointsAndAnEmptyAnswerThatChanges
     EXPECT_TRUE(std::filesystem::exists(shots.dir() + "/multiedit.png"));
 }
 
+TEST(KorcadMultiEdit, APipeIsMeasuredByTwoPicksInTheDrawingWhichSnapToItsEnds)
+{
+    // The pipe from 0,0 to 60,0: the picks land a little beside its ends and snap to them.
+    KorcadRun r = korcad({"--dwg", EXAMPLES_DIR "/netz.dxf", "-e", kCall},
+                         "click 1003\npick 0.1,-0.2\npick 59.8,0.1\nok\n");
+    ASSERT_EQ(r.process.exitCode, 0) << r.process.err;
+    EXPECT_EQ(answer(r), "(1 1.0 60.0)") << r.process.out;
+    EXPECT_NE(r.process.out.find("Höhe abgreifen :0,0\nZweiten Punkt angeben: 60,0\n"), std::string::npos)
+        << r.process.out;
+    // Escape at the prompt: the row stays, the dialog comes back.
+    r = korcad({"--dwg", EXAMPLES_DIR "/netz.dxf", "-e", kCall}, "click 1003\nkey Escape\nok\n");
+    ASSERT_EQ(r.process.exitCode, 0) << r.process.err;
+    EXPECT_EQ(answer(r), "(1 1.0 2.0)") << r.process.out;
+}
+
 TEST(KorcadMultiEdit, TypedValuesAreReadWithAPointAlsoInAGermanLocale)
 {
     KorcadRun r = korcad({"-e", kCall}, "type 1002 \"2.5\"\nclick \"OK\"\n",
