@@ -129,3 +129,24 @@
 (demo-zeichnung)
 (terpri)
 ;;; --- end of the drawing
+
+;;; --- korDialog_MultiEditDialog: the length and the cover of a pipe. The user measures the
+;;; length in the drawing: the row's button closes the window, two picks on the pipe's ends
+;;; (object snaps catch them), and the window comes back with the distance.
+(defun demo-rohr-messen (/ antwort)
+  (setq antwort (korDialog_MultiEditDialog "WASSER" "TEXTE" (list 4 1) (list 0.0 1.2)))
+  (cond
+    ((= (car antwort) 1)
+      (princ (strcat "\nLänge " (rtos (cadr antwort) 2 2) " m, Überdeckung "
+                     (rtos (caddr antwort) 2 2) " m"))
+      (cdr antwort))
+    ((= (car antwort) 0)
+      (princ "\nAbgebrochen.")
+      nil)
+    (T
+      (princ (strcat "\nFehler im Aufruf: " (itoa (car antwort))))
+      nil)))
+
+(demo-rohr-messen)
+(terpri)
+;;; --- end of korDialog_MultiEditDialog

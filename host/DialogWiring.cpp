@@ -8,6 +8,7 @@
 #include "UserInput.h"
 
 #include <QApplication>
+#include <QMainWindow>
 #include <QMouseEvent>
 
 #include "mfc/afx.h"
@@ -150,6 +151,17 @@ bool DialogWiring::install(Session& session, std::string* error)
     runner_->setShotsDirectory(options.shotsDir);
     session.setInput(std::make_unique<AnswerInput>(*runner_, *mainWindow_, session, std::cout));
     return true;
+}
+
+void DialogWiring::shootMainWindow()
+{
+    if (shotsDir_.empty() || !mainWindow_ || !mainWindow_->window())
+        return;
+    QMainWindow* w = mainWindow_->window();
+    QApplication::processEvents();
+    std::string path = shotsDir_ + "/korcad.png";
+    if (!w->grab().save(QString::fromStdString(path)))
+        std::cerr << "korcad: screenshot: cannot write " << path << std::endl;
 }
 
 size_t DialogWiring::unusedAnswers() const { return runner_ ? runner_->remaining() : 0; }

@@ -26,6 +26,9 @@ public:
 
     // Answers the file had that nothing asked for.
     size_t unusedAnswers() const;
+    // With --shots, a picture of the main window with the drawing (DIR/korcad.png) when the
+    // window was shown during the run.
+    void shootMainWindow();
 
 private:
     std::unique_ptr<MainWindow> mainWindow_;

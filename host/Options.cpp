@@ -32,10 +32,14 @@ Options:
                        click 1005 | click "C" | type 1002 "3.5" | select 30058 "Hydrant"
                        select 30058 #2 | key Escape|Enter|Tab | ok | cancel
                        input "3.5" (answers the next command-line prompt) | shot NAME
+                       pick X,Y (clicks the drawing view at drawing coordinates X,Y to
+                       answer a prompt for a point, distance or entity; snaps apply)
+                       key Escape at a prompt cancels it
                      A dialog that opens when no action is left, or an action that cannot
                      be done, stops korcad with exit status 3.
   --shots DIR        save a PNG of every dialog as it opens into DIR (NNN-<template>.png);
-                     `shot NAME` in an answers file saves DIR/NAME.png
+                     `shot NAME` in an answers file saves DIR/NAME.png; at the end of
+                     the run, the main window with the drawing as DIR/korcad.png
   --db NAME=LOCATION where the text tables of database NAME live (repeatable): a SQLite
                      file now (a server URL later), e.g. --db WASSER=netz/wasser.sqlite.
                      Further databases come from $XDG_CONFIG_HOME/kor/databases.ini

@@ -35,6 +35,7 @@ int main(int argc, char** argv)
         korcad::LineEditor::available())
         session.setInput(std::make_unique<korcad::LineEditor>(std::cerr));
     int rc = session.run();
+    dialogs.shootMainWindow();
     if (size_t unused = dialogs.unusedAnswers())
         std::cerr << "korcad: warning: " << unused << " answer(s) of " << session.options().answersFile
                   << " were not used\n";
