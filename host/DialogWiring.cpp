@@ -3,6 +3,7 @@
 
 #include "AnswerRunner.h"
 #include "CadHost.h"
+#include "CommandLine.h"
 #include "DrawingView.h"
 #include "MainWindow.h"
 #include "UserInput.h"
@@ -107,6 +108,8 @@ DialogWiring::DialogWiring() = default;
 
 DialogWiring::~DialogWiring()
 {
+    if (echo_)
+        echo_->setSink({});
     if (shotsListener_)
         AfxRemoveDialogListener(shotsListener_);
 }
@@ -151,6 +154,20 @@ bool DialogWiring::install(Session& session, std::string* error)
     runner_->setShotsDirectory(options.shotsDir);
     session.setInput(std::make_unique<AnswerInput>(*runner_, *mainWindow_, session, std::cout));
     return true;
+}
+
+void DialogWiring::useWindowCommandLine(Session& session, EchoBuffer* echo)
+{
+    Session* s = &session;
+    MainWindow* window = mainWindow_.get();
+    window->handle();  // shown at once: the person works in it
+    echo_ = echo;
+    if (echo)
+        echo->setSink([window](const std::string& line) {
+            if (CommandLine* c = window->commandLine())
+                c->addLine(QString::fromStdString(line));
+        });
+    session.setInput(std::make_unique<WindowInput>(*mainWindow_, [s] { return &s->userInput(); }));
 }
 
 void DialogWiring::shootMainWindow()

@@ -24,6 +24,11 @@ public:
     // directory into the session. False with a message when the answers file cannot be read.
     bool install(Session& session, std::string* error);
 
+    // For a person at a display: the main window shows at once and its command line answers
+    // the prompts (picks in the view included).
+    // `echo` (standard output's buffer) then shows its lines there too.
+    void useWindowCommandLine(Session& session, class EchoBuffer* echo);
+
     // Answers the file had that nothing asked for.
     size_t unusedAnswers() const;
     // With --shots, a picture of the main window with the drawing (DIR/korcad.png) when the
@@ -32,6 +37,7 @@ public:
 
 private:
     std::unique_ptr<MainWindow> mainWindow_;
+    class EchoBuffer* echo_ = nullptr;
     std::unique_ptr<AnswerRunner> runner_;
     std::string shotsDir_;
     int shotsListener_ = 0;

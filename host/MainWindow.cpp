@@ -1,11 +1,14 @@
 #include "MainWindow.h"
 
+#include "CommandLine.h"
+
 #include "DrawingView.h"
 
 #include "mfc/afxhost.h"
 
 #include <QGuiApplication>
 #include <QLabel>
+#include <QVBoxLayout>
 #include <QMainWindow>
 #include <QPointer>
 #include <QScreen>
@@ -17,6 +20,7 @@ struct MainWindow::Widgets {
     QPointer<QMainWindow> window;
     QPointer<DrawingView> view;
     QPointer<QLabel> coordinates;
+    QPointer<CommandLine> commandLine;
 };
 
 MainWindow::MainWindow(std::wstring drawing) : drawing_(std::move(drawing)), w_(std::make_unique<Widgets>()) {}
@@ -55,7 +59,14 @@ void MainWindow::create()
     if (!model_ && source_)
         model_ = source_();
     view->setDrawing(model_);
-    window->setCentralWidget(view);
+    auto* central = new QWidget(window);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(view, 1);
+    auto* commandLine = new CommandLine(central);
+    layout->addWidget(commandLine);
+    window->setCentralWidget(central);
     window->statusBar()->showMessage("Bereit");
     auto* coordinates = new QLabel(window);
     coordinates->setObjectName("coordinates");
@@ -74,7 +85,10 @@ void MainWindow::create()
     w_->window = window;
     w_->view = view;
     w_->coordinates = coordinates;
+    w_->commandLine = commandLine;
 }
+
+CommandLine* MainWindow::commandLine() const { return w_->commandLine; }
 
 HWND MainWindow::handle()
 {

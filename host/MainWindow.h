@@ -1,5 +1,5 @@
 // MainWindow.h — korcad's main window: the drawing's name in the title, the drawing view in
-// the middle, a status line with the coordinates under the cross-hair. Dialogs of applications are parented to it (adsw_acadMainWnd) and
+// the middle, the command line below it (CommandLine.h), a status line with the coordinates under the cross-hair. Dialogs of applications are parented to it (adsw_acadMainWnd) and
 // open centred on it. Made on first use, so a run without dialogs opens no window.
 #pragma once
 
@@ -14,6 +14,7 @@ class QWidget;
 
 namespace korcad {
 
+class CommandLine;
 class Drawing;
 class DrawingView;
 
@@ -33,6 +34,7 @@ public:
     // The Qt window and its drawing view, once made (null before).
     QMainWindow* window() const;
     DrawingView* view() const;
+    CommandLine* commandLine() const;
 
     // The drawing the view shows (null: none), zoomed to its extents; kept until the window
     // is made. The caller keeps it alive while it is shown.

@@ -27,6 +27,10 @@ Options:
                      (also (command "_.QSAVE") in LISP) save too; changes not saved are
                      reported at the end.
   --no-load          do not load the korDialog module at start
+  --terminal         keep the command line on the terminal even with a display (by
+                     default, with a display and neither files, -e nor --answers, korcad
+                     opens its window at once and its command line takes the input: typed
+                     below the drawing, or picked in it; Escape cancels a prompt)
   --answers FILE     answer the dialogs and prompts from FILE instead of waiting for a
                      person: one action per line, '#' starts a comment:
                        click 1005 | click "C" | type 1002 "3.5" | select 30058 "Hydrant"
@@ -120,6 +124,8 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
             o.help = true;
         } else if (arg == "--no-load") {
             o.noLoad = true;
+        } else if (arg == "--terminal") {
+            o.terminal = true;
         } else if (arg == "-e" || arg == "--eval") {
             if (!value(&v))
                 return fail(arg + " needs an expression");
@@ -148,7 +154,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
         } else {
             return fail("unknown option " + arg);
         }
-        if (hasInline && (arg == "-h" || arg == "--help" || arg == "--no-load"))
+        if (hasInline && (arg == "-h" || arg == "--help" || arg == "--no-load" || arg == "--terminal"))
             return fail(arg + " takes no value");
     }
     return result;

@@ -47,6 +47,7 @@ struct Options {
     // --db NAME=LOCATION, in command-line order: where the text tables of each database live.
     std::vector<std::pair<std::string, std::string>> databases;
     bool noLoad = false;                     // --no-load: start without the module
+    bool terminal = false;                   // --terminal: the command line on the terminal
     bool help = false;
 };
 
