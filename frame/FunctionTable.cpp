@@ -4,6 +4,8 @@
 #include "dialogs/ButtonDialog.h"
 #include "dialogs/ButtonValue.h"
 #include "dialogs/FragBox.h"
+#include "dialogs/GridDialog.h"
+#include "dialogs/LWeightDialog.h"
 
 // A function whose handler is not built yet keeps its name with no handler and is not
 // registered: a call of it reaches DoFunction and is answered with RSERR.
@@ -14,9 +16,9 @@ const KorLispFunction korFunctionTable[kKorFunctionCount + 1] = {
     {L"korDialog_FragBox", FragBox, true},
     {L"korDialog_ButtonDialog", ButtonDialog, true},
     {L"korDialog_MultiEditDialog", nullptr, false},
-    {L"korDialog_GridDialog", nullptr, false},
-    {L"korDialog_GridDialog_LType", nullptr, false},
-    {L"korDialog_LWeightDialog", nullptr, false},
+    {L"korDialog_GridDialog", GridDialog, true},
+    {L"korDialog_GridDialog_LType", GridDialogLType, true},
+    {L"korDialog_LWeightDialog", LWeightDialog, true},
 };
 
 int LoadFunctions()

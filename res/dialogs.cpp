@@ -5,5 +5,7 @@ const AfxDialogTemplate korDialogTemplates[] = {
     korButtonDialogTemplate,
     korButtonValueTemplate,
     korFragBoxTemplate,
+    korGridDialogTemplate,
+    korLWeightDialogTemplate,
 };
 const size_t korDialogTemplateCount = std::size(korDialogTemplates);

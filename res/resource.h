@@ -7,6 +7,8 @@
 #define IDD_BUTTONDIALOG 30018
 #define IDD_BUTTONVALUE 101
 #define IDD_FRAGBOX 140
+#define IDD_GRIDDIALOG 30050
+#define IDD_LWEIGHTDIALOG 30051
 
 // Controls of the button dialog: the twelve choice buttons from the top (choice button k is
 // IDC_BUTTONDIALOG_CHOICE0 + 2k) and an invisible spacer one row high. Cancel is IDCANCEL.
@@ -48,6 +50,10 @@
 #define IDC_FRAGBOX_EDIT6 1022
 #define IDC_FRAGBOX_EDIT7 1024
 #define IDC_FRAGBOX_ROWHEIGHT 200
+// The grid of the grid dialog (OK and Cancel are IDOK, IDCANCEL).
+#define IDC_GRIDDIALOG_GRID 201
+// The line-weight combo box of the line-weight dialog (OK and Cancel are IDOK, IDCANCEL).
+#define IDC_LWEIGHT_COMBO 1041
 
 // Icons.
 #define IDI_OK 102
@@ -57,6 +63,11 @@
 
 // Strings.
 #define IDS_DB_CALL_FAILED 10006  // "Fehler beim Aufruf von %s": a failed call into the text tables
+#define IDS_LWEIGHT_TITLE 101       // "Linienstärke Auswahl"
+#define IDS_LTYPE_NAME 30003        // "Linientyp": header of the linetype grid
+#define IDS_LTYPE_DESCRIPTION 30004 // "Beschreibung"
+#define IDS_LTYPE_TITLE 30005       // "Linientypauswahl"
+#define IDS_LTYPE_PATTERN 30090     // "Darstellung": the linetype grid's column of dash patterns
 #define IDS_OK 30052
 #define IDS_CANCEL 30053
 
@@ -64,6 +75,8 @@
 extern const AfxDialogTemplate korButtonDialogTemplate;
 extern const AfxDialogTemplate korButtonValueTemplate;
 extern const AfxDialogTemplate korFragBoxTemplate;
+extern const AfxDialogTemplate korGridDialogTemplate;
+extern const AfxDialogTemplate korLWeightDialogTemplate;
 
 // The tables, defined in res/*.cpp and registered together in res/resources.cpp.
 extern const AfxDialogTemplate korDialogTemplates[];
