@@ -19,27 +19,7 @@ std::string adsRequestError(const std::string& functionName)
 
 namespace {
 
-// Appends to a chain under construction.
-class ChainBuilder {
-public:
-    resbuf* add(int type)
-    {
-        resbuf* rb = acutNewRb(type);
-        *tail_ = rb;
-        tail_ = &rb->rbnext;
-        return rb;
-    }
-    ads::RbPtr take()
-    {
-        tail_ = nullptr;
-        return ads::RbPtr(std::exchange(head_, nullptr));
-    }
-    ~ChainBuilder() { acutRelRb(head_); }
-
-private:
-    resbuf* head_ = nullptr;
-    resbuf** tail_ = &head_;
-};
+using ads::ChainBuilder;
 
 void append(ChainBuilder& chain, const Value& v)
 {
@@ -71,6 +51,12 @@ void append(ChainBuilder& chain, const Value& v)
         resbuf* rb = chain.add(RTENAME);
         rb->resval.rlname[0] = v.as<lisp::Ename>()->id[0];
         rb->resval.rlname[1] = v.as<lisp::Ename>()->id[1];
+        return;
+    }
+    case lisp::Tag::Pickset: {
+        resbuf* rb = chain.add(RTPICKS);
+        rb->resval.rlname[0] = v.as<lisp::Pickset>()->id[0];
+        rb->resval.rlname[1] = v.as<lisp::Pickset>()->id[1];
         return;
     }
     case lisp::Tag::Cons: {
@@ -119,6 +105,8 @@ Value atom(lisp::Interpreter& lisp, const resbuf* rb)
         return lisp.t();
     case RTENAME:
         return Value(new lisp::Ename(rb->resval.rlname[0], rb->resval.rlname[1]));
+    case RTPICKS:
+        return picksetValue(rb->resval.rlname);
     case RTPOINT:
         return lisp::list({Value::real(rb->resval.rpoint[0]), Value::real(rb->resval.rpoint[1])});
     case RT3DPOINT:
@@ -131,6 +119,175 @@ Value atom(lisp::Interpreter& lisp, const resbuf* rb)
 
 }  // namespace
 
+bool isGroupCode(int type) { return (type < 5000 && ads::groupKind(type) != ads::GroupKind::None) || type == -3; }
+
+Value picksetValue(const int64_t id[2])
+{
+    // The set lives in the host until LISP lets go of it.
+    return Value(new lisp::Pickset(id[0], id[1], [](const int64_t* set) {
+        ads_name n = {set[0], set[1]};
+        acedSSFree(n);
+    }));
+}
+
+namespace {
+
+Value groupValue(lisp::Interpreter& lisp, const resbuf* rb, bool twoD)
+{
+    Value code = Value::integer(rb->restype);
+    switch (ads::groupKind(rb->restype)) {
+    case ads::GroupKind::Text:
+        return Value::cons(code, Value::string(AfxToUtf8(rb->resval.rstring ? rb->resval.rstring : L"")));
+    case ads::GroupKind::Real:
+    case ads::GroupKind::Int64:
+        return Value::cons(code, Value::real(rb->resval.rreal));
+    case ads::GroupKind::Int16:
+        return Value::cons(code, Value::integer(rb->resval.rint));
+    case ads::GroupKind::Int32:
+        return Value::cons(code, Value::integer(rb->resval.rlong));
+    case ads::GroupKind::Point: {
+        lisp::ListBuilder p;
+        p.push(code);
+        for (int k = 0; k < (twoD ? 2 : 3); ++k)
+            p.push(Value::real(rb->resval.rpoint[k]));
+        return p.take();
+    }
+    case ads::GroupKind::Name:
+        return Value::cons(code, Value(new lisp::Ename(rb->resval.rlname[0], rb->resval.rlname[1])));
+    case ads::GroupKind::None:
+        break;
+    }
+    (void)lisp;
+    lisp::fail("unknown group code from application: " + std::to_string(rb->restype));
+}
+
+}  // namespace
+
+Value groupsToLisp(lisp::Interpreter& lisp, const resbuf* chain)
+{
+    lisp::ListBuilder out;
+    bool lwpolyline = false;
+    for (const resbuf* rb = chain; rb; rb = rb->rbnext) {
+        if (rb->restype == -3) {
+            // (-3 ("APP" groups...) ...)
+            lisp::ListBuilder apps;
+            lisp::ListBuilder app;
+            bool any = false;
+            for (const resbuf* x = rb->rbnext; x; x = x->rbnext) {
+                if (x->restype == 1001) {
+                    if (any)
+                        apps.push(app.take());
+                    app = lisp::ListBuilder();
+                    app.push(Value::string(AfxToUtf8(x->resval.rstring ? x->resval.rstring : L"")));
+                    any = true;
+                } else if (any) {
+                    app.push(groupValue(lisp, x, false));
+                }
+            }
+            if (any)
+                apps.push(app.take());
+            out.push(Value::cons(Value::integer(-3), apps.take()));
+            break;
+        }
+        if (!isGroupCode(rb->restype))
+            lisp::fail("malformed value from application: type " + std::to_string(rb->restype) + " among DXF groups");
+        if (rb->restype == 0 && rb->resval.rstring)
+            lwpolyline = std::wstring(rb->resval.rstring) == L"LWPOLYLINE";
+        // A lightweight polyline's vertices are 2D points, as AutoLISP gives them.
+        out.push(groupValue(lisp, rb, lwpolyline && rb->restype == 10));
+    }
+    return out.take();
+}
+
+namespace {
+
+[[noreturn]] void badGroup(const Value& v) { lisp::fail("bad DXF group: " + lisp::toString(v, true)); }
+
+void addGroup(ChainBuilder& chain, const Value& g, bool extended)
+{
+    if (!g.isCons() || !car(g).isInt())
+        badGroup(g);
+    int code = car(g).asInt();
+    const Value& v = cdr(g);
+    if (extended && (code < 1000 || code > 1071))
+        badGroup(g);
+    switch (ads::groupKind(code)) {
+    case ads::GroupKind::Text:
+        if (!v.isStr())
+            badGroup(g);
+        chain.addText(code, AfxFromUtf8(v.str()));
+        return;
+    case ads::GroupKind::Real:
+    case ads::GroupKind::Int64:
+        if (!v.isNumber())
+            badGroup(g);
+        chain.add(code)->resval.rreal = v.asDouble();
+        return;
+    case ads::GroupKind::Int16:
+        if (!v.isInt() || v.asInt() < -32768 || v.asInt() > 32767)
+            badGroup(g);
+        chain.add(code)->resval.rint = static_cast<short>(v.asInt());
+        return;
+    case ads::GroupKind::Int32:
+        if (!v.isInt())
+            badGroup(g);
+        chain.add(code)->resval.rlong = v.asInt();
+        return;
+    case ads::GroupKind::Point: {
+        double p[3] = {0, 0, 0};
+        int n = 0;
+        for (const Value* c = &v; c->isCons(); c = &c->consCell()->cdr) {
+            if (n == 3 || !car(*c).isNumber())
+                badGroup(g);
+            p[n++] = car(*c).asDouble();
+        }
+        if (n < 2)
+            badGroup(g);
+        resbuf* rb = chain.add(code);
+        std::copy(p, p + 3, rb->resval.rpoint);
+        return;
+    }
+    case ads::GroupKind::Name:
+        if (v.tag() != lisp::Tag::Ename)
+            badGroup(g);
+        {
+            resbuf* rb = chain.add(code);
+            rb->resval.rlname[0] = v.as<lisp::Ename>()->id[0];
+            rb->resval.rlname[1] = v.as<lisp::Ename>()->id[1];
+        }
+        return;
+    case ads::GroupKind::None:
+        break;
+    }
+    badGroup(g);
+}
+
+}  // namespace
+
+ads::RbPtr groupsFromLisp(const Value& list)
+{
+    ChainBuilder chain;
+    if (!list.isList())
+        lisp::badArgType("listp", list);
+    for (const Value* p = &list; p->isCons(); p = &p->consCell()->cdr) {
+        const Value& g = p->consCell()->car;
+        if (g.isCons() && car(g).isInt() && car(g).asInt() == -3) {
+            chain.add(-3);
+            for (const Value* a = &cdr(g); a->isCons(); a = &a->consCell()->cdr) {
+                const Value& app = a->consCell()->car;
+                if (!app.isCons() || !car(app).isStr())
+                    badGroup(g);
+                chain.addText(1001, AfxFromUtf8(car(app).str()));
+                for (const Value* x = &cdr(app); x->isCons(); x = &x->consCell()->cdr)
+                    addGroup(chain, x->consCell()->car, true);
+            }
+            continue;
+        }
+        addGroup(chain, g, false);
+    }
+    return chain.take();
+}
+
 ads::RbPtr toResbufChain(const lisp::Args& args)
 {
     ChainBuilder chain;
@@ -141,6 +298,9 @@ ads::RbPtr toResbufChain(const lisp::Args& args)
 
 Value fromResbuf(lisp::Interpreter& lisp, const resbuf* rb)
 {
+    // Entity data handed over as it came from acdbEntGet: a list of groups.
+    if (rb && isGroupCode(rb->restype))
+        return groupsToLisp(lisp, rb);
     // Lists are read with a stack of open lists, so nesting costs no C++ stack.
     struct Open {
         lisp::ListBuilder items;

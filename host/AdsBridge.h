@@ -2,11 +2,12 @@
 //
 // Arguments go over as one result-buffer chain: integers in the 16-bit range as RTSHORT,
 // others as RTLONG; reals RTREAL; strings RTSTR (wide text); nil RTNIL; T RTT; entity names
-// RTENAME; a list as RTLB ... RTLE and a dotted pair as RTLB a RTDOTE b RTLE.
+// RTENAME; selection sets RTPICKS; a list as RTLB ... RTLE and a dotted pair as RTLB a
+// RTDOTE b RTLE.
 //
 // What the application hands back is always one value (a list arrives as RTLB ... RTLE);
-// RTVOID, the void answer, means no value and reads as nil. Entries with a DXF group code
-// instead of a type code (entity data) read as the dotted pair (code . value).
+// RTVOID, the void answer, means no value and reads as nil. A chain of DXF groups instead of
+// type codes (entity data) reads as their list, as entget gives it.
 //
 // Outcome of a call:
 // - A value handed over (anything but the void answer alone) reaches the caller, whatever
@@ -32,6 +33,16 @@ std::string adsRequestError(const std::string& functionName);
 ads::RbPtr toResbufChain(const lisp::Args& args);
 // One value from the front of a chain, as the host reads a handler's answer.
 lisp::Value fromResbuf(lisp::Interpreter& lisp, const resbuf* rb);
+
+// DXF groups: a chain of entity data (entget's) as AutoLISP shows it — dotted pairs
+// (code . value), points as (code x y z) (2D for a lightweight polyline's vertices), names
+// as entity names, extended data as (-3 ("APP" groups...) ...) — and back (entmod's list, a
+// selection filter). A group whose value does not fit its code raises "bad DXF group: ...".
+bool isGroupCode(int type);
+lisp::Value groupsToLisp(lisp::Interpreter& lisp, const resbuf* chain);
+ads::RbPtr groupsFromLisp(const lisp::Value& list);
+// A selection set the host made, as a LISP value that frees it when LISP lets go of it.
+lisp::Value picksetValue(const int64_t id[2]);
 
 // Routes calls of undefined LISP symbols to the functions of the current drawing.
 class AdsFunctions : public lisp::ExternalFunctions {

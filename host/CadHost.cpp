@@ -1,5 +1,7 @@
 #include "CadHost.h"
 
+#include "Selection.h"
+
 #include "db/kordb.h"
 
 #include <dlfcn.h>
@@ -218,11 +220,13 @@ Drawing* CadHost::drawing(int id)
     return d ? d->drawing.get() : nullptr;
 }
 
-int CadHost::openDrawing(const std::wstring& name)
+int CadHost::openDrawing(const std::wstring& name) { return openDrawing(std::make_unique<Drawing>(name)); }
+
+int CadHost::openDrawing(std::unique_ptr<Drawing> drawing)
 {
     auto d = std::make_unique<OpenDrawing>();
     d->id = nextDrawingId_++;
-    d->drawing = std::make_unique<Drawing>(name);
+    d->drawing = std::move(drawing);
     int id = d->id;
     drawings_.push_back(std::move(d));
     current_ = id;
@@ -482,37 +486,198 @@ void CadHost::print(const std::wstring& text)
         print_(text);
 }
 
-resbuf* CadHost::tblNext(const std::wstring& tableName, bool rewind)
+resbuf* CadHost::tblNext(const std::wstring& table, bool rewind)
 {
     Drawing* d = drawing(current_);
-    const std::vector<Record>* table = d ? d->table(tableName) : nullptr;
-    if (!table)
-        return nullptr;
-    size_t& cursor = d->cursor(tableName);
-    if (rewind)
-        cursor = 0;
-    if (cursor >= table->size())
-        return nullptr;
-    return Drawing::toChain((*table)[cursor++]).release();
+    return d ? d->tblNext(table, rewind).release() : nullptr;
 }
 
-resbuf* CadHost::tblSearch(const std::wstring& tableName, const std::wstring& name, bool setNext)
+resbuf* CadHost::tblSearch(const std::wstring& table, const std::wstring& name, bool setNext)
 {
     Drawing* d = drawing(current_);
-    const Record* record = d ? d->find(tableName, name) : nullptr;
-    if (!record)
-        return nullptr;
-    if (setNext)
-        d->cursor(tableName) = static_cast<size_t>(record - d->table(tableName)->data()) + 1;
-    return Drawing::toChain(*record).release();
+    return d ? d->tblSearch(table, name, setNext).release() : nullptr;
 }
 
-// The drawing holds no entities yet, so there is no first entity and no entity to read or
-// change: the answers an empty drawing gives.
-int CadHost::entNext(const ads_name, ads_name) { return RTERROR; }
+int CadHost::entNext(const ads_name entity, ads_name next)
+{
+    Drawing* d = drawing(current_);
+    return d && d->entNext(entity, next) ? RTNORM : RTERROR;
+}
 
-resbuf* CadHost::entGet(const ads_name) { return nullptr; }
+int CadHost::entLast(ads_name last)
+{
+    Drawing* d = drawing(current_);
+    return d && d->entLast(last) ? RTNORM : RTERROR;
+}
 
-int CadHost::entMod(const resbuf*) { return RTERROR; }
+int CadHost::handEnt(const std::wstring& handle, ads_name entity)
+{
+    Drawing* d = drawing(current_);
+    return d && d->handEnt(handle, entity) ? RTNORM : RTERROR;
+}
+
+resbuf* CadHost::entGet(const ads_name entity, const resbuf* apps)
+{
+    Drawing* d = drawing(current_);
+    return d ? d->entGet(entity, apps).release() : nullptr;
+}
+
+int CadHost::entMod(const resbuf* groups)
+{
+    Drawing* d = drawing(current_);
+    std::string why;
+    if (d && d->entMod(groups, &why))
+        return RTNORM;
+    lastError_ = d ? why : "no drawing is open";
+    return RTERROR;
+}
+
+int CadHost::regApp(const std::wstring& name)
+{
+    Drawing* d = drawing(current_);
+    return d && d->regApp(name) ? RTNORM : RTERROR;
+}
+
+// ---- selection sets -------------------------------------------------------------------------------
+
+namespace {
+// The second half of a selection set's name: tells sets from entity names.
+constexpr int64_t kSetMark = 0x55e7;
+}  // namespace
+
+CadHost::SelectionSet* CadHost::selectionSet(const ads_name set)
+{
+    if (!set || set[1] != kSetMark)
+        return nullptr;
+    auto it = sets_.find(set[0]);
+    return it == sets_.end() ? nullptr : &it->second;
+}
+
+void CadHost::newSet(std::vector<std::array<int64_t, 2>> items, ads_name set)
+{
+    int64_t key = nextSet_++;
+    sets_[key] = SelectionSet{items};
+    set[0] = key;
+    set[1] = kSetMark;
+}
+
+int CadHost::ssGet(const std::wstring& modeText, const resbuf* filter, ads_name set)
+{
+    Drawing* d = drawing(current_);
+    if (!d)
+        return RTERROR;
+    std::wstring mode = Drawing::upper(modeText);
+    while (!mode.empty() && (mode[0] == L'_' || mode[0] == L'.'))
+        mode.erase(0, 1);
+    SelectionFilter f;
+    std::string why;
+    if (filter && !f.parse(filter, &why)) {
+        lastError_ = why;
+        return RTERROR;
+    }
+    ads::RbPtr all;
+    if (f.needsXdata())
+        all.reset(acutBuildList(RTSTR, L"*", 0));
+    auto take = [&](const ads_name e) {
+        if (!filter)
+            return true;
+        ads::RbPtr groups = d->entGet(e, all.get());
+        return groups && f.matches(groups.get());
+    };
+    std::vector<std::array<int64_t, 2>> items;
+    if (mode == L"X" || mode == L"A") {
+        for (uint32_t id : d->mainEntities()) {
+            ads_name e;
+            d->nameOf(id, e);
+            if (take(e))
+                items.push_back({e[0], e[1]});
+        }
+    } else if (mode == L"L") {
+        ads_name e;
+        if (d->entLast(e) && take(e))
+            items.push_back({e[0], e[1]});
+    } else if (mode == L"P") {
+        auto it = sets_.find(previousSet_);
+        if (it != sets_.end())
+            for (const auto& e : it->second.items)
+                if (d->record(e.data()) && take(e.data()))
+                    items.push_back(e);
+    } else {
+        lastError_ = modeText.empty() ? "selecting objects in the drawing view is not available here"
+                                      : "ssget: unknown mode";
+        return RTERROR;
+    }
+    if (items.empty())
+        return RTERROR;
+    newSet(std::move(items), set);
+    previousSet_ = set[0];
+    return RTNORM;
+}
+
+int CadHost::ssLength(const ads_name set, int32_t* length)
+{
+    SelectionSet* s = selectionSet(set);
+    if (!s)
+        return RTERROR;
+    *length = static_cast<int32_t>(s->items.size());
+    return RTNORM;
+}
+
+int CadHost::ssName(const ads_name set, int32_t index, ads_name entity)
+{
+    SelectionSet* s = selectionSet(set);
+    if (!s || index < 0 || static_cast<size_t>(index) >= s->items.size())
+        return RTERROR;
+    entity[0] = s->items[static_cast<size_t>(index)][0];
+    entity[1] = s->items[static_cast<size_t>(index)][1];
+    return RTNORM;
+}
+
+int CadHost::ssAdd(const ads_name entity, const ads_name set, ads_name result)
+{
+    Drawing* d = drawing(current_);
+    bool hasEntity = entity && (entity[0] || entity[1]);
+    if (hasEntity && (!d || !d->record(entity)))
+        return RTERROR;
+    if (!set || (set[0] == 0 && set[1] == 0)) {
+        std::vector<std::array<int64_t, 2>> items;
+        if (hasEntity)
+            items.push_back({entity[0], entity[1]});
+        newSet(std::move(items), result);
+        return RTNORM;
+    }
+    SelectionSet* s = selectionSet(set);
+    if (!s)
+        return RTERROR;
+    if (hasEntity) {
+        std::array<int64_t, 2> e{entity[0], entity[1]};
+        if (std::find(s->items.begin(), s->items.end(), e) == s->items.end())
+            s->items.push_back(e);
+    }
+    result[0] = set[0];
+    result[1] = set[1];
+    return RTNORM;
+}
+
+int CadHost::ssDel(const ads_name entity, const ads_name set)
+{
+    SelectionSet* s = selectionSet(set);
+    if (!s)
+        return RTERROR;
+    std::array<int64_t, 2> e{entity[0], entity[1]};
+    auto it = std::find(s->items.begin(), s->items.end(), e);
+    if (it == s->items.end())
+        return RTERROR;
+    s->items.erase(it);
+    return RTNORM;
+}
+
+int CadHost::ssFree(const ads_name set)
+{
+    if (!selectionSet(set))
+        return RTERROR;
+    sets_.erase(set[0]);
+    return RTNORM;
+}
 
 }  // namespace korcad

@@ -17,7 +17,9 @@
 
 #include "ads/adshost.h"
 
+#include <array>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -68,7 +70,8 @@ public:
 
     // ---- drawings ---------------------------------------------------------------------------
     // Opens a drawing, makes it current and sends kLoadDwgMsg to every loaded application.
-    int openDrawing(const std::wstring& name);
+    int openDrawing(const std::wstring& name);  // a new drawing of that name
+    int openDrawing(std::unique_ptr<Drawing> drawing);
     // Sends kUnloadDwgMsg to every application and drops the drawing with its definitions.
     void closeDrawing(int drawing);
     void setCurrentDrawing(int drawing);
@@ -114,8 +117,21 @@ public:
     resbuf* tblNext(const std::wstring& table, bool rewind) override;
     resbuf* tblSearch(const std::wstring& table, const std::wstring& name, bool setNext) override;
     int entNext(const ads_name entity, ads_name next) override;
-    resbuf* entGet(const ads_name entity) override;
+    int entLast(ads_name last) override;
+    int handEnt(const std::wstring& handle, ads_name entity) override;
+    resbuf* entGet(const ads_name entity, const resbuf* apps) override;
     int entMod(const resbuf* groups) override;
+    int regApp(const std::wstring& name) override;
+    int ssGet(const std::wstring& mode, const resbuf* filter, ads_name set) override;
+    int ssLength(const ads_name set, int32_t* length) override;
+    int ssName(const ads_name set, int32_t index, ads_name entity) override;
+    int ssAdd(const ads_name entity, const ads_name set, ads_name result) override;
+    int ssDel(const ads_name entity, const ads_name set) override;
+    int ssFree(const ads_name set) override;
+
+    // Why the last entMod or ssGet answered RTERROR, for messages.
+    const std::string& lastError() const { return lastError_; }
+    size_t selectionSetCount() const { return sets_.size(); }
 
 private:
     struct App;
@@ -132,6 +148,16 @@ private:
     OpenDrawing* open(int id) const;
     Definition* findDefinition(OpenDrawing* d, const std::wstring& name) const;
 
+    struct SelectionSet {
+        std::vector<std::array<int64_t, 2>> items;  // entity names
+    };
+    SelectionSet* selectionSet(const ads_name set);
+    void newSet(std::vector<std::array<int64_t, 2>> items, ads_name set);
+
+    std::map<int64_t, SelectionSet> sets_;
+    int64_t nextSet_ = 1;
+    int64_t previousSet_ = 0;  // the set ssget "P" gives
+    std::string lastError_;
     std::vector<std::unique_ptr<App>> apps_;
     std::vector<std::unique_ptr<OpenDrawing>> drawings_;
     int current_ = 0;

@@ -1,6 +1,7 @@
 #include "HostFunctions.h"
 
 #include "CadHost.h"
+#include "EntityFunctions.h"
 #include "UserInput.h"
 
 #include "lisp/Reader.h"
@@ -105,29 +106,6 @@ bool loadApplication(CadHost& host, const std::string& nameOrPath, std::string* 
 }
 
 namespace {
-
-Value fromChain(resbuf* chain)
-{
-    ads::RbPtr owned(chain);
-    if (!chain)
-        return Value();
-    // A record is a list of dotted pairs (code . value).
-    lisp::ListBuilder groups;
-    for (const resbuf* rb = chain; rb; rb = rb->rbnext) {
-        Value v;
-        if (acutIsTextType(rb->restype))
-            v = Value::string(AfxToUtf8(rb->resval.rstring));
-        else if ((rb->restype >= 60 && rb->restype <= 79) || (rb->restype >= 270 && rb->restype <= 289) ||
-                 (rb->restype >= 370 && rb->restype <= 389))
-            v = Value::integer(rb->resval.rint);
-        else if (rb->restype >= 90 && rb->restype <= 99)
-            v = Value::integer(rb->resval.rlong);
-        else
-            v = Value::real(rb->resval.rreal);
-        groups.push(Value::cons(Value::integer(rb->restype), v));
-    }
-    return groups.take();
-}
 
 std::string promptArg(const lisp::Args& a, size_t i)
 {
@@ -319,21 +297,7 @@ void installHostFunctions(lisp::Interpreter& lisp, CadHost& host, UserInput& inp
         },
         0, 1);
 
-    lisp.defineBuiltin(
-        "tblnext",
-        [&host](lisp::Interpreter&, const lisp::Args& a) {
-            bool rewind = a.has(1) && !a[1].isNil();
-            return fromChain(host.tblNext(AfxFromUtf8(lisp::strArg(a[0])), rewind));
-        },
-        1, 2);
-    lisp.defineBuiltin(
-        "tblsearch",
-        [&host](lisp::Interpreter&, const lisp::Args& a) {
-            bool setNext = a.has(2) && !a[2].isNil();
-            return fromChain(host.tblSearch(AfxFromUtf8(lisp::strArg(a[0])),
-                                               AfxFromUtf8(lisp::strArg(a[1])), setNext));
-        },
-        2, 3);
+    installEntityFunctions(lisp, host);
 }
 
 }  // namespace korcad

@@ -12,8 +12,7 @@
 //   (getpoint [pt] [prompt])     a point, typed as x,y[,z] (or @dx,dy relative to pt)
 //   (getcorner pt [prompt])      the other corner of a rectangle
 //   (getkword [prompt])          one of the keywords initget gave
-//   (tblnext table [rewind])     the next record of a symbol table, as DXF groups
-//   (tblsearch table name [setnext])
+//   and the functions over the drawing (EntityFunctions.h): tblnext, tblsearch, entget, ...
 //
 // The get... functions answer from the same input service that answers an application's
 // acedGet... calls (UserInput.h); a keyword typed where initget allows it comes back as a

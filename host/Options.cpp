@@ -17,7 +17,15 @@ or the name of a command defined as (defun c:NAME ...); QUIT ends it.
 
 Options:
   -e, --eval EXPR    evaluate EXPR and print its value as prin1 does (repeatable)
-  --dwg FILE         name of the drawing to open (default: Zeichnung1.dwg)
+  --dwg FILE.dxf     open the drawing in FILE.dxf (ASCII DXF, R12 to 2018); a file that
+                     does not exist yet is a new drawing QSAVE writes there. Without
+                     --dwg a new drawing "Zeichnung1.dwg" (saved as Zeichnung1.dxf).
+                     A file korcad cannot read is reported, naming the line, and a new
+                     drawing is open instead.
+  --save-as FILE     save the drawing to FILE when the run ends well (atomically: a
+                     failed save leaves FILE as it was). The commands QSAVE and SAVEAS
+                     (also (command "_.QSAVE") in LISP) save too; changes not saved are
+                     reported at the end.
   --no-load          do not load the korDialog module at start
   --answers FILE     answer the dialogs and prompts from FILE instead of waiting for a
                      person: one action per line, '#' starts a comment:
@@ -126,12 +134,15 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
                 return fail("--db " + v + ": \"" + name +
                             "\" is no database name (letters, digits, '_' and '-', at most 64)");
             o.databases.push_back({name, location});
-        } else if (arg == "--dwg" || arg == "--answers" || arg == "--shots") {
+        } else if (arg == "--dwg" || arg == "--answers" || arg == "--shots" || arg == "--save-as") {
             if (!value(&v) || v.empty())
                 return fail(arg + " needs a value");
             (arg == "--dwg"       ? o.drawing
              : arg == "--answers" ? o.answersFile
+             : arg == "--save-as" ? o.saveAs
                                   : o.shotsDir) = v;
+            if (arg == "--dwg")
+                o.drawingGiven = true;
         } else {
             return fail("unknown option " + arg);
         }

@@ -2,13 +2,16 @@
 //
 // A line that starts with "(" (or another LISP expression) is evaluated and its value shown;
 // an expression may span lines ("(_> " asks for the rest). "!name" shows a value. Any other
-// word runs the command C:WORD that LISP defined; QUIT (or EXIT) ends the command line.
+// word runs the command C:WORD that LISP defined, or one of korcad's own (Commands.h); QUIT
+// (or EXIT) ends the command line.
 // Errors show as "; error: ..." unless *error* took care of them; the command line goes on.
 //
 // On a terminal (an interactive input) Ctrl-C cancels the line being typed and asks again;
 // while LISP runs it raises "Function cancelled" (see LineEditor). When the input ends inside
 // an expression, the command line says so before it closes.
 #include "Session.h"
+
+#include "Commands.h"
 
 #include "lisp/Printer.h"
 #include "lisp/Reader.h"
@@ -77,6 +80,10 @@ int Session::repl()
                 if (word == "QUIT" || word == "_QUIT" || word == "EXIT")
                     return kExitOk;
                 lisp::Symbol* command = lisp_->symbols().find("C:" + word);
+                if ((!command || command->value.isNil()) && !Commands::commandName(word).empty()) {
+                    commands_->run(word, {});
+                    continue;
+                }
                 if (!command || command->value.isNil()) {
                     out_ << "Unbekannter Befehl \"" << word << "\".\n";
                     continue;

@@ -2,6 +2,8 @@
 
 #include "AdsBridge.h"
 #include "CadHost.h"
+#include "Commands.h"
+#include "DrawingFile.h"
 #include "HostFunctions.h"
 #include "UserInput.h"
 
@@ -36,11 +38,13 @@ Session::Session(Options options, std::istream& in, std::ostream& out, std::ostr
       lisp_(std::make_unique<lisp::Interpreter>()),
       ads_(std::make_unique<AdsFunctions>(*host_)),
       input_(std::make_unique<TerminalInput>(in, out)),
-      userInput_(std::make_unique<UserInput>([this]() -> InputSource& { return *input_; }, out_))
+      userInput_(std::make_unique<UserInput>([this]() -> InputSource& { return *input_; }, out_)),
+      commands_(std::make_unique<Commands>(*host_, *userInput_, out_))
 {
     lisp_->setOutput(out_);
     lisp_->setExternalFunctions(ads_.get());
     installHostFunctions(*lisp_, *host_, *userInput_);
+    commands_->install(*lisp_);
     host_->setInput([this](const ads::InputRequest& r, ads::InputAnswer& a) { return userInput_->get(r, a); });
     host_->setPrinter([this](const std::wstring& text) {
         out_ << AfxToUtf8(text.c_str());
@@ -132,7 +136,7 @@ bool Session::start()
 {
     if (!configureDatabases())
         return false;
-    drawing_ = host_->openDrawing(AfxFromUtf8(options_.drawing));
+    openDrawing();
     if (options_.noLoad)
         return true;
     std::string error;
@@ -142,6 +146,50 @@ bool Session::start()
         return false;
     }
     return true;
+}
+
+void Session::openDrawing()
+{
+    namespace fs = std::filesystem;
+    const std::string& path = options_.drawing;
+    std::error_code ec;
+    if (options_.drawingGiven && fs::exists(path, ec)) {
+        std::string error;
+        if (auto d = loadDrawing(path, &error)) {
+            drawing_ = host_->openDrawing(std::move(d));
+            return;
+        }
+        err_ << "korcad: cannot open the drawing " << error << "\n"
+             << "korcad: a new, empty drawing is open instead\n";
+    } else if (options_.drawingGiven && fs::path(path).extension() == ".dxf") {
+        err_ << "korcad: " << path << " does not exist: a new drawing is opened; QSAVE writes it there\n";
+    }
+    auto d = std::make_unique<Drawing>(AfxFromUtf8(fs::path(path).filename().string()));
+    if (options_.drawingGiven && fs::path(path).extension() == ".dxf" && !fs::exists(path, ec))
+        d->setPath(path);
+    drawing_ = host_->openDrawing(std::move(d));
+}
+
+int Session::finish(int exitCode)
+{
+    Drawing* d = host_->drawing(host_->currentDrawing());
+    if (!d)
+        return exitCode;
+    if (!options_.saveAs.empty()) {
+        if (exitCode != kExitOk) {
+            err_ << "korcad: the run failed: the drawing was not saved to " << options_.saveAs << '\n';
+        } else {
+            std::string error;
+            if (!saveDrawing(*d, options_.saveAs, &error)) {
+                err_ << "korcad: " << error << '\n';
+                exitCode = kExitLispError;
+            }
+        }
+    }
+    if (d->modified())
+        err_ << "korcad: warning: the changes to drawing " << AfxToUtf8(d->name().c_str())
+             << " were not saved (QSAVE, SAVEAS or --save-as save them)\n";
+    return exitCode;
 }
 
 bool Session::runFile(const std::string& path)
@@ -206,20 +254,20 @@ int Session::run()
         return kExitLispError;
     try {
         if (options_.items.empty())
-            return repl();
+            return finish(repl());
         for (const auto& item : options_.items) {
             bool ok = item.kind == Options::Kind::File ? runFile(item.text)
                                                        : runExpression(item.text);
             if (!ok)
-                return kExitLispError;
+                return finish(kExitLispError);
         }
     } catch (const std::exception& e) {
         // Not a LISP error: a fault of the host or of an application. Say so and stop.
         out_.flush();
         err_ << "korcad: internal error: " << e.what() << '\n';
-        return kExitLispError;
+        return finish(kExitLispError);
     }
-    return kExitOk;
+    return finish(kExitOk);
 }
 
 }  // namespace korcad

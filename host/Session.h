@@ -24,6 +24,7 @@ namespace korcad {
 
 class AdsFunctions;
 class CadHost;
+class Commands;
 class UserInput;
 
 struct Options {
@@ -34,7 +35,9 @@ struct Options {
     };
     std::vector<Item> items;  // files and -e expressions, in command-line order
 
-    std::string drawing = "Zeichnung1.dwg";  // --dwg
+    std::string drawing = "Zeichnung1.dwg";  // --dwg: a DXF file, or the name of a new drawing
+    bool drawingGiven = false;
+    std::string saveAs;                      // --save-as: where the drawing is saved at the end
     std::string answersFile;                 // --answers: scripted answers for dialogs, prompts
     std::string shotsDir;                    // --shots: screenshots of dialogs
     // --db NAME=LOCATION, in command-line order: where the text tables of each database live.
@@ -76,8 +79,15 @@ public:
 
     // The steps of run(), for callers that drive a session themselves.
     // Configures the databases, opens the drawing and loads the module (unless --no-load);
-    // false after an error report.
+    // false after an error report. A drawing that cannot be read is reported and a new one
+    // of its name is opened instead.
     bool start();
+    // Opens the drawing --dwg names (see start()).
+    void openDrawing();
+    // The end of a run: saves to --save-as when the run went well, and warns of changes that
+    // were not saved. Returns the exit code (a failed save turns success into failure).
+    int finish(int exitCode);
+    Commands& commands() { return *commands_; }
     // Hands the --db entries to the text tables; with no database configured anywhere, the
     // sample databases next to the program. False after an error report.
     bool configureDatabases();
@@ -104,6 +114,7 @@ private:
     std::unique_ptr<AdsFunctions> ads_;
     std::unique_ptr<InputSource> input_;
     std::unique_ptr<UserInput> userInput_;
+    std::unique_ptr<Commands> commands_;
     int drawing_ = 0;
 };
 

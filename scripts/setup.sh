@@ -3,7 +3,8 @@
 set -euo pipefail
 
 packages=(build-essential cmake pkg-config qt6-base-dev libgl-dev libsqlite3-dev
-          libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core locales libedit-dev)
+          libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core locales libedit-dev
+          python3 python3-ezdxf libdxflib-dev)
 
 missing=()
 for p in "${packages[@]}"; do

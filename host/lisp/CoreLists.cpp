@@ -227,9 +227,6 @@ bool lispEqual(const Value& a, const Value& b, double fuzz)
         }
         return lispEqual(*p, *q, fuzz);
     }
-    if (a.tag() == Tag::Ename && b.tag() == Tag::Ename)
-        return a.as<Ename>()->id[0] == b.as<Ename>()->id[0] &&
-               a.as<Ename>()->id[1] == b.as<Ename>()->id[1];
     return a.identical(b);
 }
 

@@ -113,6 +113,9 @@ Value typeFn(Interpreter& lisp, const Args& a)
     case Tag::Ename:
         name = "ENAME";
         break;
+    case Tag::Pickset:
+        name = "PICKSET";
+        break;
     case Tag::CatchError:
         name = "VL-CATCH-ALL-APPLY-ERROR";
         break;

@@ -127,6 +127,13 @@ void printTo(std::string& out, const Value& v, bool escape)
         out += buf;
         return;
     }
+    case Tag::Pickset: {
+        char buf[48];
+        std::snprintf(buf, sizeof buf, "<Selection set: %llx>",
+                      static_cast<unsigned long long>(v.as<Pickset>()->id[0]));
+        out += buf;
+        return;
+    }
     case Tag::CatchError:
         out += "#<%catch-all-apply-error%>";
         return;

@@ -19,6 +19,11 @@ bool Value::identical(const Value& o) const
         return u_.r == o.u_.r;
     case Tag::Sym:
         return u_.sym == o.u_.sym;
+    case Tag::Ename:
+        // Entity names are values, as in AutoLISP: two names of one entity are eq.
+        return as<Ename>()->id[0] == o.as<Ename>()->id[0] && as<Ename>()->id[1] == o.as<Ename>()->id[1];
+    case Tag::Pickset:
+        return as<Pickset>()->id[0] == o.as<Pickset>()->id[0] && as<Pickset>()->id[1] == o.as<Pickset>()->id[1];
     default:
         return u_.obj == o.u_.obj;
     }

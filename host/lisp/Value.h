@@ -1,5 +1,5 @@
 // Value.h — the values of our AutoLISP: integers, reals, strings, symbols, lists, functions,
-// entity names and the error objects of vl-catch-all-apply.
+// entity names, selection sets and the error objects of vl-catch-all-apply.
 //
 // A Value is a small tagged handle (16 bytes). Integers and reals live inside it; everything
 // else is a reference-counted heap object. Symbols are interned and live as long as the
@@ -31,6 +31,7 @@ enum class Tag : uint8_t {
     Usubr,       // user function (defun, lambda)
     Exsubr,      // a function an application defined through ADS
     Ename,       // entity name handed over by an application
+    Pickset,     // selection set
     CatchError,  // what vl-catch-all-apply returns for a caught error
 };
 
@@ -51,6 +52,7 @@ struct Subr;
 struct Usubr;
 struct Exsubr;
 struct Ename;
+struct Pickset;
 struct CatchError;
 
 class Value {
@@ -220,6 +222,24 @@ struct Exsubr : Object {
 struct Ename : Object {
     Ename(int64_t a, int64_t b) : Object(Tag::Ename), id{a, b} {}
     const int64_t id[2];
+};
+
+// A selection set of the host: its name, and what frees it when LISP lets go of the last
+// reference (the host keeps the set until then).
+struct Pickset : Object {
+    Pickset(int64_t a, int64_t b, std::function<void(const int64_t*)> release)
+        : Object(Tag::Pickset), id{a, b}, release_(std::move(release))
+    {
+    }
+    ~Pickset() override
+    {
+        if (release_)
+            release_(id);
+    }
+    const int64_t id[2];
+
+private:
+    std::function<void(const int64_t*)> release_;
 };
 
 struct CatchError : Object {

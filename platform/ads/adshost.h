@@ -12,8 +12,9 @@
 // [X] windows: the main window dialogs are parented to, the drawing view
 // [X] user input: one request per get... call, with the acedInitGet flags and keywords that
 //     apply to it
-// [X] the drawing: symbol-table records, entities (walk, read, change)
-// [ ] selection sets, commands, reactors, documents (added as callers need them)
+// [X] the drawing: symbol-table records, entities (walk, read, change), handles, registered
+//     applications, selection sets
+// [ ] commands, reactors, documents (added as callers need them)
 //
 // Faults for tests go through the same door: a test derives from the host program's
 // implementation and overrides the call it wants to fail.
@@ -33,6 +34,39 @@ using RbPtr = std::unique_ptr<resbuf, RbDeleter>;
 
 // Deep copy of a chain (strings included).
 RbPtr copyChain(const resbuf* rb);
+
+// Builds a chain front to back; what is not taken is freed.
+class ChainBuilder {
+public:
+    ChainBuilder() = default;
+    ChainBuilder(const ChainBuilder&) = delete;
+    ChainBuilder& operator=(const ChainBuilder&) = delete;
+    ~ChainBuilder() { acutRelRb(head_); }
+    resbuf* add(int type)
+    {
+        resbuf* rb = acutNewRb(type);
+        *tail_ = rb;
+        tail_ = &rb->rbnext;
+        return rb;
+    }
+    resbuf* addText(int type, const std::wstring& text)
+    {
+        resbuf* rb = add(type);
+        rb->resval.rstring = acutNewString(text.c_str());
+        return rb;
+    }
+    RbPtr take()
+    {
+        tail_ = &head_;
+        resbuf* h = head_;
+        head_ = nullptr;
+        return RbPtr(h);
+    }
+
+private:
+    resbuf* head_ = nullptr;
+    resbuf** tail_ = &head_;
+};
 
 // What a get... call asks of the user.
 enum class InputKind {
@@ -101,11 +135,28 @@ public:
     virtual resbuf* tblNext(const std::wstring& table, bool rewind) = 0;
     // tblSearch finds a record by name; with setNext, tblNext goes on after it.
     virtual resbuf* tblSearch(const std::wstring& table, const std::wstring& name, bool setNext) = 0;
-    // Entities: the one after `entity` (the first with a null one), an entity's groups, and
-    // a changed entity written back. RTNORM or RTERROR.
+    // Entities: the one after `entity` (the first with a null one), the last one, the one
+    // with a handle, an entity's groups (with the extended data of `apps`, a chain of RTSTR
+    // names, when given), and a changed entity written back. RTNORM or RTERROR.
     virtual int entNext(const ads_name entity, ads_name next) = 0;
-    virtual resbuf* entGet(const ads_name entity) = 0;
+    virtual int entLast(ads_name last) = 0;
+    virtual int handEnt(const std::wstring& handle, ads_name entity) = 0;
+    virtual resbuf* entGet(const ads_name entity, const resbuf* apps) = 0;
     virtual int entMod(const resbuf* groups) = 0;
+    // Registers an application name for extended data: RTNORM, RTERROR when it is taken.
+    virtual int regApp(const std::wstring& name) = 0;
+
+    // ---- selection sets -------------------------------------------------------------------
+    // acedSSGet: mode "X" (the whole drawing), "L" (the last entity), "P" (the previous set);
+    // `filter` a chain of groups as selection filters take them. RTNORM, RTERROR when nothing
+    // was found or the mode is not known, RTCAN when the user cancelled.
+    virtual int ssGet(const std::wstring& mode, const resbuf* filter, ads_name set) = 0;
+    virtual int ssLength(const ads_name set, int32_t* length) = 0;
+    virtual int ssName(const ads_name set, int32_t index, ads_name entity) = 0;
+    // A new set (no entity, or the one given) when `set` is null, else `entity` added to it.
+    virtual int ssAdd(const ads_name entity, const ads_name set, ads_name result) = 0;
+    virtual int ssDel(const ads_name entity, const ads_name set) = 0;
+    virtual int ssFree(const ads_name set) = 0;
 };
 
 // The host the ADS calls go to; null until the host program installs one. Every ADS call

@@ -91,12 +91,27 @@ resbuf* acutNewRb(int type);
 int acutRelRb(resbuf* rb);  // frees the whole chain from rb on
 ACHAR* acutNewString(const ACHAR* text);  // malloc'd copy, for resval.rstring
 // True when a result buffer of this type holds resval.rstring: RTSTR and the DXF groups that
-// carry text (0-9, 100-102, 300-309, 410-419, 430-439, 470-479, 999, 1000-1009).
+// carry text (ads::groupKind gives Text).
 bool acutIsTextType(int restype);
 // Builds a chain from (type, value) pairs ended by 0: RTSTR takes const ACHAR*, RTSHORT and
 // RTLONG an int, RTREAL a double, RTPOINT/RT3DPOINT a const double*, RTENAME a const int64_t*,
 // RTLB/RTLE/RTDOTE/RTNIL/RTT/RTVOID no value. Returns null on an unknown type code.
 resbuf* acutBuildList(int type, ...);
+
+namespace ads {
+// What a result buffer whose type is a DXF group code holds, by the DXF ranges:
+//   Real   10-59, 110-149, 210-239, 460-469, 1010-1059 (apart from the points)   resval.rreal
+//   Point  the X code of a point: 10-18, 110-112, 210, 1010-1013; in a file Y is  resval.rpoint
+//          code+10 and Z code+20, in a chain the one buffer holds all three
+//   Int16  60-79, 170-179, 270-299, 370-389, 400-409, 1060-1070                    resval.rint
+//   Int32  90-99, 420-429, 440-459, 1071                                          resval.rlong
+//   Int64  160-169 (carried as a real)                                            resval.rreal
+//   Name   -5, -2, -1, 330-369, 390-399, 480-481: an entity or object name          resval.rlname
+//   None   -3 (the start of extended data) and codes that are no group codes
+//   Text   every other group code from -4 to 1071 (0-9, 100-102, 105, 300-329, ...) resval.rstring
+enum class GroupKind { Text, Real, Point, Int16, Int32, Int64, Name, None };
+GroupKind groupKind(int code);
+}  // namespace ads
 
 // --- LISP functions -----------------------------------------------------------------------
 // acedDefun and acedRegFunc answer RTNORM on success and 0 when the host refuses.
@@ -138,8 +153,23 @@ int acutPrintf(const ACHAR* format, ...);
 resbuf* acdbTblNext(const ACHAR* table, int rewind);
 resbuf* acdbTblSearch(const ACHAR* table, const ACHAR* name, int setNext);
 int acdbEntNext(const ads_name entity, ads_name next);  // a null entity: the first one
+int acdbEntLast(ads_name entity);
+int acdbHandEnt(const ACHAR* handle, ads_name entity);
 resbuf* acdbEntGet(const ads_name entity);
+// With extended data of the applications in `apps` (RTSTR names, wildcards allowed).
+resbuf* acdbEntGetX(const ads_name entity, const resbuf* apps);
 int acdbEntMod(const resbuf* groups);
+int acdbRegApp(const ACHAR* name);
+
+// --- selection sets ------------------------------------------------------------------------
+// str "X": the whole drawing through `filter`; "L" the last entity; "P" the previous set.
+// pt1 and pt2 are for the modes that take points and are not used by these.
+int acedSSGet(const ACHAR* str, const void* pt1, const void* pt2, const resbuf* filter, ads_name ss);
+int acedSSLength(const ads_name ss, int32_t* length);
+int acedSSName(const ads_name ss, int32_t index, ads_name entity);
+int acedSSAdd(const ads_name entity, const ads_name ss, ads_name result);
+int acedSSDel(const ads_name entity, const ads_name ss);
+int acedSSFree(const ads_name ss);
 
 // --- runtime classes and the dynamic linker -----------------------------------------------
 class AcRxClass {

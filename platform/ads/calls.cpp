@@ -372,12 +372,64 @@ int acdbEntNext(const ads_name entity, ads_name next)
     return installedHost->entNext(entity, next);
 }
 
+int acdbEntLast(ads_name entity)
+{
+    return installedHost && entity ? installedHost->entLast(entity) : RTERROR;
+}
+
+int acdbHandEnt(const ACHAR* handle, ads_name entity)
+{
+    return installedHost && handle && entity ? installedHost->handEnt(handle, entity) : RTERROR;
+}
+
 resbuf* acdbEntGet(const ads_name entity)
 {
-    return installedHost && entity ? installedHost->entGet(entity) : nullptr;
+    return installedHost && entity ? installedHost->entGet(entity, nullptr) : nullptr;
+}
+
+resbuf* acdbEntGetX(const ads_name entity, const resbuf* apps)
+{
+    return installedHost && entity ? installedHost->entGet(entity, apps) : nullptr;
 }
 
 int acdbEntMod(const resbuf* groups)
 {
     return installedHost && groups ? installedHost->entMod(groups) : RTERROR;
+}
+
+int acdbRegApp(const ACHAR* name)
+{
+    return installedHost && name ? installedHost->regApp(name) : RTERROR;
+}
+
+int acedSSGet(const ACHAR* str, const void*, const void*, const resbuf* filter, ads_name ss)
+{
+    if (!installedHost || !ss)
+        return RTERROR;
+    return installedHost->ssGet(str ? str : L"", filter, ss);
+}
+
+int acedSSLength(const ads_name ss, int32_t* length)
+{
+    return installedHost && ss && length ? installedHost->ssLength(ss, length) : RTERROR;
+}
+
+int acedSSName(const ads_name ss, int32_t index, ads_name entity)
+{
+    return installedHost && ss && entity ? installedHost->ssName(ss, index, entity) : RTERROR;
+}
+
+int acedSSAdd(const ads_name entity, const ads_name ss, ads_name result)
+{
+    return installedHost && result ? installedHost->ssAdd(entity, ss, result) : RTERROR;
+}
+
+int acedSSDel(const ads_name entity, const ads_name ss)
+{
+    return installedHost && entity && ss ? installedHost->ssDel(entity, ss) : RTERROR;
+}
+
+int acedSSFree(const ads_name ss)
+{
+    return installedHost && ss ? installedHost->ssFree(ss) : RTERROR;
 }

@@ -13,11 +13,35 @@ resbuf* acutNewRb(int type)
     return rb;
 }
 
+namespace ads {
+
+GroupKind groupKind(int c)
+{
+    if (c == -3 || c < -5 || c > 1071)
+        return GroupKind::None;
+    if (c == -5 || c == -2 || c == -1 || (c >= 330 && c <= 369) || (c >= 390 && c <= 399) || c == 480 ||
+        c == 481)
+        return GroupKind::Name;
+    if ((c >= 10 && c <= 18) || (c >= 110 && c <= 112) || c == 210 || (c >= 1010 && c <= 1013))
+        return GroupKind::Point;
+    if ((c >= 10 && c <= 59) || (c >= 110 && c <= 149) || (c >= 210 && c <= 239) || (c >= 460 && c <= 469) ||
+        (c >= 1010 && c <= 1059))
+        return GroupKind::Real;
+    if ((c >= 60 && c <= 79) || (c >= 170 && c <= 179) || (c >= 270 && c <= 299) || (c >= 370 && c <= 389) ||
+        (c >= 400 && c <= 409) || (c >= 1060 && c <= 1070))
+        return GroupKind::Int16;
+    if ((c >= 90 && c <= 99) || (c >= 420 && c <= 429) || (c >= 440 && c <= 459) || c == 1071)
+        return GroupKind::Int32;
+    if (c >= 160 && c <= 169)
+        return GroupKind::Int64;
+    return GroupKind::Text;
+}
+
+}  // namespace ads
+
 bool acutIsTextType(int t)
 {
-    return t == RTSTR || (t >= 0 && t <= 9) || (t >= 100 && t <= 102) || (t >= 300 && t <= 309) ||
-           (t >= 410 && t <= 419) || (t >= 430 && t <= 439) || (t >= 470 && t <= 479) || t == 999 ||
-           (t >= 1000 && t <= 1009);
+    return t == RTSTR || ads::groupKind(t) == ads::GroupKind::Text;
 }
 
 int acutRelRb(resbuf* rb)

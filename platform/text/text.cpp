@@ -143,17 +143,36 @@ const char16_t kCp1252[32] = {
 
 }  // namespace
 
-std::string fromFileText(std::string text)
+std::string fromWindows1252(std::string_view bytes)
 {
-    if (isValidUtf8(text))
-        return text;
     std::string out;
-    out.reserve(text.size() + text.size() / 8);
-    for (char ch : text) {
+    out.reserve(bytes.size() + bytes.size() / 8);
+    for (char ch : bytes) {
         auto b = static_cast<unsigned char>(ch);
         append(out, b >= 0x80 && b < 0xA0 ? char32_t(kCp1252[b - 0x80]) : char32_t(b));
     }
     return out;
+}
+
+bool toWindows1252(char32_t c, char& byte)
+{
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+        byte = static_cast<char>(c);
+        return true;
+    }
+    for (int i = 0; i < 32; ++i)
+        if (kCp1252[i] == c) {
+            byte = static_cast<char>(0x80 + i);
+            return true;
+        }
+    return false;
+}
+
+std::string fromFileText(std::string text)
+{
+    if (isValidUtf8(text))
+        return text;
+    return fromWindows1252(text);
 }
 
 std::string formatReal(double r)

@@ -43,6 +43,10 @@ std::string fromWide(std::wstring_view wide);
 // The text of a file: valid UTF-8 as it is, anything else read as Windows-1252, the code page
 // of programs written on Western Windows ("Gr\xFC\xDFe" becomes "Grüße").
 std::string fromFileText(std::string text);
+// Windows-1252 both ways: bytes to UTF-8, and one character to its byte (false when the code
+// page has no byte for it).
+std::string fromWindows1252(std::string_view bytes);
+bool toWindows1252(char32_t c, char& byte);
 
 // A real as AutoLISP prints it: up to six significant digits and always a decimal point or an
 // exponent with a point before it: 2.5, 5.0, 0.333333, 123457.0, 1.0e+20, 1.0e-07,

@@ -1,0 +1,140 @@
+#include "DrawingFile.h"
+
+#include "text/text.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace korcad {
+
+namespace fs = std::filesystem;
+
+std::unique_ptr<Drawing> loadDrawing(const std::string& path, std::string* error)
+{
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) {
+        *error = path + " is a directory, not a drawing file";
+        return nullptr;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        *error = "cannot read " + path + ": " + std::strerror(errno);
+        return nullptr;
+    }
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    std::string why;
+    auto d = Drawing::read(kortext::toWide(fs::path(path).filename().string()), std::move(bytes).str(), &why);
+    if (!d) {
+        *error = path + ": " + why;
+        return nullptr;
+    }
+    d->setPath(path);
+    return d;
+}
+
+std::string savePath(const Drawing& drawing)
+{
+    if (!drawing.path().empty())
+        return drawing.path();
+    fs::path p(kortext::fromWide(drawing.name()));
+    p.replace_extension(".dxf");
+    return p.string();
+}
+
+namespace {
+
+bool writeAll(int fd, const std::string& text)
+{
+    size_t done = 0;
+    while (done < text.size()) {
+        ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = ENOSPC;
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool saveDrawing(Drawing& drawing, const std::string& path, std::string* error)
+{
+    // Beyond a file size limit, write must fail with EFBIG rather than end the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+    std::error_code ec;
+    const bool existed = fs::exists(path, ec);
+    const std::string unchanged = existed ? "; " + path + " is unchanged" : "; nothing was written";
+    if (existed && fs::is_directory(path, ec)) {
+        *error = "cannot save to " + path + ": it is a directory";
+        return false;
+    }
+    fs::path target(path);
+    fs::path dir = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+    std::string tmpl = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+    int fd = ::mkstemp(tmpl.data());
+    if (fd < 0) {
+        *error = "cannot save " + path + ": cannot create a file in " + dir.string() + ": " + std::strerror(errno) +
+                 unchanged;
+        return false;
+    }
+    auto fail = [&](const char* step) {
+        int e = errno;
+        ::close(fd);
+        ::unlink(tmpl.c_str());
+        *error = "cannot save " + path + ": " + step + ": " + std::strerror(e) + unchanged;
+        return false;
+    };
+    // The new file gets the permissions of the one it replaces, or those a new file gets.
+    mode_t mode;
+    struct stat st;
+    if (existed && ::stat(path.c_str(), &st) == 0) {
+        mode = st.st_mode & 07777;
+    } else {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    if (!writeAll(fd, drawing.write()))
+        return fail("writing failed");
+    if (::fsync(fd) != 0)
+        return fail("flushing to the disk failed");
+    if (::fchmod(fd, mode) != 0)
+        return fail("setting the permissions failed");
+    if (::close(fd) != 0) {
+        int e = errno;
+        ::unlink(tmpl.c_str());
+        *error = "cannot save " + path + ": closing failed: " + std::strerror(e) + unchanged;
+        return false;
+    }
+    if (::rename(tmpl.c_str(), path.c_str()) != 0) {
+        int e = errno;
+        ::unlink(tmpl.c_str());
+        *error = "cannot save " + path + ": renaming failed: " + std::strerror(e) + unchanged;
+        return false;
+    }
+    // The rename itself reaches the disk with the directory.
+    int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    if (dfd >= 0) {
+        ::fsync(dfd);
+        ::close(dfd);
+    }
+    drawing.setPath(path);
+    drawing.setName(kortext::toWide(target.filename().string()));
+    drawing.setSaved();
+    return true;
+}
+
+}  // namespace korcad

@@ -1,0 +1,58 @@
+// Dxf.h — DXF at the level of its groups: a drawing file is a stream of (group code, value)
+// pairs, two lines each. This reads the stream of an ASCII DXF file, writes one back, tells
+// what kind of value a group code carries, and turns a group's text into wide text and back.
+//
+// A value is kept as the bytes the file held, so a group korcad never changes is written
+// back exactly as it was read: no number is reformatted, no text re-encoded.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korcad::dxf {
+
+struct Tag {
+    int code = 0;
+    std::string_view value;  // the value line without its line end
+};
+using Tags = std::vector<Tag>;
+
+// What a group code carries (ads::groupKind; codes no file uses read as text).
+enum class Kind { Text, Real, Point, Int16, Int32, Int64, Name };
+Kind kindOf(int code);
+bool isPointX(int code);
+
+// The stream of a file's groups. The file's bytes stay in `bytes`; tag values point into it.
+struct TagStream {
+    std::string bytes;
+    Tags tags;
+    std::vector<int> lines;  // the line of each tag's code (1-based), for messages
+    bool crlf = false;       // lines end in CR LF
+};
+
+// What a file is, by its first bytes.
+enum class FileKind { AsciiDxf, BinaryDxf, Dwg, Empty };
+FileKind sniff(std::string_view bytes);
+
+// Splits the bytes into groups. False with "line N: ..." in *error when a code line is no
+// number, a value is missing at the end, or a numeric group holds no number.
+bool readTags(TagStream& stream, std::string* error);
+// The text of a stream of groups: codes right-aligned in three places as CAD programs write
+// them, values as they are, every line ended by "\r\n" or "\n".
+void writeTags(std::span<const Tag> tags, bool crlf, std::string& out);
+
+// Text of groups as wide text: UTF-8 in files from AutoCAD 2007 on ($ACADVER AC1021 and
+// later), Windows-1252 in older ones; \U+XXXX escapes and ^ control escapes are undone.
+std::wstring decodeText(std::string_view value, bool utf8);
+// The file form of a text: what decodeText reads back as `text`.
+std::string encodeText(std::wstring_view text, bool utf8);
+// The file form of numbers. Reals take the shortest text that reads back as the same number,
+// always with a decimal point ("1.0", "0.125", "1e+20" gets "1.0e+20").
+std::string formatReal(double r);
+bool parseReal(std::string_view text, double& value);
+bool parseInteger(std::string_view text, long long& value);
+
+}  // namespace korcad::dxf

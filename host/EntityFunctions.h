@@ -1,0 +1,13 @@
+// EntityFunctions.h — the LISP functions over the open drawing (tables, entities, extended
+// data, selection sets); see EntityFunctions.cpp for the list.
+#pragma once
+
+#include "lisp/Interpreter.h"
+
+namespace korcad {
+
+class CadHost;
+
+void installEntityFunctions(lisp::Interpreter& lisp, CadHost& host);
+
+}  // namespace korcad
