@@ -345,17 +345,34 @@ bool GridView::viewportEvent(QEvent* e)
     return QTableView::viewportEvent(e);
 }
 
+int GridView::firstTextColumn() const
+{
+    if (!model() || model()->rowCount() == 0)
+        return 0;
+    for (int c = 0; c < model()->columnCount(); ++c)
+        if (!isColumnHidden(c) && !model()->index(0, c).data(Qt::CheckStateRole).isValid())
+            return c;
+    return 0;
+}
+
+QModelIndex GridView::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
+{
+    // The first key in a grid without a current cell lands in the first row's first text.
+    if (!currentIndex().isValid() && model() && model()->rowCount() > 0)
+        return model()->index(0, firstTextColumn());
+    // In a list of rows Home and End go to the first and the last row.
+    if (m_d && m_d->listMode && model() && model()->rowCount() > 0 &&
+        (cursorAction == MoveHome || cursorAction == MoveEnd))
+        return model()->index(cursorAction == MoveHome ? 0 : model()->rowCount() - 1, currentIndex().column());
+    return QTableView::moveCursor(cursorAction, modifiers);
+}
+
 void GridView::keyboardSearch(const QString& search)
 {
     // Typing a name finds the row whose first text starts with it, whatever the current column.
     if (!model() || model()->rowCount() == 0)
         return;
-    int column = 0;
-    while (column < model()->columnCount() &&
-           (isColumnHidden(column) || model()->index(0, column).data(Qt::CheckStateRole).isValid()))
-        ++column;
-    if (column >= model()->columnCount())
-        return;
+    const int column = firstTextColumn();
     QModelIndex current = currentIndex();
     QModelIndex start = model()->index(current.isValid() ? current.row() : 0, column);
     QModelIndexList hits = model()->match(start, Qt::DisplayRole, search, 1,

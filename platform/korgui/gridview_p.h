@@ -51,9 +51,12 @@ protected:
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event = nullptr) const override;
     bool viewportEvent(QEvent* e) override;
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
 
 private:
     bool multiple() const;
+    // The first column a person reads: not hidden and no selection mark; 0 when none.
+    int firstTextColumn() const;
     CKORGuiExtGridCtrl::Impl* m_d = nullptr;
 };
 
