@@ -316,6 +316,9 @@ Result editCell(UINT id, int row, int column, const std::wstring& text)
         sendKey(editor, 0, QString(ch));
     sendKey(editor, Qt::Key_Return);
     settleEvents();
+    // On a screen the keyboard is back in the grid once the editor closes; a window the
+    // platform never activated (offscreen) does not hand it back by itself.
+    afxqt::requestFocus(view);
     QString now = model->data(index, Qt::EditRole).toString();
     if (now != typed)
         return Result::failure(utf8(cell + QStringLiteral(" holds \"%1\" instead of \"%2\"").arg(now).arg(typed)));
