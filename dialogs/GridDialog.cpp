@@ -26,12 +26,12 @@ struct RowList {
     }
 };
 
-// Appends every string element of a LISP list to `out`; other elements are left out.
+// Appends every string element of a LISP list to `out`; other elements are left out. The
+// elements are read in place: a table of many rows is not copied on its way to the grid.
 void appendStrings(const V& list, CStringArray& out)
 {
-    for (int i = 0; i < L::Length(list); ++i) {
-        const V element = L::Nth(i, list);  // the text pointer points into it
-        const wchar_t* text = nullptr;
+    for (const V& element : list.elements()) {
+        const wchar_t* text = nullptr;  // points into the element
         L::SetQ(text, element);
         if (text)
             out.Add(text);
@@ -39,6 +39,13 @@ void appendStrings(const V& list, CStringArray& out)
 }
 
 int rowNumber(const CString& text) { return static_cast<int>(std::wcstol(text, nullptr, 10)); }
+
+// Element n of the argument list as Nth gives it, read in place (the rows can be many).
+const V& element(const V& list, int n)
+{
+    static const V nil;
+    return L::ListP(list) && n < L::Length(list) ? list.elements()[static_cast<size_t>(n)] : nil;
+}
 
 }  // namespace
 
@@ -69,16 +76,15 @@ int GridDialog()
     L::SetQ(mode, modeArg);
 
     CStringArray headers;
-    const V headerArg = L::Nth(3, arg);
+    const V& headerArg = element(arg, 3);
     if (L::ListP(headerArg))
         appendStrings(headerArg, headers);
 
     RowList rows;
-    const V rowsArg = L::Nth(4, arg);
+    const V& rowsArg = element(arg, 4);
     if (L::ListP(rowsArg)) {
-        for (int i = 0; i < L::Length(rowsArg); ++i) {
+        for (const V& element : rowsArg.elements()) {
             CStringArray* row = rows.add();  // also for an element that is no list
-            const V element = L::Nth(i, rowsArg);
             if (L::ListP(element))
                 appendStrings(element, *row);
         }

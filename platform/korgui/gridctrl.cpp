@@ -220,10 +220,17 @@ public:
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
-        QSize s = QStyledItemDelegate::sizeHint(option, index);
         if (index.data(kPatternRole).isValid())
-            s.setWidth(std::max(s.width(), 80));
-        return s;
+            return QSize(80, option.fontMetrics.height() + 4);
+        if (index.data(Qt::CheckStateRole).isValid())
+            return QStyledItemDelegate::sizeHint(option, index);
+        // A one-line text: its advance plus the margins the style draws it with, measured
+        // without laying the text out (auto-sizing measures a thousand rows).
+        const QString text = index.data(Qt::DisplayRole).toString();
+        const QWidget* widget = option.widget;
+        QStyle* style = widget ? widget->style() : QApplication::style();
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+        return QSize(option.fontMetrics.horizontalAdvance(text) + 2 * margin + 2, option.fontMetrics.height() + 4);
     }
 
 private:
