@@ -122,13 +122,7 @@ QVariant GridModel::data(const QModelIndex& index, int role) const
             return d->rowSelected[r] ? Qt::Checked : Qt::Unchecked;
         return {};
     case kPatternRole:
-        if (cell && cell->DashPattern()) {
-            QList<qreal> p;
-            for (double v : *cell->DashPattern())
-                p.append(v);
-            return QVariant::fromValue(p);
-        }
-        return {};
+        return cell && cell->DashPattern() ? QVariant(true) : QVariant();
     case Qt::ForegroundRole:
         return d->hasText ? QVariant(toQColor(d->text)) : QVariant();
     case Qt::BackgroundRole:
@@ -205,9 +199,11 @@ public:
     void paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
         QStyledItemDelegate::paint(p, option, index);
-        QVariant pattern = index.data(kPatternRole);
-        if (pattern.isValid())
-            paintPattern(p, option, pattern.value<QList<qreal>>());
+        if (index.data(kPatternRole).isValid()) {
+            const CKORGuiExtGridCellBase* cell = m_d->cell(index.row() + m_d->fixedRows, index.column());
+            if (cell && cell->DashPattern())
+                paintPattern(p, option, *cell->DashPattern());
+        }
         p->save();
         p->setPen(option.palette.color(QPalette::Mid));
         const QRect& r = option.rect;
@@ -236,7 +232,7 @@ public:
 private:
     // A short line: dashes (positive lengths), gaps (negative) and dots (0), repeated across
     // the cell; one period of the pattern spans at least 24 pixels. No lengths: a solid line.
-    static void paintPattern(QPainter* p, const QStyleOptionViewItem& option, const QList<qreal>& pattern)
+    static void paintPattern(QPainter* p, const QStyleOptionViewItem& option, const std::vector<double>& pattern)
     {
         const QRect r = option.rect.adjusted(6, 0, -6, 0);
         const qreal y = r.center().y() + 0.5;
@@ -246,9 +242,9 @@ private:
                                                              : option.palette.color(QPalette::Text);
         p->setPen(QPen(ink, 1.5));
         qreal period = 0;
-        for (qreal v : pattern)
+        for (double v : pattern)
             period += std::abs(v);
-        if (pattern.isEmpty() || period <= 0) {
+        if (pattern.empty() || period <= 0) {
             p->drawLine(QPointF(r.left(), y), QPointF(r.right(), y));
             p->restore();
             return;
@@ -256,7 +252,7 @@ private:
         const qreal scale = std::max(24.0, r.width() / 3.0) / period;
         qreal x = r.left();
         for (int guard = 0; x < r.right() && guard < 10000; ++guard) {
-            for (qreal v : pattern) {
+            for (double v : pattern) {
                 if (x >= r.right())
                     break;
                 qreal len = std::abs(v) * scale;

@@ -9,7 +9,7 @@
 
 namespace korgui {
 
-// The lengths of a dash pattern cell, as a QList<qreal>.
+// Set (true) for a cell that draws a dash pattern; the lengths are the cell's own.
 constexpr int kPatternRole = Qt::UserRole + 1;
 
 QColor toQColor(COLORREF c);
