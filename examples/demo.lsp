@@ -81,3 +81,28 @@
 (demo-hydrant-eigenschaften art)
 (terpri)
 ;;; --- end of korDialog_FragBox
+;;; --- the drawing: the sample network examples/netz.dxf (korcad --dwg). Its pipes as a
+;;; CSV list with their lengths (rohrliste.lsp), its hydrants and valves counted, and a
+;;; check mark as extended data on the first hydrant; korcad saves the drawing at the end.
+(defun demo-zeichnung (/ rohre datei hydranten)
+  (if (not (ssget "X" '((0 . "INSERT"))))
+    (princ "\nKeine Zeichnung mit Armaturen geöffnet (korcad --dwg examples/netz.dxf).")
+    (progn
+      (load "rohrliste")
+      (setq rohre (rohr:aus-zeichnung)
+            datei (vl-filename-mktemp "rohre.csv"))
+      (rohr:csv-schreiben datei rohre)
+      (princ (strcat "\n" (itoa (length rohre)) " Leitungen, zusammen "
+                     (rtos (rohr:summe (rohr:csv-lesen datei)) 2 2) " m"))
+      (vl-file-delete datei)
+      (setq hydranten (ssget "X" '((0 . "INSERT") (2 . "HYDRANT"))))
+      (princ (strcat "\n" (itoa (sslength hydranten)) " Hydranten, "
+                     (itoa (sslength (ssget "X" '((0 . "INSERT") (2 . "SCHIEBER"))))) " Schieber"))
+      (regapp "KOR_DEMO")
+      (entmod (append (entget (ssname hydranten 0))
+                      '((-3 ("KOR_DEMO" (1000 . "geprüft"))))))
+      (princ "\nErster Hydrant als geprüft markiert."))))
+
+(demo-zeichnung)
+(terpri)
+;;; --- end of the drawing

@@ -4,6 +4,7 @@
 #include "dialogs/ButtonDialog.h"
 #include "dialogs/ButtonValue.h"
 #include "dialogs/FragBox.h"
+#include "dialogs/MultiEdit.h"
 #include "dialogs/GridDialog.h"
 #include "dialogs/LWeightDialog.h"
 
@@ -15,7 +16,7 @@ const KorLispFunction korFunctionTable[kKorFunctionCount + 1] = {
     {L"korDialog_SelectColor", nullptr, false},
     {L"korDialog_FragBox", FragBox, true},
     {L"korDialog_ButtonDialog", ButtonDialog, true},
-    {L"korDialog_MultiEditDialog", nullptr, false},
+    {L"korDialog_MultiEditDialog", MultiEdit, true},
     {L"korDialog_GridDialog", GridDialog, true},
     {L"korDialog_GridDialog_LType", GridDialogLType, true},
     {L"korDialog_LWeightDialog", LWeightDialog, true},

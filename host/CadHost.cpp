@@ -532,6 +532,22 @@ int CadHost::entMod(const resbuf* groups)
     return RTERROR;
 }
 
+int CadHost::entMake(const resbuf* groups)
+{
+    Drawing* d = drawing(current_);
+    std::string why;
+    if (d && d->entMake(groups, &why))
+        return RTNORM;
+    lastError_ = d ? why : "no drawing is open";
+    return RTERROR;
+}
+
+int CadHost::entDel(const ads_name entity)
+{
+    Drawing* d = drawing(current_);
+    return d && d->entDel(entity) ? RTNORM : RTERROR;
+}
+
 int CadHost::regApp(const std::wstring& name)
 {
     Drawing* d = drawing(current_);

@@ -210,9 +210,8 @@ bool Drawing::build(std::string* error)
     const Tags& t = s.tags;
     const size_t n = t.size();
     where_.assign(1, Where{});
-    auto lineOf = [&](size_t i) { return std::to_string(i < s.lines.size() ? s.lines[i] : 0); };
     auto fail = [&](size_t i, const std::string& message) {
-        *error = "line " + lineOf(std::min(i, n - 1)) + ": " + message;
+        *error = "line " + std::to_string(dxf::lineOf(s, std::min(i, n - 1))) + ": " + message;
         return false;
     };
     Section loose;
@@ -238,6 +237,11 @@ bool Drawing::build(std::string* error)
         sec.head.push_back(t[i++]);
         while (i < n && t[i].code != 0)
             sec.head.push_back(t[i++]);
+        size_t records = 0;
+        for (size_t j = i; j < n && !is(t[j], 0, "ENDSEC"); ++j)
+            records += t[j].code == 0;
+        sec.records.reserve(records);
+        where_.reserve(where_.size() + records);
         while (i < n && !is(t[i], 0, "ENDSEC")) {
             if (is(t[i], 0, "SECTION") || is(t[i], 0, "EOF"))
                 return fail(i, "section " + sec.name + " is not ended (ENDSEC missing)");
@@ -737,6 +741,26 @@ uint32_t Drawing::addTableRecord(const std::string& tableName, const std::vector
     return static_cast<uint32_t>(where_.size() - 1);
 }
 
+int Drawing::setLayersOn(const std::wstring& pattern, bool on)
+{
+    int matched = 0;
+    for (const Record* found : tableRecords(L"LAYER")) {
+        if (!wildcardMatch(recordName(tags(*found), utf8_), pattern, true))
+            continue;
+        ++matched;
+        Record& r = *recordById(found->id);
+        for (Tag& g : writable(r))
+            if (g.code == 62) {
+                long long colour = integer(g.value);
+                if ((colour < 0) == on) {
+                    g.value = own(std::to_string(on ? -colour : -colour));
+                    modified_ = true;
+                }
+            }
+    }
+    return matched;
+}
+
 bool Drawing::regApp(const std::wstring& name)
 {
     if (name.empty() || name.size() > 255 || find(L"APPID", name))
@@ -1035,10 +1059,18 @@ bool Drawing::entMod(const resbuf* chain, std::string* why)
     Record& r = *recordById(id);
     t = tags(r);
 
-    // Match old and new groups by code and occurrence.
+    // Match old and new groups by code and occurrence. Groups entget does not show (pointers
+    // to nothing) take no part: they are kept.
+    std::vector<bool> shown(old.size(), true);
+    for (size_t i = 0; i < old.size(); ++i)
+        if (dxf::kindOf(old[i].code) == dxf::Kind::Name) {
+            uint32_t target = lookupHandle(trim(t[old[i].tag].value));
+            shown[i] = target && !recordById(target)->erased;
+        }
     std::map<int, std::vector<size_t>> oldByCode, newByCode;
     for (size_t i = 0; i < old.size(); ++i)
-        oldByCode[old[i].code].push_back(i);
+        if (shown[i])
+            oldByCode[old[i].code].push_back(i);
     std::vector<long> matchOf(fresh.size(), -1);
     for (size_t j = 0; j < fresh.size(); ++j) {
         auto& list = newByCode[fresh[j]->restype];
@@ -1047,7 +1079,7 @@ bool Drawing::entMod(const resbuf* chain, std::string* why)
             matchOf[j] = static_cast<long>(it->second[list.size()]);
         list.push_back(j);
     }
-    auto kept = [&](size_t i) { return !newByCode.count(old[i].code); };
+    auto kept = [&](size_t i) { return !shown[i] || !newByCode.count(old[i].code); };
 
     Tags out;
     std::vector<Tag> deferred;  // new common groups, placed after the layer
@@ -1176,6 +1208,197 @@ bool Drawing::entMod(const resbuf* chain, std::string* why)
     r.own = std::make_unique<Tags>(std::move(out));
     if (where_[r.id].section == static_cast<uint32_t>(entities_) && (ty == "INSERT" || ty == "POLYLINE"))
         computeSubEntities();
+    modified_ = true;
+    return true;
+}
+
+namespace {
+
+// The subclass markers of entities korcad makes, as DXF R2000 and later files carry them: the
+// marker, and the first code of the type's own groups that the marker goes before.
+struct Subclass {
+    const char* type;
+    const char* marker;
+    const char* second = nullptr;  // a second marker (ARC's AcDbArc before its angles)
+    int secondBefore = 0;
+};
+const Subclass kSubclasses[] = {
+    {"LINE", "AcDbLine"},          {"LWPOLYLINE", "AcDbPolyline"}, {"CIRCLE", "AcDbCircle"},
+    {"ARC", "AcDbCircle", "AcDbArc", 50}, {"TEXT", "AcDbText"},   {"POINT", "AcDbPoint"},
+    {"INSERT", "AcDbBlockReference"}, {"MTEXT", "AcDbMText"},
+};
+
+// Groups each kind of entity cannot do without.
+const std::map<std::string, std::vector<int>> kRequired = {
+    {"LINE", {10, 11}}, {"LWPOLYLINE", {10}}, {"CIRCLE", {10, 40}}, {"ARC", {10, 40, 50, 51}},
+    {"TEXT", {10, 40, 1}}, {"POINT", {10}}, {"INSERT", {2, 10}}, {"MTEXT", {10, 1}},
+};
+
+}  // namespace
+
+uint32_t Drawing::entMake(const resbuf* chain, std::string* why)
+{
+    std::string ignored;
+    if (!why)
+        why = &ignored;
+    if (!chain || chain->restype != 0 || !chain->resval.rstring) {
+        *why = "the list does not start with the entity type (0 group)";
+        return 0;
+    }
+    const std::string type = upperAscii(kortext::fromWide(chain->resval.rstring));
+    if (type == "LAYER") {
+        std::wstring name;
+        int colour = 7;
+        std::wstring ltype = L"Continuous";
+        int flags = 0;
+        for (const resbuf* rb = chain->rbnext; rb; rb = rb->rbnext) {
+            if (rb->restype == 2 && rb->resval.rstring)
+                name = rb->resval.rstring;
+            else if (rb->restype == 62)
+                colour = rb->resval.rint;
+            else if (rb->restype == 6 && rb->resval.rstring)
+                ltype = rb->resval.rstring;
+            else if (rb->restype == 70)
+                flags = rb->resval.rint;
+        }
+        if (name.empty() || find(L"LAYER", name)) {
+            *why = name.empty() ? "a layer needs its name (2 group)" : "layer " + kortext::fromWide(name) + " exists";
+            return 0;
+        }
+        if (!find(L"LTYPE", ltype)) {
+            *why = "linetype " + kortext::fromWide(ltype) + " is not defined";
+            return 0;
+        }
+        return addTableRecord("LAYER", {{2, dxf::encodeText(name, utf8_)},
+                                        {70, std::to_string(flags)},
+                                        {62, std::to_string(colour)},
+                                        {6, dxf::encodeText(ltype, utf8_)}});
+    }
+    if (type == "VERTEX" || type == "ATTRIB" || type == "SEQEND" || type == "POLYLINE" || type.empty()) {
+        *why = "korcad makes no " + (type.empty() ? std::string("untyped") : type) +
+               " entities (complex entities are made as LWPOLYLINE or INSERT)";
+        return 0;
+    }
+    // Sort the groups: the common ones (layer, linetype, colour, ...) first, the type's own
+    // after its subclass marker, extended data last.
+    std::vector<const resbuf*> common, own, xdata;
+    std::wstring layer = L"0";
+    bool inXdata = false;
+    std::set<int> present;
+    for (const resbuf* rb = chain->rbnext; rb; rb = rb->rbnext) {
+        if (rb->restype == -3 || inXdata) {
+            inXdata = true;
+            if (rb->restype != -3)
+                xdata.push_back(rb);
+            continue;
+        }
+        if (rb->restype < 0 || rb->restype == 5 || rb->restype == 100 || rb->restype == 330 ||
+            ads::groupKind(rb->restype) == ads::GroupKind::None)
+            continue;  // names, handles, owners and markers are the drawing's to give
+        if (acutIsTextType(rb->restype) && !rb->resval.rstring) {
+            *why = "group " + std::to_string(rb->restype) + " without text";
+            return 0;
+        }
+        present.insert(rb->restype);
+        if (rb->restype == 8) {
+            layer = rb->resval.rstring;
+            continue;
+        }
+        (isCommonEntityCode(rb->restype) ? common : own).push_back(rb);
+    }
+    auto required = kRequired.find(type);
+    if (required != kRequired.end())
+        for (int code : required->second)
+            if (!present.count(code)) {
+                *why = type + " needs group " + std::to_string(code);
+                return 0;
+            }
+    for (const resbuf* rb : common)
+        if (rb->restype == 6) {
+            std::wstring lt = upper(rb->resval.rstring);
+            if (lt != L"BYLAYER" && lt != L"BYBLOCK" && !find(L"LTYPE", rb->resval.rstring)) {
+                *why = "linetype " + kortext::fromWide(rb->resval.rstring) + " is not defined";
+                return 0;
+            }
+        }
+    if (type == "INSERT")
+        for (const resbuf* rb : own)
+            if (rb->restype == 2 && !find(L"BLOCK", rb->resval.rstring)) {
+                *why = "block " + kortext::fromWide(rb->resval.rstring) + " is not defined";
+                return 0;
+            }
+    std::wstring app;
+    for (const resbuf* rb : xdata)
+        if (rb->restype == 1001 && (!rb->resval.rstring || !find(L"APPID", rb->resval.rstring))) {
+            *why = "application " + kortext::fromWide(rb->resval.rstring ? rb->resval.rstring : L"") +
+                   " is not registered (regapp)";
+            return 0;
+        }
+
+    const Subclass* sub = nullptr;
+    for (const Subclass& s : kSubclasses)
+        if (type == s.type)
+            sub = &s;
+    const bool subclassed = version() >= "AC1015";
+    std::vector<std::pair<int, std::string>> groups{{0, type}};
+    auto add = [&](const resbuf* rb, bool z) {
+        std::vector<std::string> values;
+        if (!formatGroup(rb, utf8_, z, values, why))
+            return false;
+        for (size_t k = 0; k < values.size(); ++k)
+            groups.emplace_back(rb->restype + static_cast<int>(k) * 10, std::move(values[k]));
+        return true;
+    };
+    if (subclassed)
+        groups.emplace_back(100, "AcDbEntity");
+    groups.emplace_back(8, dxf::encodeText(layer, utf8_));
+    for (const resbuf* rb : common)
+        if (!add(rb, true))
+            return 0;
+    if (subclassed && sub)
+        groups.emplace_back(100, sub->marker);
+    bool secondDone = false;
+    size_t vertices = 0;
+    for (const resbuf* rb : own) {
+        if (subclassed && sub && sub->second && !secondDone && rb->restype >= sub->secondBefore) {
+            groups.emplace_back(100, sub->second);
+            secondDone = true;
+        }
+        if (type == "LWPOLYLINE" && rb->restype == 90)
+            continue;  // the count follows the vertices
+        vertices += rb->restype == 10;
+        if (!add(rb, !(type == "LWPOLYLINE" && rb->restype == 10)))
+            return 0;
+    }
+    if (type == "LWPOLYLINE") {
+        // The vertex count goes before the vertices.
+        auto first = std::find_if(groups.begin(), groups.end(), [](const auto& g) { return g.first == 10 || g.first == 70 || g.first == 43; });
+        groups.insert(first, {90, std::to_string(vertices)});
+    }
+    if (layer != L"0" && !find(L"LAYER", layer))
+        addTableRecord("LAYER", {{2, dxf::encodeText(layer, utf8_)}, {70, "0"}, {62, "7"}, {6, "Continuous"}});
+    for (const resbuf* rb : xdata)
+        if (!add(rb, true))
+            return 0;
+    return appendEntity(groups);
+}
+
+bool Drawing::entDel(const ads_name name)
+{
+    if (!name || name[1] != serial_ || name[0] < kNameBase || (name[0] - kNameBase) % 8 != 0)
+        return false;
+    int64_t id = (name[0] - kNameBase) / 8;
+    Record* r = id > 0 && id < static_cast<int64_t>(where_.size()) ? recordById(static_cast<uint32_t>(id)) : nullptr;
+    if (!r || where_[r->id].section != static_cast<uint32_t>(entities_) || sub_[r->id])
+        return false;
+    // A main entity goes (or comes back) with its sub-entities.
+    bool erase = !r->erased;
+    auto& records = sections_[entities_].records;
+    for (size_t i = where_[r->id].index; i < records.size(); ++i) {
+        if (i > where_[r->id].index && !sub_[records[i].id])
+            break;
+        records[i].erased = erase;
+    }
     modified_ = true;
     return true;
 }

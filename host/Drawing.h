@@ -80,6 +80,9 @@ public:
     // ByBlock and ByLayer linetypes and the model and paper space blocks are not walked.
     ads::RbPtr tblNext(const std::wstring& table, bool rewind);
     ads::RbPtr tblSearch(const std::wstring& table, const std::wstring& name, bool setNext);
+    // Switches the layers whose names match `pattern` (wild cards, any case) on or off: a layer
+    // that is off has a negative colour. How many matched.
+    int setLayersOn(const std::wstring& pattern, bool on);
     // regapp: adds an APPID record. False when the name is taken or is no valid name.
     bool regApp(const std::wstring& name);
 
@@ -98,6 +101,14 @@ public:
     // leaves out stay as they were; extended data of the applications the chain names is
     // replaced (an application without groups loses its data). False with the reason.
     bool entMod(const resbuf* groups, std::string* why);
+    // entmake: a new entity at the end of the model space from its groups (0 type first):
+    // LINE, LWPOLYLINE, CIRCLE, ARC, TEXT, POINT, INSERT, MTEXT checked for the groups they
+    // need, any other type taken as given; a LAYER table record. Layers are made as entmod
+    // makes them; linetypes, blocks and applications must exist. The new record's id, or 0
+    // with the reason.
+    uint32_t entMake(const resbuf* groups, std::string* why);
+    // entdel: erases a main entity with its sub-entities, or brings an erased one back.
+    bool entDel(const ads_name name);
     // The main entities (not erased), in drawing order.
     std::vector<uint32_t> mainEntities() const;
     void nameOf(uint32_t id, ads_name name) const;

@@ -7,14 +7,44 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace korcad {
 
 namespace fs = std::filesystem;
+
+bool readFileBytes(const std::string& path, std::string& bytes, std::string* error)
+{
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st;
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
+        *error = "cannot read " + path + ": " + std::strerror(errno);
+        if (fd >= 0)
+            ::close(fd);
+        return false;
+    }
+    bytes.resize(static_cast<size_t>(st.st_size));
+    size_t done = 0;
+    while (true) {
+        if (done == bytes.size())
+            bytes.resize(bytes.size() + 65536);  // the file grew since fstat
+        ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            *error = "cannot read " + path + ": " + std::strerror(errno);
+            ::close(fd);
+            return false;
+        }
+        if (n == 0)
+            break;
+        done += static_cast<size_t>(n);
+    }
+    bytes.resize(done);
+    ::close(fd);
+    return true;
+}
 
 std::unique_ptr<Drawing> loadDrawing(const std::string& path, std::string* error)
 {
@@ -23,15 +53,11 @@ std::unique_ptr<Drawing> loadDrawing(const std::string& path, std::string* error
         *error = path + " is a directory, not a drawing file";
         return nullptr;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        *error = "cannot read " + path + ": " + std::strerror(errno);
+    std::string bytes;
+    if (!readFileBytes(path, bytes, error))
         return nullptr;
-    }
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
     std::string why;
-    auto d = Drawing::read(kortext::toWide(fs::path(path).filename().string()), std::move(bytes).str(), &why);
+    auto d = Drawing::read(kortext::toWide(fs::path(path).filename().string()), std::move(bytes), &why);
     if (!d) {
         *error = path + ": " + why;
         return nullptr;

@@ -18,6 +18,9 @@ namespace korcad {
 // names the file (and the line, for a malformed file).
 std::unique_ptr<Drawing> loadDrawing(const std::string& path, std::string* error);
 
+// The bytes of a file, read whole; false with a message naming the file.
+bool readFileBytes(const std::string& path, std::string& bytes, std::string* error);
+
 // Writes the drawing to `path` as described above; then the drawing counts as saved, under
 // that path and name. False with a message that names the file and says it is unchanged.
 bool saveDrawing(Drawing& drawing, const std::string& path, std::string* error);

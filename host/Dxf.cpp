@@ -3,6 +3,7 @@
 #include "ads/adslib.h"
 #include "text/text.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -91,13 +92,16 @@ bool parseReal(std::string_view text, double& value)
 bool readTags(TagStream& s, std::string* error)
 {
     s.tags.clear();
-    s.lines.clear();
     std::string_view all(s.bytes);
     s.crlf = false;
     if (size_t nl = all.find('\n'); nl != std::string_view::npos && nl > 0 && all[nl - 1] == '\r')
         s.crlf = true;
-    s.tags.reserve(all.size() / 16);
-    s.lines.reserve(all.size() / 16);
+    // Two lines a group: counting the lines first spares growing the array.
+    size_t lineEnds = 0;
+    for (const char *p = all.data(), *end = all.data() + all.size();
+         (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)))); ++p)
+        ++lineEnds;
+    s.tags.reserve(lineEnds / 2 + 1);
     size_t pos = 0;
     int line = 0;
     auto nextLine = [&](std::string_view& out) {
@@ -125,7 +129,6 @@ bool readTags(TagStream& s, std::string* error)
         long long code = 0;
         if (!parseInteger(c, code) || code < -5 || code > 1071)
             return fail("a group code was expected, found \"" + shown(codeLine) + "\"");
-        int codeAt = line;
         if (!nextLine(value))
             return fail("the file ends after group code " + std::to_string(code) + ", before its value");
         Kind k = kindOf(static_cast<int>(code));
@@ -135,11 +138,22 @@ bool readTags(TagStream& s, std::string* error)
                 return fail("group " + std::to_string(code) + " needs a number, found \"" + shown(value) + "\"");
         }
         s.tags.push_back(Tag{static_cast<int>(code), value});
-        s.lines.push_back(codeAt);
     }
     if (s.tags.empty())
         return fail("the file holds no DXF groups");
     return true;
+}
+
+int lineOf(const TagStream& s, size_t tag)
+{
+    if (tag >= s.tags.size())
+        return 0;
+    // The value points into the bytes: its line is one more than the line ends before it.
+    const char* at = s.tags[tag].value.data();
+    if (at < s.bytes.data() || at > s.bytes.data() + s.bytes.size())
+        return 0;
+    auto before = static_cast<int>(std::count(s.bytes.data(), at, '\n'));
+    return before;  // the value's line is before + 1; the code's line is the one above
 }
 
 void writeTags(std::span<const Tag> tags, bool crlf, std::string& out)

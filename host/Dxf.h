@@ -29,9 +29,10 @@ bool isPointX(int code);
 struct TagStream {
     std::string bytes;
     Tags tags;
-    std::vector<int> lines;  // the line of each tag's code (1-based), for messages
-    bool crlf = false;       // lines end in CR LF
+    bool crlf = false;  // lines end in CR LF
 };
+// The line (1-based) of a tag's code in the file, for messages.
+int lineOf(const TagStream& stream, size_t tag);
 
 // What a file is, by its first bytes.
 enum class FileKind { AsciiDxf, BinaryDxf, Dwg, Empty };

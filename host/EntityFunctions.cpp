@@ -4,7 +4,7 @@
 //
 //   (tblnext table [rewind])   (tblsearch table name [setnext])
 //   (entnext [ename])  (entlast)  (handent handle)
-//   (entget ename [applist])   (entmod list)   (regapp name)
+//   (entget ename [applist])   (entmod list)   (entmake list)   (entdel ename)   (regapp name)
 //   (ssget ["X"|"L"|"P"] [filter])  (sslength ss)  (ssname ss index)
 //   (ssadd [ename [ss]])  (ssdel ename ss)
 #include "EntityFunctions.h"
@@ -112,6 +112,24 @@ void installEntityFunctions(lisp::Interpreter& lisp, CadHost& host)
                 return a[0];
             host.print(L"entmod: " + AfxFromUtf8(host.lastError()) + L"\n");
             return Value();
+        },
+        1, 1);
+    lisp.defineBuiltin(
+        "entmake",
+        [&host](lisp::Interpreter&, const lisp::Args& a) {
+            if (!a.has(0) || a[0].isNil())
+                return Value();
+            ads::RbPtr chain = groupsFromLisp(lisp::listArg(a[0]));
+            if (host.entMake(chain.get()) == RTNORM)
+                return a[0];
+            host.print(L"entmake: " + AfxFromUtf8(host.lastError()) + L"\n");
+            return Value();
+        },
+        0, 1);
+    lisp.defineBuiltin(
+        "entdel",
+        [&host](lisp::Interpreter&, const lisp::Args& a) {
+            return host.entDel(enameArg(a[0])) == RTNORM ? a[0] : Value();
         },
         1, 1);
     lisp.defineBuiltin(

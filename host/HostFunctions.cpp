@@ -2,6 +2,7 @@
 
 #include "CadHost.h"
 #include "EntityFunctions.h"
+#include "SysVars.h"
 #include "UserInput.h"
 
 #include "lisp/Reader.h"
@@ -298,6 +299,7 @@ void installHostFunctions(lisp::Interpreter& lisp, CadHost& host, UserInput& inp
         0, 1);
 
     installEntityFunctions(lisp, host);
+    installSystemVariables(lisp, host);
 }
 
 }  // namespace korcad

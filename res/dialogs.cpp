@@ -5,6 +5,7 @@ const AfxDialogTemplate korDialogTemplates[] = {
     korButtonDialogTemplate,
     korButtonValueTemplate,
     korFragBoxTemplate,
+    korMultiEditTemplate,
     korGridDialogTemplate,
     korLWeightDialogTemplate,
 };

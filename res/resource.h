@@ -7,6 +7,7 @@
 #define IDD_BUTTONDIALOG 30018
 #define IDD_BUTTONVALUE 101
 #define IDD_FRAGBOX 140
+#define IDD_MULTIEDIT 30020
 #define IDD_GRIDDIALOG 30050
 #define IDD_LWEIGHTDIALOG 30051
 
@@ -50,6 +51,26 @@
 #define IDC_FRAGBOX_EDIT6 1022
 #define IDC_FRAGBOX_EDIT7 1024
 #define IDC_FRAGBOX_ROWHEIGHT 200
+// Controls of the multi-edit dialog: eight rows of a pick button (carrying the row's label)
+// and an edit field, from the top, and the invisible row-height gauge. Pick button k is
+// IDC_MULTIEDIT_PICK0 + 2k. OK and Cancel are IDOK, IDCANCEL.
+#define IDC_MULTIEDIT_PICK0 1001
+#define IDC_MULTIEDIT_PICK1 1003
+#define IDC_MULTIEDIT_PICK2 1005
+#define IDC_MULTIEDIT_PICK3 1007
+#define IDC_MULTIEDIT_PICK4 1009
+#define IDC_MULTIEDIT_PICK5 1011
+#define IDC_MULTIEDIT_PICK6 1013
+#define IDC_MULTIEDIT_PICK7 1015
+#define IDC_MULTIEDIT_EDIT0 1002
+#define IDC_MULTIEDIT_EDIT1 1006
+#define IDC_MULTIEDIT_EDIT2 1010
+#define IDC_MULTIEDIT_EDIT3 1012
+#define IDC_MULTIEDIT_EDIT4 1014
+#define IDC_MULTIEDIT_EDIT5 1018
+#define IDC_MULTIEDIT_EDIT6 1022
+#define IDC_MULTIEDIT_EDIT7 1024
+#define IDC_MULTIEDIT_ROWHEIGHT 200
 // The grid of the grid dialog (OK and Cancel are IDOK, IDCANCEL).
 #define IDC_GRIDDIALOG_GRID 201
 // The line-weight combo box of the line-weight dialog (OK and Cancel are IDOK, IDCANCEL).
@@ -62,6 +83,7 @@
 #define IDI_KORLOGO 109
 
 // Strings.
+#define IDS_PICK_PROMPT 30002     // " abgreifen :": the end of a row's distance prompt
 #define IDS_DB_CALL_FAILED 10006  // "Fehler beim Aufruf von %s": a failed call into the text tables
 #define IDS_LWEIGHT_TITLE 101       // "Linienstärke Auswahl"
 #define IDS_LTYPE_NAME 30003        // "Linientyp": header of the linetype grid
@@ -75,6 +97,7 @@
 extern const AfxDialogTemplate korButtonDialogTemplate;
 extern const AfxDialogTemplate korButtonValueTemplate;
 extern const AfxDialogTemplate korFragBoxTemplate;
+extern const AfxDialogTemplate korMultiEditTemplate;
 extern const AfxDialogTemplate korGridDialogTemplate;
 extern const AfxDialogTemplate korLWeightDialogTemplate;
 

@@ -2,6 +2,7 @@
 #include "res/resource.h"
 
 const AfxStringResource korDialogStrings[] = {
+    {IDS_PICK_PROMPT, L" abgreifen :"},
     {IDS_DB_CALL_FAILED, L"Fehler beim Aufruf von %s"},
     {IDS_LWEIGHT_TITLE, L"Linienstärke Auswahl"},
     {IDS_LTYPE_NAME, L"Linientyp"},

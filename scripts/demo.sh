@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# The main job: builds korcad and the module, then runs the demo LISP program. With a display
-# a person answers the dialogs; without one, examples/demo.answers does, and a screenshot of
+# The main job: builds korcad and the module, then runs the demo LISP program on the sample
+# drawing examples/netz.dxf and saves the result as build/netz-demo.dxf. With a display a
+# person answers the dialogs; without one, examples/demo.answers does, and a screenshot of
 # every dialog lands in build/shots/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh korcad korDialog
 
+# The demo works on the sample network and saves what it changed beside the build.
+drawing=(--dwg examples/netz.dxf --save-as build/netz-demo.dxf)
+export KORCAD_APP_PATH="$PWD/examples${KORCAD_APP_PATH:+:$KORCAD_APP_PATH}"
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-  exec build/bin/korcad examples/demo.lsp
+  exec build/bin/korcad "${drawing[@]}" examples/demo.lsp
 fi
 echo "demo: no display — answering from examples/demo.answers, screenshots in build/shots/"
-exec build/bin/korcad --answers examples/demo.answers --shots build/shots examples/demo.lsp
+exec build/bin/korcad "${drawing[@]}" --answers examples/demo.answers --shots build/shots examples/demo.lsp

@@ -1,6 +1,8 @@
-// Output to the command line, reading expressions from text, loading files.
+// Output to the command line or to a file (lisp/Files.h), reading expressions from text,
+// loading files.
 #include "lisp/Interpreter.h"
 
+#include "lisp/Files.h"
 #include "lisp/Printer.h"
 
 #include <filesystem>
@@ -10,25 +12,11 @@ namespace lisp {
 
 namespace {
 
-// Writing to files is not part of our LISP: a file argument other than nil is refused.
-void noFileArg(const Args& a, size_t i)
-{
-    if (a.has(i) && !a[i].isNil())
-        badArgType("filep", a[i]);
-}
-
-void write(Interpreter& lisp, const std::string& text)
-{
-    lisp.out() << text;
-    lisp.out().flush();
-}
-
 Value princFn(Interpreter& lisp, const Args& a)
 {
     if (a.size() == 0)
         return lisp.quietSymbol();
-    noFileArg(a, 1);
-    write(lisp, toString(a[0], false));
+    writeOut(lisp, outputFileArg(a, 1), toString(a[0], false));
     return a[0];
 }
 
@@ -36,8 +24,7 @@ Value prin1Fn(Interpreter& lisp, const Args& a)
 {
     if (a.size() == 0)
         return lisp.quietSymbol();
-    noFileArg(a, 1);
-    write(lisp, toString(a[0], true));
+    writeOut(lisp, outputFileArg(a, 1), toString(a[0], true));
     return a[0];
 }
 
@@ -46,27 +33,26 @@ Value printFn(Interpreter& lisp, const Args& a)
 {
     if (a.size() == 0)
         return lisp.quietSymbol();
-    noFileArg(a, 1);
-    write(lisp, "\n" + toString(a[0], true) + " ");
+    writeOut(lisp, outputFileArg(a, 1), "\n" + toString(a[0], true) + " ");
     return a[0];
 }
 
 Value terpriFn(Interpreter& lisp, const Args&)
 {
-    write(lisp, "\n");
+    writeOut(lisp, nullptr, "\n");
     return Value();
 }
 
 Value promptFn(Interpreter& lisp, const Args& a)
 {
-    write(lisp, strArg(a[0]));
+    writeOut(lisp, nullptr, strArg(a[0]));
     return Value();
 }
 
 // alert: on the command line, the message on lines of its own.
 Value alertFn(Interpreter& lisp, const Args& a)
 {
-    write(lisp, "\n" + strArg(a[0]) + "\n");
+    writeOut(lisp, nullptr, "\n" + strArg(a[0]) + "\n");
     return Value();
 }
 

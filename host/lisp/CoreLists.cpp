@@ -39,7 +39,7 @@ Value listFn(Interpreter&, const Args& a)
 
 Value consFn(Interpreter&, const Args& a) { return Value::cons(a[0], a[1]); }
 
-// car, cdr and the c[ad]{2,3}r family, applied right to left: cadr is (car (cdr x)).
+// car, cdr and the c[ad]{2,4}r family, applied right to left: cadr is (car (cdr x)).
 template <char... Ops>
 Value cxr(Interpreter&, const Args& a)
 {
@@ -87,11 +87,15 @@ Value reverseFn(Interpreter&, const Args& a)
     return out;
 }
 
+// The element of the last cons: of (1 2 . 3) that is 2.
 Value lastFn(Interpreter&, const Args& a)
 {
-    Value last;
-    forEach(a[0], [&](const Value& v) { last = v; });
-    return last;
+    const Value* p = &listArg(a[0]);
+    if (!p->isCons())
+        return Value();
+    while (p->consCell()->cdr.isCons())
+        p = &p->consCell()->cdr;
+    return p->consCell()->car;
 }
 
 Value memberFn(Interpreter&, const Args& a)
@@ -112,13 +116,35 @@ Value assocFn(Interpreter&, const Args& a)
     return Value();
 }
 
-// (subst new old list): the elements of list equal to old replaced by new.
+// (subst new old list): every element equal to old replaced by new, also inside the
+// elements that are lists, at any depth.
+Value substTree(const Value& x, const Value& from, const Value& to)
+{
+    checkStack();
+    if (lispEqual(x, from))
+        return to;
+    if (!x.isCons())
+        return x;
+    ListBuilder b;
+    const Value* p = &x;
+    for (; p->isCons(); p = &p->consCell()->cdr)
+        b.push(substTree(p->consCell()->car, from, to));
+    if (!p->isNil())
+        b.setTail(lispEqual(*p, from) ? to : *p);
+    return b.take();
+}
+
 Value substFn(Interpreter&, const Args& a)
 {
-    if (!a[2].isList())
+    if (!a[2].isCons())
         return a[2];
+    // Only elements are compared with old, not the list itself or its tails.
     ListBuilder b;
-    forEach(a[2], [&](const Value& v) { b.push(lispEqual(v, a[1]) ? a[0] : v); });
+    const Value* p = &a[2];
+    for (; p->isCons(); p = &p->consCell()->cdr)
+        b.push(substTree(p->consCell()->car, a[1], a[0]));
+    if (!p->isNil())
+        b.setTail(*p);
     return b.take();
 }
 
@@ -204,6 +230,127 @@ Value vlSortFn(Interpreter& lisp, const Args& a)
     return b.take();
 }
 
+
+// Calls a predicate on the elements of one or more lists side by side, up to the end of the
+// shortest; stop() decides on each answer whether to stop there.
+template <class Stop>
+Value overElements(Interpreter& lisp, const Args& a, Stop stop, Value* answer)
+{
+    Value fn = lisp.functionOf(a[0]);
+    std::vector<const Value*> lists;
+    for (size_t i = 1; i < a.size(); ++i)
+        lists.push_back(&listArg(a[i]));
+    for (;;) {
+        ArgBuffer args;
+        for (const Value*& p : lists) {
+            if (!p->isCons())
+                return Value();
+            args.push(p->consCell()->car);
+            p = &p->consCell()->cdr;
+        }
+        *answer = lisp.apply(fn, args.args());
+        if (stop(*answer))
+            return lisp.t();
+    }
+}
+
+// (vl-every pred list...): T when pred holds for every element (and for empty lists).
+Value vlEveryFn(Interpreter& lisp, const Args& a)
+{
+    Value answer;
+    bool failed = !overElements(lisp, a, [](const Value& v) { return v.isNil(); }, &answer).isNil();
+    return lisp.boolean(!failed);
+}
+
+// (vl-some pred list...): the first answer of pred that is not nil.
+Value vlSomeFn(Interpreter& lisp, const Args& a)
+{
+    Value answer;
+    if (overElements(lisp, a, [](const Value& v) { return !v.isNil(); }, &answer).isNil())
+        return Value();
+    return answer;
+}
+
+// (vl-member-if pred list): the rest of the list from the first element pred holds for.
+template <bool Holds>
+Value vlMemberIfFn(Interpreter& lisp, const Args& a)
+{
+    Value fn = lisp.functionOf(a[0]);
+    for (const Value* p = &listArg(a[1]); p->isCons(); p = &p->consCell()->cdr) {
+        Value item = p->consCell()->car;
+        if (lisp.apply(fn, Args(&item, 1)).isNil() != Holds)
+            return *p;
+    }
+    return Value();
+}
+
+template <bool Keep>
+Value vlRemoveIfFn(Interpreter& lisp, const Args& a)
+{
+    Value fn = lisp.functionOf(a[0]);
+    ListBuilder b;
+    forEach(a[1], [&](const Value& v) {
+        Value item = v;
+        if (lisp.apply(fn, Args(&item, 1)).isNil() != Keep)
+            b.push(v);
+    });
+    return b.take();
+}
+
+// (vl-list* a b ... tail): a list ending in the last argument, dotted when it is no list.
+Value vlListStarFn(Interpreter&, const Args& a)
+{
+    ListBuilder b;
+    for (size_t i = 0; i + 1 < a.size(); ++i)
+        b.push(a[i]);
+    b.setTail(a[a.size() - 1]);
+    return b.take();
+}
+
+Value vlConspFn(Interpreter& lisp, const Args& a) { return lisp.boolean(a[0].isCons()); }
+
+// (vl-list-length list): the length of a proper list; nil for a dotted one.
+Value vlListLengthFn(Interpreter&, const Args& a)
+{
+    int32_t n = 0;
+    const Value* p = &listArg(a[0]);
+    for (; p->isCons(); p = &p->consCell()->cdr)
+        ++n;
+    return p->isNil() ? Value::integer(n) : Value();
+}
+
+// (vl-sort-i list less): the indexes of the elements in sorted order; every element stays.
+Value vlSortIFn(Interpreter& lisp, const Args& a)
+{
+    std::vector<Value> items = toVector(a[0]);
+    Value fn = lisp.functionOf(a[1]);
+    std::vector<Value> order;
+    for (size_t i = 0; i < items.size(); ++i)
+        order.push_back(Value::integer(static_cast<int32_t>(i)));
+    mergeSort(order, [&](const Value& x, const Value& y) {
+        Value pair[2] = {items[x.asInt()], items[y.asInt()]};
+        return !lisp.apply(fn, Args(pair, 2)).isNil();
+    });
+    ListBuilder b;
+    for (const Value& i : order)
+        b.push(i);
+    return b.take();
+}
+
+// (acad_strlsort strings): the strings in alphabetical order (by character codes).
+Value acadStrlsortFn(Interpreter&, const Args& a)
+{
+    std::vector<Value> items = toVector(a[0]);
+    for (const Value& v : items)
+        strArg(v);
+    std::stable_sort(items.begin(), items.end(),
+                     [](const Value& x, const Value& y) { return x.str() < y.str(); });
+    ListBuilder b;
+    for (const Value& v : items)
+        b.push(v);
+    return b.take();
+}
+
 }  // namespace
 
 bool lispEqual(const Value& a, const Value& b, double fuzz)
@@ -248,6 +395,22 @@ void installListFunctions(Interpreter& lisp)
     lisp.defineBuiltin("cdadr", cxr<'d', 'a', 'd'>, 1, 1);
     lisp.defineBuiltin("cddar", cxr<'d', 'd', 'a'>, 1, 1);
     lisp.defineBuiltin("cdddr", cxr<'d', 'd', 'd'>, 1, 1);
+    lisp.defineBuiltin("caaaar", cxr<'a', 'a', 'a', 'a'>, 1, 1);
+    lisp.defineBuiltin("caaadr", cxr<'a', 'a', 'a', 'd'>, 1, 1);
+    lisp.defineBuiltin("caadar", cxr<'a', 'a', 'd', 'a'>, 1, 1);
+    lisp.defineBuiltin("caaddr", cxr<'a', 'a', 'd', 'd'>, 1, 1);
+    lisp.defineBuiltin("cadaar", cxr<'a', 'd', 'a', 'a'>, 1, 1);
+    lisp.defineBuiltin("cadadr", cxr<'a', 'd', 'a', 'd'>, 1, 1);
+    lisp.defineBuiltin("caddar", cxr<'a', 'd', 'd', 'a'>, 1, 1);
+    lisp.defineBuiltin("cadddr", cxr<'a', 'd', 'd', 'd'>, 1, 1);
+    lisp.defineBuiltin("cdaaar", cxr<'d', 'a', 'a', 'a'>, 1, 1);
+    lisp.defineBuiltin("cdaadr", cxr<'d', 'a', 'a', 'd'>, 1, 1);
+    lisp.defineBuiltin("cdadar", cxr<'d', 'a', 'd', 'a'>, 1, 1);
+    lisp.defineBuiltin("cdaddr", cxr<'d', 'a', 'd', 'd'>, 1, 1);
+    lisp.defineBuiltin("cddaar", cxr<'d', 'd', 'a', 'a'>, 1, 1);
+    lisp.defineBuiltin("cddadr", cxr<'d', 'd', 'a', 'd'>, 1, 1);
+    lisp.defineBuiltin("cdddar", cxr<'d', 'd', 'd', 'a'>, 1, 1);
+    lisp.defineBuiltin("cddddr", cxr<'d', 'd', 'd', 'd'>, 1, 1);
     lisp.defineBuiltin("nth", nthFn, 2, 2);
     lisp.defineBuiltin("length", lengthFn, 1, 1);
     lisp.defineBuiltin("append", appendFn, 0, -1);
@@ -261,6 +424,17 @@ void installListFunctions(Interpreter& lisp)
     lisp.defineBuiltin("vl-remove", vlRemoveFn, 2, 2);
     lisp.defineBuiltin("vl-position", vlPositionFn, 2, 2);
     lisp.defineBuiltin("vl-sort", vlSortFn, 2, 2);
+    lisp.defineBuiltin("vl-sort-i", vlSortIFn, 2, 2);
+    lisp.defineBuiltin("acad_strlsort", acadStrlsortFn, 1, 1);
+    lisp.defineBuiltin("vl-every", vlEveryFn, 2, -1);
+    lisp.defineBuiltin("vl-some", vlSomeFn, 2, -1);
+    lisp.defineBuiltin("vl-member-if", vlMemberIfFn<true>, 2, 2);
+    lisp.defineBuiltin("vl-member-if-not", vlMemberIfFn<false>, 2, 2);
+    lisp.defineBuiltin("vl-remove-if", vlRemoveIfFn<false>, 2, 2);
+    lisp.defineBuiltin("vl-remove-if-not", vlRemoveIfFn<true>, 2, 2);
+    lisp.defineBuiltin("vl-list*", vlListStarFn, 1, -1);
+    lisp.defineBuiltin("vl-consp", vlConspFn, 1, 1);
+    lisp.defineBuiltin("vl-list-length", vlListLengthFn, 1, 1);
 }
 
 }  // namespace lisp

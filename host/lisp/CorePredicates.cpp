@@ -75,8 +75,11 @@ Value atomFn(Interpreter& lisp, const Args& a) { return lisp.boolean(!a[0].isCon
 Value listpFn(Interpreter& lisp, const Args& a) { return lisp.boolean(a[0].isList()); }
 Value numberpFn(Interpreter& lisp, const Args& a) { return lisp.boolean(a[0].isNumber()); }
 
+// (boundp sym): the symbol has a value; nil, the empty symbol, never has one.
 Value boundpFn(Interpreter& lisp, const Args& a)
 {
+    if (a[0].isNil())
+        return Value();
     return lisp.boolean(!lisp.valueOf(symArg(a[0])).isNil());
 }
 
@@ -118,6 +121,9 @@ Value typeFn(Interpreter& lisp, const Args& a)
         break;
     case Tag::CatchError:
         name = "VL-CATCH-ALL-APPLY-ERROR";
+        break;
+    case Tag::File:
+        name = "FILE";
         break;
     }
     return Value::symbol(lisp.intern(name));

@@ -126,102 +126,6 @@ Value atofFn(Interpreter&, const Args& a)
     return Value::real(negative ? -n->asDouble() : n->asDouble());
 }
 
-// Fixed-point text; halves round away from zero, as a person expects (2.5 -> "3").
-// Infinity and NaN read as the printer shows them (1.#INF, 1.#QNAN).
-std::string fixed(double x, int precision)
-{
-    if (!std::isfinite(x))
-        return kortext::formatReal(x);
-    double scale = std::pow(10.0, precision);
-    double scaled = x * scale;
-    if (std::fabs(scaled) < 1e15)
-        x = std::round(scaled) / scale;
-    char buf[512];
-    auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::fixed, precision);
-    if (r.ec != std::errc())
-        return kortext::formatReal(x);
-    std::string s(buf, r.ptr);
-    // A negative number that rounds to zero prints as zero.
-    if (s[0] == '-' && s.find_first_not_of("-0.") == std::string::npos)
-        s.erase(0, 1);
-    return s;
-}
-
-std::string scientific(double x, int precision)
-{
-    if (!std::isfinite(x))
-        return kortext::formatReal(x);
-    char buf[128];
-    auto r = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, precision);
-    std::string s(buf, r.ptr);
-    for (char& c : s)
-        if (c == 'e')
-            c = 'E';
-    return s;
-}
-
-// Inches as a whole number and a fraction with a power-of-two denominator ("2 1/2").
-std::string fraction(double inches, int precision)
-{
-    int denominator = 1 << std::clamp(precision, 0, 8);
-    long long units = std::llround(inches * denominator);
-    long long whole = units / denominator, rest = units % denominator;
-    std::string s = std::to_string(whole);
-    if (rest != 0) {
-        long long g = std::gcd(rest, static_cast<long long>(denominator));
-        s += ' ' + std::to_string(rest / g) + '/' + std::to_string(denominator / g);
-    }
-    return s;
-}
-
-// Feet and inches; the inches as the given formatter writes them.
-template <class F>
-std::string feetInches(double x, int precision, double step, F inchText)
-{
-    double v = std::fabs(x);
-    // Round first, so that 11.99999 inches do not print as 12".
-    v = std::round(v / step) * step;
-    long long feet = static_cast<long long>(std::floor(v / 12.0 + 1e-12));
-    double inches = v - feet * 12.0;
-    if (inches < 0)
-        inches = 0;
-    std::string s = x < 0 && v > 0 ? "-" : "";
-    if (feet != 0)
-        s += std::to_string(feet) + "'-";
-    return s + inchText(inches, precision) + '"';
-}
-
-// (rtos number [mode [precision]]): 1 scientific, 2 decimal (the default), 3 engineering,
-// 4 architectural, 5 fractional; precision 4 by default. Trailing zeros stay.
-Value rtosFn(Interpreter&, const Args& a)
-{
-    double x = numArg(a[0]);
-    int32_t mode = a.has(1) && !a[1].isNil() ? intArg(a[1]) : 2;
-    int32_t precision = a.has(2) && !a[2].isNil() ? intArg(a[2]) : 4;
-    if (precision < 0 || precision > 8)
-        badValue("precision", a[2]);
-    // Feet, inches and fractions are for lengths a drawing can hold, not for any double.
-    if (mode >= 3 && mode <= 5 && !(std::fabs(x) < 1e15))
-        badValue("length out of range", a[0]);
-    switch (mode) {
-    case 1:
-        return Value::string(scientific(x, precision));
-    case 2:
-        return Value::string(fixed(x, precision));
-    case 3:
-        return Value::string(feetInches(x, precision, std::pow(10.0, -precision),
-                                        [](double in, int p) { return fixed(in, p); }));
-    case 4:
-        return Value::string(feetInches(x, precision, 1.0 / (1 << precision), fraction));
-    case 5: {
-        std::string s = fraction(std::fabs(x), precision);
-        return Value::string(x < 0 && s != "0" ? "-" + s : s);
-    }
-    default:
-        badValue("units mode", a[1]);
-    }
-}
-
 Value asciiFn(Interpreter&, const Args& a)
 {
     auto cps = utf8::decode(strArg(a[0]));
@@ -240,10 +144,331 @@ Value chrFn(Interpreter&, const Args& a)
     return Value::string(std::move(s));
 }
 
+
+// ---- wcmatch --------------------------------------------------------------------------------
+
+bool isLetter(char32_t c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+           (c >= 0xC0 && c <= 0x24F && c != 0xD7 && c != 0xF7);
+}
+bool isDigitChar(char32_t c) { return c >= '0' && c <= '9'; }
+
+// One element of a pattern.
+struct Token {
+    enum Kind { Literal, Digit, Letter, Other, Star, Any, Set } kind = Literal;
+    char32_t c = 0;
+    bool negated = false;                              // [~...]
+    std::vector<std::pair<char32_t, char32_t>> ranges;  // of a set
+};
+
+struct Alternative {
+    bool negated = false;  // ~ at the start
+    std::vector<Token> tokens;
+};
+
+// Splits a pattern at the commas that are not quoted or inside a set.
+std::vector<Alternative> parsePattern(const std::u32string& p, bool ignoreCase)
+{
+    auto fold = [&](char32_t c) { return ignoreCase ? utf8::toUpper(c) : c; };
+    std::vector<Alternative> alts(1);
+    bool atStart = true;
+    for (size_t i = 0; i < p.size(); ++i) {
+        char32_t c = p[i];
+        Alternative& alt = alts.back();
+        if (c == '~' && atStart) {
+            alt.negated = true;
+            atStart = false;
+            continue;
+        }
+        atStart = false;
+        Token t;
+        switch (c) {
+        case ',':
+            alts.emplace_back();
+            atStart = true;
+            continue;
+        case '`':
+            t.c = fold(i + 1 < p.size() ? p[++i] : c);
+            break;
+        case '#':
+            t.kind = Token::Digit;
+            break;
+        case '@':
+            t.kind = Token::Letter;
+            break;
+        case '.':
+            t.kind = Token::Other;
+            break;
+        case '*':
+            t.kind = Token::Star;
+            break;
+        case '?':
+            t.kind = Token::Any;
+            break;
+        case '[': {
+            size_t j = i + 1;
+            Token set;
+            set.kind = Token::Set;
+            if (j < p.size() && p[j] == '~') {
+                set.negated = true;
+                ++j;
+            }
+            bool closed = false;
+            size_t first = j;
+            for (; j < p.size(); ++j) {
+                char32_t x = p[j];
+                if (x == ']' && j > first) {
+                    closed = true;
+                    break;
+                }
+                if (x == '`' && j + 1 < p.size())
+                    x = p[++j];
+                char32_t hi = x;
+                if (j + 2 < p.size() && p[j + 1] == '-' && p[j + 2] != ']') {
+                    hi = p[j + 2];
+                    j += 2;
+                }
+                set.ranges.push_back({fold(x), fold(hi)});
+            }
+            if (!closed) {  // no closing bracket: the '[' stands for itself
+                t.c = c;
+                break;
+            }
+            i = j;
+            alt.tokens.push_back(std::move(set));
+            continue;
+        }
+        default:
+            t.c = fold(c);
+        }
+        alt.tokens.push_back(std::move(t));
+    }
+    return alts;
+}
+
+bool matchesOne(const Token& t, char32_t c)
+{
+    switch (t.kind) {
+    case Token::Literal:
+        return t.c == c;
+    case Token::Digit:
+        return isDigitChar(c);
+    case Token::Letter:
+        return isLetter(c);
+    case Token::Other:
+        return !isDigitChar(c) && !isLetter(c);
+    case Token::Any:
+        return true;
+    case Token::Set: {
+        bool in = false;
+        for (auto [lo, hi] : t.ranges)
+            in |= (c >= lo && c <= hi) || (lo > hi && c >= hi && c <= lo);
+        return in != t.negated;
+    }
+    case Token::Star:
+        break;
+    }
+    return false;
+}
+
+// Matching as a table over (tokens used, characters used): linear in each, whatever the stars.
+bool matchTokens(const std::vector<Token>& tokens, const std::u32string& text)
+{
+    std::vector<char> row(text.size() + 1, 0), next(text.size() + 1);
+    row[0] = 1;
+    for (const Token& t : tokens) {
+        std::fill(next.begin(), next.end(), 0);
+        for (size_t j = 0; j <= text.size(); ++j) {
+            if (t.kind == Token::Star)
+                next[j] = row[j] || (j > 0 && next[j - 1]);
+            else
+                next[j] = j > 0 && row[j - 1] && matchesOne(t, text[j - 1]);
+        }
+        row.swap(next);
+    }
+    return row[text.size()];
+}
+
+Value wcmatchFn(Interpreter& lisp, const Args& a)
+{
+    return lisp.boolean(wildcardMatch(strArg(a[0]), strArg(a[1])));
+}
+
+// ---- vl-string functions ------------------------------------------------------------------
+
+// An optional start position: nil or missing is 0; a negative one counts as 0.
+size_t startArg(const Args& a, size_t i)
+{
+    if (!a.has(i) || a[i].isNil())
+        return 0;
+    int32_t n = intArg(a[i]);
+    return n < 0 ? 0 : static_cast<size_t>(n);
+}
+
+// (vl-string-search pattern text [start]): the position of the first occurrence, from 0.
+Value vlStringSearchFn(Interpreter&, const Args& a)
+{
+    auto pattern = utf8::decode(strArg(a[0]));
+    auto text = utf8::decode(strArg(a[1]));
+    size_t start = startArg(a, 2);
+    if (start > text.size())
+        return Value();
+    size_t at = text.find(pattern, start);
+    return at == std::u32string::npos ? Value() : Value::integer(static_cast<int32_t>(at));
+}
+
+// (vl-string-position code text [start [from-end]]): where the character is, searched from
+// start on; from the end: the last one at or before start (at or before the end when start
+// is nil).
+Value vlStringPositionFn(Interpreter&, const Args& a)
+{
+    char32_t c = static_cast<char32_t>(intArg(a[0]));
+    auto text = utf8::decode(strArg(a[1]));
+    bool given = a.has(2) && !a[2].isNil();
+    size_t start = startArg(a, 2);
+    bool fromEnd = a.has(3) && !a[3].isNil();
+    size_t at = fromEnd ? text.rfind(c, given ? start : std::u32string::npos)
+                        : (start >= text.size() ? std::u32string::npos : text.find(c, start));
+    return at == std::u32string::npos ? Value() : Value::integer(static_cast<int32_t>(at));
+}
+
+// (vl-string-subst new pattern text [start]): the first occurrence replaced.
+Value vlStringSubstFn(Interpreter&, const Args& a)
+{
+    auto repl = utf8::decode(strArg(a[0]));
+    auto pattern = utf8::decode(strArg(a[1]));
+    auto text = utf8::decode(strArg(a[2]));
+    size_t start = startArg(a, 3);
+    size_t at = start > text.size() ? std::u32string::npos : text.find(pattern, start);
+    if (at == std::u32string::npos)
+        return a[2];
+    text.replace(at, pattern.size(), repl);
+    return Value::string(utf8::encode(text));
+}
+
+// (vl-string-translate from to text): each character of from replaced by the one at the
+// same place in to; characters of from beyond the end of to stay.
+Value vlStringTranslateFn(Interpreter&, const Args& a)
+{
+    auto from = utf8::decode(strArg(a[0]));
+    auto to = utf8::decode(strArg(a[1]));
+    auto text = utf8::decode(strArg(a[2]));
+    for (char32_t& c : text) {
+        size_t i = from.find(c);
+        if (i != std::u32string::npos && i < to.size())
+            c = to[i];
+    }
+    return Value::string(utf8::encode(text));
+}
+
+template <bool Left>
+Value vlStringSideTrimFn(Interpreter&, const Args& a)
+{
+    auto set = utf8::decode(strArg(a[0]));
+    auto cps = utf8::decode(strArg(a[1]));
+    auto trimmed = [&](char32_t c) { return set.find(c) != std::u32string::npos; };
+    size_t b = 0, e = cps.size();
+    if (Left)
+        while (b < e && trimmed(cps[b]))
+            ++b;
+    else
+        while (e > b && trimmed(cps[e - 1]))
+            --e;
+    return Value::string(utf8::encode(std::u32string_view(cps).substr(b, e - b)));
+}
+
+// (vl-string-mismatch a b [pos1 pos2 ignore-case]): how many characters agree from the
+// given positions on.
+Value vlStringMismatchFn(Interpreter&, const Args& a)
+{
+    auto x = utf8::decode(strArg(a[0]));
+    auto y = utf8::decode(strArg(a[1]));
+    size_t i = startArg(a, 2), j = startArg(a, 3);
+    bool ignoreCase = a.has(4) && !a[4].isNil();
+    int32_t n = 0;
+    for (; i < x.size() && j < y.size(); ++i, ++j, ++n) {
+        char32_t c = x[i], d = y[j];
+        if (ignoreCase) {
+            c = utf8::toUpper(c);
+            d = utf8::toUpper(d);
+        }
+        if (c != d)
+            break;
+    }
+    return Value::integer(n);
+}
+
+Value vlStringEltFn(Interpreter&, const Args& a)
+{
+    auto text = utf8::decode(strArg(a[0]));
+    int32_t pos = intArg(a[1]);
+    if (pos < 0 || static_cast<size_t>(pos) >= text.size())
+        badValue("string position out of range", a[1]);
+    return Value::integer(static_cast<int32_t>(text[pos]));
+}
+
+Value vlStringToListFn(Interpreter&, const Args& a)
+{
+    ListBuilder b;
+    for (char32_t c : utf8::decode(strArg(a[0])))
+        b.push(Value::integer(static_cast<int32_t>(c)));
+    return b.take();
+}
+
+Value vlListToStringFn(Interpreter&, const Args& a)
+{
+    std::string out;
+    const Value* p = &listArg(a[0]);
+    for (; p->isCons(); p = &p->consCell()->cdr) {
+        const Value& v = p->consCell()->car;
+        int32_t code = intArg(v);
+        if (code <= 0 || !utf8::isScalar(static_cast<char32_t>(code)))
+            badValue("character code", v);
+        utf8::append(out, static_cast<char32_t>(code));
+    }
+    if (!p->isNil())
+        fail("bad list: " + toString(a[0], true));
+    return Value::string(std::move(out));
+}
+
+Value xstrcaseFn(Interpreter&, const Args& a) { return Value::string(utf8::upper(strArg(a[0]))); }
+
+// (snvalid name [flag]): the name can name a record of a symbol table (a layer, a block):
+// not empty, at most 255 characters, no control characters, none of < > / \ " : ; ? * = `
+// and no comma; a vertical bar only with flag 1.
+Value snvalidFn(Interpreter& lisp, const Args& a)
+{
+    auto name = utf8::decode(strArg(a[0]));
+    int32_t flag = a.has(1) && !a[1].isNil() ? intArg(a[1]) : 0;
+    if (name.empty() || name.size() > 255)
+        return Value();
+    static const std::u32string forbidden = U"<>/\\\":;?*=`,";
+    for (char32_t c : name) {
+        if (c < 0x20 || c == 0x7F || forbidden.find(c) != std::u32string::npos)
+            return Value();
+        if (c == '|' && flag != 1)
+            return Value();
+    }
+    return lisp.t();
+}
+
 Value prin1ToString(Interpreter&, const Args& a) { return Value::string(toString(a[0], true)); }
 Value princToString(Interpreter&, const Args& a) { return Value::string(toString(a[0], false)); }
 
 }  // namespace
+
+bool wildcardMatch(std::string_view text, std::string_view pattern, bool ignoreCase)
+{
+    std::u32string t = utf8::decode(text);
+    if (ignoreCase)
+        for (char32_t& c : t)
+            c = utf8::toUpper(c);
+    for (const Alternative& alt : parsePattern(utf8::decode(pattern), ignoreCase))
+        if (matchTokens(alt.tokens, t) != alt.negated)
+            return true;
+    return false;
+}
 
 void installStringFunctions(Interpreter& lisp)
 {
@@ -255,11 +480,23 @@ void installStringFunctions(Interpreter& lisp)
     lisp.defineBuiltin("itoa", itoaFn, 1, 1);
     lisp.defineBuiltin("atoi", atoiFn, 1, 1);
     lisp.defineBuiltin("atof", atofFn, 1, 1);
-    lisp.defineBuiltin("rtos", rtosFn, 1, 3);
     lisp.defineBuiltin("ascii", asciiFn, 1, 1);
     lisp.defineBuiltin("chr", chrFn, 1, 1);
     lisp.defineBuiltin("vl-prin1-to-string", prin1ToString, 1, 1);
     lisp.defineBuiltin("vl-princ-to-string", princToString, 1, 1);
+    lisp.defineBuiltin("wcmatch", wcmatchFn, 2, 2);
+    lisp.defineBuiltin("vl-string-search", vlStringSearchFn, 2, 3);
+    lisp.defineBuiltin("vl-string-position", vlStringPositionFn, 2, 4);
+    lisp.defineBuiltin("vl-string-subst", vlStringSubstFn, 3, 4);
+    lisp.defineBuiltin("vl-string-translate", vlStringTranslateFn, 3, 3);
+    lisp.defineBuiltin("vl-string-left-trim", vlStringSideTrimFn<true>, 2, 2);
+    lisp.defineBuiltin("vl-string-right-trim", vlStringSideTrimFn<false>, 2, 2);
+    lisp.defineBuiltin("vl-string-mismatch", vlStringMismatchFn, 2, 5);
+    lisp.defineBuiltin("vl-string-elt", vlStringEltFn, 2, 2);
+    lisp.defineBuiltin("vl-string->list", vlStringToListFn, 1, 1);
+    lisp.defineBuiltin("vl-list->string", vlListToStringFn, 1, 1);
+    lisp.defineBuiltin("xstrcase", xstrcaseFn, 1, 1);
+    lisp.defineBuiltin("snvalid", snvalidFn, 1, 2);
 }
 
 }  // namespace lisp

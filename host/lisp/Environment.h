@@ -24,6 +24,12 @@ public:
     // The symbol if it exists, else null.
     Symbol* find(std::string_view name) const;
     size_t size() const { return symbols_.size(); }
+    template <class F>
+    void forEach(F f) const
+    {
+        for (const auto& [name, sym] : symbols_)
+            f(*sym);
+    }
 
 private:
     std::unordered_map<std::string, std::unique_ptr<Symbol>> symbols_;
@@ -47,6 +53,16 @@ public:
     // Restores every value shadowed since the mark, newest first.
     void unwind(size_t mark);
     size_t depth() const { return saved_.size(); }
+    // The value a symbol had outside its bindings that hold the symbol itself: for a
+    // parameter named like the function passed to it, (defun hof (helper) (apply helper ...))
+    // called as (hof 'helper), the function. nil when there is none.
+    Value outerValue(const Symbol* sym) const
+    {
+        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it)
+            if (it->sym == sym && !(it->value.isSym() && it->value.sym() == sym))
+                return it->value;
+        return Value();
+    }
 
 private:
     struct Saved {

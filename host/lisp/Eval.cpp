@@ -71,6 +71,9 @@ Value Interpreter::evalForm(const Value& form)
     if (head.isSym()) {
         name = head.sym();
         fn = name->value;
+        // A parameter named like the function it was given: the function, not the symbol.
+        if (fn.isSym() && fn.sym() == name)
+            fn = bindings_.outerValue(name);
         if (fn.isNil()) {
             if (!external_ || !external_->isDefined(*name))
                 noFunction(*name);
@@ -144,8 +147,11 @@ Value Interpreter::functionOf(const Value& designator)
         return designator;
     case Tag::Sym: {
         Symbol* sym = designator.sym();
-        if (!sym->value.isNil())
-            return functionOf(sym->value);
+        Value value = sym->value;
+        if (value.isSym() && value.sym() == sym)
+            value = bindings_.outerValue(sym);
+        if (!value.isNil())
+            return functionOf(value);
         if (external_ && external_->isDefined(*sym))
             return Value(new Exsubr(sym));
         noFunction(*sym);
@@ -237,6 +243,8 @@ Value Interpreter::evalTop(const Value& form)
     } catch (LispError& e) {
         signal(e);
         throw;
+    } catch (ExitWithValue& exit) {
+        return std::move(exit.value);
     }
 }
 

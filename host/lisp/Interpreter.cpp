@@ -26,6 +26,8 @@ Interpreter::Interpreter() : out_(&std::cout)
     installPredicates(*this);
     installIoFunctions(*this);
     installControlFunctions(*this);
+    installFileFunctions(*this);
+    installConversionFunctions(*this);
 }
 
 Interpreter::~Interpreter()
@@ -58,8 +60,13 @@ Value Interpreter::evalText(std::string_view text)
 {
     Reader reader(text, symbols_);
     Value result;
-    while (auto form = reader.next())
-        result = eval(*form);
+    while (auto form = reader.next()) {
+        try {
+            result = eval(*form);
+        } catch (ExitWithValue& exit) {
+            result = std::move(exit.value);
+        }
+    }
     return result;
 }
 

@@ -14,6 +14,7 @@
 #include "lisp/Error.h"
 #include "lisp/Value.h"
 
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -94,6 +95,26 @@ public:
     std::ostream& out() { return *out_; }
     void setOutput(std::ostream& os) { out_ = &os; }
 
+    // ---- system variables ----
+    // The host's table of system variables (getvar); nil for a name it does not know or
+    // when no host gave one. rtos, angtos and distof read their defaults from it.
+    using SystemVariables = std::function<Value(std::string_view name)>;
+    using SystemVariableSetter = std::function<Value(std::string_view name, const Value& value)>;
+    void setSystemVariables(SystemVariables get, SystemVariableSetter set = {})
+    {
+        sysvars_ = std::move(get);
+        setSysvar_ = std::move(set);
+    }
+    Value systemVariable(std::string_view name) const
+    {
+        return sysvars_ ? sysvars_(name) : Value();
+    }
+    // Sets a variable as setvar does (its checks and errors); nil without a host table.
+    Value setSystemVariable(std::string_view name, const Value& value)
+    {
+        return setSysvar_ ? setSysvar_(name, value) : Value();
+    }
+
     // ---- external functions ----
     void setExternalFunctions(ExternalFunctions* ext) { external_ = ext; }
     ExternalFunctions* externalFunctions() const { return external_; }
@@ -129,6 +150,8 @@ private:
     std::ostream* out_;
     ExternalFunctions* external_ = nullptr;
     std::vector<std::string> loadPath_;
+    SystemVariables sysvars_;
+    SystemVariableSetter setSysvar_;
     int catchDepth_ = 0;
     bool inErrorHandler_ = false;
 };
@@ -149,6 +172,20 @@ void installStringFunctions(Interpreter& lisp);
 void installPredicates(Interpreter& lisp);
 void installIoFunctions(Interpreter& lisp);
 void installControlFunctions(Interpreter& lisp);
+void installFileFunctions(Interpreter& lisp);
+void installConversionFunctions(Interpreter& lisp);
+
+// vl-exit-with-value: ends the running command with a value instead of an error. It passes
+// every function, load and *error* on its way out; the command line (evalTop, evalText) takes
+// the value as the value of the expression it evaluated.
+struct ExitWithValue {
+    Value value;
+};
+
+// wcmatch: the text matches the pattern (# digit, @ letter, . neither, * any run, ? any one,
+// ~ at the start of a pattern: not, [...] and [~...] sets with ranges, ` quotes the next
+// character, ',' separates patterns of which one must match).
+bool wildcardMatch(std::string_view text, std::string_view pattern, bool ignoreCase = false);
 
 // Structural equality as equal sees it: numbers by value (within fuzz), strings by text,
 // lists element by element, anything else by identity.

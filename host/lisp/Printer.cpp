@@ -1,6 +1,7 @@
 #include "lisp/Printer.h"
 
 #include "lisp/Error.h"
+#include "lisp/Files.h"
 
 #include "text/text.h"
 
@@ -136,6 +137,9 @@ void printTo(std::string& out, const Value& v, bool escape)
     }
     case Tag::CatchError:
         out += "#<%catch-all-apply-error%>";
+        return;
+    case Tag::File:
+        out += "#<file \"" + v.as<FileHandle>()->name + "\">";
         return;
     }
 }

@@ -1,5 +1,5 @@
 // Value.h — the values of our AutoLISP: integers, reals, strings, symbols, lists, functions,
-// entity names, selection sets and the error objects of vl-catch-all-apply.
+// entity names, selection sets, files and the error objects of vl-catch-all-apply.
 //
 // A Value is a small tagged handle (16 bytes). Integers and reals live inside it; everything
 // else is a reference-counted heap object. Symbols are interned and live as long as the
@@ -33,6 +33,7 @@ enum class Tag : uint8_t {
     Ename,       // entity name handed over by an application
     Pickset,     // selection set
     CatchError,  // what vl-catch-all-apply returns for a caught error
+    File,        // a file opened by open (lisp/Files.h)
 };
 
 struct Object {

@@ -143,6 +143,10 @@ public:
     virtual int handEnt(const std::wstring& handle, ads_name entity) = 0;
     virtual resbuf* entGet(const ads_name entity, const resbuf* apps) = 0;
     virtual int entMod(const resbuf* groups) = 0;
+    // entmake: a new entity (or LAYER record) from its groups; entdel: erases an entity or
+    // brings an erased one back. RTNORM or RTERROR.
+    virtual int entMake(const resbuf* groups) = 0;
+    virtual int entDel(const ads_name entity) = 0;
     // Registers an application name for extended data: RTNORM, RTERROR when it is taken.
     virtual int regApp(const std::wstring& name) = 0;
 

@@ -95,7 +95,9 @@ ACHAR* acutNewString(const ACHAR* text);  // malloc'd copy, for resval.rstring
 bool acutIsTextType(int restype);
 // Builds a chain from (type, value) pairs ended by 0: RTSTR takes const ACHAR*, RTSHORT and
 // RTLONG an int, RTREAL a double, RTPOINT/RT3DPOINT a const double*, RTENAME a const int64_t*,
-// RTLB/RTLE/RTDOTE/RTNIL/RTT/RTVOID no value. Returns null on an unknown type code.
+// RTLB/RTLE/RTDOTE/RTNIL/RTT/RTVOID no value. DXF group codes take the value their kind
+// holds (ads::groupKind; -3 none), and RTDXF0 stands for group 0, since 0 ends the list.
+// Returns null on an unknown type code.
 resbuf* acutBuildList(int type, ...);
 
 namespace ads {
@@ -159,6 +161,8 @@ resbuf* acdbEntGet(const ads_name entity);
 // With extended data of the applications in `apps` (RTSTR names, wildcards allowed).
 resbuf* acdbEntGetX(const ads_name entity, const resbuf* apps);
 int acdbEntMod(const resbuf* groups);
+int acdbEntMake(const resbuf* groups);  // the new entity is then the last one (acdbEntLast)
+int acdbEntDel(const ads_name entity);  // erases, or brings an erased entity back
 int acdbRegApp(const ACHAR* name);
 
 // --- selection sets ------------------------------------------------------------------------

@@ -397,6 +397,16 @@ int acdbEntMod(const resbuf* groups)
     return installedHost && groups ? installedHost->entMod(groups) : RTERROR;
 }
 
+int acdbEntMake(const resbuf* groups)
+{
+    return installedHost && groups ? installedHost->entMake(groups) : RTERROR;
+}
+
+int acdbEntDel(const ads_name entity)
+{
+    return installedHost && entity ? installedHost->entDel(entity) : RTERROR;
+}
+
 int acdbRegApp(const ACHAR* name)
 {
     return installedHost && name ? installedHost->regApp(name) : RTERROR;

@@ -66,6 +66,45 @@ ACHAR* acutNewString(const ACHAR* text)
     return copy;
 }
 
+namespace {
+
+// The value of a DXF group code in acutBuildList, as its kind takes it.
+bool addGroupValue(resbuf* rb, va_list& ap)
+{
+    switch (ads::groupKind(rb->restype)) {
+    case ads::GroupKind::Text:
+        rb->resval.rstring = acutNewString(va_arg(ap, const ACHAR*));
+        return true;
+    case ads::GroupKind::Real:
+    case ads::GroupKind::Int64:
+        rb->resval.rreal = va_arg(ap, double);
+        return true;
+    case ads::GroupKind::Point: {
+        const double* p = va_arg(ap, const double*);
+        for (int i = 0; i < 3; ++i)
+            rb->resval.rpoint[i] = p[i];
+        return true;
+    }
+    case ads::GroupKind::Int16:
+        rb->resval.rint = static_cast<short>(va_arg(ap, int));
+        return true;
+    case ads::GroupKind::Int32:
+        rb->resval.rlong = va_arg(ap, int32_t);
+        return true;
+    case ads::GroupKind::Name: {
+        const int64_t* n = va_arg(ap, const int64_t*);
+        rb->resval.rlname[0] = n[0];
+        rb->resval.rlname[1] = n[1];
+        return true;
+    }
+    case ads::GroupKind::None:
+        return rb->restype == -3;  // the start of extended data has no value
+    }
+    return false;
+}
+
+}  // namespace
+
 resbuf* acutBuildList(int type, ...)
 {
     va_list ap;
@@ -111,7 +150,14 @@ resbuf* acutBuildList(int type, ...)
         case RTVOID:
         case RTNONE:
             break;
+        case RTDXF0:
+            // Group 0 (an entity's type): 0 itself ends the list.
+            rb->restype = 0;
+            rb->resval.rstring = acutNewString(va_arg(ap, const ACHAR*));
+            break;
         default:
+            if (addGroupValue(rb, ap))
+                break;
             delete rb;
             acutRelRb(head);
             va_end(ap);

@@ -110,8 +110,7 @@ TEST_F(Bridge, MalformedChainsAreLispErrors)
     expectError(acutBuildList(RTLB, RTSHORT, 1, RTDOTE, RTLE, 0), "RTDOTE without a value");
     expectError(acutBuildList(RTLB, RTSHORT, 1, RTDOTE, RTSHORT, 2, RTSHORT, 3, RTLE, 0),
                 "value after the tail");
-    expectError(acutBuildList(RTPICKS, std::array<int64_t, 2>{1, 2}.data(), 0),
-                "unknown result type from application: 5007");
+    expectError(acutNewRb(5011), "unknown result type from application: 5011");
 }
 
 TEST_F(Bridge, ValuesWithoutResbufFormAreRefused)

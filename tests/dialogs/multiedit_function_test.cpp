@@ -1,0 +1,334 @@
+// korDialog_MultiEditDialog as a LISP program calls it: its argument checks with their codes
+// and log lines, the rows the user sees (labels on the pick buttons, values with two
+// decimals), the answers for OK and Cancel, and the loop in which a pick button closes the
+// window, the user gives a distance at the command line and the window comes back with it.
+// The distances are answered by a scripted command line plugged into the host.
+#include "lisp_call.h"
+
+#include "db/kordb.h"
+
+#include "mfc/afxwin.h"
+#include "../../res/resource.h"  // the module's control ids (the test does not link the module)
+
+#include <deque>
+
+namespace {
+
+using dialogtest::show;
+using dialogtest::strings;
+using V = CKORAdsLispVar;
+using L = CKORAdsLisp;
+
+const std::wstring kFn = L"korDialog_MultiEditDialog";
+const UINT kPicks[] = {IDC_MULTIEDIT_PICK0, IDC_MULTIEDIT_PICK1, IDC_MULTIEDIT_PICK2, IDC_MULTIEDIT_PICK3,
+                       IDC_MULTIEDIT_PICK4, IDC_MULTIEDIT_PICK5, IDC_MULTIEDIT_PICK6, IDC_MULTIEDIT_PICK7};
+const UINT kEdits[] = {IDC_MULTIEDIT_EDIT0, IDC_MULTIEDIT_EDIT1, IDC_MULTIEDIT_EDIT2, IDC_MULTIEDIT_EDIT3,
+                       IDC_MULTIEDIT_EDIT4, IDC_MULTIEDIT_EDIT5, IDC_MULTIEDIT_EDIT6, IDC_MULTIEDIT_EDIT7};
+
+V list(std::initializer_list<V> items)
+{
+    V l;
+    for (const V& v : items)
+        l.Append(L::List(v));
+    return l;
+}
+
+// What one window showed: the visible rows' pick-button labels and edit texts, and its size.
+struct Shown {
+    std::vector<CString> labels, texts;
+    int height = 0, okTop = 0, gauge = 0;  // pixels; okTop from the window's top
+};
+
+Shown look(CDialog& d)
+{
+    Shown s;
+    for (int i = 0; i < 8; ++i) {
+        CWnd* pick = d.GetDlgItem(static_cast<int>(kPicks[i]));
+        CWnd* edit = d.GetDlgItem(static_cast<int>(kEdits[i]));
+        EXPECT_EQ(pick->IsWindowVisible(), edit->IsWindowVisible()) << "row " << i;
+        if (!edit->IsWindowVisible())
+            continue;
+        CString t;
+        pick->GetWindowText(t);
+        s.labels.push_back(t);
+        edit->GetWindowText(t);
+        s.texts.push_back(t);
+    }
+    CRect r;
+    d.GetWindowRect(&r);
+    s.height = r.Height();
+    const int top = r.top;
+    d.GetDlgItem(IDOK)->GetWindowRect(&r);
+    s.okTop = r.top - top;  // in the window: the window is centred again at its new height
+    d.GetDlgItem(IDC_MULTIEDIT_ROWHEIGHT)->GetWindowRect(&r);
+    s.gauge = r.Height();
+    return s;
+}
+
+// The user at the command line: each distance prompt takes the next answer, a number (the
+// distance given) or RTCAN (Escape) or RTNONE (Enter on an empty line).
+struct Answer {
+    int status;
+    double distance = 0;
+};
+
+class MultiEditFunction : public dialogtest::ModuleFixture {
+protected:
+    void SetUp() override
+    {
+        dialogtest::ModuleFixture::SetUp();
+        host.setInput([this](const ads::InputRequest& request, ads::InputAnswer& answer) {
+            prompts.push_back(request.prompt);
+            EXPECT_EQ(request.kind, ads::InputKind::Distance);
+            EXPECT_FALSE(request.hasBase);
+            if (distances.empty()) {
+                ADD_FAILURE() << "a distance was asked for that the test did not expect";
+                return RTCAN;
+            }
+            Answer a = distances.front();
+            distances.pop_front();
+            answer.real = a.distance;
+            return a.status;
+        });
+    }
+    void TearDown() override
+    {
+        EXPECT_TRUE(distances.empty()) << "distances the function did not ask for";
+        dialogtest::ModuleFixture::TearDown();
+    }
+
+    std::deque<Answer> distances;
+    std::vector<std::wstring> prompts;
+};
+
+TEST_F(MultiEditFunction, EachFailedCheckAnswersItsCodeAndLogsItsMessageWithoutADialog)
+{
+    const V two = strings({L"A", L"B"});
+    const V vals = list({V(1), V(2)});
+    const std::vector<dialogtest::CheckCase> cases = {
+        {"no arguments", {}, -1, L"PARAMETERERROR 1: Datenbank kein String -> return -> RSERR\r\n"},
+        {"database a number", {V(5), V(L"T"), two, vals}, -1,
+         L"PARAMETERERROR 1: Datenbank kein String -> return -> RSERR\r\n"},
+        {"table missing", {V(L"WASSER")}, -2, L"PARAMETERERROR 2: Tabelle kein String -> return -> RSERR\r\n"},
+        {"table a list", {V(L"W"), strings({L"T"}), two, vals}, -2,
+         L"PARAMETERERROR 2: Tabelle kein String -> return -> RSERR\r\n"},
+        {"identifiers a string", {V(L"W"), V(L"T"), V(L"A"), vals}, -3,
+         L"PARAMETERERROR 3: Identifier keine Liste -> return -> RSERR\r\n"},
+        {"identifiers and values empty (nil is no list)", {V(L"W"), V(L"T"), V(), V()}, -3,
+         L"PARAMETERERROR 3: Identifier keine Liste -> return -> RSERR\r\n"},
+        {"values missing", {V(L"W"), V(L"T"), two}, -4, L"PARAMETERERROR 4: Werte keine Liste -> return -> RSERR\r\n"},
+        {"values a real", {V(L"W"), V(L"T"), two, V(2.5)}, -4,
+         L"PARAMETERERROR 4: Werte keine Liste -> return -> RSERR\r\n"},
+        {"two identifiers, three values", {V(L"W"), V(L"T"), two, list({V(1), V(2), V(3)})}, -5,
+         L"PARAMETERERROR 3+4: Anzahl Identifier und Werte ungleich -> return -> RSERR\r\n"},
+        {"identifier 0 in row 1", {V(L"W"), V(L"T"), list({V(L"A"), V(0)}), vals}, -6,
+         L"PARAMETERERROR 3: Identifier 1 keine Zahl -> return -6 -> RSERR\r\n"},
+        {"identifier -2 in row 0", {V(L"W"), V(L"T"), list({V(-2), V(L"B")}), vals}, -6,
+         L"PARAMETERERROR 3: Identifier 0 keine Zahl -> return -6 -> RSERR\r\n"},
+        {"identifier 0.5, a real below 1", {V(L"W"), V(L"T"), list({V(L"A"), V(0.5)}), vals}, -6,
+         L"PARAMETERERROR 3: Identifier 1 keine Zahl -> return -6 -> RSERR\r\n"},
+        {"identifier a list", {V(L"W"), V(L"T"), list({V(L"A"), strings({L"x"})}), vals}, -6,
+         L"PARAMETERERROR 3: Identifier 1 kein String -> return -> RSERR\r\n"},
+        {"identifier nil", {V(L"W"), V(L"T"), list({V(), V(L"B")}), vals}, -6,
+         L"PARAMETERERROR 3: Identifier 0 kein String -> return -> RSERR\r\n"},
+        {"the first bad row wins", {V(L"W"), V(L"T"), list({V(L"A"), V(L"B"), V(0), strings({L"x"})}),
+                                    list({V(1), V(2), V(3), V(4)})},
+         -6, L"PARAMETERERROR 3: Identifier 2 keine Zahl -> return -6 -> RSERR\r\n"},
+    };
+    expectChecks(kFn, L"korDialog_MultiEditDialog -> MultiEdit()", cases);
+}
+
+TEST_F(MultiEditFunction, RowsShowTheirLabelsOnThePickButtonsAndTwoDecimalsAndTheWindowShrinks)
+{
+    std::vector<Shown> shown;
+    auto record = [&](CDialog& d) { shown.push_back(look(d)); };
+    dialogtest::Call two = call(kFn, {V(L"W"), V(L"T"), strings({L"Breite", L"Höhe"}), list({V(1), V(2.5)})},
+                                "ok\n", record);
+    EXPECT_EQ(two.status, RSRSLT);
+    EXPECT_EQ(two.value, list({V(1), V(1.0), V(2.5)})) << show(two.value);
+    EXPECT_EQ(L::Type(L::Nth(1, two.value)), LISP_REAL) << "an integer start value comes back as a real";
+    EXPECT_EQ(two.lines(L"DialogReturn"), std::vector<std::wstring>{L"OK -> return -> RSRSLT\r\n"});
+    ASSERT_EQ(two.dialogs.size(), 1u);
+    EXPECT_EQ(two.dialogs[0], "\"__kor---\" (template 30020)");
+    EXPECT_EQ(two.resourceAfter, sentinel());
+
+    V labels, values;
+    for (int i = 0; i < 8; ++i) {
+        labels.Append(L::List(V((L"Zeile " + std::to_wstring(i)).c_str())));
+        values.Append(L::List(V(i)));
+    }
+    call(kFn, {V(L"W"), V(L"T"), labels, values}, "cancel\n", record);
+
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].labels, (std::vector<CString>{L"Breite", L"Höhe"}));
+    EXPECT_EQ(shown[0].texts, (std::vector<CString>{L"1.00", L"2.50"}));
+    EXPECT_EQ(shown[1].labels.size(), 8u);
+    EXPECT_EQ(shown[1].texts[7], L"7.00");
+    ASSERT_GT(shown[1].gauge, 0);
+    EXPECT_EQ(shown[1].height - shown[0].height, 6 * shown[1].gauge) << "six rows are cut off";
+    EXPECT_EQ(shown[1].okTop - shown[0].okTop, 6 * shown[1].gauge) << "OK moves up with them";
+}
+
+TEST_F(MultiEditFunction, APickAsksForTheRowsDistanceAndTheWindowComesBackWithIt)
+{
+    // The example of the function's documentation, then a second pick on the other row.
+    distances = {{RTNORM, 3.5}, {RTNORM, 3.456}};
+    std::vector<Shown> shown;
+    dialogtest::Call r = call(kFn, {V(L"W"), V(L"T"), strings({L"Breite", L"Höhe"}), list({V(1), V(2)})},
+                              "click 1003\nclick \"Breite\"\nok\n", [&](CDialog& d) { shown.push_back(look(d)); });
+    EXPECT_EQ(r.status, RSRSLT);
+    EXPECT_EQ(prompts, (std::vector<std::wstring>{L"\nHöhe abgreifen :", L"\nBreite abgreifen :"}));
+    ASSERT_EQ(shown.size(), 3u) << "one window per pass";
+    EXPECT_EQ(shown[1].texts, (std::vector<CString>{L"1.00", L"3.50"}));
+    EXPECT_EQ(shown[2].texts, (std::vector<CString>{L"3.46", L"3.50"}));
+    // What OK returns is what the window showed: 3.456 was shown as 3.46.
+    EXPECT_EQ(r.value, list({V(1), V(3.46), V(3.5)})) << show(r.value);
+    EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{L"OK -> return -> RSRSLT\r\n"});
+    EXPECT_EQ(r.resourceAfter, sentinel());
+    EXPECT_TRUE(r.userErrors.empty());
+}
+
+TEST_F(MultiEditFunction, EscapeOrAnEmptyAnswerAtThePromptLeaveTheRowAsItWas)
+{
+    distances = {{RTCAN}, {RTNONE}, {RTNORM, 9}};
+    std::vector<Shown> shown;
+    dialogtest::Call r = call(kFn, {V(L"W"), V(L"T"), strings({L"Breite", L"Höhe"}), list({V(1), V(2)})},
+                              "click 1003\nclick 1003\nclick 1001\nok\n", [&](CDialog& d) { shown.push_back(look(d)); });
+    ASSERT_EQ(shown.size(), 4u);
+    for (int pass : {1, 2})
+        EXPECT_EQ(shown[pass].texts, (std::vector<CString>{L"1.00", L"2.00"})) << "pass " << pass;
+    EXPECT_EQ(r.value, list({V(1), V(9.0), V(2.0)})) << show(r.value);
+}
+
+TEST_F(MultiEditFunction, TypedTextIsStoredByOkButLostByAPick)
+{
+    distances = {{RTCAN}};
+    std::vector<Shown> shown;
+    dialogtest::Call r = call(kFn, {V(L"W"), V(L"T"), strings({L"A", L"B"}), list({V(1), V(2)})},
+                              "type 1002 \"7\"\nclick 1003\ntype 1006 \"12abc\"\nok\n",
+                              [&](CDialog& d) { shown.push_back(look(d)); });
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1].texts[0], L"1.00") << "the 7 typed before the pick is gone";
+    EXPECT_EQ(r.value, list({V(1), V(1.0), V(12.0)})) << show(r.value);
+
+    dialogtest::Call words = call(kFn, {V(L"W"), V(L"T"), strings({L"A"}), list({V(1)})}, "type 1002 \"abc\"\nok\n");
+    EXPECT_EQ(words.value, list({V(1), V(0.0)})) << show(words.value);
+}
+
+TEST_F(MultiEditFunction, CancelAnswersZeroAndDropsPickedValues)
+{
+    for (const char* how : {"click \"Abbrechen\"\n", "key Escape\n", "cancel\n"}) {
+        SCOPED_TRACE(how);
+        distances = {{RTNORM, 4}};
+        dialogtest::Call r = call(kFn, {V(L"W"), V(L"T"), strings({L"A"}), list({V(1)})}, std::string("click 1001\n") + how);
+        EXPECT_EQ(r.status, RSRSLT);
+        EXPECT_EQ(r.value, L::List(V(0))) << show(r.value);
+        EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{L"CANCEL -> return 0 -> RSRSLT\r\n"});
+        EXPECT_EQ(r.dialogs.size(), 2u);
+        EXPECT_EQ(r.resourceAfter, sentinel());
+    }
+}
+
+TEST_F(MultiEditFunction, NineRowsShowEightAndOkReturnsTheNinthAsPassed)
+{
+    V labels, values;
+    for (int i = 0; i < 9; ++i) {
+        labels.Append(L::List(V((L"Zeile " + std::to_wstring(i)).c_str())));
+        values.Append(L::List(V(i + 0.25)));
+    }
+    size_t rows = 0;
+    dialogtest::Call r = call(kFn, {V(L"W"), V(L"T"), labels, values}, "type 1024 \"70\"\nok\n",
+                              [&](CDialog& d) { rows = look(d).texts.size(); });
+    EXPECT_EQ(rows, 8u);
+    EXPECT_EQ(r.value, list({V(1), V(0.25), V(1.25), V(2.25), V(3.25), V(4.25), V(5.25), V(6.25), V(70.0), V(8.25)}))
+        << show(r.value);
+}
+
+TEST_F(MultiEditFunction, AValueThatIsNoNumberStartsTheRowAtZero)
+{
+    std::vector<CString> texts;
+    dialogtest::Call r = call(kFn, {V(L"W"), V(L"T"), strings({L"A", L"B", L"C"}), list({V(1.5), V(L"x"), strings({L"y"})})},
+                              "ok\n", [&](CDialog& d) { texts = look(d).texts; });
+    EXPECT_EQ(texts, (std::vector<CString>{L"1.50", L"0.00", L"0.00"}));
+    EXPECT_EQ(r.value, list({V(1), V(1.5), V(0.0), V(0.0)})) << show(r.value);
+}
+
+TEST_F(MultiEditFunction, AnyOtherEndShowsTheWindowAgainAndAWindowThatCannotOpenEndsTheCall)
+{
+    // A code that is no pick of an existing row (1005 is row 2's, of two rows) asks nothing.
+    int pass = 0;
+    dialogtest::Call r = call(kFn, {V(L"W"), V(L"T"), strings({L"A", L"B"}), list({V(1), V(2)})}, "ok\n",
+                              [&](CDialog& d) {
+                                  if (pass++ == 0)
+                                      d.EndDialog(7);
+                                  else if (pass == 2)
+                                      d.EndDialog(IDC_MULTIEDIT_PICK2);
+                              });
+    EXPECT_EQ(r.dialogs.size(), 3u);
+    EXPECT_TRUE(prompts.empty());
+    EXPECT_EQ(r.value, list({V(1), V(1.0), V(2.0)})) << show(r.value);
+
+    // DoModal's failure (-1) is not met by a new window each pass, but ends the call.
+    dialogtest::Call failed = call(kFn, {V(L"W"), V(L"T"), strings({L"A"}), list({V(1)})}, "",
+                                   [](CDialog& d) { d.EndDialog(-1); });
+    EXPECT_EQ(failed.status, RSERR);
+    EXPECT_FALSE(failed.hasValue) << show(failed.value);
+    EXPECT_EQ(failed.dialogs.size(), 1u);
+    EXPECT_EQ(failed.lines(L"DialogReturn"),
+              std::vector<std::wstring>{L"dialog 30020 cannot be shown -> return -> RSERR\r\n"});
+    EXPECT_EQ(failed.resourceAfter, sentinel());
+}
+
+TEST_F(MultiEditFunction, LabelsAreCutTo255Characters)
+{
+    std::wstring longLabel(300, L'x');
+    CString label;
+    call(kFn, {V(L"W"), V(L"T"), strings({longLabel.c_str()}), list({V(1)})}, "key Escape\n",
+         [&](CDialog& d) { label = look(d).labels.at(0); });
+    EXPECT_EQ(label.GetLength(), 255);
+}
+
+// The sample database WASSER, whose TEXTE holds e.g. 4 Länge [m] and 1 Überdeckung [m].
+class MultiEditWithDatabase : public MultiEditFunction {
+protected:
+    void SetUp() override
+    {
+        kordb::closeAll();
+        kordb::clearHostDatabases();
+        ASSERT_TRUE(kordb::setDatabase("WASSER", KOR_SAMPLE_DB_DIR "/wasser.sqlite"));
+        MultiEditFunction::SetUp();
+    }
+    void TearDown() override
+    {
+        MultiEditFunction::TearDown();
+        kordb::clearHostDatabases();
+        kordb::closeAll();
+    }
+};
+
+TEST_F(MultiEditWithDatabase, NumericIdentifiersAreLookedUpAndNameTheirPrompt)
+{
+    distances = {{RTNORM, 12.75}};
+    std::vector<CString> labels;
+    dialogtest::Call r = call(kFn, {V(L" WASSER "), V(L"TEXTE\t"), list({V(4), V(L"Eigene"), V(1.0)}),
+                                    list({V(25), V(0.5), V(1.2)})},
+                              "click 1001\nok\n", [&](CDialog& d) { labels = look(d).labels; });
+    EXPECT_EQ(labels, (std::vector<CString>{L"Länge [m]", L"Eigene", L"Überdeckung [m]"}));
+    EXPECT_EQ(prompts, std::vector<std::wstring>{L"\nLänge [m] abgreifen :"});
+    EXPECT_EQ(r.value, list({V(1), V(12.75), V(0.5), V(1.2)})) << show(r.value);
+}
+
+TEST_F(MultiEditWithDatabase, AFailedLookupAnswersNothingBeforeAnyWindow)
+{
+    for (const auto& [database, table] : {std::pair{L"GIBTESNICHT", L"TEXTE"}, std::pair{L"WASSER", L"KEINETABELLE"}}) {
+        dialogtest::Call r = call(kFn, {V(database), V(table), list({V(L"Breite"), V(12)}), list({V(1), V(2)})});
+        EXPECT_EQ(r.status, RSERR);
+        EXPECT_FALSE(r.hasValue) << show(r.value);
+        EXPECT_TRUE(r.dialogs.empty());
+        EXPECT_EQ(r.lines(L"DialogReturn"),
+                  std::vector<std::wstring>{L"PARAMETERERROR 3: Identifier 1 keine Zahl -> return -> RSERR\r\n"});
+        EXPECT_EQ(r.resourceAfter, sentinel());
+    }
+}
+
+}  // namespace

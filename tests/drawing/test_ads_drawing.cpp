@@ -1,0 +1,149 @@
+// The ADS calls an application makes over the drawing, through korcad's host: what a module
+// such as the class assignment does with selection sets, entity data and extended data.
+#include "DrawingTestUtil.h"
+
+#include "CadHost.h"
+#include "DrawingFile.h"
+
+#include <gtest/gtest.h>
+
+#include <cwchar>
+
+namespace {
+
+using namespace korcad;
+
+class AdsDrawing : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string error;
+        auto d = loadDrawing(drawingtest::netzPath(), &error);
+        ASSERT_NE(d, nullptr) << error;
+        host_.openDrawing(std::move(d));
+    }
+    CadHost host_;
+};
+
+std::wstring textOf(const resbuf* rb, int code)
+{
+    for (; rb; rb = rb->rbnext)
+        if (rb->restype == code)
+            return rb->resval.rstring;
+    return L"<none>";
+}
+
+TEST_F(AdsDrawing, SelectionSetsFromTheWholeDrawingThroughAFilter)
+{
+    ads_name ss;
+    ads::RbPtr filter(acutBuildList(RTDXF0, L"INSERT", 2, L"SCHIEBER", 0));
+    ASSERT_EQ(acedSSGet(L"_X", nullptr, nullptr, filter.get(), ss), RTNORM);
+    int32_t n = 0;
+    ASSERT_EQ(acedSSLength(ss, &n), RTNORM);
+    EXPECT_EQ(n, 4);
+    for (int32_t i = 0; i < n; ++i) {
+        ads_name e;
+        ASSERT_EQ(acedSSName(ss, i, e), RTNORM);
+        ads::RbPtr groups(acdbEntGet(e));
+        EXPECT_EQ(textOf(groups.get(), 2), L"SCHIEBER");
+    }
+    ads_name e;
+    EXPECT_EQ(acedSSName(ss, n, e), RTERROR);
+    EXPECT_EQ(acedSSName(ss, -1, e), RTERROR);
+
+    // Adding, removing, the previous set, and freeing.
+    ads_name first, same;
+    acedSSName(ss, 0, first);
+    EXPECT_EQ(acedSSDel(first, ss), RTNORM);
+    EXPECT_EQ(acedSSDel(first, ss), RTERROR);
+    EXPECT_EQ(acedSSAdd(first, ss, same), RTNORM);
+    EXPECT_EQ(same[0], ss[0]);
+    acedSSLength(ss, &n);
+    EXPECT_EQ(n, 4);
+    ads_name previous;
+    ASSERT_EQ(acedSSGet(L"P", nullptr, nullptr, nullptr, previous), RTNORM);
+    acedSSLength(previous, &n);
+    EXPECT_EQ(n, 4);
+    EXPECT_EQ(acedSSFree(ss), RTNORM);
+    EXPECT_EQ(acedSSFree(ss), RTERROR);
+    EXPECT_EQ(acedSSLength(ss, &n), RTERROR);
+    acedSSFree(previous);
+
+    // An empty set of one's own, then one entity in it; nothing found is RTERROR.
+    ads_name mine;
+    ASSERT_EQ(acedSSAdd(nullptr, nullptr, mine), RTNORM);
+    acedSSLength(mine, &n);
+    EXPECT_EQ(n, 0);
+    ads_name last;
+    ASSERT_EQ(acdbEntLast(last), RTNORM);
+    ASSERT_EQ(acedSSAdd(last, mine, mine), RTNORM);
+    acedSSLength(mine, &n);
+    EXPECT_EQ(n, 1);
+    acedSSFree(mine);
+    ads::RbPtr none(acutBuildList(RTDXF0, L"DIMENSION", 0));
+    EXPECT_EQ(acedSSGet(L"X", nullptr, nullptr, none.get(), ss), RTERROR);
+    EXPECT_EQ(acedSSGet(L"W", nullptr, nullptr, nullptr, ss), RTERROR);
+    EXPECT_EQ(host_.selectionSetCount(), 0u);
+}
+
+TEST_F(AdsDrawing, EntityDataWithExtendedDataChangedAndWrittenBack)
+{
+    ASSERT_EQ(acdbRegApp(L"KOR_CAD"), RTNORM);
+    EXPECT_EQ(acdbRegApp(L"KOR_CAD"), RTERROR);
+    ads_name ss;
+    ads::RbPtr filter(acutBuildList(RTDXF0, L"INSERT", 2, L"HYDRANT", 0));
+    ASSERT_EQ(acedSSGet(L"X", nullptr, nullptr, filter.get(), ss), RTNORM);
+    ads_name hydrant;
+    ASSERT_EQ(acedSSName(ss, 0, hydrant), RTNORM);
+    acedSSFree(ss);
+    ads::RbPtr mod(acutBuildList(-1, hydrant, -3, 1001, L"KOR_CAD", 1000, L"Hydrant DN 80", 1070, 80, 0));
+    ASSERT_EQ(acdbEntMod(mod.get()), RTNORM);
+    ads::RbPtr apps(acutBuildList(RTSTR, L"KOR_CAD", 0));
+    ads::RbPtr groups(acdbEntGetX(hydrant, apps.get()));
+    EXPECT_EQ(textOf(groups.get(), 1001), L"KOR_CAD");
+    EXPECT_EQ(textOf(groups.get(), 1000), L"Hydrant DN 80");
+    ads::RbPtr plain(acdbEntGet(hydrant));
+    EXPECT_EQ(textOf(plain.get(), 1001), L"<none>");
+
+    // The handle finds the same entity; entnext from it reaches its attributes.
+    ads_name byHandle, attrib;
+    ASSERT_EQ(acdbHandEnt(textOf(plain.get(), 5).c_str(), byHandle), RTNORM);
+    EXPECT_EQ(byHandle[0], hydrant[0]);
+    ASSERT_EQ(acdbEntNext(hydrant, attrib), RTNORM);
+    ads::RbPtr a(acdbEntGet(attrib));
+    EXPECT_EQ(textOf(a.get(), 0), L"ATTRIB");
+    EXPECT_EQ(textOf(a.get(), 2), L"NR");
+
+    // A refused change leaves the reason with the host.
+    ads::RbPtr bad(acutBuildList(-1, hydrant, -3, 1001, L"UNBEKANNT", 1000, L"x", 0));
+    EXPECT_EQ(acdbEntMod(bad.get()), RTERROR);
+    EXPECT_EQ(host_.lastError(), "application UNBEKANNT is not registered (regapp)");
+    EXPECT_TRUE(host_.drawing(host_.currentDrawing())->modified());
+}
+
+TEST_F(AdsDrawing, TablesThroughTheCalls)
+{
+    ads::RbPtr first(acdbTblNext(L"LTYPE", 1));
+    EXPECT_EQ(textOf(first.get(), 2), L"Continuous");
+    ads::RbPtr layer(acdbTblSearch(L"LAYER", L"wasser_leitung", 0));
+    ASSERT_NE(layer, nullptr);
+    for (const resbuf* rb = layer.get(); rb; rb = rb->rbnext)
+        if (rb->restype == 62)
+            EXPECT_EQ(rb->resval.rint, 5);
+    EXPECT_EQ(acdbTblSearch(L"LAYER", L"gibtsnicht", 0), nullptr);
+}
+
+TEST(AdsWithoutHost, EveryDrawingCallAnswersAnError)
+{
+    ads_name e = {1, 2}, ss;
+    int32_t n;
+    EXPECT_EQ(acdbEntLast(e), RTERROR);
+    EXPECT_EQ(acdbHandEnt(L"1F", e), RTERROR);
+    EXPECT_EQ(acdbEntGetX(e, nullptr), nullptr);
+    EXPECT_EQ(acdbRegApp(L"X"), RTERROR);
+    EXPECT_EQ(acedSSGet(L"X", nullptr, nullptr, nullptr, ss), RTERROR);
+    EXPECT_EQ(acedSSLength(e, &n), RTERROR);
+    EXPECT_EQ(acedSSFree(e), RTERROR);
+}
+
+}  // namespace

@@ -1,0 +1,130 @@
+// DXF at the level of its groups: reading, refusing what is no ASCII DXF or is broken (with
+// the line), writing, and the text and number forms of values.
+#include "DrawingTestUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+using namespace korcad;
+using drawingtest::dxfText;
+
+std::string readError(const std::string& bytes)
+{
+    std::string error;
+    auto d = Drawing::read(L"x.dxf", bytes, &error);
+    EXPECT_EQ(d, nullptr) << "read without error";
+    return error;
+}
+
+const std::vector<std::pair<int, std::string>> kSmall = {
+    {0, "SECTION"}, {2, "ENTITIES"}, {0, "LINE"}, {8, "0"}, {10, "1.0"}, {20, "2.0"},
+    {11, "3.0"}, {21, "4.0"}, {0, "ENDSEC"}, {0, "EOF"}};
+
+TEST(DxfTags, ReadsGroupsWithTheirLinesAndKeepsValuesAsWritten)
+{
+    dxf::TagStream s;
+    s.bytes = "  0\r\nSECTION\r\n  2\r\nHEADER\r\n  9\r\n$X\r\n 40\r\n  1.50 \r\n  0\r\nENDSEC\r\n";
+    std::string error;
+    ASSERT_TRUE(dxf::readTags(s, &error)) << error;
+    ASSERT_EQ(s.tags.size(), 5u);
+    EXPECT_TRUE(s.crlf);
+    EXPECT_EQ(s.tags[3].code, 40);
+    EXPECT_EQ(s.tags[3].value, "  1.50 ");  // kept byte for byte
+    EXPECT_EQ(dxf::lineOf(s, 3), 7);
+    std::string out;
+    dxf::writeTags(s.tags, s.crlf, out);
+    EXPECT_EQ(out, s.bytes);
+}
+
+TEST(DxfTags, BrokenFilesNameTheLine)
+{
+    auto small = dxfText(kSmall);
+    // A code line that is no number.
+    std::string bad = small;
+    bad.replace(bad.find(" 10\n"), 4, "1x0\n");
+    EXPECT_EQ(readError(bad), "line 9: a group code was expected, found \"1x0\"");
+    // A number group holding text.
+    bad = small;
+    bad.replace(bad.find("\n2.0\n"), 5, "\nzwei\n");
+    EXPECT_EQ(readError(bad), "line 12: group 20 needs a number, found \"zwei\"");
+    // Cut inside a section, cut after a code, and no EOF.
+    EXPECT_EQ(readError(small.substr(0, small.find(" 11\n"))),
+              "line 11: the file ends inside section ENTITIES: it is cut short");
+    EXPECT_EQ(readError(small.substr(0, small.find("3.0\n"))),
+              "line 13: the file ends after group code 11, before its value");
+    EXPECT_EQ(readError(small.substr(0, small.find("  0\nEOF"))),
+              "line 17: the file ends without EOF: it is cut short");
+    EXPECT_EQ(readError(dxfText({{0, "SECTION"}, {0, "ENDSEC"}, {0, "EOF"}})),
+              "line 3: a SECTION without its name (group 2)");
+    EXPECT_EQ(readError(dxfText({{0, "SECTION"}, {2, "BLOCKS"}, {0, "SECTION"}, {2, "X"}, {0, "ENDSEC"},
+                                 {0, "EOF"}})),
+              "line 5: section BLOCKS is not ended (ENDSEC missing)");
+}
+
+TEST(DxfTags, OtherFileKindsAreRefusedWithWhatTheyAre)
+{
+    EXPECT_NE(readError(std::string("AutoCAD Binary DXF\r\n\x1a\0\x00\x00", 25)).find("binary DXF"),
+              std::string::npos);
+    EXPECT_NE(readError(std::string("AC1032\0\0\0\0\x01\x02", 12)).find("DWG file"), std::string::npos);
+    EXPECT_EQ(readError("  \n"), "the file is empty");
+    EXPECT_NE(readError("\x89PNG\r\n\x1a\n").find("a group code was expected"), std::string::npos);
+}
+
+TEST(DxfText, Windows1252AndUtf8WithTheirEscapes)
+{
+    // Windows-1252 in files before AutoCAD 2007; characters it lacks as \U+XXXX.
+    EXPECT_EQ(dxf::decodeText("Stra\xDF" "e \x80", false), L"Straße €");
+    EXPECT_EQ(dxf::encodeText(L"Straße €", false), "Stra\xDF" "e \x80");
+    EXPECT_EQ(dxf::encodeText(L"Ω 5", false), "\\U+03A9 5");
+    EXPECT_EQ(dxf::decodeText("\\U+03A9 5", false), L"Ω 5");
+    EXPECT_EQ(dxf::decodeText("\\U+03A9 5", true), L"Ω 5");
+    // UTF-8 from AutoCAD 2007 on.
+    EXPECT_EQ(dxf::decodeText("Stra\xC3\x9F" "e", true), L"Straße");
+    EXPECT_EQ(dxf::encodeText(L"Ω", true), "\xCE\xA9");
+    // Control characters as ^ escapes, a caret as "^ ".
+    EXPECT_EQ(dxf::encodeText(L"a\tb^c", true), "a^Ib^ c");
+    EXPECT_EQ(dxf::decodeText("a^Ib^ c", true), L"a\tb^c");
+    // A backslash that starts no escape stays.
+    EXPECT_EQ(dxf::decodeText("\\P\\U+12", true), L"\\P\\U+12");
+}
+
+TEST(DxfNumbers, RealsReadBackAsTheSameNumber)
+{
+    for (double r : {0.0, 1.0, -2.5, 0.1, 1e20, 123456789.123456789, 1e-12, M_PI}) {
+        std::string text = dxf::formatReal(r);
+        EXPECT_TRUE(text.find('.') != std::string::npos) << text;
+        double back = 0;
+        ASSERT_TRUE(dxf::parseReal(text, back)) << text;
+        EXPECT_EQ(back, r) << text;
+    }
+    EXPECT_EQ(dxf::formatReal(3), "3.0");
+    EXPECT_EQ(dxf::formatReal(1e20), "1.0e+20");
+    long long i = 0;
+    EXPECT_TRUE(dxf::parseInteger("   256", i));
+    EXPECT_EQ(i, 256);
+    EXPECT_FALSE(dxf::parseInteger("25x", i));
+}
+
+TEST(DxfGroupKinds, FollowTheDxfRanges)
+{
+    EXPECT_EQ(dxf::kindOf(0), dxf::Kind::Text);
+    EXPECT_EQ(dxf::kindOf(10), dxf::Kind::Point);
+    EXPECT_EQ(dxf::kindOf(20), dxf::Kind::Real);
+    EXPECT_EQ(dxf::kindOf(38), dxf::Kind::Real);
+    EXPECT_EQ(dxf::kindOf(62), dxf::Kind::Int16);
+    EXPECT_EQ(dxf::kindOf(90), dxf::Kind::Int32);
+    EXPECT_EQ(dxf::kindOf(105), dxf::Kind::Text);
+    EXPECT_EQ(dxf::kindOf(330), dxf::Kind::Name);
+    EXPECT_EQ(dxf::kindOf(420), dxf::Kind::Int32);
+    EXPECT_EQ(dxf::kindOf(1010), dxf::Kind::Point);
+    EXPECT_EQ(dxf::kindOf(1071), dxf::Kind::Int32);
+    EXPECT_TRUE(acutIsTextType(1000));
+    EXPECT_TRUE(acutIsTextType(-4));
+    EXPECT_FALSE(acutIsTextType(330));
+    EXPECT_EQ(ads::groupKind(-3), ads::GroupKind::None);
+}
+
+}  // namespace
