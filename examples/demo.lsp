@@ -81,6 +81,29 @@
 (demo-hydrant-eigenschaften art)
 (terpri)
 ;;; --- end of korDialog_FragBox
+
+;;; ---- korDialog_SelectColor: the colour of the hydrant's connection pipe. The answer is
+;;; red + 256 * green + 65536 * blue; examples/farbe.lsp turns it into a colour index and a
+;;; true colour for the drawing.
+(defun demo-farbe (/ antwort)
+  (setq antwort (korDialog_SelectColor "Farbe der Anschlussleitung"))
+  (cond
+    ((= (car antwort) 1)
+      (princ (strcat "\nFarbe: Rot " (itoa (rem (cadr antwort) 256))
+                     ", Grün " (itoa (rem (/ (cadr antwort) 256) 256))
+                     ", Blau " (itoa (/ (cadr antwort) 65536))))
+      (cadr antwort))
+    ((= (car antwort) 0)
+      (princ "\nAbgebrochen.")
+      nil)
+    (T
+      (princ (strcat "\nFehler im Aufruf: " (itoa (car antwort))))
+      nil)))
+
+(demo-farbe)
+(terpri)
+;;; ---- end of korDialog_SelectColor
+
 ;;; --- the drawing: the sample network examples/netz.dxf (korcad --dwg). Its pipes as a
 ;;; CSV list with their lengths (rohrliste.lsp), its hydrants and valves counted, and a
 ;;; check mark as extended data on the first hydrant; korcad saves the drawing at the end.

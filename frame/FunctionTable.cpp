@@ -5,6 +5,7 @@
 #include "dialogs/ButtonValue.h"
 #include "dialogs/FragBox.h"
 #include "dialogs/MultiEdit.h"
+#include "dialogs/SelectColor.h"
 #include "dialogs/GridDialog.h"
 #include "dialogs/LWeightDialog.h"
 
@@ -13,7 +14,7 @@
 const KorLispFunction korFunctionTable[kKorFunctionCount + 1] = {
     {L"", nullptr, false},
     {L"korDialog_ButtonValue", ButtonValue, true},
-    {L"korDialog_SelectColor", nullptr, false},
+    {L"korDialog_SelectColor", SelectColor, true},
     {L"korDialog_FragBox", FragBox, true},
     {L"korDialog_ButtonDialog", ButtonDialog, true},
     {L"korDialog_MultiEditDialog", MultiEdit, true},

@@ -56,6 +56,8 @@ bool DialogWiring::install(Session& session, std::string* error)
     mainWindow_ = std::make_unique<MainWindow>(AfxFromUtf8(options.drawing));
     AfxHostSetApplicationName(L"korcad");
     MainWindow* window = mainWindow_.get();
+    CadHost* host = &session.host();
+    window->setDrawingSource([host]() -> const Drawing* { return host->drawing(host->currentDrawing()); });
     session.host().setWindows([window] { return window->handle(); },
                               [window] { return window->drawingViewHandle(); });
 

@@ -410,6 +410,18 @@ const Drawing::Record* Drawing::recordById(uint32_t id) const
     return const_cast<Drawing*>(this)->recordById(id);
 }
 
+const Drawing::Record* Drawing::nextRecord(const Record& r) const
+{
+    if (r.id == 0 || r.id >= where_.size())
+        return nullptr;
+    const Where& w = where_[r.id];
+    const auto& records = sections_[w.section].records;
+    for (size_t i = w.index + 1; i < records.size(); ++i)
+        if (!records[i].erased)
+            return &records[i];
+    return nullptr;
+}
+
 std::string_view Drawing::type(const Record& r) const
 {
     auto t = tags(r);
@@ -737,7 +749,7 @@ uint32_t Drawing::addTableRecord(const std::string& tableName, const std::vector
     s->records.insert(s->records.begin() + static_cast<long>(t.end), std::move(rec));
     renumber(sectionIndex);
     remember(*recordById(static_cast<uint32_t>(where_.size() - 1)));
-    modified_ = true;
+    touch();
     return static_cast<uint32_t>(where_.size() - 1);
 }
 
@@ -754,7 +766,7 @@ int Drawing::setLayersOn(const std::wstring& pattern, bool on)
                 long long colour = integer(g.value);
                 if ((colour < 0) == on) {
                     g.value = own(std::to_string(on ? -colour : -colour));
-                    modified_ = true;
+                    touch();
                 }
             }
     }
@@ -1208,7 +1220,7 @@ bool Drawing::entMod(const resbuf* chain, std::string* why)
     r.own = std::make_unique<Tags>(std::move(out));
     if (where_[r.id].section == static_cast<uint32_t>(entities_) && (ty == "INSERT" || ty == "POLYLINE"))
         computeSubEntities();
-    modified_ = true;
+    touch();
     return true;
 }
 
@@ -1399,7 +1411,7 @@ bool Drawing::entDel(const ads_name name)
             break;
         records[i].erased = erase;
     }
-    modified_ = true;
+    touch();
     return true;
 }
 
@@ -1446,7 +1458,7 @@ uint32_t Drawing::appendEntity(const std::vector<std::pair<int, std::string>>& g
     sub_.push_back(continuesComplex(records.size(), groups[0].second) ? 1 : 0);
     records.push_back(std::move(rec));
     remember(records.back());
-    modified_ = true;
+    touch();
     return static_cast<uint32_t>(where_.size() - 1);
 }
 

@@ -61,6 +61,8 @@ public:
     // Changed since it was read or last saved.
     bool modified() const { return modified_; }
     void setSaved() { modified_ = false; }
+    // Counts the changes: what shows the drawing takes it anew when this moved on.
+    uint64_t revision() const { return revision_; }
     // Texts in the file are UTF-8 (AutoCAD 2007 and later) rather than Windows-1252.
     bool utf8() const { return utf8_; }
     std::string version() const;  // $ACADVER, e.g. "AC1015"; empty when the header has none
@@ -118,6 +120,10 @@ public:
     // handle and the model-space owner are added when the drawing uses them. Its id.
     uint32_t appendEntity(const std::vector<std::pair<int, std::string>>& groups);
 
+    // The record after `r` in its section (erased ones skipped); null at the section's end.
+    // Walks a block definition from its BLOCK record to its ENDBLK.
+    const Record* nextRecord(const Record& r) const;
+
     static std::wstring upper(const std::wstring& s);
 
 private:
@@ -169,6 +175,12 @@ private:
     bool utf8_ = false;
     bool crlf_ = false;
     bool modified_ = false;
+    uint64_t revision_ = 0;
+    void touch()
+    {
+        modified_ = true;
+        ++revision_;
+    }
     int64_t serial_ = 0;
     std::map<std::wstring, size_t> cursors_;  // tblnext positions by table
     mutable std::unordered_map<std::string, uint32_t> handles_;  // upper-case handle -> id

@@ -3,7 +3,7 @@
 // reach, so LISP and applications see one drawing.
 //
 //   (tblnext table [rewind])   (tblsearch table name [setnext])
-//   (entnext [ename])  (entlast)  (handent handle)
+//   (entnext [ename])  (entlast)  (handent handle)  (entsel [prompt])
 //   (entget ename [applist])   (entmod list)   (entmake list)   (entdel ename)   (regapp name)
 //   (ssget ["X"|"L"|"P"] [filter])  (sslength ss)  (ssname ss index)
 //   (ssadd [ename [ss]])  (ssdel ename ss)
@@ -81,6 +81,26 @@ void installEntityFunctions(lisp::Interpreter& lisp, CadHost& host)
             return host.entLast(last) == RTNORM ? enameValue(last) : Value();
         },
         0, 0);
+    lisp.defineBuiltin(
+        "entsel",
+        [&host](lisp::Interpreter& l, const lisp::Args& a) {
+            ads::InputRequest r;
+            r.kind = ads::InputKind::Entity;
+            r.prompt = a.has(0) && !a[0].isNil() ? wide(a[0]) : std::wstring(L"Objekt wählen: ");
+            ads::InputAnswer answer;
+            int rc = host.getInput(r, answer);
+            if (rc == RTCAN)
+                lisp::fail(lisp::kCancelledMessage);
+            if (rc == RTKWORD)
+                return Value::string(AfxToUtf8(answer.text.c_str()));
+            if (rc != RTNORM)
+                return Value();
+            (void)l;
+            return lisp::list({enameValue(answer.entity),
+                               lisp::list({Value::real(answer.point[0]), Value::real(answer.point[1]),
+                                           Value::real(answer.point[2])})});
+        },
+        0, 1);
     lisp.defineBuiltin(
         "handent",
         [&host](lisp::Interpreter&, const lisp::Args& a) {

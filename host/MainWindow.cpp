@@ -1,5 +1,7 @@
 #include "MainWindow.h"
 
+#include "DrawingView.h"
+
 #include "mfc/afxhost.h"
 
 #include <QGuiApplication>
@@ -13,7 +15,8 @@ namespace korcad {
 
 struct MainWindow::Widgets {
     QPointer<QMainWindow> window;
-    QPointer<QLabel> view;
+    QPointer<DrawingView> view;
+    QPointer<QLabel> coordinates;
 };
 
 MainWindow::MainWindow(std::wstring drawing) : drawing_(std::move(drawing)), w_(std::make_unique<Widgets>()) {}
@@ -25,6 +28,15 @@ MainWindow::~MainWindow()
 }
 
 QMainWindow* MainWindow::window() const { return w_->window.data(); }
+
+DrawingView* MainWindow::view() const { return w_->view.data(); }
+
+void MainWindow::setDrawing(const Drawing* drawing)
+{
+    model_ = drawing;
+    if (w_->view)
+        w_->view->setDrawing(drawing);
+}
 
 void MainWindow::create()
 {
@@ -38,14 +50,21 @@ void MainWindow::create()
     QString drawing = QString::fromStdWString(drawing_);
     window->setWindowTitle("korcad - " + drawing);
 
-    // The drawing view: the drawing's name until the drawing itself is drawn here.
-    auto* view = new QLabel(drawing + "\n\nDie Befehlszeile ist im Terminal; Dialoge öffnen sich hier.", window);
-    view->setObjectName("drawingView");
-    view->setAlignment(Qt::AlignCenter);
-    view->setEnabled(false);  // drawn greyed: a note, not a control
-    view->setFocusPolicy(Qt::StrongFocus);
+    // The drawing view, and the coordinates under its cross-hair in the status line.
+    auto* view = new DrawingView(window);
+    if (!model_ && source_)
+        model_ = source_();
+    view->setDrawing(model_);
     window->setCentralWidget(view);
     window->statusBar()->showMessage("Bereit");
+    auto* coordinates = new QLabel(window);
+    coordinates->setObjectName("coordinates");
+    coordinates->setMinimumWidth(220);
+    coordinates->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    window->statusBar()->addPermanentWidget(coordinates);
+    QObject::connect(view, &DrawingView::cursorMoved, coordinates, [coordinates](QPointF p) {
+        coordinates->setText(QString("%1, %2").arg(p.x(), 0, 'f', 4).arg(p.y(), 0, 'f', 4));
+    });
 
     QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     QSize size(std::min(1024, screen.width() * 4 / 5), std::min(720, screen.height() * 4 / 5));
@@ -54,6 +73,7 @@ void MainWindow::create()
     window->show();
     w_->window = window;
     w_->view = view;
+    w_->coordinates = coordinates;
 }
 
 HWND MainWindow::handle()

@@ -4,6 +4,7 @@
 #include "CadHost.h"
 #include "Commands.h"
 #include "DrawingFile.h"
+#include "Geometry.h"
 #include "HostFunctions.h"
 #include "UserInput.h"
 
@@ -45,6 +46,25 @@ Session::Session(Options options, std::istream& in, std::ostream& out, std::ostr
     lisp_->setExternalFunctions(ads_.get());
     installHostFunctions(*lisp_, *host_, *userInput_);
     commands_->install(*lisp_);
+    // An entity pick takes what the drawing shows at the point, within a pick box of a 200th
+    // of the drawing's size (a few pixels of a window showing it whole).
+    userInput_->setEntityFinder([this](const double point[3], ads_name entity) {
+        Drawing* d = host_->drawing(host_->currentDrawing());
+        if (!d)
+            return false;
+        if (!geometry_ || geometryRevision_ != d->revision() || geometryOf_ != d) {
+            geometry_ = std::make_unique<geom::Geometry>(*d);
+            geometryRevision_ = d->revision();
+            geometryOf_ = d;
+        }
+        geom::Box box = geometry_->extents();
+        double size = box.empty() ? 0.0 : std::max(box.x1 - box.x0, box.y1 - box.y0);
+        uint32_t id = geometry_->entityAt(geom::Point{point[0], point[1]}, size > 0 ? size / 200 : 1.0);
+        if (!id)
+            return false;
+        d->nameOf(id, entity);
+        return true;
+    });
     host_->setInput([this](const ads::InputRequest& r, ads::InputAnswer& a) { return userInput_->get(r, a); });
     host_->setPrinter([this](const std::wstring& text) {
         out_ << AfxToUtf8(text.c_str());
@@ -58,6 +78,7 @@ Session::Session(Options options, std::istream& in, std::ostream& out, std::ostr
 // tells it, before the interpreter goes.
 Session::~Session()
 {
+    geometry_.reset();
     host_.reset();
     kordb::closeAll();
 }

@@ -22,7 +22,11 @@
 
 namespace korcad {
 
+namespace geom {
+class Geometry;
+}
 class AdsFunctions;
+class Drawing;
 class CadHost;
 class Commands;
 class UserInput;
@@ -115,6 +119,9 @@ private:
     std::unique_ptr<InputSource> input_;
     std::unique_ptr<UserInput> userInput_;
     std::unique_ptr<Commands> commands_;
+    std::unique_ptr<geom::Geometry> geometry_;  // what entity picks search, per revision
+    const Drawing* geometryOf_ = nullptr;
+    uint64_t geometryRevision_ = 0;
     int drawing_ = 0;
 };
 

@@ -234,10 +234,14 @@ int UserInput::get(const ads::InputRequest& request, ads::InputAnswer& answer)
         case InputKind::Entity: {
             if (!keyword.empty())
                 break;
-            if (!parsePoint(text, nullptr)) {
+            auto p = parsePoint(text, nullptr);
+            if (!p) {
                 refuse("Punkt oder Option-Schlüsselwort erforderlich.");
                 continue;
             }
+            std::copy(p->begin(), p->end(), answer.point);
+            if (finder_ && finder_(answer.point, answer.entity))
+                return RTNORM;
             refuse("Kein Objekt gefunden.");
             return RTERROR;
         }

@@ -6,8 +6,8 @@
 //
 // Typed forms: numbers as LISP reads them; points as "x,y" or "x,y,z", or "@dx,dy[,dz]"
 // relative to the base point; a distance as a number or as two points (the first is the base
-// point when one was given). Entity picks need entities in the drawing, which korcad does not
-// hold yet: a pick finds nothing and answers RTERROR. Ctrl-C at a prompt answers RTCAN.
+// point when one was given). An entity pick (entsel) takes a point and the entity the finder
+// sees there; none found says so and answers RTERROR. Ctrl-C at a prompt answers RTCAN.
 #pragma once
 
 #include "ads/adshost.h"
@@ -30,6 +30,10 @@ public:
 
     int get(const ads::InputRequest& request, ads::InputAnswer& answer);
 
+    // What finds the entity at a picked point (the drawing's geometry within the pick box).
+    using EntityFinder = std::function<bool(const double point[3], ads_name entity)>;
+    void setEntityFinder(EntityFinder finder) { finder_ = std::move(finder); }
+
     // A point as typed ("1,2", "1,2,3", "@1,0" relative to base); nothing when it is not one.
     static std::optional<std::array<double, 3>> parsePoint(const std::string& text, const double* base);
     // The keyword of `keywords` (blank-separated, capitals mark the shortest abbreviation)
@@ -41,6 +45,7 @@ private:
     void refuse(const char* message);
 
     std::function<InputSource&()> source_;
+    EntityFinder finder_;
     std::ostream& out_;
 };
 

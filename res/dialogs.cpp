@@ -6,6 +6,7 @@ const AfxDialogTemplate korDialogTemplates[] = {
     korButtonValueTemplate,
     korFragBoxTemplate,
     korMultiEditTemplate,
+    korColorTemplate,
     korGridDialogTemplate,
     korLWeightDialogTemplate,
 };

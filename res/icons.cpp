@@ -3,6 +3,7 @@
 #include "res/resource.h"
 
 #include "res/icons/cancel-32.xpm"
+#include "res/icons/color-32.xpm"
 #include "res/icons/logo-32.xpm"
 #include "res/icons/ok-32.xpm"
 #include "res/icons/pick-16.xpm"
@@ -14,5 +15,6 @@ const AfxIconResource korDialogIcons[] = {
     {IDI_PICK, 32, xpm_pick_32},      // cross-hair, on back-value and pick buttons
     {IDI_PICK, 16, xpm_pick_16},      //   the same for small pick buttons
     {IDI_KORLOGO, 32, xpm_logo_32},   // the suite's logo, window icon of the dialogs
+    {IDI_KORCOLOR, 32, xpm_color_32}, // a colour wheel, window icon of the colour dialog
 };
 const size_t korDialogIconCount = std::size(korDialogIcons);

@@ -8,6 +8,7 @@
 #define IDD_BUTTONVALUE 101
 #define IDD_FRAGBOX 140
 #define IDD_MULTIEDIT 30020
+#define IDD_KORCOLOR 30017
 #define IDD_GRIDDIALOG 30050
 #define IDD_LWEIGHTDIALOG 30051
 
@@ -71,6 +72,42 @@
 #define IDC_MULTIEDIT_EDIT6 1022
 #define IDC_MULTIEDIT_EDIT7 1024
 #define IDC_MULTIEDIT_ROWHEIGHT 200
+// Controls of the colour dialog: the mode box and its label, the picker and the swatch (both
+// template push buttons that the colour controls take over), nine value fields with their
+// labels and spin buttons, and the labels beside the swatch. OK is IDOK, Cancel IDCANCEL.
+#define IDC_COLOR_MODE_LABEL 1042
+#define IDC_COLOR_MODE 30019
+#define IDC_COLOR_PICKER 30018
+#define IDC_COLOR_SWATCH 30032
+#define IDC_COLOR_RED_LABEL 30020
+#define IDC_COLOR_RED 30021
+#define IDC_COLOR_GREEN_LABEL 30022
+#define IDC_COLOR_GREEN 30023
+#define IDC_COLOR_BLUE_LABEL 30024
+#define IDC_COLOR_BLUE 30025
+#define IDC_COLOR_HUE_LABEL 30026
+#define IDC_COLOR_HUE 30027
+#define IDC_COLOR_SAT_LABEL 30028
+#define IDC_COLOR_SAT 30029
+#define IDC_COLOR_LIGHT_LABEL 30030
+#define IDC_COLOR_LIGHT 30031
+#define IDC_COLOR_NEW_LABEL 30033
+#define IDC_COLOR_CURRENT_LABEL 30034
+#define IDC_COLOR_CYAN_LABEL 30035
+#define IDC_COLOR_CYAN 30036
+#define IDC_COLOR_RED_SPIN 30037
+#define IDC_COLOR_GREEN_SPIN 30038
+#define IDC_COLOR_BLUE_SPIN 30039
+#define IDC_COLOR_HUE_SPIN 30040
+#define IDC_COLOR_SAT_SPIN 30041
+#define IDC_COLOR_LIGHT_SPIN 30042
+#define IDC_COLOR_CYAN_SPIN 30043
+#define IDC_COLOR_MAGENTA_LABEL 30044
+#define IDC_COLOR_MAGENTA 30045
+#define IDC_COLOR_MAGENTA_SPIN 30046
+#define IDC_COLOR_YELLOW_LABEL 30047
+#define IDC_COLOR_YELLOW 30048
+#define IDC_COLOR_YELLOW_SPIN 30049
 // The grid of the grid dialog (OK and Cancel are IDOK, IDCANCEL).
 #define IDC_GRIDDIALOG_GRID 201
 // The line-weight combo box of the line-weight dialog (OK and Cancel are IDOK, IDCANCEL).
@@ -81,10 +118,25 @@
 #define IDI_CANCEL 103
 #define IDI_PICK 106
 #define IDI_KORLOGO 109
+#define IDI_KORCOLOR 30017  // the colour dialog's window icon
 
 // Strings.
 #define IDS_PICK_PROMPT 30002     // " abgreifen :": the end of a row's distance prompt
 #define IDS_DB_CALL_FAILED 10006  // "Fehler beim Aufruf von %s": a failed call into the text tables
+#define IDS_COLOR_RANGE 30001  // "Wert muss im Bereich 0..255 liegen"
+#define IDS_COLOR_RED 30006    // the colour dialog's labels: 30006 ... 30017
+#define IDS_COLOR_GREEN 30007
+#define IDS_COLOR_BLUE 30008
+#define IDS_COLOR_CYAN 30009
+#define IDS_COLOR_MAGENTA 30010
+#define IDS_COLOR_YELLOW 30011
+#define IDS_COLOR_HUE 30012
+#define IDS_COLOR_SAT 30013
+#define IDS_COLOR_LIGHT 30014
+#define IDS_COLOR_NEW 30015
+#define IDS_COLOR_CURRENT 30016
+#define IDS_COLOR_MODES 30017
+#define IDS_COLOR_CAPTION 30018  // "Farbe auswählen"
 #define IDS_LWEIGHT_TITLE 101       // "Linienstärke Auswahl"
 #define IDS_LTYPE_NAME 30003        // "Linientyp": header of the linetype grid
 #define IDS_LTYPE_DESCRIPTION 30004 // "Beschreibung"
@@ -98,6 +150,7 @@ extern const AfxDialogTemplate korButtonDialogTemplate;
 extern const AfxDialogTemplate korButtonValueTemplate;
 extern const AfxDialogTemplate korFragBoxTemplate;
 extern const AfxDialogTemplate korMultiEditTemplate;
+extern const AfxDialogTemplate korColorTemplate;
 extern const AfxDialogTemplate korGridDialogTemplate;
 extern const AfxDialogTemplate korLWeightDialogTemplate;
 

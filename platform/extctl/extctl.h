@@ -7,7 +7,8 @@
 //     close and restored on the next opening (EnableSaveRestore); OnOK with data exchange,
 //     OnCancel without
 // [X] CExtButton with an icon beside its text (SetIcon); CExtEdit; CExtComboBox
-// [ ] themes and paint managers, colour controls, control bars
+// [X] the colour control and the colour-space conversions: extctl/extcolor.h
+// [ ] themes and the paint manager's drawing services, control bars
 //
 // A dialog can be resized by the user when its template has WS_THICKFRAME or its size grip
 // is shown (the default, until ShowSizeGrip(false)); it cannot be made smaller than it was

@@ -27,13 +27,6 @@
 #include <memory>
 #include <vector>
 
-#ifndef RGB
-typedef DWORD COLORREF;
-#define RGB(r, g, b) \
-    (static_cast<COLORREF>(static_cast<BYTE>(r) | (static_cast<WORD>(static_cast<BYTE>(g)) << 8) | \
-                           (static_cast<DWORD>(static_cast<BYTE>(b)) << 16)))
-#endif
-
 // Item states of a cell (bits, as the grid's users test them).
 #define GVIS_FOCUSED 0x0001
 #define GVIS_SELECTED 0x0002

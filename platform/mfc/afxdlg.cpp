@@ -345,10 +345,16 @@ INT_PTR CDialog::DoModal()
     session.serial = ++afxqt::state().lastModalSerial;
     m_session = &session;
 
-    Qt::WindowFlags flags = (tpl->exStyle & WS_EX_TOOLWINDOW ? Qt::Tool : Qt::Dialog) | Qt::CustomizeWindowHint |
-                            Qt::WindowTitleHint;
+    Qt::WindowFlags flags = (tpl->exStyle & WS_EX_TOOLWINDOW  ? Qt::Tool
+                             : tpl->exStyle & WS_EX_APPWINDOW ? Qt::Window
+                                                              : Qt::Dialog) |
+                            Qt::CustomizeWindowHint | Qt::WindowTitleHint;
     if (tpl->style & WS_SYSMENU)
         flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (tpl->style & WS_MINIMIZEBOX)
+        flags |= Qt::WindowMinimizeButtonHint;
+    if (tpl->style & WS_MAXIMIZEBOX)
+        flags |= Qt::WindowMaximizeButtonHint;
     auto* w = new AfxDialogWidget(this, owner, flags);
     session.widget = w;
     QFont font = afxqt::dialogFont(tpl->fontName, tpl->fontPoints);

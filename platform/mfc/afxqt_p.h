@@ -90,6 +90,13 @@ QWidget* focusedWidget();
 // Custom control classes named in templates (AfxControlKind::Custom).
 using ControlFactory = std::function<QWidget*(QWidget* parent, const AfxControlTemplate& tpl)>;
 void registerControlClass(const wchar_t* className, ControlFactory factory);
+// A custom control that finishes its set-up once the template has placed it (an up-down
+// control moving beside its buddy, say): called after its geometry, state and visibility.
+class TemplateControl {
+public:
+    virtual ~TemplateControl() = default;
+    virtual void placedByTemplate() = 0;
+};
 const ControlFactory* findControlClass(const wchar_t* className);
 
 // Top-level resizing as the dialog base wants it: a fixed window keeps a fixed size when

@@ -26,12 +26,15 @@
 #define WS_THICKFRAME 0x00040000L
 #define WS_GROUP 0x00020000L
 #define WS_TABSTOP 0x00010000L
+#define WS_MINIMIZEBOX 0x00020000L  // top-level windows (the bit WS_GROUP has on controls)
+#define WS_MAXIMIZEBOX 0x00010000L  // top-level windows (the bit WS_TABSTOP has on controls)
 #define DS_MODALFRAME 0x80L
 #define DS_SETFONT 0x40L
 #define DS_CENTER 0x0800L
 
 // Extended window styles.
 #define WS_EX_TOOLWINDOW 0x00000080L  // a floating tool window: a slim caption, no taskbar entry
+#define WS_EX_APPWINDOW 0x00040000L   // a window of its own in the taskbar, even with an owner
 
 // Control styles.
 #define BS_PUSHBUTTON 0x0L
@@ -44,6 +47,7 @@
 #define ES_MULTILINE 0x4L
 #define ES_AUTOHSCROLL 0x80L
 #define ES_READONLY 0x800L
+#define ES_NUMBER 0x2000L  // only digits can be typed
 #define SS_LEFT 0x0L
 #define SS_CENTER 0x1L
 #define SS_RIGHT 0x2L
@@ -79,6 +83,9 @@ struct AfxControlTemplate {
     short x, y, cx, cy;  // dialog units
     DWORD style;         // WS_VISIBLE and WS_TABSTOP must be given where wanted
     const wchar_t* className = nullptr;  // for AfxControlKind::Custom
+    // Dialog-initialisation data: the lines a combo or list box gets when it is created, a
+    // list ended by a null pointer (null: none).
+    const wchar_t* const* initStrings = nullptr;
 };
 
 struct AfxDialogTemplate {

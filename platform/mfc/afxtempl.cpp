@@ -15,6 +15,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
+#include <QRegularExpressionValidator>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
@@ -268,6 +270,8 @@ QWidget* makeEdit(QWidget* parent, const AfxControlTemplate& c)
     e->setReadOnly(c.style & ES_READONLY);
     if ((c.style & 0x3) == ES_RIGHT)
         e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    if (c.style & ES_NUMBER)  // typing takes digits only; text set by code is not checked
+        e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), e));
     QObject::connect(e, &QLineEdit::textChanged, [e] { notifyParent(e, EN_CHANGE); });
     return e;
 }
@@ -352,6 +356,17 @@ bool afxqt::createControls(QWidget* dialog, const AfxDialogTemplate& tpl, HINSTA
             w->setEnabled(false);
         if (!(c.style & WS_VISIBLE))
             w->setVisible(false);
+        for (const wchar_t* const* line = c.initStrings; line && *line; ++line) {
+            if (auto* combo = qobject_cast<QComboBox*>(w)) {
+                QSignalBlocker quiet(combo);  // (no selection, as in Windows)
+                combo->addItem(toQ(*line));
+                combo->setCurrentIndex(-1);
+            } else if (auto* list = qobject_cast<QListWidget*>(w)) {
+                list->addItem(toQ(*line));
+            }
+        }
+        if (auto* placed = dynamic_cast<TemplateControl*>(w))
+            placed->placedByTemplate();
     }
     return true;
 }

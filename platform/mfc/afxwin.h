@@ -150,6 +150,7 @@ public:
 class CCmdTarget;
 typedef void (CCmdTarget::*AFX_PMSG)();
 typedef void (CCmdTarget::*AFX_PMSG_ID)(UINT);  // range handlers
+typedef LRESULT (CCmdTarget::*AFX_PMSG_MSG)(WPARAM, LPARAM);  // window-message handlers
 
 struct AFX_MSGMAP_ENTRY {
     UINT nMessage;  // WM_COMMAND; 0 ends the map
@@ -158,6 +159,7 @@ struct AFX_MSGMAP_ENTRY {
     UINT nLastID;
     AFX_PMSG pfn;          // void handler() (null in a range entry)
     AFX_PMSG_ID pfnRange;  // void handler(UINT id) of a range entry (else null)
+    AFX_PMSG_MSG pfnMessage = nullptr;  // LRESULT handler(WPARAM, LPARAM) of a message entry
 };
 
 struct AFX_MSGMAP {
@@ -199,6 +201,13 @@ protected:                                                      \
 #define ON_CONTROL_RANGE(code, firstId, lastId, memberFxn)                                  \
     {WM_COMMAND, static_cast<UINT>(code), static_cast<UINT>(firstId), static_cast<UINT>(lastId), \
      nullptr, AFX_MSGMAP_RANGE_HANDLER_(memberFxn)},
+// A window message sent to the window (SendMessage), e.g. a registered one: the handler is
+// LRESULT handler(WPARAM, LPARAM). `message` is read when the map is first used.
+#define AFX_MSG_ENTRY_MESSAGE 0xFFFFFFFFu
+#define ON_MESSAGE(message, memberFxn)                                                      \
+    {static_cast<UINT>(message), AFX_MSG_ENTRY_MESSAGE, 0, 0, nullptr, nullptr,             \
+     static_cast<AFX_PMSG_MSG>(static_cast<LRESULT (ThisClass::*)(WPARAM, LPARAM)>(memberFxn))},
+#define ON_REGISTERED_MESSAGE(nMessageVariable, memberFxn) ON_MESSAGE(nMessageVariable, memberFxn)
 #define ON_COMMAND(id, memberFxn) ON_CONTROL(0, id, memberFxn)
 #define ON_BN_CLICKED(id, memberFxn) ON_CONTROL(BN_CLICKED, id, memberFxn)
 #define ON_EN_CHANGE(id, memberFxn) ON_CONTROL(EN_CHANGE, id, memberFxn)
@@ -214,6 +223,9 @@ public:
     // Calls the first handler in the message maps (this class's first) for a command or
     // notification from control nID. False when no map has one.
     virtual BOOL OnCmdMsg(UINT nID, int nCode);
+    // Calls the first ON_MESSAGE / ON_REGISTERED_MESSAGE handler for `message` in the maps;
+    // false when no map has one.
+    BOOL OnMsgMap(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
 
 protected:
     static const AFX_MSGMAP* GetThisMessageMap();
@@ -445,6 +457,12 @@ public:
     int GetSel(int nIndex) const;
     int GetSelCount() const;
 };
+
+// ---- window messages ------------------------------------------------------------------------
+// A message id unique to the process for `name` (the same name gives the same id), from
+// 0xC000 on, as Windows gives registered messages. 0 for a null or empty name.
+UINT RegisterWindowMessageW(LPCWSTR name);
+#define RegisterWindowMessage RegisterWindowMessageW
 
 // ---- data exchange ------------------------------------------------------------------------
 // Attaches rControl to control nIDC (once; later calls do nothing).

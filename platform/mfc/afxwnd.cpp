@@ -16,6 +16,8 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <map>
+#include <string>
 
 // ---- message maps -------------------------------------------------------------------------
 
@@ -44,6 +46,33 @@ BOOL CCmdTarget::OnCmdMsg(UINT nID, int nCode)
         }
     }
     return FALSE;
+}
+
+BOOL CCmdTarget::OnMsgMap(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    for (const AFX_MSGMAP* map = GetMessageMap(); map;
+         map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr) {
+        for (const AFX_MSGMAP_ENTRY* e = map->lpEntries; e->nMessage; ++e) {
+            if (e->nMessage == message && e->nCode == AFX_MSG_ENTRY_MESSAGE && e->pfnMessage) {
+                LRESULT r = (this->*(e->pfnMessage))(wParam, lParam);
+                if (result)
+                    *result = r;
+                return TRUE;
+            }
+        }
+    }
+    return FALSE;
+}
+
+UINT RegisterWindowMessageW(LPCWSTR name)
+{
+    if (!name || !*name)
+        return 0;
+    static std::map<std::wstring, UINT> registered;
+    auto [it, added] = registered.emplace(name, 0);
+    if (added)
+        it->second = 0xC000u + static_cast<UINT>(registered.size() - 1);
+    return it->second;
 }
 
 // ---- handle maps ----------------------------------------------------------------------------
@@ -612,8 +641,13 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam)
         e->update();
         return 1;
     }
-    default:
-        return 0;
+    default: {
+        // Messages of the window's own map (ON_MESSAGE, ON_REGISTERED_MESSAGE).
+        LRESULT result = 0;
+        if (CWnd* target = FromHandlePermanent(m_hWnd))
+            target->OnMsgMap(message, wParam, lParam, &result);
+        return result;
+    }
     }
 }
 

@@ -66,6 +66,15 @@ struct SIZE {
 #define DLL_THREAD_ATTACH 2
 #define DLL_THREAD_DETACH 3
 
+// Colours: red in the low byte, then green, then blue.
+typedef DWORD COLORREF;
+#define RGB(r, g, b) \
+    (static_cast<COLORREF>(static_cast<BYTE>(r) | (static_cast<WORD>(static_cast<BYTE>(g)) << 8) | \
+                           (static_cast<DWORD>(static_cast<BYTE>(b)) << 16)))
+#define GetRValue(rgb) (static_cast<BYTE>((rgb) & 0xFF))
+#define GetGValue(rgb) (static_cast<BYTE>(((rgb) >> 8) & 0xFF))
+#define GetBValue(rgb) (static_cast<BYTE>(((rgb) >> 16) & 0xFF))
+
 // Window messages the module sends.
 #define WM_SETICON 0x0080
 #define ICON_SMALL 0
@@ -90,3 +99,7 @@ inline double _wtof(const wchar_t* text)
     freelocale(c);
     return value;
 }
+
+// The C runtime's _wtol: leading white space, a sign and the digits that follow; 0 when the
+// text does not start with a number. Numbers beyond the range of long are cut to its limits.
+inline long _wtol(const wchar_t* text) { return text ? wcstol(text, nullptr, 10) : 0L; }

@@ -229,3 +229,22 @@ TEST(KorcadDrawing, ThePipeListOfTheSampleComesFromItsPolylinesAndExtendedData)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(KorcadDrawing, EntselTakesTheEntityAtATypedPoint)
+{
+    auto r = runProcess({KORCAD_PATH, "--no-load", "--dwg", drawingtest::netzPath(), "-e",
+                         "(cdr (assoc 2 (entget (car (entsel)))))", "-e", "(cadr (entsel \"Rohr: \"))", "-e",
+                         "(entsel \"Leer: \")", "-e", "(cdr (assoc 0 (entget (car (entsel)))))"},
+                        "30.5,0\n100,0\n200,200\n");
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    // A part of a block picks its insert; a pipe is found along its segment; where nothing
+    // is, nothing is found; the end of the input cancels.
+    EXPECT_EQ(r.out, "Objekt wählen: \"HYDRANT\"\nRohr: (100.0 0.0 0.0)\nLeer: Kein Objekt gefunden.\nnil\n"
+                     "Objekt wählen: ")
+        << r.err;
+    EXPECT_NE(r.err.find("Function cancelled"), std::string::npos) << r.err;
+}
+
+}  // namespace

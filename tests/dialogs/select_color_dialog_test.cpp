@@ -1,0 +1,200 @@
+// The colour dialog's window, driven as the user would: typing into one group of fields
+// updates the others and both colour controls; the spin buttons and the Up key step a field;
+// a value past 255 is refused with a message; the picker's clicks reach the fields; the
+// window grows with the picker.
+#include "dialogs/KorColorDlg.h"
+#include "frame/Handler.h"
+#include "mfc/afxqt_p.h"
+#include "uidriver/afxdriver.h"
+#include "../ui/ui_support.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QToolButton>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Fields = std::vector<std::wstring>;  // red green blue, cyan magenta yellow, hue sat light
+
+Fields fields(CDialog& d)
+{
+    Fields f;
+    for (UINT id : {IDC_COLOR_RED, IDC_COLOR_GREEN, IDC_COLOR_BLUE, IDC_COLOR_CYAN, IDC_COLOR_MAGENTA, IDC_COLOR_YELLOW,
+                    IDC_COLOR_HUE, IDC_COLOR_SAT, IDC_COLOR_LIGHT}) {
+        CString t;
+        d.GetDlgItemText(static_cast<int>(id), t);
+        f.push_back(t.str());
+    }
+    return f;
+}
+
+QWidget* widgetOf(CDialog& d, UINT id) { return afxqt::liveWidget(d.GetDlgItem(static_cast<int>(id))->m_hWnd); }
+
+class ColorWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        previous = AfxGetResourceHandle();
+        AfxSetResourceHandle(korDialogInstance());
+    }
+    void TearDown() override { AfxSetResourceHandle(previous); }
+
+    INT_PTR run(const std::function<void(KorColorDlg&)>& user, COLORREF start = RGB(255, 255, 255))
+    {
+        KorColorDlg dlg(start, start, CWnd::FromHandle(uitest::mainWindow()));
+        INT_PTR r = uitest::runModal(dlg, [&](CDialog&) { user(dlg); });
+        result = dlg.m_clrCurrent;
+        return r;
+    }
+
+    HINSTANCE previous = nullptr;
+    COLORREF result = 0;
+};
+
+TEST_F(ColorWindow, TypingOneGroupUpdatesTheOtherGroupsAndBothControls)
+{
+    INT_PTR r = run([](KorColorDlg& d) {
+        EXPECT_EQ(fields(d), (Fields{L"255", L"255", L"255", L"0", L"0", L"0", L"0", L"0", L"255"}));
+        ASSERT_TRUE(afxdriver::type(IDC_COLOR_RED, L"255"));
+        ASSERT_TRUE(afxdriver::type(IDC_COLOR_GREEN, L"0"));
+        ASSERT_TRUE(afxdriver::type(IDC_COLOR_BLUE, L"0"));
+        EXPECT_EQ(fields(d), (Fields{L"255", L"0", L"0", L"0", L"255", L"255", L"0", L"255", L"128"}));
+        EXPECT_EQ(d.m_picker.GetCurrentColor(), RGB(255, 0, 0));
+        EXPECT_EQ(d.m_swatch.GetCurrentColor(), RGB(255, 0, 0));
+        EXPECT_EQ(d.m_swatch.m_selClrs.m_clrReference, RGB(255, 255, 255)) << "the swatch keeps where the user started";
+
+        // Cyan 255 (no red left), then magenta 0: green at full.
+        ASSERT_TRUE(afxdriver::type(IDC_COLOR_CYAN, L"255"));
+        ASSERT_TRUE(afxdriver::type(IDC_COLOR_MAGENTA, L"0"));
+        EXPECT_EQ(fields(d), (Fields{L"0", L"255", L"0", L"255", L"0", L"255", L"85", L"255", L"128"}));
+
+        // Hue 170 (blue), saturation 255, light 64: a dark blue. A field's n is read as
+        // (n + 0.5) / 255, so the hue leans a little to red.
+        ASSERT_TRUE(afxdriver::type(IDC_COLOR_HUE, L"170"));
+        ASSERT_TRUE(afxdriver::type(IDC_COLOR_LIGHT, L"64"));
+        EXPECT_EQ(fields(d), (Fields{L"2", L"0", L"129", L"253", L"255", L"126", L"170", L"255", L"64"}))
+            << "the HSL fields keep what was typed";
+        // An empty field reads as 0.
+        ASSERT_TRUE(afxdriver::type(IDC_COLOR_BLUE, L""));
+        EXPECT_EQ(d.m_clrCurrent, RGB(2, 0, 0));
+        EXPECT_EQ(fields(d)[5], L"255");
+        ASSERT_TRUE(afxdriver::ok());
+    });
+    EXPECT_EQ(r, IDOK);
+    EXPECT_EQ(result, RGB(2, 0, 0));
+}
+
+TEST_F(ColorWindow, SpinButtonsAndTheUpKeyStepAFieldWithinItsRange)
+{
+    run([](KorColorDlg& d) {
+        auto arrow = [&](UINT spin, const char* which) {
+            widgetOf(d, spin)->findChild<QToolButton*>(which)->click();
+        };
+        arrow(IDC_COLOR_GREEN_SPIN, "down");
+        EXPECT_EQ(fields(d)[1], L"254");
+        EXPECT_EQ(fields(d)[4], L"1") << "magenta follows the green spin";
+        arrow(IDC_COLOR_GREEN_SPIN, "up");
+        arrow(IDC_COLOR_GREEN_SPIN, "up");
+        EXPECT_EQ(fields(d)[1], L"255") << "no step past 255";
+        EXPECT_EQ(d.m_clrCurrent, RGB(255, 255, 255));
+
+        ASSERT_TRUE(afxdriver::type(IDC_COLOR_LIGHT, L"10"));
+        QWidget* light = widgetOf(d, IDC_COLOR_LIGHT);
+        QKeyEvent up(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier);
+        QApplication::sendEvent(light, &up);
+        EXPECT_EQ(fields(d)[8], L"11");
+        EXPECT_EQ(fields(d)[0], L"12") << "a grey of light 11.5 / 255";
+
+        // The spin sits at the right end of its field, inside the field's old width.
+        CRect field, spin;
+        d.GetDlgItem(IDC_COLOR_RED)->GetWindowRect(&field);
+        d.GetDlgItem(IDC_COLOR_RED_SPIN)->GetWindowRect(&spin);
+        EXPECT_EQ(spin.left, field.right);
+        EXPECT_EQ(spin.top, field.top);
+        EXPECT_EQ(spin.Height(), field.Height());
+        afxdriver::key(afxdriver::Key::Escape);
+    });
+}
+
+TEST_F(ColorWindow, AValuePast255IsRefusedWithAMessageAndTheFocusStaysInTheField)
+{
+    std::wstring message;
+    run([&](KorColorDlg& d) {
+        ASSERT_TRUE(afxdriver::type(IDC_COLOR_GREEN, L"0"));
+        afxdriver::onNextDialog([&](CDialog& box) {
+            CString t;
+            box.GetDlgItemText(0xFFFF, t);
+            message = t.str();
+            afxdriver::key(afxdriver::Key::Enter);
+        });
+        ASSERT_TRUE(afxdriver::type(IDC_COLOR_RED, L"256"));
+        EXPECT_EQ(message, L"Wert muss im Bereich 0..255 liegen");
+        EXPECT_EQ(uitest::focusedId(), static_cast<UINT>(IDC_COLOR_RED));
+        // The colour stays as it was at "25": the other groups show that.
+        EXPECT_EQ(d.m_clrCurrent, RGB(25, 0, 255));
+        EXPECT_EQ(fields(d)[3], L"230");
+        // Fields still work after the refusal.
+        ASSERT_TRUE(afxdriver::type(IDC_COLOR_RED, L"0"));
+        EXPECT_EQ(fields(d)[3], L"255");
+        afxdriver::key(afxdriver::Key::Escape);
+    });
+}
+
+TEST_F(ColorWindow, PickingInTheControlFillsTheFieldsAndModesKeepTheColour)
+{
+    INT_PTR r = run([](KorColorDlg& d) {
+        ASSERT_TRUE(afxdriver::select(IDC_COLOR_MODE, 9));  // red axis
+        EXPECT_EQ(d.m_picker.GetMode(), CExtColorCtrl::MODE_R);
+        EXPECT_EQ(d.m_clrCurrent, RGB(255, 255, 255));
+        QWidget* picker = widgetOf(d, IDC_COLOR_PICKER);
+        QPoint p(picker->width() / 3, picker->height() / 2);
+        COLORREF expected;
+        ASSERT_TRUE(d.m_picker.ColorAtPoint(CPoint(p.x(), p.y()), expected));
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(p), picker->mapToGlobal(QPointF(p)), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(picker, &press);
+        EXPECT_EQ(d.m_clrCurrent, expected);
+        EXPECT_EQ(d.m_swatch.GetCurrentColor(), expected);
+        EXPECT_EQ(fields(d)[0], L"255");
+        EXPECT_EQ(fields(d)[1], std::to_wstring(GetGValue(expected)));
+        EXPECT_EQ(fields(d)[2], std::to_wstring(GetBValue(expected)));
+
+        // Arrow keys in the picker move the colour too; Enter there still means OK.
+        picker->setFocus();
+        QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+        QApplication::sendEvent(picker, &right);
+        EXPECT_EQ(fields(d)[1], std::to_wstring(GetGValue(expected) + 1));
+        afxdriver::key(afxdriver::Key::Enter);
+    });
+    EXPECT_EQ(r, IDOK);
+}
+
+TEST_F(ColorWindow, TheWindowIsResizableAndThePickerGrowsWithIt)
+{
+    run([](KorColorDlg& d) {
+        CRect picker0, red0, ok0, window;
+        picker0 = uitest::clientRectOf(d, IDC_COLOR_PICKER);
+        red0 = uitest::clientRectOf(d, IDC_COLOR_RED);
+        ok0 = uitest::clientRectOf(d, IDOK);
+        d.GetWindowRect(&window);
+        d.SetWindowPos(nullptr, window.left, window.top, window.Width() + 100, window.Height() + 60, SWP_NOZORDER);
+        afxqt::settle();
+        CRect picker1 = uitest::clientRectOf(d, IDC_COLOR_PICKER), red1 = uitest::clientRectOf(d, IDC_COLOR_RED),
+              ok1 = uitest::clientRectOf(d, IDOK);
+        EXPECT_EQ(picker1.Width(), picker0.Width() + 100);
+        EXPECT_EQ(picker1.Height(), picker0.Height() + 60);
+        EXPECT_EQ(red1.left, red0.left + 100);
+        EXPECT_EQ(red1.top, red0.top);
+        EXPECT_EQ(ok1.top, ok0.top + 60);
+        EXPECT_EQ(ok1.left, ok0.left);
+        afxdriver::key(afxdriver::Key::Escape);
+    });
+}
+
+}  // namespace

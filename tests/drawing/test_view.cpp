@@ -1,0 +1,360 @@
+// The drawing view: pictures of each entity kind and of the sample drawing against references
+// at a tolerance, the mapping between screen and drawing, wheel zoom and middle-button pan by
+// mouse events as a person gives them, clicks with snaps, and the main window's coordinates.
+//
+// A reference that is missing fails the test; KORCAD_WRITE_REFS=1 writes the references anew
+// (look at them before committing).
+#include "test_geometry_dxf.h"
+
+#include "DrawingFile.h"
+#include "DrawingView.h"
+#include "MainWindow.h"
+
+#include "mfc/afxhost.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QImage>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMouseEvent>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QWheelEvent>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace geomtest;
+using korcad::DrawingView;
+
+namespace {
+
+class View : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        std::string error;
+        ASSERT_TRUE(AfxHostInitUI(&error)) << error;
+    }
+    void show(const std::string& dxf, QSize size = {240, 160})
+    {
+        drawing = drawingtest::readDrawing(dxf);
+        view = std::make_unique<DrawingView>();
+        view->resize(size);
+        view->setDrawing(drawing.get());
+        view->show();
+        QApplication::processEvents();
+    }
+    void TearDown() override
+    {
+        view.reset();
+        drawing.reset();
+    }
+    // The view's picture (without cross-hair: the mouse is not over it) against ref/NAME.png.
+    void expectLooksLike(const std::string& name)
+    {
+        QImage shot = view->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QString ref = QString(REF_DIR) + "/" + QString::fromStdString(name) + ".png";
+        if (qEnvironmentVariableIsSet("KORCAD_WRITE_REFS")) {
+            ASSERT_TRUE(shot.save(ref)) << ref.toStdString();
+            return;
+        }
+        QImage expected(ref);
+        ASSERT_FALSE(expected.isNull()) << "no reference " << ref.toStdString() << " (KORCAD_WRITE_REFS=1 writes it)";
+        expected = expected.convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(shot.size(), expected.size());
+        int differing = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x) {
+                QRgb a = shot.pixel(x, y), b = expected.pixel(x, y);
+                int d = std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
+                differing += d > 48;
+            }
+        // Glyphs may come out a little differently where fonts differ: one per cent may differ.
+        double share = static_cast<double>(differing) / (shot.width() * shot.height());
+        if (share > 0.01) {
+            std::string actual = "/tmp/" + name + ".actual.png";
+            shot.save(QString::fromStdString(actual));
+            FAIL() << name << ": " << share * 100 << "% of the pixels differ from the reference; the picture is in " << actual;
+        }
+    }
+    // Pixels of a colour in the picture.
+    int count(QRgb colour)
+    {
+        QImage shot = view->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        int n = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                n += (shot.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
+        return n;
+    }
+    void mouse(QEvent::Type type, QPointF at, Qt::MouseButton button, Qt::MouseButtons buttons)
+    {
+        QMouseEvent e(type, at, view->mapToGlobal(at), button, buttons, Qt::NoModifier);
+        QApplication::sendEvent(view.get(), &e);
+    }
+    void wheel(QPointF at, int delta)
+    {
+        QWheelEvent e(at, view->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view.get(), &e);
+    }
+
+    std::unique_ptr<korcad::Drawing> drawing;
+    std::unique_ptr<DrawingView> view;
+};
+
+void expectNear(QPointF a, QPointF b, double tolerance = 1e-6)
+{
+    EXPECT_NEAR(a.x(), b.x(), tolerance);
+    EXPECT_NEAR(a.y(), b.y(), tolerance);
+}
+
+std::string netzText() { return drawingtest::readFile(drawingtest::netzPath()); }
+
+}  // namespace
+
+TEST_F(View, LinesArcsCirclesPointsAndWidePolylines)
+{
+    DxfBuilder b;
+    b.ltype("DASHED", {2, -1}).layer("ROT", 1).layer("STRICH", 3, "DASHED");
+    b.entity(line(0, 0, 40, 0, "ROT"))
+        .entity(line(0, 5, 40, 5, "STRICH"))
+        .entity(line(0, 10, 40, 25, "0", {{62, "2"}}))
+        .entity(circle(55, 10, 8, "0", {{62, "4"}}))
+        .entity(arc(55, 10, 4, 0, 180))
+        .entity({{0, "POINT"}, {8, "0"}, {10, "70"}, {20, "0"}})
+        .entity({{0, "LWPOLYLINE"}, {8, "0"}, {62, "5"}, {90, "3"}, {70, "0"}, {10, "0"}, {20, "-15"}, {40, "0"}, {41, "4"},
+                 {10, "30"}, {20, "-15"}, {43, "0"}, {42, "1"}, {40, "2"}, {41, "2"}, {10, "50"}, {20, "-15"}});
+    show(b.text());
+    expectLooksLike("kinds");
+    // Colour 7 shows white on the dark background; red and blue are there.
+    EXPECT_GT(count(qRgb(255, 0, 0)), 50);
+    EXPECT_GT(count(qRgb(0, 0, 255)), 100);  // the wide polyline is filled
+}
+
+TEST_F(View, TextsInsertsAndAttributes)
+{
+    DxfBuilder b;
+    b.layer("TEXT", 3).layer("ARM", 1);
+    b.block("H", 0, 0, {circle(0, 0, 2), line(-2, 0, 2, 0)});
+    b.entity(text(0, 0, 5, "Rohr", "TEXT"))
+        .entity({{0, "TEXT"}, {8, "TEXT"}, {10, "0"}, {20, "0"}, {11, "60"}, {21, "5"}, {40, "4"}, {50, "90"}, {72, "1"}, {1, "hoch"}})
+        .entity({{0, "MTEXT"}, {8, "0"}, {10, "0"}, {20, "-10"}, {40, "4"}, {71, "1"}, {1, "Zeile 1\\PZeile 2"}})
+        .entity({{0, "INSERT"}, {8, "ARM"}, {66, "1"}, {2, "H"}, {10, "40"}, {20, "-20"}, {41, "2"}, {42, "2"}})
+        .entity({{0, "ATTRIB"}, {8, "TEXT"}, {10, "45"}, {20, "-20"}, {40, "3"}, {1, "H-1"}, {2, "NR"}, {70, "0"}})
+        .entity({{0, "SEQEND"}, {8, "ARM"}});
+    show(b.text());
+    expectLooksLike("texts");
+}
+
+TEST_F(View, TheSampleDrawingAtItsExtentsAndWithAHighlight)
+{
+    show(netzText(), {320, 240});
+    expectLooksLike("netz");
+    // The whole drawing is in the window.
+    auto e = view->geometry().extents();
+    QPoint lo = view->toScreen(QPointF(e.x0, e.y0)), hi = view->toScreen(QPointF(e.x1, e.y1));
+    EXPECT_GE(lo.x(), 0);
+    EXPECT_LE(hi.x(), view->width());
+    EXPECT_GE(hi.y(), 0);
+    EXPECT_LE(lo.y(), view->height());
+    // Highlighting the pipes draws them dashed: fewer blue pixels.
+    int solid = count(qRgb(0, 0, 255));
+    std::vector<uint32_t> mains = drawing->mainEntities();
+    std::vector<uint32_t> pipes(mains.begin(), mains.begin() + 4);
+    view->setHighlighted(pipes);
+    int dashed = count(qRgb(0, 0, 255));
+    EXPECT_LT(dashed, solid * 0.9);
+    EXPECT_GT(dashed, solid * 0.2);
+    expectLooksLike("netz-highlight");
+}
+
+TEST(ViewLinetypes, PatternsBecomeDashesInPixelsStartingWhereThePatternStarts)
+{
+    qreal offset = -1;
+    // Dash and gap, ten pixels to the unit.
+    EXPECT_EQ(DrawingView::dashPattern({0.5, -0.25}, 10, &offset), (QList<qreal>{5, 2.5}));
+    EXPECT_EQ(offset, 0);
+    // Dash, gap, dot, gap: the dot is a pixel long.
+    EXPECT_EQ(DrawingView::dashPattern({2, -0.5, 0, -0.5}, 10, &offset), (QList<qreal>{20, 5, 1, 5}));
+    EXPECT_EQ(offset, 0);
+    // Starting with a gap: the gap goes to the end and the line starts there.
+    EXPECT_EQ(DrawingView::dashPattern({-0.2, 1, -0.3}, 10, &offset), (QList<qreal>{10, 5}));
+    EXPECT_EQ(offset, 13);
+    // Ending with a dash (here a dot): it joins the first dash, the line starts after it.
+    EXPECT_EQ(DrawingView::dashPattern({1, -0.5, 0}, 10, &offset), (QList<qreal>{11, 5}));
+    EXPECT_EQ(offset, 1);
+    // Finer than the screen shows, or without a gap: continuous.
+    EXPECT_TRUE(DrawingView::dashPattern({0.5, -0.25}, 4, &offset).isEmpty());
+    EXPECT_TRUE(DrawingView::dashPattern({1, 2}, 10, &offset).isEmpty());
+    EXPECT_TRUE(DrawingView::dashPattern({}, 10, &offset).isEmpty());
+}
+
+TEST_F(View, LayersOffAreNotDrawn)
+{
+    DxfBuilder b;
+    b.layer("AN", 1).layer("AUS", -2);
+    b.entity(line(0, 0, 10, 10, "AN")).entity(line(0, 10, 10, 0, "AUS"));
+    show(b.text());
+    EXPECT_GT(count(qRgb(255, 0, 0)), 20);
+    EXPECT_EQ(count(qRgb(255, 255, 0)), 0);
+}
+
+TEST_F(View, ScreenAndDrawingCoordinatesMapBothWays)
+{
+    show(netzText(), {300, 200});
+    for (QPointF d : {QPointF(0, 0), QPointF(60, 40), QPointF(-5.5, 80.25)})
+        expectNear(view->toDrawing(view->toScreenF(d)), d);
+    // Y goes up in the drawing, down on the screen.
+    EXPECT_LT(view->toScreenF(QPointF(0, 10)).y(), view->toScreenF(QPointF(0, 0)).y());
+    EXPECT_GT(view->toScreenF(QPointF(10, 0)).x(), view->toScreenF(QPointF(0, 0)).x());
+    expectNear(view->toDrawing(QPointF(150, 100)), view->centre());
+    // A point in the window stays where it is; one outside is brought to the middle.
+    QPointF inside = view->centre() + QPointF(10, 10), centre = view->centre();
+    view->showPoint(inside);
+    expectNear(view->centre(), centre);
+    view->showPoint(QPointF(5000, -300));
+    expectNear(view->centre(), QPointF(5000, -300));
+}
+
+TEST_F(View, TheWheelZoomsAboutTheCursor)
+{
+    show(netzText(), {300, 200});
+    QPointF at(60, 150);
+    QPointF under = view->toDrawing(at);
+    double scale = view->scale();
+    wheel(at, 120);
+    EXPECT_NEAR(view->scale(), scale * 1.25, 1e-9);
+    expectNear(view->toDrawing(at), under, 1e-9);
+    wheel(at, -240);
+    EXPECT_NEAR(view->scale(), scale / 1.25, 1e-9);
+    expectNear(view->toDrawing(at), under, 1e-9);
+}
+
+TEST_F(View, TheMiddleButtonPansAndItsDoubleClickZoomsToExtents)
+{
+    show(netzText(), {300, 200});
+    QPointF centre = view->centre();
+    double scale = view->scale();
+    QSignalSpy clicks(view.get(), &DrawingView::clicked);
+    mouse(QEvent::MouseButtonPress, QPointF(100, 100), Qt::MiddleButton, Qt::MiddleButton);
+    QPointF grabbed = view->toDrawing(QPointF(100, 100));
+    mouse(QEvent::MouseMove, QPointF(130, 80), Qt::NoButton, Qt::MiddleButton);
+    mouse(QEvent::MouseMove, QPointF(160, 120), Qt::NoButton, Qt::MiddleButton);
+    mouse(QEvent::MouseButtonRelease, QPointF(160, 120), Qt::MiddleButton, Qt::NoButton);
+    // The drawing point grabbed moved with the mouse; the zoom stayed.
+    expectNear(view->toDrawing(QPointF(160, 120)), grabbed, 1e-9);
+    EXPECT_DOUBLE_EQ(view->scale(), scale);
+    EXPECT_NEAR(view->centre().x(), centre.x() - 60 / scale, 1e-9);
+    EXPECT_NEAR(view->centre().y(), centre.y() + 20 / scale, 1e-9);
+    // Moving without the button does not pan.
+    mouse(QEvent::MouseMove, QPointF(10, 10), Qt::NoButton, Qt::NoButton);
+    expectNear(view->toDrawing(QPointF(160, 120)), grabbed, 1e-9);
+    EXPECT_EQ(clicks.count(), 0);
+    mouse(QEvent::MouseButtonDblClick, QPointF(10, 10), Qt::MiddleButton, Qt::MiddleButton);
+    expectNear(view->centre(), centre, 1e-9);
+    EXPECT_DOUBLE_EQ(view->scale(), scale);
+}
+
+TEST_F(View, AResizedViewStillFitsTheDrawingUntilTheUserZooms)
+{
+    show(netzText(), {300, 200});
+    double scale = view->scale();
+    view->resize(600, 400);
+    QApplication::processEvents();
+    EXPECT_NEAR(view->scale(), scale * 2, 1e-9);
+    wheel(QPointF(10, 10), 120);
+    double zoomed = view->scale();
+    view->resize(300, 200);
+    QApplication::processEvents();
+    EXPECT_DOUBLE_EQ(view->scale(), zoomed);
+}
+
+TEST_F(View, ClicksGiveSnappedPointsInPointModeAndF3SwitchesSnapping)
+{
+    DxfBuilder b;
+    b.entity(line(0, 0, 100, 0)).entity(circle(50, 50, 20));
+    show(b.text(), {300, 200});
+    view->setView(QPointF(50, 25), 2.0);  // 2 pixels per unit
+    QSignalSpy clicks(view.get(), &DrawingView::clicked);
+    QSignalSpy moves(view.get(), &DrawingView::cursorMoved);
+    QPointF nearEnd = view->toScreenF(QPointF(1.5, 1.5));  // 4.2 pixels from the end point
+    view->setPickMode(DrawingView::PickMode::Point);
+    mouse(QEvent::MouseMove, nearEnd, Qt::NoButton, Qt::NoButton);
+    ASSERT_EQ(moves.count(), 1);
+    expectNear(moves.at(0).at(0).toPointF(), QPointF(1.5, 1.5), 1e-9);  // the cursor, not the snap
+    mouse(QEvent::MouseButtonPress, nearEnd, Qt::LeftButton, Qt::LeftButton);
+    ASSERT_EQ(clicks.count(), 1);
+    expectNear(clicks.at(0).at(0).toPointF(), QPointF(0, 0));
+    EXPECT_EQ(clicks.at(0).at(1).value<Qt::MouseButton>(), Qt::LeftButton);
+    // On the circle: its centre.
+    mouse(QEvent::MouseButtonPress, view->toScreenF(QPointF(50, 71)), Qt::LeftButton, Qt::LeftButton);
+    expectNear(clicks.at(1).at(0).toPointF(), QPointF(50, 50));
+    // F3: snapping off, the point under the cursor.
+    QSignalSpy toggles(view.get(), &DrawingView::snapToggled);
+    QKeyEvent f3(QEvent::KeyPress, Qt::Key_F3, Qt::NoModifier);
+    QApplication::sendEvent(view.get(), &f3);
+    ASSERT_EQ(toggles.count(), 1);
+    EXPECT_FALSE(view->snapOn());
+    mouse(QEvent::MouseButtonPress, nearEnd, Qt::LeftButton, Qt::LeftButton);
+    expectNear(clicks.at(2).at(0).toPointF(), QPointF(1.5, 1.5), 1e-9);
+    // Outside point mode no snap either, whatever F3 says.
+    view->setSnapOn(true);
+    view->setPickMode(DrawingView::PickMode::Entity);
+    mouse(QEvent::MouseButtonPress, nearEnd, Qt::RightButton, Qt::RightButton);
+    expectNear(clicks.at(3).at(0).toPointF(), QPointF(1.5, 1.5), 1e-9);
+    EXPECT_EQ(clicks.at(3).at(1).value<Qt::MouseButton>(), Qt::RightButton);
+    // The entity under the pick box (5 pixels = 2.5 units).
+    EXPECT_EQ(view->entityAt(view->toScreenF(QPointF(30, 2))), drawing->mainEntities()[0]);
+    EXPECT_EQ(view->entityAt(view->toScreenF(QPointF(30, 4))), 0u);
+}
+
+TEST_F(View, TheSnapMarkerAndTheRubberBandAreDrawnOverTheDrawing)
+{
+    DxfBuilder b;
+    b.entity(line(0, 0, 100, 0));
+    show(b.text(), {300, 200});
+    view->setView(QPointF(50, 25), 2.0);
+    view->setPickMode(DrawingView::PickMode::Point);
+    const QRgb marker = qRgb(255, 190, 0);
+    EXPECT_EQ(count(marker), 0);
+    mouse(QEvent::MouseMove, view->toScreenF(QPointF(99, 2)), Qt::NoButton, Qt::NoButton);
+    EXPECT_GT(count(marker), 20);
+    // The rubber band from (0,0) to the snapped end (100,0) lies on the line: it adds pixels
+    // only along the line; one from (0,40) crosses the view.
+    view->setRubberBand(QPointF(50, 40));
+    QImage shot = view->grab().toImage();
+    QPoint mid = view->toScreen(QPointF(75, 20));
+    EXPECT_NE(shot.pixel(mid) & 0xFFFFFF, DrawingView::background().rgb() & 0xFFFFFF);
+    view->clearRubberBand();
+    shot = view->grab().toImage();
+    EXPECT_EQ(shot.pixel(mid) & 0xFFFFFF, DrawingView::background().rgb() & 0xFFFFFF);
+}
+
+TEST_F(View, TheMainWindowShowsTheDrawingAndTheCoordinatesUnderTheCursor)
+{
+    auto d = korcad::loadDrawing(drawingtest::netzPath(), nullptr);
+    ASSERT_TRUE(d);
+    korcad::MainWindow window(L"netz.dxf");
+    window.setDrawing(d.get());
+    ASSERT_TRUE(window.handle());
+    DrawingView* v = window.view();
+    ASSERT_TRUE(v);
+    EXPECT_EQ(window.window()->centralWidget(), v);
+    EXPECT_FALSE(v->geometry().primitives().empty());
+    QApplication::processEvents();
+    QPointF at = v->toScreenF(QPointF(60, 40));
+    QMouseEvent move(QEvent::MouseMove, at, v->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(v, &move);
+    auto* label = window.window()->statusBar()->findChild<QLabel*>("coordinates");
+    ASSERT_TRUE(label);
+    QStringList parts = label->text().split(", ");
+    ASSERT_EQ(parts.size(), 2) << label->text().toStdString();
+    EXPECT_NEAR(parts[0].toDouble(), 60, 1.0 / v->scale());
+    EXPECT_NEAR(parts[1].toDouble(), 40, 1.0 / v->scale());
+    window.setDrawing(nullptr);
+    EXPECT_TRUE(v->geometry().primitives().empty());
+}
