@@ -6,6 +6,8 @@
 #include "dialogs/FragBox.h"
 #include "dialogs/MultiEdit.h"
 #include "dialogs/SelectColor.h"
+#include "dialogs/GridDialog.h"
+#include "dialogs/LWeightDialog.h"
 
 // A function whose handler is not built yet keeps its name with no handler and is not
 // registered: a call of it reaches DoFunction and is answered with RSERR.
@@ -16,9 +18,9 @@ const KorLispFunction korFunctionTable[kKorFunctionCount + 1] = {
     {L"korDialog_FragBox", FragBox, true},
     {L"korDialog_ButtonDialog", ButtonDialog, true},
     {L"korDialog_MultiEditDialog", MultiEdit, true},
-    {L"korDialog_GridDialog", nullptr, false},
-    {L"korDialog_GridDialog_LType", nullptr, false},
-    {L"korDialog_LWeightDialog", nullptr, false},
+    {L"korDialog_GridDialog", GridDialog, true},
+    {L"korDialog_GridDialog_LType", GridDialogLType, true},
+    {L"korDialog_LWeightDialog", LWeightDialog, true},
 };
 
 int LoadFunctions()

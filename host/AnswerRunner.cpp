@@ -133,10 +133,22 @@ std::string readAction(const std::vector<Token>& tok, Action& a)
     }
     if (verb == "select") {
         a.kind = Action::Kind::Select;
-        if (std::string e = arity(2, "select ID \"LINE\" | select ID #INDEX"); !e.empty())
-            return e;
+        const char* usage = "usage: select ID \"LINE\" | select ID #INDEX | select ID #INDEX #INDEX ...";
+        if (args < 2)
+            return usage;
         if (!controlId(tok[1], a.id))
             return "select needs a control id first";
+        if (args > 2) {
+            // Several rows of a grid: indexes only.
+            for (size_t i = 2; i < tok.size(); ++i) {
+                if (!tok[i].index)
+                    return "select of several rows takes #indexes only";
+                if (tok[i].text.size() > 9)
+                    return "the index is too large";
+                a.indexes.push_back(std::stoi(tok[i].text));
+            }
+            return {};
+        }
         if (tok[2].index) {
             if (tok[2].text.size() > 9)
                 return "the index is too large";
@@ -144,6 +156,21 @@ std::string readAction(const std::vector<Token>& tok, Action& a)
             return {};
         }
         return textArgument(tok[2], a.text) ? std::string() : "select needs a line text or #index";
+    }
+    if (verb == "edit") {
+        a.kind = Action::Kind::Edit;
+        if (std::string e = arity(4, "edit ID #ROW COLUMN \"TEXT\""); !e.empty())
+            return e;
+        if (!controlId(tok[1], a.id))
+            return "edit needs a control id first";
+        if (!tok[2].index || tok[2].text.size() > 9)
+            return "edit needs the row as #INDEX after the control id";
+        a.index = std::stoi(tok[2].text);
+        UINT column = 0;
+        if (!controlId(tok[3], column) || column > 100000)
+            return "edit needs the column number after the row";
+        a.column = static_cast<int>(column);
+        return textArgument(tok[4], a.text) ? std::string() : "edit needs the text to type";
     }
     if (verb == "key") {
         a.kind = Action::Kind::Key;
@@ -356,7 +383,11 @@ Result AnswerRunner::apply(const Action& a, CDialog& dialog)
     switch (a.kind) {
     case Action::Kind::Click: return a.byCaption ? click(a.text) : click(a.id);
     case Action::Kind::Type: return type(a.id, a.text);
-    case Action::Kind::Select: return a.index >= 0 ? select(a.id, a.index) : select(a.id, a.text);
+    case Action::Kind::Select:
+        if (!a.indexes.empty())
+            return select(a.id, a.indexes);
+        return a.index >= 0 ? select(a.id, a.index) : select(a.id, a.text);
+    case Action::Kind::Edit: return editCell(a.id, a.index, a.column, a.text);
     case Action::Kind::Key: return key(a.key);
     case Action::Kind::Ok: return ok();
     case Action::Kind::Cancel: return cancel();

@@ -1,9 +1,13 @@
 // AnswerRunner.h — answers files: a person's answers to korcad's dialogs and prompts, written
 // down beforehand, one action per line, and played to the dialogs as they open.
 //
-// One action per line; '#' starts a comment (except "#N", an index after select):
+// One action per line; '#' starts a comment (except "#N", an index after select and edit):
 //   click 1005 | click "C" | type 1002 "3.5" | select 30058 "Hydrant" | select 30058 #2 |
+//   select 201 #1 #3 | edit 201 #0 2 "150" |
 //   key Escape | key Enter | key Tab | ok | cancel | input "3.5" | pick 10,20 | shot NAME
+// In a grid, select takes data rows counted from 0 (several rows: all of them, as Ctrl+clicks
+// do) or the text of a cell of the row; edit ID #ROW COLUMN "TEXT" types TEXT into a cell
+// as the user does (F2, typing, Enter), COLUMN counted as the grid counts (0 the leftmost).
 // At a command-line prompt: input types an answer, pick clicks the drawing view at drawing
 // coordinates X,Y through the mouse (object snaps apply), key Escape cancels the prompt.
 // Texts are written in double quotes (\" and \\ inside); a text without blanks may go bare.
@@ -21,14 +25,16 @@
 namespace korcad {
 
 struct Action {
-    enum class Kind { Click, Type, Select, Key, Ok, Cancel, Input, Pick, Shot };
+    enum class Kind { Click, Type, Select, Edit, Key, Ok, Cancel, Input, Pick, Shot };
     Kind kind = Kind::Ok;
     int line = 0;         // 1-based line in the file
     std::string source;   // the line as written, without its comment
     UINT id = 0;          // control id (click by id, type, select)
     bool byCaption = false;
     std::wstring text;    // caption, typed text, line text, input answer, shot name
-    int index = -1;       // select by index
+    int index = -1;       // select by index; the row of edit
+    std::vector<int> indexes;  // select of several grid rows (two or more)
+    int column = -1;      // the column of edit
     afxdriver::Key key = afxdriver::Key::Escape;
     double x = 0, y = 0;  // pick
 };

@@ -35,6 +35,8 @@ Options:
                      person: one action per line, '#' starts a comment:
                        click 1005 | click "C" | type 1002 "3.5" | select 30058 "Hydrant"
                        select 30058 #2 | key Escape|Enter|Tab | ok | cancel
+                       select 201 #1 #3 (several rows of a grid, counted from 0)
+                       edit 201 #0 2 "150" (a grid cell: row #0, column 2, typed)
                        input "3.5" (answers the next command-line prompt) | shot NAME
                        pick X,Y (clicks the drawing view at drawing coordinates X,Y to
                        answer a prompt for a point, distance or entity; snaps apply)

@@ -7,5 +7,7 @@ const AfxDialogTemplate korDialogTemplates[] = {
     korFragBoxTemplate,
     korMultiEditTemplate,
     korColorTemplate,
+    korGridDialogTemplate,
+    korLWeightDialogTemplate,
 };
 const size_t korDialogTemplateCount = std::size(korDialogTemplates);

@@ -9,6 +9,8 @@
 #define IDD_FRAGBOX 140
 #define IDD_MULTIEDIT 30020
 #define IDD_KORCOLOR 30017
+#define IDD_GRIDDIALOG 30050
+#define IDD_LWEIGHTDIALOG 30051
 
 // Controls of the button dialog: the twelve choice buttons from the top (choice button k is
 // IDC_BUTTONDIALOG_CHOICE0 + 2k) and an invisible spacer one row high. Cancel is IDCANCEL.
@@ -106,6 +108,10 @@
 #define IDC_COLOR_YELLOW_LABEL 30047
 #define IDC_COLOR_YELLOW 30048
 #define IDC_COLOR_YELLOW_SPIN 30049
+// The grid of the grid dialog (OK and Cancel are IDOK, IDCANCEL).
+#define IDC_GRIDDIALOG_GRID 201
+// The line-weight combo box of the line-weight dialog (OK and Cancel are IDOK, IDCANCEL).
+#define IDC_LWEIGHT_COMBO 1041
 
 // Icons.
 #define IDI_OK 102
@@ -131,6 +137,11 @@
 #define IDS_COLOR_CURRENT 30016
 #define IDS_COLOR_MODES 30017
 #define IDS_COLOR_CAPTION 30018  // "Farbe auswählen"
+#define IDS_LWEIGHT_TITLE 101       // "Linienstärke Auswahl"
+#define IDS_LTYPE_NAME 30003        // "Linientyp": header of the linetype grid
+#define IDS_LTYPE_DESCRIPTION 30004 // "Beschreibung"
+#define IDS_LTYPE_TITLE 30005       // "Linientypauswahl"
+#define IDS_LTYPE_PATTERN 30090     // "Darstellung": the linetype grid's column of dash patterns
 #define IDS_OK 30052
 #define IDS_CANCEL 30053
 
@@ -140,6 +151,8 @@ extern const AfxDialogTemplate korButtonValueTemplate;
 extern const AfxDialogTemplate korFragBoxTemplate;
 extern const AfxDialogTemplate korMultiEditTemplate;
 extern const AfxDialogTemplate korColorTemplate;
+extern const AfxDialogTemplate korGridDialogTemplate;
+extern const AfxDialogTemplate korLWeightDialogTemplate;
 
 // The tables, defined in res/*.cpp and registered together in res/resources.cpp.
 extern const AfxDialogTemplate korDialogTemplates[];

@@ -18,6 +18,11 @@ const AfxStringResource korDialogStrings[] = {
     {IDS_COLOR_CURRENT, L"Aktuell"},
     {IDS_COLOR_MODES, L"Colors:"},
     {IDS_COLOR_CAPTION, L"Farbe auswählen"},
+    {IDS_LWEIGHT_TITLE, L"Linienstärke Auswahl"},
+    {IDS_LTYPE_NAME, L"Linientyp"},
+    {IDS_LTYPE_DESCRIPTION, L"Beschreibung"},
+    {IDS_LTYPE_TITLE, L"Linientypauswahl"},
+    {IDS_LTYPE_PATTERN, L"Darstellung"},
     {IDS_OK, L"OK"},
     {IDS_CANCEL, L"Abbrechen"},
 };

@@ -382,7 +382,7 @@ bool fill(std::initializer_list<CKORAdsLispVar*> targets)
     std::vector<CKORAdsLispVar> args = CKORAdsLisp::Arguments();
     size_t i = 0;
     for (CKORAdsLispVar* t : targets) {
-        *t = i < args.size() ? args[i] : CKORAdsLispVar();
+        *t = i < args.size() ? std::move(args[i]) : CKORAdsLispVar();  // a long list is not copied
         ++i;
     }
     return true;

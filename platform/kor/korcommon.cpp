@@ -1,5 +1,6 @@
 // Common-library services: text from LISP values, string resources.
 #include "kor/korcommon.h"
+#include "ads/adslib.h"
 
 #include "db/kordb.h"
 #include "mfc/afxres.h"
@@ -91,4 +92,12 @@ bool GetKorPath(const CString& key, const CString& table, const CString& reserve
         return true;
     }
     return false;
+}
+
+resbuf* NKORAdsSysCommonUtils::ResultBufferItem(resbuf* chain, int code)
+{
+    for (resbuf* rb = chain; rb; rb = rb->rbnext)
+        if (rb->restype == code)
+            return rb;
+    return nullptr;
 }

@@ -3,7 +3,8 @@
 // [X] ConvertList2String: one text from a LISP value
 // [X] LoadResourceString: a string resource of a given library as a CString
 // [X] GetKorPath: a database key and a table resolved to the name a query uses
-// [ ] grid, progress window (added as callers need them)
+// [X] NKORAdsSysCommonUtils::ResultBufferItem: a group of a result-buffer chain by its code
+// [ ] progress window (added as callers need them); the grid control is korgui/korgui.h
 #pragma once
 
 #include "kor/adslisp.h"
@@ -32,3 +33,9 @@ CString LoadResourceString(UINT id, HINSTANCE instance, void* reserved);
 // in the db layer (db/kordb.h).
 bool GetKorPath(const CString& key, const CString& table, const CString& reserved, const CString& errorFormat,
                 CString& resolved);
+
+namespace NKORAdsSysCommonUtils {
+// The first result buffer of `chain` whose type (DXF group code) is `code`, or null. The
+// buffer stays part of the chain.
+resbuf* ResultBufferItem(resbuf* chain, int code);
+}  // namespace NKORAdsSysCommonUtils

@@ -11,7 +11,7 @@
 // [X] CWnd: handles (FromHandle, Attach), child controls by id, text, show/hide, enable,
 //     geometry (SetWindowPos, MoveWindow, GetWindowRect, GetClientRect, screen/client
 //     mapping), focus, SendMessage for WM_SETICON / WM_GETICON / WM_COMMAND / WM_CLOSE / EM_SETSEL /
-//     EM_SCROLLCARET
+//     EM_SCROLLCARET / CB_SETCURSEL
 // [X] CDialog: DoModal over a template looked up by id (current resource handle first),
 //     EndDialog, OnInitDialog / OnOK / OnCancel / DoDataExchange / UpdateData, the dialog
 //     manager's keyboard (Escape, Enter, Tab) and initial focus
@@ -40,6 +40,7 @@ typedef uintptr_t DWORD_PTR;
 #define WM_COMMAND 0x0111
 #define EM_SETSEL 0x00B1      // edits: select from wParam to lParam (-1: to the end)
 #define EM_SCROLLCARET 0x00B7  // edits: scroll the caret into view
+#define CB_SETCURSEL 0x014E    // combo boxes: select line wParam (out of range: none)
 
 #define BN_CLICKED 0
 #define EN_SETFOCUS 0x0100

@@ -618,6 +618,20 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam)
         e->setSelection(start, end - start);
         return 1;
     }
+    case CB_SETCURSEL: {
+        // As CComboBox::SetCurSel: no notification; an index outside the list selects none.
+        auto* c = qobject_cast<QComboBox*>(w);
+        if (!c)
+            return CB_ERR;
+        QSignalBlocker block(c);
+        int index = static_cast<int>(static_cast<intptr_t>(wParam));
+        if (index < 0 || index >= c->count()) {
+            c->setCurrentIndex(-1);
+            return CB_ERR;
+        }
+        c->setCurrentIndex(index);
+        return index;
+    }
     case EM_SCROLLCARET: {
         // A line edit scrolls its caret into view whenever it moves; make sure it is
         // drawn where the caret now is.

@@ -16,6 +16,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPointer>
+#include <QTableView>
 #include <QTimer>
 
 #include <memory>
@@ -219,15 +220,139 @@ Result selectLine(UINT id, const std::function<int(const QStringList&)>& pick, c
 
 }  // namespace
 
+// ---- grids ------------------------------------------------------------------------------------
+
+namespace {
+
+QString where(const Target& t) { return QString::fromStdString(describe(*t.dialog)); }
+
+// Selects the given data rows of a grid as Ctrl+clicks would; the first becomes current.
+Result selectRows(const Target& t, UINT id, QTableView* view, const std::vector<int>& rows)
+{
+    QAbstractItemModel* model = view->model();
+    const int count = model ? model->rowCount() : 0;
+    for (int r : rows)
+        if (r < 0 || r >= count)
+            return Result::failure(utf8(QStringLiteral("grid %1 of dialog %2 has no row #%3 (it has %4)")
+                                            .arg(id)
+                                            .arg(where(t))
+                                            .arg(r)
+                                            .arg(count)));
+    if (rows.size() > 1 && view->selectionMode() != QAbstractItemView::ExtendedSelection &&
+        view->selectionMode() != QAbstractItemView::MultiSelection)
+        return Result::failure(utf8(QStringLiteral("grid %1 of dialog %2 lets only one row be selected").arg(id).arg(where(t))));
+    afxqt::requestFocus(view);
+    QItemSelectionModel* sel = view->selectionModel();
+    QItemSelectionModel::SelectionFlags rowsFlag =
+        view->selectionBehavior() == QAbstractItemView::SelectRows ? QItemSelectionModel::Rows : QItemSelectionModel::NoUpdate;
+    // The current cell keeps its column, or takes the first one shown.
+    int column = view->currentIndex().isValid() ? view->currentIndex().column() : 0;
+    while (column + 1 < model->columnCount() && view->isColumnHidden(column))
+        ++column;
+    sel->clearSelection();
+    for (size_t i = 0; i < rows.size(); ++i) {
+        QModelIndex index = model->index(rows[i], column);
+        if (i == 0)
+            sel->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+        sel->select(index, QItemSelectionModel::Select | rowsFlag);
+    }
+    view->scrollTo(model->index(rows.front(), column));
+    settleEvents();
+    return {};
+}
+
+QTableView* gridOf(const Target& t) { return qobject_cast<QTableView*>(t.control); }
+
+}  // namespace
+
+Result select(UINT id, const std::vector<int>& indexes)
+{
+    Target t = reach(&id);
+    if (!t.error)
+        return t.error;
+    QTableView* view = gridOf(t);
+    if (!view)
+        return notA("a grid", id, *t.dialog);
+    if (indexes.empty())
+        return Result::failure("select needs at least one row");
+    return selectRows(t, id, view, indexes);
+}
+
+Result editCell(UINT id, int row, int column, const std::wstring& text)
+{
+    Target t = reach(&id);
+    if (!t.error)
+        return t.error;
+    QTableView* view = gridOf(t);
+    if (!view)
+        return notA("a grid", id, *t.dialog);
+    QAbstractItemModel* model = view->model();
+    if (!model || row < 0 || row >= model->rowCount() || column < 0 || column >= model->columnCount())
+        return Result::failure(utf8(QStringLiteral("grid %1 of dialog %2 has no cell (row #%3, column %4)")
+                                        .arg(id)
+                                        .arg(where(t))
+                                        .arg(row)
+                                        .arg(column)));
+    QString cell = QStringLiteral("cell (row #%1, column %2) of grid %3 of dialog %4").arg(row).arg(column).arg(id).arg(where(t));
+    if (view->isColumnHidden(column))
+        return Result::failure(utf8(cell + " is in a hidden column"));
+    if (view->editTriggers() == QAbstractItemView::NoEditTriggers)
+        return Result::failure(utf8(QStringLiteral("grid %1 of dialog %2 does not let cells be edited").arg(id).arg(where(t))));
+    QModelIndex index = model->index(row, column);
+    if (!(model->flags(index) & Qt::ItemIsEditable))
+        return Result::failure(utf8(cell + " is read-only"));
+    afxqt::requestFocus(view);
+    view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+    view->scrollTo(index);
+    sendKey(view, Qt::Key_F2);  // as the user opens the editor
+    auto* editor = qobject_cast<QLineEdit*>(view->indexWidget(index));
+    if (!editor)
+        return Result::failure(utf8(cell + " opened no editor"));
+    editor->selectAll();
+    QString typed = QString::fromStdWString(text);
+    if (typed.isEmpty())
+        sendKey(editor, Qt::Key_Delete);
+    for (QChar ch : typed)
+        sendKey(editor, 0, QString(ch));
+    sendKey(editor, Qt::Key_Return);
+    settleEvents();
+    // On a screen the keyboard is back in the grid once the editor closes; a window the
+    // platform never activated (offscreen) does not hand it back by itself.
+    afxqt::requestFocus(view);
+    QString now = model->data(index, Qt::EditRole).toString();
+    if (now != typed)
+        return Result::failure(utf8(cell + QStringLiteral(" holds \"%1\" instead of \"%2\"").arg(now).arg(typed)));
+    return {};
+}
+
 Result select(UINT id, const std::wstring& text)
 {
     QString wanted = QString::fromStdWString(text);
+    {
+        Target t = reach(&id);
+        if (QTableView* view = t.error ? gridOf(t) : nullptr) {
+            QAbstractItemModel* model = view->model();
+            for (int r = 0; model && r < model->rowCount(); ++r)
+                for (int c = 0; c < model->columnCount(); ++c)
+                    if (!view->isColumnHidden(c) && model->index(r, c).data(Qt::DisplayRole).toString() == wanted)
+                        return selectRows(t, id, view, {r});
+            return Result::failure(utf8(QStringLiteral("grid %1 of dialog %2 has no row showing \"%3\"")
+                                            .arg(id)
+                                            .arg(where(t))
+                                            .arg(wanted)));
+        }
+    }
     return selectLine(id, [&](const QStringList& lines) { return static_cast<int>(lines.indexOf(wanted)); },
                       "\"" + wanted + "\"");
 }
 
 Result select(UINT id, int index)
 {
+    {
+        Target t = reach(&id);
+        if (QTableView* view = t.error ? gridOf(t) : nullptr)
+            return selectRows(t, id, view, {index});
+    }
     return selectLine(id, [&](const QStringList&) { return index; }, "#" + QString::number(index));
 }
 

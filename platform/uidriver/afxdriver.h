@@ -3,6 +3,7 @@
 // linked by the host program and the tests, never by a module.
 //
 // [X] click, type, select, keys, OK, close box on the innermost running modal dialog
+// [X] grids (table views): selecting one or several rows, editing a cell in place
 // [X] PNG pictures of a dialog with its caption bar
 // [X] running code with the next dialog that opens
 // [ ] answers files: the host program reads and plays them (korcad's AnswerRunner)
@@ -39,9 +40,19 @@ Result click(UINT id);
 Result click(const std::wstring& caption);
 // Replaces the text of an edit (or an editable combo box) by typing.
 Result type(UINT id, const std::wstring& text);
-// Selects the line of a list or combo box with this text, or at this 0-based index.
+// Selects the line of a list or combo box with this text, or at this 0-based index. In a
+// grid the line is a data row (counted from 0, the header not counted); a row is found by
+// the text of any of its cells; the selection then holds this row alone.
 Result select(UINT id, const std::wstring& text);
 Result select(UINT id, int index);
+// Selects exactly these rows of a grid (0-based data rows), as clicks with Ctrl held do; the
+// first becomes the current row. A grid that lets one row be selected refuses several.
+Result select(UINT id, const std::vector<int>& indexes);
+// Edits cell (row, column) of a grid as a user does: makes it current, opens its editor (as
+// F2 does), types the text over the old one and presses Enter. Row is a 0-based data row,
+// column the grid's own column number (0 the leftmost, hidden ones included). Fails for a
+// hidden column, a read-only cell or a grid without editing.
+Result editCell(UINT id, int row, int column, const std::wstring& text);
 enum class Key { Escape, Enter, Tab };
 Result key(Key key);
 Result ok();      // the command IDOK, as the OK button sends it

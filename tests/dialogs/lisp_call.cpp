@@ -20,6 +20,7 @@ void ModuleFixture::SetUp()
 {
     // Lives as long as the process: Qt must still stand when it goes.
     static auto* mainWindow = new korcad::MainWindow(L"Zeichnung1.dwg");
+    korcad::CadHost& host = cadHost();
     host.setWindows([] { return mainWindow->handle(); }, [] { return mainWindow->drawingViewHandle(); });
     host.openDrawing(L"Zeichnung1.dwg");
     std::string error;
@@ -28,6 +29,7 @@ void ModuleFixture::SetUp()
 
 void ModuleFixture::TearDown()
 {
+    korcad::CadHost& host = cadHost();
     host.unloadApp("korDialog", nullptr);
     for (int d : host.openDrawings())
         host.closeDrawing(d);
@@ -63,7 +65,7 @@ Call ModuleFixture::call(const std::wstring& fn, const std::vector<CKORAdsLispVa
             tail = &(*tail)->rbnext;
     }
     AfxGetModuleState()->m_hCurrentResourceHandle = sentinel();
-    korcad::CallResult r = host.invoke(fn, chain);
+    korcad::CallResult r = cadHost().invoke(fn, chain);
     c.resourceAfter = AfxGetModuleState()->m_hCurrentResourceHandle;
     acutRelRb(chain);
 

@@ -55,7 +55,11 @@ protected:
 
     static HINSTANCE sentinel() { return reinterpret_cast<HINSTANCE>(0x5ea1); }
 
-    korcad::CadHost host;  // the CAD program the module is loaded into
+    // The CAD program the module is loaded into. A fixture whose host answers differently
+    // (a prepared drawing table) declares its own host as a member, which is made after this
+    // one and so is the one ADS calls reach, and returns it here.
+    virtual korcad::CadHost& cadHost() { return host; }
+    korcad::CadHost host;
 };
 
 // Builders for argument lists.

@@ -285,20 +285,6 @@ TEST(KorcadWithModule, EvaluatingStartsNoGui)
 
 // A module function whose handler is not built yet answers through the invoke message with
 // the void answer only: a LISP error that names it, a failed run, no crash.
-TEST(KorcadWithModule, UnbuiltModuleFunctionIsALispErrorNamingIt)
-{
-    auto r = korcad({"-e", "(korDialog_LWeightDialog)"});
-    EXPECT_EQ(r.signal, 0);
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("; error: ADS request error: korDialog_LWeightDialog"), std::string::npos)
-        << r.err;
-
-    auto caught = korcad(
-        {"-e", "(vl-catch-all-error-message (vl-catch-all-apply 'korDialog_LWeightDialog nil))"});
-    EXPECT_EQ(caught.exitCode, 0) << caught.err;
-    EXPECT_EQ(caught.out, "\"ADS request error: korDialog_LWeightDialog\"\n");
-}
-
 #endif
 
 }  // namespace
