@@ -100,7 +100,7 @@
       (princ (strcat "\nFehler im Aufruf: " (itoa (car antwort))))
       nil)))
 
-(demo-farbe)
+(setq farbe (demo-farbe))
 (terpri)
 ;;; ---- end of korDialog_SelectColor
 
@@ -150,3 +150,41 @@
 (demo-rohr-messen)
 (terpri)
 ;;; --- end of korDialog_MultiEditDialog
+;;; --- a pipe of the drawing: chosen from the pipe list in a grid, given a linetype (from the
+;;; drawing's LTYPE table), a lineweight and the colour chosen above (as a colour index and a
+;;; true colour, examples/farbe.lsp); korcad saves the drawing at the end of the run.
+(defun demo-rohr-gestalten (/ rohre antwort rohr e lt lw)
+  (load "rohrliste")
+  (load "farbe")
+  (setq rohre (rohr:aus-zeichnung))
+  (setq antwort
+    (korDialog_GridDialog
+      (list 1 "Leitung wählen" 1 (list "Leitung" "Länge [m]")
+            (mapcar '(lambda (r) (list (car r) (rtos (cadr r) 2 2))) rohre))))
+  (if (and antwort (car antwort) (listp (car antwort)) (> (car (car antwort)) 0))
+    (progn
+      (setq rohr (nth (1- (car (car antwort))) rohre)
+            e (ssname (ssget "X" '((0 . "LWPOLYLINE") (8 . "WASSER_LEITUNG"))) (1- (car (car antwort)))))
+      (princ (strcat "\nLeitung: " (car rohr)))
+      (setq lt (korDialog_GridDialog_LType "Continuous"))
+      (if (and (listp lt) (= (type (cadr lt)) 'STR))
+        (progn
+          (entmod (subst (cons 6 (cadr lt)) (assoc 6 (entget e))
+                         (if (assoc 6 (entget e)) (entget e) (append (entget e) (list (cons 6 (cadr lt)))))))
+          (princ (strcat "\nLinientyp: " (cadr lt)))))
+      (setq lw (korDialog_LWeightDialog 3))
+      ;; A lineweight comes back as it is (hundredths of a millimetre); Cancel as -1.
+      (if (and (numberp lw) (/= lw -1))
+        (progn
+          (entmod (append (entget e) (list (cons 370 lw))))
+          (princ (strcat "\nLinienstärke: " (itoa lw) " (1/100 mm)"))))
+      (if farbe
+        (progn
+          (entmod (append (entget e) (list (cons 62 (farbe-aci farbe)) (cons 420 (farbe-truecolor farbe)))))
+          (princ (strcat "\nFarbe: Index " (itoa (farbe-aci farbe)))))))
+    (princ "\nKeine Leitung gewählt."))
+  (princ))
+
+(demo-rohr-gestalten)
+(terpri)
+;;; --- end of the pipe
