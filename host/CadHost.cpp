@@ -577,7 +577,8 @@ void CadHost::newSet(std::vector<std::array<int64_t, 2>> items, ads_name set)
     set[1] = kSetMark;
 }
 
-int CadHost::ssGet(const std::wstring& modeText, const resbuf* filter, ads_name set)
+int CadHost::ssGet(const std::wstring& modeText, const double* p1, const double* p2, const resbuf* filter,
+                   ads_name set)
 {
     Drawing* d = drawing(current_);
     if (!d)
@@ -618,9 +619,21 @@ int CadHost::ssGet(const std::wstring& modeText, const resbuf* filter, ads_name 
             for (const auto& e : it->second.items)
                 if (d->record(e.data()) && take(e.data()))
                     items.push_back(e);
+    } else if ((mode == L"W" || mode == L"C") && p1 && p2 && boxSelector_) {
+        for (const auto& e : boxSelector_(p1, p2, mode == L"C"))
+            if (take(e.data()))
+                items.push_back(e);
+    } else if (mode.empty() && userSelector_) {
+        Names picked;
+        int rc = userSelector_(picked);
+        if (rc == RTCAN)
+            return RTCAN;
+        for (const auto& e : picked)
+            if (take(e.data()))
+                items.push_back(e);
     } else {
-        lastError_ = modeText.empty() ? "selecting objects in the drawing view is not available here"
-                                      : "ssget: unknown mode";
+        lastError_ = mode == L"W" || mode == L"C" ? "ssget: window and crossing need two points"
+                                                  : "ssget: unknown mode";
         return RTERROR;
     }
     if (items.empty())

@@ -124,7 +124,18 @@ public:
     int entMake(const resbuf* groups) override;
     int entDel(const ads_name entity) override;
     int regApp(const std::wstring& name) override;
-    int ssGet(const std::wstring& mode, const resbuf* filter, ads_name set) override;
+    int ssGet(const std::wstring& mode, const double* p1, const double* p2, const resbuf* filter,
+              ads_name set) override;
+    // What selects entities where the drawing is shown: by a window or crossing (the main
+    // entities inside, or touching, the box), and by the user (RTNORM, RTNONE for nothing,
+    // RTCAN). The host program plugs them in; without them those modes answer RTERROR.
+    using Names = std::vector<std::array<int64_t, 2>>;
+    void setSelectors(std::function<Names(const double* p1, const double* p2, bool crossing)> box,
+                      std::function<int(Names&)> user)
+    {
+        boxSelector_ = std::move(box);
+        userSelector_ = std::move(user);
+    }
     int ssLength(const ads_name set, int32_t* length) override;
     int ssName(const ads_name set, int32_t index, ads_name entity) override;
     int ssAdd(const ads_name entity, const ads_name set, ads_name result) override;
@@ -157,6 +168,8 @@ private:
     void newSet(std::vector<std::array<int64_t, 2>> items, ads_name set);
 
     std::map<int64_t, SelectionSet> sets_;
+    std::function<Names(const double*, const double*, bool)> boxSelector_;
+    std::function<int(Names&)> userSelector_;
     int64_t nextSet_ = 1;
     int64_t previousSet_ = 0;  // the set ssget "P" gives
     std::string lastError_;

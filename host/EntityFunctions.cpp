@@ -5,7 +5,8 @@
 //   (tblnext table [rewind])   (tblsearch table name [setnext])
 //   (entnext [ename])  (entlast)  (handent handle)  (entsel [prompt])
 //   (entget ename [applist])   (entmod list)   (entmake list)   (entdel ename)   (regapp name)
-//   (ssget ["X"|"L"|"P"] [filter])  (sslength ss)  (ssname ss index)
+//   (ssget ["X"|"L"|"P"|"W" p1 p2|"C" p1 p2] [filter]) — without a mode the user selects
+//   (sslength ss)  (ssname ss index)
 //   (ssadd [ename [ss]])  (ssdel ename ss)
 #include "EntityFunctions.h"
 
@@ -166,26 +167,36 @@ void installEntityFunctions(lisp::Interpreter& lisp, CadHost& host)
             size_t i = 0;
             if (a.has(0) && a[0].isStr())
                 mode = wide(a[i++]);
+            // Points of a window or crossing: (ssget "W" p1 p2 [filter]).
+            double points[2][3] = {{0, 0, 0}, {0, 0, 0}};
+            int given = 0;
+            while (given < 2 && a.has(i) && a[i].isCons() && car(a[i]).isNumber()) {
+                int k = 0;
+                for (const Value* c = &a[i]; c->isCons() && k < 3; c = &c->consCell()->cdr, ++k)
+                    points[given][k] = lisp::numArg(car(*c));
+                ++given;
+                ++i;
+            }
             ads::RbPtr filter;
             if (a.has(i) && a[i].isCons() && car(a[i]).isCons()) {
                 filter = groupsFromLisp(a[i]);
                 ++i;
             }
             if (a.has(i))
-                lisp::fail("ssget: points and point lists select in the drawing view, which this korcad does "
-                           "not have; use (ssget \"X\" filter)");
+                lisp::badArgType("listp", a[i]);
             ads_name set;
-            int rc = host.ssGet(mode, filter.get(), set);
+            int rc = host.ssGet(mode, given == 2 ? points[0] : nullptr, given == 2 ? points[1] : nullptr,
+                                filter.get(), set);
+            if (rc == RTCAN)
+                lisp::fail(lisp::kCancelledMessage);
             if (rc != RTNORM) {
-                if (mode.empty())
-                    lisp::fail("ssget: " + host.lastError());
                 if (!host.lastError().empty() && host.lastError().rfind("filter", 0) == 0)
                     lisp::fail("bad SSGET list: " + host.lastError());
                 return Value();
             }
             return picksetValue(set);
         },
-        0, 3);
+        0, 4);
     lisp.defineBuiltin(
         "sslength",
         [&host](lisp::Interpreter&, const lisp::Args& a) {

@@ -16,6 +16,7 @@
 #include "mfc/afx.h"
 
 #include <algorithm>
+#include <map>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -50,21 +51,19 @@ Session::Session(Options options, std::istream& in, std::ostream& out, std::ostr
     // of the drawing's size (a few pixels of a window showing it whole).
     userInput_->setEntityFinder([this](const double point[3], ads_name entity) {
         Drawing* d = host_->drawing(host_->currentDrawing());
-        if (!d)
+        const geom::Geometry* g = d ? geometryOf(*d) : nullptr;
+        if (!g)
             return false;
-        if (!geometry_ || geometryRevision_ != d->revision() || geometryOf_ != d) {
-            geometry_ = std::make_unique<geom::Geometry>(*d);
-            geometryRevision_ = d->revision();
-            geometryOf_ = d;
-        }
-        geom::Box box = geometry_->extents();
+        geom::Box box = g->extents();
         double size = box.empty() ? 0.0 : std::max(box.x1 - box.x0, box.y1 - box.y0);
-        uint32_t id = geometry_->entityAt(geom::Point{point[0], point[1]}, size > 0 ? size / 200 : 1.0);
+        uint32_t id = g->entityAt(geom::Point{point[0], point[1]}, size > 0 ? size / 200 : 1.0);
         if (!id)
             return false;
         d->nameOf(id, entity);
         return true;
     });
+    host_->setSelectors([this](const double* p1, const double* p2, bool crossing) { return selectBox(p1, p2, crossing); },
+                        [this](CadHost::Names& out) { return selectByUser(out); });
     host_->setInput([this](const ads::InputRequest& r, ads::InputAnswer& a) { return userInput_->get(r, a); });
     host_->setPrinter([this](const std::wstring& text) {
         out_ << AfxToUtf8(text.c_str());
@@ -167,6 +166,100 @@ bool Session::start()
         return false;
     }
     return true;
+}
+
+const geom::Geometry* Session::geometryOf(const Drawing& d)
+{
+    if (!geometry_ || geometryRevision_ != d.revision() || geometryOf_ != &d) {
+        geometry_ = std::make_unique<geom::Geometry>(d);
+        geometryRevision_ = d.revision();
+        geometryOf_ = &d;
+    }
+    return geometry_.get();
+}
+
+CadHost::Names Session::selectBox(const double* p1, const double* p2, bool crossing)
+{
+    CadHost::Names out;
+    Drawing* d = host_->drawing(host_->currentDrawing());
+    const geom::Geometry* g = d ? geometryOf(*d) : nullptr;
+    if (!g)
+        return out;
+    geom::Box window;
+    window.add(p1[0], p1[1]);
+    window.add(p2[0], p2[1]);
+    // Crossing: an entity with a part in the window; window: an entity with every part inside.
+    std::map<uint32_t, bool> inside;
+    g->query(window, [&](size_t i) {
+        const geom::Primitive& p = g->primitives()[i];
+        bool in = p.box.x0 >= window.x0 && p.box.x1 <= window.x1 && p.box.y0 >= window.y0 && p.box.y1 <= window.y1;
+        auto it = inside.find(p.entity);
+        if (it == inside.end())
+            inside[p.entity] = in;
+        else
+            it->second = it->second && in;
+    });
+    for (const auto& [id, in] : inside) {
+        if (!crossing) {
+            // Every part of the entity must be inside: parts outside the window were not visited.
+            bool all = in;
+            for (size_t i = 0; all && i < g->primitives().size(); ++i) {
+                const geom::Primitive& p = g->primitives()[i];
+                if (p.entity == id && !(p.box.x0 >= window.x0 && p.box.x1 <= window.x1 && p.box.y0 >= window.y0 &&
+                                        p.box.y1 <= window.y1))
+                    all = false;
+            }
+            if (!all)
+                continue;
+        }
+        ads_name e;
+        d->nameOf(id, e);
+        out.push_back({e[0], e[1]});
+    }
+    return out;
+}
+
+int Session::selectByUser(CadHost::Names& out)
+{
+    for (;;) {
+        ads::InputRequest r;
+        r.kind = ads::InputKind::Entity;
+        r.prompt = L"Objekte wählen oder [Fenster/Kreuzen]: ";
+        r.keywords = L"Fenster Kreuzen";
+        ads::InputAnswer a;
+        int rc = userInput_->get(r, a);
+        if (rc == RTCAN)
+            return RTCAN;
+        if (rc == RTNONE)
+            return out.empty() ? RTNONE : RTNORM;
+        size_t before = out.size();
+        auto add = [&](const std::array<int64_t, 2>& e) {
+            if (std::find(out.begin(), out.end(), e) == out.end())
+                out.push_back(e);
+        };
+        if (rc == RTKWORD) {
+            ads::InputRequest first;
+            first.kind = ads::InputKind::Point;
+            first.prompt = L"Erste Ecke angeben: ";
+            ads::InputAnswer c1, c2;
+            if (userInput_->get(first, c1) != RTNORM)
+                continue;
+            ads::InputRequest second;
+            second.kind = ads::InputKind::Corner;
+            second.prompt = L"Entgegengesetzte Ecke angeben: ";
+            second.hasBase = true;
+            std::copy(c1.point, c1.point + 3, second.base);
+            if (userInput_->get(second, c2) != RTNORM)
+                continue;
+            for (const auto& e : selectBox(c1.point, c2.point, a.text == L"Kreuzen"))
+                add(e);
+        } else if (rc == RTNORM) {
+            add({a.entity[0], a.entity[1]});
+        } else {
+            continue;
+        }
+        out_ << (out.size() - before) << " gefunden, " << out.size() << " gesamt\n";
+    }
 }
 
 void Session::openDrawing()

@@ -14,6 +14,7 @@
 
 #include "win/wintypes.h"
 
+#include <array>
 #include <functional>
 #include <iosfwd>
 #include <memory>
@@ -87,6 +88,11 @@ public:
     // false after an error report. A drawing that cannot be read is reported and a new one
     // of its name is opened instead.
     bool start();
+    // The geometry of a drawing as shown, taken anew when it changed.
+    const geom::Geometry* geometryOf(const Drawing& drawing);
+    // ssget's window / crossing and the user's selection (picks, Fenster, Kreuzen).
+    std::vector<std::array<int64_t, 2>> selectBox(const double* p1, const double* p2, bool crossing);
+    int selectByUser(std::vector<std::array<int64_t, 2>>& out);
     // Opens the drawing --dwg names (see start()).
     void openDrawing();
     // The end of a run: saves to --save-as when the run went well, and warns of changes that

@@ -151,10 +151,13 @@ public:
     virtual int regApp(const std::wstring& name) = 0;
 
     // ---- selection sets -------------------------------------------------------------------
-    // acedSSGet: mode "X" (the whole drawing), "L" (the last entity), "P" (the previous set);
-    // `filter` a chain of groups as selection filters take them. RTNORM, RTERROR when nothing
-    // was found or the mode is not known, RTCAN when the user cancelled.
-    virtual int ssGet(const std::wstring& mode, const resbuf* filter, ads_name set) = 0;
+    // acedSSGet: mode "X" (the whole drawing), "L" (the last entity), "P" (the previous set),
+    // "W" / "C" (inside / crossing the window from p1 to p2), or none: the user selects (picks,
+    // and windows or crossings by keyword); `filter` a chain of groups as selection filters
+    // take them. RTNORM, RTERROR when nothing was found or the mode is not known, RTCAN when
+    // the user cancelled.
+    virtual int ssGet(const std::wstring& mode, const double* p1, const double* p2, const resbuf* filter,
+                      ads_name set) = 0;
     virtual int ssLength(const ads_name set, int32_t* length) = 0;
     virtual int ssName(const ads_name set, int32_t index, ads_name entity) = 0;
     // A new set (no entity, or the one given) when `set` is null, else `entity` added to it.

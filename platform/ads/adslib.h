@@ -166,8 +166,9 @@ int acdbEntDel(const ads_name entity);  // erases, or brings an erased entity ba
 int acdbRegApp(const ACHAR* name);
 
 // --- selection sets ------------------------------------------------------------------------
-// str "X": the whole drawing through `filter`; "L" the last entity; "P" the previous set.
-// pt1 and pt2 are for the modes that take points and are not used by these.
+// str "X": the whole drawing through `filter`; "L" the last entity; "P" the previous set;
+// "W" / "C" the entities inside / crossing the window from pt1 to pt2 (ads_point); null: the
+// user selects them.
 int acedSSGet(const ACHAR* str, const void* pt1, const void* pt2, const resbuf* filter, ads_name ss);
 int acedSSLength(const ads_name ss, int32_t* length);
 int acedSSName(const ads_name ss, int32_t index, ads_name entity);

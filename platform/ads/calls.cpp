@@ -412,11 +412,12 @@ int acdbRegApp(const ACHAR* name)
     return installedHost && name ? installedHost->regApp(name) : RTERROR;
 }
 
-int acedSSGet(const ACHAR* str, const void*, const void*, const resbuf* filter, ads_name ss)
+int acedSSGet(const ACHAR* str, const void* pt1, const void* pt2, const resbuf* filter, ads_name ss)
 {
     if (!installedHost || !ss)
         return RTERROR;
-    return installedHost->ssGet(str ? str : L"", filter, ss);
+    return installedHost->ssGet(str ? str : L"", static_cast<const double*>(pt1), static_cast<const double*>(pt2),
+                                filter, ss);
 }
 
 int acedSSLength(const ads_name ss, int32_t* length)

@@ -265,3 +265,26 @@ TEST(KorcadDrawing, PicksInAnswersFilesGoThroughTheViewWithItsSnaps)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(KorcadDrawing, TheUserSelectsByPicksWindowsAndCrossings)
+{
+    // A pick on the hydrant's circle, the same again (counted once), a crossing over it that
+    // adds the pipe, Enter. Then windows and crossings given as points, with a filter.
+    auto r = runProcess({KORCAD_PATH, "--no-load", "--dwg", drawingtest::netzPath(), "-e", "(sslength (ssget))", "-e",
+                         "(sslength (ssget \"W\" '(20 -5) '(52 5)))", "-e",
+                         "(sslength (ssget \"C\" '(25 -5) '(35 5) '((0 . \"INSERT\"))))", "-e",
+                         "(ssget \"W\" '(200 200) '(300 300))"},
+                        "30,1.5\n30,1.5\nK\n25,-5\n35,5\n\n");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "Objekte wählen oder [Fenster/Kreuzen]: 1 gefunden, 1 gesamt\n"
+              "Objekte wählen oder [Fenster/Kreuzen]: 0 gefunden, 1 gesamt\n"
+              "Objekte wählen oder [Fenster/Kreuzen]: Erste Ecke angeben: Entgegengesetzte Ecke angeben: "
+              "1 gefunden, 2 gesamt\n"
+              "Objekte wählen oder [Fenster/Kreuzen]: 2\n"
+              "1\n1\nnil\n");  // only the hydrant lies wholly in the window
+}
+
+}  // namespace
