@@ -153,10 +153,14 @@
 ;;; --- a pipe of the drawing: chosen from the pipe list in a grid, given a linetype (from the
 ;;; drawing's LTYPE table), a lineweight and the colour chosen above (as a colour index and a
 ;;; true colour, examples/farbe.lsp); korcad saves the drawing at the end of the run.
-(defun demo-rohr-gestalten (/ rohre antwort rohr e lt lw)
+(defun demo-rohr-gestalten (/ rohre datei antwort rohr e lt lw)
   (load "rohrliste")
   (load "farbe")
-  (setq rohre (rohr:aus-zeichnung))
+  ;; The list goes through a CSV file and is shown as it was read back.
+  (setq datei (vl-filename-mktemp "rohre.csv"))
+  (rohr:csv-schreiben datei (rohr:aus-zeichnung))
+  (setq rohre (rohr:csv-lesen datei))
+  (vl-file-delete datei)
   (setq antwort
     (korDialog_GridDialog
       (list 1 "Leitung wählen" 1 (list "Leitung" "Länge [m]")
