@@ -156,11 +156,14 @@ bool DialogWiring::install(Session& session, std::string* error)
     return true;
 }
 
-void DialogWiring::useWindowCommandLine(Session& session, EchoBuffer* echo)
+bool DialogWiring::useWindowCommandLine(Session& session, EchoBuffer* echo)
 {
     Session* s = &session;
     MainWindow* window = mainWindow_.get();
-    window->handle();  // shown at once: the person works in it
+    // Shown at once: the person works in it. A display that cannot be reached leaves the
+    // window layer on its offscreen fallback, where nobody could type.
+    if (!window->handle() || QGuiApplication::platformName() == "offscreen")
+        return false;
     echo_ = echo;
     if (echo)
         echo->setSink([window](const std::string& line) {
@@ -168,6 +171,7 @@ void DialogWiring::useWindowCommandLine(Session& session, EchoBuffer* echo)
                 c->addLine(QString::fromStdString(line));
         });
     session.setInput(std::make_unique<WindowInput>(*mainWindow_, [s] { return &s->userInput(); }));
+    return true;
 }
 
 void DialogWiring::shootMainWindow()

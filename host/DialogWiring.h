@@ -26,8 +26,9 @@ public:
 
     // For a person at a display: the main window shows at once and its command line answers
     // the prompts (picks in the view included).
-    // `echo` (standard output's buffer) then shows its lines there too.
-    void useWindowCommandLine(Session& session, class EchoBuffer* echo);
+    // `echo` (standard output's buffer) then shows its lines there too. False (nothing
+    // changed) when no window can be shown on a screen: the terminal stays the command line.
+    bool useWindowCommandLine(Session& session, class EchoBuffer* echo);
 
     // Answers the file had that nothing asked for.
     size_t unusedAnswers() const;

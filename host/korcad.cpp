@@ -48,9 +48,8 @@ int main(int argc, char** argv)
     // A person at a terminal gets line editing, history and Ctrl-C on the command line.
     // Files and -e expressions run as a batch: Ctrl-C ends korcad there, as for any program.
     const bool interactive = session.options().items.empty() && session.options().answersFile.empty();
-    if (windowCommandLine)
-        dialogs.useWindowCommandLine(session, &echo);
-    else if (interactive && korcad::LineEditor::available())
+    if (!(windowCommandLine && dialogs.useWindowCommandLine(session, &echo)) && interactive &&
+        korcad::LineEditor::available())
         session.setInput(std::make_unique<korcad::LineEditor>(std::cerr));
     int rc = session.run();
     dialogs.shootMainWindow();
