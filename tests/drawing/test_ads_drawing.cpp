@@ -127,9 +127,10 @@ TEST_F(AdsDrawing, TablesThroughTheCalls)
     EXPECT_EQ(textOf(first.get(), 2), L"Continuous");
     ads::RbPtr layer(acdbTblSearch(L"LAYER", L"wasser_leitung", 0));
     ASSERT_NE(layer, nullptr);
-    for (const resbuf* rb = layer.get(); rb; rb = rb->rbnext)
+    for (const resbuf* rb = layer.get(); rb; rb = rb->rbnext) {
         if (rb->restype == 62)
             EXPECT_EQ(rb->resval.rint, 5);
+    }
     EXPECT_EQ(acdbTblSearch(L"LAYER", L"gibtsnicht", 0), nullptr);
 }
 

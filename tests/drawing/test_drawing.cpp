@@ -30,6 +30,7 @@ std::vector<std::string> show(const resbuf* rb)
                 v += static_cast<char>(*c < 128 ? *c : '?');
             break;
         case ads::GroupKind::Real:
+        case ads::GroupKind::Int64:
             v = dxf::formatReal(rb->resval.rreal);
             break;
         case ads::GroupKind::Point:
