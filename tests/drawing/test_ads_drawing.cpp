@@ -128,8 +128,9 @@ TEST_F(AdsDrawing, TablesThroughTheCalls)
     ads::RbPtr layer(acdbTblSearch(L"LAYER", L"wasser_leitung", 0));
     ASSERT_NE(layer, nullptr);
     for (const resbuf* rb = layer.get(); rb; rb = rb->rbnext) {
-        if (rb->restype == 62)
+        if (rb->restype == 62) {
             EXPECT_EQ(rb->resval.rint, 5);
+        }
     }
     EXPECT_EQ(acdbTblSearch(L"LAYER", L"gibtsnicht", 0), nullptr);
 }

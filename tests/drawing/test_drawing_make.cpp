@@ -124,15 +124,17 @@ TEST(KorcadCommands, DrawLayerEraseAndPauseFromLisp)
     EXPECT_EQ(kinds, (std::vector<std::string>{"LWPOLYLINE@ROHRE", "CIRCLE@ROHRE", "TEXT@ROHRE"}));
     ads::RbPtr layer = d->tblSearch(L"LAYER", L"ROHRE", false);
     for (const resbuf* rb = layer.get(); rb; rb = rb->rbnext) {
-        if (rb->restype == 62)
+        if (rb->restype == 62) {
             EXPECT_LT(rb->resval.rint, 0);  // switched off
+        }
     }
     ads_name circle;
     d->nameOf(d->mainEntities()[1], circle);
     ads::RbPtr circleGroups = d->entGet(circle);
     for (const resbuf* rb = circleGroups.get(); rb; rb = rb->rbnext) {
-        if (rb->restype == 10)
+        if (rb->restype == 10) {
             EXPECT_EQ(rb->resval.rpoint[0], 7.0);  // the centre the user typed at the pause
+        }
     }
 
     if (runProcess({"/usr/bin/python3", "-c", "import ezdxf"}).exitCode != 0)
