@@ -100,7 +100,7 @@ TEST(KorcadButtonValue, LabelsComeFromTheSampleDatabaseOrTheOneGivenWithDb)
 TEST(KorcadButtonValue, TheDemoAsksForTheCoverWithLabelsFromTheSampleDatabase)
 {
     TempFile shots("keep", "");
-    KorcadRun r = korcad({"--answers", EXAMPLES_DIR "/demo.answers", "--shots", shots.dir(), EXAMPLES_DIR "/demo.lsp"}, "");
+    KorcadRun r = runDemo(shots.dir());
     EXPECT_EQ(r.process.exitCode, 0) << r.process.err;
     EXPECT_TRUE(contains(r.process.out, "Überdeckung: 1.35 m")) << r.process.out;
     EXPECT_TRUE(contains(r.log, "[DialogReturn] return '1.35' -> RSRSLT\r\n")) << r.log;

@@ -125,11 +125,18 @@ input "(strcat (cadr x) \"!\")"
 TEST(KorcadDemo, TheMainJobRunsTheDemoWithItsAnswers)
 {
     TempFile shots("keep", "");
-    KorcadRun r = korcad({"--answers", EXAMPLES_DIR "/demo.answers", "--shots", shots.dir(), EXAMPLES_DIR "/demo.lsp"}, "");
+    KorcadRun r = runDemo(shots.dir());
     EXPECT_EQ(r.process.exitCode, 0) << r.process.err;
     EXPECT_NE(r.process.out.find("Gewählt: UFH"), std::string::npos) << r.process.out;
     EXPECT_NE(r.process.out.find("Ergebnisse: (\"UFH\" nil)"), std::string::npos) << r.process.out;
     EXPECT_TRUE(std::filesystem::exists(shots.dir() + "/hydrant-art.png"));
+    // The drawing part: the pipe list, the measured pipe, the pipe given a look, then saved.
+    EXPECT_NE(r.process.out.find("4 Leitungen, zusammen 285.00 m"), std::string::npos) << r.process.out;
+    EXPECT_NE(r.process.out.find("Länge 40.00 m"), std::string::npos) << r.process.out;
+    EXPECT_NE(r.process.out.find("Linientyp: DASHED"), std::string::npos) << r.process.out;
+    EXPECT_EQ(r.process.err, "");
+    EXPECT_TRUE(std::filesystem::exists(shots.dir() + "/netz-demo.dxf"));
+    EXPECT_TRUE(std::filesystem::exists(shots.dir() + "/korcad.png"));
 }
 
 }  // namespace

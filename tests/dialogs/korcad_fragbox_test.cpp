@@ -120,7 +120,7 @@ TEST(KorcadFragBox, AFailedLookupIsALispErrorAndNamesItInTheLog)
 TEST(KorcadFragBox, TheDemoAsksForTheHydrantsPropertiesWithLabelsFromTheSampleDatabase)
 {
     TempFile shots("keep", "");
-    KorcadRun r = korcad({"--answers", EXAMPLES_DIR "/demo.answers", "--shots", shots.dir(), EXAMPLES_DIR "/demo.lsp"}, "");
+    KorcadRun r = runDemo(shots.dir());
     EXPECT_EQ(r.process.exitCode, 0) << r.process.err;
     EXPECT_NE(r.process.out.find("Hydrant: (\"UFH\" 150 1998 1.8 4.5 \"Stadtwerke\" \"H-0815\")"), std::string::npos)
         << r.process.out;

@@ -31,3 +31,11 @@ KorcadRun korcad(std::vector<std::string> args, const std::string& answers,
     run.log = readFile(logPath);
     return run;
 }
+
+KorcadRun runDemo(const std::string& dir)
+{
+    const std::string examples = EXAMPLES_DIR;
+    return korcad({"--dwg", examples + "/netz.dxf", "--save-as", dir + "/netz-demo.dxf", "--answers",
+                   examples + "/demo.answers", "--shots", dir, examples + "/demo.lsp"},
+                  "", {{"KORCAD_APP_PATH", examples}});
+}

@@ -20,3 +20,7 @@ std::string readFile(const std::string& path);
 // one of their own. An empty answers file lets no dialog open unanswered, so no run can hang.
 KorcadRun korcad(std::vector<std::string> args, const std::string& answers,
                  const std::vector<std::pair<std::string, std::string>>& env = {});
+
+// The main job's run of the demo: examples/demo.lsp with its answers on the sample drawing,
+// the examples folder on the application path, screenshots and the saved drawing in `dir`.
+KorcadRun runDemo(const std::string& dir);
