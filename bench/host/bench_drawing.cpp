@@ -17,6 +17,7 @@
 // its entity count.
 //
 //   build/bin/bench_drawing [ENTITIES] [ROUNDS]
+#include "BigDrawing.h"
 #include "Drawing.h"
 #include "DrawingFile.h"
 
@@ -43,7 +44,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 std::string readBytes(const std::string& path)
 {
@@ -52,66 +52,8 @@ std::string readBytes(const std::string& path)
     return bytes;
 }
 
-// The entities of the sample, repeated until `wanted` main entities are there.
-std::string generate(size_t wanted)
-{
-    std::string error;
-    auto sample = korcad::loadDrawing(std::string(EXAMPLES_DIR) + "/netz.dxf", &error);
-    if (!sample) {
-        std::fprintf(stderr, "bench_drawing: %s\n", error.c_str());
-        std::exit(1);
-    }
-    // The groups of every entity record of the sample (sub-entities too), without handles and
-    // owners, which appendEntity gives anew.
-    std::vector<std::vector<std::pair<int, std::string>>> records;
-    std::vector<bool> isMain;
-    auto mains = sample->mainEntities();
-    ads_name e, none = {0, 0}, at;
-    for (bool ok = sample->entNext(none, e); ok; ok = sample->entNext(at, e)) {
-        at[0] = e[0];
-        at[1] = e[1];
-        const auto* r = sample->record(e);
-        std::vector<std::pair<int, std::string>> groups;
-        for (const auto& t : sample->tags(*r))
-            if (t.code != 5 && t.code != 330)
-                groups.emplace_back(t.code, std::string(t.value));
-        records.push_back(std::move(groups));
-        isMain.push_back(std::find(mains.begin(), mains.end(), static_cast<uint32_t>((e[0] - 0x7ff6a0000000) / 8)) != mains.end());
-    }
-    korcad::Drawing big(L"gross.dxf");
-    // The sample's tables and blocks come with it: start from the sample itself.
-    auto d = korcad::Drawing::read(L"gross.dxf", sample->write(), &error);
-    size_t count = d->entityCount();
-    for (int copy = 1; count < wanted; ++copy) {
-        double dx = 150.0 * (copy % 100), dy = 150.0 * (copy / 100);
-        for (size_t i = 0; i < records.size() && (count < wanted || !isMain[i]); ++i) {
-            auto groups = records[i];
-            for (auto& [code, value] : groups) {
-                if (code == 10 || code == 11) {
-                    value = korcad::dxf::formatReal(std::strtod(value.c_str(), nullptr) + dx);
-                } else if (code == 20 || code == 21) {
-                    value = korcad::dxf::formatReal(std::strtod(value.c_str(), nullptr) + dy);
-                }
-            }
-            d->appendEntity(groups);
-            count += isMain[i];
-        }
-    }
-    return d->write();
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-double timeIt(const std::function<void()>& fn)
-{
-    auto begin = Clock::now();
-    fn();
-    return std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
-}
+using bench::median;
+using bench::timeIt;
 
 #ifdef HAVE_DXFLIB
 // Takes every callback and does nothing with it.
@@ -128,7 +70,7 @@ int main(int argc, char** argv)
     fs::create_directories(dir);
     std::string path = (dir / "gross.dxf").string();
     {
-        std::string text = generate(entities);
+        std::string text = bench::bigDrawing(entities)->write();
         std::ofstream(path, std::ios::binary) << text;
     }
     size_t bytes = fs::file_size(path);

@@ -17,6 +17,7 @@
 // glyphs).
 //
 //   build/bin/bench_view [ENTITIES] [ROUNDS]
+#include "BigDrawing.h"
 #include "Drawing.h"
 #include "DrawingFile.h"
 #include "DrawingView.h"
@@ -45,62 +46,8 @@ using korcad::geom::Primitive;
 using korcad::geom::Shape;
 constexpr double kPi = 3.14159265358979323846;
 
-// The sample's entity records (sub-entities too) repeated with offsets until `wanted` main
-// entities are there.
-std::unique_ptr<korcad::Drawing> generate(size_t wanted)
-{
-    std::string error;
-    auto sample = korcad::loadDrawing(std::string(EXAMPLES_DIR) + "/netz.dxf", &error);
-    if (!sample) {
-        std::fprintf(stderr, "bench_view: %s\n", error.c_str());
-        std::exit(1);
-    }
-    std::vector<std::vector<std::pair<int, std::string>>> records;
-    std::vector<bool> isMain;
-    auto mains = sample->mainEntities();
-    ads_name e, none = {0, 0}, at;
-    for (bool ok = sample->entNext(none, e); ok; ok = sample->entNext(at, e)) {
-        at[0] = e[0];
-        at[1] = e[1];
-        const auto* r = sample->record(e);
-        std::vector<std::pair<int, std::string>> groups;
-        for (const auto& t : sample->tags(*r))
-            if (t.code != 5 && t.code != 330)
-                groups.emplace_back(t.code, std::string(t.value));
-        records.push_back(std::move(groups));
-        isMain.push_back(std::find(mains.begin(), mains.end(), r->id) != mains.end());
-    }
-    auto d = korcad::Drawing::read(L"gross.dxf", sample->write(), &error);
-    size_t count = d->entityCount();
-    for (int copy = 1; count < wanted; ++copy) {
-        double dx = 150.0 * (copy % 100), dy = 150.0 * (copy / 100);
-        for (size_t i = 0; i < records.size() && (count < wanted || !isMain[i]); ++i) {
-            auto groups = records[i];
-            for (auto& [code, value] : groups) {
-                if (code == 10 || code == 11)
-                    value = korcad::dxf::formatReal(std::strtod(value.c_str(), nullptr) + dx);
-                else if (code == 20 || code == 21)
-                    value = korcad::dxf::formatReal(std::strtod(value.c_str(), nullptr) + dy);
-            }
-            d->appendEntity(groups);
-            count += isMain[i];
-        }
-    }
-    return d;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-double timeIt(const std::function<void()>& fn)
-{
-    auto begin = Clock::now();
-    fn();
-    return std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
-}
+using bench::median;
+using bench::timeIt;
 
 // The floor's array: what the view draws, already on the screen.
 struct Item {
@@ -287,7 +234,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "bench_view: %s\n", error.c_str());
         return 1;
     }
-    auto drawing = generate(entities);
+    auto drawing = bench::bigDrawing(entities);
     korcad::DrawingView view;
     view.resize(1280, 800);
     view.show();
