@@ -41,7 +41,6 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using korcad::geom::Primitive;
 using korcad::geom::Shape;
 constexpr double kPi = 3.14159265358979323846;
