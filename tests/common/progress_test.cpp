@@ -1,0 +1,385 @@
+// The progress window as a long piece of work uses it, headless: bars come and go, texts and
+// icons follow the status, positions repaint only by the update step, and the user's cancel
+// (a click, the close box, Escape) reaches the worker's callback in the middle of the work,
+// also when the callback asks a question in a modal message box.
+#include "korgui/korprogress.h"
+#include "mfc/afxhost.h"
+#include "uidriver/afxdriver.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QImage>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+
+// The arguments the CAD-class worker opens its window with.
+std::unique_ptr<CKORGuiProgress> openWorkerWindow(CWnd* parent = nullptr)
+{
+    return std::make_unique<CKORGuiProgress>(false, true, true, true, true, false, 0.3, 5, parent, -1);
+}
+
+QWidget* widgetOf(const CKORGuiProgress& p) { return AfxHostWidgetOf(p.GetSafeHwnd()); }
+
+QPushButton* cancelButton(const CKORGuiProgress& p)
+{
+    return widgetOf(p)->findChild<QPushButton*>(QStringLiteral("cancel"));
+}
+
+// A left click in the middle of a widget, as the mouse makes it.
+void clickWith(QWidget* w)
+{
+    QPointF at(w->width() / 2.0, w->height() / 2.0);
+    QPointF global = w->mapToGlobal(at);
+    QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &release);
+}
+
+// The colour that most of an icon's opaque pixels lean to.
+enum class Tint { Blue, Green, Red, Grey, None };
+Tint tintOf(const QPixmap& pm)
+{
+    QImage img = pm.toImage().convertToFormat(QImage::Format_ARGB32);
+    int blue = 0, green = 0, red = 0, grey = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            QColor c = img.pixelColor(x, y);
+            if (c.alpha() < 200)
+                continue;
+            if (c.saturation() < 60)
+                ++grey;
+            else if (c.hue() >= 200 && c.hue() <= 240)
+                ++blue;
+            else if (c.hue() >= 90 && c.hue() <= 150)
+                ++green;
+            else if (c.hue() <= 15 || c.hue() >= 345)
+                ++red;
+        }
+    int most = std::max({blue, green, red, grey});
+    if (most == 0)
+        return Tint::None;
+    return most == blue ? Tint::Blue : most == green ? Tint::Green : most == red ? Tint::Red : Tint::Grey;
+}
+
+Tint iconTint(const CKORGuiProgress& p, int row)
+{
+    auto icons = widgetOf(p)->findChildren<QLabel*>(QStringLiteral("statusIcon"));
+    return tintOf(icons.at(row)->pixmap());
+}
+
+TEST(ProgressWindow, BarsComeAndGoAndTheWindowKeepsRoomForThem)
+{
+    auto p = openWorkerWindow();
+    QPointer<QWidget> w = widgetOf(*p);
+    ASSERT_TRUE(w);
+    EXPECT_TRUE(p->IsWindowVisible());
+    EXPECT_TRUE(w->isWindow());
+    ASSERT_EQ(CKORGuiProgress::OpenWindows(), std::vector<CKORGuiProgress*>{p.get()});
+
+    ASSERT_TRUE(CKORGuiProgress::SetzeMinAnzahlSichtbareProgressBars(p.get(), 5));
+    const int roomForFive = w->height();
+    std::vector<void*> bars;
+    for (int i = 0; i < 5; ++i) {
+        CString name(std::wstring(L"Schritt ") + std::to_wstring(i));
+        bars.push_back(CKORGuiProgress::AddiereProgressBar(p.get(), 0.0, 13.0, 0.0, name, L"fertig", name, 6));
+        ASSERT_NE(bars.back(), nullptr);
+        EXPECT_EQ(w->height(), roomForFive) << "the window keeps its size while bars come";
+    }
+    EXPECT_EQ(p->Bars(), bars);
+    EXPECT_EQ(w->findChildren<QLabel*>(QStringLiteral("statusIcon")).size(), 5);
+
+    // Beyond the five the window shows, it scrolls instead of growing.
+    std::vector<void*> more;
+    for (int i = 0; i < 3; ++i)
+        more.push_back(CKORGuiProgress::AddiereProgressBar(p.get(), 0, 1, 0, L"mehr", L"", L"mehr", 6));
+    EXPECT_EQ(w->height(), roomForFive);
+
+    void* middle = bars[2];
+    ASSERT_TRUE(CKORGuiProgress::EntferneProgressBar(p.get(), bars[2], false));
+    EXPECT_EQ(bars[2], nullptr) << "the handle is reset";
+    EXPECT_EQ(p->Bars().size(), 7u);
+    EXPECT_EQ(w->findChildren<QLabel*>(QStringLiteral("statusIcon")).size(), 7);
+    // The removed bar is no bar of the window any more; nothing touches freed memory.
+    EXPECT_FALSE(CKORGuiProgress::SetzeProgressStatus(p.get(), middle, 5));
+    EXPECT_EQ(CKORGuiProgress::RepaintCount(p.get(), middle), -1);
+    void* again = middle;
+    EXPECT_FALSE(CKORGuiProgress::EntferneProgressBar(p.get(), again, false));
+    EXPECT_EQ(again, middle) << "a handle that is not the window's is left alone";
+    void* none = nullptr;
+    EXPECT_FALSE(CKORGuiProgress::EntferneProgressBar(p.get(), none, true));
+
+    for (void*& b : more)
+        ASSERT_TRUE(CKORGuiProgress::EntferneProgressBar(p.get(), b, false));
+    for (void*& b : bars) {
+        if (b) {
+            ASSERT_TRUE(CKORGuiProgress::EntferneProgressBar(p.get(), b, true));
+        }
+    }
+    EXPECT_TRUE(p->Bars().empty());
+    EXPECT_EQ(w->height(), roomForFive);
+
+    // Bad arguments give nothing.
+    EXPECT_EQ(CKORGuiProgress::AddiereProgressBar(p.get(), 5.0, 1.0, 0.0, L"a", L"b", L"c", 6), nullptr);
+    EXPECT_EQ(CKORGuiProgress::AddiereProgressBar(p.get(), 0.0, 1.0, 0.0, L"a", L"b", L"c", 9), nullptr);
+    EXPECT_EQ(CKORGuiProgress::AddiereProgressBar(nullptr, 0.0, 1.0, 0.0, L"a", L"b", L"c", 6), nullptr);
+    EXPECT_FALSE(CKORGuiProgress::SetzeMinAnzahlSichtbareProgressBars(nullptr, 5));
+
+    p.reset();
+    EXPECT_TRUE(CKORGuiProgress::OpenWindows().empty());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(w) << "the window is gone with the object";
+}
+
+TEST(ProgressWindow, TextsIconsAndTimesFollowTheStatus)
+{
+    auto p = openWorkerWindow();
+    void* bar = CKORGuiProgress::AddiereProgressBar(p.get(), 0.0, 4.0, 0.0, L"Klasse wählen ...",
+                                                    L"Klasse gewählt", L"Klasse wählen (wartet)", 6);
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(p->BarStatus(bar), CKORGuiProgress::StatusWaiting);
+    EXPECT_EQ(p->BarText(bar), L"Klasse wählen (wartet)");
+    EXPECT_EQ(iconTint(*p, 0), Tint::Grey);
+    EXPECT_EQ(p->BarTimeText(bar), L"") << "a waiting bar shows no times";
+
+    ASSERT_TRUE(CKORGuiProgress::SetzeProgressStartZeit(p.get(), bar));
+    ASSERT_TRUE(CKORGuiProgress::SetzeProgressStatus(p.get(), bar, 5));
+    EXPECT_EQ(p->BarText(bar), L"Klasse wählen ...");
+    EXPECT_EQ(iconTint(*p, 0), Tint::Blue);
+    EXPECT_TRUE(p->BarTimeText(bar).str().find(L"noch") != std::wstring::npos) << "a running bar estimates";
+    EXPECT_TRUE(p->BarTimeText(bar).str().find(L"0:00") == 0);
+
+    ASSERT_TRUE(CKORGuiProgress::SetzeProgressAktuellePosition(p.get(), bar, 4.0, 1.0, true));
+    ASSERT_TRUE(CKORGuiProgress::SetzeProgressStatus(p.get(), bar, 4));
+    EXPECT_EQ(p->BarText(bar), L"Klasse gewählt");
+    EXPECT_EQ(iconTint(*p, 0), Tint::Green);
+    EXPECT_TRUE(p->BarTimeText(bar).str().find(L"noch") == std::wstring::npos) << "a finished bar estimates nothing";
+    EXPECT_FALSE(p->BarTimeText(bar).IsEmpty());
+
+    ASSERT_TRUE(CKORGuiProgress::SetzeProgressStatus(p.get(), bar, 2));
+    EXPECT_EQ(p->BarText(bar), L"Klasse wählen ...");
+    EXPECT_EQ(iconTint(*p, 0), Tint::Red);
+
+    // An unknown status is refused; the bar keeps what it shows.
+    EXPECT_FALSE(CKORGuiProgress::SetzeProgressStatus(p.get(), bar, 7));
+    EXPECT_EQ(p->BarStatus(bar), CKORGuiProgress::StatusFailed);
+
+    // A waiting bar that moves is running (the worker's total bar gets no status of its own).
+    void* total = CKORGuiProgress::AddiereProgressBar(p.get(), 0.0, 13.0, 0.0, L"Gesamt", L"Fertig", L"Gesamt", 6);
+    CKORGuiProgress::SetzeProgressAktuellePosition(p.get(), total, 2.0, 1.0, true);
+    EXPECT_EQ(p->BarStatus(total), CKORGuiProgress::StatusRunning);
+    EXPECT_EQ(iconTint(*p, 1), Tint::Blue);
+
+    // An empty range (no entities) shows full once its end is reached.
+    void* empty = CKORGuiProgress::AddiereProgressBar(p.get(), 0.0, 13.0, 0.0, L"Setzen", L"Gesetzt", L"Setzen", 6);
+    CKORGuiProgress::SetzeProgressMaximumPosition(p.get(), empty, 0.0);
+    CKORGuiProgress::SetzeProgressAktuellePosition(p.get(), empty, 0.0, 1.0, true);
+    EXPECT_EQ(p->BarShownPosition(empty), 0.0);
+    auto bars = widgetOf(*p)->findChildren<QProgressBar*>();
+    ASSERT_EQ(bars.size(), 3);
+    EXPECT_EQ(bars[2]->value(), bars[2]->maximum());
+}
+
+TEST(ProgressWindow, PositionsRepaintByTheUpdateStep)
+{
+    auto p = openWorkerWindow();
+    void* bar = CKORGuiProgress::AddiereProgressBar(p.get(), 0.0, 13.0, 0.0, L"Setzen", L"Gesetzt", L"Setzen", 6);
+    const int n = 100000;
+    CKORGuiProgress::SetzeProgressMaximumPosition(p.get(), bar, n);
+    CKORGuiProgress::SetzeProgressStatus(p.get(), bar, 5);
+    const int before = CKORGuiProgress::RepaintCount(p.get(), bar);
+    for (int i = 0; i < n; ++i) {
+        ASSERT_TRUE(CKORGuiProgress::SetzeProgressAktuellePosition(p.get(), bar, i, n / 100, true));
+        if (i == 1500) {
+            EXPECT_EQ(p->BarShownPosition(bar), 1000.0) << "a move under the step is not shown yet";
+        }
+    }
+    EXPECT_EQ(p->BarPosition(bar), n - 1);
+    CKORGuiProgress::SetzeProgressAktuellePosition(p.get(), bar, n, 1.0, true);
+    EXPECT_EQ(p->BarShownPosition(bar), n) << "the end is always shown";
+    const int repaints = CKORGuiProgress::RepaintCount(p.get(), bar) - before;
+    EXPECT_GE(repaints, 95);
+    EXPECT_LE(repaints, 105);
+
+    // No step: every change shows.
+    void* fine = CKORGuiProgress::AddiereProgressBar(p.get(), 0.0, 10.0, 0.0, L"a", L"b", L"a", 5);
+    int start = CKORGuiProgress::RepaintCount(p.get(), fine);
+    for (int i = 1; i <= 10; ++i)
+        CKORGuiProgress::SetzeProgressAktuellePosition(p.get(), fine, i * 0.5, 0.0, false);
+    EXPECT_EQ(CKORGuiProgress::RepaintCount(p.get(), fine) - start, 10);
+    // The same position again repaints nothing.
+    CKORGuiProgress::SetzeProgressAktuellePosition(p.get(), fine, 5.0, 0.0, false);
+    EXPECT_EQ(CKORGuiProgress::RepaintCount(p.get(), fine) - start, 10);
+}
+
+// What the worker's callback sees.
+struct Worker {
+    int calls = 0;
+    CKORGuiProgress* window = nullptr;
+    bool keepCancel = true;
+    bool ask = false;
+    int answer = 0;
+    bool deleteWindow = false;
+    std::unique_ptr<CKORGuiProgress>* owner = nullptr;
+};
+
+bool onCancel(CKORGuiProgress* p, long long context)
+{
+    auto* w = reinterpret_cast<Worker*>(context);
+    ++w->calls;
+    w->window = p;
+    if (w->ask)
+        w->answer = AfxMessageBox(L"Berechnung abbrechen?", MB_YESNO);
+    if (w->deleteWindow)
+        w->owner->reset();
+    return w->keepCancel;
+}
+
+TEST(ProgressWindow, TheCancelButtonCallsTheWorkerBackDuringTheWork)
+{
+    auto p = openWorkerWindow();
+    Worker worker;
+    QPushButton* button = cancelButton(*p);
+    ASSERT_TRUE(button);
+    EXPECT_TRUE(button->isHidden()) << "no cancel before one is asked for";
+    EXPECT_FALSE(p->PressCancel());
+
+    ASSERT_TRUE(CKORGuiProgress::AktiviereAbbruch(p.get(), &onCancel, reinterpret_cast<long long>(&worker)));
+    EXPECT_FALSE(button->isHidden());
+    EXPECT_EQ(button->text(), QStringLiteral("Abbrechen"));
+    void* bar = CKORGuiProgress::AddiereProgressBar(p.get(), 0.0, 1000.0, 0.0, L"Setzen", L"Gesetzt", L"Setzen", 5);
+
+    // The user clicks while the work runs: the click is handled inside the position calls.
+    QTimer::singleShot(0, button, [button] { clickWith(button); });
+    for (int i = 0; i < 1000 && worker.calls == 0; ++i)
+        CKORGuiProgress::SetzeProgressAktuellePosition(p.get(), bar, i, 10.0, true);
+    EXPECT_EQ(worker.calls, 1);
+    EXPECT_EQ(worker.window, p.get());
+    EXPECT_TRUE(button->isEnabled()) << "the callback kept the cancel available";
+
+    // The close box and Escape do what the button does.
+    widgetOf(*p)->close();
+    EXPECT_EQ(worker.calls, 2);
+    EXPECT_TRUE(widgetOf(*p)->isVisible()) << "the close box does not close the window of running work";
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(widgetOf(*p), &escape);
+    EXPECT_EQ(worker.calls, 3);
+
+    // A callback that gives false takes the cancel away.
+    worker.keepCancel = false;
+    EXPECT_TRUE(p->PressCancel());
+    EXPECT_EQ(worker.calls, 4);
+    EXPECT_FALSE(button->isEnabled());
+    EXPECT_FALSE(p->PressCancel());
+
+    // Hidden, the window cannot be clicked; no callback, no button.
+    CKORGuiProgress::AktiviereAbbruch(p.get(), &onCancel, reinterpret_cast<long long>(&worker));
+    p->ShowWindow(SW_HIDE);
+    EXPECT_FALSE(p->PressCancel());
+    p->ShowWindow(SW_SHOWNORMAL);
+    CKORGuiProgress::AktiviereAbbruch(p.get(), nullptr, 0);
+    EXPECT_TRUE(button->isHidden());
+    EXPECT_FALSE(p->PressCancel());
+    EXPECT_EQ(worker.calls, 4);
+}
+
+TEST(ProgressWindow, TheCallbackAsksInAModalMessageBoxAndIsNeverReentered)
+{
+    auto p = openWorkerWindow();
+    Worker worker;
+    worker.ask = true;
+    CKORGuiProgress::AktiviereAbbruch(p.get(), &onCancel, reinterpret_cast<long long>(&worker));
+    void* bar = CKORGuiProgress::AddiereProgressBar(p.get(), 0.0, 100000.0, 0.0, L"Setzen", L"Gesetzt", L"Setzen", 5);
+
+    // Another window of the application: while the work runs it gets no input.
+    ASSERT_TRUE(AfxHostUIStarted());
+    QWidget other;
+    auto* otherButton = new QPushButton(QStringLiteral("Anderes"), &other);
+    other.show();
+    int otherClicks = 0;
+    QObject::connect(otherButton, &QPushButton::clicked, [&] { ++otherClicks; });
+
+    bool pressedAgain = true, runningMeanwhile = false;
+    std::string clickResult;
+    afxdriver::onNextDialog([&](CDialog&) {
+        runningMeanwhile = p->IsCallbackRunning();
+        pressedAgain = p->PressCancel();  // a second press while the question is open
+        afxdriver::Result r = afxdriver::click(IDYES);
+        clickResult = r ? "ok" : r.message;
+    });
+    QTimer::singleShot(0, otherButton, [otherButton] { clickWith(otherButton); });
+    QTimer::singleShot(0, cancelButton(*p), [&] { clickWith(cancelButton(*p)); });
+    int done = 0;
+    for (int i = 0; i < 100000; ++i, ++done)
+        CKORGuiProgress::SetzeProgressAktuellePosition(p.get(), bar, i, 1000.0, true);
+
+    EXPECT_EQ(done, 100000) << "the work went on after the question";
+    EXPECT_EQ(worker.calls, 1);
+    EXPECT_EQ(worker.answer, IDYES);
+    EXPECT_EQ(clickResult, "ok");
+    EXPECT_FALSE(pressedAgain) << "the cancel is not pressed again while its callback runs";
+    EXPECT_TRUE(runningMeanwhile);
+    EXPECT_FALSE(p->IsCallbackRunning());
+    EXPECT_EQ(otherClicks, 0) << "the busy application ignores clicks elsewhere";
+    EXPECT_TRUE(p->CanCancel());
+
+    // Outside the work the other window takes clicks again.
+    clickWith(otherButton);
+    EXPECT_EQ(otherClicks, 1);
+}
+
+TEST(ProgressWindow, TheCallbackMayCloseTheWindow)
+{
+    auto p = openWorkerWindow();
+    Worker worker;
+    worker.deleteWindow = true;
+    worker.owner = &p;
+    CKORGuiProgress::AktiviereAbbruch(p.get(), &onCancel, reinterpret_cast<long long>(&worker));
+    QPointer<QWidget> w = widgetOf(*p);
+    void* bar = CKORGuiProgress::AddiereProgressBar(p.get(), 0.0, 10.0, 0.0, L"a", L"b", L"a", 5);
+    QTimer::singleShot(0, w, [&] { clickWith(cancelButton(*p)); });
+    CKORGuiProgress::SetzeProgressAktuellePosition(p.get(), bar, 1.0, 1.0, true);  // the click is handled here
+    EXPECT_EQ(worker.calls, 1);
+    EXPECT_EQ(p, nullptr);
+    EXPECT_TRUE(CKORGuiProgress::OpenWindows().empty());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(w);
+}
+
+TEST(ProgressWindow, HidesShowsAndStaysOverItsParent)
+{
+    ASSERT_TRUE(AfxHostInitUI());
+    QWidget main;
+    main.setGeometry(100, 100, 900, 700);
+    main.show();
+    CWnd* parent = CWnd::FromHandle(AfxHostHandleOf(&main));
+    auto p = std::make_unique<CKORGuiProgress>(false, true, true, true, true, false, 0.3, 5, parent, 3);
+    QWidget* w = widgetOf(*p);
+    EXPECT_EQ(w->parentWidget(), &main);
+    EXPECT_TRUE(w->isWindow());
+    EXPECT_TRUE(main.frameGeometry().contains(w->frameGeometry().bottomRight())) << "placed bottom right over it";
+    EXPECT_GE(w->frameGeometry().right(), main.frameGeometry().right() - 32);
+    EXPECT_GE(w->frameGeometry().bottom(), main.frameGeometry().bottom() - 32);
+
+    EXPECT_TRUE(p->ShowWindow(SW_HIDE));
+    EXPECT_FALSE(p->IsWindowVisible());
+    void* bar = CKORGuiProgress::AddiereProgressBar(p.get(), 0.0, 2.0, 0.0, L"a", L"b", L"a", 5);
+    EXPECT_TRUE(CKORGuiProgress::SetzeProgressAktuellePosition(p.get(), bar, 2.0, 1.0, true)) << "bars go on hidden";
+    EXPECT_FALSE(p->ShowWindow(SW_SHOWNORMAL));
+    EXPECT_TRUE(p->IsWindowVisible());
+    EXPECT_EQ(p->BarShownPosition(bar), 2.0);
+    CWnd::DeleteTempMap();
+}
+
+}  // namespace
