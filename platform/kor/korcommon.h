@@ -4,7 +4,8 @@
 // [X] LoadResourceString: a string resource of a given library as a CString
 // [X] GetKorPath: a database key and a table resolved to the name a query uses
 // [X] NKORAdsSysCommonUtils::ResultBufferItem: a group of a result-buffer chain by its code
-// [ ] progress window (added as callers need them); the grid control is korgui/korgui.h
+// The grid control and the progress window are in korgui/korgui.h and korgui/korprogress.h,
+// the search-field match in kor/matchlike.h.
 #pragma once
 
 #include "kor/adslisp.h"

@@ -48,9 +48,17 @@ struct Part {
     std::size_t length = 0;  // characters, '?' included
     int scanned = 0;         // the first min(length, 64) characters are scanned bit-parallel
     std::uint64_t any = 0;   // bits of the '?' positions among them
-    std::array<std::uint64_t, 256> low{};                       // masks of characters below 256
-    std::vector<std::pair<std::uint32_t, std::uint64_t>> high;  // masks of the others
+    std::array<std::uint64_t, 256> low{};                       // masks of folded characters below 256
+    std::vector<std::pair<std::uint32_t, std::uint64_t>> high;  // masks of the other folded ones
+    std::array<std::uint64_t, 256> raw{};  // masks of line characters below 256, folding included
 
+    // The mask of a character of the line.
+    std::uint64_t maskOfLine(wchar_t c, const std::uint16_t* table) const
+    {
+        auto u = static_cast<std::uint32_t>(c);
+        return u < 256 ? raw[u] : mask(fold(table, c));
+    }
+    // The mask of a folded character.
     std::uint64_t mask(std::uint32_t f) const
     {
         if (f < 256)
@@ -107,6 +115,8 @@ struct Compiled {
                 if (!known)
                     p.high.emplace_back(f, p.any | bit);
             }
+            for (std::uint32_t c = 0; c < 256; ++c)
+                p.raw[c] = p.mask(fold(table, static_cast<wchar_t>(c)));
             parts.push_back(std::move(p));
         }
         valid = true;
@@ -157,7 +167,7 @@ bool MatchLike(const wchar_t* pattern, const wchar_t* text)
         std::uint64_t state = 0;
         const wchar_t* end = nullptr;  // one past the part's match
         for (const wchar_t* s = at; *s; ++s) {
-            state = ((state << 1) | 1) & p.mask(fold(table, *s));
+            state = ((state << 1) | 1) & p.maskOfLine(*s, table);
             if (state & hit) {
                 const wchar_t* start = s - (p.scanned - 1);
                 if (p.length <= kWord || cached.restMatches(p, start, table)) {
