@@ -1,0 +1,190 @@
+// The entities of a selection set being classified: each operation reads an entity once and
+// writes it once.
+#include "catdb/catdb.h"
+
+#include <string>
+#include <unordered_map>
+
+struct CCATDBSelectionEntities::Loaded {
+    CKORAdsEntity entity;  // AutoFlush off: one write per entity
+    const CCATDBCADClass* cadClass = nullptr;
+};
+
+namespace {
+
+// Entities that failed during one operation, said in one text.
+class Failures {
+public:
+    explicit Failures(const wchar_t* what) : what_(what) {}
+    void add(long index, const CString& why)
+    {
+        if (count_++ == 0)
+            first_ = L"entity " + std::to_wstring(index) + L": " + why.str();
+    }
+    // False, with the text in `error`, when an entity failed.
+    bool result(long total, std::wstring& error) const
+    {
+        if (count_ == 0)
+            return true;
+        error = std::to_wstring(count_) + L" of " + std::to_wstring(total) + L" entities " + what_ + L" (" + first_ +
+                L")";
+        return false;
+    }
+
+private:
+    const wchar_t* what_;
+    long count_ = 0;
+    std::wstring first_;
+};
+
+// The catalogue class an entity's "CAD-Class" names, or null.
+const CCATDBCADClass* classOf(const CKOREntity& entity, const CCATDBModel& model)
+{
+    CString identification, key, second;
+    int number = -1;
+    if (!entity.GetAttribute(CATDB_ATTR_CADCLASS, identification) ||
+        !CCATDBCADClass::ParseCADClassIdentification(identification, key, second, number))
+        return nullptr;
+    return model.FindCADClass(key);
+}
+
+}  // namespace
+
+CCATDBSelectionEntities::CCATDBSelectionEntities(const CKORAdsSelectionSet& selectionSet) : m_set(selectionSet) {}
+
+CCATDBSelectionEntities::~CCATDBSelectionEntities() = default;
+
+long CCATDBSelectionEntities::GetLoadedCount() const
+{
+    return static_cast<long>(m_loaded.size());
+}
+
+CKOREntity* CCATDBSelectionEntities::GetLoadedEntity(long i)
+{
+    return i >= 0 && i < GetLoadedCount() ? &m_loaded[static_cast<size_t>(i)].entity : nullptr;
+}
+
+const CCATDBCADClass* CCATDBSelectionEntities::GetLoadedClass(long i) const
+{
+    return i >= 0 && i < GetLoadedCount() ? m_loaded[static_cast<size_t>(i)].cadClass : nullptr;
+}
+
+bool CCATDBSelectionEntities::RemoveAttributesFromTbl()
+{
+    m_error.clear();
+    if (!m_set.IsValid()) {
+        m_error = L"the selection set is not valid";
+        return false;
+    }
+    const CCATDBModel& model = *CCATDBModelManager::GetCurrentModel();
+    const long n = m_set.GetSize();
+    Failures failures(L"could not be changed");
+    CKORAdsEntity entity;
+    for (long i = 0; i < n; ++i) {
+        ads_name name;
+        if (!m_set.GetAt(i, name)) {
+            failures.add(i, L"not in the selection set any more");
+            continue;
+        }
+        if (!entity.Connect(name)) {
+            failures.add(i, entity.GetLastError());
+            continue;
+        }
+        if (const CCATDBCADClass* old = classOf(entity, model))
+            for (const auto& [attribute, value] : old->GetStandardValues())
+                if (entity.HasAttribute(attribute.c_str()))
+                    entity.RemoveAttribute(attribute.c_str());
+        for (LPCTSTR attribute : {CATDB_ATTR_CADCLASS, CATDB_ATTR_CADCLASS_M, CATDB_ATTR_CADCLASS_NAME})
+            if (entity.HasAttribute(attribute))
+                entity.RemoveAttribute(attribute);
+        if (!entity.Update())
+            failures.add(i, entity.GetLastError());
+    }
+    return failures.result(n, m_error);
+}
+
+bool CCATDBSelectionEntities::LoadEntities(const ads_name ss)
+{
+    m_error.clear();
+    m_loaded.clear();
+    CKORAdsSelectionSet set(ss, false);
+    if (!ss || !set.IsValid()) {
+        m_error = L"the selection set is not valid";
+        return false;
+    }
+    const CCATDBModel& model = *CCATDBModelManager::GetCurrentModel();
+    const long n = set.GetSize();
+    m_loaded.reserve(static_cast<size_t>(n));
+    Failures failures(L"could not be read");
+    for (long i = 0; i < n; ++i) {
+        ads_name name;
+        if (!set.GetAt(i, name)) {
+            failures.add(i, L"not in the selection set any more");
+            continue;
+        }
+        Loaded& loaded = m_loaded.emplace_back();
+        if (!loaded.entity.Connect(name)) {
+            failures.add(i, loaded.entity.GetLastError());
+            m_loaded.pop_back();
+            continue;
+        }
+        loaded.cadClass = classOf(loaded.entity, model);
+    }
+    return failures.result(n, m_error);
+}
+
+bool CCATDBSelectionEntities::SetStandardValuesFromTbl()
+{
+    m_error.clear();
+    if (m_loaded.empty()) {
+        m_error = L"no entities are loaded";
+        return false;
+    }
+    Failures failures(L"did not take a standard value");
+    CString current;
+    for (size_t i = 0; i < m_loaded.size(); ++i) {
+        Loaded& loaded = m_loaded[i];
+        if (!loaded.cadClass)
+            continue;
+        for (const auto& [attribute, value] : loaded.cadClass->GetStandardValues()) {
+            if (loaded.entity.GetAttribute(attribute.c_str(), current) && !current.IsEmpty())
+                continue;
+            if (!loaded.entity.SetAttribute(attribute.c_str(), value.c_str()))
+                failures.add(static_cast<long>(i), loaded.entity.GetLastError());
+        }
+    }
+    return failures.result(static_cast<long>(m_loaded.size()), m_error);
+}
+
+bool CCATDBSelectionEntities::UpdateCATDBValuesFromKey()
+{
+    m_error.clear();
+    if (m_loaded.empty()) {
+        m_error = L"no entities are loaded";
+        return false;
+    }
+    const CString language = CCATDBMultiLanguageString::UserLanguage();
+    // What the catalogue derives from a class, made once per class.
+    struct Derived {
+        CString identification, displayName;
+    };
+    std::unordered_map<const CCATDBCADClass*, Derived> derived;
+    Failures failures(L"could not be written");
+    for (size_t i = 0; i < m_loaded.size(); ++i) {
+        Loaded& loaded = m_loaded[i];
+        if (loaded.cadClass) {
+            auto [it, added] = derived.try_emplace(loaded.cadClass);
+            if (added)
+                it->second = {loaded.cadClass->GetCADClassIdentification(),
+                              loaded.cadClass->GetDisplayName().GetText(language)};
+            if (!loaded.entity.SetAttribute(CATDB_ATTR_CADCLASS, it->second.identification) ||
+                !loaded.entity.SetAttribute(CATDB_ATTR_CADCLASS_NAME, it->second.displayName)) {
+                failures.add(static_cast<long>(i), loaded.entity.GetLastError());
+                continue;
+            }
+        }
+        if (!loaded.entity.Update())
+            failures.add(static_cast<long>(i), loaded.entity.GetLastError());
+    }
+    return failures.result(static_cast<long>(m_loaded.size()), m_error);
+}

@@ -1,0 +1,82 @@
+// CatalogueSql.h — catalogue databases for tests and benchmarks: a small hand-made catalogue,
+// a generated one of any size, and the SQLite file made from SQL text.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <cstdio>
+
+#include <string>
+
+namespace catdbtest {
+
+// Types Punkt, Linie, Flaeche with Hydrant and Armatur under Punkt and Leitung under Linie;
+// five classes (one of each kind, and two keys that differ only in case), their standard
+// values, and a class with no English name.
+inline const char* smallCatalogueSql()
+{
+    return R"SQL(
+CREATE TABLE TYPEN (Nr INTEGER, Name TEXT, Obertyp TEXT, Name_DE TEXT, Name_EN TEXT);
+INSERT INTO TYPEN VALUES
+  (1, 'Punkt', NULL, 'Punkt', 'Point'),
+  (2, 'Linie', NULL, 'Linie', 'Line'),
+  (3, 'Flaeche', NULL, 'Fläche', 'Area'),
+  (4, 'Hydrant', 'Punkt', 'Hydrant', 'Hydrant'),
+  (6, 'Leitung', 'Linie', 'Leitung', 'Pipe'),
+  (5, 'Armatur', 'Punkt', 'Armatur', 'Valve');
+CREATE TABLE KLASSEN (Nr INTEGER, Schluessel TEXT, Typ TEXT, Version INTEGER, Name_DE TEXT, Name_EN TEXT);
+INSERT INTO KLASSEN VALUES
+  (1, 'HY-UF-080', 'Hydrant', 1, 'Unterflurhydrant DN 80', 'Underground hydrant DN 80'),
+  (2, 'AR-SC-100', 'armatur', 2, 'Schieber DN 100', 'Gate valve DN 100'),
+  (3, 'LT-PE-110', 'Leitung', 1, 'Leitung PE DN 110', 'Pipe PE DN 110'),
+  (5, 'FL-BF', 'Flaeche', 1, 'Baufeld', NULL),
+  (4, 'fl-bf', 'Flaeche', 1, 'baufeld (klein)', 'small construction area');
+CREATE TABLE STANDARDWERTE (Schluessel TEXT, Attribut TEXT, Wert TEXT);
+INSERT INTO STANDARDWERTE VALUES
+  ('HY-UF-080', 'Nennweite', '80'), ('HY-UF-080', 'Material', 'GGG'),
+  ('HY-UF-080', 'Hydrantenart', 'Unterflur'),
+  ('AR-SC-100', 'Nennweite', '100'), ('AR-SC-100', 'Material', 'GGG'), ('AR-SC-100', 'Druckstufe', 'PN 16'),
+  ('LT-PE-110', 'Nennweite', '110'), ('LT-PE-110', 'Material', 'PE');
+)SQL";
+}
+
+// A catalogue of `classes` classes "GEN-000001", ... in turn of the types Punkt, Linie and
+// Flaeche, each with three standard values (Nennweite, Material, Druckstufe).
+inline std::string generatedCatalogueSql(int classes)
+{
+    return R"SQL(
+CREATE TABLE TYPEN (Nr INTEGER, Name TEXT, Obertyp TEXT, Name_DE TEXT, Name_EN TEXT);
+INSERT INTO TYPEN VALUES (1, 'Punkt', NULL, 'Punkt', 'Point'), (2, 'Linie', NULL, 'Linie', 'Line'),
+                         (3, 'Flaeche', NULL, 'Fläche', 'Area');
+CREATE TABLE KLASSEN (Nr INTEGER PRIMARY KEY, Schluessel TEXT, Typ TEXT, Version INTEGER, Name_DE TEXT, Name_EN TEXT);
+WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < )SQL" +
+           std::to_string(classes) + R"SQL()
+INSERT INTO KLASSEN SELECT i, printf('GEN-%06d', i), CASE i % 3 WHEN 1 THEN 'Punkt' WHEN 2 THEN 'Linie' ELSE 'Flaeche' END,
+                           1, printf('Klasse %d', i), printf('Class %d', i) FROM n;
+CREATE TABLE STANDARDWERTE (Schluessel TEXT, Attribut TEXT, Wert TEXT);
+INSERT INTO STANDARDWERTE SELECT Schluessel, 'Nennweite', CAST(50 + (Nr % 12) * 25 AS TEXT) FROM KLASSEN;
+INSERT INTO STANDARDWERTE SELECT Schluessel, 'Material', CASE Nr % 4 WHEN 0 THEN 'PE' WHEN 1 THEN 'GGG' WHEN 2 THEN 'St' ELSE 'PVC' END FROM KLASSEN;
+INSERT INTO STANDARDWERTE SELECT Schluessel, 'Druckstufe', 'PN 16' FROM KLASSEN;
+)SQL";
+}
+
+// Makes the SQLite file `path` (replacing one there) from SQL text; the error text, or "".
+inline std::string makeDatabase(const std::string& path, const std::string& sql)
+{
+    std::remove(path.c_str());
+    sqlite3* db = nullptr;
+    if (sqlite3_open(path.c_str(), &db) != SQLITE_OK) {
+        std::string e = sqlite3_errmsg(db);
+        sqlite3_close(db);
+        return e;
+    }
+    char* error = nullptr;
+    std::string result;
+    if (sqlite3_exec(db, ("BEGIN;" + sql + "COMMIT;").c_str(), nullptr, nullptr, &error) != SQLITE_OK)
+        result = error ? error : "error";
+    sqlite3_free(error);
+    sqlite3_close(db);
+    return result;
+}
+
+}  // namespace catdbtest

@@ -1,0 +1,350 @@
+// The entity library over korcad's drawing: attributes written into the entity's extended
+// data, kept by a saved DXF file (read again by korcad and by ezdxf), other applications'
+// data untouched, immediate and explicit writes, stale names, refused input; selection sets
+// shared by their copies.
+#include "EntityTestHost.h"
+
+#include "korent/korent.h"
+
+#include "RunProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace {
+
+using catdbtest::xdataOf;
+using Groups = std::vector<std::pair<int, std::wstring>>;
+
+class Entity : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string error;
+        auto d = korcad::loadDrawing(catdbtest::netzPath(), &error);
+        ASSERT_NE(d, nullptr) << error;
+        host.openDrawing(std::move(d));
+        ASSERT_TRUE(catdbtest::selectAll(L"LWPOLYLINE", pipes));
+        ASSERT_EQ(acedSSName(pipes, 0, pipe), RTNORM);
+        ASSERT_EQ(acedSSName(pipes, 1, other), RTNORM);
+        netz = xdataOf(pipe, L"KOR_NETZ");
+        ASSERT_FALSE(netz.empty());
+        host.resetCounts();
+    }
+    void TearDown() override { acedSSFree(pipes); }
+
+    catdbtest::CountingHost host;
+    ads_name pipes, pipe, other;
+    Groups netz;  // the pipe's data of another application
+};
+
+TEST_F(Entity, AttributesAreWrittenAsNameValuePairsAndSurviveASavedDxf)
+{
+    CKOREntity e;
+    ASSERT_TRUE(e.Connect(pipe));
+    EXPECT_TRUE(e.IsAutoFlush());
+    EXPECT_EQ(e.GetAttributeCount(), 0);
+    EXPECT_EQ(host.reads, 1);
+    EXPECT_EQ(acdbTblSearch(L"APPID", KOR_ATTRIBUTE_APP, 0), nullptr);
+
+    // AutoFlush: each change is in the drawing at once; the application is registered.
+    ASSERT_TRUE(e.SetAttribute(L"CAD-Class", L"LT-PE-110|Leitung|1")) << e.GetLastError().GetString();
+    ASSERT_TRUE(e.SetAttribute(L"CAD-Class_M", 1));
+    ASSERT_TRUE(e.SetAttribute(L"CAD-Class-Name", L"Leitung PE DN 110 (Überdeckung 1,2 m)"));
+    ASSERT_TRUE(e.SetAttribute(L"Baujahr", -1987));
+    ASSERT_TRUE(e.SetAttribute(L"Bemerkung", L""));
+    ads::RbPtr app(acdbTblSearch(L"APPID", KOR_ATTRIBUTE_APP, 0));
+    EXPECT_NE(app, nullptr);
+    EXPECT_EQ(host.writes, 6);  // one refused before the application was registered
+    const Groups written{{1000, L"CAD-Class"},      {1000, L"LT-PE-110|Leitung|1"},
+                         {1000, L"CAD-Class_M"},    {1071, L"1"},
+                         {1000, L"CAD-Class-Name"}, {1000, L"Leitung PE DN 110 (Überdeckung 1,2 m)"},
+                         {1000, L"Baujahr"},        {1071, L"-1987"},
+                         {1000, L"Bemerkung"},      {1000, L""}};
+    EXPECT_EQ(xdataOf(pipe, KOR_ATTRIBUTE_APP), written);
+    EXPECT_EQ(xdataOf(pipe, L"KOR_NETZ"), netz);
+    EXPECT_EQ(xdataOf(other, KOR_ATTRIBUTE_APP), Groups{});
+
+    // Replacing keeps the place; an unchanged value is not written again.
+    int writes = host.writes;
+    ASSERT_TRUE(e.SetAttribute(L"CAD-Class_M", 1));
+    EXPECT_EQ(host.writes, writes);
+    ASSERT_TRUE(e.SetAttribute(L"Baujahr", L"1987"));
+    EXPECT_EQ(xdataOf(pipe, KOR_ATTRIBUTE_APP)[6], (std::pair<int, std::wstring>{1000, L"Baujahr"}));
+    EXPECT_EQ(xdataOf(pipe, KOR_ATTRIBUTE_APP)[7], (std::pair<int, std::wstring>{1000, L"1987"}));
+
+    // Saved and read again.
+    TempFile saved("klassen.dxf", "");
+    std::string error;
+    korcad::Drawing* d = host.drawing(host.currentDrawing());
+    ASSERT_TRUE(korcad::saveDrawing(*d, saved.path(), &error)) << error;
+    ads::RbPtr handleGroups(acdbEntGet(pipe));
+    std::wstring handle;
+    for (const resbuf* rb = handleGroups.get(); rb; rb = rb->rbnext)
+        if (rb->restype == 5)
+            handle = rb->resval.rstring;
+    ASSERT_FALSE(handle.empty());
+
+    korcad::CadHost reader;
+    auto again = korcad::loadDrawing(saved.path(), &error);
+    ASSERT_NE(again, nullptr) << error;
+    reader.openDrawing(std::move(again));
+    ads_name reread;
+    ASSERT_EQ(acdbHandEnt(handle.c_str(), reread), RTNORM);
+    CKOREntity r;
+    ASSERT_TRUE(r.Connect(reread));
+    CStringArray names;
+    ASSERT_EQ(r.GetAttributeNames(names), 5);
+    EXPECT_EQ(names[0], L"CAD-Class");
+    EXPECT_EQ(names[4], L"Bemerkung");
+    CString text;
+    EXPECT_TRUE(r.GetAttribute(L"CAD-Class-Name", text));
+    EXPECT_EQ(text, L"Leitung PE DN 110 (Überdeckung 1,2 m)");
+    EXPECT_TRUE(r.IsIntegerAttribute(L"CAD-Class_M"));
+    EXPECT_FALSE(r.IsIntegerAttribute(L"Baujahr"));
+    EXPECT_TRUE(r.GetAttribute(L"Bemerkung", text));
+    EXPECT_EQ(text, L"");
+    EXPECT_EQ(xdataOf(reread, L"KOR_NETZ"), netz);
+
+    // An independent reader sees the same.
+    if (runProcess({"/usr/bin/python3", "-c", "import ezdxf"}).exitCode != 0)
+        GTEST_SKIP() << "python3-ezdxf is not installed: the independent reader was not asked";
+    auto py = runProcess({"/usr/bin/python3", "-c",
+                          "import sys, ezdxf\n"
+                          "from ezdxf import recover\n"
+                          "doc, auditor = recover.readfile(sys.argv[1])\n"
+                          "e = doc.entitydb[sys.argv[2]]\n"
+                          "print(len(auditor.errors))\n"
+                          "print([(t.code, t.value) for t in e.get_xdata('KOR_ATTRIBUTE')])\n"
+                          "print(e.has_xdata('KOR_NETZ'))\n",
+                          saved.path(), std::string(handle.begin(), handle.end())});
+    ASSERT_EQ(py.exitCode, 0) << py.err;
+    EXPECT_EQ(py.out,
+              "0\n"
+              "[(1000, 'CAD-Class'), (1000, 'LT-PE-110|Leitung|1'), (1000, 'CAD-Class_M'), (1071, 1), "
+              "(1000, 'CAD-Class-Name'), (1000, 'Leitung PE DN 110 (Überdeckung 1,2 m)'), (1000, 'Baujahr'), "
+              "(1000, '1987'), (1000, 'Bemerkung'), (1000, '')]\n"
+              "True\n");
+}
+
+TEST_F(Entity, WithoutAutoFlushOnlyUpdateWritesAndOnceForAllAttributes)
+{
+    // (The drawing's first write of an attribute costs one refused write more, which
+    // registers the application: see the test above.)
+    ASSERT_EQ(acdbRegApp(KOR_ATTRIBUTE_APP), RTNORM);
+    CKOREntity e;
+    ASSERT_TRUE(e.Connect(pipe));
+    e.AutoFlush(false);
+    ASSERT_TRUE(e.SetAttribute(L"A", L"1"));
+    ASSERT_TRUE(e.SetAttribute(L"B", 2));
+    ASSERT_TRUE(e.SetAttribute(L"C", L"drei"));
+    EXPECT_TRUE(e.IsModified());
+    EXPECT_EQ(host.writes, 0);
+    EXPECT_EQ(xdataOf(pipe, KOR_ATTRIBUTE_APP), Groups{});
+    ASSERT_TRUE(e.Update()) << e.GetLastError().GetString();
+    EXPECT_EQ(host.writes, 1);
+    EXPECT_FALSE(e.IsModified());
+    EXPECT_EQ(xdataOf(pipe, KOR_ATTRIBUTE_APP).size(), 6u);
+    // Nothing changed: nothing sent.
+    ASSERT_TRUE(e.Update());
+    EXPECT_EQ(host.writes, 1);
+
+    // Removing the last attribute drops the block; other data stays.
+    ASSERT_TRUE(e.RemoveAttribute(L"A"));
+    ASSERT_TRUE(e.RemoveAttribute(L"B"));
+    ASSERT_TRUE(e.RemoveAttribute(L"C"));
+    EXPECT_FALSE(e.RemoveAttribute(L"C"));
+    EXPECT_NE(e.GetLastError().str().find(L"no attribute C"), std::wstring::npos);
+    ASSERT_TRUE(e.Update());
+    EXPECT_EQ(host.writes, 2);
+    EXPECT_EQ(xdataOf(pipe, KOR_ATTRIBUTE_APP), Groups{});
+    EXPECT_EQ(xdataOf(pipe, L"KOR_NETZ"), netz);
+    // An entity that never had attributes is not written to remove none.
+    CKOREntity plain;
+    ASSERT_TRUE(plain.Connect(other));
+    plain.AutoFlush(false);
+    ASSERT_TRUE(plain.SetAttribute(L"X", L"x"));
+    ASSERT_TRUE(plain.RemoveAttribute(L"X"));
+    ASSERT_TRUE(plain.Update());
+    EXPECT_EQ(host.writes, 2);
+
+    // The common library's entity starts without AutoFlush.
+    CKORAdsEntity ads;
+    EXPECT_FALSE(ads.IsAutoFlush());
+    ASSERT_TRUE(ads.Connect(pipe));
+    ads.SetAttribute(L"CAD-Class", L"K|T|1");
+    ads.SetAttribute(L"CAD-Class_M", 1);
+    ads.SetAttribute(L"CAD-Class-Name", L"Name");
+    ASSERT_TRUE(ads.Update());
+    EXPECT_EQ(host.writes, 3);
+    // With AutoFlush every change is a write.
+    CKOREntity flushing;
+    ASSERT_TRUE(flushing.Connect(other));
+    flushing.SetAttribute(L"A", L"1");
+    flushing.SetAttribute(L"B", L"2");
+    flushing.RemoveAttribute(L"A");
+    EXPECT_EQ(host.writes, 6);
+    EXPECT_EQ(xdataOf(other, KOR_ATTRIBUTE_APP), (Groups{{1000, L"B"}, {1000, L"2"}}));
+}
+
+TEST_F(Entity, StaleNamesAndRefusedInputAnswerFalseWithAReason)
+{
+    CKOREntity e;
+    ads_name none = {0, 0};
+    EXPECT_FALSE(e.Connect(none));
+    EXPECT_FALSE(e.Connect(nullptr));
+    ads_name made = {pipe[0] + 8 * 100000, pipe[1]};
+    EXPECT_FALSE(e.Connect(made));
+    EXPECT_FALSE(e.IsConnected());
+    EXPECT_NE(e.GetLastError().str().find(L"names no entity"), std::wstring::npos);
+    EXPECT_FALSE(e.SetAttribute(L"A", L"1"));
+    EXPECT_FALSE(e.Update());
+    EXPECT_EQ(e.GetLastError(), L"not connected to an entity");
+    ads_name out = {7, 7};
+    EXPECT_FALSE(e.GetName(out));
+    EXPECT_EQ(out[0], 7);
+
+    // Refused names and values; nothing is written for them.
+    ASSERT_EQ(acdbRegApp(KOR_ATTRIBUTE_APP), RTNORM);
+    ASSERT_TRUE(e.Connect(pipe));
+    EXPECT_TRUE(e.GetName(out));
+    EXPECT_EQ(out[0], pipe[0]);
+    EXPECT_FALSE(e.SetAttribute(L"", L"x"));
+    EXPECT_FALSE(e.SetAttribute(nullptr, L"x"));
+    EXPECT_FALSE(e.SetAttribute(L"A", static_cast<LPCTSTR>(nullptr)));
+    EXPECT_FALSE(e.SetAttribute(L"Zeile\nzwei", L"x"));
+    EXPECT_FALSE(e.SetAttribute(L"A", L"Zeile\r\nzwei"));
+    EXPECT_NE(e.GetLastError().str().find(L"control character"), std::wstring::npos);
+    EXPECT_FALSE(e.SetAttribute(L"A", std::wstring(256, L'x').c_str()));
+    EXPECT_NE(e.GetLastError().str().find(L"longer than 255"), std::wstring::npos);
+    EXPECT_TRUE(e.SetAttribute(L"A", std::wstring(255, L'x').c_str()));
+    EXPECT_EQ(e.GetAttributeCount(), 1);
+    EXPECT_EQ(host.writes, 1);
+
+    // The buffer version cuts safely.
+    ASSERT_TRUE(e.SetAttribute(L"Art", L"Hydrant"));
+    TCHAR buffer[8];
+    std::fill(std::begin(buffer), std::end(buffer), L'#');
+    EXPECT_TRUE(e.GetAttribute(L"Art", buffer, 4));
+    EXPECT_EQ(std::wstring(buffer), L"Hyd");
+    EXPECT_EQ(buffer[4], L'#');
+    EXPECT_TRUE(e.GetAttribute(L"Art", buffer, 8));
+    EXPECT_EQ(std::wstring(buffer), L"Hydrant");
+    EXPECT_TRUE(e.GetAttribute(L"Art", buffer, 1));
+    EXPECT_EQ(buffer[0], 0);
+    EXPECT_FALSE(e.GetAttribute(L"Art", buffer, 0));
+    EXPECT_FALSE(e.GetAttribute(L"Art", nullptr, 8));
+    EXPECT_FALSE(e.GetAttribute(L"art", buffer, 8));  // names are exact
+    EXPECT_EQ(std::wstring(buffer), L"");
+    EXPECT_FALSE(e.GetAttribute(nullptr, buffer, 8));
+    ASSERT_TRUE(e.SetAttribute(L"Zahl", 80));
+    EXPECT_TRUE(e.GetAttribute(L"Zahl", buffer, 8));
+    EXPECT_EQ(std::wstring(buffer), L"80");
+
+    // The entity is erased after Connect: writes fail, AutoFlush undoes its change in memory.
+    ASSERT_EQ(acdbEntDel(pipe), RTNORM);
+    EXPECT_FALSE(e.SetAttribute(L"Neu", L"1"));
+    EXPECT_NE(e.GetLastError().str().find(L"acdbEntMod"), std::wstring::npos);
+    EXPECT_FALSE(e.HasAttribute(L"Neu"));
+    EXPECT_FALSE(e.RemoveAttribute(L"Art"));
+    EXPECT_TRUE(e.HasAttribute(L"Art"));
+    e.AutoFlush(false);
+    EXPECT_TRUE(e.SetAttribute(L"Neu", L"1"));
+    EXPECT_FALSE(e.Update());
+    EXPECT_TRUE(e.IsModified());
+    EXPECT_TRUE(e.HasAttribute(L"Neu"));
+    EXPECT_FALSE(CKOREntity().Connect(pipe));
+
+    // Brought back, the entity holds what was written before it was erased.
+    ASSERT_EQ(acdbEntDel(pipe), RTNORM);
+    ASSERT_TRUE(e.Update());
+    CKOREntity fresh;
+    ASSERT_TRUE(fresh.Connect(pipe));
+    EXPECT_TRUE(fresh.HasAttribute(L"Neu"));
+    EXPECT_TRUE(fresh.IsIntegerAttribute(L"Zahl"));
+
+    // A name of a drawing that was closed.
+    host.closeDrawing(host.currentDrawing());
+    host.openDrawing(L"Neu");
+    EXPECT_FALSE(fresh.Connect(pipe));
+}
+
+TEST_F(Entity, DataThatDoesNotFollowTheLayoutIsReadAsFarAsItGoes)
+{
+    ASSERT_EQ(acdbRegApp(KOR_ATTRIBUTE_APP), RTNORM);
+    ads::RbPtr mod(acutBuildList(-1, pipe, -3, 1001, KOR_ATTRIBUTE_APP, 1000, L"Gut", 1000, L"ja", 1000, L"Zahl",
+                                 1071, 5, 1000, L"Real", 1040, 2.5, 1000, L"Später", 1000, L"weg", 0));
+    ASSERT_EQ(acdbEntMod(mod.get()), RTNORM);
+    CKOREntity e;
+    ASSERT_TRUE(e.Connect(pipe));
+    EXPECT_NE(e.GetLastError().str().find(L"does not follow the layout"), std::wstring::npos);
+    CStringArray names;
+    EXPECT_EQ(e.GetAttributeNames(names), 2);
+    EXPECT_EQ(names[1], L"Zahl");
+    // The next write keeps what was read.
+    ASSERT_TRUE(e.SetAttribute(L"Gut", L"sehr"));
+    EXPECT_EQ(xdataOf(pipe, KOR_ATTRIBUTE_APP),
+              (Groups{{1000, L"Gut"}, {1000, L"sehr"}, {1000, L"Zahl"}, {1071, L"5"}}));
+    EXPECT_EQ(xdataOf(pipe, L"KOR_NETZ"), netz);
+}
+
+TEST_F(Entity, SelectionSetsAreSharedByTheirCopiesAndFreedWithTheLastOwner)
+{
+    const size_t before = host.selectionSetCount();
+    ads_name ss;
+    ASSERT_TRUE(catdbtest::selectAll(L"LWPOLYLINE", ss));
+    int32_t n = 0;
+    acedSSLength(ss, &n);
+    ASSERT_GT(n, 1);
+    {
+        CKORAdsSelectionSet owner(ss);
+        EXPECT_TRUE(owner.OwnsSet());
+        CKORAdsSelectionSet copy(owner);
+        {
+            CKORAdsSelectionSet third;
+            third = copy;
+            EXPECT_EQ(third.GetSize(), n);
+        }
+        CKORAdsSelectionSet(owner).GetSize();
+        EXPECT_EQ(host.selectionSetCount(), before + 1);
+        ads_name e, name;
+        EXPECT_NE(copy.GetAt(n - 1, e), 0);
+        EXPECT_EQ(copy.GetAt(n, e), 0);
+        EXPECT_EQ(copy.GetAt(-1, e), 0);
+        EXPECT_TRUE(copy.GetName(name));
+        EXPECT_EQ(name[0], ss[0]);
+        EXPECT_EQ(copy.GetAdsName()[1], ss[1]);
+        CKORAdsSelectionSet last = copy;
+        copy = CKORAdsSelectionSet();
+        owner = CKORAdsSelectionSet();
+        EXPECT_EQ(host.selectionSetCount(), before + 1);  // `last` holds it
+    }
+    EXPECT_EQ(host.selectionSetCount(), before);
+    EXPECT_EQ(acedSSLength(ss, &n), RTERROR);
+
+    // A shared set stays with whoever made it.
+    ASSERT_TRUE(catdbtest::selectAll(L"LWPOLYLINE", ss));
+    {
+        CKORAdsSelectionSet shared(ss, false);
+        EXPECT_FALSE(shared.OwnsSet());
+        EXPECT_TRUE(shared.IsValid());
+    }
+    EXPECT_EQ(acedSSLength(ss, &n), RTNORM);
+    acedSSFree(ss);
+
+    // No set, or a set freed elsewhere.
+    CKORAdsSelectionSet empty;
+    ads_name e;
+    EXPECT_FALSE(empty.IsValid());
+    EXPECT_EQ(empty.GetSize(), 0);
+    EXPECT_EQ(empty.GetAt(0, e), 0);
+    EXPECT_FALSE(empty.GetName(e));
+    EXPECT_EQ(empty.GetAdsName(), nullptr);
+    CKORAdsSelectionSet gone(ss);
+    EXPECT_FALSE(gone.IsValid());
+    EXPECT_EQ(gone.GetSize(), 0);
+}
+
+}  // namespace
