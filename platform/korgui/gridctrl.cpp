@@ -15,6 +15,7 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <cstdio>
 
 // ---- cells -----------------------------------------------------------------------------------
 
@@ -26,9 +27,10 @@ void CKORGuiExtGridCellBase::CopyFrom(const CKORGuiExtGridCellBase& other)
     SetState(other.GetState());
 }
 
-IMPLEMENT_GRIDCELL(CKORGuiExtGridCell)
-IMPLEMENT_GRIDCELL(CGridCellCheckIfSel)
-IMPLEMENT_GRIDCELL(CKORGuiExtGridCellPattern)
+IMPLEMENT_DYNAMIC(CKORGuiExtGridCellBase, CObject)
+IMPLEMENT_DYNCREATE(CKORGuiExtGridCell, CKORGuiExtGridCellBase)
+IMPLEMENT_DYNCREATE(CGridCellCheckIfSel, CKORGuiExtGridCell)
+IMPLEMENT_DYNCREATE(CKORGuiExtGridCellPattern, CKORGuiExtGridCell)
 
 void CKORGuiExtGridCellPattern::SetPattern(const std::vector<double>& lengths)
 {
@@ -672,11 +674,18 @@ const CKORGuiExtGridCellBase* CKORGuiExtGridCtrl::GetCell(int nRow, int nCol) co
 BOOL CKORGuiExtGridCtrl::SetCellType(int nRow, int nCol, CRuntimeClass* pRuntimeClass)
 {
     Impl* d = impl();
-    if (!d->valid(nRow, nCol) || !pRuntimeClass || !pRuntimeClass->m_pfnCreateObject)
+    if (!d->valid(nRow, nCol) || !pRuntimeClass)
         return FALSE;
-    std::unique_ptr<CKORGuiExtGridCellBase> fresh(pRuntimeClass->m_pfnCreateObject());
+    if (!pRuntimeClass->IsDerivedFrom(RUNTIME_CLASS(CKORGuiExtGridCellBase)) || !pRuntimeClass->m_pfnCreateObject) {
+        std::fprintf(stderr, "SetCellType: %s is no cell class that can be created\n",
+                     pRuntimeClass->m_lpszClassName ? pRuntimeClass->m_lpszClassName : "?");
+        return FALSE;
+    }
+    std::unique_ptr<CObject> made(pRuntimeClass->CreateObject());
+    std::unique_ptr<CKORGuiExtGridCellBase> fresh(dynamic_cast<CKORGuiExtGridCellBase*>(made.get()));
     if (!fresh)
         return FALSE;
+    made.release();
     if (const CKORGuiExtGridCellBase* old = d->cell(nRow, nCol))
         fresh->CopyFrom(*old);
     d->cells[nRow][nCol] = std::move(fresh);

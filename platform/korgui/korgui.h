@@ -6,6 +6,7 @@
 // window class "MFCGridCtrl" become grid windows; DDX_Control binds one to the C++ object.
 // [X] counts of rows, columns, fixed rows (0 or 1: the header row), fixed columns (0)
 // [X] cells with text and item state (GVIS_READONLY), cell classes by runtime class
+//     (CObject classes with DECLARE_DYNCREATE, derived from CKORGuiExtGridCellBase)
 // [X] list mode (whole rows), single or multiple selection, SetSelectedRange, IsCellSelected
 // [X] in-place editing of cells that are not read-only (double click, F2 or typing)
 // [X] column widths (0 hides a column), AutoSizeColumns, grid lines, colours
@@ -45,32 +46,12 @@
 #define GVS_DATA 2    // the texts of the data rows only
 #define GVS_BOTH 3
 
-class CKORGuiExtGridCellBase;
-
-// The runtime class of a cell class, as RUNTIME_CLASS names it: SetCellType makes a new cell
-// of it. A cell class declares it with DECLARE_GRIDCELL / IMPLEMENT_GRIDCELL.
-struct CRuntimeClass {
-    const char* m_lpszClassName;
-    CKORGuiExtGridCellBase* (*m_pfnCreateObject)();
-};
-#ifndef RUNTIME_CLASS
-#define RUNTIME_CLASS(class_name) (&class_name::class##class_name)
-#endif
-#define DECLARE_GRIDCELL(class_name)                                 \
-public:                                                              \
-    static CRuntimeClass class##class_name;                          \
-    static CKORGuiExtGridCellBase* CreateObject();                   \
-    CRuntimeClass* GetRuntimeClass() const override;
-#define IMPLEMENT_GRIDCELL(class_name)                                                         \
-    CRuntimeClass class_name::class##class_name = {#class_name, &class_name::CreateObject};  \
-    CKORGuiExtGridCellBase* class_name::CreateObject() { return new class_name; }          \
-    CRuntimeClass* class_name::GetRuntimeClass() const { return &class##class_name; }
-
-// One cell: its text and its item state.
-class CKORGuiExtGridCellBase {
+// One cell: its text and its item state. A cell class derives from it and declares itself
+// with DECLARE_DYNCREATE, so that SetCellType can make one from RUNTIME_CLASS(its name).
+class CKORGuiExtGridCellBase : public CObject {
+    DECLARE_DYNAMIC(CKORGuiExtGridCellBase)
 public:
-    virtual ~CKORGuiExtGridCellBase();
-    virtual CRuntimeClass* GetRuntimeClass() const = 0;
+    ~CKORGuiExtGridCellBase() override;
 
     virtual void SetText(LPCTSTR text) { m_strText = text ? text : L""; }
     virtual LPCTSTR GetText() const { return m_strText; }
@@ -91,13 +72,13 @@ private:
 
 // The plain text cell every grid position starts with.
 class CKORGuiExtGridCell : public CKORGuiExtGridCellBase {
-    DECLARE_GRIDCELL(CKORGuiExtGridCell)
+    DECLARE_DYNCREATE(CKORGuiExtGridCell)
 };
 
 // A cell that shows a check mark while its row is selected; it has no text of its own to show
 // and is never edited.
 class CGridCellCheckIfSel : public CKORGuiExtGridCell {
-    DECLARE_GRIDCELL(CGridCellCheckIfSel)
+    DECLARE_DYNCREATE(CGridCellCheckIfSel)
 public:
     bool ShowsRowSelection() const override { return true; }
 };
@@ -106,7 +87,7 @@ public:
 // lengths are dashes, negative ones gaps, 0 a dot; no lengths draw a solid line. Its text is
 // not shown (it can name the pattern for the caller); it is never edited.
 class CKORGuiExtGridCellPattern : public CKORGuiExtGridCell {
-    DECLARE_GRIDCELL(CKORGuiExtGridCellPattern)
+    DECLARE_DYNCREATE(CKORGuiExtGridCellPattern)
 public:
     void SetPattern(const std::vector<double>& lengths);
     const std::vector<double>* DashPattern() const override { return &m_pattern; }
@@ -137,6 +118,8 @@ public:
     // through the cell shows on the next repaint (Invalidate); SetItemText shows at once.
     CKORGuiExtGridCellBase* GetCell(int nRow, int nCol);
     const CKORGuiExtGridCellBase* GetCell(int nRow, int nCol) const;
+    // Replaces the cell by a new one of the class, keeping text and state. False (and the cell
+    // unchanged) for a class that is no creatable cell class.
     BOOL SetCellType(int nRow, int nCol, CRuntimeClass* pRuntimeClass);
     BOOL SetItemText(int nRow, int nCol, LPCTSTR text);
     CString GetItemText(int nRow, int nCol) const;

@@ -10,6 +10,9 @@
 // [X] extension modules: AFX_EXTENSION_MODULE, AfxInitExtensionModule, CDynLinkLibrary (joins
 //     the resource chain), AfxTermExtensionModule
 // [X] LoadStringW over the string table a library links in (see afxres.h)
+// [X] CObject and runtime classes: CRuntimeClass (CreateObject, IsDerivedFrom), RUNTIME_CLASS,
+//     DECLARE_DYNAMIC / IMPLEMENT_DYNAMIC, DECLARE_DYNCREATE / IMPLEMENT_DYNCREATE, IsKindOf,
+//     DYNAMIC_DOWNCAST
 // [ ] collections other than CStringArray, serialization, exceptions
 #pragma once
 
@@ -19,6 +22,68 @@
 #include <string>
 #include <vector>
 
+// ---- objects and runtime classes ------------------------------------------------------------
+class CObject;
+
+// What a class declared with DECLARE_DYNAMIC knows of itself: its name, size, base class and,
+// for DECLARE_DYNCREATE, how to make one with its default constructor.
+struct CRuntimeClass {
+    const char* m_lpszClassName;
+    int m_nObjectSize;
+    UINT m_wSchema;                  // 0xFFFF: not serializable
+    CObject* (*m_pfnCreateObject)();  // null unless DECLARE_DYNCREATE
+    CRuntimeClass* m_pBaseClass;     // null for CObject
+
+    // A new object of the class (the caller owns it); null, with a message on stderr, for a
+    // class that is not dynamically creatable.
+    CObject* CreateObject() const;
+    // True for this class and every class derived from it.
+    BOOL IsDerivedFrom(const CRuntimeClass* pBaseClass) const;
+};
+
+#define RUNTIME_CLASS(class_name) (const_cast<CRuntimeClass*>(&class_name::class##class_name))
+
+#define DECLARE_DYNAMIC(class_name)                   \
+public:                                               \
+    static const CRuntimeClass class##class_name;     \
+    CRuntimeClass* GetRuntimeClass() const override;
+
+#define DECLARE_DYNCREATE(class_name) \
+    DECLARE_DYNAMIC(class_name)       \
+    static CObject* CreateObject();
+
+#define AFX_IMPLEMENT_RUNTIMECLASS_(class_name, base_class_name, pfnNew)                        \
+    const CRuntimeClass class_name::class##class_name = {#class_name, sizeof(class_name), 0xFFFF, \
+                                                         pfnNew, RUNTIME_CLASS(base_class_name)}; \
+    CRuntimeClass* class_name::GetRuntimeClass() const { return RUNTIME_CLASS(class_name); }
+
+#define IMPLEMENT_DYNAMIC(class_name, base_class_name) \
+    AFX_IMPLEMENT_RUNTIMECLASS_(class_name, base_class_name, nullptr)
+
+#define IMPLEMENT_DYNCREATE(class_name, base_class_name)                   \
+    CObject* class_name::CreateObject() { return new class_name; }         \
+    AFX_IMPLEMENT_RUNTIMECLASS_(class_name, base_class_name, &class_name::CreateObject)
+
+// The root of the classes that carry runtime-class information.
+class CObject {
+public:
+    virtual ~CObject() = default;
+    virtual CRuntimeClass* GetRuntimeClass() const;
+    // True when the object's class is pClass or derived from it.
+    BOOL IsKindOf(const CRuntimeClass* pClass) const;
+
+    static const CRuntimeClass classCObject;
+
+protected:
+    CObject() = default;
+};
+
+// The object as class_name when it is one (IsKindOf), else null.
+#define DYNAMIC_DOWNCAST(class_name, object)                                                   \
+    ((object) && (object)->IsKindOf(RUNTIME_CLASS(class_name)) ? static_cast<class_name*>(object) \
+                                                               : nullptr)
+
+// ---- text ---------------------------------------------------------------------------------------
 class CString {
 public:
     CString() = default;

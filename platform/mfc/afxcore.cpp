@@ -4,6 +4,7 @@
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cwchar>
 
 namespace {
@@ -188,4 +189,35 @@ BOOL CString::LoadString(UINT id)
         return FALSE;
     *this = AfxFindStringResource(h, id)->text;
     return TRUE;
+}
+
+// ---- runtime classes --------------------------------------------------------------------------
+
+const CRuntimeClass CObject::classCObject = {"CObject", sizeof(CObject), 0xFFFF, nullptr, nullptr};
+
+CRuntimeClass* CObject::GetRuntimeClass() const { return RUNTIME_CLASS(CObject); }
+
+BOOL CObject::IsKindOf(const CRuntimeClass* pClass) const
+{
+    return GetRuntimeClass()->IsDerivedFrom(pClass);
+}
+
+CObject* CRuntimeClass::CreateObject() const
+{
+    if (!m_pfnCreateObject) {
+        std::fprintf(stderr, "CreateObject: class %s is not dynamically creatable (no DECLARE_DYNCREATE)\n",
+                     m_lpszClassName ? m_lpszClassName : "?");
+        return nullptr;
+    }
+    return m_pfnCreateObject();
+}
+
+BOOL CRuntimeClass::IsDerivedFrom(const CRuntimeClass* pBaseClass) const
+{
+    if (!pBaseClass)
+        return FALSE;
+    for (const CRuntimeClass* c = this; c; c = c->m_pBaseClass)
+        if (c == pBaseClass)
+            return TRUE;
+    return FALSE;
 }

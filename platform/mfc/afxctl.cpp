@@ -1,14 +1,14 @@
 // The standard controls (buttons, statics, edits, combo and list boxes) and data exchange.
-#include "mfc/afxqt_p.h"
+#include "mfc/afxlist_p.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 
@@ -26,14 +26,13 @@ bool hasStyle(const QWidget* w, DWORD bit)
     return info && (info->style & bit);
 }
 
-// Where a sorted list or combo box puts a new line: after all lines that sort before or
-// equal to it, ignoring case.
+// Where a sorted combo box puts a new line: after all lines that sort before or equal to it,
+// in the list box's order.
 int sortedPosition(const QStringList& lines, const QString& text)
 {
-    int i = 0;
-    while (i < lines.size() && lines[i].compare(text, Qt::CaseInsensitive) <= 0)
-        ++i;
-    return i;
+    auto at = std::upper_bound(lines.begin(), lines.end(), text,
+                               [](const QString& t, const QString& line) { return afxqt::compareLines(t, line) < 0; });
+    return static_cast<int>(at - lines.begin());
 }
 
 // Exact (ignoring case) or prefix search starting after `start`, wrapping around as Windows
@@ -59,15 +58,13 @@ QStringList comboLines(const QComboBox* c)
     return lines;
 }
 
-QStringList listLines(const QListWidget* l)
-{
-    QStringList lines;
-    for (int i = 0; i < l->count(); ++i)
-        lines.append(l->item(i)->text());
-    return lines;
-}
-
 }  // namespace
+
+IMPLEMENT_DYNAMIC(CButton, CWnd)
+IMPLEMENT_DYNAMIC(CStatic, CWnd)
+IMPLEMENT_DYNAMIC(CEdit, CWnd)
+IMPLEMENT_DYNAMIC(CComboBox, CWnd)
+IMPLEMENT_DYNAMIC(CListBox, CWnd)
 
 // ---- CButton, CStatic ------------------------------------------------------------------------
 
@@ -298,142 +295,105 @@ DWORD_PTR CComboBox::GetItemData(int nIndex) const
 }
 
 // ---- CListBox ---------------------------------------------------------------------------------
+// The lines live in the list box's model (afxlist_p.h); LB_* messages reach the same calls.
 
-int CListBox::InsertString(int nIndex, LPCTSTR text)
+namespace {
+
+afxqt::ListBoxModel* lines(const CWnd* wnd)
 {
-    auto* l = as<QListWidget>(this);
-    if (!l || nIndex > l->count())
-        return LB_ERR;
-    QSignalBlocker block(l);
-    int at = nIndex < 0 ? l->count() : nIndex;
-    l->insertItem(at, afxqt::toQ(text));
-    return at;
+    return afxqt::listBoxModel(afxqt::liveWidget(wnd->m_hWnd));
 }
+
+}  // namespace
 
 int CListBox::AddString(LPCTSTR text)
 {
-    auto* l = as<QListWidget>(this);
-    if (!l)
-        return LB_ERR;
-    int at = hasStyle(l, LBS_SORT) ? sortedPosition(listLines(l), afxqt::toQ(text)) : l->count();
-    return InsertString(at, text);
+    afxqt::ListBoxModel* m = lines(this);
+    return m ? m->addString(afxqt::toQ(text)) : LB_ERR;
+}
+
+int CListBox::InsertString(int nIndex, LPCTSTR text)
+{
+    afxqt::ListBoxModel* m = lines(this);
+    return m ? m->insertString(nIndex, afxqt::toQ(text)) : LB_ERR;
 }
 
 int CListBox::DeleteString(UINT nIndex)
 {
-    auto* l = as<QListWidget>(this);
-    if (!l || static_cast<int>(nIndex) >= l->count())
-        return LB_ERR;
-    QSignalBlocker block(l);
-    delete l->takeItem(static_cast<int>(nIndex));
-    return l->count();
+    afxqt::ListBoxModel* m = lines(this);
+    return m ? m->deleteString(static_cast<int>(nIndex)) : LB_ERR;
 }
 
 void CListBox::ResetContent()
 {
-    if (auto* l = as<QListWidget>(this)) {
-        QSignalBlocker block(l);
-        l->clear();
-    }
+    if (afxqt::ListBoxModel* m = lines(this))
+        m->resetContent();
 }
 
 int CListBox::GetCount() const
 {
-    auto* l = as<QListWidget>(this);
-    return l ? l->count() : LB_ERR;
+    afxqt::ListBoxModel* m = lines(this);
+    return m ? m->count() : LB_ERR;
 }
 
 int CListBox::GetCurSel() const
 {
-    auto* l = as<QListWidget>(this);
-    if (!l)
-        return LB_ERR;
-    if (l->selectionMode() == QAbstractItemView::ExtendedSelection)
-        return l->currentRow();
-    QListWidgetItem* item = l->currentItem();
-    return item && item->isSelected() ? l->row(item) : LB_ERR;
+    afxqt::ListBoxModel* m = lines(this);
+    return m ? m->curSel() : LB_ERR;
 }
 
 int CListBox::SetCurSel(int nSelect)
 {
-    auto* l = as<QListWidget>(this);
-    if (!l)
-        return LB_ERR;
-    QSignalBlocker block(l);
-    QSignalBlocker blockSelection(l->selectionModel());
-    if (nSelect < 0 || nSelect >= l->count()) {
-        l->clearSelection();
-        l->setCurrentRow(-1);
-        l->viewport()->update();
-        return LB_ERR;
-    }
-    l->setCurrentRow(nSelect, QItemSelectionModel::ClearAndSelect);
-    l->scrollToItem(l->item(nSelect));
-    l->viewport()->update();
-    return nSelect;
+    afxqt::ListBoxModel* m = lines(this);
+    return m ? m->setCurSel(nSelect) : LB_ERR;
 }
 
 void CListBox::GetText(int nIndex, CString& text) const
 {
-    auto* l = as<QListWidget>(this);
-    text = l && nIndex >= 0 && nIndex < l->count() ? afxqt::fromQ(l->item(nIndex)->text()) : CString();
+    afxqt::ListBoxModel* m = lines(this);
+    text = m && m->valid(nIndex) ? afxqt::fromQ(m->text(nIndex)) : CString();
 }
 
 int CListBox::GetTextLen(int nIndex) const
 {
-    auto* l = as<QListWidget>(this);
-    return l && nIndex >= 0 && nIndex < l->count() ? static_cast<int>(l->item(nIndex)->text().size()) : LB_ERR;
+    afxqt::ListBoxModel* m = lines(this);
+    return m && m->valid(nIndex) ? static_cast<int>(m->text(nIndex).size()) : LB_ERR;
 }
 
 int CListBox::FindStringExact(int nIndexStart, LPCTSTR text) const
 {
-    auto* l = as<QListWidget>(this);
-    return l ? findLine(listLines(l), nIndexStart, afxqt::toQ(text), true) : LB_ERR;
+    afxqt::ListBoxModel* m = lines(this);
+    return m ? m->findExact(nIndexStart, afxqt::toQ(text)) : LB_ERR;
 }
 
 int CListBox::SetItemData(int nIndex, DWORD_PTR data)
 {
-    auto* l = as<QListWidget>(this);
-    if (!l || nIndex < 0 || nIndex >= l->count())
-        return LB_ERR;
-    l->item(nIndex)->setData(Qt::UserRole, QVariant::fromValue<qulonglong>(data));
-    return 0;
+    afxqt::ListBoxModel* m = lines(this);
+    return m ? m->setItemData(nIndex, data) : LB_ERR;
 }
 
 DWORD_PTR CListBox::GetItemData(int nIndex) const
 {
-    auto* l = as<QListWidget>(this);
-    if (!l || nIndex < 0 || nIndex >= l->count())
-        return static_cast<DWORD_PTR>(LB_ERR);
-    return static_cast<DWORD_PTR>(l->item(nIndex)->data(Qt::UserRole).toULongLong());
+    afxqt::ListBoxModel* m = lines(this);
+    return m ? m->itemData(nIndex) : static_cast<DWORD_PTR>(LB_ERR);
 }
 
 int CListBox::SetSel(int nIndex, BOOL bSelect)
 {
-    auto* l = as<QListWidget>(this);
-    if (!l || nIndex >= l->count())
-        return LB_ERR;
-    QSignalBlocker block(l);
-    QSignalBlocker blockSelection(l->selectionModel());
-    for (int i = 0; i < l->count(); ++i)
-        if (nIndex < 0 || i == nIndex)
-            l->item(i)->setSelected(bSelect != FALSE);
-    l->viewport()->update();
-    return 0;
+    afxqt::ListBoxModel* m = lines(this);
+    return m ? m->setSel(nIndex, bSelect != FALSE) : LB_ERR;
 }
 
 int CListBox::GetSel(int nIndex) const
 {
-    auto* l = as<QListWidget>(this);
-    if (!l || nIndex < 0 || nIndex >= l->count())
-        return LB_ERR;
-    return l->item(nIndex)->isSelected() ? 1 : 0;
+    afxqt::ListBoxModel* m = lines(this);
+    return m ? m->isSelected(nIndex) : LB_ERR;
 }
 
 int CListBox::GetSelCount() const
 {
-    auto* l = as<QListWidget>(this);
-    return l ? static_cast<int>(l->selectedItems().size()) : LB_ERR;
+    afxqt::ListBoxModel* m = lines(this);
+    return m ? m->selCount() : LB_ERR;
 }
 
 // ---- data exchange ------------------------------------------------------------------------

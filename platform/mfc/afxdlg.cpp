@@ -155,6 +155,7 @@ protected:
     void showEvent(QShowEvent* e) override
     {
         QDialog::showEvent(e);
+        afxqt::applyCtlColors(this);  // WM_CTLCOLOR for every control as the window shows
         m_owner->OnShowWindow(TRUE, 0);
     }
 
@@ -287,6 +288,8 @@ bool AfxDialogWidget::focusNextPrevChild(bool next)
 }
 
 // ---- CDialog ---------------------------------------------------------------------------------
+
+IMPLEMENT_DYNAMIC(CDialog, CWnd)
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
     ON_COMMAND(IDOK, &CDialog::OnOK)

@@ -138,6 +138,11 @@ private:
     mutable bool m_shownValid = false;
 };
 
+// WM_CTLCOLOR: asks the OnCtlColor of the window's dialog (when its map has ON_WM_CTLCOLOR)
+// for the colours of every control of the dialog (w is the dialog) or of the one control w,
+// and applies them to the widgets; a null answer gives a control its own colours back.
+void applyCtlColors(QWidget* w);
+
 // Calls after window geometry changes from code, so that layouts settle before the caller
 // reads back positions (Qt posts some of them).
 void settle();

@@ -1,5 +1,6 @@
 // Dialog templates become widgets: fonts and dialog units, the controls of each kind, and the
 // sizing rules of top-level windows.
+#include "mfc/afxlist_p.h"
 #include "mfc/afxstate_p.h"
 
 #include <QButtonGroup>
@@ -12,7 +13,6 @@
 #include <QHash>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -290,12 +290,8 @@ QWidget* makeComboBox(QWidget* parent, const AfxControlTemplate& c)
 
 QWidget* makeListBox(QWidget* parent, const AfxControlTemplate& c)
 {
-    auto* l = new QListWidget(parent);
-    l->setSelectionMode((c.style & LBS_EXTENDEDSEL) ? QAbstractItemView::ExtendedSelection
-                                                    : QAbstractItemView::SingleSelection);
-    QObject::connect(l, &QListWidget::itemSelectionChanged, [l] { notifyParent(l, LBN_SELCHANGE); });
-    QObject::connect(l, &QListWidget::itemDoubleClicked, [l] { notifyParent(l, LBN_DBLCLK); });
-    return l;
+    // Lines, selection and the notifications LBN_SELCHANGE / LBN_DBLCLK: see afxlist.cpp.
+    return new afxqt::ListBoxView(c.style & LBS_SORT, c.style & LBS_EXTENDEDSEL, parent);
 }
 
 Qt::FocusPolicy focusPolicy(AfxControlKind kind, DWORD style)
@@ -361,8 +357,8 @@ bool afxqt::createControls(QWidget* dialog, const AfxDialogTemplate& tpl, HINSTA
                 QSignalBlocker quiet(combo);  // (no selection, as in Windows)
                 combo->addItem(toQ(*line));
                 combo->setCurrentIndex(-1);
-            } else if (auto* list = qobject_cast<QListWidget*>(w)) {
-                list->addItem(toQ(*line));
+            } else if (ListBoxModel* list = listBoxModel(w)) {
+                list->addString(toQ(*line));
             }
         }
         if (auto* placed = dynamic_cast<TemplateControl*>(w))

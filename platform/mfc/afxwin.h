@@ -16,8 +16,14 @@
 //     EndDialog, OnInitDialog / OnOK / OnCancel / DoDataExchange / UpdateData, the dialog
 //     manager's keyboard (Escape, Enter, Tab) and initial focus
 // [X] CButton, CEdit, CStatic, CComboBox, CListBox; DDX_Control, DDX_Text
+// [X] SendMessage LB_* for list boxes (add, insert, delete, reset, selection, text, find,
+//     item data), with Windows' values and results
+// [X] WM_CTLCOLOR: CWnd::OnCtlColor (ON_WM_CTLCOLOR) is asked for each control of a dialog
+//     when it shows and whenever the dialog or the control is invalidated; CDC (colours and
+//     background mode), CBrush / CreateSolidBrush / DeleteObject for solid brushes
 // [X] LoadImageW / DestroyIcon for icons a library links in; AfxMessageBox
-// [ ] menus, toolbars, modeless dialogs, owner drawing, GDI, the rest of the message set
+// [ ] menus, toolbars, modeless dialogs, owner drawing, drawing with GDI, the rest of the
+//     message set
 //
 // Behaviour follows Windows where a dialog can notice it: template sizes are dialog units of
 // the template font; Escape and the close box send IDCANCEL; a push button that has the focus
@@ -35,12 +41,27 @@ typedef unsigned short USHORT;
 typedef uintptr_t DWORD_PTR;
 
 // ---- messages, notifications and flags (values as in Windows) ---------------------------
+#define WM_DESTROY 0x0002
 #define WM_CLOSE 0x0010
+#define WM_CTLCOLOR 0x0019
 #define WM_GETICON 0x007F
 #define WM_COMMAND 0x0111
 #define EM_SETSEL 0x00B1      // edits: select from wParam to lParam (-1: to the end)
 #define EM_SCROLLCARET 0x00B7  // edits: scroll the caret into view
 #define CB_SETCURSEL 0x014E    // combo boxes: select line wParam (out of range: none)
+// List boxes. Indexes count from 0; LB_ERR (-1) for a bad index or nothing found.
+#define LB_ADDSTRING 0x0180        // lParam text; returns the line's index
+#define LB_INSERTSTRING 0x0181     // wParam index (-1: at the end), lParam text; returns the index
+#define LB_DELETESTRING 0x0182     // wParam index; returns the number of lines left
+#define LB_RESETCONTENT 0x0184
+#define LB_SETCURSEL 0x0186        // wParam index (-1 or out of range: none, returns LB_ERR)
+#define LB_GETCURSEL 0x0188
+#define LB_GETTEXT 0x0189          // wParam index, lParam buffer (large enough); returns the length
+#define LB_GETTEXTLEN 0x018A       // wParam index
+#define LB_GETCOUNT 0x018B
+#define LB_GETITEMDATA 0x0199      // wParam index
+#define LB_SETITEMDATA 0x019A      // wParam index, lParam data
+#define LB_FINDSTRINGEXACT 0x01A2  // wParam start (-1: whole list), lParam text; ignores case
 
 #define BN_CLICKED 0
 #define EN_SETFOCUS 0x0100
@@ -92,6 +113,73 @@ typedef uintptr_t DWORD_PTR;
 
 #define CB_ERR (-1)
 #define LB_ERR (-1)
+
+// What OnCtlColor is asked for (nCtlColor).
+#define CTLCOLOR_MSGBOX 0
+#define CTLCOLOR_EDIT 1
+#define CTLCOLOR_LISTBOX 2
+#define CTLCOLOR_BTN 3
+#define CTLCOLOR_DLG 4
+#define CTLCOLOR_SCROLLBAR 5
+#define CTLCOLOR_STATIC 6
+
+// Background modes of a device context.
+#define TRANSPARENT 1
+#define OPAQUE 2
+#define CLR_INVALID 0xFFFFFFFF
+
+// ---- drawing objects ----------------------------------------------------------------------
+struct HDC__;
+typedef HDC__* HDC;
+struct HBRUSH__;
+typedef HBRUSH__* HBRUSH;
+typedef void* HGDIOBJ;
+
+// A solid brush of the colour; the caller frees it with DeleteObject.
+HBRUSH CreateSolidBrush(COLORREF color);
+// Frees a brush made by CreateSolidBrush; false for a handle that is no live brush.
+BOOL DeleteObject(HGDIOBJ object);
+// The colour of a live brush; false for a null or freed one.
+BOOL AfxGetBrushColor(HBRUSH brush, COLORREF* color);
+
+class CBrush : public CObject {
+public:
+    CBrush() = default;
+    explicit CBrush(COLORREF color) { CreateSolidBrush(color); }
+    CBrush(const CBrush&) = delete;
+    CBrush& operator=(const CBrush&) = delete;
+    ~CBrush() override { DeleteObject(); }
+
+    // False when the object already holds a brush.
+    BOOL CreateSolidBrush(COLORREF color);
+    BOOL DeleteObject();
+    HBRUSH GetSafeHandle() const { return m_hObject; }
+    operator HBRUSH() const { return m_hObject; }
+
+    HBRUSH m_hObject = nullptr;
+};
+
+// The device context a control is drawn with, as far as WM_CTLCOLOR uses it: the colours and
+// the background mode a handler sets. The window layer reads them back.
+class CDC : public CObject {
+public:
+    CDC();
+    HDC GetSafeHdc() const { return m_hDC; }
+    // Each returns the previous value; CLR_INVALID while none was set.
+    COLORREF SetBkColor(COLORREF color);
+    COLORREF SetTextColor(COLORREF color);
+    int SetBkMode(int mode);  // TRANSPARENT or OPAQUE (the default)
+    COLORREF GetBkColor() const { return m_bkColor; }
+    COLORREF GetTextColor() const { return m_textColor; }
+    int GetBkMode() const { return m_bkMode; }
+
+    HDC m_hDC;
+
+private:
+    COLORREF m_bkColor = CLR_INVALID;
+    COLORREF m_textColor = CLR_INVALID;
+    int m_bkMode = OPAQUE;
+};
 
 // ---- geometry ------------------------------------------------------------------------------
 class CPoint : public POINT {
@@ -216,16 +304,29 @@ protected:                                                      \
 #define ON_CBN_EDITCHANGE(id, memberFxn) ON_CONTROL(CBN_EDITCHANGE, id, memberFxn)
 #define ON_LBN_SELCHANGE(id, memberFxn) ON_CONTROL(LBN_SELCHANGE, id, memberFxn)
 #define ON_LBN_DBLCLK(id, memberFxn) ON_CONTROL(LBN_DBLCLK, id, memberFxn)
+// Window messages whose handlers are CWnd's virtual functions: the entry marks that the class
+// handles them (the window layer asks OnCtlColor only of windows whose map has the entry) and
+// checks the handler's signature.
+#define ON_WM_CTLCOLOR()                                                                         \
+    {WM_CTLCOLOR, 0, 0, 0,                                                                       \
+     ((void)static_cast<HBRUSH (ThisClass::*)(CDC*, CWnd*, UINT)>(&ThisClass::OnCtlColor), nullptr), \
+     nullptr},
+#define ON_WM_DESTROY() \
+    {WM_DESTROY, 0, 0, 0, ((void)static_cast<void (ThisClass::*)()>(&ThisClass::OnDestroy), nullptr), nullptr},
 
-class CCmdTarget {
+class CWnd;
+class CCmdTarget : public CObject {
+    DECLARE_DYNAMIC(CCmdTarget)
 public:
-    virtual ~CCmdTarget() = default;
+    ~CCmdTarget() override = default;
     // Calls the first handler in the message maps (this class's first) for a command or
     // notification from control nID. False when no map has one.
     virtual BOOL OnCmdMsg(UINT nID, int nCode);
     // Calls the first ON_MESSAGE / ON_REGISTERED_MESSAGE handler for `message` in the maps;
     // false when no map has one.
     BOOL OnMsgMap(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+    // True when a message map of the class (or a base) has an entry for the window message.
+    BOOL HasMessageEntry(UINT message) const;
 
 protected:
     static const AFX_MSGMAP* GetThisMessageMap();
@@ -234,6 +335,7 @@ protected:
 
 // ---- windows ----------------------------------------------------------------------------
 class CWnd : public CCmdTarget {
+    DECLARE_DYNCREATE(CWnd)
 public:
     CWnd() = default;
     CWnd(const CWnd&) = delete;
@@ -302,6 +404,8 @@ public:
     CWnd* SetFocus();
     static CWnd* GetFocus();
 
+    // Repaints the window. For a dialog or one of its controls it also asks the dialog's
+    // OnCtlColor again (for every control, or that control) and applies the answer.
     void Invalidate(BOOL bErase = TRUE);
     void UpdateWindow();
 
@@ -320,6 +424,10 @@ public:
     virtual void OnDestroy();
     // When a dialog window has been shown (bShow TRUE); its frame is known from then on.
     virtual void OnShowWindow(BOOL bShow, UINT nStatus);
+    // The colours of child control pWnd (or of the dialog itself, CTLCOLOR_DLG): set colours
+    // on pDC and return a brush whose colour becomes the background, or null for the
+    // control's own colours. Asked only when the window's message map has ON_WM_CTLCOLOR().
+    virtual HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
 
     DECLARE_MESSAGE_MAP()
 };
@@ -346,6 +454,7 @@ private:
 struct AfxDialogSession;  // the running modal loop of one DoModal
 
 class CDialog : public CWnd {
+    DECLARE_DYNAMIC(CDialog)
 public:
     explicit CDialog(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
     CDialog();
@@ -392,6 +501,7 @@ private:
 
 // ---- controls ---------------------------------------------------------------------------
 class CButton : public CWnd {
+    DECLARE_DYNAMIC(CButton)
 public:
     int GetCheck() const;      // BST_UNCHECKED / BST_CHECKED
     void SetCheck(int nCheck);
@@ -403,12 +513,14 @@ public:
 #define BST_CHECKED 1
 
 class CStatic : public CWnd {
+    DECLARE_DYNAMIC(CStatic)
 public:
     HICON SetIcon(HICON hIcon);
     HICON GetIcon() const;
 };
 
 class CEdit : public CWnd {
+    DECLARE_DYNAMIC(CEdit)
 public:
     void SetSel(int nStartChar, int nEndChar, BOOL bNoScroll = FALSE);
     void GetSel(int& nStartChar, int& nEndChar) const;
@@ -422,6 +534,7 @@ public:
 // sort style, AddString inserts in case-insensitive order and returns the line's index.
 // Setting the selection from code sends no notification, as in Windows.
 class CComboBox : public CWnd {
+    DECLARE_DYNAMIC(CComboBox)
 public:
     int AddString(LPCTSTR text);
     int InsertString(int nIndex, LPCTSTR text);
@@ -439,6 +552,7 @@ public:
 };
 
 class CListBox : public CWnd {
+    DECLARE_DYNAMIC(CListBox)
 public:
     int AddString(LPCTSTR text);
     int InsertString(int nIndex, LPCTSTR text);

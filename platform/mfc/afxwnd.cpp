@@ -1,4 +1,5 @@
 // CCmdTarget's message maps, the handle maps and CWnd over QWidget.
+#include "mfc/afxlist_p.h"
 #include "mfc/afxstate_p.h"
 
 #include <QAbstractButton>
@@ -20,6 +21,9 @@
 #include <string>
 
 // ---- message maps -------------------------------------------------------------------------
+
+IMPLEMENT_DYNAMIC(CCmdTarget, CObject)
+IMPLEMENT_DYNCREATE(CWnd, CCmdTarget)
 
 const AFX_MSGMAP* CCmdTarget::GetThisMessageMap()
 {
@@ -61,6 +65,16 @@ BOOL CCmdTarget::OnMsgMap(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* r
             }
         }
     }
+    return FALSE;
+}
+
+BOOL CCmdTarget::HasMessageEntry(UINT message) const
+{
+    for (const AFX_MSGMAP* map = GetMessageMap(); map;
+         map = map->pfnGetBaseMap ? map->pfnGetBaseMap() : nullptr)
+        for (const AFX_MSGMAP_ENTRY* e = map->lpEntries; e->nMessage; ++e)
+            if (e->nMessage == message)
+                return TRUE;
     return FALSE;
 }
 
@@ -553,8 +567,11 @@ CWnd* CWnd::GetFocus()
 
 void CWnd::Invalidate(BOOL bErase)
 {
-    if (QWidget* w = self(this))
-        w->update();
+    QWidget* w = self(this);
+    if (!w)
+        return;
+    afxqt::applyCtlColors(w);
+    w->update();
 }
 
 void CWnd::UpdateWindow()
@@ -632,6 +649,46 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam)
         c->setCurrentIndex(index);
         return index;
     }
+    case LB_ADDSTRING:
+    case LB_INSERTSTRING:
+    case LB_DELETESTRING:
+    case LB_RESETCONTENT:
+    case LB_SETCURSEL:
+    case LB_GETCURSEL:
+    case LB_GETTEXT:
+    case LB_GETTEXTLEN:
+    case LB_GETCOUNT:
+    case LB_FINDSTRINGEXACT:
+    case LB_SETITEMDATA:
+    case LB_GETITEMDATA: {
+        afxqt::ListBoxModel* lines = afxqt::listBoxModel(w);
+        if (!lines)
+            return LB_ERR;
+        const int index = static_cast<int>(static_cast<intptr_t>(wParam));
+        const auto text = [lParam] { return afxqt::toQ(reinterpret_cast<const wchar_t*>(lParam)); };
+        switch (message) {
+        case LB_ADDSTRING: return lines->addString(text());
+        case LB_INSERTSTRING: return lines->insertString(index, text());
+        case LB_DELETESTRING: return lines->deleteString(index);
+        case LB_RESETCONTENT: lines->resetContent(); return 0;
+        case LB_SETCURSEL: return lines->setCurSel(index);
+        case LB_GETCURSEL: return lines->curSel();
+        case LB_GETTEXT: {
+            auto* buffer = reinterpret_cast<wchar_t*>(lParam);
+            if (!lines->valid(index) || !buffer)
+                return LB_ERR;
+            const std::wstring line = lines->text(index).toStdWString();
+            std::wmemcpy(buffer, line.c_str(), line.size() + 1);
+            return static_cast<LRESULT>(line.size());
+        }
+        case LB_GETTEXTLEN: return lines->valid(index) ? lines->text(index).size() : LB_ERR;
+        case LB_GETCOUNT: return lines->count();
+        case LB_FINDSTRINGEXACT: return lines->findExact(index, text());
+        case LB_SETITEMDATA: return lines->setItemData(index, static_cast<DWORD_PTR>(lParam));
+        case LB_GETITEMDATA: return static_cast<LRESULT>(lines->itemData(index));
+        }
+        return LB_ERR;
+    }
     case EM_SCROLLCARET: {
         // A line edit scrolls its caret into view whenever it moves; make sure it is
         // drawn where the caret now is.
@@ -686,3 +743,5 @@ void CWnd::OnSize(UINT nType, int cx, int cy) {}
 void CWnd::OnDestroy() {}
 
 void CWnd::OnShowWindow(BOOL bShow, UINT nStatus) {}
+
+HBRUSH CWnd::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) { return nullptr; }

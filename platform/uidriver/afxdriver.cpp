@@ -2,6 +2,7 @@
 // screenshots of dialogs.
 #include "uidriver/afxdriver.h"
 #include "mfc/afxhost.h"
+#include "mfc/afxlist_p.h"
 #include "mfc/afxqt_p.h"
 
 #include <QAbstractButton>
@@ -12,7 +13,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QPointer>
@@ -184,22 +185,47 @@ Result type(UINT id, const std::wstring& text)
 
 namespace {
 
-Result selectLine(UINT id, const std::function<int(const QStringList&)>& pick, const QString& what)
+// A user's mouse on a line of a list box: a click, or a double click (press, release,
+// double-click press, release, as the window system delivers it).
+void mouseOnLine(afxqt::ListBoxView* view, int row, bool twice)
+{
+    QModelIndex index = view->model()->index(row, 0);
+    view->scrollTo(index);
+    const QPoint at = view->visualRect(index).center();
+    QWidget* target = view->viewport();
+    auto send = [&](QEvent::Type type) {
+        QMouseEvent e(type, at, target->mapToGlobal(at), Qt::LeftButton,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &e);
+    };
+    send(QEvent::MouseButtonPress);
+    send(QEvent::MouseButtonRelease);
+    if (twice) {
+        send(QEvent::MouseButtonDblClick);
+        send(QEvent::MouseButtonRelease);
+    }
+}
+
+enum class Mouse { Select, DoubleClick };
+
+Result selectLine(UINT id, const std::function<int(const QStringList&)>& pick, const QString& what,
+                  Mouse mouse = Mouse::Select)
 {
     Target t = reach(&id);
     if (!t.error)
         return t.error;
     QStringList lines;
     auto* combo = qobject_cast<QComboBox*>(t.control);
-    auto* list = qobject_cast<QListWidget*>(t.control);
-    if (combo)
+    auto* list = dynamic_cast<afxqt::ListBoxView*>(t.control);
+    if (combo && mouse == Mouse::Select)
         for (int i = 0; i < combo->count(); ++i)
             lines << combo->itemText(i);
-    else if (list)
-        for (int i = 0; i < list->count(); ++i)
-            lines << list->item(i)->text();
-    else
-        return notA("a list or combo box", id, *t.dialog);
+    else if (list) {
+        list->lines()->flush();  // the lines as the user sees them
+        for (int i = 0; i < list->lines()->count(); ++i)
+            lines << list->lines()->text(i);
+    } else
+        return notA(mouse == Mouse::Select ? "a list or combo box" : "a list box", id, *t.dialog);
     int index = pick(lines);
     if (index < 0 || index >= lines.size())
         return Result::failure(utf8(QStringLiteral("control %1 of dialog %2 has no line %3 (it has %4)")
@@ -208,12 +234,10 @@ Result selectLine(UINT id, const std::function<int(const QStringList&)>& pick, c
                                         .arg(what)
                                         .arg(lines.size())));
     afxqt::requestFocus(t.control);
-    if (combo) {
+    if (combo)
         combo->setCurrentIndex(index);
-    } else {
-        list->setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
-        list->scrollToItem(list->item(index));
-    }
+    else
+        mouseOnLine(list, index, mouse == Mouse::DoubleClick);
     settleEvents();
     return {};
 }
@@ -344,6 +368,57 @@ Result select(UINT id, const std::wstring& text)
     }
     return selectLine(id, [&](const QStringList& lines) { return static_cast<int>(lines.indexOf(wanted)); },
                       "\"" + wanted + "\"");
+}
+
+Result doubleClick(UINT id, const std::wstring& text)
+{
+    QString wanted = QString::fromStdWString(text);
+    return selectLine(id, [&](const QStringList& lines) { return static_cast<int>(lines.indexOf(wanted)); },
+                      "\"" + wanted + "\"", Mouse::DoubleClick);
+}
+
+Result doubleClick(UINT id, int index)
+{
+    return selectLine(id, [&](const QStringList&) { return index; }, "#" + QString::number(index), Mouse::DoubleClick);
+}
+
+namespace {
+
+// The colour a role of the control's palette has now.
+COLORREF colorOf(UINT id, QPalette::ColorRole role, bool* ok)
+{
+    *ok = false;
+    CDialog* dialog = activeDialog();
+    QWidget* control = afxqt::childById(afxqt::dialogWidget(dialog), id);
+    if (!control)
+        return 0;
+    *ok = true;
+    QColor c = control->palette().color(role);
+    return RGB(c.red(), c.green(), c.blue());
+}
+
+bool drawsOnBase(const QWidget* w)
+{
+    return qobject_cast<const QLineEdit*>(w) || qobject_cast<const QAbstractItemView*>(w) ||
+           qobject_cast<const QComboBox*>(w);
+}
+
+}  // namespace
+
+COLORREF backgroundColor(UINT id)
+{
+    QWidget* control = afxqt::childById(afxqt::dialogWidget(activeDialog()), id);
+    bool ok = false;
+    COLORREF c = colorOf(id, control && drawsOnBase(control) ? QPalette::Base : QPalette::Window, &ok);
+    return ok ? c : CLR_INVALID;
+}
+
+COLORREF textColor(UINT id)
+{
+    QWidget* control = afxqt::childById(afxqt::dialogWidget(activeDialog()), id);
+    bool ok = false;
+    COLORREF c = colorOf(id, control && drawsOnBase(control) ? QPalette::Text : QPalette::WindowText, &ok);
+    return ok ? c : CLR_INVALID;
 }
 
 Result select(UINT id, int index)

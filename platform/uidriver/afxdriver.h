@@ -3,6 +3,7 @@
 // linked by the host program and the tests, never by a module.
 //
 // [X] click, type, select, keys, OK, close box on the innermost running modal dialog
+// [X] list boxes: a click or a double click on a line; the colours a control is drawn with
 // [X] grids (table views): selecting one or several rows, editing a cell in place
 // [X] PNG pictures of a dialog with its caption bar
 // [X] running code with the next dialog that opens
@@ -45,6 +46,15 @@ Result type(UINT id, const std::wstring& text);
 // the text of any of its cells; the selection then holds this row alone.
 Result select(UINT id, const std::wstring& text);
 Result select(UINT id, int index);
+// Double-clicks the line of a list box with this text, or at this 0-based index: the line is
+// selected (LBN_SELCHANGE) and the dialog gets LBN_DBLCLK.
+Result doubleClick(UINT id, const std::wstring& text);
+Result doubleClick(UINT id, int index);
+// The colours a control of the active dialog is drawn with now: its background (an edit's
+// or list's field, else the window colour behind it) and its text. CLR_INVALID when the
+// dialog has no such control.
+COLORREF backgroundColor(UINT id);
+COLORREF textColor(UINT id);
 // Selects exactly these rows of a grid (0-based data rows), as clicks with Ctrl held do; the
 // first becomes the current row. A grid that lets one row be selected refuses several.
 Result select(UINT id, const std::vector<int>& indexes);

@@ -127,6 +127,12 @@ TEST(GridCtrl, CellsCountsAndStatesBeforeTheWindowExists)
     EXPECT_TRUE(grid.GetCell(2, 1)->ShowsRowSelection());
     EXPECT_EQ(grid.GetItemText(2, 1), CString(L"zwei"));
     EXPECT_TRUE(grid.GetItemState(2, 1) & GVIS_READONLY);
+    EXPECT_TRUE(grid.GetCell(2, 1)->IsKindOf(RUNTIME_CLASS(CKORGuiExtGridCell)));
+    // Only a creatable cell class: not a window class, not the abstract cell base.
+    EXPECT_FALSE(grid.SetCellType(2, 1, RUNTIME_CLASS(CWnd)));
+    EXPECT_FALSE(grid.SetCellType(2, 1, RUNTIME_CLASS(CKORGuiExtGridCellBase)));
+    EXPECT_FALSE(grid.SetCellType(2, 1, nullptr));
+    EXPECT_EQ(grid.GetCell(2, 1)->GetRuntimeClass(), RUNTIME_CLASS(CGridCellCheckIfSel)) << "the cell stays";
     grid.SetColumnCount(2);
     grid.SetRowCount(3);
     grid.SetColumnCount(5);

@@ -30,6 +30,14 @@ const AfxControlTemplate plainControls[] = {
     {IDC_PLAIN_LIST, AfxControlKind::ListBox, L"", 7, 43, 100, 40, kTab | LBS_NOTIFY},
 };
 
+const AfxControlTemplate searchControls[] = {
+    {IDC_SEARCH_TEXT, AfxControlKind::Edit, L"", 7, 7, 186, 14, kTab | ES_AUTOHSCROLL},
+    {IDC_SEARCH_LIST, AfxControlKind::ListBox, L"", 7, 25, 120, 80, kTab | WS_VSCROLL | LBS_NOTIFY | LBS_SORT},
+    {IDC_SEARCH_MULTI, AfxControlKind::ListBox, L"", 131, 25, 62, 80, kTab | LBS_NOTIFY | LBS_EXTENDEDSEL},
+    {IDC_SEARCH_HINT, AfxControlKind::Static, L"Hinweis", 7, 110, 120, 8, WS_VISIBLE},
+    {IDOK, AfxControlKind::PushButton, L"OK", 143, 122, 50, 14, kTab | BS_DEFPUSHBUTTON},
+};
+
 const AfxControlTemplate brokenControls[] = {
     {1, AfxControlKind::Custom, L"", 7, 7, 100, 14, kTab, L"NoSuchGridCtrl"},
 };
@@ -41,6 +49,8 @@ const AfxDialogTemplate dialogs[] = {
      L"MS Shell Dlg", 8, keyControls, std::size(keyControls)},
     {IDD_TEST_PLAIN, 0, 0, 120, 90, DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, L"Schlicht",
      L"MS Sans Serif", 8, plainControls, std::size(plainControls)},
+    {IDD_TEST_SEARCH, 0, 0, 200, 142, DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU, L"Suche",
+     L"MS Shell Dlg", 8, searchControls, std::size(searchControls)},
     {IDD_TEST_BROKEN, 0, 0, 120, 40, DS_MODALFRAME | WS_POPUP | WS_CAPTION, L"Kaputt", L"MS Sans Serif", 8,
      brokenControls, std::size(brokenControls)},
 };

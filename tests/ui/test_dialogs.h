@@ -31,6 +31,14 @@
 // A template naming a window class nobody registered: the dialog cannot be created.
 #define IDD_TEST_BROKEN 9400
 
+// A search field over a sorted list (as a dialog that narrows a long list while the user
+// types), a hint, and a second list that lets several lines be selected.
+#define IDD_TEST_SEARCH 9600
+#define IDC_SEARCH_TEXT 9601
+#define IDC_SEARCH_LIST 9602
+#define IDC_SEARCH_HINT 9603
+#define IDC_SEARCH_MULTI 9604
+
 #define IDI_TEST_DOT 9500  // 8 x 8 and 16 x 16
 
 HINSTANCE testResourceInstance();

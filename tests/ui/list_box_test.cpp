@@ -1,0 +1,366 @@
+// The list box on its model: Windows' order and semantics for lines, item data and selection,
+// the LB_* messages, the user's mouse and keyboard; and WM_CTLCOLOR as a search dialog uses it.
+#include "uidriver/afxdriver.h"
+#include "mfc/afxlist_p.h"
+#include "test_dialogs.h"
+#include "ui_support.h"
+
+#include <gtest/gtest.h>
+
+#include <QKeyEvent>
+#include <QApplication>
+
+#include <map>
+#include <vector>
+
+using uitest::runModal;
+
+namespace {
+
+constexpr COLORREF kYellow = RGB(255, 255, 0);
+
+// A dialog that narrows a long list to the lines containing the search text, as the module's
+// search dialogs do: on every change of the search field it empties the list, adds each
+// matching line with its item index as item data, selects the chosen item's line again and
+// invalidates itself so the search colours apply.
+class SearchDialog : public CDialog {
+public:
+    SearchDialog() : CDialog(IDD_TEST_SEARCH) { m_highlight.CreateSolidBrush(kYellow); }
+
+    std::vector<CString> m_items;
+    int m_selected = -1;  // item index of the chosen line
+    CEdit m_search;
+    CListBox m_list;
+    CListBox m_multi;
+    int selChanges = 0, doubleClicks = 0, destroyed = 0;
+
+    void OnChangedSearch()
+    {
+        CString text;
+        m_search.GetWindowText(text);
+        m_list.SendMessage(LB_RESETCONTENT);
+        for (size_t i = 0; i < m_items.size(); ++i) {
+            if (!text.IsEmpty() && std::wcsstr(m_items[i], text) == nullptr)
+                continue;
+            LRESULT at = m_list.SendMessage(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(m_items[i].GetString()));
+            m_list.SendMessage(LB_SETITEMDATA, at, static_cast<LPARAM>(i));
+        }
+        if (m_selected >= 0) {
+            int count = static_cast<int>(m_list.SendMessage(LB_GETCOUNT));
+            for (int line = 0; line < count; ++line)
+                if (static_cast<int>(m_list.SendMessage(LB_GETITEMDATA, line)) == m_selected) {
+                    m_list.SendMessage(LB_SETCURSEL, line);
+                    break;
+                }
+        }
+        Invalidate();
+    }
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override
+    {
+        DDX_Control(pDX, IDC_SEARCH_TEXT, m_search);
+        DDX_Control(pDX, IDC_SEARCH_LIST, m_list);
+        DDX_Control(pDX, IDC_SEARCH_MULTI, m_multi);
+    }
+    BOOL OnInitDialog() override
+    {
+        CDialog::OnInitDialog();
+        OnChangedSearch();
+        return TRUE;
+    }
+    void OnSelChange()
+    {
+        ++selChanges;
+        int line = m_list.GetCurSel();
+        if (line != LB_ERR)
+            m_selected = static_cast<int>(m_list.GetItemData(line));
+    }
+    void OnDblClk() { ++doubleClicks; }
+    void OnDestroy() override { ++destroyed; }
+    HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) override
+    {
+        CString text;
+        m_search.GetWindowText(text);
+        if (!text.IsEmpty() && (pWnd->m_hWnd == m_search.m_hWnd || pWnd->m_hWnd == m_list.m_hWnd)) {
+            pDC->SetBkColor(kYellow);
+            return m_highlight;
+        }
+        return CDialog::OnCtlColor(pDC, pWnd, nCtlColor);
+    }
+
+    CBrush m_highlight;
+
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(SearchDialog, CDialog)
+    ON_EN_CHANGE(IDC_SEARCH_TEXT, &SearchDialog::OnChangedSearch)
+    ON_LBN_SELCHANGE(IDC_SEARCH_LIST, &SearchDialog::OnSelChange)
+    ON_LBN_DBLCLK(IDC_SEARCH_LIST, &SearchDialog::OnDblClk)
+    ON_WM_DESTROY()
+    ON_WM_CTLCOLOR()
+END_MESSAGE_MAP()
+
+std::vector<CString> texts(const CListBox& list)
+{
+    std::vector<CString> out;
+    for (int i = 0; i < list.GetCount(); ++i) {
+        CString t;
+        list.GetText(i, t);
+        out.push_back(t);
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(ListBox, SortedLinesTakeWindowsOrderAndCarryTheirItemData)
+{
+    SearchDialog dlg;
+    runModal(dlg, [&](CDialog&) {
+        CListBox& list = dlg.m_list;
+        // Arriving out of order, with equal texts (ignoring case) and umlauts; each line gets
+        // its own item data at once, as the callers do with the index AddString returns.
+        const wchar_t* arriving[] = {L"Schieber", L"apfel", L"Öl", L"Birne", L"Äpfel", L"Apfel", L"zebra", L"APFEL"};
+        std::map<std::wstring, DWORD_PTR> dataOf;
+        DWORD_PTR next = 100;
+        for (const wchar_t* t : arriving) {
+            int at = list.AddString(t);
+            ASSERT_NE(at, LB_ERR);
+            CString there;
+            list.GetText(at, there);
+            EXPECT_EQ(there, t) << "AddString returns the index the line went to";
+            list.SetItemData(at, next);
+            dataOf[t] = next++;
+        }
+        std::vector<CString> expected = {L"apfel", L"Apfel", L"APFEL", L"Äpfel", L"Birne", L"Öl", L"Schieber", L"zebra"};
+        EXPECT_EQ(texts(list), expected) << "no case, accents after the plain letter, equal texts in arrival order";
+        for (int i = 0; i < list.GetCount(); ++i) {
+            CString t;
+            list.GetText(i, t);
+            EXPECT_EQ(list.GetItemData(i), dataOf[t.str()]) << "item data stays with its line: " << AfxToUtf8(t);
+        }
+
+        EXPECT_EQ(list.FindStringExact(-1, L"BIRNE"), 4);
+        EXPECT_EQ(list.FindStringExact(-1, L"äPFEL"), 3);
+        EXPECT_EQ(list.FindStringExact(0, L"apfel"), 1) << "the search starts after the start index";
+        EXPECT_EQ(list.FindStringExact(2, L"apfel"), 0) << "and wraps around";
+        EXPECT_EQ(list.FindStringExact(-1, L"Apf"), LB_ERR) << "whole texts only";
+        EXPECT_EQ(list.GetTextLen(6), 8);
+        EXPECT_EQ(list.GetTextLen(8), LB_ERR);
+
+        // The selection follows its line when lines come and go before it.
+        EXPECT_EQ(list.SetCurSel(5), 5);  // "Öl"
+        list.AddString(L"Aal");
+        EXPECT_EQ(list.GetCurSel(), 6);
+        EXPECT_EQ(list.DeleteString(0), 8);
+        EXPECT_EQ(list.GetCurSel(), 5);
+        EXPECT_EQ(list.InsertString(0, L"zzz"), 0) << "InsertString puts a line where it is told, sorted or not";
+        EXPECT_EQ(list.InsertString(-1, L"aaa"), 9);
+        EXPECT_EQ(list.InsertString(11, L"x"), LB_ERR);
+        EXPECT_EQ(list.GetCurSel(), 6);
+        EXPECT_EQ(list.DeleteString(6), 9);
+        EXPECT_EQ(list.GetCurSel(), LB_ERR) << "deleting the selected line leaves none selected";
+        EXPECT_EQ(list.DeleteString(42), LB_ERR);
+        EXPECT_EQ(list.SetCurSel(42), LB_ERR);
+
+        // A reset keeps nothing: lines, item data, selection.
+        list.SetCurSel(1);
+        list.ResetContent();
+        EXPECT_EQ(list.GetCount(), 0);
+        EXPECT_EQ(list.GetCurSel(), LB_ERR);
+        EXPECT_EQ(list.GetItemData(0), static_cast<DWORD_PTR>(LB_ERR));
+        EXPECT_EQ(list.AddString(L"neu"), 0);
+        EXPECT_EQ(list.GetItemData(0), 0u) << "a new line starts without item data";
+        EXPECT_EQ(list.GetCurSel(), LB_ERR);
+        afxdriver::key(afxdriver::Key::Escape);
+    });
+}
+
+TEST(ListBox, MessagesDoWhatTheMemberFunctionsDo)
+{
+    SearchDialog dlg;
+    runModal(dlg, [&](CDialog&) {
+        CListBox& list = dlg.m_list;
+        auto send = [&](UINT msg, WPARAM w = 0, LPARAM l = 0) { return list.SendMessage(msg, w, l); };
+        auto text = [](const wchar_t* t) { return reinterpret_cast<LPARAM>(t); };
+        EXPECT_EQ(send(LB_ADDSTRING, 0, text(L"Leitung")), 0);
+        EXPECT_EQ(send(LB_ADDSTRING, 0, text(L"hydrant")), 0);
+        EXPECT_EQ(send(LB_ADDSTRING, 0, text(L"Schacht")), 2);
+        EXPECT_EQ(send(LB_INSERTSTRING, static_cast<WPARAM>(-1), text(L"Armatur")), 3);
+        EXPECT_EQ(send(LB_GETCOUNT), 4);
+        EXPECT_EQ(send(LB_SETITEMDATA, 1, 4711), 0);
+        EXPECT_EQ(list.GetItemData(1), 4711u);
+        list.SetItemData(2, 17);
+        EXPECT_EQ(send(LB_GETITEMDATA, 2), 17);
+        EXPECT_EQ(send(LB_SETITEMDATA, 9, 1), LB_ERR);
+        EXPECT_EQ(send(LB_GETITEMDATA, 9), LB_ERR);
+
+        wchar_t buffer[64] = {};
+        EXPECT_EQ(send(LB_GETTEXTLEN, 1), 7);
+        EXPECT_EQ(send(LB_GETTEXT, 1, reinterpret_cast<LPARAM>(buffer)), 7);
+        EXPECT_STREQ(buffer, L"Leitung");
+        EXPECT_EQ(send(LB_GETTEXT, 4, reinterpret_cast<LPARAM>(buffer)), LB_ERR);
+        EXPECT_EQ(send(LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), text(L"SCHACHT")), 2);
+        EXPECT_EQ(send(LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), text(L"Scha")), LB_ERR);
+
+        EXPECT_EQ(send(LB_SETCURSEL, 2), 2);
+        EXPECT_EQ(list.GetCurSel(), 2);
+        list.SetCurSel(1);
+        EXPECT_EQ(send(LB_GETCURSEL), 1);
+        EXPECT_EQ(send(LB_SETCURSEL, static_cast<WPARAM>(-1)), LB_ERR) << "-1 clears and answers LB_ERR";
+        EXPECT_EQ(list.GetCurSel(), LB_ERR);
+        EXPECT_EQ(dlg.selChanges, 0) << "changes from code send no notification";
+
+        EXPECT_EQ(send(LB_DELETESTRING, 0), 3);
+        EXPECT_EQ(list.GetCount(), 3);
+        send(LB_RESETCONTENT);
+        EXPECT_EQ(list.GetCount(), 0);
+        EXPECT_EQ(dlg.m_search.SendMessage(LB_GETCOUNT), LB_ERR) << "an edit is no list box";
+        afxdriver::key(afxdriver::Key::Escape);
+    });
+}
+
+TEST(ListBox, TheUsersClicksKeysAndDoubleClicksNotifyTheDialog)
+{
+    SearchDialog dlg;
+    dlg.m_items = {L"Hydrant", L"Schieber", L"Leitung", L"Armatur"};
+    runModal(dlg, [&](CDialog&) {
+        CListBox& list = dlg.m_list;
+        ASSERT_EQ(list.GetCount(), 4);
+        ASSERT_TRUE(afxdriver::select(IDC_SEARCH_LIST, L"Leitung"));
+        EXPECT_EQ(list.GetCurSel(), 2);
+        EXPECT_EQ(dlg.selChanges, 1);
+        EXPECT_EQ(dlg.m_selected, 2) << "the handler read the line's item data";
+
+        // Down arrow: the next line, and the notification.
+        QWidget* view = afxqt::liveWidget(list.m_hWnd);
+        QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+        QApplication::sendEvent(view, &down);
+        EXPECT_EQ(list.GetCurSel(), 3);
+        EXPECT_EQ(dlg.m_selected, 1) << "Schieber";
+        EXPECT_EQ(dlg.selChanges, 2);
+
+        ASSERT_TRUE(afxdriver::doubleClick(IDC_SEARCH_LIST, 0));
+        EXPECT_EQ(list.GetCurSel(), 0);
+        EXPECT_EQ(dlg.m_selected, 3) << "Armatur";
+        EXPECT_EQ(dlg.doubleClicks, 1);
+        EXPECT_FALSE(afxdriver::select(IDC_SEARCH_LIST, L"Ventil"));
+        EXPECT_FALSE(afxdriver::doubleClick(IDC_SEARCH_TEXT, 0)) << "an edit has no lines";
+        afxdriver::key(afxdriver::Key::Escape);
+    });
+    EXPECT_EQ(dlg.destroyed, 1);
+}
+
+TEST(ListBox, TheChosenItemSurvivesEveryRefillOfTheList)
+{
+    SearchDialog dlg;
+    for (int i = 0; i < 3000; ++i) {
+        CString t;
+        t.Format(L"Klasse %04d %s", (i * 7919) % 3000, i % 2 ? L"Rohr" : L"Armatur");
+        dlg.m_items.push_back(t);
+    }
+    runModal(dlg, [&](CDialog&) {
+        CListBox& list = dlg.m_list;
+        EXPECT_EQ(list.GetCount(), 3000);
+        const CString target = dlg.m_items[1];  // a "Rohr" line
+        ASSERT_TRUE(afxdriver::select(IDC_SEARCH_LIST, target.str()));
+        const int chosen = dlg.m_selected;
+        EXPECT_EQ(chosen, 1);
+
+        ASSERT_TRUE(afxdriver::type(IDC_SEARCH_TEXT, L"Rohr"));
+        EXPECT_EQ(list.GetCount(), 1500);
+        CString shown;
+        list.GetText(list.GetCurSel(), shown);
+        EXPECT_EQ(shown, target) << "selected again in the narrowed list";
+
+        ASSERT_TRUE(afxdriver::type(IDC_SEARCH_TEXT, L"Armatur"));
+        EXPECT_EQ(list.GetCurSel(), LB_ERR) << "its line is hidden";
+        EXPECT_EQ(dlg.m_selected, chosen) << "the choice stays";
+
+        ASSERT_TRUE(afxdriver::type(IDC_SEARCH_TEXT, L""));
+        EXPECT_EQ(list.GetCount(), 3000);
+        ASSERT_NE(list.GetCurSel(), LB_ERR);
+        EXPECT_EQ(static_cast<int>(list.GetItemData(list.GetCurSel())), chosen);
+        EXPECT_EQ(dlg.selChanges, 1) << "refills from code send no notification";
+
+        // What the view shows is what the model holds, once the burst is over.
+        auto* view = dynamic_cast<afxqt::ListBoxView*>(afxqt::liveWidget(list.m_hWnd));
+        ASSERT_TRUE(view);
+        view->grab();  // a paint
+        EXPECT_EQ(view->model()->rowCount(), 3000);
+        EXPECT_EQ(view->selectionModel()->currentIndex().row(), list.GetCurSel());
+        afxdriver::key(afxdriver::Key::Escape);
+    });
+}
+
+TEST(ListBox, ExtendedSelectionKeepsSeveralLines)
+{
+    SearchDialog dlg;
+    runModal(dlg, [&](CDialog&) {
+        CListBox& multi = dlg.m_multi;
+        for (const wchar_t* t : {L"eins", L"zwei", L"drei", L"vier"})
+            multi.AddString(t);
+        EXPECT_EQ(multi.SetSel(-1, TRUE), 0);
+        EXPECT_EQ(multi.GetSelCount(), 4);
+        multi.SetSel(1, FALSE);
+        EXPECT_EQ(multi.GetSel(1), 0);
+        EXPECT_GT(multi.GetSel(2), 0);
+        EXPECT_EQ(multi.GetSelCount(), 3);
+        ASSERT_TRUE(afxdriver::select(IDC_SEARCH_MULTI, L"vier"));
+        EXPECT_EQ(multi.GetSelCount(), 1) << "a plain click selects that line alone";
+        EXPECT_GT(multi.GetSel(3), 0);
+        EXPECT_EQ(multi.GetCurSel(), 3) << "the caret";
+        EXPECT_EQ(dlg.m_list.SetSel(0, TRUE), LB_ERR) << "a single-selection list has no SetSel";
+        EXPECT_EQ(dlg.m_list.GetSelCount(), LB_ERR);
+        afxdriver::key(afxdriver::Key::Escape);
+    });
+}
+
+TEST(CtlColor, TheDialogsColoursComeAndGoWithTheSearchText)
+{
+    SearchDialog dlg;
+    dlg.m_items = {L"Hydrant", L"Schieber", L"Leitung"};
+    runModal(dlg, [&](CDialog&) {
+        const COLORREF editBefore = afxdriver::backgroundColor(IDC_SEARCH_TEXT);
+        const COLORREF listBefore = afxdriver::backgroundColor(IDC_SEARCH_LIST);
+        const COLORREF hintBefore = afxdriver::backgroundColor(IDC_SEARCH_HINT);
+        EXPECT_NE(editBefore, kYellow);
+        EXPECT_NE(listBefore, kYellow);
+        EXPECT_EQ(afxdriver::backgroundColor(4242), CLR_INVALID);
+
+        ASSERT_TRUE(afxdriver::type(IDC_SEARCH_TEXT, L"e"));
+        EXPECT_EQ(afxdriver::backgroundColor(IDC_SEARCH_TEXT), kYellow);
+        EXPECT_EQ(afxdriver::backgroundColor(IDC_SEARCH_LIST), kYellow);
+        EXPECT_EQ(afxdriver::backgroundColor(IDC_SEARCH_HINT), hintBefore) << "only the two it asked for";
+        EXPECT_NE(afxdriver::backgroundColor(IDC_SEARCH_MULTI), kYellow);
+
+        ASSERT_TRUE(afxdriver::type(IDC_SEARCH_TEXT, L""));
+        EXPECT_EQ(afxdriver::backgroundColor(IDC_SEARCH_TEXT), editBefore) << "a null brush: its own colours";
+        EXPECT_EQ(afxdriver::backgroundColor(IDC_SEARCH_LIST), listBefore);
+        afxdriver::key(afxdriver::Key::Escape);
+    });
+}
+
+TEST(CtlColor, BrushesAndDeviceContextsKeepWhatTheyAreGiven)
+{
+    CBrush brush;
+    EXPECT_EQ(brush.GetSafeHandle(), nullptr);
+    ASSERT_TRUE(brush.CreateSolidBrush(RGB(1, 2, 3)));
+    EXPECT_FALSE(brush.CreateSolidBrush(RGB(4, 5, 6))) << "one brush per object";
+    COLORREF c = 0;
+    ASSERT_TRUE(AfxGetBrushColor(brush, &c));
+    EXPECT_EQ(c, RGB(1, 2, 3));
+    HBRUSH h = brush;
+    EXPECT_TRUE(brush.DeleteObject());
+    EXPECT_FALSE(AfxGetBrushColor(h, &c)) << "a freed brush is no brush";
+    EXPECT_FALSE(DeleteObject(h));
+
+    CDC dc;
+    EXPECT_NE(dc.GetSafeHdc(), nullptr);
+    EXPECT_EQ(dc.SetBkColor(kYellow), CLR_INVALID);
+    EXPECT_EQ(dc.SetBkColor(RGB(0, 0, 255)), kYellow);
+    EXPECT_EQ(dc.SetBkMode(TRANSPARENT), OPAQUE);
+    EXPECT_EQ(dc.GetBkMode(), TRANSPARENT);
+}

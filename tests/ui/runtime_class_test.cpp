@@ -1,0 +1,78 @@
+// Runtime classes as MFC has them: the class chain, dynamic creation and IsKindOf, for classes
+// of the window layer and for classes of a program's own.
+#include "mfc/afxwin.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+namespace {
+
+class CShape : public CObject {
+    DECLARE_DYNAMIC(CShape)
+public:
+    virtual int Corners() const = 0;
+};
+
+class CTriangle : public CShape {
+    DECLARE_DYNCREATE(CTriangle)
+public:
+    int Corners() const override { return 3; }
+    int m_filler[4] = {};
+};
+
+class CSquare : public CShape {
+    DECLARE_DYNCREATE(CSquare)
+public:
+    int Corners() const override { return 4; }
+};
+
+IMPLEMENT_DYNAMIC(CShape, CObject)
+IMPLEMENT_DYNCREATE(CTriangle, CShape)
+IMPLEMENT_DYNCREATE(CSquare, CShape)
+
+}  // namespace
+
+TEST(RuntimeClass, CreatableClassesAreMadeByTheirRuntimeClass)
+{
+    CRuntimeClass* triangle = RUNTIME_CLASS(CTriangle);
+    EXPECT_STREQ(triangle->m_lpszClassName, "CTriangle");
+    EXPECT_EQ(triangle->m_nObjectSize, static_cast<int>(sizeof(CTriangle)));
+    EXPECT_EQ(triangle->m_pBaseClass, RUNTIME_CLASS(CShape));
+    EXPECT_EQ(RUNTIME_CLASS(CObject)->m_pBaseClass, nullptr);
+
+    std::unique_ptr<CObject> made(triangle->CreateObject());
+    ASSERT_TRUE(made);
+    EXPECT_EQ(made->GetRuntimeClass(), triangle);
+    EXPECT_TRUE(made->IsKindOf(RUNTIME_CLASS(CShape)));
+    EXPECT_TRUE(made->IsKindOf(RUNTIME_CLASS(CObject)));
+    EXPECT_FALSE(made->IsKindOf(RUNTIME_CLASS(CSquare)));
+    CShape* shape = DYNAMIC_DOWNCAST(CShape, made.get());
+    ASSERT_TRUE(shape);
+    EXPECT_EQ(shape->Corners(), 3);
+    EXPECT_EQ(DYNAMIC_DOWNCAST(CSquare, made.get()), nullptr);
+
+    EXPECT_EQ(RUNTIME_CLASS(CShape)->CreateObject(), nullptr) << "DECLARE_DYNAMIC only: not creatable";
+    EXPECT_EQ(RUNTIME_CLASS(CShape)->m_pfnCreateObject, nullptr);
+}
+
+TEST(RuntimeClass, TheWindowClassesFormMfcsChain)
+{
+    EXPECT_TRUE(RUNTIME_CLASS(CDialog)->IsDerivedFrom(RUNTIME_CLASS(CWnd)));
+    EXPECT_TRUE(RUNTIME_CLASS(CDialog)->IsDerivedFrom(RUNTIME_CLASS(CCmdTarget)));
+    EXPECT_TRUE(RUNTIME_CLASS(CListBox)->IsDerivedFrom(RUNTIME_CLASS(CObject)));
+    EXPECT_FALSE(RUNTIME_CLASS(CWnd)->IsDerivedFrom(RUNTIME_CLASS(CDialog)));
+    EXPECT_FALSE(RUNTIME_CLASS(CWnd)->IsDerivedFrom(nullptr));
+
+    std::unique_ptr<CObject> wnd(RUNTIME_CLASS(CWnd)->CreateObject());
+    ASSERT_TRUE(wnd);
+    EXPECT_TRUE(wnd->IsKindOf(RUNTIME_CLASS(CWnd)));
+    EXPECT_EQ(static_cast<CWnd*>(wnd.get())->m_hWnd, nullptr);
+
+    CDialog dialog(4711);
+    EXPECT_EQ(dialog.GetRuntimeClass(), RUNTIME_CLASS(CDialog));
+    EXPECT_TRUE(dialog.IsKindOf(RUNTIME_CLASS(CCmdTarget)));
+    CEdit edit;
+    EXPECT_FALSE(edit.IsKindOf(RUNTIME_CLASS(CListBox)));
+}
