@@ -81,7 +81,16 @@ bool CKOREntity::Connect(const ads_name name)
     bool inBlock = false;
     const resbuf* pendingName = nullptr;
     bool broken = false;
-    m_attributes.reserve(8);
+    {
+        size_t groupsOfApp = 0;
+        bool ours = false;
+        for (const resbuf* g = rb; g; g = g->rbnext)
+            if (g->restype == 1001)
+                ours = g->resval.rstring && isAttributeApp(g->resval.rstring);
+            else
+                groupsOfApp += ours;
+        m_attributes.reserve(groupsOfApp / 2 + 4);  // room for a few more without moving
+    }
     for (rb = rb ? rb->rbnext : nullptr; rb && !broken; rb = rb->rbnext) {
         if (rb->restype == 1001) {
             inBlock = rb->resval.rstring && isAttributeApp(rb->resval.rstring);
