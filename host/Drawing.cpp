@@ -1217,8 +1217,12 @@ bool Drawing::entMod(const resbuf* chain, std::string* why)
     for (const auto& b : blocks)
         out.insert(out.end(), b.second.begin(), b.second.end());
 
+    // Which records are sub-entities changes only when the entity starts to open a complex
+    // entity or stops to (an INSERT's 66 flag); a walk over the whole section for every entmod
+    // made a loop over many entities quadratic.
+    const bool opened = opensComplex(r);
     r.own = std::make_unique<Tags>(std::move(out));
-    if (where_[r.id].section == static_cast<uint32_t>(entities_) && (ty == "INSERT" || ty == "POLYLINE"))
+    if (where_[r.id].section == static_cast<uint32_t>(entities_) && opensComplex(r) != opened)
         computeSubEntities();
     touch();
     return true;

@@ -69,8 +69,8 @@ bool CKOREntity::Connect(const ads_name name)
     if (!name || (name[0] == 0 && name[1] == 0))
         return fail(L"no entity name");
 
-    ads::RbPtr apps(acutNewRb(RTSTR));
-    apps->resval.rstring = acutNewString(KOR_ATTRIBUTE_APP);
+    // The application list asked for, made once.
+    static const ads::RbPtr apps(acutBuildList(RTSTR, KOR_ATTRIBUTE_APP, 0));
     ads::RbPtr groups(acdbEntGetX(name, apps.get()));
     if (!groups)
         return fail(L"the name names no entity of the drawing (erased, or of another drawing)");
@@ -81,6 +81,16 @@ bool CKOREntity::Connect(const ads_name name)
     bool inBlock = false;
     const resbuf* pendingName = nullptr;
     bool broken = false;
+    {
+        size_t groupsOfApp = 0;
+        bool ours = false;
+        for (const resbuf* g = rb; g; g = g->rbnext)
+            if (g->restype == 1001)
+                ours = g->resval.rstring && isAttributeApp(g->resval.rstring);
+            else
+                groupsOfApp += ours;
+        m_attributes.reserve(groupsOfApp / 2 + 4);  // room for a few more without moving
+    }
     for (rb = rb ? rb->rbnext : nullptr; rb && !broken; rb = rb->rbnext) {
         if (rb->restype == 1001) {
             inBlock = rb->resval.rstring && isAttributeApp(rb->resval.rstring);
@@ -186,7 +196,7 @@ int CKOREntity::GetAttributeNames(CStringArray& names) const
     return names.GetSize();
 }
 
-bool CKOREntity::setAttribute(LPCTSTR name, const Attribute& value)
+bool CKOREntity::setAttribute(LPCTSTR name, Attribute value)
 {
     if (!m_connected)
         return fail(L"not connected to an entity");
@@ -204,11 +214,10 @@ bool CKOREntity::setAttribute(LPCTSTR name, const Attribute& value)
     if (existing) {
         existing->integer = value.integer;
         existing->value = value.value;
-        existing->text = value.text;
+        existing->text = std::move(value.text);
     } else {
-        Attribute a = value;
-        a.name = name;
-        m_attributes.push_back(std::move(a));
+        value.name = name;
+        m_attributes.push_back(std::move(value));
     }
     m_modified = true;
     return m_autoFlush ? flushOrUndo(std::move(before)) : true;
@@ -220,7 +229,7 @@ bool CKOREntity::SetAttribute(LPCTSTR name, LPCTSTR value)
     if (!value)
         return fail(L"no value");
     a.text = value;
-    return setAttribute(name, a);
+    return setAttribute(name, std::move(a));
 }
 
 bool CKOREntity::SetAttribute(LPCTSTR name, int value)
@@ -229,7 +238,7 @@ bool CKOREntity::SetAttribute(LPCTSTR name, int value)
     a.integer = true;
     a.value = value;
     a.text = std::to_wstring(value);
-    return setAttribute(name, a);
+    return setAttribute(name, std::move(a));
 }
 
 bool CKOREntity::RemoveAttribute(LPCTSTR name)

@@ -105,7 +105,7 @@ private:
         int value = 0;
     };
     const Attribute* find(LPCTSTR name) const;
-    bool setAttribute(LPCTSTR name, const Attribute& value);
+    bool setAttribute(LPCTSTR name, Attribute value);
     bool fail(std::wstring why);
     bool flushOrUndo(std::vector<Attribute> before);
 

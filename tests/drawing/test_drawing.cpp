@@ -242,6 +242,46 @@ TEST(DrawingXdata, ByApplicationReplacedAddedAndRemoved)
     EXPECT_TRUE(again->find(L"APPID", L"KOR_PRUEF"));
 }
 
+// An entmod of a complex entity keeps its sub-entities as they were unless it changes whether
+// the entity opens them (an INSERT's 66 flag).
+TEST(DrawingEntmod, SubEntitiesFollowOnlyTheAttributesFollowFlag)
+{
+    auto d = readDrawing(readFile(drawingtest::netzPath()));
+    ads_name e, at, insert = {0, 0};
+    for (bool ok = d->entNext(kNone, e); ok && !insert[0]; ok = d->entNext(at, e)) {
+        if (show(d->entGet(e).get())[1] == "0=INSERT" && has(show(d->entGet(e).get()), "66=1"))
+            insert[0] = e[0], insert[1] = e[1];
+        at[0] = e[0];
+        at[1] = e[1];
+    }
+    ASSERT_NE(insert[0], 0);
+    auto walk = [&] {
+        std::vector<std::string> types;
+        ads_name n;
+        if (d->entNext(insert, n))
+            types.push_back(show(d->entGet(n).get())[1]);
+        return types;
+    };
+    const size_t mains = d->mainEntities().size();
+    ASSERT_EQ(walk(), std::vector<std::string>{"0=ATTRIB"});
+    std::string why;
+    ASSERT_TRUE(d->regApp(L"KOR_PRUEF"));
+    ads::RbPtr xdata(acutBuildList(-1, insert, -3, 1001, L"KOR_PRUEF", 1000, L"geprüft", 0));
+    ASSERT_TRUE(d->entMod(xdata.get(), &why)) << why;
+    ads::RbPtr layer(acutBuildList(-1, insert, 8, L"NEU", 0));
+    ASSERT_TRUE(d->entMod(layer.get(), &why)) << why;
+    EXPECT_EQ(walk(), std::vector<std::string>{"0=ATTRIB"});
+    EXPECT_EQ(d->mainEntities().size(), mains);
+    // Without the flag its ATTRIBs and SEQEND no longer belong to it; with it again they do.
+    ads::RbPtr off(acutBuildList(-1, insert, 66, 0, 0));
+    ASSERT_TRUE(d->entMod(off.get(), &why)) << why;
+    EXPECT_GT(d->mainEntities().size(), mains);
+    ads::RbPtr on(acutBuildList(-1, insert, 66, 1, 0));
+    ASSERT_TRUE(d->entMod(on.get(), &why)) << why;
+    EXPECT_EQ(d->mainEntities().size(), mains);
+    EXPECT_EQ(walk(), std::vector<std::string>{"0=ATTRIB"});
+}
+
 TEST(DrawingEntmod, ChecksAndWhatItAddsToTheDrawing)
 {
     auto d = readDrawing(readFile(drawingtest::netzPath()));
