@@ -120,15 +120,17 @@ QPixmap paintIcon(int status)
     return pm;
 }
 
+// Painted once each; kept for the process (the application object outlives every window,
+// and pixmaps must not be freed after it during the process's exit).
 const QPixmap& statusIcon(int status)
 {
-    static std::array<QPixmap, 7> icons;
+    static auto* icons = new std::array<QPixmap, 7>;
     static std::array<bool, 7> made{};
     if (!made[status]) {
-        icons[status] = paintIcon(status);
+        (*icons)[status] = paintIcon(status);
         made[status] = true;
     }
-    return icons[status];
+    return (*icons)[status];
 }
 
 QString clockText(qint64 ms)

@@ -2,6 +2,7 @@
 // icons follow the status, positions repaint only by the update step, and the user's cancel
 // (a click, the close box, Escape) reaches the worker's callback in the middle of the work,
 // also when the callback asks a question in a modal message box.
+#include "CadHost.h"
 #include "korgui/korprogress.h"
 #include "mfc/afxhost.h"
 #include "uidriver/afxdriver.h"
@@ -380,6 +381,25 @@ TEST(ProgressWindow, HidesShowsAndStaysOverItsParent)
     EXPECT_TRUE(p->IsWindowVisible());
     EXPECT_EQ(p->BarShownPosition(bar), 2.0);
     CWnd::DeleteTempMap();
+}
+
+TEST(ProgressWindow, WithoutAParentItStaysOverTheCadMainWindow)
+{
+    ASSERT_TRUE(AfxHostInitUI());
+    {
+        auto p = openWorkerWindow();  // no CAD program: a window of its own
+        EXPECT_EQ(widgetOf(*p)->parentWidget(), nullptr);
+    }
+    QWidget main;
+    main.setGeometry(50, 50, 800, 600);
+    main.show();
+    korcad::CadHost host;  // installs itself as the CAD program the ADS calls reach
+    host.setWindows([&] { return AfxHostHandleOf(&main); }, [] { return HWND(nullptr); });
+    auto p = openWorkerWindow();
+    QWidget* w = widgetOf(*p);
+    EXPECT_EQ(w->parentWidget(), &main);
+    EXPECT_TRUE(w->isWindow()) << "a window of its own over the main window, not a child in it";
+    EXPECT_TRUE(main.frameGeometry().contains(w->frameGeometry().center())) << "centred over it";
 }
 
 }  // namespace
