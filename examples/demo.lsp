@@ -192,3 +192,26 @@
 (demo-rohr-gestalten)
 (terpri)
 ;;; --- end of the pipe
+
+;;; --- CAD classes: korKlasse, another module of the suite, classifies entities with korDialog's
+;;; exported class assignment and the class catalogue (database KATALOG). The user selects the
+;;; hydrant H-101, finds its class by a search text and confirms; then selects H-103 and takes
+;;; the class over from H-101 with "Zeigen". The attributes live in the entities' extended data
+;;; (KOR_ATTRIBUTE) and are saved with the drawing.
+(defun demo-klassen (/ n ss i e attribute)
+  (arxload "korKlasse")
+  (setq n (kor_KlasseZuordnen "Hydranten klassifizieren" "Punkt"))
+  (princ (strcat "\nKlassifiziert: " (if n (itoa n) "nichts") " Objekt(e)"))
+  (setq n (kor_KlasseZuordnen "Klasse von H-101 übernehmen" "Punkt"))
+  (setq ss (ssget "X" '((0 . "INSERT") (2 . "HYDRANT"))) i 0)
+  (repeat (sslength ss)
+    (setq e (ssname ss i)
+          attribute (cdr (car (cdr (assoc -3 (entget e '("KOR_ATTRIBUTE")))))))
+    (princ (strcat "\n" (cdr (assoc 1 (entget (entnext e)))) ": "
+                   (if attribute (cdr (nth 5 attribute)) "ohne Klasse")))
+    (setq i (1+ i)))
+  (princ))
+
+(demo-klassen)
+(terpri)
+;;; --- end of the CAD classes

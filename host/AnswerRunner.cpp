@@ -1,6 +1,7 @@
 // Answers files: reading them, and playing their actions to the dialogs as they open.
 #include "AnswerRunner.h"
 
+#include "korgui/korprogress.h"
 #include "mfc/afxhost.h"
 
 #include <cmath>
@@ -214,6 +215,12 @@ std::string readAction(const std::vector<Token>& tok, Action& a)
         return okX && okY && std::isfinite(a.x) && std::isfinite(a.y) ? std::string()
                                                                         : "pick needs drawing coordinates X,Y";
     }
+    if (verb == "progress") {
+        a.kind = Action::Kind::ProgressCancel;
+        if (std::string e = arity(1, "progress cancel"); !e.empty())
+            return e;
+        return lowerCase(tok[1].text) == "cancel" && !tok[1].quoted ? std::string() : "usage: progress cancel";
+    }
     if (verb == "shot") {
         a.kind = Action::Kind::Shot;
         if (std::string e = arity(1, "shot NAME"); !e.empty())
@@ -397,6 +404,16 @@ Result AnswerRunner::apply(const Action& a, CDialog& dialog)
         if (name.size() < 4 || name.compare(name.size() - 4, 4, ".png") != 0)
             name += ".png";
         return shot(dialog, dir + "/" + name);
+    }
+    case Action::Kind::ProgressCancel: {
+        // The cancel button of the progress window that opened last, as the user clicks it
+        // while the dialog waits; what its question asks comes next in the answers.
+        std::vector<CKORGuiProgress*> windows = CKORGuiProgress::OpenWindows();
+        if (windows.empty())
+            return Result::failure("no progress window is open");
+        if (!windows.back()->PressCancel())
+            return Result::failure("the progress window's cancel button cannot be pressed now");
+        return Result{};
     }
     case Action::Kind::Input:
     case Action::Kind::Pick:

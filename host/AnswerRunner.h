@@ -25,7 +25,7 @@
 namespace korcad {
 
 struct Action {
-    enum class Kind { Click, Type, Select, Edit, Key, Ok, Cancel, Input, Pick, Shot };
+    enum class Kind { Click, Type, Select, Edit, Key, Ok, Cancel, Input, Pick, Shot, ProgressCancel };
     Kind kind = Kind::Ok;
     int line = 0;         // 1-based line in the file
     std::string source;   // the line as written, without its comment

@@ -41,6 +41,8 @@ Options:
                        pick X,Y (clicks the drawing view at drawing coordinates X,Y to
                        answer a prompt for a point, distance or entity; snaps apply)
                        key Escape at a prompt cancels it
+                       progress cancel (presses the cancel button of the open progress
+                       window while a dialog waits)
                      A dialog that opens when no action is left, or an action that cannot
                      be done, stops korcad with exit status 3.
   --shots DIR        save a PNG of every dialog as it opens into DIR (NNN-<template>.png);

@@ -9,5 +9,6 @@ const AfxDialogTemplate korDialogTemplates[] = {
     korColorTemplate,
     korGridDialogTemplate,
     korLWeightDialogTemplate,
+    korCADClassTemplate,
 };
 const size_t korDialogTemplateCount = std::size(korDialogTemplates);

@@ -8,6 +8,7 @@
 #include "res/icons/ok-32.xpm"
 #include "res/icons/pick-16.xpm"
 #include "res/icons/pick-32.xpm"
+#include "res/icons/show-24.xpm"
 
 const AfxIconResource korDialogIcons[] = {
     {IDI_OK, 32, xpm_ok_32},          // green check mark, on OK buttons
@@ -16,5 +17,6 @@ const AfxIconResource korDialogIcons[] = {
     {IDI_PICK, 16, xpm_pick_16},      //   the same for small pick buttons
     {IDI_KORLOGO, 32, xpm_logo_32},   // the suite's logo, window icon of the dialogs
     {IDI_KORCOLOR, 32, xpm_color_32}, // a colour wheel, window icon of the colour dialog
+    {IDI_CADCLASS_SHOW, 24, xpm_show_24},  // a magnifier over an entity, on the "Zeigen" button
 };
 const size_t korDialogIconCount = std::size(korDialogIcons);

@@ -11,6 +11,7 @@
 #define IDD_KORCOLOR 30017
 #define IDD_GRIDDIALOG 30050
 #define IDD_LWEIGHTDIALOG 30051
+#define IDD_CADCLASS 30055
 
 // Controls of the button dialog: the twelve choice buttons from the top (choice button k is
 // IDC_BUTTONDIALOG_CHOICE0 + 2k) and an invisible spacer one row high. Cancel is IDCANCEL.
@@ -113,12 +114,21 @@
 // The line-weight combo box of the line-weight dialog (OK and Cancel are IDOK, IDCANCEL).
 #define IDC_LWEIGHT_COMBO 1041
 
+// Controls of the CAD-class assignment dialog: the search label and field, the list of
+// classes, the hint line and the show button. OK is IDOK; Cancel (IDCANCEL) stays hidden.
+#define IDC_CADCLASS_SEARCH_LABEL 30056
+#define IDC_CADCLASS_SEARCH 30057
+#define IDC_CADCLASS_LIST 30058
+#define IDC_CADCLASS_HINT 30059
+#define IDC_CADCLASS_SHOW 30060
+
 // Icons.
 #define IDI_OK 102
 #define IDI_CANCEL 103
 #define IDI_PICK 106
 #define IDI_KORLOGO 109
 #define IDI_KORCOLOR 30017  // the colour dialog's window icon
+#define IDI_CADCLASS_SHOW 200  // the CAD-class dialog's show button (24 x 24)
 
 // Strings.
 #define IDS_PICK_PROMPT 30002     // " abgreifen :": the end of a row's distance prompt
@@ -144,6 +154,8 @@
 #define IDS_LTYPE_PATTERN 30090     // "Darstellung": the linetype grid's column of dash patterns
 #define IDS_OK 30052
 #define IDS_CANCEL 30053
+#define IDS_CADCLASS_SHOW 30060    // "Zeigen"
+#define IDS_CADCLASS_SEARCH 30062  // "Suchen"
 
 // One template per dialog, each in its own file (res/<Dialog>Template.cpp).
 extern const AfxDialogTemplate korButtonDialogTemplate;
@@ -153,6 +165,7 @@ extern const AfxDialogTemplate korMultiEditTemplate;
 extern const AfxDialogTemplate korColorTemplate;
 extern const AfxDialogTemplate korGridDialogTemplate;
 extern const AfxDialogTemplate korLWeightDialogTemplate;
+extern const AfxDialogTemplate korCADClassTemplate;
 
 // The tables, defined in res/*.cpp and registered together in res/resources.cpp.
 extern const AfxDialogTemplate korDialogTemplates[];

@@ -25,5 +25,7 @@ const AfxStringResource korDialogStrings[] = {
     {IDS_LTYPE_PATTERN, L"Darstellung"},
     {IDS_OK, L"OK"},
     {IDS_CANCEL, L"Abbrechen"},
+    {IDS_CADCLASS_SHOW, L"Zeigen"},
+    {IDS_CADCLASS_SEARCH, L"Suchen"},
 };
 const size_t korDialogStringCount = std::size(korDialogStrings);

@@ -205,6 +205,19 @@ def logo():
     ]
 
 
+def show_symbol():
+    # A magnifying glass over an entity of the drawing: "take the class from what I point at".
+    lens = disc(13.0, 13.0, 8.2)
+    glass = disc(13.0, 13.0, 6.4)
+    handle = stroke([(19.0, 19.0), (28.0, 28.0)], 4.6)
+    entity = union(stroke([(7.5, 16.5), (18.5, 9.5)], 2.0), disc(13.0, 13.0, 2.4))
+    return [
+        (union(lens, handle), flat("#202830")),
+        (glass, vertical("#EAF6FF", "#9CCFF2", 6, 20)),
+        (entity, flat("#1565B8")),
+    ]
+
+
 def main():
     os.makedirs(OUT, exist_ok=True)
     write_xpm("ok-32", 32, check_mark())
@@ -212,6 +225,7 @@ def main():
     write_xpm("pick-32", 32, pick_symbol())
     write_xpm("pick-16", 16, pick_symbol(small=True))
     write_xpm("logo-32", 32, logo())
+    write_xpm("show-24", 24, show_symbol())
 
 
 if __name__ == "__main__":

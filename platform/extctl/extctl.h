@@ -24,6 +24,8 @@
 #include <vector>
 
 class CExtResizableDialog : public CDialog {
+    DECLARE_DYNAMIC(CExtResizableDialog)
+
 public:
     explicit CExtResizableDialog(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
     ~CExtResizableDialog() override;

@@ -7,6 +7,8 @@
 
 #include <cmath>
 
+IMPLEMENT_DYNAMIC(CExtResizableDialog, CDialog)
+
 BEGIN_MESSAGE_MAP(CExtResizableDialog, CDialog)
 END_MESSAGE_MAP()
 

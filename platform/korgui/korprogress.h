@@ -26,6 +26,7 @@
 
 #include "mfc/afxwin.h"
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -109,6 +110,11 @@ public:
     // ---- for hosts and tests ------------------------------------------------------------
     // The progress windows open now, oldest first.
     static std::vector<CKORGuiProgress*> OpenWindows();
+    // Called after every status a bar is given (SetzeProgressStatus), with the window, the
+    // bar and the status, in the order the listeners were added; returns a token for removal.
+    using StatusListener = std::function<void(CKORGuiProgress* window, void* bar, int status)>;
+    static int AddStatusListener(StatusListener listener);
+    static void RemoveStatusListener(int token);
     // Does what the user's click on the cancel button does. False when the button cannot be
     // clicked: no callback, the button disabled, the window hidden, or the callback running
     // (it is never entered twice). True once the callback has returned.

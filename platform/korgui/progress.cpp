@@ -294,6 +294,12 @@ std::vector<CKORGuiProgress*>& openWindows()
     return windows;
 }
 
+std::vector<std::pair<int, CKORGuiProgress::StatusListener>>& statusListeners()
+{
+    static std::vector<std::pair<int, CKORGuiProgress::StatusListener>> listeners;
+    return listeners;
+}
+
 }  // namespace
 
 CKORGuiProgress::Impl::~Impl()
@@ -687,6 +693,10 @@ bool CKORGuiProgress::SetzeProgressStatus(CKORGuiProgress* p, void* bar, int nSt
         b->frozenMs = -1;
     b->status = nStatus;
     p->m_impl->repaint(*b);
+    // A copy: a listener may add or remove listeners.
+    const auto listeners = statusListeners();
+    for (const auto& [token, listener] : listeners)
+        listener(p, bar, nStatus);
     return true;
 }
 
@@ -708,6 +718,20 @@ bool CKORGuiProgress::EntferneProgressBar(CKORGuiProgress* p, void*& bar, bool p
 // ---- for hosts and tests ------------------------------------------------------------------------
 
 std::vector<CKORGuiProgress*> CKORGuiProgress::OpenWindows() { return openWindows(); }
+
+int CKORGuiProgress::AddStatusListener(StatusListener listener)
+{
+    static int lastToken = 0;
+    statusListeners().emplace_back(++lastToken, std::move(listener));
+    return lastToken;
+}
+
+void CKORGuiProgress::RemoveStatusListener(int token)
+{
+    auto& listeners = statusListeners();
+    listeners.erase(std::remove_if(listeners.begin(), listeners.end(), [token](const auto& l) { return l.first == token; }),
+                    listeners.end());
+}
 
 bool CKORGuiProgress::PressCancel()
 {

@@ -94,10 +94,10 @@ void ListBoxModel::selectionChangedByCode()
 int ListBoxModel::sortedPlace(const QString& text) const
 {
     // Lines mostly come in order: try the end first.
-    if (m_lines.empty() || compareLines(m_lines.back().text, text) <= 0)
+    if (m_lines.empty() || compareLines(m_lines.back().text, text) < 0)
         return count();
-    auto at = std::upper_bound(m_lines.begin(), m_lines.end(), text,
-                               [](const QString& t, const Line& line) { return compareLines(t, line.text) < 0; });
+    auto at = std::lower_bound(m_lines.begin(), m_lines.end(), text,
+                               [](const Line& line, const QString& t) { return compareLines(line.text, t) < 0; });
     return static_cast<int>(at - m_lines.begin());
 }
 

@@ -57,6 +57,7 @@
 #define CBS_SORT 0x100L
 #define LBS_NOTIFY 0x1L
 #define LBS_SORT 0x2L
+#define LBS_NOINTEGRALHEIGHT 0x100L
 #define LBS_EXTENDEDSEL 0x800L
 
 // The id of template controls no code refers to (frames, fixed labels).

@@ -134,8 +134,8 @@ TEST(ListBox, SortedLinesTakeWindowsOrderAndCarryTheirItemData)
             list.SetItemData(at, next);
             dataOf[t] = next++;
         }
-        std::vector<CString> expected = {L"apfel", L"Apfel", L"APFEL", L"Äpfel", L"Birne", L"Öl", L"Schieber", L"zebra"};
-        EXPECT_EQ(texts(list), expected) << "no case, accents after the plain letter, equal texts in arrival order";
+        std::vector<CString> expected = {L"APFEL", L"Apfel", L"apfel", L"Äpfel", L"Birne", L"Öl", L"Schieber", L"zebra"};
+        EXPECT_EQ(texts(list), expected) << "no case, accents after the plain letter, the last of equal texts first";
         for (int i = 0; i < list.GetCount(); ++i) {
             CString t;
             list.GetText(i, t);

@@ -1,0 +1,60 @@
+// The CAD-class assignment dialog: the user picks one CAD class from the offered lines, which a
+// search text narrows, or takes the class over from an entity picked in the drawing ("Zeigen").
+//
+// Exported from korDialog for the suite's modules. The caller fills m_strTitle, m_strHint and
+// m_arrItems (the classes' display texts; their index is the item index), runs DoModal and,
+// after IDOK, reads m_nSelectedIndex: the item index of the chosen line.
+#pragma once
+
+#include "korgui/korrollout.h"
+#include "mfc/afxwin.h"
+
+#define KOR_CADCLASS_EXPORT __attribute__((visibility("default")))
+
+class CKORGuiProgress;
+
+class KOR_CADCLASS_EXPORT CDlgCADClassUserAssignment : public CKORGuiRolloutDlg {
+    DECLARE_DYNCREATE(CDlgCADClassUserAssignment)
+
+public:
+    explicit CDlgCADClassUserAssignment(CWnd* pParent);
+    CDlgCADClassUserAssignment();
+    ~CDlgCADClassUserAssignment() override;
+
+    // The progress window to hide while the user picks in the drawing (not owned).
+    void SetProgressDialog(CKORGuiProgress* pProgress);
+
+    INT_PTR DoModal() override;
+    BOOL SetAllLabels() override;
+
+private:
+    HICON m_hShowIcon = nullptr;
+    CKORGuiProgress* m_pProgress = nullptr;
+    CBrush m_brHighlight;
+
+public:
+    CString m_strTitle;
+    CString m_strHint;
+    CStringArray m_arrItems;
+    int m_nSelectedIndex = -1;
+
+protected:
+    CStatic m_stSearch;
+    CEdit m_edSearch;
+    CStatic m_stHint;
+    CListBox m_lbItems;
+    CExtButton m_btnOK;
+    CExtButton m_btnCancel;
+    CExtButton m_btnShow;
+
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+
+    afx_msg void OnChangedSearch();
+    afx_msg HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor) override;
+    afx_msg void OnDestroy() override;
+    afx_msg void OnZeigen();
+
+    DECLARE_MESSAGE_MAP()
+};

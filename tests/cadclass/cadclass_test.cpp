@@ -1,0 +1,385 @@
+// The exported CAD-class dialog and worker in process, over korcad's host with the sample
+// drawing and a test catalogue: a scripted user drives the dialogs as a person would.
+#include "cadclass_test_catalogue.h"
+
+#include "CadHost.h"
+#include "DrawingFile.h"
+#include "cadclass/CADClassUserAssignment.h"
+#include "db/kordb.h"
+#include "korgui/korprogress.h"
+#include "mfc/afxhost.h"
+#include "uidriver/afxdriver.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <map>
+
+namespace {
+
+using korcad::CadHost;
+
+std::string narrow(const CString& s) { return AfxToUtf8(s.GetString()); }
+
+class CadClassFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir_ = std::filesystem::temp_directory_path() /
+               ("cadclass-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(dir_);
+        std::string error;
+        ASSERT_TRUE(cadclasstest::writeCatalogue((dir_ / "katalog.sqlite").string(), &error)) << error;
+        ASSERT_TRUE(kordb::setDatabase("KATALOG", (dir_ / "katalog.sqlite").string()));
+        CCATDBModelManager::Reset();
+        auto drawing = korcad::loadDrawing(std::string(EXAMPLES_DIR) + "/netz.dxf", &error);
+        ASSERT_NE(drawing, nullptr) << error;
+        host_.openDrawing(std::move(drawing));
+        host_.setInput([this](const ads::InputRequest& r, ads::InputAnswer& a) {
+            prompts_.push_back(r.prompt);
+            if (picks_.empty())
+                return RTCAN;
+            std::function<int(ads::InputAnswer&)> pick = std::move(picks_.front());
+            picks_.pop_front();
+            return pick(a);
+        });
+    }
+    void TearDown() override
+    {
+        kordb::clearHostDatabases();
+        kordb::closeAll();
+        CCATDBModelManager::Reset();
+        std::filesystem::remove_all(dir_);
+    }
+
+    // The hydrants H-101, H-102, H-103 in drawing order.
+    std::array<int64_t, 2> hydrant(int i)
+    {
+        ads_name ss, e = {0, 0};
+        ads::RbPtr filter(acutBuildList(2, L"HYDRANT", 0));
+        if (acedSSGet(L"X", nullptr, nullptr, filter.get(), ss) == RTNORM) {
+            acedSSName(ss, i, e);
+            acedSSFree(ss);
+        }
+        return {e[0], e[1]};
+    }
+    // The next entity prompt is answered by picking entity e (or cancelled with RTCAN).
+    void willPick(const int64_t* e)
+    {
+        ads_name name = {e[0], e[1]};
+        picks_.push_back([name](ads::InputAnswer& a) {
+            a.entity[0] = name[0], a.entity[1] = name[1];
+            return RTNORM;
+        });
+    }
+    void willCancelPick() { picks_.push_back([](ads::InputAnswer&) { return RTCAN; }); }
+
+    CString attribute(const int64_t* e, const wchar_t* name)
+    {
+        CKOREntity entity;
+        CString value;
+        ads_name n = {e[0], e[1]};
+        if (!entity.Connect(n) || !entity.GetAttribute(name, value))
+            return L"<none>";
+        return value;
+    }
+
+    std::filesystem::path dir_;
+    CadHost host_;
+    std::deque<std::function<int(ads::InputAnswer&)>> picks_;
+    std::vector<std::wstring> prompts_;
+};
+
+// A scripted user: each step acts on the dialog that is open when its turn comes.
+struct Script {
+    std::vector<std::function<void(CDialog&)>> steps;
+    size_t next = 0;
+    std::vector<std::string> seen;  // the dialogs, as the driver names them
+    void arm()
+    {
+        if (next >= steps.size())
+            return;
+        afxdriver::onNextDialog([this](CDialog& d) {
+            seen.push_back(afxdriver::describe(d));
+            auto step = steps[next++];
+            arm();
+            step(d);
+        });
+    }
+};
+
+std::vector<std::string> listLines(UINT id)
+{
+    CDialog* d = afxdriver::activeDialog();
+    std::vector<std::string> out;
+    auto* list = d ? static_cast<CListBox*>(d->GetDlgItem(static_cast<int>(id))) : nullptr;
+    if (!list)
+        return out;
+    for (int i = 0; i < list->GetCount(); ++i) {
+        CString t;
+        list->GetText(i, t);
+        out.push_back(narrow(t));
+    }
+    return out;
+}
+
+TEST_F(CadClassFixture, TheDialogFiltersByTheSearchTextHighlightsAndKeepsTheChosenLine)
+{
+    CDlgCADClassUserAssignment dialog;
+    for (const wchar_t* item : {L"Hydrant Überflur DN 100", L"Hydrant Unterflur DN 100", L"Schieber DN 100",
+                                L"Leitung PE 110"})
+        dialog.m_arrItems.Add(item);
+    dialog.m_strTitle = L"Klasse wählen";
+    dialog.m_strHint = L"Ein Hinweis";
+
+    bool checked = false;
+    afxdriver::onNextDialog([&](CDialog& d) {
+        EXPECT_EQ(afxdriver::describe(d), "\"Klasse wählen\" (template 30055)");
+        CWnd* cancel = d.GetDlgItem(IDCANCEL);
+        ASSERT_NE(cancel, nullptr);
+        EXPECT_FALSE(cancel->IsWindowVisible());
+        CString text;
+        d.GetDlgItem(30059)->GetWindowText(text);
+        EXPECT_EQ(narrow(text), "Ein Hinweis");
+        d.GetDlgItem(30060)->GetWindowText(text);
+        EXPECT_EQ(narrow(text), "Zeigen");
+        d.GetDlgItem(30056)->GetWindowText(text);
+        EXPECT_EQ(narrow(text), "Suchen");
+
+        // Every line, sorted by the list; nothing yellow while the search is empty.
+        EXPECT_EQ(listLines(30058), (std::vector<std::string>{"Hydrant Überflur DN 100", "Hydrant Unterflur DN 100",
+                                                             "Leitung PE 110", "Schieber DN 100"}));
+        EXPECT_NE(afxdriver::backgroundColor(30057), RGB(255, 255, 0));
+        EXPECT_NE(afxdriver::backgroundColor(30058), RGB(255, 255, 0));
+
+        // OK without a chosen line does nothing.
+        EXPECT_TRUE(afxdriver::ok());
+        EXPECT_TRUE(d.IsRunningModal());
+
+        ASSERT_TRUE(afxdriver::select(30058, L"Schieber DN 100"));
+        checked = true;
+        ASSERT_TRUE(afxdriver::ok());
+    });
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(dialog.m_nSelectedIndex, 2);
+
+    // Opened again with that choice: filtered out and back, it stays chosen.
+    afxdriver::onNextDialog([&](CDialog&) {
+        ASSERT_TRUE(afxdriver::type(30057, L"dn*100"));
+        EXPECT_EQ(listLines(30058), (std::vector<std::string>{"Hydrant Überflur DN 100", "Hydrant Unterflur DN 100",
+                                                             "Schieber DN 100"}));
+        EXPECT_EQ(afxdriver::backgroundColor(30057), RGB(255, 255, 0));
+        EXPECT_EQ(afxdriver::backgroundColor(30058), RGB(255, 255, 0));
+        ASSERT_TRUE(afxdriver::type(30057, L"über"));
+        EXPECT_EQ(listLines(30058), (std::vector<std::string>{"Hydrant Überflur DN 100"}));
+        auto* list = static_cast<CListBox*>(afxdriver::activeDialog()->GetDlgItem(30058));
+        EXPECT_EQ(list->GetCurSel(), LB_ERR);  // the chosen line is hidden
+        ASSERT_TRUE(afxdriver::type(30057, L""));
+        EXPECT_EQ(listLines(30058).size(), 4u);
+        EXPECT_NE(afxdriver::backgroundColor(30057), RGB(255, 255, 0));
+        CString chosen;
+        list->GetText(list->GetCurSel(), chosen);
+        EXPECT_EQ(narrow(chosen), "Schieber DN 100");
+        ASSERT_TRUE(afxdriver::key(afxdriver::Key::Escape));
+    });
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+}
+
+// The text of a message box: its longest text (the buttons' captions are short).
+std::string messageOf(CDialog& d)
+{
+    std::string longest;
+    for (int id = 0; id <= 0xffff; ++id)
+        if (CWnd* w = d.GetDlgItem(id)) {
+            CString text;
+            w->GetWindowText(text);
+            if (narrow(text).size() > longest.size())
+                longest = narrow(text);
+        }
+    return longest;
+}
+
+// Records every status a bar of the progress window takes, by the bar's first text.
+struct StatusLog {
+    std::vector<std::string> entries;
+    int token = 0;
+    StatusLog()
+    {
+        token = CKORGuiProgress::AddStatusListener([this](CKORGuiProgress* p, void* bar, int status) {
+            entries.push_back(narrow(p->BarText(bar)) + "=" + std::to_string(status));
+        });
+    }
+    ~StatusLog() { CKORGuiProgress::RemoveStatusListener(token); }
+};
+
+TEST_F(CadClassFixture, TheWorkerRunsItsFourStepsWithTheirProgressStatuses)
+{
+    ads_name h1 = {0, 0}, h3 = {0, 0};
+    std::copy_n(hydrant(0).data(), 2, h1);
+    std::copy_n(hydrant(2).data(), 2, h3);
+    // H-101 has an old class with a standard value the new class does not have.
+    {
+        CKOREntity e;
+        ASSERT_TRUE(e.Connect(h1));
+        ASSERT_TRUE(e.SetAttribute(L"CAD-Class", L"HY-OF-100|Hydrant|1"));
+        ASSERT_TRUE(e.SetAttribute(L"Material", L"GG"));
+        ASSERT_TRUE(e.SetAttribute(L"Eigentümer", L"Stadtwerke"));
+    }
+    ads_name ss;
+    ads::RbPtr filter(acutBuildList(2, L"HYDRANT", 0));
+    ASSERT_EQ(acedSSGet(L"X", nullptr, nullptr, filter.get(), ss), RTNORM);
+    CKORAdsSelectionSet set(ss);
+    CCATDBSelectionEntities entities(set);
+
+    StatusLog log;
+    Script user;
+    std::vector<std::string> offered;
+    std::string question;
+    user.steps.push_back([&](CDialog& d) {
+        EXPECT_EQ(afxdriver::describe(d), "\"Hydranten\" (template 30055)");
+        offered = listLines(30058);
+        ASSERT_TRUE(afxdriver::select(30058, L"Hydrant Unterflur DN 100"));
+        ASSERT_TRUE(afxdriver::ok());
+    });
+    user.steps.push_back([&](CDialog& d) {
+        question = messageOf(d);
+        ASSERT_TRUE(afxdriver::click(L"Ja"));
+    });
+    user.arm();
+    CCADClassUserAssignment worker(entities, L"Hydranten", L"Hydrant");
+    worker.Run();
+    EXPECT_EQ(user.next, user.steps.size());
+
+    // Only the classes of the named type are offered; the question names count and class.
+    EXPECT_EQ(offered, (std::vector<std::string>{"Hydrant Überflur DN 100", "Hydrant Überflur DN 150",
+                                                 "Hydrant Unterflur DN 100"}));
+    EXPECT_EQ(question, "Sollen 3 Objekte der CAD-Klasse \u201EHydrant Unterflur DN 100\u201C zugeordnet werden?");
+    EXPECT_EQ(log.entries, (std::vector<std::string>{
+                               "CAD-Klasse auswählen=5", "CAD-Klasse ausgewählt=4",
+                               "Attribute der bisherigen Klasse entfernen=5", "Attribute der bisherigen Klasse entfernen=2",
+                               "CAD-Klasse an die Objekte schreiben=5", "Erledigt=4",
+                               "Standardwerte der Klasse eintragen=5", "Erledigt=4"}));
+    EXPECT_TRUE(CKORGuiProgress::OpenWindows().empty());
+
+    for (const int64_t* e : {static_cast<const int64_t*>(h1), static_cast<const int64_t*>(h3)}) {
+        EXPECT_EQ(narrow(attribute(e, L"CAD-Class")), "HY-UF-100|Hydrant|2");
+        EXPECT_EQ(narrow(attribute(e, L"CAD-Class_M")), "1");
+        EXPECT_EQ(narrow(attribute(e, L"CAD-Class-Name")), "Hydrant Unterflur DN 100");
+        EXPECT_EQ(narrow(attribute(e, L"Nennweite")), "100");
+        EXPECT_EQ(narrow(attribute(e, L"Deckel")), "Guss");
+    }
+    EXPECT_EQ(narrow(attribute(h1, L"Material")), "<none>");           // the old class's value
+    EXPECT_EQ(narrow(attribute(h1, L"Eigentümer")), "Stadtwerke");   // not the catalogue's
+}
+
+TEST_F(CadClassFixture, CancelNoOrAStopEndTheRunBeforeTheNextStep)
+{
+    ads_name ss;
+    ads::RbPtr filter(acutBuildList(2, L"HYDRANT", 0));
+    ASSERT_EQ(acedSSGet(L"X", nullptr, nullptr, filter.get(), ss), RTNORM);
+    CKORAdsSelectionSet set(ss);
+    CCATDBSelectionEntities entities(set);
+
+    struct Case {
+        const char* what;
+        std::vector<std::function<void(CDialog&)>> steps;
+        std::vector<std::string> statuses;
+    };
+    auto chooseFirst = [](CDialog&) {
+        ASSERT_TRUE(afxdriver::select(30058, 0));
+        ASSERT_TRUE(afxdriver::ok());
+    };
+    const std::vector<std::string> selectionFailed = {"CAD-Klasse auswählen=5", "CAD-Klasse auswählen=2"};
+    std::vector<Case> cases = {
+        {"Escape in the dialog", {[](CDialog&) { ASSERT_TRUE(afxdriver::key(afxdriver::Key::Escape)); }},
+         selectionFailed},
+        {"No to the question", {chooseFirst, [](CDialog&) { ASSERT_TRUE(afxdriver::click(L"Nein")); }},
+         selectionFailed},
+        // The progress window's cancel while the dialog waits: its question opens at once; then
+        // the class is chosen and confirmed, and no later step runs.
+        {"stop in the progress window",
+         {[](CDialog&) {
+              auto windows = CKORGuiProgress::OpenWindows();
+              ASSERT_EQ(windows.size(), 1u);
+              EXPECT_TRUE(windows[0]->PressCancel());
+              ASSERT_TRUE(afxdriver::select(30058, 0));
+              ASSERT_TRUE(afxdriver::ok());
+          },
+          [](CDialog&) { ASSERT_TRUE(afxdriver::click(L"Ja")); },   // stop the calculation?
+          [](CDialog&) { ASSERT_TRUE(afxdriver::click(L"Ja")); }},  // assign?
+         {"CAD-Klasse auswählen=5", "CAD-Klasse ausgewählt=4"}},
+    };
+
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        StatusLog log;
+        Script user;
+        user.steps = c.steps;
+        user.arm();
+        CCADClassUserAssignment worker(entities, L"", L"");
+        worker.Run();
+        EXPECT_EQ(user.next, user.steps.size());
+        EXPECT_EQ(log.entries, c.statuses);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(narrow(attribute(hydrant(i).data(), L"CAD-Class")), "<none>");
+        EXPECT_TRUE(CKORGuiProgress::OpenWindows().empty());
+    }
+}
+
+TEST_F(CadClassFixture, ZeigenTakesTheClassOverOrSaysWhyNot)
+{
+    ads_name h1 = {0, 0}, h2 = {0, 0}, h3 = {0, 0};
+    std::copy_n(hydrant(0).data(), 2, h1);
+    std::copy_n(hydrant(1).data(), 2, h2);
+    std::copy_n(hydrant(2).data(), 2, h3);
+    {
+        CKOREntity e;
+        ASSERT_TRUE(e.Connect(h1));
+        ASSERT_TRUE(e.SetAttribute(L"CAD-Class", L"SV-100-ALT|Punkt|1"));
+        ASSERT_TRUE(e.Connect(h3));
+        ASSERT_TRUE(e.SetAttribute(L"CAD-Class", L"WSG-1|Flaeche|1"));
+    }
+
+    CDlgCADClassUserAssignment dialog;
+    // Two lines equal without regard to case: the later one in the item list is taken.
+    for (const wchar_t* item : {L"SCHIEBER DN 100", L"Hydrant Überflur DN 100", L"Schieber DN 100"})
+        dialog.m_arrItems.Add(item);
+    dialog.m_strTitle = L"Zeigen";
+
+    std::vector<std::string> messages;
+    Script user;
+    auto message = [&](CDialog& d) {
+        messages.push_back(messageOf(d));
+        ASSERT_TRUE(afxdriver::click(L"OK"));
+    };
+    // Each message opens inside the click that picked; the pick hides the dialog meanwhile.
+    user.steps = {[&](CDialog& d) {
+        ASSERT_TRUE(afxdriver::type(30057, L"hydrant"));
+        willPick(h2);  // no class
+        afxdriver::onNextDialog(message);
+        ASSERT_TRUE(afxdriver::click(30060));
+        willPick(h3);  // an area class
+        afxdriver::onNextDialog(message);
+        ASSERT_TRUE(afxdriver::click(30060));
+        willCancelPick();
+        ASSERT_TRUE(afxdriver::click(30060));
+        EXPECT_TRUE(d.IsRunningModal());
+        EXPECT_TRUE(d.IsWindowVisible());
+        willPick(h1);  // "SV-100-ALT": hidden by the search text, taken anyway
+        ASSERT_TRUE(afxdriver::click(30060));
+    }};
+    user.arm();
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(messages, (std::vector<std::string>(
+                            2, "Das gewählte Objekt hat keine CAD-Klasse, die hier zur Auswahl steht.")));
+    EXPECT_EQ(dialog.m_nSelectedIndex, 2);
+    ASSERT_EQ(prompts_.size(), 4u);
+    EXPECT_EQ(prompts_[0], L"\nObjekt wählen, dessen CAD-Klasse übernommen werden soll: ");
+}
+
+}  // namespace

@@ -1,0 +1,175 @@
+// The CAD-class assignment as a person uses it: korcad with the sample drawing, the module
+// korKlasse (a suite module linking korDialog's exported classes) and a class catalogue;
+// entities selected by picks, the class dialog, the question and the progress window
+// answered from an answers file.
+#include "cadclass_test_catalogue.h"
+#include "korcad_run.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+// Picks on the hydrants' circles, beside the pipes that run through them.
+const char* const kPickH101 = "pick 31.06,1.06\n";
+const char* const kPickH102 = "pick 121.06,1.06\n";
+const char* const kPickH103 = "pick 61.06,71.06\n";
+
+// The KOR_ATTRIBUTE data of the three hydrants, in drawing order (H-101, H-102, H-103).
+const char* const kHydrantAttributes =
+    "(progn (setq ss (ssget \"X\" '((2 . \"HYDRANT\"))) i 0 out nil)"
+    " (repeat (sslength ss) (setq out (cons (cdr (assoc -3 (entget (ssname ss i) '(\"KOR_ATTRIBUTE\")))) out) i (1+ i)))"
+    " (reverse out))";
+
+class KorcadCadClass : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir_ = std::filesystem::temp_directory_path() /
+               ("korcad-cadclass-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(dir_);
+        std::string error;
+        ASSERT_TRUE(cadclasstest::writeCatalogue(path("katalog.sqlite"), &error)) << error;
+    }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+
+    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+
+    // korcad on `drawing` with the test catalogue; `lisp` expressions after loading korKlasse;
+    // the drawing is saved as `saveAs` when given.
+    KorcadRun run(const std::string& drawing, const std::vector<std::string>& lisp, const std::string& answers,
+                  const std::string& saveAs = {})
+    {
+        std::vector<std::string> args = {"--db", "KATALOG=" + path("katalog.sqlite"), "--dwg", drawing};
+        if (!saveAs.empty())
+            args.insert(args.end(), {"--save-as", saveAs});
+        args.insert(args.end(), {"-e", "(arxload \"korKlasse\")"});
+        for (const auto& e : lisp)
+            args.insert(args.end(), {"-e", e});
+        return korcad(args, answers);
+    }
+
+    std::filesystem::path dir_;
+};
+
+const std::string kNetz = std::string(EXAMPLES_DIR) + "/netz.dxf";
+
+TEST_F(KorcadCadClass, SearchPickAndConfirmClassifyTheSelectionAndTheSaveKeepsIt)
+{
+    // H-101 and H-103 become "Hydrant Überflur DN 100"; the search narrows the list first.
+    std::string answers = std::string(kPickH101) + kPickH103 +
+                          "input \"\"\n"
+                          "type 30057 \"überflur*100\"\n"
+                          "select 30058 \"Hydrant Überflur DN 100\"\n"
+                          "ok\n"
+                          "click \"Ja\"\n";
+    KorcadRun r = run(kNetz, {"(kor_KlasseZuordnen \"Hydranten\" \"Punkt\")", kHydrantAttributes}, answers,
+                      path("a.dxf"));
+    ASSERT_EQ(r.process.exitCode, 0) << r.process.err << r.process.out;
+    EXPECT_NE(r.process.out.find("\n2\n"), std::string::npos) << r.process.out;
+    const std::string classified =
+        "((\"KOR_ATTRIBUTE\" (1000 . \"CAD-Class\") (1000 . \"HY-OF-100|Hydrant|1\") (1000 . \"CAD-Class_M\") "
+        "(1071 . 1) (1000 . \"CAD-Class-Name\") (1000 . \"Hydrant Überflur DN 100\") (1000 . \"Material\") "
+        "(1000 . \"GG\") (1000 . \"Nennweite\") (1000 . \"100\")))";
+    EXPECT_NE(r.process.out.find("(" + classified + " nil " + classified + ")"), std::string::npos) << r.process.out;
+
+    // The independent reader sees the attributes in the saved file.
+    if (runProcess({"/usr/bin/python3", "-c", "import ezdxf"}).exitCode == 0) {
+        auto py = runProcess({"/usr/bin/python3", "-c",
+                              "import sys, ezdxf\n"
+                              "doc = ezdxf.readfile(sys.argv[1])\n"
+                              "for h in doc.modelspace().query('INSERT[name==\"HYDRANT\"]'):\n"
+                              "    print(h.get_xdata('KOR_ATTRIBUTE') if h.has_xdata('KOR_ATTRIBUTE') else None)\n",
+                              path("a.dxf")});
+        ASSERT_EQ(py.exitCode, 0) << py.err;
+        const std::string tags =
+            "[DXFTag(1000, 'CAD-Class'), DXFTag(1000, 'HY-OF-100|Hydrant|1'), DXFTag(1000, 'CAD-Class_M'), "
+            "DXFTag(1071, 1), DXFTag(1000, 'CAD-Class-Name'), DXFTag(1000, 'Hydrant Überflur DN 100'), "
+            "DXFTag(1000, 'Material'), DXFTag(1000, 'GG'), DXFTag(1000, 'Nennweite'), DXFTag(1000, '100')]";
+        EXPECT_EQ(py.out, tags + "\nNone\n" + tags + "\n");
+    }
+
+    // Classified again as DN 150: the old class's attributes ("Material") are gone.
+    answers = std::string(kPickH101) + "input \"\"\nselect 30058 \"Hydrant Überflur DN 150\"\nok\nclick \"Ja\"\n";
+    r = run(path("a.dxf"), {"(kor_KlasseZuordnen)", kHydrantAttributes}, answers, path("b.dxf"));
+    ASSERT_EQ(r.process.exitCode, 0) << r.process.err << r.process.out;
+    EXPECT_NE(r.process.out.find("((\"KOR_ATTRIBUTE\" (1000 . \"CAD-Class\") (1000 . \"HY-OF-150|Hydrant|1\") (1000 . "
+                                 "\"CAD-Class_M\") (1071 . 1) (1000 . \"CAD-Class-Name\") (1000 . \"Hydrant Überflur "
+                                 "DN 150\") (1000 . \"Nennweite\") (1000 . \"150\")))"),
+              std::string::npos)
+        << r.process.out;
+}
+
+TEST_F(KorcadCadClass, ZeigenTakesTheClassOfAPickedEntityEvenWhenTheSearchHidesIt)
+{
+    std::string answers = std::string(kPickH101) + "input \"\"\nselect 30058 \"Hydrant Unterflur DN 100\"\nok\nclick \"Ja\"\n";
+    KorcadRun r = run(kNetz, {"(kor_KlasseZuordnen)"}, answers, path("a.dxf"));
+    ASSERT_EQ(r.process.exitCode, 0) << r.process.err << r.process.out;
+
+    // H-102 takes H-101's class over: the search text "schieber" hides the hydrant lines.
+    answers = std::string(kPickH102) + "input \"\"\ntype 30057 \"schieber\"\nclick 30060\n" + kPickH101 +
+              "click \"Ja\"\n";
+    r = run(path("a.dxf"), {"(kor_KlasseZuordnen)", kHydrantAttributes}, answers, path("b.dxf"));
+    ASSERT_EQ(r.process.exitCode, 0) << r.process.err << r.process.out;
+    EXPECT_NE(r.process.out.find("(1000 . \"HY-UF-100|Hydrant|2\") (1000 . \"CAD-Class_M\") (1071 . 1) (1000 . "
+                                 "\"CAD-Class-Name\") (1000 . \"Hydrant Unterflur DN 100\") (1000 . \"Deckel\") (1000 "
+                                 ". \"Guss\") (1000 . \"Nennweite\") (1000 . \"100\"))) nil)"),
+              std::string::npos)
+        << r.process.out;
+}
+
+TEST_F(KorcadCadClass, ZeigenOnAnEntityWithoutClassOrOfTheAreaTypeSaysSoAndEscapeReturnsToTheDialog)
+{
+    // H-103 carries an area class (set through LISP as another program would).
+    const std::string area =
+        "(progn (regapp \"KOR_ATTRIBUTE\") (setq e (ssname (ssget \"X\" '((2 . \"HYDRANT\"))) 2))"
+        " (entmod (append (entget e) '((-3 (\"KOR_ATTRIBUTE\" (1000 . \"CAD-Class\") (1000 . \"WSG-1|Flaeche|1\")))))) T)";
+    std::string answers = std::string(kPickH102) +
+                          "input \"\"\n"
+                          "click 30060\n" +                 // an entity without a class
+                          kPickH102 + "click \"OK\"\n"       // the message
+                          "click 30060\n" +                 // the area class
+                          kPickH103 + "click \"OK\"\n"
+                          "click 30060\n"
+                          "key Escape\n"                    // the pick is cancelled
+                          "key Escape\n";                   // the dialog is cancelled
+    KorcadRun r = run(kNetz, {area, "(kor_KlasseZuordnen)", kHydrantAttributes}, answers, path("a.dxf"));
+    ASSERT_EQ(r.process.exitCode, 0) << r.process.err << r.process.out;
+    // Nothing was classified; H-103 keeps what it had.
+    EXPECT_NE(r.process.out.find("(nil nil ((\"KOR_ATTRIBUTE\" (1000 . \"CAD-Class\") (1000 . \"WSG-1|Flaeche|1\"))))"),
+              std::string::npos)
+        << r.process.out;
+}
+
+TEST_F(KorcadCadClass, NoToTheQuestionOrAStopInTheProgressWindowWritesNothing)
+{
+    // No to the question.
+    std::string answers = std::string(kPickH101) + "input \"\"\nselect 30058 #0\nok\nclick \"Nein\"\n";
+    KorcadRun r = run(kNetz, {"(kor_KlasseZuordnen)", kHydrantAttributes}, answers);
+    ASSERT_EQ(r.process.exitCode, 0) << r.process.err << r.process.out;
+    EXPECT_NE(r.process.out.find("\n(nil nil nil)\n"), std::string::npos) << r.process.out;
+
+    // The progress window's cancel while the dialog waits, Yes to its question: the choice is
+    // still confirmed, but no later step runs.
+    answers = std::string(kPickH101) +
+              "input \"\"\nprogress cancel\nclick \"Ja\"\nselect 30058 #0\nok\nclick \"Ja\"\n";
+    r = run(kNetz, {"(kor_KlasseZuordnen)", kHydrantAttributes}, answers);
+    ASSERT_EQ(r.process.exitCode, 0) << r.process.err << r.process.out;
+    EXPECT_NE(r.process.out.find("\n(nil nil nil)\n"), std::string::npos) << r.process.out;
+
+    // No to the progress window's question: the run goes on.
+    answers = std::string(kPickH101) +
+              "input \"\"\nprogress cancel\nclick \"Nein\"\nselect 30058 \"Schieber DN 100\"\nok\nclick \"Ja\"\n";
+    r = run(kNetz, {"(kor_KlasseZuordnen)", kHydrantAttributes}, answers);
+    ASSERT_EQ(r.process.exitCode, 0) << r.process.err << r.process.out;
+    EXPECT_NE(r.process.out.find("(1000 . \"SV-100|Punkt|1\")"), std::string::npos) << r.process.out;
+
+    // A cancelled selection runs nothing.
+    r = run(kNetz, {"(kor_KlasseZuordnen)"}, "key Escape\n");
+    ASSERT_EQ(r.process.exitCode, 0) << r.process.err << r.process.out;
+    EXPECT_NE(r.process.out.find("Keine Objekte gewählt."), std::string::npos) << r.process.out;
+}
+
+}  // namespace
