@@ -205,7 +205,7 @@ int main(int argc, char** argv)
         std::vector<double> blockUs;
         std::vector<double> blockRss;
     };
-    Case cases[] = {{"LISP korDialog_GridDialog", lispGridCycle}, {"bare QTableWidget dialog", bareGridCycle}};
+    Case cases[] = {{"LISP korDialog_GridDialog", lispGridCycle, 0, {}, {}}, {"bare QTableWidget dialog", bareGridCycle, 0, {}, {}}};
     for (int i = 0; i < warmup; ++i)
         for (Case& c : cases)
             c.cycle();

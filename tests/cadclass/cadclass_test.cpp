@@ -1,6 +1,6 @@
 // The exported CAD-class dialog and worker in process, over korcad's host with the sample
 // drawing and a test catalogue: a scripted user drives the dialogs as a person would.
-#include "cadclass_test_catalogue.h"
+#include "CatalogueSql.h"
 
 #include "CadHost.h"
 #include "DrawingFile.h"
@@ -33,7 +33,7 @@ protected:
                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(dir_);
         std::string error;
-        ASSERT_TRUE(cadclasstest::writeCatalogue((dir_ / "katalog.sqlite").string(), &error)) << error;
+        ASSERT_EQ(catdbtest::makeDatabase((dir_ / "katalog.sqlite").string(), catdbtest::dialogCatalogueSql()), "");
         ASSERT_TRUE(kordb::setDatabase("KATALOG", (dir_ / "katalog.sqlite").string()));
         CCATDBModelManager::Reset();
         auto drawing = korcad::loadDrawing(std::string(EXAMPLES_DIR) + "/netz.dxf", &error);

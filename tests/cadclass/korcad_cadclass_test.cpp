@@ -2,7 +2,7 @@
 // korKlasse (a suite module linking korDialog's exported classes) and a class catalogue;
 // entities selected by picks, the class dialog, the question and the progress window
 // answered from an answers file.
-#include "cadclass_test_catalogue.h"
+#include "CatalogueSql.h"
 #include "korcad_run.h"
 
 #include <gtest/gtest.h>
@@ -30,8 +30,7 @@ protected:
                ("korcad-cadclass-" + std::to_string(::getpid()) + "-" +
                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(dir_);
-        std::string error;
-        ASSERT_TRUE(cadclasstest::writeCatalogue(path("katalog.sqlite"), &error)) << error;
+        ASSERT_EQ(catdbtest::makeDatabase(path("katalog.sqlite"), catdbtest::dialogCatalogueSql()), "");
     }
     void TearDown() override { std::filesystem::remove_all(dir_); }
 
@@ -56,6 +55,13 @@ protected:
 
 const std::string kNetz = std::string(EXAMPLES_DIR) + "/netz.dxf";
 
+// korcad ended well and printed `text`.
+void expectShows(const KorcadRun& r, const std::string& text)
+{
+    ASSERT_EQ(r.process.exitCode, 0) << r.process.err << r.process.out;
+    EXPECT_NE(r.process.out.find(text), std::string::npos) << r.process.out;
+}
+
 TEST_F(KorcadCadClass, SearchPickAndConfirmClassifyTheSelectionAndTheSaveKeepsIt)
 {
     // H-101 and H-103 become "Hydrant Überflur DN 100"; the search narrows the list first.
@@ -67,8 +73,7 @@ TEST_F(KorcadCadClass, SearchPickAndConfirmClassifyTheSelectionAndTheSaveKeepsIt
                           "click \"Ja\"\n";
     KorcadRun r = run(kNetz, {"(kor_KlasseZuordnen \"Hydranten\" \"Punkt\")", kHydrantAttributes}, answers,
                       path("a.dxf"));
-    ASSERT_EQ(r.process.exitCode, 0) << r.process.err << r.process.out;
-    EXPECT_NE(r.process.out.find("\n2\n"), std::string::npos) << r.process.out;
+    expectShows(r, "\n2\n");
     const std::string classified =
         "((\"KOR_ATTRIBUTE\" (1000 . \"CAD-Class\") (1000 . \"HY-OF-100|Hydrant|1\") (1000 . \"CAD-Class_M\") "
         "(1071 . 1) (1000 . \"CAD-Class-Name\") (1000 . \"Hydrant Überflur DN 100\") (1000 . \"Material\") "
@@ -94,12 +99,10 @@ TEST_F(KorcadCadClass, SearchPickAndConfirmClassifyTheSelectionAndTheSaveKeepsIt
     // Classified again as DN 150: the old class's attributes ("Material") are gone.
     answers = std::string(kPickH101) + "input \"\"\nselect 30058 \"Hydrant Überflur DN 150\"\nok\nclick \"Ja\"\n";
     r = run(path("a.dxf"), {"(kor_KlasseZuordnen)", kHydrantAttributes}, answers, path("b.dxf"));
-    ASSERT_EQ(r.process.exitCode, 0) << r.process.err << r.process.out;
-    EXPECT_NE(r.process.out.find("((\"KOR_ATTRIBUTE\" (1000 . \"CAD-Class\") (1000 . \"HY-OF-150|Hydrant|1\") (1000 . "
-                                 "\"CAD-Class_M\") (1071 . 1) (1000 . \"CAD-Class-Name\") (1000 . \"Hydrant Überflur "
-                                 "DN 150\") (1000 . \"Nennweite\") (1000 . \"150\")))"),
-              std::string::npos)
-        << r.process.out;
+    expectShows(r,
+                "((\"KOR_ATTRIBUTE\" (1000 . \"CAD-Class\") (1000 . \"HY-OF-150|Hydrant|1\") (1000 . "
+                "\"CAD-Class_M\") (1071 . 1) (1000 . \"CAD-Class-Name\") (1000 . \"Hydrant Überflur "
+                "DN 150\") (1000 . \"Nennweite\") (1000 . \"150\")))");
 }
 
 TEST_F(KorcadCadClass, ZeigenTakesTheClassOfAPickedEntityEvenWhenTheSearchHidesIt)
@@ -112,12 +115,10 @@ TEST_F(KorcadCadClass, ZeigenTakesTheClassOfAPickedEntityEvenWhenTheSearchHidesI
     answers = std::string(kPickH102) + "input \"\"\ntype 30057 \"schieber\"\nclick 30060\n" + kPickH101 +
               "click \"Ja\"\n";
     r = run(path("a.dxf"), {"(kor_KlasseZuordnen)", kHydrantAttributes}, answers, path("b.dxf"));
-    ASSERT_EQ(r.process.exitCode, 0) << r.process.err << r.process.out;
-    EXPECT_NE(r.process.out.find("(1000 . \"HY-UF-100|Hydrant|2\") (1000 . \"CAD-Class_M\") (1071 . 1) (1000 . "
-                                 "\"CAD-Class-Name\") (1000 . \"Hydrant Unterflur DN 100\") (1000 . \"Deckel\") (1000 "
-                                 ". \"Guss\") (1000 . \"Nennweite\") (1000 . \"100\"))) nil)"),
-              std::string::npos)
-        << r.process.out;
+    expectShows(r,
+                "(1000 . \"HY-UF-100|Hydrant|2\") (1000 . \"CAD-Class_M\") (1071 . 1) (1000 . "
+                "\"CAD-Class-Name\") (1000 . \"Hydrant Unterflur DN 100\") (1000 . \"Deckel\") (1000 "
+                ". \"Guss\") (1000 . \"Nennweite\") (1000 . \"100\"))) nil)");
 }
 
 TEST_F(KorcadCadClass, ZeigenOnAnEntityWithoutClassOrOfTheAreaTypeSaysSoAndEscapeReturnsToTheDialog)
@@ -136,7 +137,6 @@ TEST_F(KorcadCadClass, ZeigenOnAnEntityWithoutClassOrOfTheAreaTypeSaysSoAndEscap
                           "key Escape\n"                    // the pick is cancelled
                           "key Escape\n";                   // the dialog is cancelled
     KorcadRun r = run(kNetz, {area, "(kor_KlasseZuordnen)", kHydrantAttributes}, answers, path("a.dxf"));
-    ASSERT_EQ(r.process.exitCode, 0) << r.process.err << r.process.out;
     // Nothing was classified; H-103 keeps what it had.
     EXPECT_NE(r.process.out.find("(nil nil ((\"KOR_ATTRIBUTE\" (1000 . \"CAD-Class\") (1000 . \"WSG-1|Flaeche|1\"))))"),
               std::string::npos)
@@ -169,7 +169,7 @@ TEST_F(KorcadCadClass, NoToTheQuestionOrAStopInTheProgressWindowWritesNothing)
     // A cancelled selection runs nothing.
     r = run(kNetz, {"(kor_KlasseZuordnen)"}, "key Escape\n");
     ASSERT_EQ(r.process.exitCode, 0) << r.process.err << r.process.out;
-    EXPECT_NE(r.process.out.find("Keine Objekte gewählt."), std::string::npos) << r.process.out;
+    expectShows(r, "Keine Objekte gewählt.");
 }
 
 }  // namespace

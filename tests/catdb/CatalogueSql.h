@@ -40,6 +40,38 @@ INSERT INTO STANDARDWERTE VALUES
 )SQL";
 }
 
+// The catalogue of the CAD-class dialog tests: types Punkt, Linie, Flaeche and Hydrant (under
+// Punkt); two classes with the same display text in different case; an area class; standard
+// values that differ between the hydrant classes.
+inline const char* dialogCatalogueSql()
+{
+    return R"SQL(
+CREATE TABLE TYPEN (Nr INTEGER, Name TEXT, Obertyp TEXT, Name_DE TEXT, Name_EN TEXT);
+INSERT INTO TYPEN VALUES
+  (1, 'Punkt', '', 'Punkt', 'Point'),
+  (2, 'Linie', '', 'Linie', 'Line'),
+  (3, 'Flaeche', '', 'Fläche', 'Area'),
+  (4, 'Hydrant', 'Punkt', 'Hydrant', 'Hydrant');
+CREATE TABLE KLASSEN (Nr INTEGER, Schluessel TEXT, Typ TEXT, Version INTEGER, Name_DE TEXT, Name_EN TEXT);
+INSERT INTO KLASSEN VALUES
+  (1, 'HY-OF-100', 'Hydrant', 1, 'Hydrant Überflur DN 100', 'Pillar hydrant DN 100'),
+  (2, 'HY-OF-150', 'Hydrant', 1, 'Hydrant Überflur DN 150', 'Pillar hydrant DN 150'),
+  (3, 'HY-UF-100', 'Hydrant', 2, 'Hydrant Unterflur DN 100', 'Underground hydrant DN 100'),
+  (4, 'SV-100', 'Punkt', 1, 'Schieber DN 100', 'Gate valve DN 100'),
+  (5, 'SV-100-ALT', 'Punkt', 1, 'SCHIEBER DN 100', 'Old gate valve DN 100'),
+  (6, 'L-PE-110', 'Linie', 1, 'Leitung PE 110', 'Pipe PE 110'),
+  (7, 'WSG-1', 'Flaeche', 1, 'Wasserschutzgebiet Zone I', 'Water protection zone I');
+CREATE TABLE STANDARDWERTE (Schluessel TEXT, Attribut TEXT, Wert TEXT);
+INSERT INTO STANDARDWERTE VALUES
+  ('HY-OF-100', 'Nennweite', '100'),
+  ('HY-OF-100', 'Material', 'GG'),
+  ('HY-OF-150', 'Nennweite', '150'),
+  ('HY-UF-100', 'Nennweite', '100'),
+  ('HY-UF-100', 'Deckel', 'Guss'),
+  ('SV-100', 'Nennweite', '100');
+)SQL";
+}
+
 // A catalogue of `classes` classes "GEN-000001", ... in turn of the types Punkt, Linie and
 // Flaeche, each with three standard values (Nennweite, Material, Druckstufe).
 inline std::string generatedCatalogueSql(int classes)
