@@ -201,7 +201,7 @@
 (defun demo-klassen (/ n ss i e attribute)
   (arxload "korKlasse")
   (setq n (kor_KlasseZuordnen "Hydranten klassifizieren" "Punkt"))
-  (princ (strcat "\nKlassifiziert: " (if n (itoa n) "nichts") " Objekt(e)"))
+  (princ (strcat "\nKlassifiziert: " (if n (itoa n) "nichts") " Objekt(e)\n"))
   (setq n (kor_KlasseZuordnen "Klasse von H-101 übernehmen" "Punkt"))
   (setq ss (ssget "X" '((0 . "INSERT") (2 . "HYDRANT"))) i 0)
   (repeat (sslength ss)

@@ -131,7 +131,7 @@ std::optional<std::string> WindowInput::readLine(const std::string& prompt)
             if (button != Qt::LeftButton)
                 return;
             char buf[96];
-            std::snprintf(buf, sizeof buf, "%.17g,%.17g", p.x(), p.y());
+            std::snprintf(buf, sizeof buf, "%.10g,%.10g", p.x(), p.y());
             answer = buf;
             loop.quit();
         });

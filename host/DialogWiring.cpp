@@ -88,7 +88,7 @@ public:
                 std::_Exit(kExitAnswers);
             }
             char buf[96];
-            std::snprintf(buf, sizeof buf, "%.17g,%.17g", p->x(), p->y());
+            std::snprintf(buf, sizeof buf, "%.10g,%.10g", p->x(), p->y());
             line = buf;
         }
         echo_ << prompt << line << "\n";

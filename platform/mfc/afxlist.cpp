@@ -93,12 +93,24 @@ void ListBoxModel::selectionChangedByCode()
 
 int ListBoxModel::sortedPlace(const QString& text) const
 {
-    // Lines mostly come in order: try the end first.
-    if (m_lines.empty() || compareLines(m_lines.back().text, text) < 0)
-        return count();
-    auto at = std::lower_bound(m_lines.begin(), m_lines.end(), text,
-                               [](const Line& line, const QString& t) { return compareLines(line.text, t) < 0; });
-    return static_cast<int>(at - m_lines.begin());
+    // The place is the first line not less than the text. Lines mostly come in order, or in
+    // runs in order: try the end, then where the last line went in.
+    const int n = count();
+    auto less = [&](int i) { return compareLines(m_lines[i].text, text) < 0; };
+    if (n == 0 || less(n - 1))
+        return n;
+    const int gap = static_cast<int>(m_lines.gap());
+    if (gap < n && (gap == 0 || less(gap - 1)) && !less(gap))
+        return gap;
+    int lo = 0, hi = n - 1;  // the place is in [lo, hi]: line hi is not less
+    while (lo < hi) {
+        int mid = lo + (hi - lo) / 2;
+        if (less(mid))
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
 }
 
 int ListBoxModel::addString(const QString& text)
@@ -116,7 +128,7 @@ int ListBoxModel::insertString(int index, const QString& text)
 int ListBoxModel::insertAt(int at, const QString& text)
 {
     changing();
-    m_lines.insert(m_lines.begin() + at, Line{text, 0, false});
+    m_lines.insert(at, Line{text, 0, false});
     if (m_sel >= at)
         ++m_sel;
     if (m_caret >= at)
@@ -129,7 +141,7 @@ int ListBoxModel::deleteString(int index)
     if (!valid(index))
         return LB_ERR;
     changing();
-    m_lines.erase(m_lines.begin() + index);
+    m_lines.erase(index);
     if (m_sel == index)
         m_sel = -1;
     else if (m_sel > index)
@@ -197,8 +209,8 @@ int ListBoxModel::setSel(int index, bool select)
     if (!m_multiple || index < -1 || index >= count())
         return LB_ERR;
     if (index < 0) {
-        for (Line& line : m_lines)
-            line.selected = select;
+        for (int i = 0; i < count(); ++i)
+            m_lines[i].selected = select;
     } else {
         m_lines[index].selected = select;
     }
@@ -217,7 +229,10 @@ int ListBoxModel::selCount() const
 {
     if (!m_multiple)
         return LB_ERR;
-    return static_cast<int>(std::count_if(m_lines.begin(), m_lines.end(), [](const Line& l) { return l.selected; }));
+    int n = 0;
+    for (int i = 0; i < count(); ++i)
+        n += m_lines[i].selected ? 1 : 0;
+    return n;
 }
 
 void ListBoxModel::flush()
