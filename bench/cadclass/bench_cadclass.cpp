@@ -24,6 +24,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -132,6 +133,7 @@ void classifyBench(size_t n)
     const int rounds = 3;
     std::vector<double> ours, bare;
     std::map<std::string, std::vector<int>> repaints;
+    std::map<std::string, std::vector<double>> stepMs;
     for (int r = 0; r < rounds; ++r) {
         // Ours.
         {
@@ -139,9 +141,21 @@ void classifyBench(size_t n)
             host.openDrawing(bench::bigDrawing(n));
             CCATDBModelManager::Reset();
             CCATDBModelManager::GetCurrentModel();  // the catalogue is read before the clock starts
+            std::map<void*, std::chrono::steady_clock::time_point> started;
+            int place = 0;
             int token = CKORGuiProgress::AddStatusListener([&](CKORGuiProgress* p, void* bar, int status) {
-                if (status == 4 || status == 2)
-                    repaints[AfxToUtf8(p->BarText(bar).GetString())].push_back(CKORGuiProgress::RepaintCount(p, bar));
+                if (status == CKORGuiProgress::StatusRunning)
+                    started[bar] = std::chrono::steady_clock::now();
+                if (status == CKORGuiProgress::StatusDone || status == CKORGuiProgress::StatusFailed) {
+                    // Bars may share their end text: the bar's place tells them apart.
+                    const std::string text = std::to_string(++place) + ". " +
+                                             AfxToUtf8(p->BarText(bar).GetString());
+                    repaints[text].push_back(CKORGuiProgress::RepaintCount(p, bar));
+                    if (started.count(bar))
+                        stepMs[text].push_back(
+                            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started[bar])
+                                .count());
+                }
             });
             afxdriver::onNextDialog([](CDialog&) {
                 afxdriver::select(30058, 0);
@@ -186,7 +200,8 @@ void classifyBench(size_t n)
     std::printf("classify %zu entities and save: ours %.0f ms, bare loop %.0f ms, ratio %.2f (goal: <= 1.3)\n", n, o,
                 b, o / b);
     for (const auto& [bar, counts] : repaints)
-        std::printf("  progress repaints of \"%s\": %d\n", bar.c_str(), counts.empty() ? -1 : counts.back());
+        std::printf("  bar \"%s\": %d repaints, %.0f ms\n", bar.c_str(), counts.empty() ? -1 : counts.back(),
+                    stepMs[bar].empty() ? -1.0 : median(stepMs[bar]));
     fs::remove_all(dir);
 }
 
