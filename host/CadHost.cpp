@@ -1,5 +1,8 @@
 #include "CadHost.h"
 
+#include <cstdio>
+#include <new>
+
 #include "Selection.h"
 
 #include "db/kordb.h"
@@ -314,7 +317,15 @@ CallResult CadHost::runCall(int code, const resbuf* args, const std::function<in
             calls.pop_back();
         }
     } pop{calls_};
-    result.status = fn(call);
+    try {
+        result.status = fn(call);
+    } catch (const std::bad_alloc&) {
+        // The application ran out of memory: its call ends with an error, korcad goes on.
+        std::fprintf(stderr, "korcad: not enough memory for an application's call; the call ends with an error\n");
+        result.status = RSERR;
+        call.hasValue = false;
+        call.value.reset();
+    }
     result.hasValue = call.hasValue;
     result.value = std::move(call.value);
     return result;

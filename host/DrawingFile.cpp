@@ -1,5 +1,6 @@
 #include "DrawingFile.h"
 
+#include "sys/syscalls.h"
 #include "text/text.h"
 
 #include <cerrno>
@@ -75,27 +76,6 @@ std::string savePath(const Drawing& drawing)
     return p.string();
 }
 
-namespace {
-
-bool writeAll(int fd, const std::string& text)
-{
-    size_t done = 0;
-    while (done < text.size()) {
-        ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = ENOSPC;
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
-}  // namespace
-
 bool saveDrawing(Drawing& drawing, const std::string& path, std::string* error)
 {
     // Beyond a file size limit, write must fail with EFBIG rather than end the program.
@@ -110,7 +90,8 @@ bool saveDrawing(Drawing& drawing, const std::string& path, std::string* error)
     fs::path target(path);
     fs::path dir = target.parent_path().empty() ? fs::path(".") : target.parent_path();
     std::string tmpl = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
-    int fd = ::mkstemp(tmpl.data());
+    auto& sys = korsys::calls();
+    int fd = sys.mkstemp(tmpl.data());
     if (fd < 0) {
         *error = "cannot save " + path + ": cannot create a file in " + dir.string() + ": " + std::strerror(errno) +
                  unchanged;
@@ -118,7 +99,7 @@ bool saveDrawing(Drawing& drawing, const std::string& path, std::string* error)
     }
     auto fail = [&](const char* step) {
         int e = errno;
-        ::close(fd);
+        sys.close(fd);
         ::unlink(tmpl.c_str());
         *error = "cannot save " + path + ": " + step + ": " + std::strerror(e) + unchanged;
         return false;
@@ -133,29 +114,30 @@ bool saveDrawing(Drawing& drawing, const std::string& path, std::string* error)
         ::umask(mask);
         mode = 0666 & ~mask;
     }
-    if (!writeAll(fd, drawing.write()))
+    const std::string text = drawing.write();
+    if (!korsys::writeAll(fd, text.data(), text.size()))
         return fail("writing failed");
-    if (::fsync(fd) != 0)
+    if (sys.fsync(fd) != 0)
         return fail("flushing to the disk failed");
-    if (::fchmod(fd, mode) != 0)
+    if (sys.fchmod(fd, mode) != 0)
         return fail("setting the permissions failed");
-    if (::close(fd) != 0) {
+    if (sys.close(fd) != 0) {
         int e = errno;
         ::unlink(tmpl.c_str());
         *error = "cannot save " + path + ": closing failed: " + std::strerror(e) + unchanged;
         return false;
     }
-    if (::rename(tmpl.c_str(), path.c_str()) != 0) {
+    if (sys.rename(tmpl.c_str(), path.c_str()) != 0) {
         int e = errno;
         ::unlink(tmpl.c_str());
         *error = "cannot save " + path + ": renaming failed: " + std::strerror(e) + unchanged;
         return false;
     }
     // The rename itself reaches the disk with the directory.
-    int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    int dfd = sys.open(dir.c_str(), O_RDONLY | O_DIRECTORY, 0);
     if (dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
+        sys.fsync(dfd);
+        sys.close(dfd);
     }
     drawing.setPath(path);
     drawing.setName(kortext::toWide(target.filename().string()));

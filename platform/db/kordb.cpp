@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <unordered_map>
@@ -525,22 +526,26 @@ bool ensureAttached(State& s, const std::string& upperName, const std::string& s
     if (!openConnection(s))
         return false;
     for (int attempt = 0; attempt < 2; ++attempt) {
-        sqlite3_stmt* stmt = nullptr;
-        std::string sql = "ATTACH DATABASE ?1 AS " + sqlName(d.schema);
-        int rc = sqlite3_prepare_v2(s.db, sql.c_str(), -1, &stmt, nullptr);
+        // Everything that allocates comes before the ATTACH; once it is done the state is
+        // recorded without a step that could fail, so the two never disagree.
+        const std::string sql = "ATTACH DATABASE ?1 AS " + sqlName(d.schema);
+        const std::string uri = fileUri(entry->location);
+        std::string location = entry->location;
+        sqlite3_stmt* raw = nullptr;
+        int rc = sqlite3_prepare_v2(s.db, sql.c_str(), -1, &raw, nullptr);
+        std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> stmt(raw, sqlite3_finalize);
         if (rc == SQLITE_OK) {
-            std::string uri = fileUri(entry->location);
-            sqlite3_bind_text(stmt, 1, uri.c_str(), -1, SQLITE_TRANSIENT);
-            rc = sqlite3_step(stmt);
+            sqlite3_bind_text(stmt.get(), 1, uri.c_str(), -1, SQLITE_TRANSIENT);
+            rc = sqlite3_step(stmt.get());
         }
-        std::string message = sqlite3_errmsg(s.db);
-        sqlite3_finalize(stmt);
         if (rc == SQLITE_DONE) {
-            d.attached = true;
-            d.location = entry->location;
+            d.location.swap(location);
             d.identity = *identity;
+            d.attached = true;
             return true;
         }
+        std::string message = sqlite3_errmsg(s.db);
+        stmt.reset();
         // Too many databases attached at once: let go of the one used longest ago.
         Database* oldest = nullptr;
         for (auto& [name, other] : s.open)
@@ -736,8 +741,9 @@ bool resolve(const std::wstring& key, const std::wstring& table, std::wstring& r
         fail(s, "database " + entry.name + ": cannot prepare table " + canonical + ": " + error);
         return false;
     }
-    s.resolutions[cacheKey] = view;
-    s.views[upperAscii(view)] = upperName;
+    // Each entry is made whole or not at all (an allocation that fails leaves no half entry).
+    s.views.insert_or_assign(upperAscii(view), upperName);
+    s.resolutions.insert_or_assign(cacheKey, view);
     resolved = kortext::toWide(view);
     s.checkedByResolve = upperName;
     return true;
@@ -829,8 +835,23 @@ bool Query(const CString& query, CKORRltbRecordset& rs)
         }
         if (s.statements.size() >= kMaxStatements)
             finalizeStatements(s);
-        s.statements.emplace(parsed.sql, stmt);
+        try {
+            s.statements.emplace(parsed.sql, stmt);
+        } catch (...) {
+            sqlite3_finalize(stmt);
+            throw;
+        }
     }
+    // The statement is reset however the query ends (an allocation failing while the records
+    // are read too): a kept statement left half-stepped would answer the next query wrongly.
+    struct Reset {
+        sqlite3_stmt* stmt;
+        ~Reset()
+        {
+            sqlite3_reset(stmt);
+            sqlite3_clear_bindings(stmt);
+        }
+    } reset{stmt};
     for (size_t i = 0; i < parsed.values.size(); ++i) {
         const auto& v = parsed.values[i];
         if (std::holds_alternative<long long>(v))
@@ -864,8 +885,6 @@ bool Query(const CString& query, CKORRltbRecordset& rs)
         for (int c = 0; c < columns; ++c)
             fields.push_back(kortext::toWide(sqlite3_column_name(stmt, c)));
     }
-    sqlite3_reset(stmt);
-    sqlite3_clear_bindings(stmt);
     return ok;
 }
 

@@ -1,5 +1,6 @@
 // The debug log: formatted lines to a file and to in-process sinks.
 #include "kor/debughilfe.h"
+#include "sys/syscalls.h"
 
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -10,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <cstdlib>
 #include <ctime>
 #include <map>
@@ -81,7 +83,7 @@ int openLog(const std::string& path)
         warnOnce(path, S_ISFIFO(st.st_mode) ? "a FIFO, not a regular file" : "not a regular file");
         return -1;
     }
-    int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644);
+    int fd = korsys::calls().open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644);
     if (fd < 0) {
         warnOnce(path);
         return -1;
@@ -94,24 +96,6 @@ int openLog(const std::string& path)
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);  // (a terminal would refuse writes)
     return fd;
-}
-
-// Writes all of text; false (with errno) on a short or failed write, a full disk for one.
-bool writeAll(int fd, const std::string& text)
-{
-    size_t done = 0;
-    while (done < text.size()) {
-        ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = ENOSPC;
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
-    return true;
 }
 
 std::mutex& fileMutex()
@@ -184,15 +168,15 @@ void CDebugHilfe::write(const std::wstring& category, const std::wstring& text)
                 // Full: the file becomes the one older file (replacing the one before) and
                 // the line starts a new one.
                 ::close(fd);
-                if (std::rename(path.c_str(), (path + ".1").c_str()) != 0)
+                if (korsys::calls().rename(path.c_str(), (path + ".1").c_str()) != 0)
                     warnOnce(path);
                 fd = openLog(path);
             }
         }
         if (fd >= 0) {
-            bool written = writeAll(fd, line);
+            bool written = korsys::writeAll(fd, line.data(), line.size());
             int writeError = errno;
-            bool closed = ::close(fd) == 0;
+            bool closed = korsys::calls().close(fd) == 0;
             if (!written || !closed) {
                 errno = written ? errno : writeError;
                 warnOnce(path);
@@ -233,5 +217,11 @@ CKORDebugHelpFunction::CKORDebugHelpFunction(CDebugHilfe& log, const wchar_t* ca
 
 CKORDebugHelpFunction::~CKORDebugHelpFunction()
 {
-    m_log.AusgabeLang(m_category.c_str(), L"< %s", m_text.c_str());
+    // Runs while a failure unwinds the scope too: a line that cannot be made (no memory left)
+    // is dropped rather than ending the program.
+    try {
+        m_log.AusgabeLang(m_category.c_str(), L"< %s", m_text.c_str());
+    } catch (const std::exception&) {
+        std::fputs("debug log: a scope's closing line was lost (not enough memory)\n", stderr);
+    }
 }

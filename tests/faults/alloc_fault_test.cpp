@@ -1,0 +1,182 @@
+// Allocation failure, injected into every allocation in turn: the LISP value library, a call
+// of the module through the host, and a text lookup in the database layer. Each failure ends
+// the operation with std::bad_alloc (a module call: with an error status, korcad going on);
+// nothing is left half-made, the sanitized build sees no leak, and the next operation works.
+#include "../dialogs/lisp_call.h"
+
+#include "db/kordb.h"
+#include "kor/adslisp.h"
+
+#include <sqlite3.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <new>
+
+// ---- the allocator of this test program: armed, the n-th allocation from now fails ----------
+namespace {
+std::atomic<long> g_countdown{0};  // 0: disarmed
+std::atomic<long> g_failures{0};
+
+void* allocate(std::size_t size)
+{
+    if (g_countdown.load(std::memory_order_relaxed) > 0 && g_countdown.fetch_sub(1) == 1) {
+        ++g_failures;
+        throw std::bad_alloc();
+    }
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+}  // namespace
+
+void* operator new(std::size_t size) { return allocate(size); }
+void* operator new[](std::size_t size) { return allocate(size); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+namespace {
+
+// Runs `operation` with the n-th allocation failing, for n = 1, 2, ... until it runs through
+// without reaching its n-th allocation; after each failure `check` must find all well.
+// Returns how many failures were injected.
+template <class Operation, class Check>
+long failEachAllocation(Operation operation, Check check)
+{
+    long injected = 0;
+    for (long n = 1; n < 100000; ++n) {
+        g_failures = 0;
+        g_countdown = n;
+        try {
+            operation();
+        } catch (const std::bad_alloc&) {
+        }
+        const bool failed = g_failures > 0;
+        g_countdown = 0;
+        if (failed)
+            ++injected;
+        check(n);
+        if (!failed)
+            return injected;
+    }
+    ADD_FAILURE() << "the operation never completed";
+    return injected;
+}
+
+CKORAdsLispVar sampleList()
+{
+    CKORAdsLispVar inner;
+    inner.Append(CKORAdsLisp::List(CKORAdsLispVar(L"Überflurhydrant DN 100")));
+    inner.Append(CKORAdsLisp::List(CKORAdsLispVar(2.5)));
+    CKORAdsLispVar list;
+    for (int i = 0; i < 6; ++i) {
+        list.Append(CKORAdsLisp::List(CKORAdsLispVar(i)));
+        list.Append(CKORAdsLisp::List(CKORAdsLispVar(L"Zeile mit etwas längerem Text, damit er nicht klein bleibt")));
+        list.Append(CKORAdsLisp::List(inner));
+    }
+    return list;
+}
+
+TEST(AllocationFailure, LispValuesAreWholeOrNotThere)
+{
+    const CKORAdsLispVar expected = sampleList();
+    ads::RbPtr rb(CKORAdsLisp::ToResbuf(expected));
+    const std::string shown = dialogtest::show(expected);
+    long injected = failEachAllocation(
+        [&] {
+            CKORAdsLispVar copy = CKORAdsLisp::FromResbuf(rb.get());
+            ads::RbPtr again(CKORAdsLisp::ToResbuf(copy));
+            CKORAdsLispVar back = CKORAdsLisp::FromResbuf(again.get());
+            if (dialogtest::show(back) != shown)
+                throw std::runtime_error("changed");
+        },
+        [&](long n) { EXPECT_EQ(dialogtest::show(CKORAdsLisp::FromResbuf(rb.get())), shown) << "after allocation " << n; });
+    EXPECT_GT(injected, 10);
+}
+
+class AllocationFailureInCalls : public dialogtest::ModuleFixture {};
+
+TEST_F(AllocationFailureInCalls, AModuleCallEndsWithAnErrorAndTheNextCallAnswers)
+{
+    // FragBox's last argument check fails ("identifier 0"): the call runs all its checks and
+    // writes its log line without opening a dialog.
+    CKORAdsLispVar labels;
+    labels.Append(CKORAdsLisp::List(CKORAdsLispVar(L"A")));
+    labels.Append(CKORAdsLisp::List(CKORAdsLispVar(0)));
+    CKORAdsLispVar values;
+    values.Append(CKORAdsLisp::List(CKORAdsLispVar(1)));
+    values.Append(CKORAdsLisp::List(CKORAdsLispVar(2)));
+    // The four arguments as one chain, as the host passes them.
+    ads::RbPtr rb;
+    resbuf* tail = nullptr;
+    for (const CKORAdsLispVar& v : {CKORAdsLispVar(L"WASSER"), CKORAdsLispVar(L"TEXTE"), labels, values}) {
+        resbuf* one = CKORAdsLisp::ToResbuf(v);
+        if (tail)
+            tail->rbnext = one;
+        else
+            rb.reset(one);
+        for (tail = one; tail->rbnext; tail = tail->rbnext) {
+        }
+    }
+    auto answers = [&] {
+        korcad::CallResult r = host.invoke(L"korDialog_FragBox", rb.get());
+        return r.hasValue ? dialogtest::show(CKORAdsLisp::FromResbuf(r.value.get())) : std::string("no value");
+    };
+    ASSERT_EQ(answers(), "(-6)");
+    ::testing::internal::CaptureStderr();
+    long injected = failEachAllocation(
+        [&] {
+            korcad::CallResult r = host.invoke(L"korDialog_FragBox", rb.get());
+            if (!r.hasValue)
+                throw std::bad_alloc();  // the host ended the call: the failure reached it
+            EXPECT_EQ(dialogtest::show(CKORAdsLisp::FromResbuf(r.value.get())), "(-6)");
+        },
+        [&](long n) { EXPECT_EQ(answers(), "(-6)") << "after allocation " << n; });
+    std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_GT(injected, 5);
+    EXPECT_NE(err.find("korcad: not enough memory for an application's call"), std::string::npos) << err;
+}
+
+TEST(AllocationFailure, ATextLookupFailsWholeAndTheNextLookupAnswers)
+{
+    namespace fs = std::filesystem;
+    fs::path dir = fs::temp_directory_path() / ("alloc-fault-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const std::string file = (dir / "wasser.sqlite").string();
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "CREATE TABLE TEXTE (Identifier INTEGER, Text TEXT);"
+                           "INSERT INTO TEXTE VALUES (1, 'Länge [m]'), (2, 'Material');",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    ASSERT_TRUE(kordb::setDatabase("WASSER", file));
+    kordb::setDiagnosticSink([](const std::string&) {});
+    auto lookup = [] {
+        std::wstring table;
+        if (!kordb::resolve(L"DB_WASSER", L"TEXTE", table))
+            return std::wstring(L"(not resolved)");
+        CKORRltbRecordset rs;
+        if (!kor_reltab::Query(CString((L"SELECT Text FROM \"" + table + L"\" WHERE Identifier = 2").c_str()), rs))
+            return std::wstring(L"(no answer)");
+        return std::wstring(rs.GetFieldChar(L"Text", 1).GetString());
+    };
+    long injected = failEachAllocation(
+        [&] {
+            kordb::closeAll();  // every round opens, resolves and prepares anew
+            if (lookup() != L"Material")
+                throw std::bad_alloc();  // a failure the layer answered with false
+        },
+        [&](long n) { EXPECT_EQ(lookup(), L"Material") << "after allocation " << n; });
+    EXPECT_GT(injected, 5);
+    kordb::setDiagnosticSink(nullptr);
+    kordb::clearHostDatabases();
+    kordb::closeAll();
+    fs::remove_all(dir);
+}
+
+}  // namespace

@@ -1,0 +1,220 @@
+// Faults in the file system, put into the calls a save and the debug log make (korsys's
+// table): a save killed before each of its steps leaves the drawing file as it was or, once
+// the rename happened, the new one — never a mix; a full disk, a failing flush, close or
+// rename give a message naming the file and leave it as it was; a disk that fills up while
+// the log is written is said once and the lines still reach their sinks; korcad with a
+// configuration folder it cannot write still answers the dialog and says why it kept nothing.
+#include "DrawingFile.h"
+#include "RunProcess.h"
+#include "kor/debughilfe.h"
+#include "sys/syscalls.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readAll(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class FileFaults : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir_ = fs::temp_directory_path() / ("file-faults-" + std::to_string(::getpid()) + "-" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir_);
+        target_ = dir_ / "netz.dxf";
+        // The file on disk is a new drawing; the drawing in memory, saved over it, the sample.
+        korcad::Drawing empty(L"netz.dxf");
+        std::ofstream(target_, std::ios::binary) << empty.write();
+        original_ = readAll(target_);
+        std::string error;
+        drawing_ = korcad::loadDrawing(std::string(EXAMPLES_DIR) + "/netz.dxf", &error);
+        ASSERT_NE(drawing_, nullptr) << error;
+        saved_ = drawing_->write();
+        ASSERT_NE(saved_, original_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    // The files in the folder besides the target (temporary files a save left).
+    std::vector<std::string> strays() const
+    {
+        std::vector<std::string> out;
+        for (const auto& e : fs::directory_iterator(dir_))
+            if (e.path() != target_)
+                out.push_back(e.path().filename().string());
+        return out;
+    }
+
+    fs::path dir_, target_;
+    std::string original_, saved_;
+    std::unique_ptr<korcad::Drawing> drawing_;
+};
+
+// The process dies just before its n-th call through the table (counted over all entries);
+// `Slot` keeps the real calls of entries with the same signature apart.
+long g_callsLeft = 0;
+template <int Slot, class R, class... A>
+R (*dieBefore(R (*call)(A...)))(A...)
+{
+    static R (*real)(A...) = nullptr;
+    real = call;
+    return [](A... a) -> R {
+        if (--g_callsLeft == 0)
+            ::_exit(9);
+        return real(a...);
+    };
+}
+
+TEST_F(FileFaults, ASaveKilledBeforeAnyOfItsStepsLeavesTheOldFileOrTheNewOneWhole)
+{
+    const korsys::Calls& sys = korsys::systemCalls();
+    int killed = 0;
+    for (long n = 1;; ++n) {
+        ASSERT_LT(n, 100) << "the save never ended";
+        pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            g_callsLeft = n;
+            korsys::Calls& c = korsys::calls();
+            c.open = dieBefore<0>(sys.open);
+            c.mkstemp = dieBefore<1>(sys.mkstemp);
+            c.write = dieBefore<2>(sys.write);
+            c.fsync = dieBefore<3>(sys.fsync);
+            c.fchmod = dieBefore<4>(sys.fchmod);
+            c.close = dieBefore<5>(sys.close);
+            c.rename = dieBefore<6>(sys.rename);
+            std::string error;
+            ::_exit(korcad::saveDrawing(*drawing_, target_.string(), &error) ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        ASSERT_TRUE(WIFEXITED(status));
+        const std::string now = readAll(target_);
+        if (WEXITSTATUS(status) == 9) {
+            ++killed;
+            EXPECT_TRUE(now == original_ || now == saved_) << "killed before call " << n << ": a mixed file";
+            std::string error;
+            EXPECT_NE(korcad::loadDrawing(target_.string(), &error), nullptr) << "killed before call " << n << ": " << error;
+            continue;
+        }
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "the save failed without a fault, at call " << n;
+        EXPECT_TRUE(now == saved_) << now.size() << " bytes, not the " << saved_.size() << " saved";
+        break;
+    }
+    // mkstemp, the writes, fsync, fchmod, close, rename, and the folder's open, fsync, close.
+    EXPECT_GE(killed, 9);
+}
+
+TEST_F(FileFaults, AFailingStepOfASaveIsNamedAndTheFileStaysAsItWas)
+{
+    struct Case {
+        const char* what;
+        void (*plant)(korsys::Calls&);
+        const char* message;
+    };
+    static const Case cases[] = {
+        {"the disk fills up after 4 KiB",
+         [](korsys::Calls& c) {
+             c.write = [](int fd, const void* p, size_t n) -> ssize_t {
+                 static size_t written = 0;
+                 if (written >= 4096) {
+                     errno = ENOSPC;
+                     return -1;
+                 }
+                 size_t take = std::min(n, 4096 - written);
+                 written += take;
+                 return korsys::systemCalls().write(fd, p, take);
+             };
+         },
+         "writing failed: No space left on device"},
+        {"the flush fails", [](korsys::Calls& c) { c.fsync = [](int) { return errno = EIO, -1; }; },
+         "flushing to the disk failed: Input/output error"},
+        {"closing fails", [](korsys::Calls& c) { c.close = [](int fd) { return korsys::systemCalls().close(fd), errno = EIO, -1; }; },
+         "closing failed: Input/output error"},
+        {"renaming fails", [](korsys::Calls& c) { c.rename = [](const char*, const char*) { return errno = EXDEV, -1; }; },
+         "renaming failed: Invalid cross-device link"},
+        {"no temporary file can be made", [](korsys::Calls& c) { c.mkstemp = [](char*) { return errno = ENOSPC, -1; }; },
+         "cannot create a file in"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string error;
+        {
+            korsys::ScopedCalls faults;
+            c.plant(korsys::calls());
+            EXPECT_FALSE(korcad::saveDrawing(*drawing_, target_.string(), &error));
+        }
+        EXPECT_NE(error.find(c.message), std::string::npos) << error;
+        EXPECT_NE(error.find(target_.string() + " is unchanged"), std::string::npos) << error;
+        EXPECT_TRUE(readAll(target_) == original_) << "the file changed";
+        EXPECT_EQ(strays(), std::vector<std::string>{});
+    }
+    // With the faults gone the same drawing saves.
+    std::string error;
+    EXPECT_TRUE(korcad::saveDrawing(*drawing_, target_.string(), &error)) << error;
+    EXPECT_TRUE(readAll(target_) == saved_) << "the file is not the drawing saved";
+}
+
+TEST_F(FileFaults, ADiskThatFillsUpUnderTheLogIsSaidOnceAndNoLineIsLostToTheSinks)
+{
+    const fs::path log = dir_ / "kordebug.log";
+    ::setenv("KOR_DEBUGLOG", log.c_str(), 1);
+    std::vector<std::wstring> seen;
+    int sink = CDebugHilfe::AddSink([&](const KorDebugLine& l) { seen.push_back(l.text); });
+    CDebugHilfe debug(L"faults", nullptr);
+    debug.AusgabeLang(L"Test", L"vorher\r\n");
+    ::testing::internal::CaptureStderr();
+    {
+        korsys::ScopedCalls faults;
+        korsys::calls().write = [](int, const void*, size_t) -> ssize_t { return errno = ENOSPC, -1; };
+        for (int i = 0; i < 3; ++i)
+            debug.AusgabeLang(L"Test", L"voll %d\r\n", i);
+    }
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    debug.AusgabeLang(L"Test", L"nachher\r\n");
+    CDebugHilfe::RemoveSink(sink);
+    ::setenv("KOR_DEBUGLOG", "off", 1);
+
+    EXPECT_NE(err.find("No space left on device"), std::string::npos) << err;
+    EXPECT_EQ(err.find("No space left on device"), err.rfind("No space left on device")) << err;
+    EXPECT_EQ(seen.size(), 5u);
+    const std::string text = readAll(log);
+    EXPECT_NE(text.find("vorher"), std::string::npos) << text;
+    EXPECT_NE(text.find("nachher"), std::string::npos) << text;
+    EXPECT_EQ(text.find("voll"), std::string::npos) << text;
+}
+
+TEST(ConfigurationFaults, KorcadWithAConfigurationFolderItCannotWriteAnswersAndSaysSo)
+{
+    // A folder below a file can never be made, not even by root.
+    TempFile answers("a.txt", "key Escape\n");
+    ProcessResult r = runProcess({KORCAD_PATH, "--answers", answers.path(), "-e", "(korDialog_LWeightDialog 25)"}, "",
+                                 ProcessEnv{{{"XDG_CONFIG_HOME", "/dev/null/config"},
+                                             {"XDG_STATE_HOME", "/dev/null/state"},
+                                             {"KOR_DEBUGLOG", "off"},
+                                             {"QT_QPA_PLATFORM", "offscreen"}},
+                                            {}});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("-1"), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find("cannot save the window position to /dev/null/config/kor/windowpositions.ini"),
+              std::string::npos)
+        << r.err;
+}
+
+}  // namespace
