@@ -11,6 +11,7 @@
 
 #include <sqlite3.h>
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -196,6 +197,17 @@ TEST_F(Server, AStatementRunningTooLongIsCancelledAndTheConnectionServesOn)
     EXPECT_EQ(text(L"SRV_WASSER", 1, L"LANGSAM"), L"<failed>");
     EXPECT_TRUE(lastSays("canceling statement due to statement timeout")) << last();
     EXPECT_EQ(text(L"SRV_WASSER", 1), L"Nennweite");
+
+    // A server process that does not answer at all (stopped) cannot cancel anything: korcad
+    // gives up on its own, and the next call is served by a new connection.
+    std::string pid = pgtest::value("SELECT pid FROM pg_stat_activity WHERE application_name = 'korcad' "
+                                    "ORDER BY backend_start DESC LIMIT 1");
+    ASSERT_FALSE(pid.empty());
+    ASSERT_EQ(::kill(std::stoi(pid), SIGSTOP), 0);
+    EXPECT_EQ(text(L"SRV_WASSER", 1), L"<failed>");
+    EXPECT_TRUE(lastSays("no answer from postgresql://kor:***@")) << last();
+    ::kill(std::stoi(pid), SIGCONT);
+    EXPECT_EQ(text(L"SRV_WASSER", 1), L"Nennweite");
 }
 
 TEST_F(Server, AReadOnlyReplicaServesLookupsAndRefusesAnImport)
@@ -238,6 +250,7 @@ TEST_F(Server, NoMessageShowsAPassword)
         EXPECT_NE(run.process.err.find("kordb: "), std::string::npos) << run.process.err;
         EXPECT_NE(run.process.err.find("***"), std::string::npos) << run.process.err;
         EXPECT_EQ(run.process.err.find(c.password), std::string::npos) << run.process.err;
+        EXPECT_EQ(run.log.find(c.password), std::string::npos) << run.log;
         ProcessResult check = korcadDb({"check", url});
         EXPECT_EQ((check.out + check.err).find(c.password), std::string::npos) << check.out << check.err;
     }
