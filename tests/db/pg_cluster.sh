@@ -37,7 +37,7 @@ stop_cluster() {
   # shellcheck disable=SC1090
   . "$state"
   if [ -n "${KOR_PG_DIR:-}" ] && [ -d "$KOR_PG_DIR" ]; then
-    (cd "$KOR_PG_DIR" && for node in standby primary; do
+    (cd "$KOR_PG_DIR" && for node in primary standby; do
        [ -f "$KOR_PG_DIR/$node/postmaster.pid" ] && as_owner "$bin/pg_ctl" -D "$KOR_PG_DIR/$node" -m immediate -w stop >/dev/null 2>&1
        true
      done)
@@ -83,7 +83,7 @@ start)
     echo "KOR_PG_STANDBY='postgresql://kor:$password@/netz?host=$dir/sock&port=5433'"
   } > "$state"
   trap 'stop_cluster' ERR
-  as_owner "$bin/initdb" -D "$dir/primary" -U kor --pwfile="$dir/pw" -A scram-sha-256 -E UTF8 --locale=C -N \
+  as_owner "$bin/initdb" -D "$dir/primary" -U kor --pwfile="$dir/pw" -A scram-sha-256 -E UTF8 --locale=C -N --wal-segsize=1 \
     >"$dir/initdb.log" 2>&1 || { cat "$dir/initdb.log" >&2; exit 1; }
   cat >> "$dir/primary/postgresql.conf" <<EOF
 listen_addresses = ''
@@ -96,6 +96,8 @@ shared_buffers = 16MB
 max_connections = 60
 wal_level = replica
 max_wal_senders = 4
+min_wal_size = 4MB
+max_wal_size = 64MB
 EOF
   as_owner "$bin/pg_ctl" -D "$dir/primary" -l "$dir/primary.log" -w -t 30 start >/dev/null \
     || { cat "$dir/primary.log" >&2; exit 1; }
