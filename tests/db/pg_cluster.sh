@@ -82,7 +82,8 @@ start)
     echo "KOR_PG_PRIMARY='postgresql://kor:$password@/netz?host=$dir/sock&port=5432'"
     echo "KOR_PG_STANDBY='postgresql://kor:$password@/netz?host=$dir/sock&port=5433'"
   } > "$state"
-  trap 'stop_cluster' ERR
+  started=0
+  trap '[ "$started" = 1 ] || stop_cluster' EXIT  # a failed start leaves nothing behind
   as_owner "$bin/initdb" -D "$dir/primary" -U kor --pwfile="$dir/pw" -A scram-sha-256 -E UTF8 --locale=C -N --wal-segsize=1 \
     >"$dir/initdb.log" 2>&1 || { cat "$dir/initdb.log" >&2; exit 1; }
   cat >> "$dir/primary/postgresql.conf" <<EOF
@@ -107,6 +108,7 @@ EOF
   echo "port = 5433" >> "$dir/standby/postgresql.conf"
   as_owner "$bin/pg_ctl" -D "$dir/standby" -l "$dir/standby.log" -w -t 30 start >/dev/null \
     || { cat "$dir/standby.log" >&2; exit 1; }
+  started=1
   echo "pg_cluster: primary and standby in $dir"
   ;;
 *)
