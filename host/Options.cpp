@@ -49,7 +49,9 @@ Options:
                      `shot NAME` in an answers file saves DIR/NAME.png; at the end of
                      the run, the main window with the drawing as DIR/korcad.png
   --db NAME=LOCATION where the text tables of database NAME live (repeatable): a SQLite
-                     file now (a server URL later), e.g. --db WASSER=netz/wasser.sqlite.
+                     file, e.g. --db WASSER=netz/wasser.sqlite, or a PostgreSQL server,
+                     e.g. --db WASSER=postgresql://kor@dbhost/netz (schema wasser, or the
+                     URL's options=-csearch_path%3DSCHEMA; passwords from ~/.pgpass).
                      Further databases come from $XDG_CONFIG_HOME/kor/databases.ini
                      (default ~/.config/kor/databases.ini), section [databases], lines
                      NAME = LOCATION; --db wins over the file. With neither, the sample
@@ -141,9 +143,9 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
             std::string name = eq == std::string::npos ? v : v.substr(0, eq);
             std::string location = eq == std::string::npos ? "" : v.substr(eq + 1);
             if (eq == std::string::npos || location.empty())
-                return fail("--db " + v + ": expected NAME=LOCATION, e.g. --db WASSER=wasser.sqlite");
+                return fail("--db " + kordb::shownLocation(v) + ": expected NAME=LOCATION, e.g. --db WASSER=wasser.sqlite");
             if (!kordb::isDatabaseName(name))
-                return fail("--db " + v + ": \"" + name +
+                return fail("--db " + kordb::shownLocation(name) + "=" + kordb::shownLocation(location) + ": \"" + kordb::shownLocation(name) +
                             "\" is no database name (letters, digits, '_' and '-', at most 64)");
             o.databases.push_back({name, location});
         } else if (arg == "--dwg" || arg == "--answers" || arg == "--shots" || arg == "--save-as") {

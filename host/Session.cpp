@@ -137,14 +137,16 @@ bool Session::configureDatabases()
     kordb::reloadConfiguration();
     kordb::closeAll();
     for (const auto& [name, location] : options_.databases) {
+        // A server URL may carry a password: messages show it redacted.
+        const std::string shown = kordb::shownLocation(location);
         if (!kordb::setDatabase(name, location)) {
-            err_ << "korcad: --db " << name << "=" << location << ": " << kordb::lastError() << '\n';
+            err_ << "korcad: --db " << name << "=" << shown << ": " << kordb::lastError() << '\n';
             return false;
         }
         // A file that is not there yet may come later; a mistyped path is said at once.
         std::error_code ec;
         if (location.find("://") == std::string::npos && !std::filesystem::exists(location, ec))
-            err_ << "korcad: warning: --db " << name << "=" << location << ": no such file\n";
+            err_ << "korcad: warning: --db " << name << "=" << shown << ": no such file\n";
     }
     if (kordb::databases().empty())
         for (const auto& [name, location] : sampleDatabases())

@@ -1,6 +1,8 @@
-// The relational text tables on SQLite: configuration, resolution, queries, record sets.
+// The relational text tables on SQLite and on PostgreSQL servers: configuration, resolution,
+// queries, record sets.
 #include "db/kordb.h"
 
+#include "db/pgserver.h"
 #include "text/text.h"
 
 #include <sqlite3.h>
@@ -151,8 +153,19 @@ struct Database {
     std::string location;      // the file attached (empty when not attached)
     FileIdentity identity;     // of that file when it was attached
     bool attached = false;
+    // A database on a server: its connection (by key) and the schema that holds its tables.
+    bool server = false;
+    std::string serverKey;
+    std::string serverSchema;
     unsigned long long lastUse = 0;
     unsigned long long checkedInCall = 0;  // the application call that last checked the file
+};
+
+// Where a literal was taken out, or a double-quoted name stands, in ParsedQuery::sql.
+struct Mark {
+    size_t pos, length;
+    bool name;          // else a parameter
+    std::string upper;  // the name, upper-cased
 };
 
 // A query text with its comparison literals taken out, and the double-quoted names it uses.
@@ -160,7 +173,10 @@ struct ParsedQuery {
     std::string sql;  // the literals replaced by ?
     std::vector<std::variant<long long, double>> values;
     std::vector<std::string> quotedNames;  // upper-cased
-    bool ok = true;
+    std::vector<Mark> marks;               // in order of position
+    bool ownParameters = false;            // the text carries parameters of its own
+    bool severalStatements = false;        // something follows a ';'
+    std::string firstWord;                 // upper-cased
 };
 
 bool isIdentChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$' || (c & 0x80); }
@@ -201,10 +217,14 @@ ParsedQuery parseQuery(const std::string& q)
                 out.append(q, i, std::string::npos);
                 return p;
             }
-            if (c == '"')
+            if (c == '"') {
                 p.quotedNames.push_back(upperAscii(name));
+                p.marks.push_back({out.size(), j + 1 - i, true, upperAscii(name)});
+            }
             out.append(q, i, j + 1 - i);
             i = j + 1;
+            if (lastSignificant == ';')
+                p.severalStatements = true;
             lastSignificant = 'a';
             continue;
         }
@@ -262,20 +282,32 @@ ParsedQuery parseQuery(const std::string& q)
                 }
                 if (real)
                     p.values.emplace_back(std::strtod(literal.c_str(), nullptr));
+                p.marks.push_back({out.size(), 1, false, {}});
                 out += '?';
                 i = j;
                 lastSignificant = 'a';
                 continue;
             }
         }
-        if (!std::isspace(static_cast<unsigned char>(c)))
+        if (!std::isspace(static_cast<unsigned char>(c))) {
+            if (lastSignificant == ';' && c != ';')
+                p.severalStatements = true;
+            if (p.firstWord.empty() && isIdentChar(c)) {
+                size_t j = i;
+                while (j < n && isIdentChar(q[j]))
+                    ++j;
+                p.firstWord = upperAscii(q.substr(i, j - i));
+            }
             lastSignificant = c;
+        }
         out += c;
         ++i;
     }
     if (hasParams) {
         p.sql = q;
         p.values.clear();
+        p.marks.clear();
+        p.ownParameters = true;
     }
     return p;
 }
@@ -302,6 +334,13 @@ struct State {
     std::unordered_map<std::string, std::string> resolutions;  // "NAME\0TABLE" (upper) -> view
     std::unordered_map<std::string, std::string> views;        // upper view name -> database
     std::unordered_map<std::string, sqlite3_stmt*> statements;
+    // Server databases: one connection per server (the key of its parameters), the schema and
+    // table each resolved name stands for, and the call in which a connection last failed (no
+    // second attempt within one call of an application).
+    int statementTimeoutMs = 5000;
+    std::map<std::string, std::unique_ptr<pg::Connection>> servers;
+    std::unordered_map<std::string, std::pair<std::string, std::string>> serverNames;  // view -> schema, table
+    std::unordered_map<std::string, unsigned long long> serverFailedInCall;
     int nextSchema = 1;
     unsigned long long useCounter = 0;
 };
@@ -436,6 +475,14 @@ void forgetResolutions(State& s, const std::string& upperName)
     std::string prefix = upperName + '\0';
     for (auto it = s.resolutions.begin(); it != s.resolutions.end();)
         it = it->first.rfind(prefix, 0) == 0 ? s.resolutions.erase(it) : std::next(it);
+    // A file's views stay (a query on its own still finds its database through them); a
+    // server's names are forgotten with their resolutions.
+    for (auto it = s.views.begin(); it != s.views.end();) {
+        if (it->second == upperName && s.serverNames.erase(it->first))
+            it = s.views.erase(it);
+        else
+            ++it;
+    }
 }
 
 bool exec(State& s, const std::string& sql, std::string* error)
@@ -487,6 +534,65 @@ void detach(State& s, Database& d)
     d.location.clear();
 }
 
+std::string lowerAscii(std::string s)
+{
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+// A location as messages show it: a server URL without its password.
+std::string redactedLocation(const std::string& location)
+{
+    return pg::isServerLocation(location) ? pg::redact(location) : location;
+}
+
+// Makes sure the server of database `upperName` is connected. False (after a diagnostic) when
+// its URL cannot be read or the server cannot be reached; within one call of an application a
+// server that could not be reached is not tried again.
+bool ensureServer(State& s, const std::string& upperName, const DatabaseEntry& entry)
+{
+    Database& d = s.open[upperName];
+    d.lastUse = ++s.useCounter;
+    std::string error;
+    if (!d.server || d.location != entry.location || !s.servers.count(d.serverKey)) {
+        if (!d.server || d.location != entry.location) {
+            detach(s, d);
+            forgetResolutions(s, upperName);
+            d.server = false;
+        }
+        pg::ServerLocation location;
+        if (!pg::parseLocation(entry.location, location, &error)) {
+            fail(s, "database " + entry.name + ": " + error);
+            return false;
+        }
+        d.server = true;
+        d.location = entry.location;
+        d.serverKey = location.key;
+        d.serverSchema = location.schema.empty() ? lowerAscii(entry.name) : location.schema;
+        auto& connection = s.servers[location.key];
+        if (!connection)
+            connection = std::make_unique<pg::Connection>(location, pg::Mode::ReadOnly, s.statementTimeoutMs);
+    }
+    pg::Connection& connection = *s.servers[d.serverKey];
+    if (s.callDepth > 0) {
+        auto failed = s.serverFailedInCall.find(d.serverKey);
+        if (failed != s.serverFailedInCall.end() && failed->second == s.callSerial) {
+            fail(s, "database " + entry.name + ": " + connection.shown() +
+                        " could not be reached in this call; the next call tries again");
+            return false;
+        }
+    }
+    if (!connection.ensure(&error)) {
+        if (s.callDepth > 0)
+            s.serverFailedInCall[d.serverKey] = s.callSerial;
+        fail(s, "database " + entry.name + ": " + error);
+        return false;
+    }
+    return true;
+}
+
 // Makes sure database `upperName` is attached from its configured file as it is now. False
 // (after a diagnostic) when it is not configured or its file cannot be attached.
 bool ensureAttached(State& s, const std::string& upperName, const std::string& shownName)
@@ -497,13 +603,21 @@ bool ensureAttached(State& s, const std::string& upperName, const std::string& s
                     " or with korcad --db " + shownName + "=FILE)");
         return false;
     }
+    if (pg::isServerLocation(entry->location))
+        return ensureServer(s, upperName, *entry);
     if (entry->location.find("://") != std::string::npos) {
-        fail(s, "database " + entry->name + ": server databases are not supported yet (" + entry->location + ")");
+        fail(s, "database " + entry->name + ": unknown kind of location " + redactedLocation(entry->location) +
+                    " (a SQLite file, or a server as postgresql://...)");
         return false;
     }
     if (!openConnection(s))
         return false;
     Database& d = s.open[upperName];
+    if (d.server) {
+        forgetResolutions(s, upperName);
+        d.server = false;
+        d.location.clear();
+    }
     if (d.schema.empty())
         d.schema = "kdb" + std::to_string(s.nextSchema++);
     d.lastUse = ++s.useCounter;
@@ -667,7 +781,73 @@ void closeAll()
     s.open.clear();
     s.resolutions.clear();
     s.views.clear();
+    s.servers.clear();
+    s.serverNames.clear();
+    s.serverFailedInCall.clear();
 }
+
+void setStatementTimeout(int milliseconds)
+{
+    State& s = state();
+    std::lock_guard lock(s.mutex);
+    s.statementTimeoutMs = std::clamp(milliseconds, 100, 5000);
+    s.servers.clear();  // connections open again with the new timeout
+}
+
+bool isServerLocation(const std::string& location) { return pg::isServerLocation(location); }
+
+std::string shownLocation(const std::string& location) { return redactedLocation(location); }
+
+bool isTableName(const std::string& name)
+{
+    return kortext::isValidUtf8(name) && validTableName(kortext::toWide(name));
+}
+
+namespace {
+
+// The catalogue query of a server: the table (or view) of a schema by name, both without
+// regard to ASCII case; the exact spelling wins when several match.
+const char* const kServerTableQuery =
+    "SELECT n.nspname, c.relname FROM pg_catalog.pg_class c "
+    "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
+    "WHERE c.relkind IN ('r', 'v', 'm', 'p', 'f') AND upper(n.nspname) = upper($1) AND upper(c.relname) = upper($2) "
+    "ORDER BY n.nspname = $1 DESC, c.relname = $2 DESC LIMIT 1";
+
+bool resolveOnServer(State& s, const std::string& upperName, const DatabaseEntry& entry, const std::string& table,
+                     const std::string& cacheKey, std::wstring& resolved)
+{
+    const Database& d = s.open[upperName];
+    pg::Connection& connection = *s.servers[d.serverKey];
+    pg::Rows rows;
+    std::string error;
+    if (!connection.query(kServerTableQuery, {d.serverSchema, table}, rows, &error)) {
+        if (!connection.connected() && s.callDepth > 0)
+            s.serverFailedInCall[d.serverKey] = s.callSerial;
+        fail(s, "database " + entry.name + " (" + connection.shown() + "): " + error);
+        return false;
+    }
+    if (rows.rows.empty()) {
+        fail(s, "database " + entry.name + " (" + connection.shown() + ") has no table " + table + " in schema " +
+                    d.serverSchema);
+        return false;
+    }
+    const std::string& schema = rows.rows[0][0];
+    const std::string& canonical = rows.rows[0][1];
+    if (!validTableName(kortext::toWide(canonical))) {
+        fail(s, "database " + entry.name + ": refused table name " + shown(kortext::toWide(canonical)));
+        return false;
+    }
+    // The query names it "<DATABASE>.<Table>", as with a file; Query writes the server's
+    // "schema"."table" in its place.
+    std::string view = entry.name + "." + canonical;
+    s.resolutions[cacheKey] = view;
+    s.views[upperAscii(view)] = upperName;
+    s.serverNames[upperAscii(view)] = {schema, canonical};
+    resolved = kortext::toWide(view);
+    return true;
+}
+
+}  // namespace
 
 bool resolve(const std::wstring& key, const std::wstring& table, std::wstring& resolved, const std::string& prefix)
 {
@@ -706,6 +886,8 @@ bool resolve(const std::wstring& key, const std::wstring& table, std::wstring& r
     }
     const Database& d = s.open[upperName];
     const DatabaseEntry& entry = *findEntry(s, upperName);
+    if (d.server)
+        return resolveOnServer(s, upperName, entry, tableUtf8, cacheKey, resolved);
     // The table is looked for through a parameter; only the name the file gives it is used.
     std::string sql = "SELECT name FROM " + sqlName(d.schema) +
                       ".sqlite_schema WHERE type IN ('table','view') AND name = ?1 COLLATE NOCASE";
@@ -786,6 +968,77 @@ CString CKORRltbRecordset::GetFieldChar(const wchar_t* field, int record) const
 
 // ---- queries ---------------------------------------------------------------------------
 
+namespace {
+
+// Runs a query that names tables of server database `db` on its server: the resolved names
+// become the server's "schema"."table", the literals taken out its parameters $1, $2, ...
+bool queryOnServer(kordb::State& s, const kordb::ParsedQuery& parsed, const std::string& text, const std::string& db,
+                   CKORRltbRecordset& rs)
+{
+    using namespace kordb;
+    const DatabaseEntry* entry = findEntry(s, db);
+    std::string name = entry ? entry->name : db;
+    const std::string& word = parsed.firstWord;
+    if (parsed.ownParameters || parsed.severalStatements ||
+        (word != "SELECT" && word != "WITH" && word != "VALUES" && word != "TABLE")) {
+        fail(s, "refused query (only one statement that reads): " + text);
+        return false;
+    }
+    if (!ensureAttached(s, db, name))
+        return false;
+    std::string sql;
+    size_t at = 0;
+    int parameter = 0;
+    for (const Mark& m : parsed.marks) {
+        sql.append(parsed.sql, at, m.pos - at);
+        at = m.pos + m.length;
+        if (!m.name) {
+            sql += "$" + std::to_string(++parameter);
+            continue;
+        }
+        auto it = s.serverNames.find(m.upper);
+        if (it != s.serverNames.end())
+            sql += pg::quoteName(it->second.first) + "." + pg::quoteName(it->second.second);
+        else
+            sql.append(parsed.sql, m.pos, m.length);
+    }
+    sql.append(parsed.sql, at, std::string::npos);
+    std::vector<pg::Value> values;
+    for (const auto& v : parsed.values) {
+        if (std::holds_alternative<long long>(v))
+            values.emplace_back(std::get<long long>(v));
+        else
+            values.emplace_back(std::get<double>(v));
+    }
+    const std::string key = s.open[db].serverKey;
+    pg::Connection& connection = *s.servers[key];
+    pg::Rows rows;
+    std::string error, sqlstate;
+    if (!connection.query(sql, values, rows, &error, &sqlstate)) {
+        if (!connection.connected() && s.callDepth > 0)
+            s.serverFailedInCall[key] = s.callSerial;
+        if (sqlstate == "42P01")  // the table is gone: the next resolve looks for it again
+            forgetResolutions(s, db);
+        fail(s, "query failed on database " + name + " (" + connection.shown() + "): " + error + " in: " + text);
+        return false;
+    }
+    auto& fields = CKORRltbRecordsetAccess::fields(rs);
+    auto& records = CKORRltbRecordsetAccess::rows(rs);
+    for (const auto& f : rows.fields)
+        fields.push_back(kortext::toWide(f));
+    records.reserve(rows.rows.size());
+    for (const auto& row : rows.rows) {
+        std::vector<std::wstring> record;
+        record.reserve(row.size());
+        for (const auto& v : row)
+            record.push_back(kortext::toWide(v));
+        records.push_back(std::move(record));
+    }
+    return true;
+}
+
+}  // namespace
+
 namespace kor_reltab {
 
 bool Query(const CString& query, CKORRltbRecordset& rs)
@@ -796,6 +1049,29 @@ bool Query(const CString& query, CKORRltbRecordset& rs)
     rs.Clear();
     std::string text = kortext::fromWide(query.str());
     ParsedQuery parsed = parseQuery(text);
+    // A query over names of a server database runs on that server; one query reads one server.
+    std::string serverDb;
+    bool fileDb = false, otherServer = false;
+    for (const std::string& name : parsed.quotedNames) {
+        auto it = s.views.find(name);
+        if (it == s.views.end())
+            continue;
+        const Database& d = s.open[it->second];
+        if (!d.server)
+            fileDb = true;
+        else if (!serverDb.empty() && s.open[serverDb].serverKey != d.serverKey)
+            otherServer = true;
+        else
+            serverDb = it->second;
+    }
+    if (!serverDb.empty()) {
+        s.checkedByResolve.clear();
+        if (fileDb || otherServer) {
+            fail(s, "refused query (it reads databases of more than one server or file): " + text);
+            return false;
+        }
+        return queryOnServer(s, parsed, text, serverDb, rs);
+    }
     // Every database the query names through a resolved name is checked (and attached again
     // when its file changed) before the query runs, but the one the resolve just before
     // checked.

@@ -1,4 +1,4 @@
-// kordb.h — the suite's relational text tables, on SQLite.
+// kordb.h — the suite's relational text tables, on SQLite files and on PostgreSQL servers.
 //
 // [X] configuration: database name -> location, from $XDG_CONFIG_HOME/kor/databases.ini and
 //     from the host (setDatabase); the host's entries win
@@ -7,7 +7,8 @@
 // [X] kor_reltab::Query and CKORRltbRecordset::GetFieldChar, as the modules call them
 // [X] read-only; missing, locked (busy timeout 1 s), corrupt, replaced files answered by false
 // [X] names that could leave their quotes are refused, never spliced into SQL
-// [ ] server databases (a location "scheme://..."): refused with a clear message for now
+// [X] server databases: a location "postgresql://..." (or "postgres://...") is a PostgreSQL
+//     server reached through libpq; the same resolution and queries, one connection per server
 //
 // How it works. One SQLite connection (an in-memory main database) attaches each configured
 // database read-only under a schema name of its own ("kdb1", "kdb2", ...) when it is first
@@ -21,6 +22,25 @@
 // once. Prepared statements are kept per query text with its
 // comparison literals taken out (Identifier = 17 and Identifier = 18 share one statement).
 //
+// Servers. A location that is a libpq URL names a PostgreSQL server, e.g.
+// postgresql://kor@dbhost/netz?options=-csearch_path%3Dwasser. Each suite database is one
+// schema there: the one the URL's options name as search_path, else the database's name in
+// lower case (WASSER -> wasser). Resolving looks the table up in the server's catalogue
+// (pg_class, bound parameters, without regard to ASCII case) and gives the same kind of name
+// as a file does, "WASSER.TEXTE"; Query writes the server's "schema"."table" in its place and
+// sends the comparison literals as parameters of a statement prepared once per connection.
+// Tables keep their names; columns are written in lower case on the server (korcad-db import
+// does so), so the unquoted column names of the queries find them. One connection serves
+// every database whose URL differs only in the search path. Connections are read-only
+// (default_transaction_read_only), so a read-only replica serves as well; connect_timeout is
+// 3 s, statement_timeout 5 s (setStatementTimeout), and an answer that does not come within
+// the statement timeout and 2 s more drops the connection. A fault (no server, a server that
+// went away or restarted, a statement that ran too long) makes the call that meets it answer
+// false; the next use opens the connection again by itself, but within one call of an
+// application (beginCall/endCall) a server that could not be reached is not tried again.
+// Passwords, .pgpass, PGPASSFILE and sslmode are libpq's; no message shows a password
+// (shownLocation).
+//
 // Names. A database name is 1..64 characters: ASCII letters, digits, '_' and '-', or any
 // character from U+00A0 up; it is matched without regard to ASCII case. A table name is
 // 1..128 characters and holds no control character, no '"', '\'', '`', '[', ']' or ';'; it
@@ -29,7 +49,7 @@
 //
 // databases.ini ($XDG_CONFIG_HOME, default ~/.config): one section [databases], one line per
 // database, NAME = LOCATION. LOCATION is a SQLite file: an absolute path, "~/..." or a path
-// relative to the folder of databases.ini; "file:///path" is read as /path. Lines starting
+// relative to the folder of databases.ini; "file:///path" is read as /path. Or a server URL. Lines starting
 // with '#' or ';' are comments. A wrong line is reported and skipped.
 //
 // Diagnostics (why a call answered false) go to the sink set with setDiagnosticSink, by
@@ -48,7 +68,7 @@ namespace kordb {
 
 struct DatabaseEntry {
     std::string name;      // as configured, e.g. "WASSER"
-    std::string location;  // a SQLite file path (absolute after configuration)
+    std::string location;  // a SQLite file path (absolute after configuration) or a server URL
     enum class Origin { File, Host } origin;
 };
 
@@ -77,6 +97,16 @@ std::vector<DatabaseEntry> databases();
 
 // How long a call waits for a database that another process holds locked; at most 1000 ms.
 void setBusyTimeout(int milliseconds);
+// How long a statement may run on a server: 100 .. 5000 ms, 5000 unless set. Open server
+// connections are closed and open again with it.
+void setStatementTimeout(int milliseconds);
+
+// Whether a location names a server ("postgresql://", "postgres://").
+bool isServerLocation(const std::string& location);
+// A location as a message may show it: a server URL with its password as "***".
+std::string shownLocation(const std::string& location);
+// Whether `name` may name a table (see Names above).
+bool isTableName(const std::string& name);
 
 // Where diagnostics go; an empty function restores standard error.
 void setDiagnosticSink(std::function<void(const std::string&)> sink);

@@ -1,0 +1,363 @@
+// The text tables on a PostgreSQL server (the test cluster of pg_cluster.sh): a server that is
+// not there, goes away, restarts, runs a statement too long or is a read-only replica; no
+// password in any message; korcad-db's import, all or nothing; korcad's dialogs over the
+// server's labels and catalogue.
+#include "db/kordb.h"
+#include "kor/korcommon.h"
+#include "korcad_run.h"
+#include "pg_test_server.h"
+
+#include <gtest/gtest.h>
+
+#include <sqlite3.h>
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Rows = std::vector<std::pair<int, std::string>>;
+
+// A SQLite file made from SQL text, as an administrator has it before the import.
+void sqliteFile(const fs::path& file, const std::string& sql)
+{
+    fs::remove(file);
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    char* error = nullptr;
+    ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
+    sqlite3_close(db);
+}
+
+ProcessResult korcadDb(const std::vector<std::string>& args)
+{
+    std::vector<std::string> argv = {KORCAD_DB_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return runProcess(argv);
+}
+
+class Server : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        KOR_REQUIRE_PG_CLUSTER();
+        dir = fs::temp_directory_path() / ("kordb-server-" + std::to_string(::getpid()) + "-" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir / "config" / "kor");
+        ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+        kordb::closeAll();
+        kordb::clearHostDatabases();
+        kordb::reloadConfiguration();
+        kordb::setStatementTimeout(5000);
+        kordb::setDiagnosticSink([this](const std::string& m) { diagnostics.push_back(m); });
+    }
+    void TearDown() override
+    {
+        if (!pgtest::cluster().ok)
+            return;
+        kordb::closeAll();
+        kordb::setDiagnosticSink(nullptr);
+        kordb::clearHostDatabases();
+        // A test that failed with a server stopped leaves it running for the next one.
+        if (pgtest::value("SELECT 1") != "1")
+            pgtest::control("primary", "start");
+        for (const auto& schema : schemas)
+            pgtest::exec("DROP SCHEMA IF EXISTS \"" + schema + "\" CASCADE");
+        fs::remove_all(dir);
+    }
+
+    // A schema with the text table TEXTE, removed after the test.
+    std::string schema(const std::string& name, const Rows& rows)
+    {
+        schemas.push_back(name);
+        std::string error = pgtest::makeTextSchema(name, rows);
+        EXPECT_EQ(error, "");
+        return name;
+    }
+    std::wstring text(const std::wstring& database, int id, const std::wstring& table = L"TEXTE")
+    {
+        CString resolved;
+        if (!GetKorPath(CString(L"DB_" + database), CString(table), L"", L"", resolved))
+            return L"<failed>";
+        CString query;
+        query.Format(L"SELECT Text FROM \"%s\" WHERE ( Identifier = %d )", resolved.GetString(), id);
+        CKORRltbRecordset rs;
+        if (!kor_reltab::Query(query, rs))
+            return L"<failed>";
+        return rs.GetFieldChar(L"Text", 1).str();
+    }
+    bool lastSays(const std::string& part) const
+    {
+        return !diagnostics.empty() && diagnostics.back().find(part) != std::string::npos;
+    }
+    std::string last() const { return diagnostics.empty() ? "" : diagnostics.back(); }
+    void expectNoPassword() const
+    {
+        for (const auto& d : diagnostics)
+            EXPECT_EQ(d.find(pgtest::cluster().password), std::string::npos) << d;
+    }
+
+    fs::path dir;
+    std::vector<std::string> diagnostics;
+    std::vector<std::string> schemas;
+};
+
+TEST_F(Server, EachDatabaseIsASchemaAndEveryLookupSeesTheServersTextsAsTheyAreNow)
+{
+    schema("srv_wasser", {{1, "Überdeckung [m]"}, {2, "Material"}});
+    schema("srv_gas", {{1, "Druckstufe"}});
+    // Without a search path the database's name is the schema; with one, the one it names.
+    ASSERT_TRUE(kordb::setDatabase("SRV_WASSER", pgtest::cluster().primary));
+    std::ofstream(dir / "config" / "kor" / "databases.ini")
+        << "[databases]\nGAS = " << pgtest::url("srv_gas") << "\n";
+    EXPECT_EQ(text(L"SRV_WASSER", 1), L"Überdeckung [m]");
+    EXPECT_EQ(text(L"GAS", 1), L"Druckstufe");
+    EXPECT_EQ(text(L"srv_wasser", 2, L"texte"), L"Material");
+    CString resolved;
+    ASSERT_TRUE(GetKorPath(L"DB_GAS", L"texte", L"", L"", resolved));
+    EXPECT_EQ(resolved, L"GAS.TEXTE");
+    EXPECT_FALSE(GetKorPath(L"DB_GAS", L"HYDRANTEN", L"", L"", resolved));
+    EXPECT_TRUE(lastSays("has no table HYDRANTEN in schema srv_gas")) << last();
+    // A label changed on the server is what the next lookup shows: nothing is kept but names.
+    ASSERT_EQ(pgtest::exec("UPDATE srv_wasser.\"TEXTE\" SET text = 'Überdeckung [cm]' WHERE identifier = 1"), "");
+    EXPECT_EQ(text(L"SRV_WASSER", 1), L"Überdeckung [cm]");
+    // A table dropped and made again is found again; one dropped for good fails.
+    ASSERT_EQ(pgtest::makeTextSchema("srv_gas", {{1, "Betriebsdruck"}}), "");
+    EXPECT_EQ(text(L"GAS", 1), L"Betriebsdruck");
+    ASSERT_EQ(pgtest::exec("DROP TABLE srv_gas.\"TEXTE\""), "");
+    CKORRltbRecordset rs;
+    EXPECT_FALSE(kor_reltab::Query(L"SELECT Text FROM \"GAS.TEXTE\" WHERE ( Identifier = 1 )", rs));
+    EXPECT_TRUE(lastSays("does not exist")) << last();
+    EXPECT_EQ(text(L"GAS", 1), L"<failed>");
+    EXPECT_TRUE(lastSays("has no table TEXTE in schema srv_gas")) << last();
+    expectNoPassword();
+}
+
+TEST_F(Server, AServerNotThereAtStartAnswersFalseOncePerCallAndIsUsedWhenItComes)
+{
+    schema("srv_wasser", {{1, "Nennweite"}});
+    ASSERT_TRUE(kordb::setDatabase("SRV_WASSER", pgtest::cluster().primary));
+    ASSERT_TRUE(pgtest::control("primary", "stop"));
+    kordb::beginCall();
+    EXPECT_EQ(text(L"SRV_WASSER", 1), L"<failed>");
+    EXPECT_TRUE(lastSays("cannot connect to postgresql://kor:***@/netz?host=")) << last();
+    // The eight lookups of one dialog meet one failed connection, not eight.
+    EXPECT_EQ(text(L"SRV_WASSER", 1), L"<failed>");
+    EXPECT_TRUE(lastSays("could not be reached in this call")) << last();
+    kordb::endCall();
+    ASSERT_TRUE(pgtest::control("primary", "start"));
+    kordb::beginCall();
+    EXPECT_EQ(text(L"SRV_WASSER", 1), L"Nennweite");
+    kordb::endCall();
+    expectNoPassword();
+}
+
+TEST_F(Server, AServerGoneBetweenTwoCallsFailsThatCallAndARestartIsReconnected)
+{
+    schema("srv_wasser", {{1, "Nennweite"}, {2, "Material"}});
+    ASSERT_TRUE(kordb::setDatabase("SRV_WASSER", pgtest::cluster().primary));
+    ASSERT_EQ(text(L"SRV_WASSER", 1), L"Nennweite");
+
+    ASSERT_TRUE(pgtest::control("primary", "stop"));
+    EXPECT_EQ(text(L"SRV_WASSER", 2), L"<failed>");
+    ASSERT_TRUE(pgtest::control("primary", "start"));
+    EXPECT_EQ(text(L"SRV_WASSER", 2), L"Material");
+
+    // A restart between two calls: the closed connection is seen before the statement goes
+    // out, and the call is served by a new one (its statements prepared anew).
+    ASSERT_TRUE(pgtest::control("primary", "restart"));
+    EXPECT_EQ(text(L"SRV_WASSER", 1), L"Nennweite");
+    // So is a connection the administrator ended.
+    ASSERT_EQ(pgtest::value("SELECT count(pg_terminate_backend(pid)) FROM pg_stat_activity "
+                            "WHERE application_name = 'korcad'"),
+              "1");
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(text(L"SRV_WASSER", 2), L"Material");
+    expectNoPassword();
+}
+
+TEST_F(Server, AStatementRunningTooLongIsCancelledAndTheConnectionServesOn)
+{
+    schema("srv_wasser", {{1, "Nennweite"}});
+    ASSERT_EQ(pgtest::exec("CREATE VIEW srv_wasser.\"LANGSAM\" AS SELECT t.identifier, t.text "
+                           "FROM srv_wasser.\"TEXTE\" t, pg_sleep(30)"),
+              "");
+    ASSERT_TRUE(kordb::setDatabase("SRV_WASSER", pgtest::cluster().primary));
+    kordb::setStatementTimeout(300);
+    EXPECT_EQ(text(L"SRV_WASSER", 1, L"LANGSAM"), L"<failed>");
+    EXPECT_TRUE(lastSays("canceling statement due to statement timeout")) << last();
+    EXPECT_EQ(text(L"SRV_WASSER", 1), L"Nennweite");
+
+    // A server process that does not answer at all (stopped) cannot cancel anything: korcad
+    // gives up on its own, and the next call is served by a new connection.
+    std::string pid = pgtest::value("SELECT pid FROM pg_stat_activity WHERE application_name = 'korcad' "
+                                    "ORDER BY backend_start DESC LIMIT 1");
+    ASSERT_FALSE(pid.empty());
+    ASSERT_EQ(::kill(std::stoi(pid), SIGSTOP), 0);
+    EXPECT_EQ(text(L"SRV_WASSER", 1), L"<failed>");
+    EXPECT_TRUE(lastSays("no answer from postgresql://kor:***@")) << last();
+    ::kill(std::stoi(pid), SIGCONT);
+    EXPECT_EQ(text(L"SRV_WASSER", 1), L"Nennweite");
+}
+
+TEST_F(Server, AReadOnlyReplicaServesLookupsAndRefusesAnImport)
+{
+    schema("srv_replik", {{1, "vom Primärserver"}});
+    // The standby replays what the primary wrote; wait for it, bounded.
+    const std::string standby = pgtest::url("srv_replik", pgtest::cluster().standby);
+    for (int i = 0; i < 100 && pgtest::value("SELECT count(*) FROM srv_replik.\"TEXTE\"", standby) != "1"; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_EQ(pgtest::value("SELECT pg_is_in_recovery()", standby), "t");
+    ASSERT_TRUE(kordb::setDatabase("REPLIK", standby));
+    EXPECT_EQ(text(L"REPLIK", 1), L"vom Primärserver");
+
+    sqliteFile(dir / "replik.sqlite", "CREATE TABLE TEXTE (Identifier INTEGER PRIMARY KEY, Text TEXT);"
+                                      "INSERT INTO TEXTE VALUES (1, 'neu');");
+    ProcessResult r = korcadDb({"import", (dir / "replik.sqlite").string(), standby});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("read-only transaction"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("nothing was imported"), std::string::npos) << r.err;
+    EXPECT_EQ(text(L"REPLIK", 1), L"vom Primärserver");
+}
+
+TEST_F(Server, NoMessageShowsAPassword)
+{
+    const auto& c = pgtest::cluster();
+    std::string wrong = c.primary;
+    wrong.replace(wrong.find(c.password), c.password.size(), "Falsch-" + c.password);
+    ASSERT_TRUE(kordb::setDatabase("SRV_WASSER", wrong));
+    EXPECT_EQ(text(L"SRV_WASSER", 1), L"<failed>");
+    EXPECT_TRUE(lastSays("password authentication failed")) << last();
+    EXPECT_TRUE(lastSays("postgresql://kor:***@/netz")) << last();
+    expectNoPassword();
+
+    // korcad and korcad-db say what went wrong, never with the password.
+    schema("srv_wasser", {{1, "Nennweite"}});
+    for (const std::string& url : {wrong, c.primary + "&password=" + c.password}) {
+        KorcadRun run = korcad({"--db", "SRV_WASSER=" + url, "-e",
+                                "(korDialog_FragBox \"SRV_WASSER\" \"HYDRANTEN\" (list 1) (list 2.5))"},
+                               "");
+        EXPECT_NE(run.process.err.find("kordb: "), std::string::npos) << run.process.err;
+        EXPECT_NE(run.process.err.find("***"), std::string::npos) << run.process.err;
+        EXPECT_EQ(run.process.err.find(c.password), std::string::npos) << run.process.err;
+        EXPECT_EQ(run.log.find(c.password), std::string::npos) << run.log;
+        ProcessResult check = korcadDb({"check", url});
+        EXPECT_EQ((check.out + check.err).find(c.password), std::string::npos) << check.out << check.err;
+    }
+    ProcessResult usage = runProcess({KORCAD_PATH, "--db", "WAS SER=" + c.primary, "-e", "1"});
+    EXPECT_EQ(usage.exitCode, 2);
+    EXPECT_EQ(usage.err.find(c.password), std::string::npos) << usage.err;
+}
+
+TEST_F(Server, TheImportIsAllOrNothingAndCheckListsWhatKorcadResolves)
+{
+    const std::string url = pgtest::url("srv_import");
+    schemas.push_back("srv_import");
+    sqliteFile(dir / "gut.sqlite", "CREATE TABLE TEXTE (Identifier INTEGER PRIMARY KEY, Text TEXT);"
+                                   "INSERT INTO TEXTE VALUES (1, 'erste Fassung'), (2, 'Tab\tund\\Rückstrich');"
+                                   "CREATE TABLE Materialien (Identifier INTEGER, Text TEXT, Kurz TEXT);"
+                                   "INSERT INTO Materialien VALUES (5, 'Polyethylen', NULL);");
+    ProcessResult r = korcadDb({"import", (dir / "gut.sqlite").string(), url});
+    ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("2 tables imported into schema srv_import"), std::string::npos) << r.out;
+    ASSERT_TRUE(kordb::setDatabase("IMPORT", url));
+    EXPECT_EQ(text(L"IMPORT", 2), L"Tab\tund\\Rückstrich");
+    EXPECT_EQ(text(L"IMPORT", 5, L"MATERIALIEN"), L"Polyethylen");
+
+    // The second file breaks in its last table: nothing of it reaches the server.
+    sqliteFile(dir / "kaputt.sqlite", "CREATE TABLE TEXTE (Identifier INTEGER PRIMARY KEY, Text TEXT);"
+                                      "INSERT INTO TEXTE VALUES (1, 'zweite Fassung');"
+                                      "CREATE TABLE ZAEHLER (Identifier INTEGER, Anzahl INTEGER);"
+                                      "INSERT INTO ZAEHLER VALUES (1, 3), (2, 'viele');");
+    r = korcadDb({"import", (dir / "kaputt.sqlite").string(), url});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("table ZAEHLER"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("nothing was imported"), std::string::npos) << r.err;
+    EXPECT_EQ(text(L"IMPORT", 1), L"erste Fassung");
+    EXPECT_EQ(pgtest::value("SELECT count(*) FROM pg_tables WHERE schemaname = 'srv_import'"), "2");
+
+    // Nor when the server is gone.
+    ASSERT_TRUE(pgtest::control("primary", "stop"));
+    r = korcadDb({"import", (dir / "gut.sqlite").string(), url});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("cannot connect"), std::string::npos) << r.err;
+    ASSERT_TRUE(pgtest::control("primary", "start"));
+
+    // A correct file replaces the tables it holds.
+    sqliteFile(dir / "srv_import.sqlite", "CREATE TABLE TEXTE (Identifier INTEGER PRIMARY KEY, Text TEXT);"
+                                          "INSERT INTO TEXTE VALUES (1, 'dritte Fassung');");
+    r = korcadDb({"import", (dir / "srv_import.sqlite").string(), pgtest::cluster().primary});  // schema from the name
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(text(L"IMPORT", 1), L"dritte Fassung");
+
+    ProcessResult check = korcadDb({"check", url});
+    EXPECT_EQ(check.exitCode, 0) << check.out << check.err;
+    EXPECT_NE(check.out.find("SRV_IMPORT  postgresql://kor:***@/netz"), std::string::npos) << check.out;
+    EXPECT_NE(check.out.find("  TEXTE            -> \"SRV_IMPORT.TEXTE\"  1 records"), std::string::npos) << check.out;
+    EXPECT_NE(check.out.find("  Materialien      -> \"SRV_IMPORT.Materialien\"  1 records"), std::string::npos)
+        << check.out;
+    check = korcadDb({"check", (dir / "gut.sqlite").string()});
+    EXPECT_EQ(check.exitCode, 0) << check.out;
+    EXPECT_NE(check.out.find("  TEXTE            -> \"GUT.TEXTE\"  2 records"), std::string::npos) << check.out;
+    EXPECT_EQ(korcadDb({"check", url + "x"}).exitCode, 1);
+    EXPECT_EQ(korcadDb({"import", "only-one-argument"}).exitCode, 2);
+}
+
+TEST_F(Server, KorcadShowsTheServersLabelsAndTheClassDialogListsItsCatalogue)
+{
+    const std::string url = pgtest::url("srv_wasser");
+    schemas.push_back("srv_wasser");
+    sqliteFile(dir / "wasser.sqlite", "CREATE TABLE TEXTE (Identifier INTEGER PRIMARY KEY, Text TEXT);"
+                                      "INSERT INTO TEXTE VALUES (1, 'Überdeckung (Server)'), (2, 'Material (Server)'),"
+                                      "(16, 'Aus Zeichnung (Server)');");
+    ProcessResult r = korcadDb({"import", (dir / "wasser.sqlite").string(), url});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+
+    KorcadRun fragbox = korcad({"--db", "WASSER=" + url, "--shots", dir.string(), "-e",
+                                "(korDialog_FragBox \"WASSER\" \"TEXTE\" (list 1 2) (list 2.5 \"PE\"))"},
+                               "shot fragbox-server\nok\n");
+    ASSERT_EQ(fragbox.process.exitCode, 0) << fragbox.process.err;
+    EXPECT_EQ(fragbox.process.out, "(1 2.5 \"PE\")\n");
+    EXPECT_TRUE(fs::exists(dir / "fragbox-server.png"));
+    // The button of korDialog_ButtonValue carries the server's label: clicking it by that text
+    // proves it is shown.
+    KorcadRun button = korcad({"--db", "WASSER=" + url, "-e",
+                               "(korDialog_ButtonValue \"WASSER\" \"TEXTE\" 1 16 1.2 \"ZEICHNUNG\")"},
+                              "click \"Aus Zeichnung (Server)\"\n");
+    ASSERT_EQ(button.process.exitCode, 0) << button.process.err;
+    EXPECT_EQ(button.process.out, "(2 \"ZEICHNUNG\")\n");
+
+    // The catalogue: the sample one with a class only the server has.
+    fs::copy_file(fs::path(KOR_SAMPLE_DB_DIR) / "katalog.sqlite", dir / "katalog.sqlite");
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((dir / "katalog.sqlite").c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "INSERT INTO KLASSEN (Nr, Schluessel, Typ, Version, Name_DE, Name_EN) VALUES "
+                           "(9999, 'HY-SV-999', 'Hydrant', 1, 'Hydrant vom Server', 'Hydrant from the server')",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    schemas.push_back("srv_katalog");
+    r = korcadDb({"import", (dir / "katalog.sqlite").string(), pgtest::url("srv_katalog")});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    KorcadRun klasse = korcad({"--db", "KATALOG=" + pgtest::url("srv_katalog"), "--dwg",
+                               std::string(EXAMPLES_DIR) + "/netz.dxf", "-e", "(arxload \"korKlasse\")", "-e",
+                               "(kor_KlasseZuordnen \"Hydranten\" \"Punkt\")", "-e",
+                               "(cdr (assoc -3 (entget (ssname (ssget \"X\" '((2 . \"HYDRANT\"))) 0) "
+                               "'(\"KOR_ATTRIBUTE\"))))"},
+                              "pick 31.06,1.06\ninput \"\"\nselect 30058 \"Hydrant vom Server\"\nok\nclick \"Ja\"\n");
+    ASSERT_EQ(klasse.process.exitCode, 0) << klasse.process.err << klasse.process.out;
+    EXPECT_NE(klasse.process.out.find("\"HY-SV-999|Hydrant|1\""), std::string::npos) << klasse.process.out;
+}
+
+}  // namespace
