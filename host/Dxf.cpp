@@ -110,7 +110,10 @@ bool readTags(TagStream& s, std::string* error)
         size_t nl = all.find('\n', pos);
         size_t end = nl == std::string_view::npos ? all.size() : nl;
         out = all.substr(pos, end - pos);
-        if (!out.empty() && out.back() == '\r')
+        // A line ends at its LF with every CR before it: a stray CR ("\r\r\n", left by a
+        // tool that converted line ends twice) belongs to no value, and a value kept with
+        // one would not read back the same once saved.
+        while (!out.empty() && out.back() == '\r')
             out.remove_suffix(1);
         pos = nl == std::string_view::npos ? all.size() : nl + 1;
         ++line;

@@ -39,6 +39,25 @@ TEST(DxfTags, ReadsGroupsWithTheirLinesAndKeepsValuesAsWritten)
     EXPECT_EQ(out, s.bytes);
 }
 
+// Found by fuzzing: in a file whose lines end in LF, a value line ending "\r\r\n" kept one CR
+// in its value; saved with LF line ends that CR became part of the line end, so the saved
+// file read back differently from what was saved. Every CR before the LF ends the line.
+TEST(DxfTags, StrayCarriageReturnsBeforeALineEndBelongToNoValue)
+{
+    std::string bytes = dxfText(kSmall);
+    bytes.replace(bytes.find("ENTITIES\n"), 9, "ENTITIES\r\r\n");
+    bytes.replace(bytes.find("1.0\n"), 4, "1.0\r\n");
+    std::string error;
+    auto d = Drawing::read(L"x.dxf", bytes, &error);
+    ASSERT_NE(d, nullptr) << error;
+    std::string saved = d->write();
+    EXPECT_EQ(saved, dxfText(kSmall));
+    auto again = Drawing::read(L"x.dxf", saved, &error);
+    ASSERT_NE(again, nullptr) << error;
+    EXPECT_EQ(again->write(), saved);
+    EXPECT_EQ(again->entityCount(), 1u);
+}
+
 TEST(DxfTags, BrokenFilesNameTheLine)
 {
     auto small = dxfText(kSmall);
