@@ -48,6 +48,15 @@ TEST_F(LispLimits, MemoryCountsLiveDataAndRefusesWhatWouldPassTheLimit)
     EXPECT_EQ(ev("(setq l nil) (length (vl-catch-all-apply 'list '(1 2)))"), "2");
     EXPECT_LT(lisp::heapBytes(), before + (64u << 10));
 
+    // One text of 1 MiB held a thousand times takes little, but joined or printed it would
+    // take a gibibyte: refused before it is built.
+    EXPECT_EQ(ev("(setq s \"0123456789abcdef\") (repeat 16 (setq s (strcat s s))) (strlen s)"), "1048576");
+    EXPECT_EQ(ev("(setq l nil) (repeat 1000 (setq l (cons s l))) (length l)"), "1000");
+    EXPECT_EQ(ev("(strlen (apply 'strcat l))"), "error: memory limit reached");
+    EXPECT_EQ(ev("(strlen (vl-princ-to-string l))"), "error: memory limit reached");
+    EXPECT_EQ(ev("(strlen (strcat s s))"), "2097152") << "what fits is joined as before";
+    EXPECT_EQ(ev("(setq l nil s nil)"), "nil");
+
     lisp().setLimits({});
     EXPECT_EQ(lisp::heapLimit(), 0u);
     EXPECT_EQ(ev("(setq s \"ab\") (repeat 20 (setq s (strcat s s))) (strlen s) (setq s nil)"), "nil");
