@@ -32,8 +32,14 @@ if command -v ccache >/dev/null; then
 fi
 cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOR_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ \
   "${launcher[@]}" >/dev/null
+mkdir -p "$dir/fuzz-runs"
 for t in "${targets[@]}"; do
-  cmake --build "$dir" -j2 --target "fuzz_$t"
+  echo "fuzz: building fuzz_$t"
+  if ! cmake --build "$dir" -j2 --target "fuzz_$t" >"$dir/fuzz-runs/build.log" 2>&1; then
+    tail -40 "$dir/fuzz-runs/build.log" >&2
+    echo "fuzz: the build of fuzz_$t failed (whole log: $dir/fuzz-runs/build.log)" >&2
+    exit 1
+  fi
 done
 
 # Leaks of third-party libraries (Qt's, fontconfig's) are not ours: the same list as the
