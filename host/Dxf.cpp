@@ -132,6 +132,11 @@ bool readTags(TagStream& s, std::string* error)
         long long code = 0;
         if (!parseInteger(c, code) || code < -5 || code > 1071)
             return fail("a group code was expected, found \"" + shown(codeLine) + "\"");
+        // -3 stands before the extended data in the lists programs read and write; in a file
+        // extended data starts with its 1001 group. As a group of a file it would reach a
+        // program as that marker, with a text where none is expected.
+        if (code == -3)
+            return fail("group code -3 marks extended data in programs' lists, never in a file");
         if (!nextLine(value))
             return fail("the file ends after group code " + std::to_string(code) + ", before its value");
         Kind k = kindOf(static_cast<int>(code));

@@ -58,6 +58,16 @@ TEST(DxfTags, StrayCarriageReturnsBeforeALineEndBelongToNoValue)
     EXPECT_EQ(again->entityCount(), 1u);
 }
 
+// Found by fuzzing: a group -3 in an entity was read as a text group; entget then handed
+// programs the extended-data marker -3 carrying a text (and the text was never freed). -3 is
+// no group of a file: refused with its line.
+TEST(DxfTags, TheExtendedDataMarkerIsNoGroupOfAFile)
+{
+    std::string bytes = dxfText({{0, "SECTION"}, {2, "ENTITIES"}, {0, "LINE"}, {8, "0"}, {-3, "x"}, {10, "1.0"},
+                                 {20, "2.0"}, {11, "3.0"}, {21, "4.0"}, {0, "ENDSEC"}, {0, "EOF"}});
+    EXPECT_EQ(readError(bytes), "line 9: group code -3 marks extended data in programs' lists, never in a file");
+}
+
 TEST(DxfTags, BrokenFilesNameTheLine)
 {
     auto small = dxfText(kSmall);
