@@ -111,13 +111,7 @@ double real(std::string_view v)
     return d;
 }
 
-long long integer(std::string_view v)
-{
-    long long i = 0;
-    if (!dxf::parseInteger(v, i))
-        i = static_cast<long long>(real(v));
-    return i;
-}
+long long integer(std::string_view v) { return dxf::integerOf(v); }
 
 bool equalText(const std::wstring& a, const std::wstring& b)
 {

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 namespace korcad::dxf {
 
@@ -78,6 +79,23 @@ bool parseInteger(std::string_view text, long long& value)
         text.remove_prefix(1);
     auto r = std::from_chars(text.data(), text.data() + text.size(), value);
     return r.ec == std::errc() && r.ptr == text.data() + text.size() && !text.empty();
+}
+
+long long integerOf(std::string_view text)
+{
+    long long i = 0;
+    if (parseInteger(text, i))
+        return i;
+    double d = 0;
+    if (!parseReal(text, d) || std::isnan(d))
+        return 0;
+    // 2^63 is the first double past the range; converting one beyond it is undefined.
+    constexpr double kLimit = 9223372036854775808.0;
+    if (d >= kLimit)
+        return std::numeric_limits<long long>::max();
+    if (d < -kLimit)
+        return std::numeric_limits<long long>::min();
+    return static_cast<long long>(d);
 }
 
 bool parseReal(std::string_view text, double& value)

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -135,6 +136,29 @@ TEST(DxfNumbers, RealsReadBackAsTheSameNumber)
     EXPECT_TRUE(dxf::parseInteger("   256", i));
     EXPECT_EQ(i, 256);
     EXPECT_FALSE(dxf::parseInteger("25x", i));
+}
+
+// Found by fuzzing: an integer group written as a real beyond the range of long long
+// ("3.77778e+54") was converted to one as it was, which is undefined. It is held to the range.
+TEST(DxfNumbers, IntegersWrittenAsRealsAreCutAndHeldToTheRange)
+{
+    EXPECT_EQ(dxf::integerOf(" 42 "), 42);
+    EXPECT_EQ(dxf::integerOf("7.9"), 7);
+    EXPECT_EQ(dxf::integerOf("-7.9"), -7);
+    EXPECT_EQ(dxf::integerOf("3.77778e+54"), std::numeric_limits<long long>::max());
+    EXPECT_EQ(dxf::integerOf("-1e300"), std::numeric_limits<long long>::min());
+    EXPECT_EQ(dxf::integerOf("nan"), 0);
+    EXPECT_EQ(dxf::integerOf("x"), 0);
+    // Through a drawing: the colour of a LINE and its entget read without harm.
+    std::string error;
+    auto d = Drawing::read(L"x.dxf", dxfText({{0, "SECTION"}, {2, "ENTITIES"}, {0, "LINE"}, {8, "0"}, {62, "3.77778e+54"},
+                                              {10, "0"}, {20, "0"}, {11, "1"}, {21, "1"}, {0, "ENDSEC"}, {0, "EOF"}}),
+                           &error);
+    ASSERT_NE(d, nullptr) << error;
+    ads_name e;
+    ASSERT_TRUE(d->entNext(nullptr, e));
+    ads::RbPtr groups = d->entGet(e);
+    ASSERT_NE(groups, nullptr);
 }
 
 TEST(DxfGroupKinds, FollowTheDxfRanges)
