@@ -111,13 +111,7 @@ double real(std::string_view v)
     return d;
 }
 
-long long integer(std::string_view v)
-{
-    long long i = 0;
-    if (!dxf::parseInteger(v, i))
-        i = static_cast<long long>(real(v));
-    return i;
-}
+long long integer(std::string_view v) { return dxf::integerOf(v); }
 
 bool equalText(const std::wstring& a, const std::wstring& b)
 {
@@ -1196,7 +1190,8 @@ bool Drawing::entMod(const resbuf* chain, std::string* why)
                     block.push_back(Tag{rb->restype + static_cast<int>(k) * 10, own(values[k])});
             }
         }
-        auto it = std::find_if(blocks.begin(), blocks.end(), [&](const auto& b) { return equalText(b.first, app); });
+        const std::wstring& name = app;  // named: clang 14 cannot capture a structured binding
+        auto it = std::find_if(blocks.begin(), blocks.end(), [&](const auto& b) { return equalText(b.first, name); });
         if (it == blocks.end()) {
             if (!block.empty())
                 blocks.push_back({app, std::move(block)});

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 namespace korcad::dxf {
 
@@ -80,6 +81,23 @@ bool parseInteger(std::string_view text, long long& value)
     return r.ec == std::errc() && r.ptr == text.data() + text.size() && !text.empty();
 }
 
+long long integerOf(std::string_view text)
+{
+    long long i = 0;
+    if (parseInteger(text, i))
+        return i;
+    double d = 0;
+    if (!parseReal(text, d) || std::isnan(d))
+        return 0;
+    // 2^63 is the first double past the range; converting one beyond it is undefined.
+    constexpr double kLimit = 9223372036854775808.0;
+    if (d >= kLimit)
+        return std::numeric_limits<long long>::max();
+    if (d < -kLimit)
+        return std::numeric_limits<long long>::min();
+    return static_cast<long long>(d);
+}
+
 bool parseReal(std::string_view text, double& value)
 {
     text = trim(text);
@@ -110,7 +128,10 @@ bool readTags(TagStream& s, std::string* error)
         size_t nl = all.find('\n', pos);
         size_t end = nl == std::string_view::npos ? all.size() : nl;
         out = all.substr(pos, end - pos);
-        if (!out.empty() && out.back() == '\r')
+        // A line ends at its LF with every CR before it: a stray CR ("\r\r\n", left by a
+        // tool that converted line ends twice) belongs to no value, and a value kept with
+        // one would not read back the same once saved.
+        while (!out.empty() && out.back() == '\r')
             out.remove_suffix(1);
         pos = nl == std::string_view::npos ? all.size() : nl + 1;
         ++line;
@@ -129,6 +150,11 @@ bool readTags(TagStream& s, std::string* error)
         long long code = 0;
         if (!parseInteger(c, code) || code < -5 || code > 1071)
             return fail("a group code was expected, found \"" + shown(codeLine) + "\"");
+        // -3 stands before the extended data in the lists programs read and write; in a file
+        // extended data starts with its 1001 group. As a group of a file it would reach a
+        // program as that marker, with a text where none is expected.
+        if (code == -3)
+            return fail("group code -3 marks extended data in programs' lists, never in a file");
         if (!nextLine(value))
             return fail("the file ends after group code " + std::to_string(code) + ", before its value");
         Kind k = kindOf(static_cast<int>(code));

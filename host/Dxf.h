@@ -55,5 +55,8 @@ std::string encodeText(std::wstring_view text, bool utf8);
 std::string formatReal(double r);
 bool parseReal(std::string_view text, double& value);
 bool parseInteger(std::string_view text, long long& value);
+// The whole number a numeric group holds: an integer as written; a real ("1.0", "3e5") cut to
+// its whole part and held to the range of long long; 0 for no number (or NaN).
+long long integerOf(std::string_view text);
 
 }  // namespace korcad::dxf

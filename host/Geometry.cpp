@@ -82,13 +82,7 @@ double real(std::string_view v)
     return std::isfinite(d) ? d : 0.0;
 }
 
-long long integer(std::string_view v)
-{
-    long long i = 0;
-    if (!dxf::parseInteger(trim(v), i))
-        i = static_cast<long long>(real(v));
-    return i;
-}
+long long integer(std::string_view v) { return dxf::integerOf(v); }
 
 double normalAngle(double a)
 {

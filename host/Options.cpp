@@ -3,6 +3,8 @@
 
 #include "db/kordb.h"
 
+#include <stdexcept>
+
 namespace korcad {
 
 std::string helpText()
@@ -57,6 +59,10 @@ Options:
                      NAME = LOCATION; --db wins over the file. With neither, the sample
                      databases shipped with korcad are used (../share/kor/db next to the
                      program: WASSER and GAS).
+  --max-steps N      stop LISP after N evaluation steps in the whole run: every further
+                     step raises "step limit reached" (for programs that may not end)
+  --max-memory MIB   LISP data may take at most MIB mebibytes at once; beyond, "memory
+                     limit reached"
   -h, --help         show this help and exit
 
 Applications given to arxload by name are searched in $KORCAD_APP_PATH (directories
@@ -148,6 +154,23 @@ ParsedOptions parseOptions(const std::vector<std::string>& args)
                 return fail("--db " + kordb::shownLocation(name) + "=" + kordb::shownLocation(location) + ": \"" + kordb::shownLocation(name) +
                             "\" is no database name (letters, digits, '_' and '-', at most 64)");
             o.databases.push_back({name, location});
+        } else if (arg == "--max-steps" || arg == "--max-memory") {
+            if (!value(&v) || v.empty())
+                return fail(arg + " needs a number");
+            size_t used = 0;
+            unsigned long long n = 0;
+            try {
+                n = std::stoull(v, &used);
+            } catch (const std::exception&) {
+                used = 0;
+            }
+            const unsigned long long most = arg == "--max-memory" ? (1ull << 40) : (1ull << 62);
+            if (used != v.size() || v[0] == '-' || n == 0 || n > most)
+                return fail(arg + " " + v + ": expected a whole number from 1 to " + std::to_string(most));
+            if (arg == "--max-steps")
+                o.maxSteps = n;
+            else
+                o.maxMemory = static_cast<size_t>(n) << 20;
         } else if (arg == "--dwg" || arg == "--answers" || arg == "--shots" || arg == "--save-as") {
             if (!value(&v) || v.empty())
                 return fail(arg + " needs a value");

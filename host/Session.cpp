@@ -44,6 +44,8 @@ Session::Session(Options options, std::istream& in, std::ostream& out, std::ostr
       commands_(std::make_unique<Commands>(*host_, *userInput_, out_))
 {
     lisp_->setOutput(out_);
+    if (options_.maxSteps != 0 || options_.maxMemory != 0)
+        lisp_->setLimits({options_.maxSteps, options_.maxMemory});
     lisp_->setExternalFunctions(ads_.get());
     installHostFunctions(*lisp_, *host_, *userInput_);
     commands_->install(*lisp_);

@@ -47,6 +47,8 @@ struct Options {
     std::string shotsDir;                    // --shots: screenshots of dialogs
     // --db NAME=LOCATION, in command-line order: where the text tables of each database live.
     std::vector<std::pair<std::string, std::string>> databases;
+    uint64_t maxSteps = 0;                   // --max-steps: LISP evaluation steps of the run
+    size_t maxMemory = 0;                    // --max-memory (bytes): LISP data alive at once
     bool noLoad = false;                     // --no-load: start without the module
     bool terminal = false;                   // --terminal: the command line on the terminal
     bool help = false;

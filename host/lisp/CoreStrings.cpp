@@ -23,9 +23,16 @@ namespace {
 
 Value strcatFn(Interpreter&, const Args& a)
 {
-    std::string out;
+    // The whole length first: one text given a thousand times must not be built only to be
+    // refused by the memory limit once it is a string.
+    size_t total = 0;
     for (const Value& v : a)
-        out += strArg(v);
+        total += strArg(v).size();
+    checkHeap(total);
+    std::string out;
+    out.reserve(total);
+    for (const Value& v : a)
+        out += v.str();
     return Value::string(std::move(out));
 }
 

@@ -39,6 +39,10 @@ public:
 [[noreturn]] void tooManyArguments();
 [[noreturn]] void divideByZero();
 
+// The messages of the interpreter's limits (Interpreter::setLimits).
+extern const char* const kMemoryLimitMessage;
+extern const char* const kStepLimitMessage;
+
 // The message of a deep recursion that would overflow the machine stack.
 extern const char* const kStackLimitMessage;
 

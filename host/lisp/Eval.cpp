@@ -8,6 +8,7 @@
 namespace lisp {
 
 const char* const kCancelledMessage = "Function cancelled";
+const char* const kStepLimitMessage = "step limit reached";
 
 namespace {
 
@@ -30,6 +31,10 @@ Value Interpreter::eval(const Value& form)
 {
     if (interruptRequested.load(std::memory_order_relaxed)) [[unlikely]]
         raiseInterrupt();
+    if (limits_.steps != 0 && ++steps_ > limits_.steps) [[unlikely]] {
+        steps_ = limits_.steps;  // stays at the limit: every later step fails too
+        fail(kStepLimitMessage);
+    }
     switch (form.tag()) {
     case Tag::Sym:
         return valueOf(form.sym());
@@ -246,6 +251,13 @@ Value Interpreter::evalTop(const Value& form)
     } catch (ExitWithValue& exit) {
         return std::move(exit.value);
     }
+}
+
+void Interpreter::setLimits(const Limits& limits)
+{
+    limits_ = limits;
+    steps_ = 0;
+    setHeapLimit(limits.memory);
 }
 
 void Interpreter::assign(Symbol* sym, Value v)

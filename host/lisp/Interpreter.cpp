@@ -35,6 +35,8 @@ Interpreter::~Interpreter()
     // Bound values may hold functions that hold symbols; drop the values first, while every
     // symbol still exists.
     bindings_.unwind(0);
+    if (limits_.memory != 0)
+        setHeapLimit(0);
 }
 
 void Interpreter::defineBuiltin(std::string_view name, BuiltinFn fn, int minArgs, int maxArgs)

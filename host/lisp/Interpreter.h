@@ -81,6 +81,21 @@ public:
     // The first expression of a text, nil for none (AutoLISP's read).
     Value read(std::string_view text);
 
+    // ---- limits ----
+    // Bounds for programs that may never end or may fill the memory (a batch run, input of
+    // unknown origin). `steps`: evaluation steps (each form evaluated is one), counted from
+    // the call of setLimits; past them every evaluation raises "step limit reached", so
+    // neither a loop nor *error* nor vl-catch-all-apply gets further. `memory`: bytes of LISP
+    // data alive at once (see heapBytes); making more raises "memory limit reached". 0 means
+    // no bound, the default for both.
+    struct Limits {
+        uint64_t steps = 0;
+        size_t memory = 0;
+    };
+    void setLimits(const Limits& limits);
+    const Limits& limits() const { return limits_; }
+    uint64_t stepsTaken() const { return steps_; }
+
     // ---- load ----
     // Directories that load searches for a relative name after the current directory.
     std::vector<std::string>& loadPath() { return loadPath_; }
@@ -154,6 +169,8 @@ private:
     SystemVariableSetter setSysvar_;
     int catchDepth_ = 0;
     bool inErrorHandler_ = false;
+    Limits limits_;
+    uint64_t steps_ = 0;
 };
 
 // Ctrl-C. A signal handler calls requestInterrupt(), which only sets an atomic flag; the

@@ -14,6 +14,9 @@ namespace {
 
 void printString(std::string& out, const std::string& text, bool escape)
 {
+    // A list holding one long text many times prints far longer than it takes: the printed
+    // text counts against the memory limit as it grows.
+    checkHeap(out.size() + text.size());
     if (!escape) {
         out += text;
         return;

@@ -1,6 +1,38 @@
 #include "lisp/Value.h"
 
+#include "lisp/Error.h"
+
+#include <atomic>
+
 namespace lisp {
+
+namespace {
+
+std::atomic<size_t> heapUsed{0};
+std::atomic<size_t> heapMax{0};
+
+}  // namespace
+
+const char* const kMemoryLimitMessage = "memory limit reached";
+
+size_t heapBytes() { return heapUsed.load(std::memory_order_relaxed); }
+void setHeapLimit(size_t bytes) { heapMax.store(bytes, std::memory_order_relaxed); }
+size_t heapLimit() { return heapMax.load(std::memory_order_relaxed); }
+
+void checkHeap(size_t more)
+{
+    size_t limit = heapLimit();
+    if (limit != 0 && (more > limit || heapBytes() > limit - more))
+        throw LispError(kMemoryLimitMessage);
+}
+
+void chargeHeap(size_t bytes)
+{
+    checkHeap(bytes);
+    heapUsed.fetch_add(bytes, std::memory_order_relaxed);
+}
+
+void releaseHeap(size_t bytes) noexcept { heapUsed.fetch_sub(bytes, std::memory_order_relaxed); }
 
 Value Value::string(std::string text) { return Value(new Str(std::move(text))); }
 

@@ -36,9 +36,24 @@ enum class Tag : uint8_t {
     File,        // a file opened by open (lisp/Files.h)
 };
 
+// ---- what LISP data takes ------------------------------------------------------------------
+// Every heap object is charged while it lives: a fixed charge for the object, plus the text of
+// a string. With a limit set (Interpreter::setLimits), making an object that would pass it
+// raises the LISP error "memory limit reached" and the object is not made. The sum is kept
+// for the whole process: korcad runs one interpreter.
+constexpr size_t kObjectCharge = 64;  // a cons cell with the allocator's bookkeeping
+size_t heapBytes();
+void setHeapLimit(size_t bytes);  // 0: no limit
+size_t heapLimit();
+// Raises the memory-limit error when `more` bytes on top of what is charged would pass the
+// limit; for built-ins that build a large text before it becomes a string.
+void checkHeap(size_t more);
+void chargeHeap(size_t bytes);
+void releaseHeap(size_t bytes) noexcept;
+
 struct Object {
-    explicit Object(Tag t) : tag(t) {}
-    virtual ~Object() = default;
+    explicit Object(Tag t) : tag(t) { chargeHeap(kObjectCharge); }
+    virtual ~Object() { releaseHeap(kObjectCharge); }
     Object(const Object&) = delete;
     Object& operator=(const Object&) = delete;
 
@@ -173,7 +188,8 @@ struct Symbol {
 };
 
 struct Str : Object {
-    explicit Str(std::string t) : Object(Tag::Str), text(std::move(t)) {}
+    explicit Str(std::string t) : Object(Tag::Str), text(std::move(t)) { chargeHeap(text.size()); }
+    ~Str() override { releaseHeap(text.size()); }
     const std::string text;
 };
 

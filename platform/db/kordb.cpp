@@ -441,7 +441,7 @@ void loadConfig(State& s)
         }
         std::string name = trim(t.substr(0, eq));
         std::string location = trim(t.substr(eq + 1));
-        if (!validDatabaseName(kortext::toWide(name))) {
+        if (!isDatabaseName(name)) {
             fail(s, where + "not a database name: " + shown(kortext::toWide(name)));
             continue;
         }
@@ -702,7 +702,7 @@ bool setDatabase(const std::string& name, const std::string& location)
 {
     State& s = state();
     std::lock_guard lock(s.mutex);
-    if (!validDatabaseName(kortext::toWide(name))) {
+    if (!isDatabaseName(name)) {
         fail(s, "not a database name: " + shown(kortext::toWide(name)) +
                     " (letters, digits, '_' and '-', at most 64 characters)");
         return false;

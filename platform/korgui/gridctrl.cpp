@@ -340,7 +340,7 @@ bool GridView::viewportEvent(QEvent* e)
         QModelIndex index = indexAt(help->pos());
         QString tip = index.data(Qt::ToolTipRole).toString();
         if (!tip.isEmpty() && fontMetrics().horizontalAdvance(tip) + 8 > visualRect(index).width()) {
-            QToolTip::showText(help->globalPos(), tip, viewport(), visualRect(index));
+            QToolTip::showText(help->globalPos(), afxqt::toolTipText(tip), viewport(), visualRect(index));
         } else {
             QToolTip::hideText();
             e->ignore();

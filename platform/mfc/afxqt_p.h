@@ -58,6 +58,11 @@ inline QString toQ(const wchar_t* text)
 }
 inline CString fromQ(const QString& text) { return CString(text.toStdWString()); }
 
+// A tooltip for a text a program gave: Qt shows a tooltip that looks like markup as markup, so
+// such a text is handed over escaped and shows as written ("<b>" stays "<b>"). Other text is
+// handed over as it is.
+QString toolTipText(const QString& text);
+
 // What the window layer knows of each window it made: id and style from the template, and
 // the C++ objects attached to it.
 struct WindowInfo {

@@ -10,6 +10,7 @@
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QTextDocument>
 #include <QHash>
 #include <QLabel>
 #include <QLineEdit>
@@ -125,11 +126,18 @@ QString afxqt::ElidingPushButton::shownText() const
     return m_shown;
 }
 
+QString afxqt::toolTipText(const QString& text)
+{
+    if (!Qt::mightBeRichText(text))
+        return text;
+    return QStringLiteral("<p style='white-space:pre'>") + text.toHtmlEscaped() + QStringLiteral("</p>");
+}
+
 void afxqt::ElidingPushButton::updateTooltip()
 {
     bool elided = isElided();
-    if (elided && (!m_tooltipIsCaption || toolTip() != text())) {
-        setToolTip(text());
+    if (elided && (!m_tooltipIsCaption || toolTip() != toolTipText(text()))) {
+        setToolTip(toolTipText(text()));
         m_tooltipIsCaption = true;
     } else if (!elided && m_tooltipIsCaption) {
         setToolTip(QString());

@@ -21,12 +21,24 @@
 #include <QTimer>
 
 #include <memory>
+#include <type_traits>
 
 namespace afxdriver {
 
 namespace {
 
 std::string utf8(const QString& s) { return s.toStdString(); }
+
+// The parts of a message go in with one arg() call: a part's own text (a dialog title with
+// "%1" in it, a typed "%2") is never taken for a place marker, as it is by a chain of arg().
+template <class T>
+QString part(const T& value)
+{
+    if constexpr (std::is_arithmetic_v<T>)
+        return QString::number(value);
+    else
+        return QString(value);
+}
 
 QString withoutMnemonics(QString text)
 {
@@ -61,18 +73,18 @@ Target reach(const UINT* id)
     QString where = QString::fromStdString(describe(*t.dialog));
     t.control = afxqt::childById(t.window, *id);
     if (!t.control)
-        t.error = Result::failure(utf8(QStringLiteral("dialog %1 has no control %2").arg(where).arg(*id)));
+        t.error = Result::failure(utf8(QStringLiteral("dialog %1 has no control %2").arg(part(where), part(*id))));
     else if (t.control->isHidden())
-        t.error = Result::failure(utf8(QStringLiteral("control %1 of dialog %2 is hidden").arg(*id).arg(where)));
+        t.error = Result::failure(utf8(QStringLiteral("control %1 of dialog %2 is hidden").arg(part(*id), part(where))));
     else if (!t.control->isEnabled())
-        t.error = Result::failure(utf8(QStringLiteral("control %1 of dialog %2 is disabled").arg(*id).arg(where)));
+        t.error = Result::failure(utf8(QStringLiteral("control %1 of dialog %2 is disabled").arg(part(*id), part(where))));
     return t;
 }
 
 Result notA(const char* what, UINT id, const CDialog& dialog)
 {
     return Result::failure(
-        utf8(QStringLiteral("control %1 of dialog %2 is not %3").arg(id).arg(QString::fromStdString(describe(dialog))).arg(what)));
+        utf8(QStringLiteral("control %1 of dialog %2 is not %3").arg(part(id), part(QString::fromStdString(describe(dialog))), part(what))));
 }
 
 void sendKey(QWidget* receiver, int key, const QString& text = QString())
@@ -146,10 +158,7 @@ Result click(const std::wstring& caption)
         settleEvents();
         return {};
     }
-    return Result::failure(utf8(QStringLiteral("dialog %1 has no %2button \"%3\"")
-                                    .arg(QString::fromStdString(describe(*t.dialog)))
-                                    .arg(hiddenMatch ? "visible, enabled " : "")
-                                    .arg(wanted)));
+    return Result::failure(utf8(QStringLiteral("dialog %1 has no %2button \"%3\"").arg(part(QString::fromStdString(describe(*t.dialog))), part(hiddenMatch ? "visible, enabled " : ""), part(wanted))));
 }
 
 Result type(UINT id, const std::wstring& text)
@@ -163,9 +172,7 @@ Result type(UINT id, const std::wstring& text)
     if (!edit)
         return notA("an edit", id, *t.dialog);
     if (edit->isReadOnly())
-        return Result::failure(utf8(QStringLiteral("edit %1 of dialog %2 is read-only")
-                                        .arg(id)
-                                        .arg(QString::fromStdString(describe(*t.dialog)))));
+        return Result::failure(utf8(QStringLiteral("edit %1 of dialog %2 is read-only").arg(part(id), part(QString::fromStdString(describe(*t.dialog))))));
     afxqt::requestFocus(edit);
     edit->selectAll();
     QString typed = QString::fromStdWString(text);
@@ -175,11 +182,7 @@ Result type(UINT id, const std::wstring& text)
         sendKey(edit, 0, QString(ch));  // each character as a key press with its text
     settleEvents();
     if (edit->text() != typed)
-        return Result::failure(utf8(QStringLiteral("edit %1 of dialog %2 took \"%3\" instead of \"%4\"")
-                                        .arg(id)
-                                        .arg(QString::fromStdString(describe(*t.dialog)))
-                                        .arg(edit->text())
-                                        .arg(typed)));
+        return Result::failure(utf8(QStringLiteral("edit %1 of dialog %2 took \"%3\" instead of \"%4\"").arg(part(id), part(QString::fromStdString(describe(*t.dialog))), part(edit->text()), part(typed))));
     return {};
 }
 
@@ -228,11 +231,7 @@ Result selectLine(UINT id, const std::function<int(const QStringList&)>& pick, c
         return notA(mouse == Mouse::Select ? "a list or combo box" : "a list box", id, *t.dialog);
     int index = pick(lines);
     if (index < 0 || index >= lines.size())
-        return Result::failure(utf8(QStringLiteral("control %1 of dialog %2 has no line %3 (it has %4)")
-                                        .arg(id)
-                                        .arg(QString::fromStdString(describe(*t.dialog)))
-                                        .arg(what)
-                                        .arg(lines.size())));
+        return Result::failure(utf8(QStringLiteral("control %1 of dialog %2 has no line %3 (it has %4)").arg(part(id), part(QString::fromStdString(describe(*t.dialog))), part(what), part(lines.size()))));
     afxqt::requestFocus(t.control);
     if (combo)
         combo->setCurrentIndex(index);
@@ -257,14 +256,10 @@ Result selectRows(const Target& t, UINT id, QTableView* view, const std::vector<
     const int count = model ? model->rowCount() : 0;
     for (int r : rows)
         if (r < 0 || r >= count)
-            return Result::failure(utf8(QStringLiteral("grid %1 of dialog %2 has no row #%3 (it has %4)")
-                                            .arg(id)
-                                            .arg(where(t))
-                                            .arg(r)
-                                            .arg(count)));
+            return Result::failure(utf8(QStringLiteral("grid %1 of dialog %2 has no row #%3 (it has %4)").arg(part(id), part(where(t)), part(r), part(count))));
     if (rows.size() > 1 && view->selectionMode() != QAbstractItemView::ExtendedSelection &&
         view->selectionMode() != QAbstractItemView::MultiSelection)
-        return Result::failure(utf8(QStringLiteral("grid %1 of dialog %2 lets only one row be selected").arg(id).arg(where(t))));
+        return Result::failure(utf8(QStringLiteral("grid %1 of dialog %2 lets only one row be selected").arg(part(id), part(where(t)))));
     afxqt::requestFocus(view);
     QItemSelectionModel* sel = view->selectionModel();
     QItemSelectionModel::SelectionFlags rowsFlag =
@@ -312,16 +307,12 @@ Result editCell(UINT id, int row, int column, const std::wstring& text)
         return notA("a grid", id, *t.dialog);
     QAbstractItemModel* model = view->model();
     if (!model || row < 0 || row >= model->rowCount() || column < 0 || column >= model->columnCount())
-        return Result::failure(utf8(QStringLiteral("grid %1 of dialog %2 has no cell (row #%3, column %4)")
-                                        .arg(id)
-                                        .arg(where(t))
-                                        .arg(row)
-                                        .arg(column)));
-    QString cell = QStringLiteral("cell (row #%1, column %2) of grid %3 of dialog %4").arg(row).arg(column).arg(id).arg(where(t));
+        return Result::failure(utf8(QStringLiteral("grid %1 of dialog %2 has no cell (row #%3, column %4)").arg(part(id), part(where(t)), part(row), part(column))));
+    QString cell = QStringLiteral("cell (row #%1, column %2) of grid %3 of dialog %4").arg(part(row), part(column), part(id), part(where(t)));
     if (view->isColumnHidden(column))
         return Result::failure(utf8(cell + " is in a hidden column"));
     if (view->editTriggers() == QAbstractItemView::NoEditTriggers)
-        return Result::failure(utf8(QStringLiteral("grid %1 of dialog %2 does not let cells be edited").arg(id).arg(where(t))));
+        return Result::failure(utf8(QStringLiteral("grid %1 of dialog %2 does not let cells be edited").arg(part(id), part(where(t)))));
     QModelIndex index = model->index(row, column);
     if (!(model->flags(index) & Qt::ItemIsEditable))
         return Result::failure(utf8(cell + " is read-only"));
@@ -345,7 +336,7 @@ Result editCell(UINT id, int row, int column, const std::wstring& text)
     afxqt::requestFocus(view);
     QString now = model->data(index, Qt::EditRole).toString();
     if (now != typed)
-        return Result::failure(utf8(cell + QStringLiteral(" holds \"%1\" instead of \"%2\"").arg(now).arg(typed)));
+        return Result::failure(utf8(cell + QStringLiteral(" holds \"%1\" instead of \"%2\"").arg(part(now), part(typed))));
     return {};
 }
 
@@ -360,10 +351,7 @@ Result select(UINT id, const std::wstring& text)
                 for (int c = 0; c < model->columnCount(); ++c)
                     if (!view->isColumnHidden(c) && model->index(r, c).data(Qt::DisplayRole).toString() == wanted)
                         return selectRows(t, id, view, {r});
-            return Result::failure(utf8(QStringLiteral("grid %1 of dialog %2 has no row showing \"%3\"")
-                                            .arg(id)
-                                            .arg(where(t))
-                                            .arg(wanted)));
+            return Result::failure(utf8(QStringLiteral("grid %1 of dialog %2 has no row showing \"%3\"").arg(part(id), part(where(t)), part(wanted))));
         }
     }
     return selectLine(id, [&](const QStringList& lines) { return static_cast<int>(lines.indexOf(wanted)); },

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -37,6 +38,35 @@ TEST(DxfTags, ReadsGroupsWithTheirLinesAndKeepsValuesAsWritten)
     std::string out;
     dxf::writeTags(s.tags, s.crlf, out);
     EXPECT_EQ(out, s.bytes);
+}
+
+// Found by fuzzing: in a file whose lines end in LF, a value line ending "\r\r\n" kept one CR
+// in its value; saved with LF line ends that CR became part of the line end, so the saved
+// file read back differently from what was saved. Every CR before the LF ends the line.
+TEST(DxfTags, StrayCarriageReturnsBeforeALineEndBelongToNoValue)
+{
+    std::string bytes = dxfText(kSmall);
+    bytes.replace(bytes.find("ENTITIES\n"), 9, "ENTITIES\r\r\n");
+    bytes.replace(bytes.find("1.0\n"), 4, "1.0\r\n");
+    std::string error;
+    auto d = Drawing::read(L"x.dxf", bytes, &error);
+    ASSERT_NE(d, nullptr) << error;
+    std::string saved = d->write();
+    EXPECT_EQ(saved, dxfText(kSmall));
+    auto again = Drawing::read(L"x.dxf", saved, &error);
+    ASSERT_NE(again, nullptr) << error;
+    EXPECT_EQ(again->write(), saved);
+    EXPECT_EQ(again->entityCount(), 1u);
+}
+
+// Found by fuzzing: a group -3 in an entity was read as a text group; entget then handed
+// programs the extended-data marker -3 carrying a text (and the text was never freed). -3 is
+// no group of a file: refused with its line.
+TEST(DxfTags, TheExtendedDataMarkerIsNoGroupOfAFile)
+{
+    std::string bytes = dxfText({{0, "SECTION"}, {2, "ENTITIES"}, {0, "LINE"}, {8, "0"}, {-3, "x"}, {10, "1.0"},
+                                 {20, "2.0"}, {11, "3.0"}, {21, "4.0"}, {0, "ENDSEC"}, {0, "EOF"}});
+    EXPECT_EQ(readError(bytes), "line 9: group code -3 marks extended data in programs' lists, never in a file");
 }
 
 TEST(DxfTags, BrokenFilesNameTheLine)
@@ -106,6 +136,29 @@ TEST(DxfNumbers, RealsReadBackAsTheSameNumber)
     EXPECT_TRUE(dxf::parseInteger("   256", i));
     EXPECT_EQ(i, 256);
     EXPECT_FALSE(dxf::parseInteger("25x", i));
+}
+
+// Found by fuzzing: an integer group written as a real beyond the range of long long
+// ("3.77778e+54") was converted to one as it was, which is undefined. It is held to the range.
+TEST(DxfNumbers, IntegersWrittenAsRealsAreCutAndHeldToTheRange)
+{
+    EXPECT_EQ(dxf::integerOf(" 42 "), 42);
+    EXPECT_EQ(dxf::integerOf("7.9"), 7);
+    EXPECT_EQ(dxf::integerOf("-7.9"), -7);
+    EXPECT_EQ(dxf::integerOf("3.77778e+54"), std::numeric_limits<long long>::max());
+    EXPECT_EQ(dxf::integerOf("-1e300"), std::numeric_limits<long long>::min());
+    EXPECT_EQ(dxf::integerOf("nan"), 0);
+    EXPECT_EQ(dxf::integerOf("x"), 0);
+    // Through a drawing: the colour of a LINE and its entget read without harm.
+    std::string error;
+    auto d = Drawing::read(L"x.dxf", dxfText({{0, "SECTION"}, {2, "ENTITIES"}, {0, "LINE"}, {8, "0"}, {62, "3.77778e+54"},
+                                              {10, "0"}, {20, "0"}, {11, "1"}, {21, "1"}, {0, "ENDSEC"}, {0, "EOF"}}),
+                           &error);
+    ASSERT_NE(d, nullptr) << error;
+    ads_name e;
+    ASSERT_TRUE(d->entNext(nullptr, e));
+    ads::RbPtr groups = d->entGet(e);
+    ASSERT_NE(groups, nullptr);
 }
 
 TEST(DxfGroupKinds, FollowTheDxfRanges)

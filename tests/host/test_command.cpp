@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -180,19 +181,60 @@ TEST(KorcadCommand, HelpExplainsEveryOption)
     EXPECT_EQ(r.exitCode, 0);
     for (const char* option : {"-e", "--dwg", "--no-load", "--answers", "--shots", "--db",
                                "--help", "KORCAD_APP_PATH", "ADS request error", "XDG_STATE_HOME",
-                               "Ctrl-C ends korcad"})
+                               "Ctrl-C ends korcad", "--max-steps", "--max-memory"})
         EXPECT_NE(r.out.find(option), std::string::npos) << option;
 }
 
 TEST(KorcadCommand, WrongCommandLineIsAUsageError)
 {
     for (auto args : std::vector<std::vector<std::string>>{
-             {"--frobnicate"}, {"-e"}, {"--dwg"}, {"--no-load=yes"}}) {
+             {"--frobnicate"}, {"-e"}, {"--dwg"}, {"--no-load=yes"}, {"--max-steps", "0"},
+             {"--max-steps", "-5"}, {"--max-steps", "12x"}, {"--max-memory"}, {"--max-memory", "99999999999999"}}) {
         auto r = korcad(args);
         EXPECT_EQ(r.exitCode, 2) << args[0];
         EXPECT_NE(r.err.find("korcad: "), std::string::npos);
         EXPECT_EQ(r.out, "");
     }
+}
+
+// A program that never ends, or grows without end, is stopped by the limits a batch run sets:
+// a LISP error like any other, which *error* sees, and the run fails with it.
+TEST(KorcadCommand, StepAndMemoryLimitsStopRunawayPrograms)
+{
+    auto loop = korcad({"--no-load", "--max-steps", "100000", "-e", "(setq i 0)", "-e",
+                        "(defun *error* (m) (princ (strcat \"E:\" m \"\\n\")))", "-e", "(while T (setq i (1+ i)))"});
+    EXPECT_EQ(loop.exitCode, 1);
+    // Past the limit nothing evaluates any more, *error* included.
+    EXPECT_EQ(loop.out, "0\n*ERROR*\n");
+    EXPECT_NE(loop.err.find("; error: step limit reached"), std::string::npos) << loop.err;
+
+    auto grow = korcad({"--no-load", "--max-memory", "8", "-e", "(setq s \"0123456789abcdef\")", "-e",
+                        "(repeat 30 (setq s (strcat s s)))", "-e", "(strlen s)"});
+    EXPECT_EQ(grow.exitCode, 1);
+    EXPECT_NE(grow.err.find("; error: memory limit reached"), std::string::npos) << grow.err;
+
+    // Within the limits the same program runs as without them.
+    auto fine = korcad({"--no-load", "--max-steps=100000", "--max-memory=8", "-e",
+                        "(progn (setq s \"ab\") (repeat 10 (setq s (strcat s s))) (strlen s))"});
+    EXPECT_EQ(fine.exitCode, 0) << fine.err;
+    EXPECT_EQ(fine.out, "2048\n");
+}
+
+// Found by fuzzing databases.ini: a name with a byte that is no UTF-8 (here 0xB7 in
+// "KATAL\xB7G") was taken as a database name no program could ever name. It is refused with
+// its line, as every wrong line is, and the other lines still count.
+TEST(KorcadCommand, ADatabasesIniNameThatIsNoUtf8IsRefusedWithItsLine)
+{
+    TempFile home("unused", "");
+    std::string config = home.dir();
+    std::filesystem::create_directories(config + "/kor");
+    std::ofstream(config + "/kor/databases.ini", std::ios::binary)
+        << "[databases]\nKATAL\xB7G = katalog.sqlite\nWASSER = wasser.sqlite\n";
+    auto r = korcad({"--no-load", "-e", "(+ 1 2)"}, "", ProcessEnv{{{"XDG_CONFIG_HOME", config}}, {}});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "3\n");
+    EXPECT_NE(r.err.find("databases.ini:2: not a database name: \"KATAL"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("databases.ini:3"), std::string::npos) << r.err;
 }
 
 // A copy of korcad with no ../lib beside it finds no module: the run stops with a clear

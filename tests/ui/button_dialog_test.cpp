@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QTextDocument>
+
 #include <QGuiApplication>
 #include <QImage>
 #include <QScreen>
@@ -336,6 +338,16 @@ TEST_F(ButtonDialog, ALongCaptionIsCutAtTheRightWithAnEllipsisAndWhollyInItsTool
                                               SWP_NOZORDER);
         EXPECT_EQ(first->shownText(), shown);
         EXPECT_EQ(first->toolTip(), full);
+
+        // A caption with markup in it shows as written in its tooltip too: Qt would take it
+        // for markup and show "fett" in bold.
+        const std::wstring marked = longCaption + L" <b>fett</b> &amp;";
+        d.GetDlgItem(choice(1))->SetWindowText(marked.c_str());
+        ASSERT_TRUE(second->isElided());
+        QTextDocument tip;
+        tip.setHtml(second->toolTip());
+        EXPECT_EQ(tip.toPlainText(), QString::fromStdWString(marked)) << second->toolTip().toStdString();
+        d.GetDlgItem(choice(1))->SetWindowText(L"Kurz");
         afxdriver::click(choice(0));
     });
     EXPECT_EQ(r, IDC_BUTTONDIALOG_CHOICE0);

@@ -1,0 +1,37 @@
+(defun demo-hydrant-eigenschaften (art / antwort)
+  (setq antwort
+    (korDialog_FragBox "WASSER" "TEXTE"
+      (list 10 3 5 1 12 7 "Hydrantennummer")
+      (list (if art art "UFH") 100 1998 1.5 4.5 "Stadtwerke" "H-0815")))
+  (cond
+    ((null antwort)
+      (princ "\nTexte der Tabelle WASSER/TEXTE nicht gefunden.")
+      nil)
+    ((= (car antwort) 1)
+      (princ "\nHydrant: ")
+      (prin1 (cdr antwort))
+      (cdr antwort))
+    ((= (car antwort) 0)
+      (princ "\nAbgebrochen.")
+      nil)
+    (T
+      (princ (strcat "\nFehler im Aufruf: " (itoa (car antwort))))
+      nil)))
+(demo-hydrant-eigenschaften art)
+(terpri)
+(defun demo-farbe (/ antwort)
+  (setq antwort (korDialog_SelectColor "Farbe der Anschlussleitung"))
+  (cond
+    ((= (car antwort) 1)
+      (princ (strcat "\nFarbe: Rot " (itoa (rem (cadr antwort) 256))
+                     ", Grün " (itoa (rem (/ (cadr antwort) 256) 256))
+                     ", Blau " (itoa (/ (cadr antwort) 65536))))
+      (cadr antwort))
+    ((= (car antwort) 0)
+      (princ "\nAbgebrochen.")
+      nil)
+    (T
+      (princ (strcat "\nFehler im Aufruf: " (itoa (car antwort))))
+      nil)))
+(setq farbe (demo-farbe))
+(terpri)

@@ -1,0 +1,35 @@
+(defun demo-zeichnung (/ rohre datei hydranten)
+  (if (not (ssget "X" '((0 . "INSERT"))))
+    (princ "\nKeine Zeichnung mit Armaturen geöffnet (korcad --dwg examples/netz.dxf).")
+    (progn
+      (load "rohrliste")
+      (setq rohre (rohr:aus-zeichnung)
+            datei (vl-filename-mktemp "rohre.csv"))
+      (rohr:csv-schreiben datei rohre)
+      (princ (strcat "\n" (itoa (length rohre)) " Leitungen, zusammen "
+                     (rtos (rohr:summe (rohr:csv-lesen datei)) 2 2) " m"))
+      (vl-file-delete datei)
+      (setq hydranten (ssget "X" '((0 . "INSERT") (2 . "HYDRANT"))))
+      (princ (strcat "\n" (itoa (sslength hydranten)) " Hydranten, "
+                     (itoa (sslength (ssget "X" '((0 . "INSERT") (2 . "SCHIEBER"))))) " Schieber"))
+      (regapp "KOR_DEMO")
+      (entmod (append (entget (ssname hydranten 0))
+                      '((-3 ("KOR_DEMO" (1000 . "geprüft"))))))
+      (princ "\nErster Hydrant als geprüft markiert."))))
+(demo-zeichnung)
+(terpri)
+(defun demo-rohr-messen (/ antwort)
+  (setq antwort (korDialog_MultiEditDialog "WASSER" "TEXTE" (list 4 1) (list 0.0 1.2)))
+  (cond
+    ((= (car antwort) 1)
+      (princ (strcat "\nLänge " (rtos (cadr antwort) 2 2) " m, Überdeckung "
+                     (rtos (caddr antwort) 2 2) " m"))
+      (cdr antwort))
+    ((= (car antwort) 0)
+      (princ "\nAbgebrochen.")
+      nil)
+    (T
+      (princ (strcat "\nFehler im Aufruf: " (itoa (car antwort))))
+      nil)))
+(demo-rohr-messen)
+(terpri)

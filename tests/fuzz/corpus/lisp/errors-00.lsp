@@ -1,0 +1,6 @@
+(undefined-fn 1)
+(defun add2 (x y) (+ x y))
+(add2 1)
+(add2 1 2 3)
+(car)
+(car '(1) 2)

@@ -1,0 +1,6 @@
+(if)
+(setq a)
+(setq 5 1)
+(setq T 1)
+(foreach t '(1 2) (princ t))
+(defun param-t (t) t)

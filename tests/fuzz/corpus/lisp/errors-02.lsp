@@ -1,0 +1,6 @@
+(param-t 5)
+(defun local-t (x / t) x)
+(local-t 5)
+(list T (if T "T is still T"))
+(defun "name" () 1)
+(setq notfn 5)

@@ -1,0 +1,6 @@
+(notfn)
+("str" 1)
+(nil 1)
+((car '(nil)) 1)
+(vl-catch-all-error-p (vl-catch-all-apply 'mapcar '(if (1))))
+(repeat "3" 1)

@@ -1,0 +1,6 @@
+(foreach 1 '(1) 1)
+(defun *error* (msg) (princ (strcat "caught: " msg)))
+(car 1)
+(defun inner () (/ 1 0))
+(defun outer () (inner))
+(outer)

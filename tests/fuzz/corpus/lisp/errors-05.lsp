@@ -1,0 +1,8 @@
+(defun c:cmd (/ *error*)
+  (defun *error* (msg) (princ (strcat "local: " msg)))
+  (/ 1 0))
+(c:cmd)
+(car 1)
+(defun *error* (msg) (princ (strcat msg " with v=" (itoa v))))
+(defun fails-with-v (v) (/ v 0))
+(fails-with-v 7)

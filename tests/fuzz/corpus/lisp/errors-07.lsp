@@ -1,0 +1,6 @@
+(progn (princ "a") (exit) (princ "b"))
+(defun *error* (msg) (princ "*error* must not run"))
+(setq r (vl-catch-all-apply '/ '(1 0)))
+(vl-catch-all-error-p r)
+(vl-catch-all-error-message r)
+(type r)

@@ -1,0 +1,6 @@
+(vl-catch-all-apply '+ '(1 2))
+(vl-catch-all-error-p 3)
+(vl-catch-all-error-message (vl-catch-all-apply 'outer nil))
+(vl-catch-all-error-message (vl-catch-all-apply 'exit nil))
+(vl-catch-all-error-message (vl-catch-all-apply '(lambda () (nosuchfn)) nil))
+(vl-catch-all-error-message (vl-catch-all-apply 'nosuchfn nil))

@@ -1,0 +1,6 @@
+(vl-catch-all-apply '(lambda () (vl-catch-all-error-p (vl-catch-all-apply '/ '(1 0)))) nil)
+(defun deep (n) (+ 1 (deep (1+ n))))
+(deep 0)
+(+ 1 2)
+(vl-catch-all-error-message (vl-catch-all-apply 'deep '(0)))
+(setq depth-probe "kept")

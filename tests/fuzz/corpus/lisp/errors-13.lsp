@@ -1,0 +1,6 @@
+(setq nest nil)
+(setq long nil)
+(repeat 500000 (setq long (cons 1 long)))
+(length long)
+(setq long nil)
+(load "no-such-file-anywhere")

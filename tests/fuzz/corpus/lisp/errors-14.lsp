@@ -1,0 +1,1 @@
+(load "no-such-file-anywhere" "fallback")

@@ -1,0 +1,6 @@
+(arxload "korTestApp")
+(arxload "korTestApp")
+(arxload "korTestApp" "kept")
+(arxload "no-such-application" 'failed)
+(car (member "korTestApp.so" (arx)))
+(kortest_echo)

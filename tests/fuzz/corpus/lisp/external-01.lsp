@@ -1,0 +1,6 @@
+(kortest_echo 0 1 -1 -32768 32767 -32769 32768 2147483647 -2147483648)
+(kortest_echo 1.5 -0.25 1e20 0.0)
+(kortest_echo "Grüße" "" "Zeile\nZwei" "ß€ \"q\"")
+(kortest_echo nil T)
+(kortest_echo '(1 (2 (3 "x")) nil))
+(kortest_echo '(1 . "a"))

@@ -1,0 +1,6 @@
+(kortest_echo '(1 2 . 3.5))
+(kortest_echo '((8 . "0") (62 . 1) (10 1.0 2.0 0.0)))
+(kortest_echo '(nil))
+(type (kortest_ename))
+(equal (kortest_ename) (car (kortest_echo (kortest_ename))))
+(kortest_types 32767 32768 -32768 -32769 0)

@@ -1,0 +1,6 @@
+(kortest_types 1.5 "a" nil T (kortest_ename))
+(kortest_types '(1 (2)))
+(kortest_types '(1 . "a"))
+(KorTest_Echo 1)
+(mapcar 'kortest_echo '(1 2))
+(apply 'kortest_echo '(1 2))

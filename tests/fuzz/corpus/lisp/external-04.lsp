@@ -1,0 +1,6 @@
+(type (eval '(function kortest_echo)))
+(list (type kortest_echo) (boundp 'kortest_echo) (type kortest_no_such_function))
+(or kortest_echo (arxload "korTestApp"))
+((eval 'kortest_echo) 3)
+(kortest_void)
+(kortest_errval)

@@ -1,0 +1,6 @@
+(kortest_errnone)
+(vl-catch-all-error-message (vl-catch-all-apply 'kortest_errnone nil))
+(defun *error* (msg) (princ (strcat "*error*: " msg)))
+(kortest_errnone)
+(setq *error* nil)
+(kortest_unreg 1 "b")

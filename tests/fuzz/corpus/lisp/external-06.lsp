@@ -1,0 +1,6 @@
+(kortest_unregvoid)
+(kortest_echo 'abc)
+(defun kortest_void () "lisp")
+(kortest_void)
+(setq kortest_void nil)
+(kortest_void)

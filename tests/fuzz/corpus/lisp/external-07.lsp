@@ -1,0 +1,6 @@
+(arxunload "korTestApp")
+(kortest_echo 1)
+(type kortest_echo)
+(arxunload "korTestApp")
+(arxunload "korTestApp" nil)
+(arxload "korTestApp")

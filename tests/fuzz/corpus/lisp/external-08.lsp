@@ -1,0 +1,1 @@
+(kortest_echo 2)

@@ -1,0 +1,15 @@
+(defun farbe-aci (farbe / rgb grau beste abstand d)
+  (setq rgb (farbe-rgb farbe) beste nil abstand nil
+        grau (and (= (car rgb) (cadr rgb)) (= (cadr rgb) (caddr rgb))))
+  (foreach e *farbe-aci*
+    (setq d (+ (* (- (nth 1 e) (car rgb)) (- (nth 1 e) (car rgb)))
+               (* (- (nth 2 e) (cadr rgb)) (- (nth 2 e) (cadr rgb)))
+               (* (- (nth 3 e) (caddr rgb)) (- (nth 3 e) (caddr rgb)))))
+    (if (and (or (not grau) (farbe--grau-p e)) (or (null abstand) (< d abstand)))
+      (setq beste (car e) abstand d)))
+  beste)
+(defun farbe-waehlen (titel / antwort)
+  (setq antwort (korDialog_SelectColor titel))
+  (if (= (car antwort) 1)
+    (list (farbe-aci (cadr antwort)) (farbe-truecolor (cadr antwort)))
+    nil))

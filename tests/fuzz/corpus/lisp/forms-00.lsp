@@ -1,0 +1,6 @@
+(setq a 1 b (+ a 1))
+(list a b)
+(setq)
+(quote (x y))
+(defun add2 (x y) (+ x y))
+(add2 3 4)

@@ -1,0 +1,6 @@
+(defun no-args () "done")
+(no-args)
+(defun empty-body ())
+(empty-body)
+(setq x 100 tmp "outer")
+(defun uses-locals (x / tmp) (setq tmp (* x 2)) tmp)

@@ -1,0 +1,6 @@
+(uses-locals 5)
+(list x tmp)
+(defun local-is-nil (/ tmp) tmp)
+(local-is-nil)
+(setq depth "global")
+(defun show-depth () depth)

@@ -1,0 +1,6 @@
+(defun with-depth (depth) (show-depth))
+(with-depth "inner")
+(show-depth)
+((lambda (n) (* n n)) 7)
+(mapcar '(lambda (n) (+ n 1)) '(1 2 3))
+(mapcar (function (lambda (n) (* n 10))) '(1 2))

@@ -1,0 +1,6 @@
+(setq sq (lambda (n) (* n n)))
+(sq 6)
+(apply '(lambda (a b) (- a b)) '(10 3))
+(if T "yes" "no")
+(if nil "yes" "no")
+(if nil "yes")

@@ -1,0 +1,6 @@
+(if 0 "zero is true")
+(cond ((= 1 2) "a") ((= 1 1) "b") (T "c"))
+(cond (nil 1))
+(cond ((member 2 '(1 2 3))))
+(progn 1 2 3)
+(progn)

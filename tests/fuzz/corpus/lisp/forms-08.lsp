@@ -1,0 +1,6 @@
+(and 1 nil (undefined-function))
+(and)
+(or nil 2)
+(or nil nil)
+(or T (undefined-function))
+(apply 'and (mapcar '= '(1 2) '(1 2)))

@@ -1,0 +1,6 @@
+(apply 'or '(nil nil))
+(mapcar 'and '(1 nil 2) '(T T nil))
+(defun fact (n) (if (< n 2) 1 (* n (fact (1- n)))))
+(fact 10)
+(defun count-down (n) (if (> n 0) (count-down (1- n)) "bottom"))
+(count-down 2000)

@@ -1,0 +1,3 @@
+dynamic-name
+(boundp 'via-set)
+(boundp 'never-set-anywhere)

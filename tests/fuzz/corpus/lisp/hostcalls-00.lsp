@@ -1,0 +1,6 @@
+(arxload "korTestApp")
+(kortest_ask "dist" 0 "" "Länge: ")
+(kortest_ask "dist" 0 "" "Länge: ")
+(kortest_ask "dist" 4 "" "Länge: ")
+(kortest_ask "dist" 1 "" "Länge: ")
+(kortest_ask "dist" 0 "" "Länge: ")

@@ -1,0 +1,6 @@
+(kortest_ask "dist" 0 "Ende Zurück" "Länge: ")
+(kortest_ask "dist" 0 "" "Länge: ")
+(kortest_ask "point" 0 "" "Punkt: ")
+(kortest_ask "point" 0 "" "Punkt: ")
+(kortest_ask "point" 0 "" "Punkt: ")
+(kortest_ask "int" 0 "" "Anzahl: ")

@@ -1,0 +1,6 @@
+(kortest_ask "kword" 0 "Ja Nein" "Weiter? ")
+(kortest_ask "kword" 0 "Ja Nein" "Weiter? ")
+(kortest_ask "string" 0 "" "Name: ")
+(kortest_ask "entsel" 0 "" "Objekt wählen: ")
+(kortest_table "LTYPE")
+(kortest_table "layer")

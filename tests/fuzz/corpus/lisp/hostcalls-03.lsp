@@ -1,0 +1,6 @@
+(kortest_table "BLOCK")
+(cdr (assoc 2 (tblnext "LTYPE" T)))
+(tblnext "LTYPE")
+(cdr (assoc 2 (tblsearch "STYLE" "standard")))
+(tblsearch "LAYER" "Wasser")
+(kortest_print "Hallo Welt")

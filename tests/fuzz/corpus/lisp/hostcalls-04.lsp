@@ -1,0 +1,6 @@
+(progn (initget 1 "Ja Nein") (getkword "Weiter? "))
+(getpoint '(1 1) "Punkt: ")
+(getdist "Abstand: ")
+(progn (initget "Mitte") (getpoint "Punkt: "))
+(progn (initget 6) (getint "Anzahl: "))
+(getint "Anzahl: ")

@@ -1,0 +1,1 @@
+(getcorner '(0 0) "Ecke: ")

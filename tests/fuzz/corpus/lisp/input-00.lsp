@@ -1,0 +1,6 @@
+(getstring "Name: ")
+(getstring T "Name: ")
+(getstring)
+(getreal "Abstand: ")
+(getreal)
+(getreal)

@@ -1,0 +1,7 @@
+(setq i 0)
+(while T (setq i (1+ i)))
+(defun *error* (m) (princ m) (while T nil))
+(setq s "x")
+(repeat 40 (setq s (strcat s s)))
+(defun f (n) (if (> n 0) (cons n (f (1- n)))))
+(f 100000)

@@ -1,0 +1,6 @@
+(list 1 "c" 2.5)
+(list)
+(cons 1 '(2 3))
+(cons 1 2)
+(car nil)
+(cdr nil)

@@ -1,0 +1,6 @@
+(setq l '((1 2 3) (4 5 6) (7 8 9)))
+(list (caar l) (cadr l) (cdar l) (cddr l))
+(list (caddr l) (cadar l) (caadr l) (cdadr l))
+(list (cdddr '(1 2 3 4)) (cddar l) (caaar '(((x)))) (cdaar '(((x y)))))
+(car 5)
+(cadr '(1 . 2))

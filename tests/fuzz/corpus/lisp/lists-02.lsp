@@ -1,0 +1,6 @@
+(nth 2 '(a b c))
+(nth 3 '(a b c))
+(nth -1 '(a b c))
+(nth 1.0 '(a b))
+(length '(1 2 (3 4)))
+(length nil)

@@ -1,0 +1,6 @@
+(length '(1 . 2))
+(length "abc")
+(append '(1 2) '(3) nil '(4 5))
+(append)
+(reverse '(1 2 3))
+(last '(1 2 3))

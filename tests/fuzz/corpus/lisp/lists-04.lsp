@@ -1,0 +1,6 @@
+(last nil)
+(member 2 '(1 2 3))
+(member '(1) '(0 (1) 2))
+(member 9 '(1 2))
+(assoc 2 '((1 . "a") (2 . "b")))
+(assoc "k" '(("j" 1) ("k" 2)))

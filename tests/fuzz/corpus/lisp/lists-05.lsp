@@ -1,0 +1,6 @@
+(assoc 3 '((1 . "a")))
+(subst 'x 'b '(a b c b))
+(subst '(8 . "NEU") '(8 . "ALT") '((0 . "LINE") (8 . "ALT")))
+(mapcar '1+ '(1 2 3))
+(mapcar '+ '(1 2 3) '(10 20))
+(mapcar 'car nil)

@@ -1,0 +1,6 @@
+(apply '+ '(1 2 3))
+(apply 'list nil)
+(vl-remove 2 '(1 2 3 2))
+(vl-position 'c '(a b c))
+(vl-position 'z '(a b c))
+(vl-sort '(3 1 2) '<)

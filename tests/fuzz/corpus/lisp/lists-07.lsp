@@ -1,0 +1,6 @@
+(vl-sort '("b" "c" "a") '>)
+(vl-sort '((2 . "b") (1 . "a") (2 . "c")) '(lambda (x y) (< (car x) (car y))))
+(vl-sort nil '<)
+(vl-sort '(3 2 1 3) '<)
+(vl-sort (list 2.0 1 2.0 "b" "b") '(lambda (x y) (and (numberp x) (or (not (numberp y)) (< x y)))))
+(length (vl-sort '(5 3 9 1 7 2 8) '(lambda (x y) T)))

@@ -1,0 +1,6 @@
+(min 3 1 2)
+(max 1 2.0)
+(min)
+(zerop 0.0)
+(minusp -1)
+(= 1 1)

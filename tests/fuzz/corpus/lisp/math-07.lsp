@@ -1,0 +1,6 @@
+(eq 1 1)
+(eq "a" "a")
+(setq shared '(1 2))
+(eq shared shared)
+(eq '(1 2) '(1 2))
+(equal '(1 (2 "x")) '(1 (2 "x")))

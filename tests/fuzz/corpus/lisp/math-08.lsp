@@ -1,0 +1,6 @@
+(equal 1.0 1.05 0.1)
+(equal 1.0 1.2 0.1)
+(equal '(1 . 2) '(1 . 3))
+(not nil)
+(atom '(1))
+(atom nil)

@@ -1,0 +1,6 @@
+'(nil t)
+(type car)
+(defun printed-fn () 1)
+(type printed-fn)
+(type (lambda (x) x))
+(print 12)

@@ -1,0 +1,6 @@
+(progn (princ "a") (terpri) (princ "b"))
+(prompt "Eingabe: ")
+(princ)
+(vl-prin1-to-string '("a" 1.5))
+(vl-princ-to-string '("a" 1.5))
+(alert "Achtung")

@@ -1,0 +1,6 @@
+(eq 'Hello 'HELLO)
+(setq MixedCase 7)
+mixedcase
+'nil
+'t
+"plain"

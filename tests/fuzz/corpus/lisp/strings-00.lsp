@@ -1,0 +1,6 @@
+(strcat "Zeich" "nung" "1")
+(strcat "a" 1)
+(strcat "a" nil)
+(strlen "Straße")
+(strlen "ab" "cd")
+(substr "Hello" 2 3)

@@ -1,0 +1,6 @@
+(substr "Hello" 2)
+(substr "Hello" 9)
+(substr "Größe" 3 2)
+(substr "Hello" 0)
+(strcase "Grüße aus Köln")
+(strcase "ÄÖÜ Abc" T)

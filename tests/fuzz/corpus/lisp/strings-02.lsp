@@ -1,0 +1,6 @@
+(vl-string-trim " \t" "  Wert\t ")
+(vl-string-trim "x" "xxx")
+(itoa 42)
+(itoa 1.5)
+(atoi " -12abc")
+(atoi "3.9")

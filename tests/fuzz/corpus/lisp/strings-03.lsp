@@ -1,0 +1,6 @@
+(atoi "abc")
+(atof "-1e2x")
+(atof "x")
+(list (atof "inf") (atof "nan") (atof "--5") (atof "1e-400") (atof ".5"))
+(list (atoi "99999999999") (atoi "-99999999999"))
+(ascii "ä")

@@ -1,0 +1,6 @@
+(ascii "")
+(chr 252)
+(mapcar '(lambda (c) (list (strlen (chr c)) (ascii (chr c)))) '(65533 55295 57344 1114111))
+(chr 55296)
+(chr 57343)
+(chr 1114112)
