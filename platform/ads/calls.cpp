@@ -1,6 +1,7 @@
 // The ADS calls of an application, each handed to the host program's ads::Host. What stays
 // here: the pending acedInitGet, the keyword of the last answer, and the runtime classes.
 #include "ads/adshost.h"
+#include "text/text.h"
 
 #include <algorithm>
 #include <cstdarg>
@@ -332,21 +333,14 @@ int acutPrintf(const ACHAR* format, ...)
 {
     if (!format)
         return 0;
-    std::vector<wchar_t> buffer(256);
-    for (;;) {
-        va_list ap;
-        va_start(ap, format);
-        int n = std::vswprintf(buffer.data(), buffer.size(), format, ap);
-        va_end(ap);
-        if (n >= 0) {
-            if (installedHost)
-                installedHost->print(std::wstring(buffer.data(), static_cast<size_t>(n)));
-            return n;
-        }
-        if (buffer.size() >= (1u << 20))
-            return -1;  // a format that cannot be written (or a text over a million characters)
-        buffer.resize(buffer.size() * 4);
-    }
+    // %s takes wide text, as in the Windows runtime the applications were written for.
+    va_list ap;
+    va_start(ap, format);
+    std::wstring text = kortext::formatWindowsV(format, ap);
+    va_end(ap);
+    if (installedHost)
+        installedHost->print(text);
+    return static_cast<int>(text.size());
 }
 
 // ---- the drawing -------------------------------------------------------------------------------

@@ -2,6 +2,10 @@
 #include "text/text.h"
 
 #include <charconv>
+#include <vector>
+#include <locale.h>
+#include <cwchar>
+#include <cstdarg>
 #include <cmath>
 
 namespace kortext {
@@ -197,6 +201,70 @@ std::wstring formatRealWide(double r)
 {
     std::string s = formatReal(r);
     return std::wstring(s.begin(), s.end());  // ASCII only
+}
+
+
+namespace {
+
+// MFC's Unicode Format reads %s and %c as wide; glibc's wide printf reads them as narrow
+// unless marked with l. Rewrite the conversions so both agree: %s -> %ls, %c -> %lc, and
+// the explicit narrow %hs / %hc -> %s / %c.
+std::wstring windowsToGlibcFormat(const wchar_t* format)
+{
+    std::wstring out;
+    for (const wchar_t* p = format; *p; ++p) {
+        out += *p;
+        if (*p != L'%')
+            continue;
+        ++p;
+        if (*p == L'%') {
+            out += *p;
+            continue;
+        }
+        // flags, width, precision
+        while (*p && std::wcschr(L"-+ #0123456789.*'", *p))
+            out += *p++;
+        bool narrow = false;
+        if (*p == L'h' && (p[1] == L's' || p[1] == L'c')) {
+            narrow = true;
+            ++p;
+        } else if (*p == L'l' && (p[1] == L's' || p[1] == L'c')) {
+            ++p;  // already wide
+        } else {
+            while (*p && std::wcschr(L"hlLqjzt", *p))
+                out += *p++;
+        }
+        if (!*p)
+            break;
+        if ((*p == L's' || *p == L'c') && !narrow)
+            out += L'l';
+        out += *p;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::wstring formatWindowsV(const wchar_t* format, va_list args)
+{
+    std::wstring fmt = windowsToGlibcFormat(format);
+    // Numbers are written as in the C runtime's default locale ("3.14"), also when Qt has put
+    // the desktop's locale into force for the process.
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
+    std::vector<wchar_t> buf(256);
+    for (;;) {
+        va_list copy;
+        va_copy(copy, args);
+        locale_t previous = uselocale(cLocale);
+        int n = std::vswprintf(buf.data(), buf.size(), fmt.c_str(), copy);
+        uselocale(previous);
+        va_end(copy);
+        if (n >= 0)
+            return std::wstring(buf.data(), static_cast<size_t>(n));
+        if (buf.size() >= (1u << 24))
+            return {};  // not a size problem: a bad format or an unencodable argument
+        buf.resize(buf.size() * 4);
+    }
 }
 
 }  // namespace kortext

@@ -3,6 +3,7 @@
 // [X] UTF-8 <-> code points, UTF-8 <-> wide text (wchar_t holds one code point on Linux)
 // [X] file text that is not valid UTF-8 read as Windows-1252 (files written on Windows)
 // [X] reals as AutoLISP prints them, the same under every C locale
+// [X] printf for wide text with the Windows runtime's conversions (CString::Format, acutPrintf)
 // [ ] case mapping: the interpreter's own (lisp/Utf8.h), the only user
 //
 // Characters are Unicode scalar values: U+0000..U+10FFFF without the surrogates
@@ -15,6 +16,8 @@
 // Nothing here reads the C locale: LC_NUMERIC=de_DE, which Qt installs at its start, does not
 // turn 2.5 into "2,5".
 #pragma once
+
+#include <cstdarg>
 
 #include <cstddef>
 #include <string>
@@ -53,5 +56,9 @@ bool toWindows1252(char32_t c, char& byte);
 // 1.23457e+08; infinity and NaN as 1.#INF, -1.#INF and 1.#QNAN.
 std::string formatReal(double r);
 std::wstring formatRealWide(double r);
+
+// printf for wide text as the Windows C runtime reads it: %s and %c take wide text, %hs and %hc
+// narrow; numbers as in the "C" locale whatever locale is in force. Empty for a bad format.
+std::wstring formatWindowsV(const wchar_t* format, va_list args);
 
 }  // namespace kortext

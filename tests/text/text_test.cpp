@@ -146,3 +146,30 @@ TEST(TextFileText, ValidUtf8StaysAndOtherTextReadsAsWindows1252)
     EXPECT_EQ(kortext::fromFileText("\xC3\xA4 \xE4"), "Ã¤ ä");
     EXPECT_EQ(kortext::fromFileText(""), "");
 }
+
+namespace {
+std::wstring formatted(const wchar_t* format, ...)
+{
+    va_list ap;
+    va_start(ap, format);
+    std::wstring s = kortext::formatWindowsV(format, ap);
+    va_end(ap);
+    return s;
+}
+}  // namespace
+
+TEST(TextFormat, ReadsConversionsAsTheWindowsRuntimeAndNumbersInTheCLocale)
+{
+    // %s and %c wide, %hs and %hc narrow, the caller's text never read as a format.
+    EXPECT_EQ(formatted(L"%s|%c|%hs|%hc|%5.2f|%d%%", L"Länge %n%x", L'Ü', "PE", 'x', 3.14159, 7),
+              L"Länge %n%x|Ü|PE|x| 3.14|7%");
+    {
+        GermanLocale german;
+        ASSERT_TRUE(german.ok()) << "the locale de_DE.UTF-8 is missing: run scripts/setup.sh";
+        EXPECT_EQ(formatted(L"%.1f", 2.5), L"2.5");
+    }
+    // acutPrintf and CString::Format share it.
+    CString s;
+    s.Format(L"%s: %d", L"Objekte", 3);
+    EXPECT_EQ(std::wstring(s.GetString()), L"Objekte: 3");
+}
