@@ -178,13 +178,13 @@ int acedRetList(const resbuf* rb)
 {
     if (!rb)
         return acedRetNil();
-    resbuf* head = acutNewRb(RTLB);
+    ads::RbPtr head(acutNewRb(RTLB));
     head->rbnext = ads::copyChain(rb).release();
-    resbuf* tail = head;
+    resbuf* tail = head.get();
     while (tail->rbnext)
         tail = tail->rbnext;
     tail->rbnext = acutNewRb(RTLE);
-    return handBack(head);
+    return handBack(head.release());
 }
 
 int acedRetVal(const resbuf* rb)

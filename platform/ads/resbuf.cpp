@@ -175,17 +175,22 @@ namespace ads {
 
 RbPtr copyChain(const resbuf* rb)
 {
-    resbuf* head = nullptr;
-    resbuf** tail = &head;
+    RbPtr head;  // what is copied so far is released if memory runs out half-way
+    resbuf* last = nullptr;
     for (; rb; rb = rb->rbnext) {
         resbuf* c = acutNewRb(rb->restype);
         c->resval = rb->resval;
         if (acutIsTextType(rb->restype))
+            c->resval.rstring = nullptr;
+        if (last)
+            last->rbnext = c;
+        else
+            head.reset(c);
+        last = c;
+        if (acutIsTextType(rb->restype))
             c->resval.rstring = acutNewString(rb->resval.rstring);
-        *tail = c;
-        tail = &c->rbnext;
     }
-    return RbPtr(head);
+    return head;
 }
 
 }  // namespace ads

@@ -891,17 +891,19 @@ bool resolve(const std::wstring& key, const std::wstring& table, std::wstring& r
     // The table is looked for through a parameter; only the name the file gives it is used.
     std::string sql = "SELECT name FROM " + sqlName(d.schema) +
                       ".sqlite_schema WHERE type IN ('table','view') AND name = ?1 COLLATE NOCASE";
-    sqlite3_stmt* stmt = nullptr;
-    int rc = sqlite3_prepare_v2(s.db, sql.c_str(), -1, &stmt, nullptr);
+    sqlite3_stmt* raw = nullptr;
+    int rc = sqlite3_prepare_v2(s.db, sql.c_str(), -1, &raw, nullptr);
+    // Finalized however this ends: a statement left open would keep the connection from closing.
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> stmt(raw, sqlite3_finalize);
     std::string canonical;
     if (rc == SQLITE_OK) {
-        sqlite3_bind_text(stmt, 1, tableUtf8.c_str(), -1, SQLITE_TRANSIENT);
-        rc = sqlite3_step(stmt);
+        sqlite3_bind_text(stmt.get(), 1, tableUtf8.c_str(), -1, SQLITE_TRANSIENT);
+        rc = sqlite3_step(stmt.get());
         if (rc == SQLITE_ROW)
-            canonical = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+            canonical = reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 0));
     }
     std::string message = sqlite3_errmsg(s.db);
-    sqlite3_finalize(stmt);
+    stmt.reset();
     if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
         fail(s, "database " + entry.name + " (" + entry.location + "): " + message);
         return false;
@@ -1096,27 +1098,23 @@ bool Query(const CString& query, CKORRltbRecordset& rs)
         const char* tail = nullptr;
         int rc = sqlite3_prepare_v3(s.db, parsed.sql.c_str(), static_cast<int>(parsed.sql.size()),
                                     SQLITE_PREPARE_PERSISTENT, &stmt, &tail);
+        // Finalized however a refusal ends (its message allocates), until it is kept.
+        std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> owned(stmt, sqlite3_finalize);
         if (rc != SQLITE_OK || !stmt) {
             fail(s, "query failed: " + std::string(rc == SQLITE_OK ? "no statement" : sqlite3_errmsg(s.db)) +
                         " in: " + text);
-            sqlite3_finalize(stmt);
             return false;
         }
         while (tail && *tail && (std::isspace(static_cast<unsigned char>(*tail)) || *tail == ';'))
             ++tail;
         if ((tail && *tail) || !sqlite3_stmt_readonly(stmt)) {
             fail(s, "refused query (only one statement that reads): " + text);
-            sqlite3_finalize(stmt);
             return false;
         }
         if (s.statements.size() >= kMaxStatements)
             finalizeStatements(s);
-        try {
-            s.statements.emplace(parsed.sql, stmt);
-        } catch (...) {
-            sqlite3_finalize(stmt);
-            throw;
-        }
+        s.statements.emplace(parsed.sql, stmt);
+        owned.release();
     }
     // The statement is reset however the query ends (an allocation failing while the records
     // are read too): a kept statement left half-stepped would answer the next query wrongly.

@@ -303,9 +303,12 @@ void writeValue(resbuf**& tail, const CKORAdsLispVar& v)
         rb->resval.rreal = v.asReal();
         break;
     case K::String:
+        // In the chain before its text is copied: a copy that fails is released with the chain.
         rb = acutNewRb(RTSTR);
+        rb->resval.rstring = nullptr;
+        appendRb(tail, rb);
         rb->resval.rstring = acutNewString(v.text().c_str());
-        break;
+        return;
     case K::EName:
         rb = acutNewRb(RTENAME);
         rb->resval.rlname[0] = v.ename()[0];
@@ -361,7 +364,14 @@ resbuf* CKORAdsLisp::ToResbuf(const CKORAdsLispVar& v)
 {
     resbuf* head = nullptr;
     resbuf** tail = &head;
-    writeValue(tail, v);
+    try {
+        writeValue(tail, v);
+    } catch (...) {
+        // Out of memory half-way: nothing of the chain is left behind.
+        *tail = nullptr;
+        acutRelRb(head);
+        throw;
+    }
     return head;
 }
 
@@ -516,6 +526,11 @@ bool CKORAdsLisp::Return(const CKORAdsLispVar& v)
     using K = CKORAdsLispVar::Kind;
     resbuf* rb = nullptr;
     resbuf** tail = &rb;
+    // The chain is released however this ends, also when memory runs out half-way.
+    struct Release {
+        resbuf*& chain;
+        ~Release() { acutRelRb(chain); }
+    } release{rb};
     int rc;
     if (v.kind() == K::List || v.kind() == K::Dotted) {
         // A list goes over as its elements; the host makes the list of them.
@@ -525,6 +540,5 @@ bool CKORAdsLisp::Return(const CKORAdsLispVar& v)
         writeValue(tail, v);
         rc = acedRetVal(rb);
     }
-    acutRelRb(rb);
     return rc == RTNORM;
 }
