@@ -88,17 +88,6 @@ std::string shown(std::wstring_view name)
     return out + "\"";
 }
 
-// An identifier between double quotes, quotes inside doubled.
-std::string sqlName(const std::string& name)
-{
-    std::string out = "\"";
-    for (char c : name) {
-        out += c;
-        if (c == '"')
-            out += '"';
-    }
-    return out + "\"";
-}
 
 std::string fileUri(const std::string& path)
 {
@@ -520,7 +509,7 @@ void detach(State& s, Database& d)
         return;
     // Statements are reset after every use, so nothing holds the schema.
     std::string error;
-    if (!exec(s, "DETACH DATABASE " + sqlName(d.schema), &error)) {
+    if (!exec(s, "DETACH DATABASE " + pg::quoteName(d.schema), &error)) {
         // Should not happen; start over with a fresh connection rather than read a stale file.
         finalizeStatements(s);
         sqlite3_close(s.db);
@@ -642,7 +631,7 @@ bool ensureAttached(State& s, const std::string& upperName, const std::string& s
     for (int attempt = 0; attempt < 2; ++attempt) {
         // Everything that allocates comes before the ATTACH; once it is done the state is
         // recorded without a step that could fail, so the two never disagree.
-        const std::string sql = "ATTACH DATABASE ?1 AS " + sqlName(d.schema);
+        const std::string sql = "ATTACH DATABASE ?1 AS " + pg::quoteName(d.schema);
         const std::string uri = fileUri(entry->location);
         std::string location = entry->location;
         sqlite3_stmt* raw = nullptr;
@@ -889,7 +878,7 @@ bool resolve(const std::wstring& key, const std::wstring& table, std::wstring& r
     if (d.server)
         return resolveOnServer(s, upperName, entry, tableUtf8, cacheKey, resolved);
     // The table is looked for through a parameter; only the name the file gives it is used.
-    std::string sql = "SELECT name FROM " + sqlName(d.schema) +
+    std::string sql = "SELECT name FROM " + pg::quoteName(d.schema) +
                       ".sqlite_schema WHERE type IN ('table','view') AND name = ?1 COLLATE NOCASE";
     sqlite3_stmt* raw = nullptr;
     int rc = sqlite3_prepare_v2(s.db, sql.c_str(), -1, &raw, nullptr);
@@ -918,8 +907,8 @@ bool resolve(const std::wstring& key, const std::wstring& table, std::wstring& r
     }
     std::string view = entry.name + "." + canonical;
     std::string error;
-    std::string create = "DROP VIEW IF EXISTS temp." + sqlName(view) + "; CREATE TEMP VIEW " + sqlName(view) +
-                         " AS SELECT * FROM " + sqlName(d.schema) + "." + sqlName(canonical);
+    std::string create = "DROP VIEW IF EXISTS temp." + pg::quoteName(view) + "; CREATE TEMP VIEW " + pg::quoteName(view) +
+                         " AS SELECT * FROM " + pg::quoteName(d.schema) + "." + pg::quoteName(canonical);
     // Dropping a view that a kept statement uses makes that statement prepare itself again.
     if (!exec(s, create, &error)) {
         fail(s, "database " + entry.name + ": cannot prepare table " + canonical + ": " + error);
