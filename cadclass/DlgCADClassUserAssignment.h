@@ -9,6 +9,8 @@
 #include "korgui/korrollout.h"
 #include "mfc/afxwin.h"
 
+// The API of korDialog.so: these classes (and the entry points) are all it exports; the
+// linker keeps every other symbol of the module inside it (frame/korDialog.map).
 #define KOR_CADCLASS_EXPORT __attribute__((visibility("default")))
 
 class CKORGuiProgress;

@@ -17,8 +17,8 @@ extern KorDialogExtension korDialogExtension;
 // ---- entry points -------------------------------------------------------------------------
 
 BOOL DllMain(HINSTANCE instance, DWORD reason, void* reserved);
-extern "C" AcRx::AppRetCode acrxEntryPoint(AcRx::AppMsgCode msg, void* appId);
-extern "C" int acrxGetApiVersion();
+ACRX_ENTRY_POINT AcRx::AppRetCode acrxEntryPoint(AcRx::AppMsgCode msg, void* appId);
+ACRX_ENTRY_POINT int acrxGetApiVersion();
 
 // ---- the function table (frame/FunctionTable.cpp, the one file naming every handler) -------
 

@@ -59,7 +59,7 @@ BOOL DllMain(HINSTANCE instance, DWORD reason, void* reserved)
     return TRUE;
 }
 
-extern "C" AcRx::AppRetCode acrxEntryPoint(AcRx::AppMsgCode msg, void* appId)
+ACRX_ENTRY_POINT AcRx::AppRetCode acrxEntryPoint(AcRx::AppMsgCode msg, void* appId)
 {
     switch (msg) {
     case AcRx::kInitAppMsg: {
@@ -94,4 +94,4 @@ extern "C" AcRx::AppRetCode acrxEntryPoint(AcRx::AppMsgCode msg, void* appId)
     return AcRx::kRetOK;
 }
 
-extern "C" int acrxGetApiVersion() { return ACRX_API_VERSION; }
+ACRX_ENTRY_POINT int acrxGetApiVersion() { return ACRX_API_VERSION; }

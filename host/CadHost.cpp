@@ -68,11 +68,14 @@ std::string appNameFromPath(const std::string& path)
     return dot == std::string::npos ? base : base.substr(0, dot);
 }
 
+// The path's folder resolved, its file name kept: a plug-in is known by the name it was
+// loaded as (korDialog.so), not by the versioned file that name links to.
 std::string canonical(const std::string& path)
 {
     std::error_code ec;
-    std::filesystem::path p = std::filesystem::weakly_canonical(path, ec);
-    return ec ? path : p.string();
+    std::filesystem::path p(path);
+    std::filesystem::path dir = std::filesystem::weakly_canonical(p.parent_path().empty() ? "." : p.parent_path(), ec);
+    return ec ? path : (dir / p.filename()).string();
 }
 
 }  // namespace

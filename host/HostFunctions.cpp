@@ -63,7 +63,7 @@ std::vector<std::string> appSearchDirs()
     std::vector<std::string> dirs = appPathDirs();
     std::string exeDir = programDir();
     if (!exeDir.empty())
-        dirs.push_back((fs::path(exeDir) / ".." / "lib").lexically_normal().string());
+        dirs.push_back((fs::path(exeDir) / KOR_PKGLIBDIR_FROM_BIN).lexically_normal().string());
     dirs.push_back(".");
     return dirs;
 }

@@ -19,7 +19,7 @@
 // string; the end of the input cancels the function ("Function cancelled").
 //
 // An application given by name is searched in the directories of $KORCAD_APP_PATH (separated
-// by ':'), then in ../lib next to the running program (where the build puts korDialog.so),
+// by ':'), then in ../lib/korcad next to the running program (where korDialog.so is),
 // then in the current directory; in each as NAME, NAME.so and libNAME.so.
 #pragma once
 

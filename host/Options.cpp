@@ -66,7 +66,7 @@ Options:
   -h, --help         show this help and exit
 
 Applications given to arxload by name are searched in $KORCAD_APP_PATH (directories
-separated by ':'), then in ../lib next to korcad, then in the current directory, each as
+separated by ':'), then in ../lib/korcad next to korcad, then in the current directory, each as
 NAME, NAME.so and libNAME.so. load searches the current directory, then the same
 $KORCAD_APP_PATH directories, as NAME and NAME.lsp.
 

@@ -108,7 +108,7 @@ void Session::report(const lisp::LispError& e, const std::string& where)
 
 namespace {
 
-// The sample databases shipped with korcad: ../share/kor/db next to the program, each
+// The sample databases shipped with korcad: share/kor/db beside the program's folder, each
 // NAME.sqlite there the database NAME (upper-cased).
 std::vector<std::pair<std::string, std::string>> sampleDatabases()
 {
@@ -118,7 +118,7 @@ std::vector<std::pair<std::string, std::string>> sampleDatabases()
     std::vector<std::pair<std::string, std::string>> found;
     if (ec)
         return found;
-    fs::path dir = exe.parent_path().parent_path() / "share" / "kor" / "db";
+    fs::path dir = exe.parent_path() / KOR_DATADIR_FROM_BIN / "db";
     for (const auto& entry : fs::directory_iterator(dir, ec)) {
         if (entry.path().extension() != ".sqlite")
             continue;

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# The main job: builds korcad and the module, then runs the demo LISP program on the sample
+# The main job: builds korcad, the module and everything the demo uses (korcad_all: the
+# plug-in korKlasse, the sample databases, the manual page), then runs the demo LISP program on the sample
 # drawing examples/netz.dxf and saves the result as build/netz-demo.dxf. With a display a
 # person answers the dialogs; without one, examples/demo.answers does, and a screenshot of
 # every dialog lands in build/shots/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/build.sh korcad korDialog
+scripts/build.sh korcad_all
 
 # The demo works on the sample network and saves what it changed beside the build.
 drawing=(--dwg examples/netz.dxf --save-as build/netz-demo.dxf)

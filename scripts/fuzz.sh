@@ -28,6 +28,7 @@ command -v clang++ >/dev/null || { echo "fuzz: clang++ is missing (scripts/setup
 dir=build-fuzz
 launcher=()
 if command -v ccache >/dev/null; then
+  export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOR_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ \

@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(build-essential cmake pkg-config qt6-base-dev libgl-dev libsqlite3-dev
           libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core locales libedit-dev libicu-dev
-          python3 python3-ezdxf libdxflib-dev postgresql libpq-dev clang libclang-rt-14-dev)
+          python3 python3-ezdxf ccache dpkg-dev file libdxflib-dev postgresql libpq-dev clang libclang-rt-14-dev)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,10 +1,14 @@
 // korTextLast.so — an application for the load bench: (kor_TextLast db table count file)
-// runs `count` text lookups of the module (GetStringFromFragBoxIdentifier) over identifiers
-// 1..1000 of `table` in `db`, whose Text is "Text <Identifier>", checks every answer, writes
-// the time of each lookup (nanoseconds, one unsigned 32-bit number each) to `file` and
-// returns (correct wrong failed).
+// runs `count` text lookups over identifiers 1..1000 of `table` in `db`, whose Text is
+// "Text <Identifier>", checks every answer, writes the time of each lookup (nanoseconds, one
+// unsigned 32-bit number each) to `file` and returns (correct wrong failed).
+//
+// A lookup is what korDialog's label lookup does, through the same public calls of the suite's
+// libraries: resolve "DB_<db>" and the table (GetKorPath), then one query on the resolved
+// table (kor_reltab::Query).
 #include "ads/adslib.h"
-#include "texts/TextLookup.h"
+#include "db/kordb.h"
+#include "kor/korcommon.h"
 
 #include <unistd.h>
 
@@ -15,6 +19,20 @@
 #include <vector>
 
 namespace {
+
+bool lookUp(const CString& database, const CString& table, int identifier, CString& text)
+{
+    CString key, resolved, query;
+    key.Format(L"DB_%s", database.GetString());
+    if (!GetKorPath(key, table, CString(), CString(L"Fehler beim Aufruf von %s"), resolved))
+        return false;
+    query.Format(L"SELECT Text FROM \"%s\" WHERE ( Identifier = %d )", resolved.GetString(), identifier);
+    CKORRltbRecordset records;
+    if (!kor_reltab::Query(query, records))
+        return false;
+    text = records.GetFieldChar(L"Text", 1);
+    return true;
+}
 
 constexpr int kFunctionCode = 1;
 const ACHAR* const kFunctionName = L"kor_TextLast";
@@ -42,7 +60,7 @@ int textLast()
         int identifier = static_cast<int>((id >> 8) % kIdentifiers) + 1;
         CString text;
         auto t0 = std::chrono::steady_clock::now();
-        bool ok = GetStringFromFragBoxIdentifier(database, table, identifier, text);
+        bool ok = lookUp(database, table, identifier, text);
         auto t1 = std::chrono::steady_clock::now();
         times.push_back(static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(t1 - t0).count()));
         if (!ok)

@@ -75,7 +75,7 @@ void defineFunctions()
 
 }  // namespace
 
-extern "C" AcRx::AppRetCode acrxEntryPoint(AcRx::AppMsgCode msg, void* appId)
+ACRX_ENTRY_POINT AcRx::AppRetCode acrxEntryPoint(AcRx::AppMsgCode msg, void* appId)
 {
     switch (msg) {
     case AcRx::kInitAppMsg:
@@ -96,4 +96,4 @@ extern "C" AcRx::AppRetCode acrxEntryPoint(AcRx::AppMsgCode msg, void* appId)
     return AcRx::kRetOK;
 }
 
-extern "C" int acrxGetApiVersion() { return ACRX_API_VERSION; }
+ACRX_ENTRY_POINT int acrxGetApiVersion() { return ACRX_API_VERSION; }

@@ -232,6 +232,11 @@ enum AppRetCode { kRetOK = 0, kRetError = 3 };
 // The API version an application must report through its exported acrxGetApiVersion().
 #define ACRX_API_VERSION 24
 
+// Declares one of the two entry points every application exports, acrxEntryPoint and
+// acrxGetApiVersion: the CAD program looks them up by name in a loaded module, also when the
+// module is built with hidden visibility.
+#define ACRX_ENTRY_POINT extern "C" __attribute__((visibility("default")))
+
 // Signatures of the two functions every application exports with C linkage.
 extern "C" {
 typedef AcRx::AppRetCode (*AcRxEntryPointFn)(AcRx::AppMsgCode msg, void* appId);
