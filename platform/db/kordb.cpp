@@ -7,7 +7,9 @@
 
 #include <sqlite3.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -17,6 +19,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -89,7 +92,9 @@ std::string shown(std::wstring_view name)
 }
 
 
-std::string fileUri(const std::string& path)
+// `immutable`: the file is read as it is, with no lock and no files beside it (a WAL
+// database that nobody writes just now; see identityOf).
+std::string fileUri(const std::string& path, bool immutable)
 {
     static const char* hex = "0123456789ABCDEF";
     std::string out = "file:";
@@ -103,8 +108,10 @@ std::string fileUri(const std::string& path)
             out += hex[c & 15];
         }
     }
-    return out + "?mode=ro";
+    return out + (immutable ? "?mode=ro&immutable=1" : "?mode=ro");
 }
+
+long long nanoseconds(const struct timespec& t) { return static_cast<long long>(t.tv_sec) * 1000000000LL + t.tv_nsec; }
 
 struct FileIdentity {
     dev_t dev = 0;
@@ -112,27 +119,50 @@ struct FileIdentity {
     off_t size = 0;
     long long mtimeNs = 0;
     long long ctimeNs = 0;
+    // A database in WAL mode keeps a writer's latest changes in NAME-wal. A reader would make
+    // NAME-wal and NAME-shm beside the file, owned by whoever reads, so while no writer is
+    // there (no NAME-wal) the file is read as immutable; a writer that comes makes NAME-wal,
+    // which changes the identity, and the file is attached again, now as a reader beside it.
+    bool wal = false;
+    bool walPresent = false;
     bool operator==(const FileIdentity&) const = default;
+    bool readImmutable() const { return wal && !walPresent; }
 };
 
-// The identity of a file; nullopt (and the reason) when it cannot be read as a file.
+// The identity of a file; nullopt (and the reason) when it cannot be read as a file. Opened
+// without waiting, so a FIFO or a device is refused, never read.
 std::optional<FileIdentity> identityOf(const std::string& path, std::string* why)
 {
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
         *why = std::strerror(errno);
         return std::nullopt;
     }
-    if (!S_ISREG(st.st_mode)) {
+    struct stat st;
+    unsigned char header[20] = {};
+    bool ok = ::fstat(fd, &st) == 0;
+    if (ok && !S_ISREG(st.st_mode)) {
         *why = "not a file";
+        ::close(fd);
         return std::nullopt;
     }
+    // Bytes 18 and 19 of a database's header: the file format versions, 2 for WAL.
+    bool wal = ok && ::pread(fd, header, sizeof header, 0) == static_cast<ssize_t>(sizeof header) &&
+               std::memcmp(header, "SQLite format 3", 16) == 0 && header[18] == 2 && header[19] == 2;
+    if (!ok)
+        *why = std::strerror(errno);
+    ::close(fd);
+    if (!ok)
+        return std::nullopt;
     FileIdentity id;
     id.dev = st.st_dev;
     id.ino = st.st_ino;
     id.size = st.st_size;
-    id.mtimeNs = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
-    id.ctimeNs = static_cast<long long>(st.st_ctim.tv_sec) * 1000000000LL + st.st_ctim.tv_nsec;
+    id.mtimeNs = nanoseconds(st.st_mtim);
+    id.ctimeNs = nanoseconds(st.st_ctim);
+    id.wal = wal;
+    struct stat walSt;
+    id.walPresent = wal && ::stat((path + "-wal").c_str(), &walSt) == 0;
     return id;
 }
 
@@ -389,6 +419,49 @@ std::string normalLocation(const std::string& location, const fs::path& base)
     return p.lexically_normal().string();
 }
 
+// The configuration file, whole, into `text`. Only a regular file of a sensible size is read
+// (never a FIFO, a device or a link to one); false (after a diagnostic unless the file is just
+// not there) when nothing can be read.
+bool readConfigFile(State& s, const std::string& path, std::string& text)
+{
+    constexpr off_t kMaxConfigBytes = 1 << 20;
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        if (errno != ENOENT)
+            fail(s, path + ": cannot read: " + std::strerror(errno));
+        return false;
+    }
+    struct stat st;
+    std::string problem;
+    if (::fstat(fd, &st) != 0)
+        problem = std::strerror(errno);
+    else if (!S_ISREG(st.st_mode))
+        problem = "not a regular file";
+    else if (st.st_size > kMaxConfigBytes)
+        problem = "larger than 1 MiB";
+    while (problem.empty()) {
+        char buffer[8192];
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n == 0)
+            break;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            problem = std::strerror(errno);
+        else if (text.size() + static_cast<size_t>(n) > static_cast<size_t>(kMaxConfigBytes))
+            problem = "larger than 1 MiB";
+        else
+            text.append(buffer, static_cast<size_t>(n));
+    }
+    ::close(fd);
+    if (!problem.empty()) {
+        fail(s, path + ": " + problem + "; no database is configured there");
+        text.clear();
+        return false;
+    }
+    return true;
+}
+
 void loadConfig(State& s)
 {
     if (s.configLoaded)
@@ -396,9 +469,11 @@ void loadConfig(State& s)
     s.configLoaded = true;
     s.fileEntries.clear();
     std::string path = configPath();
-    std::ifstream in(path);
-    if (!in)
-        return;  // no file: nothing configured there
+    std::string text;
+    if (!readConfigFile(s, path, text))
+        return;
+    std::istringstream in(text);
+    std::map<std::string, int> firstLine;
     std::string line;
     int number = 0;
     bool inSection = false;
@@ -438,6 +513,10 @@ void loadConfig(State& s)
             fail(s, where + "database " + name + " has no location");
             continue;
         }
+        auto [given, fresh] = firstLine.emplace(upperAscii(name), number);
+        if (!fresh)
+            fail(s, where + "database " + name + " was given before (line " + std::to_string(given->second) +
+                        "); this line is used");
         s.fileEntries[upperAscii(name)] = {name, normalLocation(location, base), DatabaseEntry::Origin::File};
     }
 }
@@ -632,7 +711,7 @@ bool ensureAttached(State& s, const std::string& upperName, const std::string& s
         // Everything that allocates comes before the ATTACH; once it is done the state is
         // recorded without a step that could fail, so the two never disagree.
         const std::string sql = "ATTACH DATABASE ?1 AS " + pg::quoteName(d.schema);
-        const std::string uri = fileUri(entry->location);
+        const std::string uri = fileUri(entry->location, identity->readImmutable());
         std::string location = entry->location;
         sqlite3_stmt* raw = nullptr;
         int rc = sqlite3_prepare_v2(s.db, sql.c_str(), -1, &raw, nullptr);

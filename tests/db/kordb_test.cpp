@@ -12,11 +12,13 @@
 
 #include <sqlite3.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -445,7 +447,9 @@ TEST_F(Db, DatabasesIniIsReadAndTheHostWins)
            "BÖ\"SE = x.sqlite\n"
            "LEER =\n"
            "[andere]\n"
-           "X = y.sqlite\n";
+           "X = y.sqlite\n"
+           "[databases]\n"
+           "gas = " << (dir / "gas.sqlite").string() << "\n";
     EXPECT_EQ(kordb::configFilePath(), (dir / "config" / "kor" / "databases.ini").string());
     EXPECT_EQ(text(L"WASSER", 1), L"aus der Datei");
     EXPECT_EQ(text(L"GAS", 1), L"Gas");
@@ -462,17 +466,75 @@ TEST_F(Db, DatabasesIniIsReadAndTheHostWins)
     EXPECT_TRUE(said("databases.ini:8: database LEER has no location"));
     EXPECT_TRUE(said("databases.ini:9: unknown section [andere]"));
     EXPECT_TRUE(said("databases.ini:10: an entry outside [databases]"));
+    EXPECT_TRUE(said("databases.ini:12: database gas was given before (line 4); this line is used"));
 
     ASSERT_TRUE(kordb::setDatabase("wasser", (dir / "host.sqlite").string()));
     EXPECT_EQ(text(L"WASSER", 1), L"vom Programm");
     auto all = kordb::databases();
     ASSERT_EQ(all.size(), 2u);
-    EXPECT_EQ(all[0].name, "GAS");
+    EXPECT_EQ(all[0].name, "gas");
     EXPECT_EQ(all[0].origin, kordb::DatabaseEntry::Origin::File);
     EXPECT_EQ(all[1].name, "wasser");
     EXPECT_EQ(all[1].origin, kordb::DatabaseEntry::Origin::Host);
     kordb::clearHostDatabases();
     EXPECT_EQ(text(L"WASSER", 1), L"aus der Datei");
+}
+
+TEST_F(Db, ADatabasesIniThatIsNoRegularFileOrTooLargeIsNotReadAndSaysSo)
+{
+    makeDatabase(dir / "wasser.sqlite", {{1, "Wasser"}});
+    const fs::path ini = dir / "config" / "kor" / "databases.ini";
+    const std::string good = "[databases]\nWASSER = " + (dir / "wasser.sqlite").string() + "\n";
+    struct Case {
+        const char* what;
+        std::function<void()> make;
+        const char* said;
+    } cases[] = {
+        {"a FIFO nobody writes", [&] { ASSERT_EQ(::mkfifo(ini.c_str(), 0600), 0); }, "not a regular file"},
+        {"a link to /dev/zero", [&] { fs::create_symlink("/dev/zero", ini); }, "not a regular file"},
+        {"a file past 1 MiB", [&] { std::ofstream(ini) << good << std::string(1 << 20, '#'); }, "larger than 1 MiB"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove(ini);
+        c.make();
+        kordb::reloadConfiguration();
+        diagnostics.clear();
+        EXPECT_EQ(text(L"WASSER", 1), L"<failed>");
+        ASSERT_FALSE(diagnostics.empty());
+        EXPECT_NE(diagnostics.front().find(ini.string() + ": " + c.said + "; no database is configured there"),
+                  std::string::npos)
+            << diagnostics.front();
+    }
+    fs::remove(ini);
+    std::ofstream(ini) << good;
+    kordb::reloadConfiguration();
+    EXPECT_EQ(text(L"WASSER", 1), L"Wasser");
+}
+
+TEST_F(Db, AWalDatabaseIsReadWithoutLeavingFilesBesideItAndSeesAWritersChanges)
+{
+    fs::path file = dir / "wasser.sqlite";
+    makeDatabase(file, {{1, "alt"}});
+    sqlite3* writer = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &writer), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(writer, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(writer);
+    auto beside = [&] { return fs::exists(dir / "wasser.sqlite-wal") || fs::exists(dir / "wasser.sqlite-shm"); };
+    ASSERT_FALSE(beside());
+
+    ASSERT_TRUE(kordb::setDatabase("WASSER", file.string()));
+    EXPECT_EQ(text(L"WASSER", 1), L"alt");
+    EXPECT_FALSE(beside());
+
+    // A writer at work: its change, still in the WAL, is read.
+    ASSERT_EQ(sqlite3_open(file.c_str(), &writer), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(writer, "UPDATE TEXTE SET Text = 'neu'", nullptr, nullptr, nullptr), SQLITE_OK);
+    EXPECT_EQ(text(L"WASSER", 1), L"neu");
+    sqlite3_close(writer);
+    kordb::closeAll();
+    EXPECT_EQ(text(L"WASSER", 1), L"neu");
+    kordb::closeAll();
 }
 
 }  // namespace
