@@ -62,7 +62,9 @@ ParsedOptions parseOptions(const std::vector<std::string>& args);
 std::string helpText();
 
 // Exit codes of korcad.
-enum ExitCode { kExitOk = 0, kExitLispError = 1, kExitUsage = 2, kExitAnswers = 3 };
+// kExitFailure: what went wrong was not the program's but the run's (output that could not be
+// written), the status the core utilities give for it.
+enum ExitCode { kExitOk = 0, kExitLispError = 1, kExitFailure = 1, kExitUsage = 2, kExitAnswers = 3 };
 
 class Session {
 public:

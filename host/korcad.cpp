@@ -5,14 +5,85 @@
 #include "LineEditor.h"
 #include "Session.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
 
+namespace {
+
+// Standard output as written, remembering why the first write that failed did so: korcad
+// flushes after each message, so the reason is gone by the end of the run.
+class CheckedOutput : public std::streambuf {
+public:
+    explicit CheckedOutput(std::streambuf* next) : next_(next) {}
+    bool failed() const { return failed_; }
+    int error() const { return error_; }
+
+protected:
+    int overflow(int c) override
+    {
+        if (c == traits_type::eof())
+            return traits_type::not_eof(c);
+        errno = 0;
+        int r = next_->sputc(traits_type::to_char_type(c));
+        if (r == traits_type::eof())
+            note();
+        return r;
+    }
+    std::streamsize xsputn(const char* s, std::streamsize n) override
+    {
+        errno = 0;
+        std::streamsize written = next_->sputn(s, n);
+        if (written < n)
+            note();
+        return written;
+    }
+    int sync() override
+    {
+        errno = 0;
+        int r = next_->pubsync();
+        if (r != 0)
+            note();
+        return r;
+    }
+
+private:
+    void note()
+    {
+        if (!failed_)
+            error_ = errno;
+        failed_ = true;
+    }
+    std::streambuf* next_;
+    bool failed_ = false;
+    int error_ = 0;
+};
+
+// As the core utilities do: standard output that could not be written (a full disk, a closed
+// descriptor) is said on standard error and fails the run, whatever else went well.
+int checkStandardOutput(CheckedOutput& out, int rc)
+{
+    std::cout.flush();
+    if (!out.failed() && !std::cout.bad())
+        return rc;
+    std::cerr << "korcad: write error on standard output"
+              << (out.error() ? std::string(": ") + std::strerror(out.error()) : "") << "\n";
+    return rc == korcad::kExitOk ? korcad::kExitFailure : rc;
+}
+
+}  // namespace
+
 int main(int argc, char** argv)
 {
+    CheckedOutput checked(std::cout.rdbuf());
+    struct RestoreOutput {
+        std::streambuf* buffer;
+        ~RestoreOutput() { std::cout.rdbuf(buffer); }
+    } restoreOutput{std::cout.rdbuf(&checked)};
     std::vector<std::string> args(argv + 1, argv + argc);
     korcad::ParsedOptions parsed = korcad::parseOptions(args);
     if (!parsed.error.empty()) {
@@ -22,7 +93,7 @@ int main(int argc, char** argv)
     }
     if (parsed.options.help) {
         std::cout << korcad::helpText();
-        return korcad::kExitOk;
+        return checkStandardOutput(checked, korcad::kExitOk);
     }
     // A person at a display types in the window's command line and picks in its view; what
     // korcad prints shows there as well as on standard output.
@@ -56,5 +127,5 @@ int main(int argc, char** argv)
     if (size_t unused = dialogs.unusedAnswers())
         std::cerr << "korcad: warning: " << unused << " answer(s) of " << session.options().answersFile
                   << " were not used\n";
-    return rc;
+    return checkStandardOutput(checked, rc);
 }

@@ -197,6 +197,24 @@ TEST(KorcadCommand, WrongCommandLineIsAUsageError)
     }
 }
 
+// Output that cannot be written fails the run, as it does for the core utilities.
+TEST(KorcadCommand, AWriteErrorOnStandardOutputIsSaidAndFailsTheRun)
+{
+    const std::string run = std::string("'") + KORCAD_PATH + "' --no-load -e '(princ \"hello\")'";
+    for (auto [redirect, reason] : {std::pair{" > /dev/full", "No space left on device"},
+                                    std::pair{" >&-", "Bad file descriptor"}}) {
+        auto r = runProcess({"/bin/sh", "-c", run + redirect});
+        EXPECT_EQ(r.exitCode, 1) << redirect;
+        EXPECT_EQ(r.err, std::string("korcad: write error on standard output: ") + reason + "\n") << redirect;
+    }
+    auto help = runProcess({"/bin/sh", "-c", std::string("'") + KORCAD_PATH + "' --help > /dev/full"});
+    EXPECT_EQ(help.exitCode, 1);
+    // Nothing written to a closed standard output is no error.
+    TempFile program("still.lsp", "(setq a 1)\n");
+    auto quiet = runProcess({"/bin/sh", "-c", std::string("'") + KORCAD_PATH + "' --no-load '" + program.path() + "' >&-"});
+    EXPECT_EQ(quiet.exitCode, 0) << quiet.err;
+}
+
 // A program that never ends, or grows without end, is stopped by the limits a batch run sets:
 // a LISP error like any other, which *error* sees, and the run fails with it.
 TEST(KorcadCommand, StepAndMemoryLimitsStopRunawayPrograms)
