@@ -18,6 +18,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 
 namespace korcad {
@@ -181,7 +182,11 @@ void DialogWiring::shootMainWindow()
     QMainWindow* w = mainWindow_->window();
     QApplication::processEvents();
     std::string path = shotsDir_ + "/korcad.png";
-    if (!w->grab().save(QString::fromStdString(path)))
+    std::error_code ec;
+    std::filesystem::create_directories(shotsDir_, ec);
+    if (ec)
+        std::cerr << "korcad: screenshot: cannot make the folder " << shotsDir_ << ": " << ec.message() << std::endl;
+    else if (!w->grab().save(QString::fromStdString(path)))
         std::cerr << "korcad: screenshot: cannot write " << path << std::endl;
 }
 

@@ -16,13 +16,13 @@
 #include "mfc/afx.h"
 
 #include <algorithm>
-#include <map>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <sstream>
 
 namespace korcad {
@@ -138,9 +138,17 @@ bool Session::configureDatabases()
     kordb::clearHostDatabases();
     kordb::reloadConfiguration();
     kordb::closeAll();
+    std::map<std::string, std::string> given;  // upper-case name -> the earlier entry as given
     for (const auto& [name, location] : options_.databases) {
         // A server URL may carry a password: messages show it redacted.
         const std::string shown = kordb::shownLocation(location);
+        std::string upper = name;
+        for (char& c : upper)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        auto [earlier, fresh] = given.emplace(upper, name + "=" + shown);
+        if (!fresh)
+            err_ << "korcad: warning: --db " << name << "=" << shown << ": the database was given before (--db "
+                 << earlier->second << "); this one is used\n";
         if (!kordb::setDatabase(name, location)) {
             err_ << "korcad: --db " << name << "=" << shown << ": " << kordb::lastError() << '\n';
             return false;

@@ -108,6 +108,19 @@ TEST_F(HostDatabases, AMissingFileIsSaidAtStartAndReadOnceItIsThere)
     EXPECT_EQ(text2(L"WASSER"), L"jetzt da");
 }
 
+TEST_F(HostDatabases, ADatabaseGivenTwiceIsSaidAndTheLastIsUsed)
+{
+    makeDatabase(dir / "a.sqlite", "erste");
+    makeDatabase(dir / "b.sqlite", "zweite");
+    korcad::Session session(options({{"T", (dir / "a.sqlite").string()}, {"t", (dir / "b.sqlite").string()}}), in,
+                            out, err);
+    ASSERT_TRUE(session.start());
+    EXPECT_EQ(err.str(), "korcad: warning: --db t=" + (dir / "b.sqlite").string() +
+                             ": the database was given before (--db T=" + (dir / "a.sqlite").string() +
+                             "); this one is used\n");
+    EXPECT_EQ(text2(L"T"), L"zweite");
+}
+
 TEST(KorcadDbOption, AWrongDbEntryIsAUsageError)
 {
     for (std::string entry : {"WASSER", "WASSER=", "=x.sqlite", "WAS\"SER=x.sqlite", "WAS SER=x.sqlite"}) {

@@ -107,6 +107,12 @@ TEST(KorcadButtonDialog, ShotsSaveEveryDialogAndInputAnswersPrompts)
     EXPECT_NE(r.process.out.find("\"Hans\"\n(1 \"b\")\n"), std::string::npos) << r.process.out;
     EXPECT_TRUE(std::filesystem::exists(dir + "/001-30018.png"));
     EXPECT_GT(std::filesystem::file_size(dir + "/auswahl.png"), 500u);
+
+    // No dialog opens, only the main window for a pick: its picture still finds its folder.
+    std::string windowOnly = shots.dir() + "/nur/fenster";
+    KorcadRun pick = korcad({"--shots", windowOnly, "-e", "(getpoint)"}, "pick 1,1\n");
+    EXPECT_EQ(pick.process.exitCode, 0) << pick.process.err;
+    EXPECT_GT(std::filesystem::file_size(windowOnly + "/korcad.png"), 500u);
 }
 
 TEST(KorcadButtonDialog, AScriptedCommandLineEndsWhenItsAnswersAreUsed)
