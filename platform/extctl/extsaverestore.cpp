@@ -4,10 +4,14 @@
 #include "mfc/afxqt_p.h"
 
 #include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <climits>
@@ -24,6 +28,40 @@ QString positionsFile()
 // back within reach of the screens, a size is ignored.
 constexpr long long kFarthest = 1 << 20;  // pixels from the origin, either way
 constexpr long long kLargest = 1 << 15;   // pixels of width or height
+
+// A file that is no INI text (damaged, or something else written over it) would never be
+// saved again: QSettings refuses to write over what it could not read. It is kept beside as NAME.bad, said once,
+// and the positions start afresh.
+void setAsideIfDamaged(const QString& file)
+{
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly))
+        return;
+    // What QSettings writes is UTF-8 text without NULs; anything else came from elsewhere.
+    const QByteArray bytes = in.read(1 << 20);
+    in.close();
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    (void)utf8.decode(bytes);
+    if (!bytes.contains('\0') && !utf8.hasError())
+        return;
+    const QString aside = file + ".bad";
+    QFile::remove(aside);
+    if (QFile::rename(file, aside))
+        qWarning("the window positions in %s could not be read; the file is kept as %s and positions are saved anew",
+                 qPrintable(file), qPrintable(aside));
+}
+
+// Why a file cannot be written, as the file system says it.
+QString whyNotWritable(const QString& file)
+{
+    const QString dir = QFileInfo(file).absolutePath();
+    if (!QDir().mkpath(dir))
+        return QStringLiteral("cannot make the folder %1").arg(dir);
+    QFile f(file);
+    if (!f.open(QIODevice::ReadWrite))
+        return f.errorString();
+    return QStringLiteral("the file could not be written");
+}
 
 QString key(const CString& section, const CString& entry)
 {
@@ -144,10 +182,12 @@ void CExtResizableDialog::savePosition()
     if (!window)
         return;
     QPoint at = window->frameGeometry().topLeft();
-    QSettings settings(positionsFile(), QSettings::IniFormat);
+    const QString file = positionsFile();
+    setAsideIfDamaged(file);
+    QSettings settings(file, QSettings::IniFormat);
     settings.setValue(key(m_section, m_entry),
                       QStringLiteral("%1 %2 %3 %4").arg(at.x()).arg(at.y()).arg(window->width()).arg(window->height()));
     settings.sync();
     if (settings.status() != QSettings::NoError)
-        qWarning("cannot save the window position to %s", qPrintable(positionsFile()));
+        qWarning("cannot save the window position to %s: %s", qPrintable(file), qPrintable(whyNotWritable(file)));
 }

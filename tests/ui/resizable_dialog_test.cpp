@@ -318,3 +318,21 @@ TEST(SaveRestore, HugeOrAbsurdValuesInTheFileAreBroughtBackAndNotSavedAgain)
     EXPECT_LE(seen.Width(), screen.Width() + 50) << "(the frame around the client area)";
     EXPECT_LE(seen.Height(), screen.Height() + 50);
 }
+
+TEST(SaveRestore, AFileOfOtherBytesIsSetAsideOnceAndPositionsAreSavedAnew)
+{
+    uitest::ScopedConfigHome home;
+    std::filesystem::path file = std::filesystem::path(home.path()) / "kor" / "windowpositions.ini";
+    std::filesystem::create_directories(file.parent_path());
+    std::string noise;
+    unsigned x = 12345;
+    for (int i = 0; i < 4096; ++i) {
+        x = x * 1103515245u + 12345u;
+        noise += static_cast<char>(x >> 16);
+    }
+    std::ofstream(file, std::ios::binary) << noise;
+    openMoveAndClose({L"test::Noise"}, CPoint(70, 80), CSize(400, 260));
+    EXPECT_EQ(openAndMeasure({L"test::Noise"}).TopLeft(), CPoint(70, 80));
+    std::ifstream aside(file.string() + ".bad", std::ios::binary);
+    EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(aside), {}) == noise) << "the damaged file is kept as it was";
+}
