@@ -135,14 +135,42 @@ void DrawingView::apply(QPointF centre, double scale)
     changed();
 }
 
+namespace {
+
+// Coordinates beyond this are no place in any unit a drawing is made in: entities out there (a
+// damaged file, a program's mistake) are kept and found by programs, but zooming to the
+// extents shows the drawing without them, or the drawing would shrink to nothing.
+constexpr double kFarthest = 1e15;
+
+bool withinReach(const geom::Box& b)
+{
+    return std::fabs(b.x0) <= kFarthest && std::fabs(b.y0) <= kFarthest && std::fabs(b.x1) <= kFarthest &&
+           std::fabs(b.y1) <= kFarthest;
+}
+
+}  // namespace
+
+geom::Box DrawingView::shownExtents() const
+{
+    geom::Box all = geometry_->extents();
+    if (all.empty() || withinReach(all))
+        return all;
+    geom::Box near;
+    for (const auto& p : geometry_->primitives())
+        if (withinReach(p.box))
+            near.add(p.box);
+    return near.empty() ? all : near;
+}
+
 void DrawingView::zoomExtents()
 {
-    geom::Box b = geometry_->extents();
+    geom::Box b = shownExtents();
     QPointF centre(0, 0);
     double scale = 1;
     if (!b.empty() && (b.x1 > b.x0 || b.y1 > b.y0)) {
-        double w = std::max(b.x1 - b.x0, 1e-9), h = std::max(b.y1 - b.y0, 1e-9);
-        centre = QPointF((b.x0 + b.x1) / 2, (b.y0 + b.y1) / 2);
+        // Halves first: nothing overflows, however far apart the corners are.
+        double w = std::max(2 * (b.x1 / 2 - b.x0 / 2), 1e-9), h = std::max(2 * (b.y1 / 2 - b.y0 / 2), 1e-9);
+        centre = QPointF(b.x0 / 2 + b.x1 / 2, b.y0 / 2 + b.y1 / 2);
         // A margin of five per cent around the drawing.
         scale = std::min(std::max(width(), 1) / (w * 1.1), std::max(height(), 1) / (h * 1.1));
     } else if (!b.empty()) {

@@ -116,6 +116,7 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
+    geom::Box shownExtents() const;  // what zooming to the extents shows
     void apply(QPointF centre, double scale);
     void changed();  // the view moved: the image is drawn anew
     void track(QPointF screen);

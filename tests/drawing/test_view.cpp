@@ -203,6 +203,19 @@ TEST_F(View, LayersOffAreNotDrawn)
     EXPECT_EQ(count(qRgb(255, 255, 0)), 0);
 }
 
+TEST_F(View, EntitiesAtTheEndsOfTheNumbersLeaveTheRestVisibleAtTheExtents)
+{
+    DxfBuilder b;
+    b.layer("AN", 1);
+    b.entity(line(0, 0, 10, 10, "AN"))
+        .entity(line(1e308, 1e308, 1.7e308, 1.7e308, "AN"))
+        .entity(line(-1.7e308, -1e308, -1e308, -1.7e308, "AN"));
+    show(b.text());
+    view->zoomExtents();
+    EXPECT_GT(count(qRgb(255, 0, 0)), 100) << "the line near the origin fills the view";
+    expectNear(view->centre(), QPointF(5, 5));
+}
+
 TEST_F(View, ScreenAndDrawingCoordinatesMapBothWays)
 {
     show(netzText(), {300, 200});
