@@ -1030,8 +1030,10 @@ CString CKORRltbRecordset::GetFieldChar(const wchar_t* field, int record) const
                         auto up = [](wchar_t c) { return c >= L'a' && c <= L'z' ? c - L'a' + L'A' : c; };
                         return up(a) == up(b);
                     });
+        // A character field is C text: it ends at its first NUL, as every caption and prompt
+        // it goes into does (else a prompt built around it would end there).
         if (same)
-            return CString(m_rows[record - 1][i]);
+            return CString(m_rows[record - 1][i].c_str());
     }
     return CString();
 }

@@ -480,6 +480,14 @@ TEST_F(Db, DatabasesIniIsReadAndTheHostWins)
     EXPECT_EQ(text(L"WASSER", 1), L"aus der Datei");
 }
 
+TEST_F(Db, ATextWithANulEndsAtIt)
+{
+    fs::path file = dir / "wasser.sqlite";
+    makeDatabase(file, {{1, "vor' || char(0) || 'nach"}});
+    ASSERT_TRUE(kordb::setDatabase("WASSER", file.string()));
+    EXPECT_EQ(text(L"WASSER", 1), L"vor");
+}
+
 TEST_F(Db, ADatabasesIniThatIsNoRegularFileOrTooLargeIsNotReadAndSaysSo)
 {
     makeDatabase(dir / "wasser.sqlite", {{1, "Wasser"}});
