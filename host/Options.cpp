@@ -58,7 +58,7 @@ Options:
                      (default ~/.config/kor/databases.ini), section [databases], lines
                      NAME = LOCATION; --db wins over the file. With neither, the sample
                      databases shipped with korcad are used (../share/kor/db next to the
-                     program: WASSER and GAS).
+                     program: WASSER, GAS and the class catalogue KATALOG).
   --max-steps N      stop LISP after N evaluation steps in the whole run: every further
                      step raises "step limit reached" (for programs that may not end)
   --max-memory MIB   LISP data may take at most MIB mebibytes at once; beyond, "memory

@@ -106,33 +106,6 @@ void Session::report(const lisp::LispError& e, const std::string& where)
     err_.flush();
 }
 
-namespace {
-
-// The sample databases shipped with korcad: share/kor/db beside the program's folder, each
-// NAME.sqlite there the database NAME (upper-cased).
-std::vector<std::pair<std::string, std::string>> sampleDatabases()
-{
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    std::vector<std::pair<std::string, std::string>> found;
-    if (ec)
-        return found;
-    fs::path dir = exe.parent_path() / KOR_DATADIR_FROM_BIN / "db";
-    for (const auto& entry : fs::directory_iterator(dir, ec)) {
-        if (entry.path().extension() != ".sqlite")
-            continue;
-        std::string name = entry.path().stem().string();
-        for (char& c : name)
-            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        found.push_back({name, entry.path().string()});
-    }
-    std::sort(found.begin(), found.end());
-    return found;
-}
-
-}  // namespace
-
 bool Session::configureDatabases()
 {
     kordb::clearHostDatabases();
@@ -158,9 +131,7 @@ bool Session::configureDatabases()
         if (location.find("://") == std::string::npos && !std::filesystem::exists(location, ec))
             err_ << "korcad: warning: --db " << name << "=" << shown << ": no such file\n";
     }
-    if (kordb::databases().empty())
-        for (const auto& [name, location] : sampleDatabases())
-            kordb::setDatabase(name, location);
+    kordb::useSampleDatabasesIfNoneConfigured();
     return true;
 }
 

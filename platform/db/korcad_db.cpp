@@ -15,8 +15,8 @@
 //
 // Check. A server URL lists each schema that holds tables as the database of its name in upper
 // case (or only the schema the URL names); a SQLite file is the database named after the file;
-// NAME is a database of databases.ini; without an argument every database of databases.ini is
-// checked. Each table is resolved and counted through the same layer korcad uses. Exit status
+// NAME is a database as korcad resolves it (databases.ini, else the sample databases); without
+// an argument every such database is checked. Each table is resolved and counted through the same layer korcad uses. Exit status
 // 0 when every table resolved and answered, 1 otherwise, 2 for a usage error.
 #include "db/kordb.h"
 #include "db/pgserver.h"
@@ -351,6 +351,8 @@ bool checkServer(const std::string& url, const std::string& configuredName)
 int check(const std::vector<std::string>& args)
 {
     kordb::setDiagnosticSink([](const std::string&) {});
+    // With nothing configured, the names are those of the sample databases, as for korcad.
+    kordb::useSampleDatabasesIfNoneConfigured();
     bool ok = true;
     if (args.empty()) {
         auto all = kordb::databases();

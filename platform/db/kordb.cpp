@@ -815,6 +815,26 @@ std::vector<DatabaseEntry> databases()
     return out;
 }
 
+std::vector<std::string> useSampleDatabasesIfNoneConfigured()
+{
+    std::vector<std::string> taken;
+    if (!databases().empty())
+        return taken;
+    std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (ec)
+        return taken;
+    for (const auto& entry : fs::directory_iterator(exe.parent_path() / KOR_DATADIR_FROM_BIN / "db", ec)) {
+        if (entry.path().extension() != ".sqlite")
+            continue;
+        std::string name = upperAscii(entry.path().stem().string());
+        if (isDatabaseName(name) && setDatabase(name, entry.path().lexically_normal().string()))
+            taken.push_back(name);
+    }
+    std::sort(taken.begin(), taken.end());
+    return taken;
+}
+
 void setBusyTimeout(int milliseconds)
 {
     State& s = state();

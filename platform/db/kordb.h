@@ -94,6 +94,11 @@ void reloadConfiguration();
 std::string configFilePath();
 // Every configured database, host entries over file entries, sorted by name.
 std::vector<DatabaseEntry> databases();
+// The sample databases shipped with korcad (share/kor/db beside the running program's folder):
+// when no database is configured at all, each NAME.sqlite there becomes the host's entry for
+// database NAME (upper case). korcad and korcad-db resolve names the same way through this.
+// Returns the names taken, sorted.
+std::vector<std::string> useSampleDatabasesIfNoneConfigured();
 
 // How long a call waits for a database that another process holds locked; at most 1000 ms.
 void setBusyTimeout(int milliseconds);

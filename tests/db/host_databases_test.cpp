@@ -121,6 +121,13 @@ TEST_F(HostDatabases, ADatabaseGivenTwiceIsSaidAndTheLastIsUsed)
     EXPECT_EQ(text2(L"T"), L"zweite");
 }
 
+TEST_F(HostDatabases, KorcadDbCheckKnowsTheDatabasesKorcadUsesWithoutConfiguration)
+{
+    auto r = runProcess({KORCAD_DB_PATH, "check", "wasser"}, "", {{{"XDG_CONFIG_HOME", dir.string()}}, {}});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("TEXTE"), std::string::npos) << r.out;
+}
+
 TEST(KorcadDbOption, AWrongDbEntryIsAUsageError)
 {
     for (std::string entry : {"WASSER", "WASSER=", "=x.sqlite", "WAS\"SER=x.sqlite", "WAS SER=x.sqlite"}) {
