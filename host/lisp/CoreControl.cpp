@@ -23,6 +23,10 @@ Value setFn(Interpreter& lisp, const Args& a)
 // *error* receives.
 Value exitFn(Interpreter&, const Args&) { fail("quit / exit abort"); }
 
+// (vl-load-com): makes Visual LISP's extensions available. They are built in here, so it has
+// nothing to do; programs call it first thing.
+Value vlLoadComFn(Interpreter&, const Args&) { return Value(); }
+
 // (vl-catch-all-apply fn args): fn's value, or an error object when fn raised an error.
 Value catchAllApply(Interpreter& lisp, const Args& a)
 {
@@ -106,6 +110,7 @@ void installControlFunctions(Interpreter& lisp)
     lisp.defineBuiltin("set", setFn, 2, 2);
     lisp.defineBuiltin("exit", exitFn, 0, 0);
     lisp.defineBuiltin("quit", exitFn, 0, 0);
+    lisp.defineBuiltin("vl-load-com", vlLoadComFn, 0, 0);
     lisp.defineBuiltin("vl-catch-all-apply", catchAllApply, 2, 2);
     lisp.defineBuiltin("vl-catch-all-error-p", catchAllErrorP, 1, 1);
     lisp.defineBuiltin("vl-catch-all-error-message", catchAllErrorMessage, 1, 1);

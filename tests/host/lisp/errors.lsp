@@ -184,3 +184,7 @@ depth-probe
 ;error: LOAD failed: "no-such-file-anywhere"
 (load "no-such-file-anywhere" "fallback")
 ;=> "fallback"
+
+;; Most programs start with (vl-load-com): it exists and does nothing.
+(vl-load-com)
+;=> nil
