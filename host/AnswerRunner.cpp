@@ -97,6 +97,16 @@ bool controlId(const Token& t, UINT& id)
     return true;
 }
 
+// A control named by its id, or by the label a person reads before it ("Nennweite [mm]").
+bool controlOrLabel(const Token& t, Action& a)
+{
+    if (t.quoted && !t.text.empty()) {
+        a.label = AfxFromUtf8(t.text);
+        return true;
+    }
+    return controlId(t, a.id);
+}
+
 bool textArgument(const Token& t, std::wstring& text)
 {
     if (t.index)
@@ -126,19 +136,19 @@ std::string readAction(const std::vector<Token>& tok, Action& a)
     }
     if (verb == "type") {
         a.kind = Action::Kind::Type;
-        if (std::string e = arity(2, "type ID \"TEXT\""); !e.empty())
+        if (std::string e = arity(2, "type ID|\"LABEL\" \"TEXT\""); !e.empty())
             return e;
-        if (!controlId(tok[1], a.id))
-            return "type needs a control id first";
+        if (!controlOrLabel(tok[1], a))
+            return "type needs a control id or the field's \"label\" first";
         return textArgument(tok[2], a.text) ? std::string() : "type needs the text to type";
     }
     if (verb == "select") {
         a.kind = Action::Kind::Select;
-        const char* usage = "usage: select ID \"LINE\" | select ID #INDEX | select ID #INDEX #INDEX ...";
+        const char* usage = "usage: select ID|\"LABEL\" \"LINE\" | select ID|\"LABEL\" #INDEX | select ID #INDEX #INDEX ...";
         if (args < 2)
             return usage;
-        if (!controlId(tok[1], a.id))
-            return "select needs a control id first";
+        if (!controlOrLabel(tok[1], a))
+            return "select needs a control id or the field's \"label\" first";
         if (args > 2) {
             // Several rows of a grid: indexes only.
             for (size_t i = 2; i < tok.size(); ++i) {
@@ -384,9 +394,13 @@ void AnswerRunner::step(unsigned serial)
         schedule(serial);
 }
 
-Result AnswerRunner::apply(const Action& a, CDialog& dialog)
+Result AnswerRunner::apply(const Action& given, CDialog& dialog)
 {
     using namespace afxdriver;
+    Action a = given;
+    if (!a.label.empty())
+        if (Result r = controlByLabel(a.label, a.id); !r)
+            return r;
     switch (a.kind) {
     case Action::Kind::Click: return a.byCaption ? click(a.text) : click(a.id);
     case Action::Kind::Type: return type(a.id, a.text);

@@ -30,6 +30,7 @@ struct Action {
     int line = 0;         // 1-based line in the file
     std::string source;   // the line as written, without its comment
     UINT id = 0;          // control id (click by id, type, select)
+    std::wstring label;   // type, select: the field by the label before it, instead of its id
     bool byCaption = false;
     std::wstring text;    // caption, typed text, line text, input answer, shot name
     int index = -1;       // select by index; the row of edit

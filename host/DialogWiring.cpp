@@ -18,10 +18,35 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cwctype>
 #include <filesystem>
 #include <iostream>
 
 namespace korcad {
+
+namespace {
+
+// A dialog's picture is named after its caption (letters and digits kept, the rest one '-'),
+// else after its template: "Linienstärke-Auswahl", "30018".
+std::string shotName(CDialog& dialog)
+{
+    CString title;
+    dialog.GetWindowText(title);
+    std::wstring name;
+    for (wchar_t c : std::wstring(title.GetString())) {
+        if (std::iswalnum(static_cast<wint_t>(c)) || c > 0x7f)
+            name += c;
+        else if (!name.empty() && name.back() != L'-')
+            name += L'-';
+        if (name.size() >= 60)
+            break;
+    }
+    while (!name.empty() && name.back() == L'-')
+        name.pop_back();
+    return name.empty() ? std::to_string(dialog.GetTemplateId()) : AfxToUtf8(name.c_str());
+}
+
+}  // namespace
 
 namespace {
 
@@ -127,14 +152,14 @@ bool DialogWiring::install(Session& session, std::string* error)
                               [window] { return window->drawingViewHandle(); });
 
     if (!options.shotsDir.empty()) {
-        // Every dialog is saved as it opens, as DIR/NNN-<template id>.png.
+        // Every dialog is saved as it opens, as DIR/NNN-<its caption>.png.
         shotsDir_ = options.shotsDir;
         shotsListener_ = AfxAddDialogListener([this](CDialog& dialog, AfxDialogEvent event) {
             if (event != AfxDialogEvent::Opened)
                 return;
-            char name[64];
-            std::snprintf(name, sizeof name, "%03d-%u.png", ++shotCount_, dialog.GetTemplateId());
-            afxdriver::Result r = afxdriver::shot(dialog, shotsDir_ + "/" + name);
+            char number[16];
+            std::snprintf(number, sizeof number, "%03d-", ++shotCount_);
+            afxdriver::Result r = afxdriver::shot(dialog, shotsDir_ + "/" + number + shotName(dialog) + ".png");
             if (!r)
                 std::cerr << "korcad: screenshot: " << r.message << std::endl;
         });

@@ -47,7 +47,7 @@ Options:
                        window while a dialog waits)
                      A dialog that opens when no action is left, or an action that cannot
                      be done, stops korcad with exit status 3.
-  --shots DIR        save a PNG of every dialog as it opens into DIR (NNN-<template>.png);
+  --shots DIR        save a PNG of every dialog as it opens into DIR (NNN-<caption>.png);
                      `shot NAME` in an answers file saves DIR/NAME.png; at the end of
                      the run, the main window with the drawing as DIR/korcad.png
   --db NAME=LOCATION where the text tables of database NAME live (repeatable): a SQLite

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
@@ -51,6 +52,32 @@ QString withoutMnemonics(QString text)
     return out;
 }
 
+// The text a person sees on a control: a label's or a button's caption, mnemonics dropped.
+QString captionOf(QWidget* w)
+{
+    if (auto* label = qobject_cast<QLabel*>(w))
+        return withoutMnemonics(label->text());
+    if (auto* button = qobject_cast<QAbstractButton*>(w))
+        return withoutMnemonics(button->text());
+    return {};
+}
+
+// The dialog's controls in template order, each with its id and caption, for messages that
+// must say what there is: 1001 "Breite", 1002, 1 "OK", ...
+QString controlList(const QDialog* window)
+{
+    QStringList parts;
+    for (QObject* child : window->children()) {
+        auto* w = qobject_cast<QWidget*>(child);
+        const afxqt::WindowInfo* info = w ? afxqt::windowInfo(w) : nullptr;
+        if (!info || info->isDialog || info->id == static_cast<UINT>(-1) || info->id == 0xFFFF)
+            continue;
+        QString caption = captionOf(w);
+        parts << (caption.isEmpty() ? QString::number(info->id) : QStringLiteral("%1 \"%2\"").arg(part(info->id), part(caption)));
+    }
+    return parts.join(", ");
+}
+
 struct Target {
     CDialog* dialog = nullptr;
     QDialog* window = nullptr;
@@ -73,7 +100,8 @@ Target reach(const UINT* id)
     QString where = QString::fromStdString(describe(*t.dialog));
     t.control = afxqt::childById(t.window, *id);
     if (!t.control)
-        t.error = Result::failure(utf8(QStringLiteral("dialog %1 has no control %2").arg(part(where), part(*id))));
+        t.error = Result::failure(utf8(QStringLiteral("dialog %1 has no control %2 (its controls: %3)")
+                                           .arg(part(where), part(*id), part(controlList(t.window)))));
     else if (t.control->isHidden())
         t.error = Result::failure(utf8(QStringLiteral("control %1 of dialog %2 is hidden").arg(part(*id), part(where))));
     else if (!t.control->isEnabled())
@@ -159,6 +187,32 @@ Result click(const std::wstring& caption)
         return {};
     }
     return Result::failure(utf8(QStringLiteral("dialog %1 has no %2button \"%3\"").arg(part(QString::fromStdString(describe(*t.dialog))), part(hiddenMatch ? "visible, enabled " : ""), part(wanted))));
+}
+
+Result controlByLabel(const std::wstring& label, UINT& id)
+{
+    Target t = reach(nullptr);
+    if (!t.error)
+        return t.error;
+    const QString wanted = withoutMnemonics(QString::fromStdWString(label));
+    bool afterLabel = false;
+    for (QObject* child : t.window->children()) {
+        auto* w = qobject_cast<QWidget*>(child);
+        const afxqt::WindowInfo* info = w ? afxqt::windowInfo(w) : nullptr;
+        if (!info || info->isDialog)
+            continue;
+        const bool input = info->kind == AfxControlKind::Edit || info->kind == AfxControlKind::ComboBox ||
+                           info->kind == AfxControlKind::ListBox || info->kind == AfxControlKind::Custom;
+        if (afterLabel && input) {
+            id = info->id;
+            return {};
+        }
+        if (!afterLabel && !input && captionOf(w) == wanted)
+            afterLabel = true;
+    }
+    return Result::failure(utf8(QStringLiteral("dialog %1 has no field labelled \"%2\" (its controls: %3)")
+                                    .arg(part(QString::fromStdString(describe(*t.dialog))), part(wanted),
+                                         part(controlList(t.window)))));
 }
 
 Result type(UINT id, const std::wstring& text)

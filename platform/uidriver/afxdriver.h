@@ -39,6 +39,10 @@ std::string describe(const CDialog& dialog);
 // A visible, enabled button, by control id or by its caption (mnemonic '&' ignored).
 Result click(UINT id);
 Result click(const std::wstring& caption);
+// The control a person finds by its label: the first edit, list, combo box or grid after the
+// static text or button with this caption (mnemonic '&' ignored), in the template's order, as
+// a dialog puts a label before its field. The failure names the dialog's controls.
+Result controlByLabel(const std::wstring& label, UINT& id);
 // Replaces the text of an edit (or an editable combo box) by typing.
 Result type(UINT id, const std::wstring& text);
 // Selects the line of a list or combo box with this text, or at this 0-based index. In a

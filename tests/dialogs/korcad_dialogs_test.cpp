@@ -105,7 +105,7 @@ TEST(KorcadButtonDialog, ShotsSaveEveryDialogAndInputAnswersPrompts)
                    "input \"Hans\"\nshot auswahl\nkey Enter\n");
     EXPECT_EQ(r.process.exitCode, 0) << r.process.err;
     EXPECT_NE(r.process.out.find("\"Hans\"\n(1 \"b\")\n"), std::string::npos) << r.process.out;
-    EXPECT_TRUE(std::filesystem::exists(dir + "/001-30018.png"));
+    EXPECT_TRUE(std::filesystem::exists(dir + "/001-Titel.png"));
     EXPECT_GT(std::filesystem::file_size(dir + "/auswahl.png"), 500u);
 
     // No dialog opens, only the main window for a pick: its picture still finds its folder.
