@@ -58,14 +58,18 @@
 ;;; --- korDialog_FragBox: the properties of the hydrant, labels from the text table
 ;;; WASSER/TEXTE (Hydrantenart, Nennweite, Baujahr, Überdeckung, Versorgungsdruck,
 ;;; Eigentümer) and one label given directly. Each value comes back in its own type.
+;;; A label that cannot be looked up ends the call with an error, which vl-catch-all-apply
+;;; turns into a value.
 (defun demo-hydrant-eigenschaften (art / antwort)
   (setq antwort
-    (korDialog_FragBox "WASSER" "TEXTE"
-      (list 10 3 5 1 12 7 "Hydrantennummer")
-      (list (if art art "UFH") 100 1998 1.5 4.5 "Stadtwerke" "H-0815")))
+    (vl-catch-all-apply 'korDialog_FragBox
+      (list "WASSER" "TEXTE"
+        (list 10 3 5 1 12 7 "Hydrantennummer")
+        (list (if art art "UFH") 100 1998 1.5 4.5 "Stadtwerke" "H-0815"))))
   (cond
-    ((null antwort)
-      (princ "\nTexte der Tabelle WASSER/TEXTE nicht gefunden.")
+    ((vl-catch-all-error-p antwort)
+      (princ (strcat "\nTexte der Tabelle WASSER/TEXTE nicht gefunden ("
+                     (vl-catch-all-error-message antwort) ")."))
       nil)
     ((= (car antwort) 1)
       (princ "\nHydrant: ")
