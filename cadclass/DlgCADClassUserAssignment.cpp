@@ -105,6 +105,17 @@ void CDlgCADClassUserAssignment::OnChangedSearch()
     CString search;
     m_edSearch.GetWindowText(search);
 
+    // A line the user selected is the chosen one from now on, so that a new search text that
+    // keeps it visible keeps it selected, and one that hides it selects it again once it shows
+    // (a line this dialog selected by itself below is no choice of the user's).
+    const LRESULT current = m_lbItems.SendMessage(LB_GETCURSEL, 0, 0);
+    if (current != LB_ERR) {
+        const int item = static_cast<int>(m_lbItems.SendMessage(LB_GETITEMDATA, static_cast<WPARAM>(current), 0));
+        if (item != m_nOfferedIndex)
+            m_nSelectedIndex = item;
+    }
+    m_nOfferedIndex = -1;
+
     m_lbItems.SendMessage(LB_RESETCONTENT, 0, 0);
     for (int i = 0; i < m_arrItems.GetSize(); ++i) {
         const CString& item = m_arrItems.GetAt(i);
@@ -123,6 +134,11 @@ void CDlgCADClassUserAssignment::OnChangedSearch()
                 m_lbItems.SendMessage(LB_SETCURSEL, static_cast<WPARAM>(line), 0);
                 break;
             }
+    } else if (!search.IsEmpty() && m_lbItems.SendMessage(LB_GETCOUNT, 0, 0) > 0) {
+        // Nothing chosen yet and a search narrows the list: its first line is offered, so
+        // that Enter takes it.
+        m_lbItems.SendMessage(LB_SETCURSEL, 0, 0);
+        m_nOfferedIndex = static_cast<int>(m_lbItems.SendMessage(LB_GETITEMDATA, 0, 0));
     }
     Invalidate(TRUE);
 }

@@ -33,6 +33,7 @@ private:
     HICON m_hShowIcon = nullptr;
     CKORGuiProgress* m_pProgress = nullptr;
     CBrush m_brHighlight;
+    int m_nOfferedIndex = -1;  // the item of the line selected for the user by a search, -1 if none
 
 public:
     CString m_strTitle;
