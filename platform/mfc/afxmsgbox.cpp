@@ -3,8 +3,12 @@
 #include "mfc/afxhost.h"
 #include "mfc/afxqt_p.h"
 
+#include <QDialog>
 #include <QFontMetrics>
+#include <QLabel>
+#include <QStyle>
 
+#include <optional>
 #include <vector>
 
 namespace {
@@ -24,11 +28,37 @@ std::vector<BoxButton> buttonsFor(UINT type)
     }
 }
 
+// The control that shows the icon the flags ask for, as Windows numbers it in a message box.
+constexpr UINT kIconControl = 20;
+
+// The desktop's own icon for MB_ICONERROR, MB_ICONQUESTION, MB_ICONWARNING, MB_ICONINFORMATION.
+std::optional<QStyle::StandardPixmap> iconFor(UINT type)
+{
+    switch (type & 0xF0) {
+    case MB_ICONERROR: return QStyle::SP_MessageBoxCritical;
+    case MB_ICONQUESTION: return QStyle::SP_MessageBoxQuestion;
+    case MB_ICONWARNING: return QStyle::SP_MessageBoxWarning;
+    case MB_ICONINFORMATION: return QStyle::SP_MessageBoxInformation;
+    default: return std::nullopt;
+    }
+}
+
 class CMessageBoxDialog : public CDialog {
 public:
-    CMessageBoxDialog(const std::vector<BoxButton>& buttons) : m_buttons(buttons) {}
+    CMessageBoxDialog(const std::vector<BoxButton>& buttons, std::optional<QStyle::StandardPixmap> icon)
+        : m_buttons(buttons), m_icon(icon)
+    {
+    }
 
 protected:
+    BOOL OnInitDialog() override
+    {
+        CDialog::OnInitDialog();
+        if (auto* label = qobject_cast<QLabel*>(afxqt::childById(afxqt::dialogWidget(this), kIconControl)); label && m_icon)
+            label->setPixmap(label->style()->standardIcon(*m_icon).pixmap(32, 32));
+        return TRUE;
+    }
+
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override
     {
         UINT id = LOWORD(wParam);
@@ -46,6 +76,7 @@ protected:
 
 private:
     std::vector<BoxButton> m_buttons;
+    std::optional<QStyle::StandardPixmap> m_icon;
 };
 
 }  // namespace
@@ -64,12 +95,20 @@ int AfxMessageBox(LPCTSTR text, UINT nType, UINT nIDHelp)
     short textCx = static_cast<short>((textRect.width() * 4 + base.width() - 1) / base.width() + 2);
     short textCy = static_cast<short>((textRect.height() * 8 + base.height() - 1) / base.height());
     const short margin = 7, buttonCx = 50, buttonCy = 14, gap = 4;
+    // The icon, 32 pixels square in dialog units, stands left of the text.
+    const std::optional<QStyle::StandardPixmap> icon = iconFor(nType);
+    const short iconCx = icon ? static_cast<short>((32 * 4 + base.width() - 1) / base.width()) : 0;
+    const short iconCy = icon ? static_cast<short>((32 * 8 + base.height() - 1) / base.height()) : 0;
+    const short textX = static_cast<short>(margin + (icon ? iconCx + margin : 0));
+    textCy = std::max(textCy, iconCy);
     short rowCx = static_cast<short>(buttons.size() * buttonCx + (buttons.size() - 1) * gap);
-    short cx = static_cast<short>(std::max(textCx, rowCx) + 2 * margin);
+    short cx = static_cast<short>(std::max(static_cast<short>(textX - margin + textCx), rowCx) + 2 * margin);
     short cy = static_cast<short>(margin + textCy + margin + buttonCy + margin);
 
     std::vector<AfxControlTemplate> controls;
-    controls.push_back({0xFFFF, AfxControlKind::Static, text, margin, margin, textCx, textCy, SS_LEFT | WS_VISIBLE});
+    if (icon)
+        controls.push_back({kIconControl, AfxControlKind::Static, L"", margin, margin, iconCx, iconCy, WS_VISIBLE});
+    controls.push_back({0xFFFF, AfxControlKind::Static, text, textX, margin, textCx, textCy, SS_LEFT | WS_VISIBLE});
     short x = static_cast<short>((cx - rowCx) / 2), y = static_cast<short>(margin + textCy + margin);
     for (size_t i = 0; i < buttons.size(); ++i, x = static_cast<short>(x + buttonCx + gap))
         controls.push_back({buttons[i].id, AfxControlKind::PushButton, buttons[i].text, x, y, buttonCx, buttonCy,
@@ -78,7 +117,7 @@ int AfxMessageBox(LPCTSTR text, UINT nType, UINT nIDHelp)
     std::wstring caption = AfxHostApplicationName();
     AfxDialogTemplate tpl{0,        0,         0,        cx, cy, DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU,
                           caption.c_str(), fontName, points, controls.data(), controls.size()};
-    CMessageBoxDialog box(buttons);
+    CMessageBoxDialog box(buttons, icon);
     CDialog* owner = AfxActiveModalDialog();
     box.InitModalIndirect(&tpl, owner);
     return static_cast<int>(box.DoModal());

@@ -3,16 +3,19 @@
 // and host window.
 #include "uidriver/afxdriver.h"
 #include "mfc/afxhost.h"
+#include "mfc/afxqt_p.h"
 #include "mfc/afxstate_p.h"
 #include "test_dialogs.h"
 #include "ui_support.h"
 
 #include <gtest/gtest.h>
 
+#include <QDialog>
 #include <QFont>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QScreen>
 #include <QWidget>
 
@@ -601,4 +604,23 @@ TEST(LayerState, ResetEmptiesWhatASessionLeftAndKeepsWhatLibrariesRegistered)
     });
     EXPECT_EQ(serial, 1u);
     EXPECT_TRUE(LoadImageW(lib, MAKEINTRESOURCEW(IDI_TEST_DOT), IMAGE_ICON, 16, 16, LR_SHARED));
+}
+
+TEST(MessageBox, TheIconFlagsShowTheDesktopsIconBesideTheText)
+{
+    bool seen = false;
+    afxdriver::onNextDialog([&](CDialog& d) {
+        auto* icon = qobject_cast<QLabel*>(afxqt::childById(afxqt::dialogWidget(&d), 20));
+        ASSERT_NE(icon, nullptr);
+        EXPECT_FALSE(icon->pixmap().isNull());
+        seen = true;
+        afxdriver::click(L"Nein");
+    });
+    EXPECT_EQ(AfxMessageBox(L"Sollen 3 Objekte zugeordnet werden?", MB_YESNO | MB_ICONQUESTION), IDNO);
+    EXPECT_TRUE(seen);
+    afxdriver::onNextDialog([&](CDialog& d) {
+        EXPECT_EQ(afxqt::childById(afxqt::dialogWidget(&d), 20), nullptr) << "no icon asked for, none shown";
+        afxdriver::ok();
+    });
+    EXPECT_EQ(AfxMessageBox(L"Hinweis", MB_OK), IDOK);
 }
