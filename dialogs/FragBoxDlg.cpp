@@ -37,13 +37,6 @@ private:
     locale_t m_previous;
 };
 
-// The C runtime's _wtof: leading white space, then the longest number there is; 0.0 when
-// the text does not start with one.
-double ReadReal(const CString& text)
-{
-    return wcstod_l(text.GetString(), nullptr, classicLocale());
-}
-
 // The C runtime's _wtoi: leading white space, a sign and the digits that follow; 0 when the
 // text does not start with a number. Numbers beyond the range of int are cut to its limits.
 int ReadInt(const CString& text)
@@ -201,7 +194,7 @@ void CFragBoxDlg::StoreRow(int i, const CString& text)
     CKORAdsLispVar& value = m_Rows[i]->m_Value;
     switch (CKORAdsLisp::Type(value)) {
     case LISP_REAL:
-        CKORAdsLisp::SetQ(value, CKORAdsLispVar(ReadReal(text)));
+        CKORAdsLisp::SetQ(value, CKORAdsLispVar(_wtof(text.GetString())));
         break;
     case LISP_INT:
         CKORAdsLisp::SetQ(value, CKORAdsLispVar(ReadInt(text)));

@@ -31,14 +31,6 @@ CString FormatValue(double value)
     return CString(std::wstring(buffer, end).c_str());
 }
 
-// The C runtime's _wtof: leading white space, then the longest number there is; 0.0 when
-// the text does not start with one.
-double ReadReal(const CString& text)
-{
-    static locale_t classic = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return wcstod_l(text.GetString(), nullptr, classic);
-}
-
 HICON LoadModuleIcon(UINT id, int size)
 {
     return static_cast<HICON>(
@@ -170,7 +162,7 @@ void CMultiEditDlg::StoreRow(int i, const CString& text)
 {
     if (i >= static_cast<int>(m_Rows.size()) || !m_Rows[i])
         return;
-    m_Rows[i]->m_dValue = ReadReal(text);
+    m_Rows[i]->m_dValue = _wtof(text.GetString());
 }
 
 void CMultiEditDlg::OnPick0() { EndDialog(IDC_MULTIEDIT_PICK0); }

@@ -4,13 +4,14 @@
 // [X] handle types (HWND, HINSTANCE, HICON, HANDLE) as distinct opaque pointers
 // [X] BOOL/UINT/DWORD/WPARAM/LPARAM/LRESULT, RECT/POINT/SIZE
 // [X] dialog results IDOK/IDCANCEL, window messages and flags that callers name
-// [X] _wtof, as the C runtime reads numbers in its default ("C") locale
+// [X] _wtof, as the C runtime reads numbers in its default ("C") locale, a decimal comma too
 // [ ] everything else of the Win32 API
 #pragma once
 
 #include <clocale>
 #include <cstdint>
 #include <cwchar>
+#include <string>
 
 typedef int BOOL;
 #ifndef TRUE
@@ -85,17 +86,22 @@ typedef DWORD COLORREF;
 
 // The number at the start of `text` (after white space): the longest leading part that forms
 // one, with a point as the decimal sign whatever the process's locale (Qt puts the desktop's
-// into force); 0 when there is none.
+// into force); 0 when there is none. A text without a point may use a comma instead, as a
+// German user types a number: "1,35" is 1.35.
 // (No static here: a static inside an inline function would keep a module that calls it
 // from ever being unloaded.)
 inline double _wtof(const wchar_t* text)
 {
     if (!text)
         return 0.0;
+    std::wstring number(text);
+    if (number.find(L'.') == std::wstring::npos)
+        if (size_t comma = number.find(L','); comma != std::wstring::npos)
+            number[comma] = L'.';
     locale_t c = newlocale(LC_ALL_MASK, "C", nullptr);
     if (!c)
-        return wcstod(text, nullptr);
-    double value = wcstod_l(text, nullptr, c);
+        return wcstod(number.c_str(), nullptr);
+    double value = wcstod_l(number.c_str(), nullptr, c);
     freelocale(c);
     return value;
 }

@@ -175,7 +175,7 @@ TEST_F(FragBoxWindow, OkWritesTheTextsBackInEachRowsOwnType)
         afxdriver::type(IDC_FRAGBOX_EDIT2, L"abc");
         afxdriver::type(IDC_FRAGBOX_EDIT3, L"12");
         afxdriver::type(IDC_FRAGBOX_EDIT4, L"12abc");
-        afxdriver::type(IDC_FRAGBOX_EDIT5, L" 2");
+        afxdriver::type(IDC_FRAGBOX_EDIT5, L" 2,5");
         afxdriver::type(IDC_FRAGBOX_EDIT6, L"-3");
         afxdriver::type(IDC_FRAGBOX_EDIT7, L"");
         afxdriver::click(L"OK");
@@ -186,7 +186,7 @@ TEST_F(FragBoxWindow, OkWritesTheTextsBackInEachRowsOwnType)
     EXPECT_EQ(value(2), V(0.0)) << "a real row without a number gets 0.0";
     EXPECT_EQ(value(3), V(L"12")) << "a string row stays a string";
     EXPECT_EQ(value(4), V(12));
-    EXPECT_EQ(value(5), V(2.0)) << "a whole number typed into a real row stays a real";
+    EXPECT_EQ(value(5), V(2.5)) << "a decimal comma, as a German user types it";
     EXPECT_EQ(value(6), V(-3));
     EXPECT_EQ(value(7), V(L""));
     EXPECT_EQ(CKORAdsLisp::Type(value(5)), LISP_REAL);
