@@ -57,8 +57,15 @@ std::unique_ptr<Drawing> loadDrawing(const std::string& path, std::string* error
     std::string bytes;
     if (!readFileBytes(path, bytes, error))
         return nullptr;
+    const std::wstring name = kortext::toWide(fs::path(path).filename().string());
+    // An empty file holds nothing to lose: it is a new drawing that is saved there.
+    if (dxf::sniff(bytes) == dxf::FileKind::Empty) {
+        auto d = std::make_unique<Drawing>(name);
+        d->setPath(path);
+        return d;
+    }
     std::string why;
-    auto d = Drawing::read(kortext::toWide(fs::path(path).filename().string()), std::move(bytes), &why);
+    auto d = Drawing::read(name, std::move(bytes), &why);
     if (!d) {
         *error = path + ": " + why;
         return nullptr;

@@ -14,8 +14,9 @@
 
 namespace korcad {
 
-// Reads the DXF file at `path` into a drawing named after the file. Null with a message that
-// names the file (and the line, for a malformed file).
+// Reads the DXF file at `path` into a drawing named after the file; an empty file is a new
+// drawing saved there. Null with a message that names the file (and the line, for a
+// malformed file).
 std::unique_ptr<Drawing> loadDrawing(const std::string& path, std::string* error);
 
 // The bytes of a file, read whole; false with a message naming the file.
