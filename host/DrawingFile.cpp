@@ -3,75 +3,140 @@
 #include "sys/syscalls.h"
 #include "text/text.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <new>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysinfo.h>
 #include <unistd.h>
 
 namespace korcad {
 
 namespace fs = std::filesystem;
 
-bool readFileBytes(const std::string& path, std::string& bytes, std::string* error)
+namespace {
+
+// What a file that is no regular file is, for messages.
+std::string kindOf(mode_t mode)
 {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat st;
-    if (fd < 0 || ::fstat(fd, &st) != 0) {
-        *error = "cannot read " + path + ": " + std::strerror(errno);
-        if (fd >= 0)
-            ::close(fd);
+    if (S_ISDIR(mode))
+        return "a directory";
+    if (S_ISFIFO(mode))
+        return "a FIFO";
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return "a device";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    return "something else";
+}
+
+// The most memory a file's bytes could ever take: the machine's memory and swap, or less
+// when the process is limited.
+uint64_t memoryForFiles()
+{
+    uint64_t room = std::string().max_size();
+    struct sysinfo info {};
+    if (::sysinfo(&info) == 0)
+        room = std::min<uint64_t>(room, (uint64_t(info.totalram) + info.totalswap) * info.mem_unit);
+    for (int resource : {RLIMIT_AS, RLIMIT_DATA}) {
+        struct rlimit limit {};
+        if (::getrlimit(resource, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+            room = std::min<uint64_t>(room, limit.rlim_cur);
+    }
+    return room;
+}
+
+// The bytes of the regular file at `path`; false with the reason in *why. Only a regular file
+// is read: a FIFO would wait for a writer, a device such as /dev/zero never end.
+bool readRegularFile(const std::string& path, std::string& bytes, std::string* why)
+{
+    // O_NONBLOCK: a FIFO opens without waiting for a writer (and is refused below).
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        *why = std::strerror(errno);
         return false;
     }
-    bytes.resize(static_cast<size_t>(st.st_size));
-    size_t done = 0;
-    while (true) {
-        if (done == bytes.size())
-            bytes.resize(bytes.size() + 65536);  // the file grew since fstat
-        ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            *error = "cannot read " + path + ": " + std::strerror(errno);
-            ::close(fd);
-            return false;
-        }
-        if (n == 0)
-            break;
-        done += static_cast<size_t>(n);
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        *why = std::strerror(errno);
+        return false;
     }
-    bytes.resize(done);
-    ::close(fd);
+    if (!S_ISREG(st.st_mode)) {
+        *why = "it is " + kindOf(st.st_mode) + ", not a regular file";
+        return false;
+    }
+    const uint64_t room = memoryForFiles();
+    if (static_cast<uint64_t>(st.st_size) > room) {
+        *why = "its " + std::to_string(st.st_size) + " bytes do not fit in memory (at most " + std::to_string(room) +
+               " bytes)";
+        return false;
+    }
+    try {
+        bytes.resize(static_cast<size_t>(st.st_size));
+        size_t done = 0;
+        while (true) {
+            if (done == bytes.size())
+                bytes.resize(bytes.size() + 65536);  // the file grew since fstat
+            ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                *why = std::strerror(errno);
+                return false;
+            }
+            if (n == 0)
+                break;
+            done += static_cast<size_t>(n);
+        }
+        bytes.resize(done);
+    } catch (const std::bad_alloc&) {
+        std::string().swap(bytes);
+        *why = "there is not enough memory for it";
+        return false;
+    }
     return true;
+}
+
+}  // namespace
+
+bool readFileBytes(const std::string& path, std::string& bytes, std::string* error)
+{
+    std::string why;
+    if (readRegularFile(path, bytes, &why))
+        return true;
+    *error = "cannot read " + path + ": " + why;
+    return false;
 }
 
 std::unique_ptr<Drawing> loadDrawing(const std::string& path, std::string* error)
 {
-    std::error_code ec;
-    if (fs::is_directory(path, ec)) {
-        *error = path + " is a directory, not a drawing file";
-        return nullptr;
-    }
-    std::string bytes;
-    if (!readFileBytes(path, bytes, error))
-        return nullptr;
-    const std::wstring name = kortext::toWide(fs::path(path).filename().string());
-    // An empty file holds nothing to lose: it is a new drawing that is saved there.
-    if (dxf::sniff(bytes) == dxf::FileKind::Empty) {
-        auto d = std::make_unique<Drawing>(name);
-        d->setPath(path);
-        return d;
-    }
     std::string why;
-    auto d = Drawing::read(name, std::move(bytes), &why);
-    if (!d) {
-        *error = path + ": " + why;
-        return nullptr;
+    try {
+        std::string bytes;
+        if (readRegularFile(path, bytes, &why)) {
+            const std::wstring name = kortext::toWide(fs::path(path).filename().string());
+            // An empty file holds nothing to lose: it is a new drawing that is saved there.
+            auto d = dxf::sniff(bytes) == dxf::FileKind::Empty ? std::make_unique<Drawing>(name)
+                                                                : Drawing::read(name, std::move(bytes), &why);
+            if (d) {
+                d->setPath(path);
+                return d;
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        why = "there is not enough memory for it";
     }
-    d->setPath(path);
-    return d;
+    *error = path + ": " + why;
+    return nullptr;
 }
 
 std::string savePath(const Drawing& drawing)

@@ -15,11 +15,13 @@
 namespace korcad {
 
 // Reads the DXF file at `path` into a drawing named after the file; an empty file is a new
-// drawing saved there. Null with a message that names the file (and the line, for a
-// malformed file).
+// drawing saved there. Null with a message "PATH: reason" (naming the line, for a malformed
+// file). Only a regular file is read (not a
+// FIFO, a device or a directory), and only one whose size fits in memory; memory that runs
+// out while reading is such a message too.
 std::unique_ptr<Drawing> loadDrawing(const std::string& path, std::string* error);
 
-// The bytes of a file, read whole; false with a message naming the file.
+// The bytes of a regular file, read whole as above; false with "cannot read PATH: reason".
 bool readFileBytes(const std::string& path, std::string& bytes, std::string* error);
 
 // Writes the drawing to `path` as described above; then the drawing counts as saved, under

@@ -71,6 +71,36 @@ protected:
 
 // ---- reading ------------------------------------------------------------------------------------
 
+TEST_F(Folder, OnlyARegularFileThatFitsInMemoryIsRead)
+{
+    auto refused = [](const std::string& path) {
+        std::string error;
+        auto d = korcad::loadDrawing(path, &error);
+        EXPECT_EQ(d, nullptr) << path;
+        return error;
+    };
+    // A FIFO is refused at once, without waiting for a writer.
+    const std::string fifo = at("pipe.dxf");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
+    auto reading = std::async(std::launch::async, [&] { return refused(fifo); });
+    if (reading.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
+        ADD_FAILURE() << "reading a FIFO waits for a writer";
+        ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));  // one comes and goes: the read ends
+    }
+    EXPECT_EQ(reading.get(), fifo + ": it is a FIFO, not a regular file");
+    // A device, also behind a link.
+    fs::create_symlink("/dev/zero", at("zero.dxf"));
+    EXPECT_EQ(refused(at("zero.dxf")), at("zero.dxf") + ": it is a device, not a regular file");
+    EXPECT_EQ(refused(dir_.string()), dir_.string() + ": it is a directory, not a regular file");
+    // A file larger than the memory of any machine korcad runs on (sparse: it takes no disk).
+    const std::string huge = at("huge.dxf");
+    writeFile(huge, "");
+    if (::truncate(huge.c_str(), off_t(1) << 44) == 0) {
+        EXPECT_NE(refused(huge).find(huge + ": its 17592186044416 bytes do not fit in memory"),
+                  std::string::npos);
+    }
+}
+
 // An empty file holds nothing to lose: it opens as a new drawing that is saved there.
 TEST_F(Folder, AnEmptyFileIsANewDrawingSavedThere)
 {

@@ -1,9 +1,10 @@
 // Faults in the file system, put into the calls a save and the debug log make (korsys's
 // table): a save killed before each of its steps leaves the drawing file as it was or, once
 // the rename happened, the new one — never a mix; a full disk, a failing flush, close or
-// rename give a message naming the file and leave it as it was; a disk that fills up while
-// the log is written is said once and the lines still reach their sinks; korcad with a
-// configuration folder it cannot write still answers the dialog and says why it kept nothing.
+// rename give a message naming the file and leave it as it was; memory that runs out while a
+// drawing is read is a message; a disk that fills up while the log is written is said once
+// and the lines still reach their sinks; korcad with a configuration folder it cannot write
+// still answers the dialog and says why it kept nothing.
 #include "DrawingFile.h"
 #include "RunProcess.h"
 #include "kor/debughilfe.h"
@@ -11,13 +12,40 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include <sys/wait.h>
 #include <unistd.h>
+
+// ---- the allocator of this test program: armed, the n-th allocation from now fails ----------
+namespace {
+std::atomic<long> g_countdown{0};  // 0: disarmed
+std::atomic<long> g_failures{0};
+
+void* allocate(std::size_t size)
+{
+    if (g_countdown.load(std::memory_order_relaxed) > 0 && g_countdown.fetch_sub(1) == 1) {
+        ++g_failures;
+        throw std::bad_alloc();
+    }
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+}  // namespace
+
+void* operator new(std::size_t size) { return allocate(size); }
+void* operator new[](std::size_t size) { return allocate(size); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -169,6 +197,31 @@ TEST_F(FileFaults, AFailingStepOfASaveIsNamedAndTheFileStaysAsItWas)
     std::string error;
     EXPECT_TRUE(korcad::saveDrawing(*drawing_, target_.string(), &error)) << error;
     EXPECT_TRUE(readAll(target_) == saved_) << "the file is not the drawing saved";
+}
+
+// Memory that runs out while a drawing is read ends the reading with a message, whichever
+// allocation fails.
+TEST(ReadFaults, MemoryRunningOutWhileADrawingIsReadIsAMessage)
+{
+    const std::string path = std::string(EXAMPLES_DIR) + "/netz.dxf";
+    long injected = 0;
+    for (long n = 1;; ++n) {
+        ASSERT_LT(n, 1000000) << "the reading never ended";
+        std::string error;
+        std::unique_ptr<korcad::Drawing> d;
+        g_failures = 0;
+        g_countdown = n;
+        EXPECT_NO_THROW(d = korcad::loadDrawing(path, &error)) << "allocation " << n;
+        g_countdown = 0;
+        if (g_failures == 0) {
+            EXPECT_NE(d, nullptr) << error;
+            break;
+        }
+        ++injected;
+        EXPECT_EQ(d, nullptr) << "allocation " << n;
+        EXPECT_EQ(error, path + ": there is not enough memory for it") << "allocation " << n;
+    }
+    EXPECT_GT(injected, 10);
 }
 
 TEST_F(FileFaults, ADiskThatFillsUpUnderTheLogIsSaidOnceAndNoLineIsLostToTheSinks)
