@@ -148,39 +148,90 @@ std::string savePath(const Drawing& drawing)
     return p.string();
 }
 
+namespace {
+
+// The file `path` names in the end, symbolic links followed (also to a target that does not
+// exist yet). False with errno ELOOP for links that lead round in a circle.
+bool followLinks(const std::string& path, std::string& target)
+{
+    fs::path p(path);
+    for (int hops = 0; hops <= 40; ++hops) {
+        struct stat st;
+        if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            target = p.string();
+            return true;
+        }
+        std::error_code ec;
+        fs::path to = fs::read_symlink(p, ec);
+        if (ec) {
+            errno = ec.value();
+            return false;
+        }
+        p = to.is_absolute() ? to : p.parent_path() / to;
+    }
+    errno = ELOOP;
+    return false;
+}
+
+}  // namespace
+
 bool saveDrawing(Drawing& drawing, const std::string& path, std::string* error)
 {
     // Beyond a file size limit, write must fail with EFBIG rather than end the program.
     std::signal(SIGXFSZ, SIG_IGN);
-    std::error_code ec;
-    const bool existed = fs::exists(path, ec);
-    const std::string unchanged = existed ? "; " + path + " is unchanged" : "; nothing was written";
-    if (existed && fs::is_directory(path, ec)) {
-        *error = "cannot save to " + path + ": it is a directory";
+    struct stat st;
+    const bool named = ::lstat(path.c_str(), &st) == 0;
+    std::string unchanged = named ? "; " + path + " is unchanged" : "; nothing was written";
+    auto refuse = [&](const std::string& why) {
+        *error = "cannot save " + path + ": " + why + unchanged;
         return false;
+    };
+    // Through a symbolic link the file it leads to is saved, and the link stays.
+    std::string target;
+    if (!followLinks(path, target))
+        return refuse(std::strerror(errno));
+    const bool existed = ::stat(target.c_str(), &st) == 0;
+    if (!existed && errno != ENOENT)
+        return refuse(std::strerror(errno));
+    if (existed) {
+        // The new file takes the old one's place, so the old one must be one the user could
+        // change: a regular file, not read-only, writable by the user, with no other name
+        // (a hard link would keep the old drawing).
+        if (S_ISDIR(st.st_mode))
+            return refuse("it is a directory");
+        if (!S_ISREG(st.st_mode))
+            return refuse("it is " + kindOf(st.st_mode) + ", not a regular file");
+        if ((st.st_mode & 0222) == 0)
+            return refuse("it is read-only");
+        if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+            return refuse(std::string("you may not write it: ") + std::strerror(errno));
+        if (st.st_nlink > 1)
+            return refuse("it has " + std::to_string(st.st_nlink) +
+                          " names (hard links), which a save would part; save it under a name of its own (SAVEAS)");
     }
-    fs::path target(path);
-    fs::path dir = target.parent_path().empty() ? fs::path(".") : target.parent_path();
-    std::string tmpl = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+    fs::path file(target);
+    fs::path dir = file.parent_path().empty() ? fs::path(".") : file.parent_path();
+    std::string tmpl = (dir / ("." + file.filename().string() + ".XXXXXX")).string();
     auto& sys = korsys::calls();
     int fd = sys.mkstemp(tmpl.data());
-    if (fd < 0) {
-        *error = "cannot save " + path + ": cannot create a file in " + dir.string() + ": " + std::strerror(errno) +
-                 unchanged;
-        return false;
-    }
+    if (fd < 0)
+        return refuse("cannot create a file in " + dir.string() + ": " + std::strerror(errno));
     auto fail = [&](const char* step) {
         int e = errno;
         sys.close(fd);
         ::unlink(tmpl.c_str());
-        *error = "cannot save " + path + ": " + step + ": " + std::strerror(e) + unchanged;
-        return false;
+        return refuse(std::string(step) + ": " + std::strerror(e));
     };
-    // The new file gets the permissions of the one it replaces, or those a new file gets.
+    // The new file gets the owner, group and permissions of the one it replaces, or those a
+    // new file gets. An owner that cannot be kept (the user is not the owner) refuses the save.
     mode_t mode;
-    struct stat st;
-    if (existed && ::stat(path.c_str(), &st) == 0) {
+    if (existed) {
         mode = st.st_mode & 07777;
+        struct stat made;
+        if (::fstat(fd, &made) != 0)
+            return fail("cannot read the new file's owner");
+        if ((made.st_uid != st.st_uid || made.st_gid != st.st_gid) && sys.fchown(fd, st.st_uid, st.st_gid) != 0)
+            return fail("its owner and group cannot be kept");
     } else {
         mode_t mask = ::umask(0);
         ::umask(mask);
@@ -196,14 +247,12 @@ bool saveDrawing(Drawing& drawing, const std::string& path, std::string* error)
     if (sys.close(fd) != 0) {
         int e = errno;
         ::unlink(tmpl.c_str());
-        *error = "cannot save " + path + ": closing failed: " + std::strerror(e) + unchanged;
-        return false;
+        return refuse(std::string("closing failed: ") + std::strerror(e));
     }
-    if (sys.rename(tmpl.c_str(), path.c_str()) != 0) {
+    if (sys.rename(tmpl.c_str(), target.c_str()) != 0) {
         int e = errno;
         ::unlink(tmpl.c_str());
-        *error = "cannot save " + path + ": renaming failed: " + std::strerror(e) + unchanged;
-        return false;
+        return refuse(std::string("renaming failed: ") + std::strerror(e));
     }
     // The rename itself reaches the disk with the directory.
     int dfd = sys.open(dir.c_str(), O_RDONLY | O_DIRECTORY, 0);
@@ -212,7 +261,7 @@ bool saveDrawing(Drawing& drawing, const std::string& path, std::string* error)
         sys.close(dfd);
     }
     drawing.setPath(path);
-    drawing.setName(kortext::toWide(target.filename().string()));
+    drawing.setName(kortext::toWide(fs::path(path).filename().string()));
     drawing.setSaved();
     return true;
 }

@@ -1,10 +1,15 @@
 // DrawingFile.h — drawings to and from DXF files.
 //
 // Saving never puts a drawing file at risk: the drawing is written to a temporary file beside
-// the target, flushed to the disk, given the target's permissions, and only then renamed
-// over the target (an atomic step on a POSIX file system), after which the directory is
-// synced too. A write that fails (disk full, file size limit, no permission) or a process
-// killed while writing leaves the target as it was; a failure says so.
+// the target, flushed to the disk, given the target's owner, group and permissions, and only
+// then renamed over the target (an atomic step on a POSIX file system), after which the
+// directory is synced too. A write that fails (disk full, file size limit, no permission) or
+// a process killed while writing leaves the target as it was; a failure says so.
+//
+// Through a symbolic link the file it leads to is saved and the link stays. A save is refused,
+// with a message, where the new file could not truly stand in for the old one: a file the
+// user may not write, a read-only file, a file with several names (hard links, which the
+// rename would part), a file whose owner and group the user cannot give the new one.
 #pragma once
 
 #include "Drawing.h"

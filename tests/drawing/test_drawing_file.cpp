@@ -69,6 +69,51 @@ protected:
     fs::path dir_;
 };
 
+struct Outcome {
+    bool saved = false;
+    std::string error;
+};
+
+Outcome save(Drawing& d, const std::string& path)
+{
+    Outcome o;
+    o.saved = korcad::saveDrawing(d, path, &o.error);
+    return o;
+}
+
+// Saves as the user nobody, in a child process; nullopt when this process cannot become
+// another user (it is not root).
+std::optional<Outcome> saveAsNobody(Drawing& d, const std::string& path)
+{
+    const passwd* pw = ::getpwnam("nobody");
+    if (::geteuid() != 0 || !pw)
+        return std::nullopt;
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return std::nullopt;
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(fds[0]);
+        if (::setgroups(0, nullptr) != 0 || ::setgid(pw->pw_gid) != 0 || ::setuid(pw->pw_uid) != 0)
+            ::_exit(2);
+        Outcome o = save(d, path);
+        std::string answer = (o.saved ? "1" : "0") + o.error;
+        (void)!::write(fds[1], answer.data(), answer.size());
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    std::string answer;
+    char buf[512];
+    for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;)
+        answer.append(buf, static_cast<size_t>(n));
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || answer.empty())
+        return Outcome{false, "the child as nobody failed"};
+    return Outcome{answer[0] == '1', answer.substr(1)};
+}
+
 // ---- reading ------------------------------------------------------------------------------------
 
 TEST_F(Folder, OnlyARegularFileThatFitsInMemoryIsRead)
@@ -111,6 +156,98 @@ TEST_F(Folder, AnEmptyFileIsANewDrawingSavedThere)
     EXPECT_EQ(d->path(), at("leer.dxf"));
     EXPECT_EQ(d->name(), L"leer.dxf");
     EXPECT_EQ(d->entityCount(), 0u);
+}
+
+// ---- saving -------------------------------------------------------------------------------------
+
+TEST_F(Folder, ASaveThroughASymbolicLinkWritesItsTargetAndTheLinkStays)
+{
+    Drawing d(L"neu.dxf");
+    const std::string drawingText = d.write();
+    fs::create_directories(dir_ / "echt");
+    writeFile(at("echt/netz.dxf"), "alt");
+    fs::create_symlink("echt/netz.dxf", at("zwischen.dxf"));  // relative to the link's folder
+    fs::create_symlink(at("zwischen.dxf"), at("netz.dxf"));   // a link to a link
+    Outcome o = save(d, at("netz.dxf"));
+    ASSERT_TRUE(o.saved) << o.error;
+    EXPECT_TRUE(fs::is_symlink(at("netz.dxf")));
+    EXPECT_TRUE(fs::is_symlink(at("zwischen.dxf")));
+    EXPECT_EQ(readFile(at("echt/netz.dxf")), drawingText);
+    EXPECT_EQ(d.path(), at("netz.dxf"));  // the drawing keeps the name it was given
+    EXPECT_EQ(fs::directory_iterator(dir_ / "echt")->path().filename(), "netz.dxf");  // nothing else there
+    // A link whose target does not exist yet: the target is made.
+    fs::create_symlink("echt/spaeter.dxf", at("spaeter.dxf"));
+    o = save(d, at("spaeter.dxf"));
+    ASSERT_TRUE(o.saved) << o.error;
+    EXPECT_TRUE(fs::is_symlink(at("spaeter.dxf")));
+    EXPECT_EQ(readFile(at("echt/spaeter.dxf")), drawingText);
+    // Links in a circle lead nowhere.
+    fs::create_symlink("kreis2.dxf", at("kreis1.dxf"));
+    fs::create_symlink("kreis1.dxf", at("kreis2.dxf"));
+    o = save(d, at("kreis1.dxf"));
+    EXPECT_FALSE(o.saved);
+    EXPECT_NE(o.error.find("Too many levels of symbolic links"), std::string::npos) << o.error;
+}
+
+TEST_F(Folder, ASaveKeepsOwnerGroupAndMode)
+{
+    Drawing d(L"netz.dxf");
+    writeFile(at("netz.dxf"), "alt");
+    ASSERT_EQ(::chmod(at("netz.dxf").c_str(), 0640), 0);
+    const passwd* pw = ::getpwnam("nobody");
+    const bool root = ::geteuid() == 0 && pw;
+    if (root) {
+        ASSERT_EQ(::chown(at("netz.dxf").c_str(), pw->pw_uid, pw->pw_gid), 0);
+    }
+    struct stat before {};
+    ASSERT_EQ(::stat(at("netz.dxf").c_str(), &before), 0);
+    Outcome o = save(d, at("netz.dxf"));
+    ASSERT_TRUE(o.saved) << o.error;
+    struct stat after {};
+    ASSERT_EQ(::stat(at("netz.dxf").c_str(), &after), 0);
+    EXPECT_EQ(after.st_mode & 07777, 0640u);
+    EXPECT_EQ(after.st_uid, before.st_uid);
+    EXPECT_EQ(after.st_gid, before.st_gid);
+    EXPECT_EQ(readFile(at("netz.dxf")), d.write());
+    if (!root)
+        GTEST_SKIP() << "not root: a file of another owner was not tried";
+}
+
+TEST_F(Folder, AFileTheUserMayNotWriteReadOnlyOrWithSeveralNamesIsRefused)
+{
+    Drawing d(L"netz.dxf");
+    auto expectRefused = [&](const std::string& name, const std::optional<Outcome>& o, const std::string& why) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(o.has_value());
+        EXPECT_FALSE(o->saved);
+        EXPECT_EQ(o->error, "cannot save " + at(name) + ": " + why + "; " + at(name) + " is unchanged");
+        EXPECT_EQ(readFile(at(name)), "alt " + name);
+    };
+    // Read-only: refused even for root, who could write it.
+    writeFile(at("nurlesen.dxf"), "alt nurlesen.dxf");
+    ::chmod(at("nurlesen.dxf").c_str(), 0444);
+    expectRefused("nurlesen.dxf", save(d, at("nurlesen.dxf")), "it is read-only");
+    // Two names of one file: a save would part them.
+    writeFile(at("zwei.dxf"), "alt zwei.dxf");
+    fs::create_hard_link(at("zwei.dxf"), at("zweiter-name.dxf"));
+    expectRefused("zwei.dxf", save(d, at("zwei.dxf")),
+                  "it has 2 names (hard links), which a save would part; save it under a name of its own (SAVEAS)");
+    // Another user's files, in a folder everyone may write: one nobody may not write, and one
+    // nobody may write but whose owner a new file could not keep.
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "not root: the files of another user were not tried";
+    writeFile(at("fremd.dxf"), "alt fremd.dxf");
+    ::chmod(at("fremd.dxf").c_str(), 0644);
+    expectRefused("fremd.dxf", saveAsNobody(d, at("fremd.dxf")), "you may not write it: Permission denied");
+    writeFile(at("offen.dxf"), "alt offen.dxf");
+    ::chmod(at("offen.dxf").c_str(), 0666);
+    expectRefused("offen.dxf", saveAsNobody(d, at("offen.dxf")),
+                  "its owner and group cannot be kept: Operation not permitted");
+    struct stat st {};
+    ASSERT_EQ(::stat(at("offen.dxf").c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 0u);
+    EXPECT_EQ(names(), (std::vector<std::string>{"fremd.dxf", "nurlesen.dxf", "offen.dxf", "zwei.dxf",
+                                                 "zweiter-name.dxf"}));
 }
 
 // ---- korcad's session ---------------------------------------------------------------------------

@@ -127,6 +127,7 @@ TEST_F(FileFaults, ASaveKilledBeforeAnyOfItsStepsLeavesTheOldFileOrTheNewOneWhol
             c.fchmod = dieBefore<4>(sys.fchmod);
             c.close = dieBefore<5>(sys.close);
             c.rename = dieBefore<6>(sys.rename);
+            c.fchown = dieBefore<7>(sys.fchown);
             std::string error;
             ::_exit(korcad::saveDrawing(*drawing_, target_.string(), &error) ? 0 : 1);
         }
