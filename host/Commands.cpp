@@ -354,7 +354,7 @@ bool Commands::zoom()
     return false;
 }
 
-bool Commands::save(const std::string& path)
+bool Commands::save(const std::string& path, SaveMode mode)
 {
     Drawing* d = host_.drawing(host_.currentDrawing());
     if (!d) {
@@ -362,7 +362,7 @@ bool Commands::save(const std::string& path)
         return false;
     }
     std::string error;
-    if (!saveDrawing(*d, path, &error)) {
+    if (!saveDrawing(*d, path, &error, mode)) {
         out_ << "; error: " << error << '\n';
         return false;
     }
@@ -396,14 +396,14 @@ bool Commands::run(const std::string& typed, std::deque<Value> args)
         else if (name == "ZOOM")
             ok = zoom();
         else if (name == "QSAVE")
-            ok = save(d ? savePath(*d) : std::string());
+            ok = save(d ? savePath(*d) : std::string(), SaveMode::Quick);
         else if (name == "SAVEAS") {
             std::string fallback = d ? savePath(*d) : std::string();
             auto t = text("Speichern unter <" + fallback + ">: ");
             std::string path = t ? AfxToUtf8(t->c_str()) : fallback;
             if (path.size() < 4 || kortext::fromWide(Drawing::upper(kortext::toWide(path.substr(path.size() - 4)))) != ".DXF")
                 path += ".dxf";
-            ok = save(path);
+            ok = save(path, SaveMode::SaveAs);
         }
         if (!args_.empty())
             out_ << "; " << args_.size() << " Argumente blieben übrig.\n";

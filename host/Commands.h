@@ -10,7 +10,8 @@
 //   LAYER    options Make (new layer, made current), Set, ON, OFF (names with wild cards),
 //            until an empty answer
 //   ZOOM     Extents (the drawing view fits the drawing)
-//   QSAVE    saves the drawing to its file (a new drawing: its name as .dxf)
+//   QSAVE    saves the drawing to its file (a new drawing: its name as .dxf), unless that file
+//            changed on disk since the drawing was read or saved (see DrawingFile.h)
 //   SAVEAS   saves it under the file name that follows (or is asked for)
 //
 // A name may carry the prefixes "_" (international name) and "." (the built-in command), as
@@ -19,6 +20,8 @@
 // for Enter — and PAUSE (or any "\\") hands one prompt to the user; prompts beyond the
 // arguments are asked on the command line. New entities go on the current layer.
 #pragma once
+
+#include "DrawingFile.h"
 
 #include "lisp/Interpreter.h"
 
@@ -62,7 +65,7 @@ private:
     std::optional<double> number(const std::string& prompt, const double* base = nullptr);
     std::optional<std::wstring> text(const std::string& prompt);
     bool make(const lisp::Value& groups);
-    bool save(const std::string& path);
+    bool save(const std::string& path, SaveMode mode);
 
     bool line();
     bool pline();

@@ -51,9 +51,22 @@ uint64_t memoryForFiles()
     return room;
 }
 
-// The bytes of the regular file at `path`; false with the reason in *why. Only a regular file
-// is read: a FIFO would wait for a writer, a device such as /dev/zero never end.
-bool readRegularFile(const std::string& path, std::string& bytes, std::string* why)
+Drawing::FileIdentity identityOf(const struct stat& st)
+{
+    Drawing::FileIdentity id;
+    id.known = true;
+    id.device = st.st_dev;
+    id.inode = st.st_ino;
+    id.size = st.st_size;
+    id.mtimeSeconds = st.st_mtim.tv_sec;
+    id.mtimeNanoseconds = st.st_mtim.tv_nsec;
+    return id;
+}
+
+// The bytes of the regular file at `path`, and its identity as it was before they were read;
+// false with the reason in *why. Only a regular file is read: a FIFO would wait for a writer,
+// a device such as /dev/zero never end.
+bool readRegularFile(const std::string& path, std::string& bytes, Drawing::FileIdentity& identity, std::string* why)
 {
     // O_NONBLOCK: a FIFO opens without waiting for a writer (and is refused below).
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -74,6 +87,7 @@ bool readRegularFile(const std::string& path, std::string& bytes, std::string* w
         *why = "it is " + kindOf(st.st_mode) + ", not a regular file";
         return false;
     }
+    identity = identityOf(st);
     const uint64_t room = memoryForFiles();
     if (static_cast<uint64_t>(st.st_size) > room) {
         *why = "its " + std::to_string(st.st_size) + " bytes do not fit in memory (at most " + std::to_string(room) +
@@ -111,7 +125,8 @@ bool readRegularFile(const std::string& path, std::string& bytes, std::string* w
 bool readFileBytes(const std::string& path, std::string& bytes, std::string* error)
 {
     std::string why;
-    if (readRegularFile(path, bytes, &why))
+    Drawing::FileIdentity identity;
+    if (readRegularFile(path, bytes, identity, &why))
         return true;
     *error = "cannot read " + path + ": " + why;
     return false;
@@ -122,13 +137,15 @@ std::unique_ptr<Drawing> loadDrawing(const std::string& path, std::string* error
     std::string why;
     try {
         std::string bytes;
-        if (readRegularFile(path, bytes, &why)) {
+        Drawing::FileIdentity identity;
+        if (readRegularFile(path, bytes, identity, &why)) {
             const std::wstring name = kortext::toWide(fs::path(path).filename().string());
             // An empty file holds nothing to lose: it is a new drawing that is saved there.
             auto d = dxf::sniff(bytes) == dxf::FileKind::Empty ? std::make_unique<Drawing>(name)
                                                                 : Drawing::read(name, std::move(bytes), &why);
             if (d) {
                 d->setPath(path);
+                d->setFileIdentity(identity);
                 return d;
             }
         }
@@ -175,7 +192,7 @@ bool followLinks(const std::string& path, std::string& target)
 
 }  // namespace
 
-bool saveDrawing(Drawing& drawing, const std::string& path, std::string* error)
+bool saveDrawing(Drawing& drawing, const std::string& path, std::string* error, SaveMode mode)
 {
     // Beyond a file size limit, write must fail with EFBIG rather than end the program.
     std::signal(SIGXFSZ, SIG_IGN);
@@ -201,6 +218,14 @@ bool saveDrawing(Drawing& drawing, const std::string& path, std::string* error)
             return refuse("it is a directory");
         if (!S_ISREG(st.st_mode))
             return refuse("it is " + kindOf(st.st_mode) + ", not a regular file");
+        // QSAVE writes only over the drawing's own file, as it was read or last saved: not over
+        // another program's save, nor over a file the drawing never came from.
+        if (mode == SaveMode::Quick && !drawing.fileIdentity().known)
+            return refuse("a file of that name is there already, and the drawing was not read from it; SAVEAS "
+                          "writes over it");
+        if (mode == SaveMode::Quick && identityOf(st) != drawing.fileIdentity())
+            return refuse("the file changed on disk since the drawing was read or last saved (another program "
+                          "wrote it?); SAVEAS saves under a name of your choice");
         if ((st.st_mode & 0222) == 0)
             return refuse("it is read-only");
         if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
@@ -224,9 +249,9 @@ bool saveDrawing(Drawing& drawing, const std::string& path, std::string* error)
     };
     // The new file gets the owner, group and permissions of the one it replaces, or those a
     // new file gets. An owner that cannot be kept (the user is not the owner) refuses the save.
-    mode_t mode;
+    mode_t permissions;
     if (existed) {
-        mode = st.st_mode & 07777;
+        permissions = st.st_mode & 07777;
         struct stat made;
         if (::fstat(fd, &made) != 0)
             return fail("cannot read the new file's owner");
@@ -235,15 +260,18 @@ bool saveDrawing(Drawing& drawing, const std::string& path, std::string* error)
     } else {
         mode_t mask = ::umask(0);
         ::umask(mask);
-        mode = 0666 & ~mask;
+        permissions = 0666 & ~mask;
     }
     const std::string text = drawing.write();
     if (!korsys::writeAll(fd, text.data(), text.size()))
         return fail("writing failed");
     if (sys.fsync(fd) != 0)
         return fail("flushing to the disk failed");
-    if (sys.fchmod(fd, mode) != 0)
+    if (sys.fchmod(fd, permissions) != 0)
         return fail("setting the permissions failed");
+    struct stat written;
+    if (::fstat(fd, &written) != 0)
+        return fail("cannot read the new file's identity");
     if (sys.close(fd) != 0) {
         int e = errno;
         ::unlink(tmpl.c_str());
@@ -262,6 +290,7 @@ bool saveDrawing(Drawing& drawing, const std::string& path, std::string* error)
     }
     drawing.setPath(path);
     drawing.setName(kortext::toWide(fs::path(path).filename().string()));
+    drawing.setFileIdentity(identityOf(written));
     drawing.setSaved();
     return true;
 }

@@ -29,9 +29,16 @@ std::unique_ptr<Drawing> loadDrawing(const std::string& path, std::string* error
 // The bytes of a regular file, read whole as above; false with "cannot read PATH: reason".
 bool readFileBytes(const std::string& path, std::string& bytes, std::string* error);
 
+// How a save treats the file it replaces.
+enum class SaveMode {
+    SaveAs,  // SAVEAS, --save-as: the file named, whatever it holds
+    Quick,   // QSAVE: only the drawing's own file, unchanged on disk since it was read or last
+             // saved (same device, inode, size and modification time); a new drawing only
+             // where no file is yet
+};
 // Writes the drawing to `path` as described above; then the drawing counts as saved, under
 // that path and name. False with a message that names the file and says it is unchanged.
-bool saveDrawing(Drawing& drawing, const std::string& path, std::string* error);
+bool saveDrawing(Drawing& drawing, const std::string& path, std::string* error, SaveMode mode = SaveMode::SaveAs);
 
 // Where QSAVE writes a drawing: the file it came from or was last saved to; for a new
 // drawing its name with the extension .dxf, in the current directory.

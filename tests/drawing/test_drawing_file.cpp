@@ -69,15 +69,17 @@ protected:
     fs::path dir_;
 };
 
+using korcad::SaveMode;
+
 struct Outcome {
     bool saved = false;
     std::string error;
 };
 
-Outcome save(Drawing& d, const std::string& path)
+Outcome save(Drawing& d, const std::string& path, SaveMode mode = SaveMode::SaveAs)
 {
     Outcome o;
-    o.saved = korcad::saveDrawing(d, path, &o.error);
+    o.saved = korcad::saveDrawing(d, path, &o.error, mode);
     return o;
 }
 
@@ -248,6 +250,60 @@ TEST_F(Folder, AFileTheUserMayNotWriteReadOnlyOrWithSeveralNamesIsRefused)
     EXPECT_EQ(st.st_uid, 0u);
     EXPECT_EQ(names(), (std::vector<std::string>{"fremd.dxf", "nurlesen.dxf", "offen.dxf", "zwei.dxf",
                                                  "zweiter-name.dxf"}));
+}
+
+TEST_F(Folder, QsaveRefusesAFileThatChangedOnDiskSinceItWasReadOrSaved)
+{
+    // Two sessions read one file; the first saves; the second would lose that save.
+    auto first = sampleAt("netz.dxf");
+    std::string error;
+    auto second = korcad::loadDrawing(at("netz.dxf"), &error);
+    ASSERT_NE(second, nullptr) << error;
+    first->regApp(L"KOR_A");
+    Outcome o = save(*first, at("netz.dxf"), SaveMode::Quick);
+    ASSERT_TRUE(o.saved) << o.error;
+    o = save(*first, at("netz.dxf"), SaveMode::Quick);  // its own save changes nothing for it
+    ASSERT_TRUE(o.saved) << o.error;
+    const std::string firstSaved = readFile(at("netz.dxf"));
+    second->regApp(L"KOR_B");
+    o = save(*second, at("netz.dxf"), SaveMode::Quick);
+    EXPECT_FALSE(o.saved);
+    EXPECT_EQ(o.error, "cannot save " + at("netz.dxf") +
+                           ": the file changed on disk since the drawing was read or last saved (another "
+                           "program wrote it?); SAVEAS saves under a name of your choice; " +
+                           at("netz.dxf") + " is unchanged");
+    EXPECT_EQ(readFile(at("netz.dxf")), firstSaved);
+    // SAVEAS writes it all the same, and from then on the second drawing's QSAVE works.
+    o = save(*second, at("netz.dxf"));
+    ASSERT_TRUE(o.saved) << o.error;
+    o = save(*second, at("netz.dxf"), SaveMode::Quick);
+    EXPECT_TRUE(o.saved) << o.error;
+
+    // The same file rewritten in place with the same size: its time tells.
+    auto third = korcad::loadDrawing(at("netz.dxf"), &error);
+    ASSERT_NE(third, nullptr) << error;
+    const std::string now = readFile(at("netz.dxf"));
+    struct timespec later[2] = {{0, UTIME_OMIT}, {0, 0}};
+    ::clock_gettime(CLOCK_REALTIME, &later[1]);
+    later[1].tv_sec += 10;
+    ASSERT_EQ(::utimensat(AT_FDCWD, at("netz.dxf").c_str(), later, 0), 0);
+    EXPECT_FALSE(save(*third, at("netz.dxf"), SaveMode::Quick).saved);
+
+    // A new drawing is written by QSAVE only where no file is yet.
+    Drawing fresh(L"netz.dxf");
+    o = save(fresh, at("netz.dxf"), SaveMode::Quick);
+    EXPECT_FALSE(o.saved);
+    EXPECT_EQ(o.error, "cannot save " + at("netz.dxf") +
+                           ": a file of that name is there already, and the drawing was not read from it; SAVEAS "
+                           "writes over it; " +
+                           at("netz.dxf") + " is unchanged");
+    EXPECT_EQ(readFile(at("netz.dxf")), now);
+    // A new drawing from an empty file has that file for its own.
+    writeFile(at("leer.dxf"), "");
+    auto empty = korcad::loadDrawing(at("leer.dxf"), &error);
+    ASSERT_NE(empty, nullptr) << error;
+    o = save(*empty, at("leer.dxf"), SaveMode::Quick);
+    EXPECT_TRUE(o.saved) << o.error;
 }
 
 // ---- korcad's session ---------------------------------------------------------------------------
