@@ -190,6 +190,24 @@ bool followLinks(const std::string& path, std::string& target)
     return false;
 }
 
+// The name of the temporary file beside `name` in `dir`, a template for mkstemp: ".NAME.XXXXXX",
+// with NAME cut short (never inside a UTF-8 character) where the whole would be longer than a
+// name in that folder may be.
+std::string temporaryName(const fs::path& dir, std::string name)
+{
+    long most = ::pathconf(dir.c_str(), _PC_NAME_MAX);
+    if (most <= 0)
+        most = 255;
+    const size_t room = most > 8 ? static_cast<size_t>(most) - 8 : 1;
+    if (name.size() > room) {
+        size_t cut = room;
+        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+            --cut;  // name[cut] continues a character: cut before that character
+        name.resize(cut);
+    }
+    return "." + name + ".XXXXXX";
+}
+
 }  // namespace
 
 bool saveDrawing(Drawing& drawing, const std::string& path, std::string* error, SaveMode mode)
@@ -236,7 +254,7 @@ bool saveDrawing(Drawing& drawing, const std::string& path, std::string* error, 
     }
     fs::path file(target);
     fs::path dir = file.parent_path().empty() ? fs::path(".") : file.parent_path();
-    std::string tmpl = (dir / ("." + file.filename().string() + ".XXXXXX")).string();
+    std::string tmpl = (dir / temporaryName(dir, file.filename().string())).string();
     auto& sys = korsys::calls();
     int fd = sys.mkstemp(tmpl.data());
     if (fd < 0)

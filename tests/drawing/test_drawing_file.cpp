@@ -9,6 +9,8 @@
 #include "Session.h"
 
 #include "CadHost.h"
+#include "sys/syscalls.h"
+#include "text/text.h"
 
 #include <gtest/gtest.h>
 
@@ -304,6 +306,35 @@ TEST_F(Folder, QsaveRefusesAFileThatChangedOnDiskSinceItWasReadOrSaved)
     ASSERT_NE(empty, nullptr) << error;
     o = save(*empty, at("leer.dxf"), SaveMode::Quick);
     EXPECT_TRUE(o.saved) << o.error;
+}
+
+TEST_F(Folder, LongNamesGetATemporaryNameThatFits)
+{
+    Drawing d(L"x.dxf");
+    // The temporary names the saves make.
+    static std::vector<std::string> made;
+    made.clear();
+    korsys::ScopedCalls record;
+    record->mkstemp = [](char* pathTemplate) {
+        made.push_back(fs::path(pathTemplate).filename().string());
+        return korsys::systemCalls().mkstemp(pathTemplate);
+    };
+    // 247 and 255 bytes (the longest a name may be), and one of two-byte characters whose
+    // temporary name must not end in half a character.
+    std::string umlauts;
+    while (umlauts.size() + 2 <= 255 - 4)
+        umlauts += "ü";
+    for (const std::string& name : {std::string(243, 'a') + ".dxf", std::string(251, 'b') + ".dxf", umlauts + ".dxf"}) {
+        SCOPED_TRACE(name.size());
+        Outcome o = save(d, at(name));
+        EXPECT_TRUE(o.saved) << o.error;
+        EXPECT_EQ(readFile(at(name)), d.write());
+        EXPECT_EQ(names(), std::vector<std::string>{name});
+        fs::remove(at(name));
+        ASSERT_FALSE(made.empty());
+        EXPECT_LE(made.back().size(), 255u);
+        EXPECT_TRUE(kortext::isValidUtf8(made.back())) << made.back();
+    }
 }
 
 // ---- korcad's session ---------------------------------------------------------------------------
