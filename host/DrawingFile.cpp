@@ -4,12 +4,16 @@
 #include "text/text.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <iterator>
 #include <new>
+#include <pthread.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysinfo.h>
@@ -208,6 +212,96 @@ std::string temporaryName(const fs::path& dir, std::string name)
     return "." + name + ".XXXXXX";
 }
 
+// ---- a signal that ends korcad during a save takes the temporary file with it ---------------
+//
+// While a save runs, SIGTERM, SIGHUP and SIGINT are caught where they would end korcad (their
+// action is the default one; korcad's own Ctrl-C at the command line only interrupts LISP, and
+// the save goes on). The handler removes the temporary file and ends korcad with the signal,
+// as the signal would have: it only reads what the save recorded before it said so, and calls
+// unlink, sigaction, pthread_sigmask and raise, all async-signal-safe. A signal that comes
+// while mkstemp makes the file, whose name is not known yet, is acted on once it is made.
+
+constexpr int kEndingSignals[] = {SIGTERM, SIGHUP, SIGINT};
+char g_temporary[PATH_MAX];              // the temporary file's name, once g_phase says so
+std::atomic<int> g_phase{0};             // 0: no temporary file; 1: being made; 2: g_temporary
+std::atomic<int> g_pending{0};           // a signal that came while the file was being made
+static_assert(std::atomic<int>::is_always_lock_free);
+
+[[noreturn]] void endWith(int sig)
+{
+    if (g_phase.load() == 2)
+        ::unlink(g_temporary);
+    struct sigaction action {};
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(sig, &action, nullptr);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, sig);
+    ::pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+    ::raise(sig);
+    ::_exit(128 + sig);  // not reached: the signal's default action ends korcad
+}
+
+void onEndingSignal(int sig)
+{
+    g_pending.store(sig);
+    if (g_phase.load() == 1)
+        return;  // the save acts on it once the file is made
+    endWith(sig);
+}
+
+// Catches the ending signals while it lives, and makes the temporary file.
+class TemporaryFile {
+public:
+    TemporaryFile()
+    {
+        struct sigaction ours {};
+        ours.sa_handler = onEndingSignal;
+        sigemptyset(&ours.sa_mask);
+        for (int sig : kEndingSignals)
+            sigaddset(&ours.sa_mask, sig);
+        ours.sa_flags = SA_RESTART;
+        for (size_t i = 0; i < std::size(kEndingSignals); ++i) {
+            caught_[i] = ::sigaction(kEndingSignals[i], nullptr, &previous_[i]) == 0 &&
+                         !(previous_[i].sa_flags & SA_SIGINFO) && previous_[i].sa_handler == SIG_DFL &&
+                         ::sigaction(kEndingSignals[i], &ours, nullptr) == 0;
+        }
+    }
+    ~TemporaryFile()
+    {
+        gone();
+        for (size_t i = 0; i < std::size(kEndingSignals); ++i)
+            if (caught_[i])
+                ::sigaction(kEndingSignals[i], &previous_[i], nullptr);
+        g_pending.store(0);
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    // mkstemp through the table of calls; from then on a signal removes the file.
+    int make(std::string& pathTemplate)
+    {
+        g_phase.store(1);
+        int fd = korsys::calls().mkstemp(pathTemplate.data());
+        if (fd >= 0 && pathTemplate.size() < sizeof g_temporary) {
+            std::memcpy(g_temporary, pathTemplate.c_str(), pathTemplate.size() + 1);
+            g_phase.store(2);
+        } else {
+            g_phase.store(0);
+        }
+        if (int sig = g_pending.load())
+            endWith(sig);
+        return fd;
+    }
+    // The file is renamed or removed: a signal has nothing left to remove.
+    void gone() { g_phase.store(0); }
+
+private:
+    struct sigaction previous_[std::size(kEndingSignals)];
+    bool caught_[std::size(kEndingSignals)] = {};
+};
+
 }  // namespace
 
 bool saveDrawing(Drawing& drawing, const std::string& path, std::string* error, SaveMode mode)
@@ -255,14 +349,17 @@ bool saveDrawing(Drawing& drawing, const std::string& path, std::string* error, 
     fs::path file(target);
     fs::path dir = file.parent_path().empty() ? fs::path(".") : file.parent_path();
     std::string tmpl = (dir / temporaryName(dir, file.filename().string())).string();
+    const std::string text = drawing.write();
     auto& sys = korsys::calls();
-    int fd = sys.mkstemp(tmpl.data());
+    TemporaryFile temporary;
+    int fd = temporary.make(tmpl);
     if (fd < 0)
         return refuse("cannot create a file in " + dir.string() + ": " + std::strerror(errno));
     auto fail = [&](const char* step) {
         int e = errno;
         sys.close(fd);
         ::unlink(tmpl.c_str());
+        temporary.gone();
         return refuse(std::string(step) + ": " + std::strerror(e));
     };
     // The new file gets the owner, group and permissions of the one it replaces, or those a
@@ -280,7 +377,6 @@ bool saveDrawing(Drawing& drawing, const std::string& path, std::string* error, 
         ::umask(mask);
         permissions = 0666 & ~mask;
     }
-    const std::string text = drawing.write();
     if (!korsys::writeAll(fd, text.data(), text.size()))
         return fail("writing failed");
     if (sys.fsync(fd) != 0)
@@ -293,13 +389,16 @@ bool saveDrawing(Drawing& drawing, const std::string& path, std::string* error, 
     if (sys.close(fd) != 0) {
         int e = errno;
         ::unlink(tmpl.c_str());
+        temporary.gone();
         return refuse(std::string("closing failed: ") + std::strerror(e));
     }
     if (sys.rename(tmpl.c_str(), target.c_str()) != 0) {
         int e = errno;
         ::unlink(tmpl.c_str());
+        temporary.gone();
         return refuse(std::string("renaming failed: ") + std::strerror(e));
     }
+    temporary.gone();
     // The rename itself reaches the disk with the directory.
     int dfd = sys.open(dir.c_str(), O_RDONLY | O_DIRECTORY, 0);
     if (dfd >= 0) {

@@ -4,7 +4,8 @@
 // the target, flushed to the disk, given the target's owner, group and permissions, and only
 // then renamed over the target (an atomic step on a POSIX file system), after which the
 // directory is synced too. A write that fails (disk full, file size limit, no permission) or
-// a process killed while writing leaves the target as it was; a failure says so.
+// a process killed while writing leaves the target as it was; a failure says so. SIGTERM,
+// SIGHUP or SIGINT that end korcad during a save remove the temporary file first.
 //
 // Through a symbolic link the file it leads to is saved and the link stays. A save is refused,
 // with a message, where the new file could not truly stand in for the old one: a file the
