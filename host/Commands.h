@@ -43,12 +43,16 @@ public:
 
     // The command's name without prefixes, upper case, when it is one of ours; else empty.
     static std::string commandName(const std::string& typed);
-    // Runs a command with its arguments; what it says and any failure go to the command line.
-    // False when it failed or was cancelled.
-    bool run(const std::string& name, std::deque<lisp::Value> args = {});
+    // Runs a command with its arguments; what it says and any failure go to the command line,
+    // except that a failed save's message goes to *failure when that is given. False when it
+    // failed or was cancelled.
+    bool run(const std::string& name, std::deque<lisp::Value> args = {}, std::string* failure = nullptr);
+    // The last QSAVE or SAVEAS failed (and none worked since).
+    bool lastSaveFailed() const { return saveFailed_; }
 
     // (command ...) and (vl-cmdf ...): the first argument a command name, the rest its
-    // arguments. nil, as in AutoLISP; an unknown command says so.
+    // arguments. nil, as in AutoLISP; an unknown command says so. A failed QSAVE or SAVEAS
+    // raises its message as a LISP error.
     void install(lisp::Interpreter& lisp);
 
     // The layer new entities go on: the system variable CLAYER ("0" before install()).
@@ -81,6 +85,8 @@ private:
     std::deque<lisp::Value> args_;
     lisp::Interpreter* lisp_ = nullptr;
     std::function<void()> zoomExtents_;
+    std::string* failure_ = nullptr;  // where run() puts a failed save's message
+    bool saveFailed_ = false;
 };
 
 }  // namespace korcad

@@ -305,16 +305,25 @@ int Session::finish(int exitCode)
     Drawing* d = host_->drawing(host_->currentDrawing());
     if (!d)
         return exitCode;
+    // A run whose last save failed has not done what it was for, even when the program
+    // caught the error; a save that works afterwards (also --save-as) makes up for it.
+    bool saveFailed = commands_->lastSaveFailed();
     if (!options_.saveAs.empty()) {
         if (exitCode != kExitOk) {
             err_ << "korcad: the run failed: the drawing was not saved to " << options_.saveAs << '\n';
         } else {
             std::string error;
+            saveFailed = false;
             if (!saveDrawing(*d, options_.saveAs, &error)) {
                 err_ << "korcad: " << error << '\n';
                 exitCode = kExitLispError;
             }
         }
+    }
+    if (saveFailed) {
+        err_ << "korcad: the drawing " << AfxToUtf8(d->name().c_str()) << " was not saved: its last save failed\n";
+        if (exitCode == kExitOk)
+            exitCode = kExitLispError;
     }
     if (d->modified())
         err_ << "korcad: warning: the changes to drawing " << AfxToUtf8(d->name().c_str())

@@ -100,7 +100,8 @@ public:
     // file (Zeichnung1.dwg) is open instead.
     bool openDrawing();
     // The end of a run: saves to --save-as when the run went well, and warns of changes that
-    // were not saved. Returns the exit code (a failed save turns success into failure).
+    // were not saved. Returns the exit code (a failed save, also a last QSAVE or SAVEAS that
+    // failed, turns success into failure).
     int finish(int exitCode);
     Commands& commands() { return *commands_; }
     // Hands the --db entries to the text tables; with no database configured anywhere, the

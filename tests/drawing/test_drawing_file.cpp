@@ -14,10 +14,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <functional>
 #include <future>
+#include <optional>
 #include <sstream>
 
 #include <fcntl.h>
@@ -396,6 +397,38 @@ TEST_F(Folder, ADrawingThatCouldNotBeReadIsANewUnnamedOneAndNoProgramRunsOnIt)
     EXPECT_EQ(r.drawingPath, "");
     EXPECT_EQ(r.drawingName, L"Zeichnung1.dwg");
     EXPECT_EQ(readFile(at("netz.dxf")), broken);
+}
+
+TEST_F(Folder, AFailedQsaveIsALispErrorAndARunEndingWithItFails)
+{
+    writeFile(at("netz.dxf"), readFile(drawingtest::netzPath()));
+    // While the drawing is open its file becomes a folder: QSAVE cannot write there.
+    const std::string replace = "(vl-file-delete \"" + at("netz.dxf") + "\") (vl-mkdir \"" + at("netz.dxf") + "\")";
+    SessionRun r = runSession(withDrawing(at("netz.dxf"),
+                                   {"(progn " + replace + " (princ))",
+                                    "(vl-catch-all-error-message (vl-catch-all-apply 'command '(\"_.QSAVE\")))"}));
+    fs::remove(at("netz.dxf"));
+    EXPECT_NE(r.out.find("\"cannot save " + at("netz.dxf") + ": it is a directory"), std::string::npos) << r.out;
+    EXPECT_EQ(r.exitCode, korcad::kExitLispError);
+    EXPECT_NE(r.err.find("korcad: the drawing netz.dxf was not saved: its last save failed\n"), std::string::npos)
+        << r.err;
+    // Uncaught, the error ends the program; a later save that works makes the run good again.
+    writeFile(at("netz.dxf"), readFile(drawingtest::netzPath()));
+    r = runSession(withDrawing(at("netz.dxf"), {"(command \"_.QSAVE\")"}));
+    EXPECT_EQ(r.exitCode, korcad::kExitOk) << r.err;
+    ::chmod(at("netz.dxf").c_str(), 0444);
+    r = runSession(withDrawing(at("netz.dxf"), {"(command \"_.QSAVE\")", "(princ \"weiter\")"}));
+    EXPECT_EQ(r.exitCode, korcad::kExitLispError);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("; error: cannot save " + at("netz.dxf") + ": it is read-only"), std::string::npos) << r.err;
+    // At the command line too, where errors do not count otherwise.
+    r = runSession(withDrawing(at("netz.dxf")), "QSAVE\n");
+    EXPECT_NE(r.out.find("; error: cannot save " + at("netz.dxf") + ": it is read-only"), std::string::npos) << r.out;
+    EXPECT_EQ(r.exitCode, korcad::kExitLispError);
+    r = runSession(withDrawing(at("netz.dxf"), {"(vl-catch-all-apply 'command '(\"_.QSAVE\"))",
+                                                "(command \"_.SAVEAS\" \"" + at("kopie.dxf") + "\")"}));
+    EXPECT_EQ(r.exitCode, korcad::kExitOk) << r.err;
+    EXPECT_TRUE(fs::exists(at("kopie.dxf")));
 }
 
 }  // namespace
