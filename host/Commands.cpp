@@ -354,7 +354,7 @@ bool Commands::zoom()
     return false;
 }
 
-bool Commands::save(const std::string& path)
+bool Commands::save(const std::string& path, SaveMode mode)
 {
     Drawing* d = host_.drawing(host_.currentDrawing());
     if (!d) {
@@ -362,16 +362,21 @@ bool Commands::save(const std::string& path)
         return false;
     }
     std::string error;
-    if (!saveDrawing(*d, path, &error)) {
-        out_ << "; error: " << error << '\n';
+    saveFailed_ = !saveDrawing(*d, path, &error, mode);
+    if (saveFailed_) {
+        if (failure_)
+            *failure_ = error;
+        else
+            out_ << "; error: " << error << '\n';
         return false;
     }
     out_ << "Zeichnung gespeichert: " << path << '\n';
     return true;
 }
 
-bool Commands::run(const std::string& typed, std::deque<Value> args)
+bool Commands::run(const std::string& typed, std::deque<Value> args, std::string* failure)
 {
+    failure_ = failure;
     std::string name = commandName(typed);
     if (name.empty()) {
         out_ << "Unbekannter Befehl \"" << typed << "\".\n";
@@ -396,14 +401,14 @@ bool Commands::run(const std::string& typed, std::deque<Value> args)
         else if (name == "ZOOM")
             ok = zoom();
         else if (name == "QSAVE")
-            ok = save(d ? savePath(*d) : std::string());
+            ok = save(d ? savePath(*d) : std::string(), SaveMode::Quick);
         else if (name == "SAVEAS") {
             std::string fallback = d ? savePath(*d) : std::string();
             auto t = text("Speichern unter <" + fallback + ">: ");
             std::string path = t ? AfxToUtf8(t->c_str()) : fallback;
             if (path.size() < 4 || kortext::fromWide(Drawing::upper(kortext::toWide(path.substr(path.size() - 4)))) != ".DXF")
                 path += ".dxf";
-            ok = save(path);
+            ok = save(path, SaveMode::SaveAs);
         }
         if (!args_.empty())
             out_ << "; " << args_.size() << " Argumente blieben übrig.\n";
@@ -423,7 +428,12 @@ void Commands::install(lisp::Interpreter& lisp)
         if (a.size() == 0)
             return Value();
         std::string name = lisp::strArg(a[0]);
-        run(name, std::deque<Value>(a.begin() + 1, a.end()));
+        // A save that failed is an error the program sees (and may catch): its drawing is not
+        // where it thinks it is.
+        std::string failure;
+        run(name, std::deque<Value>(a.begin() + 1, a.end()), &failure);
+        if (!failure.empty())
+            throw lisp::LispError(failure);
         return Value();
     };
     lisp.defineBuiltin("command", command, 0, -1);

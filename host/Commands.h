@@ -10,7 +10,8 @@
 //   LAYER    options Make (new layer, made current), Set, ON, OFF (names with wild cards),
 //            until an empty answer
 //   ZOOM     Extents (the drawing view fits the drawing)
-//   QSAVE    saves the drawing to its file (a new drawing: its name as .dxf)
+//   QSAVE    saves the drawing to its file (a new drawing: its name as .dxf), unless that file
+//            changed on disk since the drawing was read or saved (see DrawingFile.h)
 //   SAVEAS   saves it under the file name that follows (or is asked for)
 //
 // A name may carry the prefixes "_" (international name) and "." (the built-in command), as
@@ -19,6 +20,8 @@
 // for Enter — and PAUSE (or any "\\") hands one prompt to the user; prompts beyond the
 // arguments are asked on the command line. New entities go on the current layer.
 #pragma once
+
+#include "DrawingFile.h"
 
 #include "lisp/Interpreter.h"
 
@@ -40,12 +43,16 @@ public:
 
     // The command's name without prefixes, upper case, when it is one of ours; else empty.
     static std::string commandName(const std::string& typed);
-    // Runs a command with its arguments; what it says and any failure go to the command line.
-    // False when it failed or was cancelled.
-    bool run(const std::string& name, std::deque<lisp::Value> args = {});
+    // Runs a command with its arguments; what it says and any failure go to the command line,
+    // except that a failed save's message goes to *failure when that is given. False when it
+    // failed or was cancelled.
+    bool run(const std::string& name, std::deque<lisp::Value> args = {}, std::string* failure = nullptr);
+    // The last QSAVE or SAVEAS failed (and none worked since).
+    bool lastSaveFailed() const { return saveFailed_; }
 
     // (command ...) and (vl-cmdf ...): the first argument a command name, the rest its
-    // arguments. nil, as in AutoLISP; an unknown command says so.
+    // arguments. nil, as in AutoLISP; an unknown command says so. A failed QSAVE or SAVEAS
+    // raises its message as a LISP error.
     void install(lisp::Interpreter& lisp);
 
     // The layer new entities go on: the system variable CLAYER ("0" before install()).
@@ -62,7 +69,7 @@ private:
     std::optional<double> number(const std::string& prompt, const double* base = nullptr);
     std::optional<std::wstring> text(const std::string& prompt);
     bool make(const lisp::Value& groups);
-    bool save(const std::string& path);
+    bool save(const std::string& path, SaveMode mode);
 
     bool line();
     bool pline();
@@ -78,6 +85,8 @@ private:
     std::deque<lisp::Value> args_;
     lisp::Interpreter* lisp_ = nullptr;
     std::function<void()> zoomExtents_;
+    std::string* failure_ = nullptr;  // where run() puts a failed save's message
+    bool saveFailed_ = false;
 };
 
 }  // namespace korcad

@@ -264,8 +264,11 @@ bool Drawing::build(std::string* error)
     utf8_ = v >= "AC1021";
     // Some programs write UTF-8 into older versions; a file that is valid UTF-8 and not plain
     // ASCII is read so.
-    if (!utf8_ && kortext::isValidUtf8(file_.bytes))
-        utf8_ = std::any_of(file_.bytes.begin(), file_.bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    // Only the drawing counts: the bytes up to its EOF group, not what may follow.
+    const std::string_view drawn(file_.bytes.data(),
+                                 static_cast<size_t>(t.back().value.data() + t.back().value.size() - file_.bytes.data()));
+    if (!utf8_ && kortext::isValidUtf8(drawn))
+        utf8_ = std::any_of(drawn.begin(), drawn.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
     computeSubEntities();
     return true;
 }

@@ -56,6 +56,16 @@ public:
     // The file the drawing was read from or last saved to; empty for a new drawing.
     const std::string& path() const { return path_; }
     void setPath(std::string path) { path_ = std::move(path); }
+    // That file as it was when the drawing was read from it or last saved to it, for QSAVE to
+    // see whether another program changed it since; `known` is false while there is none.
+    struct FileIdentity {
+        bool known = false;
+        uint64_t device = 0, inode = 0;
+        int64_t size = 0, mtimeSeconds = 0, mtimeNanoseconds = 0;
+        bool operator==(const FileIdentity&) const = default;
+    };
+    const FileIdentity& fileIdentity() const { return fileIdentity_; }
+    void setFileIdentity(const FileIdentity& identity) { fileIdentity_ = identity; }
     // The DXF text of the drawing, as it is now.
     std::string write() const;
     // Changed since it was read or last saved.
@@ -166,6 +176,7 @@ private:
 
     std::wstring name_;
     std::string path_;
+    FileIdentity fileIdentity_;
     dxf::TagStream file_;          // the file's bytes and groups; records point into them
     std::deque<std::string> owned_;  // texts of groups made or changed here
     std::vector<Section> sections_;

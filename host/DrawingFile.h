@@ -1,10 +1,16 @@
 // DrawingFile.h — drawings to and from DXF files.
 //
 // Saving never puts a drawing file at risk: the drawing is written to a temporary file beside
-// the target, flushed to the disk, given the target's permissions, and only then renamed
-// over the target (an atomic step on a POSIX file system), after which the directory is
-// synced too. A write that fails (disk full, file size limit, no permission) or a process
-// killed while writing leaves the target as it was; a failure says so.
+// the target, flushed to the disk, given the target's owner, group and permissions, and only
+// then renamed over the target (an atomic step on a POSIX file system), after which the
+// directory is synced too. A write that fails (disk full, file size limit, no permission) or
+// a process killed while writing leaves the target as it was; a failure says so. SIGTERM,
+// SIGHUP or SIGINT that end korcad during a save remove the temporary file first.
+//
+// Through a symbolic link the file it leads to is saved and the link stays. A save is refused,
+// with a message, where the new file could not truly stand in for the old one: a file the
+// user may not write, a read-only file, a file with several names (hard links, which the
+// rename would part), a file whose owner and group the user cannot give the new one.
 #pragma once
 
 #include "Drawing.h"
@@ -14,16 +20,26 @@
 
 namespace korcad {
 
-// Reads the DXF file at `path` into a drawing named after the file. Null with a message that
-// names the file (and the line, for a malformed file).
+// Reads the DXF file at `path` into a drawing named after the file; an empty file is a new
+// drawing saved there. Null with a message "PATH: reason" (naming the line, for a malformed
+// file). Only a regular file is read (not a
+// FIFO, a device or a directory), and only one whose size fits in memory; memory that runs
+// out while reading is such a message too.
 std::unique_ptr<Drawing> loadDrawing(const std::string& path, std::string* error);
 
-// The bytes of a file, read whole; false with a message naming the file.
+// The bytes of a regular file, read whole as above; false with "cannot read PATH: reason".
 bool readFileBytes(const std::string& path, std::string& bytes, std::string* error);
 
+// How a save treats the file it replaces.
+enum class SaveMode {
+    SaveAs,  // SAVEAS, --save-as: the file named, whatever it holds
+    Quick,   // QSAVE: only the drawing's own file, unchanged on disk since it was read or last
+             // saved (same device, inode, size and modification time); a new drawing only
+             // where no file is yet
+};
 // Writes the drawing to `path` as described above; then the drawing counts as saved, under
 // that path and name. False with a message that names the file and says it is unchanged.
-bool saveDrawing(Drawing& drawing, const std::string& path, std::string* error);
+bool saveDrawing(Drawing& drawing, const std::string& path, std::string* error, SaveMode mode = SaveMode::SaveAs);
 
 // Where QSAVE writes a drawing: the file it came from or was last saved to; for a new
 // drawing its name with the extension .dxf, in the current directory.

@@ -164,6 +164,10 @@ bool readTags(TagStream& s, std::string* error)
                 return fail("group " + std::to_string(code) + " needs a number, found \"" + shown(value) + "\"");
         }
         s.tags.push_back(Tag{static_cast<int>(code), value});
+        // The drawing ends with its EOF group. What follows is no part of it, as other
+        // readers take it: blank lines, the Ctrl-Z that once marked the end of a file, NULs.
+        if (code == 0 && trim(value) == "EOF")
+            break;
     }
     if (s.tags.empty())
         return fail("the file holds no DXF groups");

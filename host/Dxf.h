@@ -38,8 +38,9 @@ int lineOf(const TagStream& stream, size_t tag);
 enum class FileKind { AsciiDxf, BinaryDxf, Dwg, Empty };
 FileKind sniff(std::string_view bytes);
 
-// Splits the bytes into groups. False with "line N: ..." in *error when a code line is no
-// number, a value is missing at the end, or a numeric group holds no number.
+// Splits the bytes into groups, up to the EOF group (anything after it is ignored). False
+// with "line N: ..." in *error when a code line is no number, a value is missing at the end,
+// or a numeric group holds no number.
 bool readTags(TagStream& stream, std::string* error);
 // The text of a stream of groups: codes right-aligned in three places as CAD programs write
 // them, values as they are, every line ended by "\r\n" or "\n".

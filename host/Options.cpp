@@ -22,12 +22,14 @@ Options:
   --dwg FILE.dxf     open the drawing in FILE.dxf (ASCII DXF, R12 to 2018); a file that
                      does not exist yet is a new drawing QSAVE writes there. Without
                      --dwg a new drawing "Zeichnung1.dwg" (saved as Zeichnung1.dxf).
-                     A file korcad cannot read is reported, naming the line, and a new
-                     drawing is open instead.
+                     A file korcad cannot read is reported, naming the line, and never
+                     written over: with files or -e korcad stops (exit status 1) before
+                     running anything; at the command line a new, unnamed drawing opens.
   --save-as FILE     save the drawing to FILE when the run ends well (atomically: a
                      failed save leaves FILE as it was). The commands QSAVE and SAVEAS
-                     (also (command "_.QSAVE") in LISP) save too; changes not saved are
-                     reported at the end.
+                     (also (command "_.QSAVE") in LISP) save too; QSAVE refuses a file
+                     that changed on disk since it was read or saved. Changes not saved
+                     are reported at the end.
   --no-load          do not load the korDialog module at start
   --terminal         keep the command line on the terminal even with a display (by
                      default, with a display and neither files, -e nor --answers, korcad

@@ -139,7 +139,8 @@ bool Session::start()
 {
     if (!configureDatabases())
         return false;
-    openDrawing();
+    if (!openDrawing())
+        return false;
     if (options_.noLoad)
         return true;
     std::string error;
@@ -245,7 +246,7 @@ int Session::selectByUser(CadHost::Names& out)
     }
 }
 
-void Session::openDrawing()
+bool Session::openDrawing()
 {
     namespace fs = std::filesystem;
     const std::string& path = options_.drawing;
@@ -254,10 +255,20 @@ void Session::openDrawing()
         std::string error;
         if (auto d = loadDrawing(path, &error)) {
             drawing_ = host_->openDrawing(std::move(d));
-            return;
+            return true;
         }
-        err_ << "korcad: cannot open the drawing " << error << "\n"
-             << "korcad: a new, empty drawing is open instead\n";
+        err_ << "korcad: cannot open the drawing " << error << "\n";
+        // A program must not work on an empty drawing it did not ask for (and save it).
+        if (!options_.items.empty()) {
+            err_ << "korcad: nothing was run: the program would work on a new, empty drawing instead\n";
+            return false;
+        }
+        // The person at the command line gets a new drawing that has no file: no QSAVE
+        // writes it over the file that was not read.
+        const std::string name = Options{}.drawing;
+        err_ << "korcad: a new drawing " << name << " is open instead; QSAVE does not write over " << path << "\n";
+        drawing_ = host_->openDrawing(std::make_unique<Drawing>(AfxFromUtf8(name)));
+        return true;
     } else if (options_.drawingGiven && fs::path(path).extension() == ".dxf") {
         err_ << "korcad: " << path << " does not exist: a new drawing is opened; QSAVE writes it there\n";
     }
@@ -265,6 +276,7 @@ void Session::openDrawing()
     if (options_.drawingGiven && fs::path(path).extension() == ".dxf" && !fs::exists(path, ec))
         d->setPath(path);
     drawing_ = host_->openDrawing(std::move(d));
+    return true;
 }
 
 int Session::finish(int exitCode)
@@ -272,16 +284,25 @@ int Session::finish(int exitCode)
     Drawing* d = host_->drawing(host_->currentDrawing());
     if (!d)
         return exitCode;
+    // A run whose last save failed has not done what it was for, even when the program
+    // caught the error; a save that works afterwards (also --save-as) makes up for it.
+    bool saveFailed = commands_->lastSaveFailed();
     if (!options_.saveAs.empty()) {
         if (exitCode != kExitOk) {
             err_ << "korcad: the run failed: the drawing was not saved to " << options_.saveAs << '\n';
         } else {
             std::string error;
+            saveFailed = false;
             if (!saveDrawing(*d, options_.saveAs, &error)) {
                 err_ << "korcad: " << error << '\n';
                 exitCode = kExitLispError;
             }
         }
+    }
+    if (saveFailed) {
+        err_ << "korcad: the drawing " << AfxToUtf8(d->name().c_str()) << " was not saved: its last save failed\n";
+        if (exitCode == kExitOk)
+            exitCode = kExitLispError;
     }
     if (d->modified())
         err_ << "korcad: warning: the changes to drawing " << AfxToUtf8(d->name().c_str())

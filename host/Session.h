@@ -89,18 +89,21 @@ public:
 
     // The steps of run(), for callers that drive a session themselves.
     // Configures the databases, opens the drawing and loads the module (unless --no-load);
-    // false after an error report. A drawing that cannot be read is reported and a new one
-    // of its name is opened instead.
+    // false after an error report, also for a drawing that cannot be read when files or
+    // expressions are to run (see openDrawing()).
     bool start();
     // The geometry of a drawing as shown, taken anew when it changed.
     const geom::Geometry* geometryOf(const Drawing& drawing);
     // ssget's window / crossing and the user's selection (picks, Fenster, Kreuzen).
     std::vector<std::array<int64_t, 2>> selectBox(const double* p1, const double* p2, bool crossing);
     int selectByUser(std::vector<std::array<int64_t, 2>>& out);
-    // Opens the drawing --dwg names (see start()).
-    void openDrawing();
+    // Opens the drawing --dwg names. One that cannot be read is reported; with files or
+    // expressions to run that is the end (false), at the command line a new drawing without a
+    // file (Zeichnung1.dwg) is open instead.
+    bool openDrawing();
     // The end of a run: saves to --save-as when the run went well, and warns of changes that
-    // were not saved. Returns the exit code (a failed save turns success into failure).
+    // were not saved. Returns the exit code (a failed save, also a last QSAVE or SAVEAS that
+    // failed, turns success into failure).
     int finish(int exitCode);
     Commands& commands() { return *commands_; }
     // Hands the --db entries to the text tables; with no database configured anywhere, the

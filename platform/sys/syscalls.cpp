@@ -18,7 +18,7 @@ int systemOpen(const char* path, int flags, mode_t mode) { return ::open(path, f
 
 const Calls& systemCalls()
 {
-    static const Calls system = {systemOpen, ::mkstemp, ::write, ::fsync, ::fchmod, ::close, ::rename};
+    static const Calls system = {systemOpen, ::mkstemp, ::write, ::fsync, ::fchmod, ::fchown, ::close, ::rename};
     return system;
 }
 

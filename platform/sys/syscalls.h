@@ -3,7 +3,7 @@
 // them (a disk that fills up, a rename that fails, a process killed between two steps of a
 // save) without a hook in the product's own interface. The defaults are the system's calls.
 //
-// [X] open, mkstemp, write, fsync, fchmod, close, rename
+// [X] open, mkstemp, write, fsync, fchmod, fchown, close, rename
 // [X] a scoped replacement for tests; writeAll over write
 #pragma once
 
@@ -19,6 +19,7 @@ struct Calls {
     ssize_t (*write)(int fd, const void* data, size_t size);
     int (*fsync)(int fd);
     int (*fchmod)(int fd, mode_t mode);
+    int (*fchown)(int fd, uid_t owner, gid_t group);
     int (*close)(int fd);
     int (*rename)(const char* from, const char* to);
 };

@@ -103,6 +103,23 @@ TEST(DxfTags, OtherFileKindsAreRefusedWithWhatTheyAre)
     EXPECT_NE(readError("\x89PNG\r\n\x1a\n").find("a group code was expected"), std::string::npos);
 }
 
+// Whatever follows the EOF group is no part of the drawing, as other DXF readers take it:
+// blank lines, the Ctrl-Z that marked the end of a file, NULs, anything.
+TEST(DxfTags, WhatFollowsTheEndOfFileGroupIsIgnored)
+{
+    const std::string small = dxfText(kSmall);
+    for (const std::string& after :
+         {std::string("\n\n"), std::string("\x1a"), std::string(3, '\0'), std::string("\r\n  \r\n"),
+          std::string("Übrig 1\n 99\n")}) {
+        SCOPED_TRACE(::testing::PrintToString(after));
+        std::string error;
+        auto d = Drawing::read(L"x.dxf", small + after, &error);
+        ASSERT_NE(d, nullptr) << error;
+        EXPECT_EQ(d->write(), small);
+        EXPECT_FALSE(d->utf8()) << "what follows decided the encoding";
+    }
+}
+
 TEST(DxfText, Windows1252AndUtf8WithTheirEscapes)
 {
     // Windows-1252 in files before AutoCAD 2007; characters it lacks as \U+XXXX.

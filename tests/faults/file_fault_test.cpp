@@ -1,9 +1,11 @@
 // Faults in the file system, put into the calls a save and the debug log make (korsys's
 // table): a save killed before each of its steps leaves the drawing file as it was or, once
-// the rename happened, the new one — never a mix; a full disk, a failing flush, close or
-// rename give a message naming the file and leave it as it was; a disk that fills up while
-// the log is written is said once and the lines still reach their sinks; korcad with a
-// configuration folder it cannot write still answers the dialog and says why it kept nothing.
+// the rename happened, the new one — never a mix; a signal that ends a save takes its
+// temporary file with it; a full disk, a failing flush, close or rename give a message naming
+// the file and leave it as it was; memory that runs out while a drawing is read is a message;
+// a disk that fills up while the log is written is said once and the lines still reach their
+// sinks; korcad with a configuration folder it cannot write still answers the dialog and says
+// why it kept nothing.
 #include "DrawingFile.h"
 #include "RunProcess.h"
 #include "kor/debughilfe.h"
@@ -11,13 +13,43 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include <poll.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+// ---- the allocator of this test program: armed, the n-th allocation from now fails ----------
+namespace {
+std::atomic<long> g_countdown{0};  // 0: disarmed
+std::atomic<long> g_failures{0};
+
+void* allocate(std::size_t size)
+{
+    if (g_countdown.load(std::memory_order_relaxed) > 0 && g_countdown.fetch_sub(1) == 1) {
+        ++g_failures;
+        throw std::bad_alloc();
+    }
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+}  // namespace
+
+void* operator new(std::size_t size) { return allocate(size); }
+void* operator new[](std::size_t size) { return allocate(size); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -99,6 +131,7 @@ TEST_F(FileFaults, ASaveKilledBeforeAnyOfItsStepsLeavesTheOldFileOrTheNewOneWhol
             c.fchmod = dieBefore<4>(sys.fchmod);
             c.close = dieBefore<5>(sys.close);
             c.rename = dieBefore<6>(sys.rename);
+            c.fchown = dieBefore<7>(sys.fchown);
             std::string error;
             ::_exit(korcad::saveDrawing(*drawing_, target_.string(), &error) ? 0 : 1);
         }
@@ -169,6 +202,103 @@ TEST_F(FileFaults, AFailingStepOfASaveIsNamedAndTheFileStaysAsItWas)
     std::string error;
     EXPECT_TRUE(korcad::saveDrawing(*drawing_, target_.string(), &error)) << error;
     EXPECT_TRUE(readAll(target_) == saved_) << "the file is not the drawing saved";
+}
+
+// A save that a signal ends half-way (korcad ended by the session, the terminal or Ctrl-C)
+// takes its temporary file with it, whether the signal comes while the file is written or
+// while it is being made; the drawing file stays as it was.
+int g_signal = 0;
+int g_midSave = -1;
+
+TEST_F(FileFaults, ASignalThatEndsASaveRemovesItsTemporaryFile)
+{
+    for (bool whileMade : {false, true}) {
+        for (int sig : {SIGTERM, SIGHUP, SIGINT}) {
+            SCOPED_TRACE(std::string(strsignal(sig)) + (whileMade ? " while the file is made" : " while it is written"));
+            int midSave[2];
+            ASSERT_EQ(::pipe(midSave), 0);
+            pid_t pid = ::fork();
+            ASSERT_GE(pid, 0);
+            if (pid == 0) {
+                g_signal = sig;
+                g_midSave = midSave[1];
+                ::signal(sig, SIG_DFL);
+                korsys::Calls& c = korsys::calls();
+                if (whileMade) {
+                    // The signal comes as mkstemp has made the file, before the save knows
+                    // its name.
+                    c.mkstemp = [](char* pathTemplate) {
+                        int fd = korsys::systemCalls().mkstemp(pathTemplate);
+                        ::raise(g_signal);
+                        return fd;
+                    };
+                } else {
+                    // The first write puts part of the drawing into the temporary file, says
+                    // so and waits to be ended.
+                    c.write = [](int fd, const void* p, size_t n) -> ssize_t {
+                        ssize_t done = korsys::systemCalls().write(fd, p, std::min<size_t>(n, 4096));
+                        char one = 1;
+                        (void)!::write(g_midSave, &one, 1);
+                        for (;;)
+                            ::pause();
+                        return done;
+                    };
+                }
+                std::string error;
+                korcad::saveDrawing(*drawing_, target_.string(), &error);
+                ::_exit(0);
+            }
+            ::close(midSave[1]);
+            if (!whileMade) {
+                char one = 0;
+                ASSERT_EQ(::read(midSave[0], &one, 1), 1) << "the child never came to write";
+                EXPECT_FALSE(strays().empty()) << "no temporary file while saving";
+                ASSERT_EQ(::kill(pid, sig), 0);
+            }
+            ::close(midSave[0]);
+            // The child ends, or 30 s pass.
+            int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+            ASSERT_GE(pidfd, 0);
+            pollfd ended{pidfd, POLLIN, 0};
+            const bool gone = ::poll(&ended, 1, 30000) == 1;
+            ::close(pidfd);
+            int status = 0;
+            if (!gone) {
+                ::kill(pid, SIGKILL);
+                ::waitpid(pid, &status, 0);
+                FAIL() << "the signal did not end the save";
+            }
+            ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << "status " << status;
+            EXPECT_EQ(strays(), std::vector<std::string>{});
+            EXPECT_TRUE(readAll(target_) == original_) << "the file changed";
+        }
+    }
+}
+
+// Memory that runs out while a drawing is read ends the reading with a message, whichever
+// allocation fails.
+TEST(ReadFaults, MemoryRunningOutWhileADrawingIsReadIsAMessage)
+{
+    const std::string path = std::string(EXAMPLES_DIR) + "/netz.dxf";
+    long injected = 0;
+    for (long n = 1;; ++n) {
+        ASSERT_LT(n, 1000000) << "the reading never ended";
+        std::string error;
+        std::unique_ptr<korcad::Drawing> d;
+        g_failures = 0;
+        g_countdown = n;
+        EXPECT_NO_THROW(d = korcad::loadDrawing(path, &error)) << "allocation " << n;
+        g_countdown = 0;
+        if (g_failures == 0) {
+            EXPECT_NE(d, nullptr) << error;
+            break;
+        }
+        ++injected;
+        EXPECT_EQ(d, nullptr) << "allocation " << n;
+        EXPECT_EQ(error, path + ": there is not enough memory for it") << "allocation " << n;
+    }
+    EXPECT_GT(injected, 10);
 }
 
 TEST_F(FileFaults, ADiskThatFillsUpUnderTheLogIsSaidOnceAndNoLineIsLostToTheSinks)
