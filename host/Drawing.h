@@ -52,6 +52,8 @@ public:
     Drawing& operator=(const Drawing&) = delete;
 
     const std::wstring& name() const { return name_; }
+    // Tells the drawings of one run apart: never 0, never the same for two drawings.
+    int64_t serial() const { return serial_; }
     void setName(std::wstring name) { name_ = std::move(name); }
     // The file the drawing was read from or last saved to; empty for a new drawing.
     const std::string& path() const { return path_; }
