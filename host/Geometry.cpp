@@ -223,10 +223,6 @@ double segmentDistance(Point p, Point a, Point b, Point* nearest = nullptr)
 
 Point arcPoint(const Primitive& p, double angle) { return {p.a.x + p.radius * std::cos(angle), p.a.y + p.radius * std::sin(angle)}; }
 
-}  // namespace
-
-namespace {
-
 std::function<void(const std::string&)>& warningSink()
 {
     static std::function<void(const std::string&)> sink;
