@@ -1,8 +1,10 @@
 // The CAD-class assignment worker.
 #include "cadclass/CADClassUserAssignment.h"
 
+#include "frame/Handler.h"
 #include "korgui/korprogress.h"
 #include "korres/korresstrings.h"
+#include "res/resource.h"
 
 #include <map>
 #include <utility>
@@ -51,6 +53,8 @@ bool CCADClassUserAssignment::ProgressAbbruchProc(CKORGuiProgress* progress, lon
 
 void CCADClassUserAssignment::Run()
 {
+    m_bStopped = m_bFailed = m_bWritten = false;
+    m_nClassified = 0;
     m_pProgress = new CKORGuiProgress(false, true, true, true, true, false, 0.3, 5, nullptr, -1);
     CKORGuiProgress::SetzeMinAnzahlSichtbareProgressBars(m_pProgress, 5);
     CKORGuiProgress::AktiviereAbbruch(m_pProgress, &ProgressAbbruchProc,
@@ -88,6 +92,29 @@ void CCADClassUserAssignment::Run()
         CKORGuiProgress::EntferneProgressBar(m_pProgress, bar, false);
     delete m_pProgress;
     m_pProgress = nullptr;
+    if (m_bWritten)
+        ReportFailures();
+}
+
+void CCADClassUserAssignment::ReportFailures()
+{
+    const std::vector<CCATDBEntityFailure>& failures = m_pSelectionEntities->GetFailures();
+    if (failures.empty())
+        return;
+    CString line;
+    for (const CCATDBEntityFailure& f : failures) {
+        if (f.handle.IsEmpty())
+            line.Format(LoadModuleString(IDS_CADCLASS_NOT_CLASSIFIED_AT), f.index + 1, f.reason.GetString());
+        else
+            line.Format(LoadModuleString(IDS_CADCLASS_NOT_CLASSIFIED), f.handle.GetString(), f.reason.GetString());
+        acutPrintf(L"\n%s", line.GetString());
+        korDialogLog.AusgabeLang(L"CADClass", L"not classified: entity %s: %s\r\n",
+                                 f.handle.IsEmpty() ? (L"#" + std::to_wstring(f.index + 1)).c_str()
+                                                    : f.handle.GetString(),
+                                 f.reason.GetString());
+    }
+    line.Format(LoadModuleString(IDS_CADCLASS_CLASSIFIED_OF), m_nClassified, m_SelectionSet.GetSize());
+    acutPrintf(L"\n%s", line.GetString());
 }
 
 bool CCADClassUserAssignment::SelectCADClass(void* bar)
@@ -158,7 +185,11 @@ bool CCADClassUserAssignment::RemoveAttributes(void* bar)
 {
     CKORGuiProgress::SetzeProgressMaximumPosition(m_pProgress, bar, 1.0);
     CKORGuiProgress::SetzeProgressStatus(m_pProgress, bar, kStatusRunning);
-    m_pSelectionEntities->RemoveAttributesFromTbl();
+    // Read once, and from here on worked in memory: the last step writes each entity whole.
+    ads_name setName;
+    if (m_SelectionSet.GetName(setName))
+        m_pSelectionEntities->LoadEntities(setName);  // an entity it cannot read is a failure
+    m_pSelectionEntities->RemoveAttributesFromLoaded();
     CKORGuiProgress::SetzeProgressAktuellePosition(m_pProgress, bar, 1.0, 1.0, true);
     CKORGuiProgress::SetzeProgressStatus(m_pProgress, bar, kStatusFailed);
     return false;
@@ -166,24 +197,13 @@ bool CCADClassUserAssignment::RemoveAttributes(void* bar)
 
 bool CCADClassUserAssignment::SetCADClass(void* bar)
 {
-    const long n = m_SelectionSet.GetSize();
+    const long n = m_pSelectionEntities->GetLoadedCount();
     const double updateStep = n >= 200 ? static_cast<double>(n / 100) : 1.0;
     CKORGuiProgress::SetzeProgressMaximumPosition(m_pProgress, bar, static_cast<double>(n));
     CKORGuiProgress::SetzeProgressStatus(m_pProgress, bar, kStatusRunning);
 
-    const CString identification = m_pCADClass ? m_pCADClass->GetCADClassIdentification() : CString();
-    const CString displayText = m_pCADClass ? m_pCADClass->GetDisplayName().GetText(nullptr) : CString();
-    for (long i = 0; i < n; ++i) {
-        ads_name name;
-        if (m_SelectionSet.GetAt(i, name)) {
-            CKORAdsEntity entity;
-            if (entity.Connect(name)) {
-                entity.SetAttribute(L"CAD-Class", identification);
-                entity.SetAttribute(L"CAD-Class_M", 1);
-                entity.SetAttribute(L"CAD-Class-Name", displayText);
-                entity.Update();
-            }
-        }
+    for (long i = 0; i < n && m_pCADClass; ++i) {
+        m_pSelectionEntities->AssignCADClass(i, *m_pCADClass);
         CKORGuiProgress::SetzeProgressAktuellePosition(m_pProgress, bar, static_cast<double>(i), updateStep, true);
     }
 
@@ -196,14 +216,19 @@ bool CCADClassUserAssignment::UpdateAttributes(void* bar)
 {
     CKORGuiProgress::SetzeProgressMaximumPosition(m_pProgress, bar, 2.0);
     CKORGuiProgress::SetzeProgressStatus(m_pProgress, bar, kStatusRunning);
-    ads_name setName;
-    bool loaded = m_SelectionSet.GetName(setName) && m_pSelectionEntities->LoadEntities(setName);
-    CKORGuiProgress::SetzeProgressAktuellePosition(m_pProgress, bar, 1.0, 1.0, true);
-    if (loaded) {
+    const long n = m_pSelectionEntities->GetLoadedCount();
+    if (n > 0)
         m_pSelectionEntities->SetStandardValuesFromTbl();
+    CKORGuiProgress::SetzeProgressAktuellePosition(m_pProgress, bar, 1.0, 1.0, true);
+    // The one write of each entity: its previous classification removed, the class and its
+    // standard values written, or (refused) the entity as it was.
+    if (n > 0)
         m_pSelectionEntities->UpdateCATDBValuesFromKey();
-    }
+    m_bWritten = true;
+    for (long i = 0; i < n; ++i)
+        m_nClassified += !m_pSelectionEntities->IsLoadedEntityFailed(i);
+    const bool whole = n > 0 && m_pSelectionEntities->GetFailures().empty();
     CKORGuiProgress::SetzeProgressAktuellePosition(m_pProgress, bar, 2.0, 1.0, true);
-    CKORGuiProgress::SetzeProgressStatus(m_pProgress, bar, loaded ? kStatusDone : kStatusFailed);
-    return loaded;
+    CKORGuiProgress::SetzeProgressStatus(m_pProgress, bar, whole ? kStatusDone : kStatusFailed);
+    return whole;
 }

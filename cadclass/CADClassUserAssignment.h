@@ -10,10 +10,13 @@
 // Run shows a progress window with five bars (total, choice, removal, assignment, standard
 // values) and does four steps in that order: the user chooses a class and confirms it; the
 // attributes of the entities' previous classification are removed; "CAD-Class",
-// "CAD-Class_M" (1) and "CAD-Class-Name" are written to every entity; the catalogue fills the
+// "CAD-Class_M" (1) and "CAD-Class-Name" are given to every entity; the catalogue fills the
 // class's standard values. Cancelling the dialog, answering No, or stopping in the progress
-// window skips every later step. Each entity is written in one piece, so a stop never leaves
-// an entity half classified.
+// window skips every later step. The steps work in memory and the last writes each entity
+// once, removal and new class together: an entity is classified whole or keeps what it had,
+// after a stop as after a failure (its extended data would pass 16 KiB, it was erased, a
+// standard value is refused). Every entity that could not be classified is reported on the
+// command line and in the debug log (category "CADClass") with its handle.
 #pragma once
 
 #include "cadclass/DlgCADClassUserAssignment.h"
@@ -36,6 +39,8 @@ public:
     ~CCADClassUserAssignment();
 
     void Run();
+    // The entities the last Run classified: 0 when it was cancelled or stopped.
+    long GetClassifiedCount() const { return m_nClassified; }
 
     bool SelectCADClass(void* bar);
     bool RemoveAttributes(void* bar);
@@ -44,12 +49,15 @@ public:
 
 private:
     bool ExecutionStopped();
+    void ReportFailures();
     static bool ProgressAbbruchProc(CKORGuiProgress* progress, long long context);
 
     CKORGuiProgress* m_pProgress = nullptr;
     CCATDBCADClass* m_pCADClass = nullptr;
     bool m_bStopped = false;
     bool m_bFailed = false;
+    bool m_bWritten = false;  // the last step ran
+    long m_nClassified = 0;
     CCATDBSelectionEntities* m_pSelectionEntities;
     CKORAdsSelectionSet m_SelectionSet;
     std::wstring m_strTypeFilter;

@@ -7,9 +7,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <cwchar>
 #include <cwctype>
 #include <set>
 #include <stdexcept>
+#include <type_traits>
 
 namespace korcad {
 
@@ -148,6 +150,78 @@ size_t xdataStart(std::span<const Tag> t)
             return i;
     return t.size();
 }
+
+// Why a group cannot stand in a record of a file that DXF readers (korcad's first) read back;
+// empty when it can. The drawing's last line of defence under the checks of entmake and
+// entmod: a type that ends a section or the file, a code no file holds, a value that breaks
+// its line (or, ended by CR, would not read back the same), a number that is none.
+std::string unsoundGroup(int code, std::string_view value, bool first)
+{
+    if (first && code != 0)
+        return "a record starts with its type (0 group)";
+    if (!first && code == 0)
+        return "a record holds one 0 group";
+    if (code < -5 || code > 1071 || code == -3)
+        return "group code " + std::to_string(code) + " is no group of a file";
+    if (value.find_first_of("\r\n") != std::string_view::npos)
+        return "group " + std::to_string(code) + " holds a line break";
+    if (first) {
+        std::string type = upperAscii(value);
+        if (type.empty() || type == "SECTION" || type == "ENDSEC" || type == "EOF")
+            return "\"" + type + "\" would end a section or the file";
+    }
+    dxf::Kind k = dxf::kindOf(code);
+    double d;
+    if ((k == dxf::Kind::Real || k == dxf::Kind::Point || k == dxf::Kind::Int16 || k == dxf::Kind::Int32 ||
+         k == dxf::Kind::Int64) &&
+        !dxf::parseReal(value, d))
+        return "group " + std::to_string(code) + " holds no number";
+    return {};
+}
+
+template <class Groups>
+bool soundRecord(const Groups& groups, std::string* why)
+{
+    bool first = true;
+    for (const auto& g : groups) {
+        std::string reason;
+        if constexpr (std::is_same_v<std::decay_t<decltype(g)>, Tag>)
+            reason = unsoundGroup(g.code, g.value, first);
+        else
+            reason = unsoundGroup(g.first, g.second, first);
+        if (!reason.empty()) {
+            if (why)
+                *why = "the record would break the file: " + reason;
+            return false;
+        }
+        first = false;
+    }
+    return !first;
+}
+
+// The first text of a chain (program data, as entmake and entmod take it) with a line break:
+// DXF holds a text on one line, and CAD programs refuse such texts. False, with the reason.
+bool noLineBreaks(const resbuf* chain, std::string* why)
+{
+    for (const resbuf* rb = chain; rb; rb = rb->rbnext)
+        if (acutIsTextType(rb->restype) && rb->resval.rstring && std::wcspbrk(rb->resval.rstring, L"\r\n")) {
+            *why = "group " + std::to_string(rb->restype) + " holds a line break";
+            return false;
+        }
+    return true;
+}
+
+// The entity types entmake makes: those of the ENTITIES section, less the parts of complex
+// entities (VERTEX, ATTRIB, SEQEND come only with their entity). Anything else - the marker of
+// a section, table, class or block, EOF, a name nobody reads - would give a file that CAD
+// programs refuse or misread.
+const std::set<std::string, std::less<>> kEntityTypes = {
+    "3DFACE", "3DSOLID", "ACAD_TABLE", "ARC", "ARC_DIMENSION", "ATTDEF", "BODY", "CIRCLE", "DGNUNDERLAY",
+    "DIMENSION", "DWFUNDERLAY", "ELLIPSE", "HATCH", "HELIX", "IMAGE", "INSERT", "LEADER", "LIGHT", "LINE",
+    "LWPOLYLINE", "MESH", "MLINE", "MPOLYGON", "MTEXT", "MULTILEADER", "OLE2FRAME", "OLEFRAME", "PDFUNDERLAY",
+    "POINT", "RAY", "REGION", "SHAPE", "SOLID", "SPLINE", "SURFACE", "TEXT", "TOLERANCE", "TRACE", "VIEWPORT",
+    "WIPEOUT", "XLINE",
+};
 
 // Groups that every entity has a place for in its common part, after its layer.
 bool isCommonEntityCode(int code)
@@ -710,6 +784,10 @@ uint32_t Drawing::addTableRecord(const std::string& tableName, const std::vector
     Section* s = section("TABLES");
     if (!s || !findTable(tableName, t))
         return 0;
+    std::vector<std::pair<int, std::string>> whole{{0, tableName}};
+    whole.insert(whole.end(), data.begin(), data.end());
+    if (!soundRecord(whole, nullptr))
+        return 0;
     const Record& header = s->records[t.header];
     bool subclassed = false;
     std::string tableHandle;
@@ -997,6 +1075,8 @@ bool Drawing::entMod(const resbuf* chain, std::string* why)
         *why = "the -1 group names no entity of the drawing";
         return false;
     }
+    if (!noLineBreaks(chain->rbnext, why))
+        return false;
     const uint32_t id = found->id;
     auto t = tags(*found);
     const size_t xs = xdataStart(t);
@@ -1214,6 +1294,8 @@ bool Drawing::entMod(const resbuf* chain, std::string* why)
     }
     for (const auto& b : blocks)
         out.insert(out.end(), b.second.begin(), b.second.end());
+    if (!soundRecord(out, why))
+        return false;
 
     // Which records are sub-entities changes only when the entity starts to open a complex
     // entity or stops to (an INSERT's 66 flag); a walk over the whole section for every entmod
@@ -1259,6 +1341,8 @@ uint32_t Drawing::entMake(const resbuf* chain, std::string* why)
         *why = "the list does not start with the entity type (0 group)";
         return 0;
     }
+    if (!noLineBreaks(chain, why))
+        return 0;
     const std::string type = upperAscii(kortext::fromWide(chain->resval.rstring));
     if (type == "LAYER") {
         std::wstring name;
@@ -1291,6 +1375,10 @@ uint32_t Drawing::entMake(const resbuf* chain, std::string* why)
     if (type == "VERTEX" || type == "ATTRIB" || type == "SEQEND" || type == "POLYLINE" || type.empty()) {
         *why = "korcad makes no " + (type.empty() ? std::string("untyped") : type) +
                " entities (complex entities are made as LWPOLYLINE or INSERT)";
+        return 0;
+    }
+    if (!kEntityTypes.count(type)) {
+        *why = dxf::encodeText(chain->resval.rstring, true) + " is no entity type (entmake makes LINE, INSERT, ...)";
         return 0;
     }
     // Sort the groups: the common ones (layer, linetype, colour, ...) first, the type's own
@@ -1419,7 +1507,7 @@ bool Drawing::entDel(const ads_name name)
 
 uint32_t Drawing::appendEntity(const std::vector<std::pair<int, std::string>>& groups)
 {
-    if (groups.empty() || groups[0].first != 0)
+    if (!soundRecord(groups, nullptr))
         return 0;
     if (entities_ < 0) {
         // A drawing without an ENTITIES section gets one before the OBJECTS (or at the end).

@@ -52,6 +52,8 @@ public:
     Drawing& operator=(const Drawing&) = delete;
 
     const std::wstring& name() const { return name_; }
+    // Tells the drawings of one run apart: never 0, never the same for two drawings.
+    int64_t serial() const { return serial_; }
     void setName(std::wstring name) { name_ = std::move(name); }
     // The file the drawing was read from or last saved to; empty for a new drawing.
     const std::string& path() const { return path_; }
@@ -111,13 +113,19 @@ public:
     ads::RbPtr entGet(const ads_name entity, const resbuf* apps = nullptr) const;
     // entmod: writes the groups back to the record named by the -1 group. Groups the chain
     // leaves out stay as they were; extended data of the applications the chain names is
-    // replaced (an application without groups loses its data). False with the reason.
+    // replaced (an application without groups loses its data). A text with a line break (CR
+    // or LF) is refused. False with the reason.
     bool entMod(const resbuf* groups, std::string* why);
     // entmake: a new entity at the end of the model space from its groups (0 type first):
     // LINE, LWPOLYLINE, CIRCLE, ARC, TEXT, POINT, INSERT, MTEXT checked for the groups they
-    // need, any other type taken as given; a LAYER table record. Layers are made as entmod
-    // makes them; linetypes, blocks and applications must exist. The new record's id, or 0
-    // with the reason.
+    // need, the other entity types of DXF taken as given; a LAYER table record. Anything else
+    // as the type (SECTION, ENDSEC, EOF, TABLE, CLASS, BLOCK, ENDBLK, an unknown name) and a
+    // text with a line break in any group are refused. Layers are made as entmod makes them;
+    // linetypes, blocks and applications must exist. The new record's id, or 0 with the reason.
+    //
+    // Under these checks every record the drawing makes or changes is checked once more as it
+    // is stored (a type that would end a section or the file, a code no file holds, a value
+    // with a line break, a number that is none): a save always reads back.
     uint32_t entMake(const resbuf* groups, std::string* why);
     // entdel: erases a main entity with its sub-entities, or brings an erased one back.
     bool entDel(const ads_name name);
@@ -127,7 +135,8 @@ public:
     // The record an entity name stands for; null for a name of no record of this drawing.
     const Record* record(const ads_name name) const;
     // A new entity at the end of the ENTITIES section from (code, text) groups, 0 first; a
-    // handle and the model-space owner are added when the drawing uses them. Its id.
+    // handle and the model-space owner are added when the drawing uses them. Its id, or 0 for
+    // groups that would break the file.
     uint32_t appendEntity(const std::vector<std::pair<int, std::string>>& groups);
 
     // The record after `r` in its section (erased ones skipped); null at the section's end.

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cwctype>
+#include <iostream>
 #include <limits>
 #include <unordered_map>
 
@@ -222,7 +223,20 @@ double segmentDistance(Point p, Point a, Point b, Point* nearest = nullptr)
 
 Point arcPoint(const Primitive& p, double angle) { return {p.a.x + p.radius * std::cos(angle), p.a.y + p.radius * std::sin(angle)}; }
 
+std::function<void(const std::string&)>& warningSink()
+{
+    static std::function<void(const std::string&)> sink;
+    if (!sink)
+        sink = [](const std::string& warning) { std::cerr << "korcad: warning: " << warning << std::endl; };
+    return sink;
+}
+
 }  // namespace
+
+void setWarningSink(std::function<void(const std::string&)> sink)
+{
+    warningSink() = std::move(sink);
+}
 
 uint32_t aciColour(int aci)
 {
@@ -266,16 +280,21 @@ public:
         Context top;
         top.byBlock = Style{7, 0xFFFFFF, -1};
         std::vector<uint32_t> mains = d_.mainEntities();
-        g_.prims_.reserve(mains.size() * 2);
-        for (uint32_t id : mains) {
+        g_.prims_.reserve(std::min(mains.size() * 2, kMaxPrimitives));
+        for (size_t k = 0; k < mains.size(); ++k) {
             ads_name n;
-            d_.nameOf(id, n);
+            d_.nameOf(mains[k], n);
             const Drawing::Record* r = d_.record(n);
             if (!r)
                 continue;
-            top.entity = id;
+            top.entity = mains[k];
+            reserve_ = std::min(mains.size() - k - 1, kMaxPrimitives);
+            cutNow_ = false;
             entity(*r, top);
+            g_.cut_ += cutNow_;
         }
+        if (g_.cut_ > 0)
+            warnOnce(mains.size());
         std::vector<Box> boxes(g_.prims_.size());
         for (size_t i = 0; i < boxes.size(); ++i) {
             boxes[i] = g_.prims_[i].box;
@@ -285,6 +304,37 @@ public:
     }
 
 private:
+    // Whether a primitive of `ctx` fits under the bound: a main entity's own primitives up to
+    // kMaxPrimitives, its blocks' up to the room kept for the main entities still to come.
+    // False marks the main entity as not drawn whole.
+    bool room(const Context& ctx)
+    {
+        if (g_.prims_.size() < (ctx.depth > 0 ? kMaxPrimitives - reserve_ : kMaxPrimitives))
+            return true;
+        cutNow_ = true;
+        return false;
+    }
+    bool blocksFull() const { return g_.prims_.size() >= kMaxPrimitives - reserve_; }
+    void keep(const Primitive& p, const Context& ctx)
+    {
+        if (room(ctx))
+            g_.prims_.push_back(p);
+    }
+
+    void warnOnce(size_t mains)
+    {
+        // The view and the picks take the geometry anew after every change: one warning per
+        // drawing.
+        static int64_t warned = 0;
+        if (d_.serial() == warned)
+            return;
+        warned = d_.serial();
+        const size_t cut = g_.cut_;
+        warningSink()("the drawing is drawn in part: it passes the bound of " + std::to_string(kMaxPrimitives) +
+                      " primitives, so " + std::to_string(cut) + " of " + std::to_string(mains) +
+                      (cut == 1 ? " entities is" : " entities are") + " not drawn whole");
+    }
+
     // The common part of an entity.
     struct Common {
         std::string_view type, layer;
@@ -467,7 +517,7 @@ private:
         p.box.add(p.a.x, p.a.y);
         p.box.add(p.b.x, p.b.y);
         p.box = p.box.grown(std::max(p.w0, p.w1) / 2.0);
-        g_.prims_.push_back(p);
+        keep(p, ctx);
     }
 
     // An arc (or a circle, when `full`) in the entity's own coordinates, counter-clockwise.
@@ -514,7 +564,7 @@ private:
             p.box = arcBox(p.a, p.radius, p.start, p.end);
         }
         p.box = p.box.grown(std::max(p.w0, p.w1) / 2.0);
-        g_.prims_.push_back(p);
+        keep(p, ctx);
     }
 
     // One polyline segment from a to b, straight or (bulge != 0) an arc.
@@ -556,7 +606,7 @@ private:
             dot.shape = Shape::Point;
             dot.a = ctx.xf.apply(v[0].p);
             dot.box.add(dot.a.x, dot.a.y);
-            g_.prims_.push_back(dot);
+            keep(dot, ctx);
             return;
         }
         for (size_t i = 0; i + 1 < n + (closed ? 1 : 0); ++i) {
@@ -569,7 +619,7 @@ private:
     void addText(Primitive p, std::wstring text, Point at, double height, double rotation, double widthFactor,
                  HAlign h, VAlign v, const Context& ctx)
     {
-        if (text.empty() || !(height > 0))
+        if (text.empty() || !(height > 0) || !room(ctx))
             return;
         const Xform& xf = ctx.xf;
         p.shape = Shape::Text;
@@ -709,6 +759,10 @@ private:
         at.x *= c.extrusionSign.x;
         if (ctx.depth < kMaxNesting) {
             const Block* b = block(name);
+            if (b && !b->records.empty() && blocksFull()) {
+                cutNow_ = true;
+                b = nullptr;
+            }
             // A block that holds itself (directly or further down) is drawn once, not again
             // inside itself.
             if (b && std::find(active_.begin(), active_.end(), b) == active_.end()) {
@@ -730,8 +784,13 @@ private:
                 local.a *= c.extrusionSign.x;
                 local.c *= c.extrusionSign.x;
                 inner.xf = local.then(ctx.xf);
-                for (const Drawing::Record* part : b->records)
+                for (const Drawing::Record* part : b->records) {
+                    if (blocksFull()) {
+                        cutNow_ = true;
+                        break;
+                    }
                     entity(*part, inner);
+                }
                 active_.pop_back();
             }
         }
@@ -811,7 +870,7 @@ private:
             p.shape = Shape::Point;
             p.a = ctx.xf.apply(at);
             p.box.add(p.a.x, p.a.y);
-            g_.prims_.push_back(p);
+            keep(p, ctx);
         } else if (ty == "LWPOLYLINE") {
             std::vector<Vertex> v;
             double constant = 0;
@@ -884,6 +943,8 @@ private:
     std::unordered_map<std::string, int> linetypes_;
     std::unordered_map<std::string, Block> blocks_;  // node-based: entries stay put
     std::vector<const Block*> active_;  // the blocks being drawn, outermost first
+    size_t reserve_ = 0;   // room kept for the main entities after the one being drawn
+    bool cutNow_ = false;  // the main entity being drawn lost primitives to the bound
 };
 
 Geometry::Geometry(const Drawing& drawing)

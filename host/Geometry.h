@@ -15,11 +15,20 @@
 // table, scaled by the entity's 48.
 //
 // On top: a spatial index over the primitives, object snaps and the entity under a point.
+//
+// A drawing is broken into at most kMaxPrimitives primitives: blocks inside blocks multiply
+// (eight levels of ten inserts each are 10^8 lines from a file of 24 KB), and the geometry
+// must stay within time and memory whatever the file. Past the bound the blocks inside the
+// insert being drawn are left out; room for one primitive of every main entity still to come
+// is kept, so plain entities after it are drawn. Such a drawing is said once on standard
+// error ("korcad: warning: the drawing is drawn in part: ..."); picks and snaps see what is
+// drawn.
 #pragma once
 
 #include "SpatialIndex.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -80,6 +89,14 @@ struct Snap {
 // draws on a dark background as CAD programs do. 0 (BYBLOCK) and 256 (BYLAYER) give white too.
 uint32_t aciColour(int aci);
 
+// The most primitives one drawing is broken into: ten times a large network drawing, and
+// about 250 MB of primitives and index.
+constexpr size_t kMaxPrimitives = 1'000'000;
+
+// Where the warning of a drawing drawn in part goes: standard error as "korcad: warning: ..."
+// unless a sink is set (tests; null sets standard error back). Each drawing is warned of once.
+void setWarningSink(std::function<void(const std::string&)> sink);
+
 class Geometry {
 public:
     Geometry() = default;
@@ -91,6 +108,9 @@ public:
     const SpatialIndex& index() const { return index_; }
     // The extents of everything drawn; empty for an empty model space.
     Box extents() const { return extents_; }
+    // Main entities not drawn whole because the drawing passed kMaxPrimitives; 0 when the
+    // drawing is drawn whole.
+    size_t entitiesCut() const { return cut_; }
 
     // Calls visit(i) for each primitive i whose extents meet `area`.
     template <class Visit>
@@ -110,6 +130,7 @@ private:
     std::vector<Linetype> linetypes_;
     SpatialIndex index_;
     Box extents_;
+    size_t cut_ = 0;
     friend class Builder;
 };
 

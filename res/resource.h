@@ -156,6 +156,9 @@
 #define IDS_CANCEL 30053
 #define IDS_CADCLASS_SHOW 30060    // "Zeigen"
 #define IDS_CADCLASS_SEARCH 30062  // "Suchen"
+#define IDS_CADCLASS_NOT_CLASSIFIED 30063  // an entity the assignment could not classify: handle, reason
+#define IDS_CADCLASS_NOT_CLASSIFIED_AT 30064  // the same for one the drawing no longer knows: place, reason
+#define IDS_CADCLASS_CLASSIFIED_OF 30065  // how many of the selected entities were classified
 
 // One template per dialog, each in its own file (res/<Dialog>Template.cpp).
 extern const AfxDialogTemplate korButtonDialogTemplate;

@@ -27,5 +27,8 @@ const AfxStringResource korDialogStrings[] = {
     {IDS_CANCEL, L"Abbrechen"},
     {IDS_CADCLASS_SHOW, L"Zeigen"},
     {IDS_CADCLASS_SEARCH, L"Suchen"},
+    {IDS_CADCLASS_NOT_CLASSIFIED, L"Objekt %s: CAD-Klasse nicht zugeordnet, es bleibt, wie es war (%s)"},
+    {IDS_CADCLASS_NOT_CLASSIFIED_AT, L"Objekt Nr. %ld der Auswahl: CAD-Klasse nicht zugeordnet (%s)"},
+    {IDS_CADCLASS_CLASSIFIED_OF, L"%ld von %ld Objekten wurde die CAD-Klasse zugeordnet."},
 };
 const size_t korDialogStringCount = std::size(korDialogStrings);

@@ -5,9 +5,10 @@
 //
 // which lets the user select entities in the drawing and then runs the assignment: the class
 // dialog (with the caption `titel` and, when `typ` names a catalogue type, only that type's
-// classes), the question, and the progress window. It answers the number of selected entities
-// once the assignment ran (whether the user confirmed or stopped it), nil when the selection
-// was cancelled or empty, and nil with a message for arguments that are not strings.
+// classes), the question, and the progress window. It answers the number of entities it
+// classified (0 when the user cancelled, said No or stopped; an entity that could not be
+// classified is reported on the command line and not counted), nil when the selection was
+// cancelled or empty, and nil with a message for arguments that are not strings.
 #include "ads/adslib.h"
 #include "cadclass/CADClassUserAssignment.h"
 
@@ -51,12 +52,10 @@ int klasseZuordnen()
         return acedRetNil(), RTNORM;
     }
     CKORAdsSelectionSet selection(set);  // frees the set when the last copy goes
-    const long count = selection.GetSize();
-
     CCATDBSelectionEntities entities(selection);
     CCADClassUserAssignment worker(entities, title, typeFilter);
     worker.Run();
-    return acedRetInt(static_cast<int>(count)), RTNORM;
+    return acedRetInt(static_cast<int>(worker.GetClassifiedCount())), RTNORM;
 }
 
 AcRxDynamicLinker* dynamicLinker()

@@ -18,7 +18,6 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <system_error>
 
 namespace lisp {
@@ -81,9 +80,21 @@ Value openFn(Interpreter&, const Args& a)
         std::ifstream in(name, std::ios::binary);
         if (!in)
             return Value();
-        std::ostringstream text;
-        text << in.rdbuf();
-        handle->text = utf8::fromFileText(text.str());
+        // Read whole into a text of its size (refused first when it would pass the memory
+        // limit), and on as far as the file goes on (a file that grew, or one of /proc).
+        std::error_code ec;
+        auto size = fs::file_size(name, ec);
+        std::string bytes;
+        if (!ec) {
+            checkHeap(size);
+            bytes.reserve(size);
+        }
+        char buffer[65536];
+        while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+            checkHeap(bytes.size() + static_cast<size_t>(in.gcount()));
+            bytes.append(buffer, static_cast<size_t>(in.gcount()));
+        }
+        handle->hold(utf8::fromFileText(std::move(bytes)));
         return file;
     }
     if (isDir(name))
@@ -102,7 +113,7 @@ Value closeFn(Interpreter&, const Args& a)
         if (!ok)
             fail("error writing file: \"" + f->name + "\"");
     }
-    f->text.clear();
+    f->drop();
     return Value();
 }
 
@@ -117,6 +128,7 @@ Value readLineFn(Interpreter&, const Args& a)
     if (end == std::string::npos)
         end = f->text.size();
     size_t stop = end > f->pos && f->text[end - 1] == '\r' ? end - 1 : end;
+    checkHeap(stop - f->pos);
     std::string line = f->text.substr(f->pos, stop - f->pos);
     f->pos = next;
     return Value::string(std::move(line));
@@ -139,8 +151,9 @@ Value readCharFn(Interpreter&, const Args& a)
 // (write-line text [file]): the text and a line end; the text is the value.
 Value writeLineFn(Interpreter& lisp, const Args& a)
 {
-    const std::string& text = strArg(a[0]);
-    writeOut(lisp, outputFileArg(a, 1), text + "\n");
+    FileHandle* file = outputFileArg(a, 1);
+    writeOut(lisp, file, strArg(a[0]));
+    writeOut(lisp, file, "\n");
     return a[0];
 }
 
@@ -215,14 +228,17 @@ Value fileCopyFn(Interpreter&, const Args& a)
     std::ofstream out(to, append ? std::ios::binary | std::ios::app : std::ios::binary);
     if (!in || !out)
         return Value();
-    std::ostringstream data;
-    data << in.rdbuf();
-    std::string bytes = data.str();
-    out << bytes;
+    // Copied a piece at a time: a file of any size takes no more memory than the piece.
+    char buffer[65536];
+    size_t copied = 0;
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        out.write(buffer, in.gcount());
+        copied += static_cast<size_t>(in.gcount());
+    }
     out.flush();
     if (!out)
         return Value();
-    return Value::integer(static_cast<int32_t>(bytes.size()));
+    return Value::integer(static_cast<int32_t>(copied));
 }
 
 Value fileDirectoryP(Interpreter& lisp, const Args& a) { return lisp.boolean(isDir(strArg(a[0]))); }

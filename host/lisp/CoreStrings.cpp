@@ -21,6 +21,35 @@ namespace {
     fail("bad argument value: " + what + ": " + toString(v, true));
 }
 
+// What the functions build and work in counts against the memory limit before they take it
+// (see checkHeap and HeapCharge): a text is cut and joined as UTF-8 bytes, and decoded into
+// characters only where a function needs them one by one.
+
+// A text decoded into characters, charged while it lives: decoded, a text takes four bytes a
+// character.
+struct Decoded {
+    explicit Decoded(std::string_view text) : charge(4 * utf8::length(text)), chars(utf8::decode(text)) {}
+    HeapCharge charge;
+    std::u32string chars;
+};
+
+// Where character n (from 0) of a text starts, counted from the byte offset `from`: the text's
+// size when it holds exactly n characters from there, npos when fewer.
+size_t charOffset(std::string_view text, size_t n, size_t from = 0)
+{
+    size_t i = from;
+    for (; n > 0 && i < text.size(); --n)
+        utf8::next(text, i);
+    return n == 0 ? i : std::string::npos;
+}
+
+// A new string of these bytes, refused before it is made when it would pass the memory limit.
+Value newString(std::string_view bytes)
+{
+    checkHeap(bytes.size());
+    return Value::string(std::string(bytes));
+}
+
 Value strcatFn(Interpreter&, const Args& a)
 {
     // The whole length first: one text given a thousand times must not be built only to be
@@ -39,19 +68,19 @@ Value strcatFn(Interpreter&, const Args& a)
 // (substr text start [count]): start counts from 1.
 Value substrFn(Interpreter&, const Args& a)
 {
-    auto cps = utf8::decode(strArg(a[0]));
+    std::string_view text = strArg(a[0]);
     int32_t start = intArg(a[1]);
     if (start < 1)
         badValue("positive", a[1]);
-    size_t from = std::min<size_t>(cps.size(), static_cast<size_t>(start) - 1);
-    size_t count = cps.size() - from;
+    size_t from = std::min(charOffset(text, static_cast<size_t>(start) - 1), text.size());
+    size_t to = text.size();
     if (a.has(2)) {
         int32_t n = intArg(a[2]);
         if (n < 0)
             badValue("non-negative", a[2]);
-        count = std::min<size_t>(count, static_cast<size_t>(n));
+        to = std::min(charOffset(text, static_cast<size_t>(n), from), text.size());
     }
-    return Value::string(utf8::encode(std::u32string_view(cps).substr(from, count)));
+    return newString(text.substr(from, to - from));
 }
 
 Value strlenFn(Interpreter&, const Args& a)
@@ -67,21 +96,33 @@ Value strcaseFn(Interpreter&, const Args& a)
 {
     const std::string& s = strArg(a[0]);
     bool lower = a.has(1) && !a[1].isNil();
+    checkHeap(s.size());  // a letter keeps its length in either case
     return Value::string(lower ? utf8::lower(s) : utf8::upper(s));
 }
 
-// (vl-string-trim chars text): text without any of the characters at either end.
+// (vl-string-trim chars text) and its left and right halves: text without any of the
+// characters at its start, its end, or both.
+template <bool Left, bool Right>
 Value vlStringTrimFn(Interpreter&, const Args& a)
 {
-    auto set = utf8::decode(strArg(a[0]));
-    auto cps = utf8::decode(strArg(a[1]));
-    auto trimmed = [&](char32_t c) { return std::find(set.begin(), set.end(), c) != set.end(); };
-    size_t b = 0, e = cps.size();
-    while (b < e && trimmed(cps[b]))
-        ++b;
-    while (e > b && trimmed(cps[e - 1]))
-        --e;
-    return Value::string(utf8::encode(std::u32string_view(cps).substr(b, e - b)));
+    Decoded set(strArg(a[0]));
+    std::string_view text = strArg(a[1]);
+    auto trimmed = [&](char32_t c) { return set.chars.find(c) != std::u32string::npos; };
+    size_t b = 0, e = text.size();
+    if (Left)
+        for (size_t i = 0; i < text.size();) {
+            b = i;
+            if (!trimmed(utf8::next(text, i)))
+                break;
+            b = i;
+        }
+    if (Right) {
+        e = b;
+        for (size_t i = b; i < text.size();)
+            if (!trimmed(utf8::next(text, i)))
+                e = i;
+    }
+    return newString(text.substr(b, e - b));
 }
 
 Value itoaFn(Interpreter&, const Args& a) { return Value::string(std::to_string(intArg(a[0]))); }
@@ -135,8 +176,9 @@ Value atofFn(Interpreter&, const Args& a)
 
 Value asciiFn(Interpreter&, const Args& a)
 {
-    auto cps = utf8::decode(strArg(a[0]));
-    return Value::integer(cps.empty() ? 0 : static_cast<int32_t>(cps[0]));
+    std::string_view text = strArg(a[0]);
+    size_t i = 0;
+    return Value::integer(text.empty() ? 0 : static_cast<int32_t>(utf8::next(text, i)));
 }
 
 Value chrFn(Interpreter&, const Args& a)
@@ -299,7 +341,12 @@ bool matchTokens(const std::vector<Token>& tokens, const std::u32string& text)
 
 Value wcmatchFn(Interpreter& lisp, const Args& a)
 {
-    return lisp.boolean(wildcardMatch(strArg(a[0]), strArg(a[1])));
+    // The match works on the text decoded (four bytes a character) with two rows of a table
+    // over it, and on the pattern's elements (a few dozen bytes each).
+    const std::string& text = strArg(a[0]);
+    const std::string& pattern = strArg(a[1]);
+    HeapCharge work(6 * (text.size() + 1) + 64 * pattern.size());
+    return lisp.boolean(wildcardMatch(text, pattern));
 }
 
 // ---- vl-string functions ------------------------------------------------------------------
@@ -316,8 +363,9 @@ size_t startArg(const Args& a, size_t i)
 // (vl-string-search pattern text [start]): the position of the first occurrence, from 0.
 Value vlStringSearchFn(Interpreter&, const Args& a)
 {
-    auto pattern = utf8::decode(strArg(a[0]));
-    auto text = utf8::decode(strArg(a[1]));
+    Decoded patternChars(strArg(a[0])), textChars(strArg(a[1]));
+    const std::u32string& pattern = patternChars.chars;
+    const std::u32string& text = textChars.chars;
     size_t start = startArg(a, 2);
     if (start > text.size())
         return Value();
@@ -331,7 +379,8 @@ Value vlStringSearchFn(Interpreter&, const Args& a)
 Value vlStringPositionFn(Interpreter&, const Args& a)
 {
     char32_t c = static_cast<char32_t>(intArg(a[0]));
-    auto text = utf8::decode(strArg(a[1]));
+    Decoded textChars(strArg(a[1]));
+    const std::u32string& text = textChars.chars;
     bool given = a.has(2) && !a[2].isNil();
     size_t start = startArg(a, 2);
     bool fromEnd = a.has(3) && !a[3].isNil();
@@ -340,57 +389,54 @@ Value vlStringPositionFn(Interpreter&, const Args& a)
     return at == std::u32string::npos ? Value() : Value::integer(static_cast<int32_t>(at));
 }
 
-// (vl-string-subst new pattern text [start]): the first occurrence replaced.
+// (vl-string-subst new pattern text [start]): the first occurrence replaced. UTF-8 found in
+// UTF-8 starts and ends where characters do, so the bytes are searched.
 Value vlStringSubstFn(Interpreter&, const Args& a)
 {
-    auto repl = utf8::decode(strArg(a[0]));
-    auto pattern = utf8::decode(strArg(a[1]));
-    auto text = utf8::decode(strArg(a[2]));
-    size_t start = startArg(a, 3);
-    size_t at = start > text.size() ? std::u32string::npos : text.find(pattern, start);
-    if (at == std::u32string::npos)
+    std::string_view repl = strArg(a[0]);
+    std::string_view pattern = strArg(a[1]);
+    std::string_view text = strArg(a[2]);
+    size_t from = charOffset(text, startArg(a, 3));
+    size_t at = from == std::string::npos ? std::string::npos : text.find(pattern, from);
+    if (at == std::string::npos)
         return a[2];
-    text.replace(at, pattern.size(), repl);
-    return Value::string(utf8::encode(text));
+    size_t size = text.size() - pattern.size() + repl.size();
+    checkHeap(size);
+    std::string out;
+    out.reserve(size);
+    out.append(text.substr(0, at)).append(repl).append(text.substr(at + pattern.size()));
+    return Value::string(std::move(out));
 }
 
 // (vl-string-translate from to text): each character of from replaced by the one at the
 // same place in to; characters of from beyond the end of to stay.
 Value vlStringTranslateFn(Interpreter&, const Args& a)
 {
-    auto from = utf8::decode(strArg(a[0]));
-    auto to = utf8::decode(strArg(a[1]));
-    auto text = utf8::decode(strArg(a[2]));
-    for (char32_t& c : text) {
-        size_t i = from.find(c);
-        if (i != std::u32string::npos && i < to.size())
-            c = to[i];
-    }
-    return Value::string(utf8::encode(text));
-}
-
-template <bool Left>
-Value vlStringSideTrimFn(Interpreter&, const Args& a)
-{
-    auto set = utf8::decode(strArg(a[0]));
-    auto cps = utf8::decode(strArg(a[1]));
-    auto trimmed = [&](char32_t c) { return set.find(c) != std::u32string::npos; };
-    size_t b = 0, e = cps.size();
-    if (Left)
-        while (b < e && trimmed(cps[b]))
-            ++b;
-    else
-        while (e > b && trimmed(cps[e - 1]))
-            --e;
-    return Value::string(utf8::encode(std::u32string_view(cps).substr(b, e - b)));
+    Decoded from(strArg(a[0])), to(strArg(a[1]));
+    std::string_view text = strArg(a[2]);
+    auto translated = [&](char32_t c) {
+        size_t i = from.chars.find(c);
+        return i != std::u32string::npos && i < to.chars.size() ? to.chars[i] : c;
+    };
+    // The size of the answer first: a character may take more bytes than the one it replaces.
+    size_t size = 0;
+    for (size_t i = 0; i < text.size();)
+        size += utf8::encodedSize(translated(utf8::next(text, i)));
+    checkHeap(size);
+    std::string out;
+    out.reserve(size);
+    for (size_t i = 0; i < text.size();)
+        utf8::append(out, translated(utf8::next(text, i)));
+    return Value::string(std::move(out));
 }
 
 // (vl-string-mismatch a b [pos1 pos2 ignore-case]): how many characters agree from the
 // given positions on.
 Value vlStringMismatchFn(Interpreter&, const Args& a)
 {
-    auto x = utf8::decode(strArg(a[0]));
-    auto y = utf8::decode(strArg(a[1]));
+    Decoded xChars(strArg(a[0])), yChars(strArg(a[1]));
+    const std::u32string& x = xChars.chars;
+    const std::u32string& y = yChars.chars;
     size_t i = startArg(a, 2), j = startArg(a, 3);
     bool ignoreCase = a.has(4) && !a[4].isNil();
     int32_t n = 0;
@@ -408,48 +454,61 @@ Value vlStringMismatchFn(Interpreter&, const Args& a)
 
 Value vlStringEltFn(Interpreter&, const Args& a)
 {
-    auto text = utf8::decode(strArg(a[0]));
+    std::string_view text = strArg(a[0]);
     int32_t pos = intArg(a[1]);
-    if (pos < 0 || static_cast<size_t>(pos) >= text.size())
+    size_t at = pos < 0 ? std::string::npos : charOffset(text, static_cast<size_t>(pos));
+    if (at == std::string::npos || at >= text.size())
         badValue("string position out of range", a[1]);
-    return Value::integer(static_cast<int32_t>(text[pos]));
+    return Value::integer(static_cast<int32_t>(utf8::next(text, at)));
 }
 
 Value vlStringToListFn(Interpreter&, const Args& a)
 {
+    std::string_view text = strArg(a[0]);
+    checkHeap(utf8::length(text) * kObjectCharge);  // a cell a character
     ListBuilder b;
-    for (char32_t c : utf8::decode(strArg(a[0])))
-        b.push(Value::integer(static_cast<int32_t>(c)));
+    for (size_t i = 0; i < text.size();)
+        b.push(Value::integer(static_cast<int32_t>(utf8::next(text, i))));
     return b.take();
 }
 
 Value vlListToStringFn(Interpreter&, const Args& a)
 {
-    std::string out;
+    size_t size = 0;
     const Value* p = &listArg(a[0]);
     for (; p->isCons(); p = &p->consCell()->cdr) {
         const Value& v = p->consCell()->car;
         int32_t code = intArg(v);
         if (code <= 0 || !utf8::isScalar(static_cast<char32_t>(code)))
             badValue("character code", v);
-        utf8::append(out, static_cast<char32_t>(code));
+        size += utf8::encodedSize(static_cast<char32_t>(code));
     }
     if (!p->isNil())
         fail("bad list: " + toString(a[0], true));
+    checkHeap(size);
+    std::string out;
+    out.reserve(size);
+    for (p = &a[0]; p->isCons(); p = &p->consCell()->cdr)
+        utf8::append(out, static_cast<char32_t>(intArg(p->consCell()->car)));
     return Value::string(std::move(out));
 }
 
-Value xstrcaseFn(Interpreter&, const Args& a) { return Value::string(utf8::upper(strArg(a[0]))); }
+Value xstrcaseFn(Interpreter&, const Args& a)
+{
+    checkHeap(strArg(a[0]).size());
+    return Value::string(utf8::upper(strArg(a[0])));
+}
 
 // (snvalid name [flag]): the name can name a record of a symbol table (a layer, a block):
 // not empty, at most 255 characters, no control characters, none of < > / \ " : ; ? * = `
 // and no comma; a vertical bar only with flag 1.
 Value snvalidFn(Interpreter& lisp, const Args& a)
 {
-    auto name = utf8::decode(strArg(a[0]));
+    const std::string& text = strArg(a[0]);
     int32_t flag = a.has(1) && !a[1].isNil() ? intArg(a[1]) : 0;
-    if (name.empty() || name.size() > 255)
+    if (text.empty() || utf8::length(text) > 255)
         return Value();
+    auto name = utf8::decode(text);
     static const std::u32string forbidden = U"<>/\\\":;?*=`,";
     for (char32_t c : name) {
         if (c < 0x20 || c == 0x7F || forbidden.find(c) != std::u32string::npos)
@@ -483,7 +542,7 @@ void installStringFunctions(Interpreter& lisp)
     lisp.defineBuiltin("substr", substrFn, 2, 3);
     lisp.defineBuiltin("strlen", strlenFn, 0, -1);
     lisp.defineBuiltin("strcase", strcaseFn, 1, 2);
-    lisp.defineBuiltin("vl-string-trim", vlStringTrimFn, 2, 2);
+    lisp.defineBuiltin("vl-string-trim", vlStringTrimFn<true, true>, 2, 2);
     lisp.defineBuiltin("itoa", itoaFn, 1, 1);
     lisp.defineBuiltin("atoi", atoiFn, 1, 1);
     lisp.defineBuiltin("atof", atofFn, 1, 1);
@@ -496,8 +555,8 @@ void installStringFunctions(Interpreter& lisp)
     lisp.defineBuiltin("vl-string-position", vlStringPositionFn, 2, 4);
     lisp.defineBuiltin("vl-string-subst", vlStringSubstFn, 3, 4);
     lisp.defineBuiltin("vl-string-translate", vlStringTranslateFn, 3, 3);
-    lisp.defineBuiltin("vl-string-left-trim", vlStringSideTrimFn<true>, 2, 2);
-    lisp.defineBuiltin("vl-string-right-trim", vlStringSideTrimFn<false>, 2, 2);
+    lisp.defineBuiltin("vl-string-left-trim", vlStringTrimFn<true, false>, 2, 2);
+    lisp.defineBuiltin("vl-string-right-trim", vlStringTrimFn<false, true>, 2, 2);
     lisp.defineBuiltin("vl-string-mismatch", vlStringMismatchFn, 2, 5);
     lisp.defineBuiltin("vl-string-elt", vlStringEltFn, 2, 2);
     lisp.defineBuiltin("vl-string->list", vlStringToListFn, 1, 1);

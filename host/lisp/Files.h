@@ -2,6 +2,7 @@
 //
 // A file opened for reading is read whole when it is opened: UTF-8 as it is, any other text
 // as Windows-1252 (as load reads a file), so read-line and read-char hand out characters.
+// Its text counts against the memory limit until the file is closed or let go.
 // A file opened for writing ("w") or appending ("a") gets UTF-8. close ends either; a closed
 // file refuses further use with "bad argument type: streamp #<file "NAME">".
 #pragma once
@@ -21,6 +22,21 @@ struct FileHandle : Object {
     {
         if (out)
             std::fclose(out);
+        releaseHeap(charged);
+    }
+    // Holds the text to read, charged against the memory limit (which it may raise).
+    void hold(std::string t)
+    {
+        chargeHeap(t.size());
+        drop();
+        charged = t.size();
+        text = std::move(t);
+    }
+    void drop() noexcept
+    {
+        std::string().swap(text);
+        releaseHeap(charged);
+        charged = 0;
     }
     const std::string name;  // as the program gave it to open
     const char mode;         // 'r', 'w' or 'a'
@@ -28,6 +44,7 @@ struct FileHandle : Object {
     std::string text;        // what is left to read ('r')
     size_t pos = 0;
     std::FILE* out = nullptr;  // ('w', 'a')
+    size_t charged = 0;        // of text
 };
 
 // The file argument of a function that writes: null for nil or a missing argument (the

@@ -214,7 +214,14 @@ Value Reader::readList()
 
 Value Reader::readString()
 {
+    // The text is no longer than its bytes up to the closing quote (escapes only shorten it):
+    // refused before it is built when that would pass the memory limit.
+    size_t end = pos_;
+    while (end < text_.size() && text_[end] != '"')
+        end += text_[end] == '\\' ? 2 : 1;
     std::string text;
+    checkHeap(std::min(end, text_.size()) - pos_);
+    text.reserve(std::min(end, text_.size()) - pos_);
     for (;;) {
         int c = get();
         if (c == -1)

@@ -16,6 +16,10 @@ using kortext::encode;
 using kortext::fromFileText;
 using kortext::isScalar;
 using kortext::length;
+using kortext::next;
+
+// The bytes a character takes in UTF-8.
+constexpr size_t encodedSize(char32_t c) { return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4; }
 
 // Upper / lower case of ASCII and the Latin letters of U+00C0..U+017F (German umlauts among
 // them); other characters stay as they are. "ß" has no single upper-case letter and stays.

@@ -50,6 +50,18 @@ size_t heapLimit();
 void checkHeap(size_t more);
 void chargeHeap(size_t bytes);
 void releaseHeap(size_t bytes) noexcept;
+// Memory a built-in works in besides LISP data (a text decoded into characters, a table),
+// charged while the object lives: the call is refused before it takes more than the limit.
+class HeapCharge {
+public:
+    explicit HeapCharge(size_t bytes) : bytes_(bytes) { chargeHeap(bytes); }
+    ~HeapCharge() { releaseHeap(bytes_); }
+    HeapCharge(const HeapCharge&) = delete;
+    HeapCharge& operator=(const HeapCharge&) = delete;
+
+private:
+    size_t bytes_;
+};
 
 struct Object {
     explicit Object(Tag t) : tag(t) { chargeHeap(kObjectCharge); }

@@ -7,7 +7,9 @@
 // [X] the model manager: one current model, read lazily from the catalogue database through
 //     kordb::resolve and kor_reltab::Query (so any backend kordb serves works unchanged)
 // [X] selection entities: removing an old classification, loading entities with their class,
-//     standard values and catalogue-derived attributes, one write per entity
+//     standard values and catalogue-derived attributes, one write per entity; a new class
+//     given in memory and written with the removal in that one write, so an entity is
+//     classified whole or left as it was; the entities that failed, by handle
 // [ ] editing and saving the catalogue, catalogue versions (added as callers need them)
 //
 // The catalogue database (named "KATALOG" unless SetCatalogueDatabase names another; key
@@ -171,10 +173,24 @@ public:
     static CString GetCatalogueDatabase();
 };
 
+// An entity that could not be classified: its place in the selection set (from 0), its handle
+// (empty when the drawing no longer knows it) and why.
+struct CCATDBEntityFailure {
+    long index = 0;
+    CString handle;
+    CString reason;
+};
+
 // The entities of a selection set being classified. Each operation reads each entity at most
 // once and writes it at most once (only when something changed); an entity that cannot be
 // read or written is skipped, the others go on, and the call answers false with the reason
 // (and the number of such entities) in GetLastError.
+//
+// Classifying with a new class, each entity in one piece: LoadEntities, then
+// RemoveAttributesFromLoaded and AssignCADClass in memory, then SetStandardValuesFromTbl and
+// UpdateCATDBValuesFromKey, which writes each entity once. The drawing takes a write whole or
+// not at all, so an entity is either classified whole (its previous classification gone, the
+// class and its standard values written) or keeps what it had; GetFailures names those.
 class CCATDBSelectionEntities {
 public:
     // Keeps a copy of the set (sharing it, see CKORAdsSelectionSet).
@@ -192,29 +208,49 @@ public:
     bool RemoveAttributesFromTbl();
     // Loads the entities of set `ss` (usually the held set's name) with their attributes and
     // their class (the current model's class that "CAD-Class" names, or none). Entities
-    // loaded before are dropped. False when the set is not valid (nothing is loaded then) or
-    // an entity could not be read (the others are loaded).
+    // loaded before and failures noted before are dropped. False when the set is not valid
+    // (nothing is loaded then) or an entity could not be read (the others are loaded; each
+    // that could not is a failure).
     bool LoadEntities(const ads_name ss);
+    // In memory, for every loaded entity: removes what RemoveAttributesFromTbl removes. Nothing
+    // is written. False when nothing is loaded.
+    bool RemoveAttributesFromLoaded();
+    // In memory, for loaded entity i: "CAD-Class", "CAD-Class_M" (1) and "CAD-Class-Name" of
+    // the class (as UpdateCATDBValuesFromKey writes them), which becomes the entity's class.
+    // Nothing is written. False when there is no such entity, or (the entity then a failure)
+    // an attribute is refused.
+    bool AssignCADClass(long i, const CCATDBCADClass& cadClass);
     // Gives every loaded entity with a class its class's standard values, in memory: an
     // attribute that is absent or empty gets the standard value; a value already there stays.
-    // False when nothing is loaded.
+    // An entity that refuses a value is a failure. False when nothing is loaded.
     bool SetStandardValuesFromTbl();
     // For every loaded entity with a class: sets "CAD-Class" to the class's identification
     // and "CAD-Class-Name" to its display name in the user's language, then writes the
-    // entity (with the standard values set before) in one write. False when nothing is loaded
-    // or a write failed.
+    // entity (with the standard values set before) in one write. An entity that failed before
+    // is not written; one whose write is refused is a failure and keeps what it had. False
+    // when nothing is loaded or an entity failed.
     bool UpdateCATDBValuesFromKey();
 
     // The loaded entities (LoadEntities), their class (null: none) and their number.
     long GetLoadedCount() const;
     CKOREntity* GetLoadedEntity(long i);
     const CCATDBCADClass* GetLoadedClass(long i) const;
+    // Whether loaded entity i failed since it was loaded (see GetFailures).
+    bool IsLoadedEntityFailed(long i) const;
+    // The entities that could not be read, given a value or written since LoadEntities, in
+    // the order they failed; each at most once.
+    const std::vector<CCATDBEntityFailure>& GetFailures() const { return m_failures; }
 
     CString GetLastError() const { return CString(m_error); }
 
 private:
     struct Loaded;
+    void failLoaded(Loaded& loaded, const CString& why);
     CKORAdsSelectionSet m_set;
     std::vector<Loaded> m_loaded;
+    std::vector<CCATDBEntityFailure> m_failures;
     std::wstring m_error;
+    // What AssignCADClass gives, made once for its class.
+    const CCATDBCADClass* m_assigned = nullptr;
+    CString m_assignedIdentification, m_assignedName;
 };

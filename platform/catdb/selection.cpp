@@ -8,6 +8,8 @@
 struct CCATDBSelectionEntities::Loaded {
     CKORAdsEntity entity;  // AutoFlush off: one write per entity
     const CCATDBCADClass* cadClass = nullptr;
+    long index = 0;        // in the selection set
+    bool failed = false;   // not to be written
 };
 
 namespace {
@@ -36,6 +38,19 @@ private:
     long count_ = 0;
     std::wstring first_;
 };
+
+// Removes the attributes of an entity's classification, in memory: "CAD-Class",
+// "CAD-Class_M", "CAD-Class-Name" and the standard values of the class "CAD-Class" names.
+void removeClassification(CKOREntity& entity, const CCATDBCADClass* old)
+{
+    if (old)
+        for (const auto& [attribute, value] : old->GetStandardValues())
+            if (entity.HasAttribute(attribute.c_str()))
+                entity.RemoveAttribute(attribute.c_str());
+    for (LPCTSTR attribute : {CATDB_ATTR_CADCLASS, CATDB_ATTR_CADCLASS_M, CATDB_ATTR_CADCLASS_NAME})
+        if (entity.HasAttribute(attribute))
+            entity.RemoveAttribute(attribute);
+}
 
 // The catalogue class an entity's "CAD-Class" names, or null.
 const CCATDBCADClass* classOf(const CKOREntity& entity, const CCATDBModel& model)
@@ -90,23 +105,32 @@ bool CCATDBSelectionEntities::RemoveAttributesFromTbl()
             failures.add(i, entity.GetLastError());
             continue;
         }
-        if (const CCATDBCADClass* old = classOf(entity, model))
-            for (const auto& [attribute, value] : old->GetStandardValues())
-                if (entity.HasAttribute(attribute.c_str()))
-                    entity.RemoveAttribute(attribute.c_str());
-        for (LPCTSTR attribute : {CATDB_ATTR_CADCLASS, CATDB_ATTR_CADCLASS_M, CATDB_ATTR_CADCLASS_NAME})
-            if (entity.HasAttribute(attribute))
-                entity.RemoveAttribute(attribute);
+        removeClassification(entity, classOf(entity, model));
         if (!entity.Update())
             failures.add(i, entity.GetLastError());
     }
     return failures.result(n, m_error);
 }
 
+bool CCATDBSelectionEntities::IsLoadedEntityFailed(long i) const
+{
+    return i >= 0 && i < GetLoadedCount() && m_loaded[static_cast<size_t>(i)].failed;
+}
+
+void CCATDBSelectionEntities::failLoaded(Loaded& loaded, const CString& why)
+{
+    if (loaded.failed)
+        return;
+    loaded.failed = true;
+    m_failures.push_back({loaded.index, loaded.entity.GetHandle(), why});
+}
+
 bool CCATDBSelectionEntities::LoadEntities(const ads_name ss)
 {
     m_error.clear();
     m_loaded.clear();
+    m_failures.clear();
+    m_assigned = nullptr;
     CKORAdsSelectionSet set(ss, false);
     if (!ss || !set.IsValid()) {
         m_error = L"the selection set is not valid";
@@ -120,17 +144,57 @@ bool CCATDBSelectionEntities::LoadEntities(const ads_name ss)
         ads_name name;
         if (!set.GetAt(i, name)) {
             failures.add(i, L"not in the selection set any more");
+            m_failures.push_back({i, CString(), L"not in the selection set any more"});
             continue;
         }
         Loaded& loaded = m_loaded.emplace_back();
         if (!loaded.entity.Connect(name)) {
             failures.add(i, loaded.entity.GetLastError());
+            m_failures.push_back({i, CString(), loaded.entity.GetLastError()});
             m_loaded.pop_back();
             continue;
         }
         loaded.cadClass = classOf(loaded.entity, model);
+        loaded.index = i;
     }
     return failures.result(n, m_error);
+}
+
+bool CCATDBSelectionEntities::RemoveAttributesFromLoaded()
+{
+    m_error.clear();
+    if (m_loaded.empty()) {
+        m_error = L"no entities are loaded";
+        return false;
+    }
+    for (Loaded& loaded : m_loaded) {
+        removeClassification(loaded.entity, loaded.cadClass);
+        loaded.cadClass = nullptr;
+    }
+    return true;
+}
+
+bool CCATDBSelectionEntities::AssignCADClass(long i, const CCATDBCADClass& cadClass)
+{
+    m_error.clear();
+    if (i < 0 || i >= GetLoadedCount()) {
+        m_error = L"no loaded entity " + std::to_wstring(i);
+        return false;
+    }
+    if (m_assigned != &cadClass) {
+        m_assigned = &cadClass;
+        m_assignedIdentification = cadClass.GetCADClassIdentification();
+        m_assignedName = cadClass.GetDisplayName().GetText(CCATDBMultiLanguageString::UserLanguage());
+    }
+    Loaded& loaded = m_loaded[static_cast<size_t>(i)];
+    loaded.cadClass = &cadClass;
+    if (loaded.entity.SetAttribute(CATDB_ATTR_CADCLASS, m_assignedIdentification) &&
+        loaded.entity.SetAttribute(CATDB_ATTR_CADCLASS_M, 1) &&
+        loaded.entity.SetAttribute(CATDB_ATTR_CADCLASS_NAME, m_assignedName))
+        return true;
+    m_error = loaded.entity.GetLastError().str();
+    failLoaded(loaded, loaded.entity.GetLastError());
+    return false;
 }
 
 bool CCATDBSelectionEntities::SetStandardValuesFromTbl()
@@ -142,15 +206,17 @@ bool CCATDBSelectionEntities::SetStandardValuesFromTbl()
     }
     Failures failures(L"did not take a standard value");
     CString current;
-    for (size_t i = 0; i < m_loaded.size(); ++i) {
-        Loaded& loaded = m_loaded[i];
-        if (!loaded.cadClass)
+    for (Loaded& loaded : m_loaded) {
+        if (!loaded.cadClass || loaded.failed)
             continue;
         for (const auto& [attribute, value] : loaded.cadClass->GetStandardValues()) {
             if (loaded.entity.GetAttribute(attribute.c_str(), current) && !current.IsEmpty())
                 continue;
-            if (!loaded.entity.SetAttribute(attribute.c_str(), value.c_str()))
-                failures.add(static_cast<long>(i), loaded.entity.GetLastError());
+            if (!loaded.entity.SetAttribute(attribute.c_str(), value.c_str())) {
+                failures.add(loaded.index, loaded.entity.GetLastError());
+                failLoaded(loaded, loaded.entity.GetLastError());
+                break;
+            }
         }
     }
     return failures.result(static_cast<long>(m_loaded.size()), m_error);
@@ -170,8 +236,11 @@ bool CCATDBSelectionEntities::UpdateCATDBValuesFromKey()
     };
     std::unordered_map<const CCATDBCADClass*, Derived> derived;
     Failures failures(L"could not be written");
-    for (size_t i = 0; i < m_loaded.size(); ++i) {
-        Loaded& loaded = m_loaded[i];
+    for (Loaded& loaded : m_loaded) {
+        if (loaded.failed) {
+            failures.add(loaded.index, L"not written: it failed before");
+            continue;
+        }
         if (loaded.cadClass) {
             auto [it, added] = derived.try_emplace(loaded.cadClass);
             if (added)
@@ -179,12 +248,15 @@ bool CCATDBSelectionEntities::UpdateCATDBValuesFromKey()
                               loaded.cadClass->GetDisplayName().GetText(language)};
             if (!loaded.entity.SetAttribute(CATDB_ATTR_CADCLASS, it->second.identification) ||
                 !loaded.entity.SetAttribute(CATDB_ATTR_CADCLASS_NAME, it->second.displayName)) {
-                failures.add(static_cast<long>(i), loaded.entity.GetLastError());
+                failures.add(loaded.index, loaded.entity.GetLastError());
+                failLoaded(loaded, loaded.entity.GetLastError());
                 continue;
             }
         }
-        if (!loaded.entity.Update())
-            failures.add(static_cast<long>(i), loaded.entity.GetLastError());
+        if (!loaded.entity.Update()) {
+            failures.add(loaded.index, loaded.entity.GetLastError());
+            failLoaded(loaded, loaded.entity.GetLastError());
+        }
     }
     return failures.result(static_cast<long>(m_loaded.size()), m_error);
 }

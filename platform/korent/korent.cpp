@@ -46,6 +46,15 @@ std::wstring refusal(const wchar_t* text, bool isName)
     return {};
 }
 
+// The bytes of a text in UTF-8.
+size_t utf8Size(std::wstring_view text)
+{
+    size_t n = 0;
+    for (wchar_t c : text)
+        n += c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+    return n;
+}
+
 }  // namespace
 
 // ---- CKOREntity ---------------------------------------------------------------------------------
@@ -65,6 +74,7 @@ bool CKOREntity::Connect(const ads_name name)
     m_modified = false;
     m_hasBlock = false;
     m_attributes.clear();
+    m_handle.clear();
     m_error.clear();
     if (!name || (name[0] == 0 && name[1] == 0))
         return fail(L"no entity name");
@@ -76,8 +86,9 @@ bool CKOREntity::Connect(const ads_name name)
         return fail(L"the name names no entity of the drawing (erased, or of another drawing)");
 
     const resbuf* rb = groups.get();
-    while (rb && rb->restype != -3)
-        rb = rb->rbnext;
+    for (; rb && rb->restype != -3; rb = rb->rbnext)
+        if (rb->restype == 5 && rb->resval.rstring)
+            m_handle = rb->resval.rstring;
     bool inBlock = false;
     const resbuf* pendingName = nullptr;
     bool broken = false;
@@ -297,8 +308,19 @@ bool CKOREntity::Update()
         if (!app && acdbRegApp(KOR_ATTRIBUTE_APP) == RTNORM)
             rc = acdbEntMod(groups.get());
     }
-    if (rc != RTNORM)
-        return fail(L"the drawing refused the entity's attributes (acdbEntMod): the entity may have been erased");
+    if (rc != RTNORM) {
+        // The drawing takes attributes of this form from an entity it holds unless they leave
+        // no room in its extended data; whether it holds the entity its handle tells.
+        ads_name found;
+        if (!m_handle.empty() && acdbHandEnt(m_handle.c_str(), found) != RTNORM)
+            return fail(L"the drawing refused the attributes (acdbEntMod): the entity is no longer in it (erased)");
+        size_t bytes = utf8Size(KOR_ATTRIBUTE_APP);
+        for (const Attribute& a : m_attributes)
+            bytes += utf8Size(a.name) + utf8Size(a.text);
+        return fail(L"the drawing refused the attributes (acdbEntMod): with their " + std::to_wstring(bytes) +
+                    L" bytes the entity's extended data would pass the 16 KiB an entity holds" +
+                    (m_handle.empty() ? L", or the entity was erased" : L""));
+    }
     m_modified = false;
     m_hasBlock = !m_attributes.empty();
     return true;

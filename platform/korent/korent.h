@@ -61,6 +61,9 @@ public:
     bool IsConnected() const { return m_connected; }
     // The connected entity's ADS name; false (out unchanged) when not connected.
     bool GetName(ads_name out) const;
+    // The connected entity's handle (group 5), as the drawing gives it; empty when not
+    // connected or the drawing gives none.
+    CString GetHandle() const { return CString(m_handle); }
 
     // On (the default for CKOREntity): SetAttribute and RemoveAttribute write the entity at
     // once (and undo their change in memory when that write fails). Off: changes stay in
@@ -91,8 +94,9 @@ public:
     bool IsModified() const { return m_modified; }
 
     // Writes all attributes back in one acdbEntMod (nothing is sent when nothing changed).
-    // False when not connected or the host refuses the write (e.g. the entity was erased);
-    // the attributes stay in memory as they are, still counted as changed.
+    // False when not connected or the host refuses the write: the entity was erased, or with
+    // the attributes its extended data would pass the 16 KiB an entity holds (the drawing then
+    // keeps what it had). The attributes stay in memory as they are, still counted as changed.
     bool Update();
 
     CString GetLastError() const { return CString(m_error); }
@@ -110,6 +114,7 @@ private:
     bool flushOrUndo(std::vector<Attribute> before);
 
     ads_name m_name = {0, 0};
+    std::wstring m_handle;
     bool m_connected = false;
     bool m_autoFlush = true;
     bool m_modified = false;

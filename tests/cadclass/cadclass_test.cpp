@@ -6,12 +6,14 @@
 #include "DrawingFile.h"
 #include "cadclass/CADClassUserAssignment.h"
 #include "db/kordb.h"
+#include "kor/debughilfe.h"
 #include "korgui/korprogress.h"
 #include "mfc/afxhost.h"
 #include "uidriver/afxdriver.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <deque>
 #include <filesystem>
@@ -342,6 +344,135 @@ TEST_F(CadClassFixture, CancelNoOrAStopEndTheRunBeforeTheNextStep)
             EXPECT_EQ(narrow(attribute(hydrant(i).data(), L"CAD-Class")), "<none>");
         EXPECT_TRUE(CKORGuiProgress::OpenWindows().empty());
     }
+}
+
+// The KOR_ATTRIBUTE data of an entity as (group, text) pairs.
+std::vector<std::pair<int, std::wstring>> attributeData(const int64_t* e)
+{
+    ads_name n = {e[0], e[1]};
+    ads::RbPtr apps(acutBuildList(RTSTR, KOR_ATTRIBUTE_APP, 0));
+    ads::RbPtr groups(acdbEntGetX(n, apps.get()));
+    std::vector<std::pair<int, std::wstring>> out;
+    bool in = false;
+    for (const resbuf* rb = groups.get(); rb; rb = rb->rbnext) {
+        in = in || rb->restype == 1001;
+        if (in && rb->restype == 1071)
+            out.emplace_back(1071, std::to_wstring(rb->resval.rlong));
+        else if (in)
+            out.emplace_back(rb->restype, rb->resval.rstring ? rb->resval.rstring : L"");
+    }
+    return out;
+}
+
+std::string handleOf(const int64_t* e)
+{
+    ads_name n = {e[0], e[1]};
+    ads::RbPtr groups(acdbEntGet(n));
+    for (const resbuf* rb = groups.get(); rb; rb = rb->rbnext)
+        if (rb->restype == 5)
+            return narrow(rb->resval.rstring);
+    return "<none>";
+}
+
+TEST_F(CadClassFixture, AnEntityTheNewClassDoesNotFitKeepsItsOldOneAndIsReportedByItsHandle)
+{
+    // A class whose 70 standard values take 17,500 bytes: more than an entity's extended data
+    // holds (16 KiB).
+    std::string sql = catdbtest::dialogCatalogueSql();
+    sql += "INSERT INTO KLASSEN VALUES (8, 'HY-VOLL', 'Hydrant', 1, 'Hydrant mit allem', 'Hydrant with all');"
+           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 70)"
+           " INSERT INTO STANDARDWERTE SELECT 'HY-VOLL', printf('Wert%02d', i), replace(hex(zeroblob(125)), '0', 'x')"
+           " FROM n;";
+    ASSERT_EQ(catdbtest::makeDatabase((dir_ / "katalog.sqlite").string(), sql), "");
+    CCATDBModelManager::Reset();
+
+    std::array<int64_t, 2> h[3] = {hydrant(0), hydrant(1), hydrant(2)};
+    // H-101 carries an old class; H-102 too, and other data up to nearly 16 KiB.
+    for (int i : {0, 1}) {
+        CKOREntity e;
+        ads_name n = {h[i][0], h[i][1]};
+        ASSERT_TRUE(e.Connect(n));
+        ASSERT_TRUE(e.SetAttribute(L"CAD-Class", i == 0 ? L"HY-OF-100|Hydrant|1" : L"HY-OF-150|Hydrant|1"));
+        ASSERT_TRUE(e.SetAttribute(L"Nennweite", i == 0 ? L"100" : L"150"));
+    }
+    ASSERT_EQ(acdbRegApp(L"KOR_TEST"), RTNORM);
+    {
+        ads_name n = {h[1][0], h[1][1]};
+        const std::wstring piece(255, L'y');
+        size_t last = 255;
+        for (; last > 0; --last) {  // the longest last piece the entity still takes
+            ads::ChainBuilder chain;
+            resbuf* self = chain.add(-1);
+            self->resval.rlname[0] = n[0];
+            self->resval.rlname[1] = n[1];
+            chain.add(-3);
+            chain.addText(1001, L"KOR_TEST");
+            for (int k = 0; k < 64; ++k)
+                chain.addText(1000, piece);
+            chain.addText(1000, std::wstring(last, L'z'));
+            ads::RbPtr groups = chain.take();
+            if (acdbEntMod(groups.get()) == RTNORM)
+                break;
+        }
+        ASSERT_GT(last, 0u);
+        ASSERT_LT(last, 255u);
+    }
+    std::vector<std::pair<int, std::wstring>> before[3];
+    for (int i = 0; i < 3; ++i)
+        before[i] = attributeData(h[i].data());
+
+    std::vector<std::wstring> printed, logged;
+    host_.setPrinter([&](const std::wstring& text) { printed.push_back(text); });
+    int sink = CDebugHilfe::AddSink([&](const KorDebugLine& line) {
+        if (line.category == L"CADClass")
+            logged.push_back(line.text);
+    });
+    auto run = [&](const wchar_t* chosen) {
+        printed.clear();
+        logged.clear();
+        ads_name ss;
+        ads::RbPtr filter(acutBuildList(2, L"HYDRANT", 0));
+        EXPECT_EQ(acedSSGet(L"X", nullptr, nullptr, filter.get(), ss), RTNORM);
+        CKORAdsSelectionSet set(ss);
+        CCATDBSelectionEntities entities(set);
+        Script user;
+        user.steps.push_back([&](CDialog&) {
+            ASSERT_TRUE(afxdriver::select(30058, chosen));
+            ASSERT_TRUE(afxdriver::ok());
+        });
+        user.steps.push_back([&](CDialog&) { ASSERT_TRUE(afxdriver::click(L"Ja")); });
+        user.arm();
+        CCADClassUserAssignment worker(entities, L"", L"Hydrant");
+        worker.Run();
+        EXPECT_EQ(user.next, user.steps.size());
+        return worker.GetClassifiedCount();
+    };
+    auto reported = [&](const std::vector<std::wstring>& lines, int i) {
+        std::string handle = handleOf(h[i].data());
+        return std::count_if(lines.begin(), lines.end(), [&](const std::wstring& l) {
+            return narrow(l.c_str()).find(" " + handle + " ") != std::string::npos ||
+                   narrow(l.c_str()).find(" " + handle + ":") != std::string::npos;
+        });
+    };
+
+    // The class with too many standard values fits no entity: none changes, each is reported.
+    EXPECT_EQ(run(L"Hydrant mit allem"), 0);
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(attributeData(h[i].data()), before[i]);
+        EXPECT_EQ(reported(printed, i), 1);
+        EXPECT_EQ(reported(logged, i), 1);
+    }
+
+    // A class that fits H-101 and H-103 but not H-102 beside its other data.
+    EXPECT_EQ(run(L"Hydrant Unterflur DN 100"), 2);
+    EXPECT_EQ(narrow(attribute(h[0].data(), L"CAD-Class")), "HY-UF-100|Hydrant|2");
+    EXPECT_EQ(narrow(attribute(h[2].data(), L"Deckel")), "Guss");
+    EXPECT_EQ(attributeData(h[1].data()), before[1]);
+    EXPECT_EQ(reported(printed, 1), 1);
+    EXPECT_EQ(reported(logged, 1), 1);
+    EXPECT_EQ(reported(printed, 0) + reported(printed, 2), 0);
+    CDebugHilfe::RemoveSink(sink);
 }
 
 TEST_F(CadClassFixture, ZeigenTakesTheClassOverOrSaysWhyNot)

@@ -71,6 +71,55 @@ TEST(DrawingEntmake, MakesWhatIsCompleteAndRefusesWhatIsNot)
     EXPECT_EQ(reread->entityCount(), before + 2);
 }
 
+TEST(DrawingEntmake, StructuralOrUnknownTypesAndLineBreaksAreRefusedSoEverySaveReadsBack)
+{
+    auto d = readDrawing(readFile(drawingtest::netzPath()));
+    std::string why;
+    auto make = [&](resbuf* raw) {
+        ads::RbPtr chain(raw);
+        why.clear();
+        return d->entMake(chain.get(), &why);
+    };
+    // What would end a section or the file, start a table, class or block, or is no entity.
+    for (const wchar_t* type : {L"SECTION", L"ENDSEC", L"EOF", L"eof", L"TABLE", L"ENDTAB", L"CLASS", L"BLOCK",
+                                L"ENDBLK", L"LINE\nENDSEC", L"LINE\r", L"ZAUBERSTAB", L"LAYER\n"}) {
+        SCOPED_TRACE(kortext::fromWide(type));
+        EXPECT_EQ(make(acutBuildList(RTDXF0, type, 10, kOrigin, 11, kTen, 0)), 0u);
+        EXPECT_NE(why, "");
+    }
+    // A line break in any text: the type's own, the common groups, a layer, extended data.
+    EXPECT_EQ(make(acutBuildList(RTDXF0, L"TEXT", 10, kOrigin, 40, 1.0, 1, L"zwei\nZeilen", 0)), 0u);
+    EXPECT_EQ(why, "group 1 holds a line break");
+    EXPECT_EQ(make(acutBuildList(RTDXF0, L"LINE", 8, L"A\rB", 10, kOrigin, 11, kTen, 0)), 0u);
+    EXPECT_EQ(why, "group 8 holds a line break");
+    EXPECT_EQ(make(acutBuildList(RTDXF0, L"POINT", 10, kOrigin, -3, 1001, L"KOR_NETZ", 1000, L"a\r\nb", 0)), 0u);
+    EXPECT_EQ(why, "group 1000 holds a line break");
+    EXPECT_EQ(make(acutBuildList(RTDXF0, L"LAYER", 2, L"NEU\nLAYER", 0)), 0u);
+    EXPECT_EQ(why, "group 2 holds a line break");
+    EXPECT_FALSE(d->modified()) << "refusals change nothing";
+
+    // entmod refuses line breaks the same way, in entity data and extended data.
+    ads_name pipe;
+    ASSERT_TRUE(d->entNext(nullptr, pipe));
+    ads::RbPtr layer(acutBuildList(-1, pipe, 8, L"ROHR\nE", 0));
+    EXPECT_FALSE(d->entMod(layer.get(), &why));
+    EXPECT_EQ(why, "group 8 holds a line break");
+    ads::RbPtr xdata(acutBuildList(-1, pipe, -3, 1001, L"KOR_NETZ", 1000, L"x\ny", 0));
+    EXPECT_FALSE(d->entMod(xdata.get(), &why));
+    EXPECT_EQ(why, "group 1000 holds a line break");
+    EXPECT_FALSE(d->modified());
+
+    // Entity types korcad does not draw are still made, with a tab (written as ^I) in a text.
+    ASSERT_NE(make(acutBuildList(RTDXF0, L"ellipse", 10, kOrigin, 11, kTen, 40, 0.5, 1, L"a\tb", 0)), 0u) << why;
+    ASSERT_NE(make(acutBuildList(RTDXF0, L"SOLID", 10, kOrigin, 11, kTen, 12, kTen, 13, kOrigin, 0)), 0u) << why;
+    // The drawing's last line of defence: a record that would break the file is not taken.
+    EXPECT_EQ(d->appendEntity({{0, "ENDSEC"}}), 0u);
+    EXPECT_EQ(d->appendEntity({{0, "POINT"}, {1, "a\nb"}}), 0u);
+    EXPECT_EQ(d->appendEntity({{0, "POINT"}, {-3, "x"}}), 0u);
+    auto reread = readDrawing(d->write());
+    EXPECT_EQ(reread->write(), d->write());
+}
+
 TEST(DrawingEntdel, ErasesAMainEntityWithItsPartsAndBringsItBack)
 {
     auto d = readDrawing(readFile(drawingtest::netzPath()));

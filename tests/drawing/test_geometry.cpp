@@ -514,3 +514,45 @@ TEST(Geometry, EntityAtAPointPicksTheClosestWithinThePickBox)
     EXPECT_EQ(g.geometry.entityAt({5, 31.9}, 0.1), g.entity(4));  // within the wide polyline
     EXPECT_EQ(g.geometry.entityAt({5, 5}, 0.3), 0u);
 }
+
+TEST(Geometry, BlocksNestedDeepAreDrawnInPartWithinTheBoundAndPicksAndSnapsStillAnswer)
+{
+    // A 24 KB file: eight levels of blocks, each inserting the one below ten times, would
+    // be 10^8 lines. Between two plain lines.
+    DxfBuilder b;
+    b.block("B0", 0, 0, {line(0, 0, 1, 0)});
+    double step = 2;
+    for (int level = 1; level <= 8; ++level, step *= 10) {
+        std::vector<Groups> inserts;
+        for (int i = 0; i < 10; ++i)
+            inserts.push_back({{0, "INSERT"}, {8, "0"}, {2, "B" + std::to_string(level - 1)}, {10, num(i * step)},
+                               {20, "0"}});
+        b.block("B" + std::to_string(level), 0, 0, inserts);
+    }
+    b.entity(line(0, -5, 10, -5)).entity({{0, "INSERT"}, {8, "0"}, {2, "B8"}, {10, "0"}, {20, "0"}});
+    b.entity(line(0, -10, 10, -10));
+    auto drawing = drawingtest::readDrawing(b.text());
+
+    std::vector<std::string> warnings;
+    korcad::geom::setWarningSink([&](const std::string& w) { warnings.push_back(w); });
+    Geometry g(*drawing);
+    g = Geometry();
+    g = Geometry(*drawing);  // the view and the picks each take the geometry, after every change
+    korcad::geom::setWarningSink(nullptr);
+
+    EXPECT_EQ(g.primitives().size(), korcad::geom::kMaxPrimitives);
+    EXPECT_EQ(g.entitiesCut(), 1u);
+    ASSERT_EQ(warnings.size(), 1u) << "said once";
+    EXPECT_EQ(warnings[0], "the drawing is drawn in part: it passes the bound of " +
+                               std::to_string(korcad::geom::kMaxPrimitives) +
+                               " primitives, so 1 of 3 entities is not drawn whole");
+    // The plain lines on either side are drawn; the insert as far as the bound goes.
+    const uint32_t before = drawing->mainEntities()[0], insert = drawing->mainEntities()[1],
+                   after = drawing->mainEntities()[2];
+    EXPECT_EQ(g.entityAt({5, -5}, 0.1), before);
+    EXPECT_EQ(g.entityAt({0.5, 0}, 0.1), insert);
+    EXPECT_EQ(g.entityAt({5, -10}, 0.1), after);
+    auto s = g.snap({1.05, 0.02}, 0.2, korcad::geom::SnapEndpoint);
+    ASSERT_TRUE(s.found);
+    expectPoint(s.point, 1, 0);
+}

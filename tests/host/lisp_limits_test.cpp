@@ -2,6 +2,43 @@
 // may never end (a batch run, input of unknown origin).
 #include "lisp_session.h"
 
+#include <malloc.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <new>
+
+// Every allocation of this test program is counted, so a test can see the most memory a LISP
+// call took at once, temporaries of the built-ins included.
+namespace {
+std::atomic<size_t> liveBytes{0};
+std::atomic<size_t> peakBytes{0};
+}  // namespace
+
+void* operator new(size_t n)
+{
+    void* p = std::malloc(n ? n : 1);
+    if (!p)
+        throw std::bad_alloc();
+    size_t now = liveBytes.fetch_add(malloc_usable_size(p)) + malloc_usable_size(p);
+    for (size_t peak = peakBytes.load(); now > peak && !peakBytes.compare_exchange_weak(peak, now);) {
+    }
+    return p;
+}
+void* operator new[](size_t n) { return operator new(n); }
+void operator delete(void* p) noexcept
+{
+    if (!p)
+        return;
+    liveBytes.fetch_sub(malloc_usable_size(p));
+    std::free(p);
+}
+void operator delete[](void* p) noexcept { operator delete(p); }
+void operator delete(void* p, size_t) noexcept { operator delete(p); }
+void operator delete[](void* p, size_t) noexcept { operator delete(p); }
+
 namespace {
 
 class LispLimits : public LispSession {};
@@ -60,6 +97,55 @@ TEST_F(LispLimits, MemoryCountsLiveDataAndRefusesWhatWouldPassTheLimit)
     lisp().setLimits({});
     EXPECT_EQ(lisp::heapLimit(), 0u);
     EXPECT_EQ(ev("(setq s \"ab\") (repeat 20 (setq s (strcat s s))) (strlen s) (setq s nil)"), "nil");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LispLimits, FunctionsThatBuildTextsOrListsCheckWhatTheyTakeBeforeTheyTakeIt)
+{
+    // A text doubled by each function in turn until the limit stops it: refused before the
+    // function builds its answer or decodes its text, so the program never holds much more
+    // than the limit.
+    const std::vector<std::string> loops = {
+        "(setq s (substr (strcat s s) 2))",
+        "(setq s (strcase (strcat s s) T))",
+        "(setq s (vl-string-subst s \"0\" s))",
+        "(setq s (vl-string-translate \"abc\" \"xyz\" (strcat s s)))",
+        "(setq s (vl-string-trim \"x\" (strcat s s)))",
+        "(setq s (vl-string-left-trim \"0\" (strcat s s)))",
+        "(setq s (vl-string-right-trim \"f\" (strcat s s)))",
+        "(setq s (read (strcat \"\\\"\" s s \"\\\"\")))",
+        "(setq s (strcat s s) l (vl-string->list s))",
+        "(setq s (strcat s s) l (vl-string-search \"x\" s))",
+        "(setq s (strcat s s) l (wcmatch s \"*x*\"))",
+        "(setq l (append l l (list s)))",
+    };
+    const size_t budget = (6u << 20) + (100u << 10);  // room for a text of 2 MiB beside one of 4 MiB
+    const size_t slack = 256u << 10;
+    for (const std::string& loop : loops) {
+        SCOPED_TRACE(loop);
+        ev("(setq s nil l nil)");
+        lisp().setLimits({0, lisp::heapBytes() + budget});
+        const size_t base = liveBytes.load();
+        peakBytes = base;
+        EXPECT_EQ(ev("(setq s \"0123456789abcdef\") (while T " + loop + ")"), "error: memory limit reached");
+        EXPECT_LT(peakBytes.load() - base, budget + slack);
+        lisp().setLimits({});
+    }
+
+    // A file opened for reading is held whole: a file larger than the limit is refused.
+    const std::filesystem::path file = std::filesystem::temp_directory_path() /
+                                       ("lisp-limits-" + std::to_string(::getpid()) + ".txt");
+    std::ofstream(file) << std::string(2 * budget, 'x');
+    lisp().setLimits({0, lisp::heapBytes() + budget});
+    EXPECT_EQ(ev("(setq f (open \"" + file.string() + "\" \"r\"))"), "error: memory limit reached");
+    lisp().setLimits({});
+    EXPECT_EQ(ev("(setq f (open \"" + file.string() + "\" \"r\")) (strlen (read-line f))"),
+              std::to_string(2 * budget));
+    EXPECT_EQ(ev("(close f) (setq s nil l nil f nil)"), "nil");
+    std::filesystem::remove(file);
 }
 
 }  // namespace
