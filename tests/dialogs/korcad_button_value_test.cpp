@@ -21,8 +21,8 @@ TEST(KorcadButtonValue, ATypedValueComesBackAsARealAndTheBackButtonAsItsText)
                          "click \"Aus Zeichnung\"\n"
                          "key Escape\n");
     EXPECT_EQ(r.process.exitCode, 0) << r.process.err;
-    // "125,5" is read as far as it is a number: the comma is no decimal sign.
-    EXPECT_EQ(r.process.out, "(1 125.0)\n(2 \"DN150\")\n(0)\n");
+    // "125,5" as a German user types it: the comma is the decimal sign.
+    EXPECT_EQ(r.process.out, "(1 125.5)\n(2 \"DN150\")\n(0)\n");
     EXPECT_TRUE(contains(r.log, "[Dialog] > korDialog_ButtonValue -> ButtonValue()\r\n")) << r.log;
     EXPECT_TRUE(contains(r.log, "[DialogReturn] return '125,5' -> RSRSLT\r\n")) << r.log;
     EXPECT_TRUE(contains(r.log, "[DialogReturn] return 'DN150' -> RSRSLT\r\n")) << r.log;
