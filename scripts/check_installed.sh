@@ -20,11 +20,18 @@ if [ $# -gt 0 ] && [ -z "${KOR_CHECK_HIDDEN:-}" ]; then
   self="$(readlink -f "$0")"
   copy="$(mktemp)"
   cp "$self" "$copy"   # the script itself may lie in a folder about to be hidden
+  # So may a sanitizer's suppressions file (a sanitized build's test run names one).
+  supp=""
+  if [[ "${LSAN_OPTIONS:-}" =~ suppressions=([^:]*) ]] && [ -f "${BASH_REMATCH[1]}" ]; then
+    supp="$(mktemp)"
+    cp "${BASH_REMATCH[1]}" "$supp"
+    export LSAN_OPTIONS="${LSAN_OPTIONS/${BASH_REMATCH[1]}/$supp}"
+  fi
   unshare_args=(--mount --propagation private)
   [ "$(id -u)" -eq 0 ] || unshare_args+=(--map-root-user)
   status=0
   KOR_CHECK_HIDDEN="$*" unshare "${unshare_args[@]}" bash "$copy" "$root" "$@" || status=$?
-  rm -f "$copy"
+  rm -f "$copy" ${supp:+"$supp"}
   exit $status
 fi
 if [ -n "${KOR_CHECK_HIDDEN:-}" ]; then
