@@ -38,6 +38,19 @@ void operator delete(void* p) noexcept
 void operator delete[](void* p) noexcept { operator delete(p); }
 void operator delete(void* p, size_t) noexcept { operator delete(p); }
 void operator delete[](void* p, size_t) noexcept { operator delete(p); }
+// The library's temporary buffers (std::stable_sort) take and give back memory without
+// exceptions: those forms are counted as well, so every allocation meets its own release.
+void* operator new(size_t n, const std::nothrow_t&) noexcept
+{
+    try {
+        return operator new(n);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void* operator new[](size_t n, const std::nothrow_t& t) noexcept { return operator new(n, t); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { operator delete(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { operator delete(p); }
 
 namespace {
 
