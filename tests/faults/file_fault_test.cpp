@@ -27,29 +27,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-// ---- the allocator of this test program: armed, the n-th allocation from now fails ----------
-namespace {
-std::atomic<long> g_countdown{0};  // 0: disarmed
-std::atomic<long> g_failures{0};
-
-void* allocate(std::size_t size)
-{
-    if (g_countdown.load(std::memory_order_relaxed) > 0 && g_countdown.fetch_sub(1) == 1) {
-        ++g_failures;
-        throw std::bad_alloc();
-    }
-    if (void* p = std::malloc(size ? size : 1))
-        return p;
-    throw std::bad_alloc();
-}
-}  // namespace
-
-void* operator new(std::size_t size) { return allocate(size); }
-void* operator new[](std::size_t size) { return allocate(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+#include "failing_allocator.h"
 
 namespace {
 
