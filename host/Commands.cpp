@@ -362,6 +362,10 @@ bool Commands::save(const std::string& path)
         return false;
     }
     std::string error;
+    // The file as it was stays beside it as NAME.bak, unless ISAVEBAK is 0.
+    const Value backup = lisp_ ? lisp_->systemVariable("ISAVEBAK") : Value();
+    if (!(backup.isInt() && backup.asInt() == 0) && !keepBackup(path, &error))
+        out_ << "; warning: " << error << '\n';
     if (!saveDrawing(*d, path, &error)) {
         out_ << "; error: " << error << '\n';
         return false;

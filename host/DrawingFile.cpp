@@ -145,4 +145,30 @@ bool saveDrawing(Drawing& drawing, const std::string& path, std::string* error)
     return true;
 }
 
+std::string backupPath(const std::string& path)
+{
+    fs::path p(path);
+    p.replace_extension(".bak");
+    return p.string();
+}
+
+bool keepBackup(const std::string& path, std::string* error)
+{
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec))
+        return true;
+    const std::string backup = backupPath(path);
+    if (fs::equivalent(path, backup, ec)) {
+        *error = "cannot keep the previous file as " + backup + ": it is the drawing file itself";
+        return false;
+    }
+    // A copy, not a link: the backup keeps the old contents whatever the save does to the
+    // file's name (a symbolic link is followed, its target replaced).
+    if (!fs::copy_file(path, backup, fs::copy_options::overwrite_existing, ec)) {
+        *error = "cannot keep the previous file as " + backup + ": " + ec.message();
+        return false;
+    }
+    return true;
+}
+
 }  // namespace korcad

@@ -29,4 +29,12 @@ bool saveDrawing(Drawing& drawing, const std::string& path, std::string* error);
 // drawing its name with the extension .dxf, in the current directory.
 std::string savePath(const Drawing& drawing);
 
+// The backup of a drawing file: beside it, its name with the extension .bak (netz.dxf ->
+// netz.bak), as CAD programs keep one.
+std::string backupPath(const std::string& path);
+// Copies the file at `path`, as it is before a save replaces it, to its backup (replacing an
+// older one). Nothing to do, and true, when there is no file yet. False with a message that
+// names the backup and says why.
+bool keepBackup(const std::string& path, std::string* error);
+
 }  // namespace korcad
