@@ -182,6 +182,31 @@ TEST_F(SessionTest, ReplReadsTheSessionInput)
               "\n");
 }
 
+// QUIT with changes not saved, typed by a person at the command line: the question comes,
+// Abbrechen stays, Nein ends without saving.
+TEST_F(SessionTest, QuitWithUnsavedChangesAsksAPersonWhetherToSave)
+{
+    struct Typed : korcad::QueueInput {
+        using QueueInput::QueueInput;
+        bool interactive() const override { return true; }
+    };
+    korcad::Session session(options(), in, out, err);
+    ASSERT_TRUE(session.start());
+    auto typed = std::make_unique<Typed>(&out);
+    for (const char* line : {"(regapp \"KOR_X\")", "QUIT", "a", "QUIT", "n", "(princ \"nie\")"})
+        typed->push(line);
+    session.setInput(std::move(typed));
+    EXPECT_EQ(session.repl(), korcad::kExitOk);
+    EXPECT_EQ(out.str(),
+              "Befehl: (regapp \"KOR_X\")\n"
+              "\"KOR_X\"\n"
+              "Befehl: QUIT\n"
+              "Änderungen an Testzeichnung.dwg speichern? [Ja/Nein/Abbrechen] <Ja>: a\n"
+              "Befehl: QUIT\n"
+              "Änderungen an Testzeichnung.dwg speichern? [Ja/Nein/Abbrechen] <Ja>: n\n");
+    EXPECT_FALSE(std::filesystem::exists("Testzeichnung.dxf"));
+}
+
 // QSAVE keeps the file it replaces as NAME.bak, as CAD programs do; ISAVEBAK 0 switches it off.
 TEST_F(SessionTest, QsaveKeepsThePreviousFileAsBakUnlessIsavebakIsOff)
 {
