@@ -84,6 +84,7 @@ CadHost::CadHost() : previous_(ads::host()) { ads::setHost(this); }
 
 CadHost::~CadHost()
 {
+    drawingChanged_ = nullptr;  // whoever listened may be gone already
     for (auto& d : openDrawings())
         closeDrawing(d);
     // Applications go in the reverse order of loading, each told as the CAD program tells it.
@@ -238,6 +239,8 @@ int CadHost::openDrawing(std::unique_ptr<Drawing> drawing)
     current_ = id;
     for (auto& a : apps_)
         sendForDrawing(a.get(), id, AcRx::kLoadDwgMsg);
+    if (drawingChanged_)
+        drawingChanged_();
     return id;
 }
 
@@ -251,12 +254,17 @@ void CadHost::closeDrawing(int id)
                                  [&](const std::unique_ptr<OpenDrawing>& d) { return d->id == id; }));
     if (current_ == id)
         current_ = drawings_.empty() ? 0 : drawings_.back()->id;
+    if (drawingChanged_)
+        drawingChanged_();
 }
 
 void CadHost::setCurrentDrawing(int id)
 {
-    if (open(id))
-        current_ = id;
+    if (!open(id) || current_ == id)
+        return;
+    current_ = id;
+    if (drawingChanged_)
+        drawingChanged_();
 }
 
 std::vector<int> CadHost::openDrawings() const

@@ -79,6 +79,9 @@ public:
     std::vector<int> openDrawings() const;
     std::wstring drawingName(int drawing) const;
     Drawing* drawing(int id);  // null when no such drawing is open
+    // Told after the current drawing changed (one opened, closed or made current), so that a
+    // window showing it follows.
+    void setDrawingListener(std::function<void()> changed) { drawingChanged_ = std::move(changed); }
 
     // ---- LISP functions -------------------------------------------------------------------
     // Definitions of a drawing (default: the current one), in the order they were made.
@@ -182,6 +185,7 @@ private:
     std::function<HWND()> mainWindow_, drawingView_;
     InputHandler input_;
     std::function<void(const std::wstring&)> print_;
+    std::function<void()> drawingChanged_;
     ads::Host* previous_ = nullptr;
 };
 

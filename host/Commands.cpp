@@ -362,7 +362,13 @@ bool Commands::save(const std::string& path, SaveMode mode)
         return false;
     }
     std::string error;
-    saveFailed_ = !saveDrawing(*d, path, &error, mode);
+    // The file as it was stays beside it as NAME.bak, unless ISAVEBAK is 0.
+    const Value backup = lisp_ ? lisp_->systemVariable("ISAVEBAK") : Value();
+    const bool keepBak = !(backup.isInt() && backup.asInt() == 0);
+    std::string backupWarning;
+    saveFailed_ = !saveDrawing(*d, path, &error, mode, keepBak ? &backupWarning : nullptr);
+    if (!backupWarning.empty())
+        out_ << "; warning: " << backupWarning << '\n';
     if (saveFailed_) {
         if (failure_)
             *failure_ = error;

@@ -4,13 +4,18 @@
 #include "AnswerRunner.h"
 #include "CadHost.h"
 #include "CommandLine.h"
+#include "Commands.h"
 #include "DrawingView.h"
+#include "EchoBuffer.h"
 #include "MainWindow.h"
+#include "MainFrame.h"
 #include "UserInput.h"
 
 #include <QApplication>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QMouseEvent>
+#include <QPushButton>
 
 #include "mfc/afx.h"
 #include "mfc/afxhost.h"
@@ -134,22 +139,31 @@ DialogWiring::DialogWiring() = default;
 
 DialogWiring::~DialogWiring()
 {
-    if (echo_)
-        echo_->setSink({});
+    for (EchoBuffer* echo : echoes_)
+        echo->setSink({});
     if (shotsListener_)
         AfxRemoveDialogListener(shotsListener_);
+    if (cancelListener_)
+        AfxRemoveDialogListener(cancelListener_);
 }
 
 bool DialogWiring::install(Session& session, std::string* error)
 {
     const Options& options = session.options();
-    mainWindow_ = std::make_unique<MainWindow>(AfxFromUtf8(options.drawing));
+    mainWindow_ = std::make_unique<MainWindow>(AfxFromUtf8(std::filesystem::path(options.drawing).filename().string()));
     AfxHostSetApplicationName(L"korcad");
     MainWindow* window = mainWindow_.get();
     CadHost* host = &session.host();
     window->setDrawingSource([host]() -> const Drawing* { return host->drawing(host->currentDrawing()); });
+    // The view shows whichever drawing is current, also when the window was made before the
+    // session opened it.
+    host->setDrawingListener([window, host] { window->setDrawing(host->drawing(host->currentDrawing())); });
     session.host().setWindows([window] { return window->handle(); },
                               [window] { return window->drawingViewHandle(); });
+    session.commands().setZoomExtents([window] {
+        if (DrawingView* view = window->view())
+            view->zoomExtents();
+    });
 
     if (!options.shotsDir.empty()) {
         // Every dialog is saved as it opens, as DIR/NNN-<its caption>.png.
@@ -182,22 +196,91 @@ bool DialogWiring::install(Session& session, std::string* error)
     return true;
 }
 
-bool DialogWiring::useWindowCommandLine(Session& session, EchoBuffer* echo)
+void DialogWiring::useWindow(Session& session, EchoBuffer* out, EchoBuffer* err,
+                             std::function<std::unique_ptr<InputSource>()> terminal, bool now)
 {
     Session* s = &session;
     MainWindow* window = mainWindow_.get();
-    // Shown at once: the person works in it. A display that cannot be reached leaves the
-    // window layer on its offscreen fallback, where nobody could type.
-    if (!window->handle() || QGuiApplication::platformName() == "offscreen")
+    for (EchoBuffer* echo : {out, err}) {
+        if (!echo)
+            continue;
+        echo->setSink([window](const std::string& text) { window->print(text); });
+        echoes_.push_back(echo);
+    }
+    // The transcript of prompts and answers goes to standard output only: the history shows
+    // each prompt with its answer itself.
+    transcript_ = std::make_unique<std::ostream>(out ? out->next() : std::cout.rdbuf());
+    session.setInput(std::make_unique<WindowInput>(*window, [s] { return &s->userInput(); }, std::move(terminal),
+                                                   transcript_.get()));
+    windowInput_ = true;
+    window->setCloseGuard([this, s] { return askToSave(*s); });
+    // Closed while a program computes (between two prompts, its progress window drawn): the
+    // program is cancelled as Ctrl-C cancels it. At a prompt, the input just ends.
+    window->setOnClosed([window] {
+        if (!window->waiting())
+            lisp::requestInterrupt();
+    });
+    session.setQuitCheck([this, s] { return onScreen() ? askToSave(*s) : s->askToSaveAtPrompt(); });
+    if (now)
+        window->handle();
+}
+
+void DialogWiring::cancelUnanswerableDialogs()
+{
+    if (runner_ || cancelListener_)
+        return;
+    cancelListener_ = AfxAddDialogListener([this](CDialog& dialog, AfxDialogEvent event) {
+        if (event != AfxDialogEvent::Opened)
+            return;
+        const bool closed = mainWindow_ && mainWindow_->closed();
+        if (!closed && QGuiApplication::platformName() != QLatin1String("offscreen"))
+            return;
+        if (!closed) {
+            std::cout.flush();
+            std::cerr << "korcad: dialog " << afxdriver::describe(dialog)
+                      << " cannot be answered: there is no display and no answers file (--answers); it is cancelled"
+                      << std::endl;
+        }
+        // Cancelled as the Cancel button does it, so the dialog answers what it answers then;
+        // a dialog that would not end that way ends all the same.
+        dialog.SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        dialog.EndDialog(IDCANCEL);
+    });
+}
+
+bool DialogWiring::onScreen() const
+{
+    return mainWindow_ && mainWindow_->window() && QGuiApplication::platformName() != QLatin1String("offscreen");
+}
+
+void DialogWiring::keepWindowOpen(Session& session)
+{
+    if (!windowInput_ || !onScreen() || mainWindow_->closed())
+        return;
+    session.repl();
+}
+
+bool DialogWiring::askToSave(Session& session)
+{
+    CadHost& host = session.host();
+    Drawing* d = host.drawing(host.currentDrawing());
+    if (!d || !d->modified())
+        return true;
+    QMessageBox box(QMessageBox::Question, "korcad",
+                    "Änderungen an " + QString::fromStdWString(d->name()) + " speichern?", QMessageBox::NoButton,
+                    mainWindow_->window());
+    box.setObjectName("saveQuestion");
+    QPushButton* yes = box.addButton("&Ja", QMessageBox::YesRole);
+    QPushButton* no = box.addButton("&Nein", QMessageBox::NoRole);
+    QPushButton* cancel = box.addButton("&Abbrechen", QMessageBox::RejectRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == no)
+        return true;
+    if (box.clickedButton() != yes)
         return false;
-    echo_ = echo;
-    if (echo)
-        echo->setSink([window](const std::string& line) {
-            if (CommandLine* c = window->commandLine())
-                c->addLine(QString::fromStdString(line));
-        });
-    session.setInput(std::make_unique<WindowInput>(*mainWindow_, [s] { return &s->userInput(); }));
-    return true;
+    return session.commands().run("QSAVE");
 }
 
 void DialogWiring::shootMainWindow()

@@ -304,7 +304,8 @@ private:
 
 }  // namespace
 
-bool saveDrawing(Drawing& drawing, const std::string& path, std::string* error, SaveMode mode)
+bool saveDrawing(Drawing& drawing, const std::string& path, std::string* error, SaveMode mode,
+                 std::string* backupWarning)
 {
     // Beyond a file size limit, write must fail with EFBIG rather than end the program.
     std::signal(SIGXFSZ, SIG_IGN);
@@ -345,6 +346,8 @@ bool saveDrawing(Drawing& drawing, const std::string& path, std::string* error, 
         if (st.st_nlink > 1)
             return refuse("it has " + std::to_string(st.st_nlink) +
                           " names (hard links), which a save would part; save it under a name of its own (SAVEAS)");
+        if (backupWarning)
+            keepBackup(path, backupWarning);
     }
     fs::path file(target);
     fs::path dir = file.parent_path().empty() ? fs::path(".") : file.parent_path();
@@ -409,6 +412,32 @@ bool saveDrawing(Drawing& drawing, const std::string& path, std::string* error, 
     drawing.setName(kortext::toWide(fs::path(path).filename().string()));
     drawing.setFileIdentity(identityOf(written));
     drawing.setSaved();
+    return true;
+}
+
+std::string backupPath(const std::string& path)
+{
+    fs::path p(path);
+    p.replace_extension(".bak");
+    return p.string();
+}
+
+bool keepBackup(const std::string& path, std::string* error)
+{
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec))
+        return true;
+    const std::string backup = backupPath(path);
+    if (fs::equivalent(path, backup, ec)) {
+        *error = "cannot keep the previous file as " + backup + ": it is the drawing file itself";
+        return false;
+    }
+    // A copy, not a link: the backup keeps the old contents whatever the save does to the
+    // file's name (a symbolic link is followed, its target replaced).
+    if (!fs::copy_file(path, backup, fs::copy_options::overwrite_existing, ec)) {
+        *error = "cannot keep the previous file as " + backup + ": " + ec.message();
+        return false;
+    }
     return true;
 }
 

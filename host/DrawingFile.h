@@ -39,10 +39,21 @@ enum class SaveMode {
 };
 // Writes the drawing to `path` as described above; then the drawing counts as saved, under
 // that path and name. False with a message that names the file and says it is unchanged.
-bool saveDrawing(Drawing& drawing, const std::string& path, std::string* error, SaveMode mode = SaveMode::SaveAs);
+// Given `backupWarning`, the file replaced is first copied to its backup (below), once the
+// checks above passed; a backup that cannot be made does not stop the save and is said there.
+bool saveDrawing(Drawing& drawing, const std::string& path, std::string* error, SaveMode mode = SaveMode::SaveAs,
+                 std::string* backupWarning = nullptr);
 
 // Where QSAVE writes a drawing: the file it came from or was last saved to; for a new
 // drawing its name with the extension .dxf, in the current directory.
 std::string savePath(const Drawing& drawing);
+
+// The backup of a drawing file: beside it, its name with the extension .bak (netz.dxf ->
+// netz.bak), as CAD programs keep one.
+std::string backupPath(const std::string& path);
+// Copies the file at `path`, as it is before a save replaces it, to its backup (replacing an
+// older one). Nothing to do, and true, when there is no file yet. False with a message that
+// names the backup and says why.
+bool keepBackup(const std::string& path, std::string* error);
 
 }  // namespace korcad

@@ -1,11 +1,17 @@
 #include "LineEditor.h"
 
+#include "mfc/afxhost.h"
+
 #include <editline/readline.h>
 
+#include <langinfo.h>
 #include <poll.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
+
 #include <cerrno>
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -37,6 +43,29 @@ void onLine(char* line)
 }
 
 void onSigint(int) { lisp::requestInterrupt(); }
+
+// libedit reads and echoes characters as the character locale says; in the "C" locale every
+// byte past ASCII is dropped, so "Größe" would arrive as "Gre". korcad's text is UTF-8: the
+// environment's locale when it is a UTF-8 one, else C.UTF-8. Asked before every line, since
+// the window layer's start sets the environment's locale again.
+void useUtf8Characters()
+{
+    auto utf8 = [] {
+        std::string codeset = nl_langinfo(CODESET);
+        return codeset == "UTF-8" || codeset == "utf8";
+    };
+    if (utf8())
+        return;
+    if (std::setlocale(LC_CTYPE, "") && utf8())
+        return;
+    if (std::setlocale(LC_CTYPE, "C.UTF-8") && utf8())
+        return;
+    std::setlocale(LC_CTYPE, "C.utf8");
+}
+
+// While the window layer runs (a dialog was shown, korcad's window is open), its windows are
+// repainted and answered between keys, at this interval.
+constexpr int kWindowEventsMs = 30;
 
 // Blocks SIGINT while libedit works on a key, so that Ctrl-C only lands while waiting for
 // one (in ppoll) and is seen there at once.
@@ -75,6 +104,7 @@ std::string LineEditor::historyPath()
 
 LineEditor::LineEditor(std::ostream& warnings) : warnings_(warnings), historyPath_(historyPath())
 {
+    useUtf8Characters();
     rl_readline_name = "korcad";
     rl_catch_signals = 0;  // Ctrl-C is ours (below), not libedit's
     rl_instream = stdin;
@@ -131,6 +161,7 @@ void LineEditor::remember(const std::string& line)
 std::optional<std::string> LineEditor::readLine(const std::string& prompt)
 {
     std::fflush(stdout);
+    useUtf8Characters();
     SigintBlocked blocked;
     completed = Completed{};
     rl_callback_handler_install(prompt.c_str(), onLine);
@@ -142,7 +173,13 @@ std::optional<std::string> LineEditor::readLine(const std::string& prompt)
             throw LineCancelled();
         }
         pollfd in{fileno(rl_instream), POLLIN, 0};
-        int ready = ppoll(&in, 1, nullptr, blocked.previous());
+        const bool windows = AfxHostUIStarted();
+        timespec interval{0, kWindowEventsMs * 1000000L};
+        int ready = ppoll(&in, 1, windows ? &interval : nullptr, blocked.previous());
+        if (ready == 0) {
+            QCoreApplication::processEvents();
+            continue;
+        }
         if (ready < 0) {
             if (errno == EINTR)
                 continue;

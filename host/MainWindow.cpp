@@ -1,23 +1,44 @@
 #include "MainWindow.h"
+#include "MainFrame.h"
 
 #include "CommandLine.h"
-
+#include "Drawing.h"
 #include "DrawingView.h"
 
 #include "mfc/afxhost.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QVBoxLayout>
-#include <QMainWindow>
 #include <QPointer>
 #include <QScreen>
+#include <QSplitter>
 #include <QStatusBar>
 
 namespace korcad {
 
+namespace {
+
+// Output kept for a window not made yet: its last part, as the history keeps only its last lines.
+constexpr size_t kBacklogBytes = 64 * 1024;
+
+}  // namespace
+
+void MainFrame::closeEvent(QCloseEvent* event)
+{
+    if (guard_ && !guard_()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+    if (event->isAccepted() && !closed_) {
+        closed_ = true;
+        emit closed();
+    }
+}
+
 struct MainWindow::Widgets {
-    QPointer<QMainWindow> window;
+    QPointer<MainFrame> window;
     QPointer<DrawingView> view;
     QPointer<QLabel> coordinates;
     QPointer<CommandLine> commandLine;
@@ -31,16 +52,53 @@ MainWindow::~MainWindow()
         delete w_->window.data();
 }
 
-QMainWindow* MainWindow::window() const { return w_->window.data(); }
+MainFrame* MainWindow::window() const { return w_->window.data(); }
 
 DrawingView* MainWindow::view() const { return w_->view.data(); }
+
+QString MainWindow::title() const
+{
+    return "korcad - " + QString::fromStdWString(model_ ? model_->name() : drawing_);
+}
 
 void MainWindow::setDrawing(const Drawing* drawing)
 {
     model_ = drawing;
     if (w_->view)
         w_->view->setDrawing(drawing);
+    if (w_->window)
+        w_->window->setWindowTitle(title());
 }
+
+void MainWindow::refresh()
+{
+    if (w_->view)
+        w_->view->update();  // the view takes the geometry anew when the drawing's revision moved on
+    if (w_->window && w_->window->windowTitle() != title())
+        w_->window->setWindowTitle(title());
+}
+
+void MainWindow::print(const std::string& text)
+{
+    if (w_->commandLine) {
+        w_->commandLine->addText(QString::fromStdString(text));
+        return;
+    }
+    backlog_ += text;
+    if (backlog_.size() > kBacklogBytes) {
+        size_t cut = backlog_.find('\n', backlog_.size() - kBacklogBytes);
+        backlog_.erase(0, cut == std::string::npos ? backlog_.size() - kBacklogBytes : cut + 1);
+    }
+}
+
+void MainWindow::setCloseGuard(std::function<bool()> guard)
+{
+    guard_ = std::move(guard);
+    if (w_->window)
+        w_->window->setCloseGuard(guard_);
+}
+
+bool MainWindow::closed() const { return w_->window && w_->window->isClosed(); }
 
 void MainWindow::create()
 {
@@ -49,25 +107,31 @@ void MainWindow::create()
     std::string error;
     if (!AfxHostInitUI(&error))
         return;
-    auto* window = new QMainWindow;
+    auto* window = new MainFrame;
     window->setObjectName("korcadMainWindow");
-    QString drawing = QString::fromStdWString(drawing_);
-    window->setWindowTitle("korcad - " + drawing);
+    window->setCloseGuard(guard_);
+    QObject::connect(window, &MainFrame::closed, window, [this] {
+        if (onClosed_)
+            onClosed_();
+    });
 
-    // The drawing view, and the coordinates under its cross-hair in the status line.
-    auto* view = new DrawingView(window);
+    // The drawing view over the command line; the person drags the splitter between them.
+    auto* splitter = new QSplitter(Qt::Vertical, window);
+    splitter->setObjectName("korcadSplitter");
+    splitter->setChildrenCollapsible(false);
+    auto* view = new DrawingView(splitter);
     if (!model_ && source_)
         model_ = source_();
     view->setDrawing(model_);
-    auto* central = new QWidget(window);
-    auto* layout = new QVBoxLayout(central);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(view, 1);
-    auto* commandLine = new CommandLine(central);
-    layout->addWidget(commandLine);
-    window->setCentralWidget(central);
+    window->setWindowTitle(title());
+    auto* commandLine = new CommandLine(splitter);
+    splitter->addWidget(view);
+    splitter->addWidget(commandLine);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 0);
+    window->setCentralWidget(splitter);
     window->statusBar()->showMessage("Bereit");
+    // The coordinates under the cross-hair in the status line.
     auto* coordinates = new QLabel(window);
     coordinates->setObjectName("coordinates");
     coordinates->setMinimumWidth(220);
@@ -81,11 +145,15 @@ void MainWindow::create()
     QSize size(std::min(1024, screen.width() * 4 / 5), std::min(720, screen.height() * 4 / 5));
     window->resize(size);
     window->move(screen.center() - QPoint(size.width() / 2, size.height() / 2));
-    window->show();
     w_->window = window;
     w_->view = view;
     w_->coordinates = coordinates;
     w_->commandLine = commandLine;
+    if (!backlog_.empty()) {
+        commandLine->addText(QString::fromStdString(backlog_));
+        backlog_.clear();
+    }
+    window->show();
 }
 
 CommandLine* MainWindow::commandLine() const { return w_->commandLine; }

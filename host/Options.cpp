@@ -28,13 +28,17 @@ Options:
   --save-as FILE     save the drawing to FILE when the run ends well (atomically: a
                      failed save leaves FILE as it was). The commands QSAVE and SAVEAS
                      (also (command "_.QSAVE") in LISP) save too; QSAVE refuses a file
-                     that changed on disk since it was read or saved. Changes not saved
-                     are reported at the end.
+                     that changed on disk since it was read or saved, and keeps the
+                     previous file as NAME.bak unless the system variable ISAVEBAK is 0.
+                     Changes not saved are reported at the end.
   --no-load          do not load the korDialog module at start
-  --terminal         keep the command line on the terminal even with a display (by
-                     default, with a display and neither files, -e nor --answers, korcad
-                     opens its window at once and its command line takes the input: typed
-                     below the drawing, or picked in it; Escape cancels a prompt)
+  --terminal         keep the command line on the terminal even with a display. By
+                     default, with a display and no --answers, every prompt is asked in
+                     korcad's window: typed in the command line below the drawing, or
+                     picked in it; Escape cancels a prompt. The window opens at once
+                     without files and -e, else with the first prompt or dialog, and then
+                     stays after them, its command line going on, until it is closed.
+                     Closing it, or QUIT, with unsaved changes asks whether to save them.
   --answers FILE     answer the dialogs and prompts from FILE instead of waiting for a
                      person: one action per line, '#' starts a comment:
                        click 1005 | click "C" | type 1002 "3.5" | select 30058 "Hydrant"
@@ -89,7 +93,8 @@ error (its text goes to standard error) or the module could not be loaded; 2 for
 command line; 3 when an answers file did not fit the dialogs and prompts that came.
 
 Without a display (no DISPLAY or WAYLAND_DISPLAY) dialogs run on Qt's offscreen platform,
-so --answers and --shots work on a headless machine.
+so --answers and --shots work on a headless machine; without --answers such a dialog cannot
+be answered: it is cancelled at once, with one line on standard error.
 )";
 }
 

@@ -11,7 +11,9 @@
 // an expression, the command line says so before it closes.
 #include "Session.h"
 
+#include "CadHost.h"
 #include "Commands.h"
+#include "UserInput.h"
 
 #include "lisp/Printer.h"
 #include "lisp/Reader.h"
@@ -35,6 +37,33 @@ std::string firstWord(const std::string& s)
 }
 
 }  // namespace
+
+bool Session::mayQuit()
+{
+    Drawing* d = host_->drawing(host_->currentDrawing());
+    if (!d || !d->modified())
+        return true;
+    if (quitCheck_)
+        return quitCheck_();
+    return !input_->interactive() || askToSaveAtPrompt();
+}
+
+bool Session::askToSaveAtPrompt()
+{
+    Drawing* d = host_->drawing(host_->currentDrawing());
+    if (!d || !d->modified())
+        return true;
+    ads::InputRequest r;
+    r.kind = ads::InputKind::Keyword;
+    r.prompt = L"Änderungen an " + d->name() + L" speichern? [Ja/Nein/Abbrechen] <Ja>: ";
+    r.keywords = L"Ja Nein Abbrechen";
+    ads::InputAnswer a;
+    int rc = userInput_->get(r, a);
+    outLine_.markLineStart();
+    if (rc == RTNONE || (rc == RTNORM && a.text == L"Ja"))
+        return commands_->run("QSAVE");
+    return rc == RTNORM && a.text == L"Nein";
+}
 
 int Session::repl()
 {
@@ -77,8 +106,11 @@ int Session::repl()
             if (!lispInput) {
                 std::string word = lisp::utf8::upper(firstWord(pending));
                 pending.clear();
-                if (word == "QUIT" || word == "_QUIT" || word == "EXIT")
+                if (word == "QUIT" || word == "_QUIT" || word == "EXIT") {
+                    if (!mayQuit())
+                        continue;
                     return kExitOk;
+                }
                 lisp::Symbol* command = lisp_->symbols().find("C:" + word);
                 if ((!command || command->value.isNil()) && !Commands::commandName(word).empty()) {
                     commands_->run(word, {});

@@ -115,6 +115,15 @@ public:
     bool runExpression(const std::string& text);
     // The interactive command line, until the input ends or the user quits.
     int repl();
+    // QUIT with unsaved changes: whether to end (the changes saved, or given up). The check
+    // set here asks (korcad's window: a message box); without one an interactive command line
+    // asks askToSaveAtPrompt(), and scripted input ends at once (finish() warns).
+    void setQuitCheck(std::function<bool()> check) { quitCheck_ = std::move(check); }
+    bool mayQuit();
+    // "Änderungen an NAME speichern? [Ja/Nein/Abbrechen] <Ja>: " on the command line: Ja (or
+    // Enter) saves as QSAVE does, Nein gives the changes up, Abbrechen (or Escape) stays.
+    // True when the run may end.
+    bool askToSaveAtPrompt();
 
 private:
     void report(const lisp::LispError& e, const std::string& where);
@@ -133,6 +142,7 @@ private:
     std::unique_ptr<InputSource> input_;
     std::unique_ptr<UserInput> userInput_;
     std::unique_ptr<Commands> commands_;
+    std::function<bool()> quitCheck_;
     std::unique_ptr<geom::Geometry> geometry_;  // what entity picks search, per revision
     const Drawing* geometryOf_ = nullptr;
     uint64_t geometryRevision_ = 0;

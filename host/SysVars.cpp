@@ -204,6 +204,7 @@ const VarDef kVars[] = {
     {"GRIDMODE", Kind::Int, false, 0, 1},
     {"HIGHLIGHT", Kind::Int, false, 0, 1},
     {"INSBASE", Kind::Point3},
+    {"ISAVEBAK", Kind::Int, false, 0, 1},
     {"INSUNITS", Kind::Int, false, 0, 24},
     {"LASTPOINT", Kind::Point3},
     {"LOGINNAME", Kind::Str, true, 0, 0, nullptr, loginName},
@@ -286,6 +287,7 @@ std::map<std::string, Value> defaults()
     i("GRIDMODE", 0);
     i("HIGHLIGHT", 1);
     d["INSBASE"] = point(0, 0, 0, true);
+    i("ISAVEBAK", 1);
     i("INSUNITS", 6);
     d["LASTPOINT"] = point(0, 0, 0, true);
     r("LTSCALE", 1.0);

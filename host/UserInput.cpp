@@ -216,7 +216,13 @@ int UserInput::ask(const ads::InputRequest& request, ads::InputAnswer& answer)
                 to = *first;
             } else {
                 from = *first;
+                // The second point is asked from the first: a view shows the rubber band.
+                ads::InputRequest fromFirst = request;
+                fromFirst.hasBase = true;
+                std::copy(from.begin(), from.end(), fromFirst.base);
+                pending_ = &fromFirst;
                 auto second = line("Zweiten Punkt angeben: ");
+                pending_ = &request;
                 if (!second)
                     return RTCAN;
                 auto p2 = parsePoint(*second, from.data());

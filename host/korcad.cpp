@@ -95,20 +95,28 @@ int main(int argc, char** argv)
         std::cout << korcad::helpText();
         return checkStandardOutput(checked, korcad::kExitOk);
     }
-    // A person at a display types in the window's command line and picks in its view; what
-    // korcad prints shows there as well as on standard output.
+    // A person at a display is asked every prompt in the window's command line and picks in
+    // its view; what korcad prints shows there as well as on standard output and error.
     const korcad::Options& o = parsed.options;
     const char* platform = std::getenv("QT_QPA_PLATFORM");
-    const bool windowCommandLine = o.items.empty() && o.answersFile.empty() && !o.terminal &&
-                                   (std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY")) &&
-                                   !(platform && std::string(platform) == "offscreen");
+    const bool atDisplay = o.answersFile.empty() && !o.terminal &&
+                           (std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY")) &&
+                           !(platform && std::string(platform) == "offscreen");
     korcad::EchoBuffer echo(std::cout.rdbuf());
+    korcad::EchoBuffer echoErr(std::cerr.rdbuf());
     struct Restore {
-        std::streambuf* buffer;
-        ~Restore() { std::cout.rdbuf(buffer); }
-    } restore{std::cout.rdbuf()};
-    if (windowCommandLine)
+        std::streambuf* out;
+        std::streambuf* err;
+        ~Restore()
+        {
+            std::cout.rdbuf(out);
+            std::cerr.rdbuf(err);
+        }
+    } restore{std::cout.rdbuf(), std::cerr.rdbuf()};
+    if (atDisplay) {
         std::cout.rdbuf(&echo);
+        std::cerr.rdbuf(&echoErr);
+    }
     korcad::Session session(std::move(parsed.options));
     korcad::DialogWiring dialogs;
     std::string error;
@@ -119,11 +127,20 @@ int main(int argc, char** argv)
     // A person at a terminal gets line editing, history and Ctrl-C on the command line.
     // Files and -e expressions run as a batch: Ctrl-C ends korcad there, as for any program.
     const bool interactive = session.options().items.empty() && session.options().answersFile.empty();
-    if (!(windowCommandLine && dialogs.useWindowCommandLine(session, &echo)) && interactive &&
-        korcad::LineEditor::available())
-        session.setInput(std::make_unique<korcad::LineEditor>(std::cerr));
+    auto terminal = [interactive]() -> std::unique_ptr<korcad::InputSource> {
+        if (interactive && korcad::LineEditor::available())
+            return std::make_unique<korcad::LineEditor>(std::cerr);
+        return std::make_unique<korcad::TerminalInput>(std::cin, std::cout);
+    };
+    if (atDisplay)
+        dialogs.useWindow(session, &echo, &echoErr, terminal, interactive);
+    else if (interactive && korcad::LineEditor::available())
+        session.setInput(terminal());
+    if (session.options().answersFile.empty())
+        dialogs.cancelUnanswerableDialogs();
     int rc = session.run();
     dialogs.shootMainWindow();
+    dialogs.keepWindowOpen(session);
     if (size_t unused = dialogs.unusedAnswers())
         std::cerr << "korcad: warning: " << unused << " answer(s) of " << session.options().answersFile
                   << " were not used\n";

@@ -2,7 +2,8 @@
 # The main job: builds korcad, the module and everything the demo uses (korcad_all: the
 # plug-in korKlasse, the sample databases, the manual page), then runs the demo LISP program on the sample
 # drawing examples/netz.dxf and saves the result as build/netz-demo.dxf. With a display a
-# person answers the dialogs; without one, examples/demo.answers does, and a screenshot of
+# person answers the dialogs and the prompts in korcad's window, which stays open after the
+# demo until it is closed; without one, examples/demo.answers does, and a screenshot of
 # every dialog lands in build/shots/.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Installs what building and testing korDialog needs on Debian 12, and nothing when all is there.
+# The display test runs korcad on an X server of its own: Qt's X11 platform (qt6-qpa-plugins),
+# Xvfb, the window manager openbox, xdotool for keys and clicks, xprop (x11-utils).
 set -euo pipefail
 
 packages=(build-essential cmake pkg-config qt6-base-dev libgl-dev libsqlite3-dev
           libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core locales libedit-dev libicu-dev
-          python3 python3-ezdxf ccache dpkg-dev file libdxflib-dev postgresql libpq-dev clang libclang-rt-14-dev)
+          python3 python3-ezdxf ccache dpkg-dev file libdxflib-dev postgresql libpq-dev clang libclang-rt-14-dev
+          qt6-qpa-plugins xvfb openbox xdotool x11-utils)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,20 +1,34 @@
 // The command line in korcad's window: prompts answered by typing, by a click in the drawing
-// view (snapped in point mode, an entity in entity mode), Escape cancelling, and the history.
+// view (snapped in point mode, an entity in entity mode), Escape cancelling, the history with
+// korcad's output as it comes; and the window in a session: the drawing it shows, closing it.
+#include "CadHost.h"
 #include "CommandLine.h"
+#include "Commands.h"
+#include "DialogWiring.h"
 #include "DrawingFile.h"
 #include "DrawingView.h"
 #include "MainWindow.h"
+#include "MainFrame.h"
+#include "Session.h"
 #include "UserInput.h"
+
+#include "mfc/afxhost.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSplitter>
 #include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
 namespace {
@@ -102,6 +116,157 @@ TEST_F(WindowCommandLine, EscapeCancelsThePrompt)
     EXPECT_EQ(input_->get(r, a), RTCAN);
     EXPECT_TRUE(line->history().contains("Punkt: *Abbruch*"));
     EXPECT_EQ(window_.view()->pickMode(), DrawingView::PickMode::None);
+}
+
+// What korcad prints reaches the history as it is written: (princ "\nHallo Netz") shows its
+// line before any line end; a prompt's line stands on a line of its own. The history shows
+// several lines and grows with the splitter; F2 shows it all in the text window.
+TEST_F(WindowCommandLine, OutputShowsAsItComesInAHistoryOfUsefulHeightAndF2ShowsItLarger)
+{
+    CommandLine* line = window_.commandLine();
+    std::ostringstream standardOutput;
+    EchoBuffer echo(standardOutput.rdbuf());
+    echo.setSink([this](const std::string& text) { window_.print(text); });
+    std::ostream out(&echo);
+    out << "\nHallo Netz" << std::flush;
+    EXPECT_TRUE(line->history().endsWith("\nHallo Netz")) << line->history().toStdString();
+    out << " und Gr\xC3" << std::flush;  // a character cut between two writes
+    EXPECT_TRUE(line->history().endsWith("Hallo Netz und Gr")) << line->history().toStdString();
+    out << "\xB6\xC3\x9F" "e\n" << std::flush;
+    EXPECT_TRUE(line->history().endsWith("Hallo Netz und Größe")) << line->history().toStdString();
+    out << "offen";
+    then([line] { QTest::keyClicks(line->input(), "2"), QTest::keyClick(line->input(), Qt::Key_Return); });
+    ads::InputRequest r;
+    r.kind = ads::InputKind::Integer;
+    r.prompt = L"\nAnzahl: ";
+    ads::InputAnswer a;
+    ASSERT_EQ(input_->get(r, a), RTNORM);
+    EXPECT_TRUE(line->history().endsWith("Hallo Netz und Größe\noffen\nAnzahl: 2")) << line->history().toStdString();
+    EXPECT_EQ(standardOutput.str(), "\nHallo Netz und Größe\noffen");
+
+    auto* history = line->findChild<QPlainTextEdit*>("commandHistory");
+    ASSERT_TRUE(history);
+    const int lineHeight = QFontMetrics(history->font()).lineSpacing();
+    EXPECT_GE(history->viewport()->height(), 6 * lineHeight);
+    auto* splitter = qobject_cast<QSplitter*>(line->parentWidget());
+    ASSERT_TRUE(splitter);
+    splitter->setSizes({splitter->height() / 3, splitter->height() * 2 / 3});
+    QApplication::processEvents();
+    EXPECT_GE(history->viewport()->height(), splitter->height() / 2);
+
+    QApplication::setActiveWindow(window_.window());
+    QTest::keyClick(line->input(), Qt::Key_F2);
+    QPlainTextEdit* text = line->textWindow();
+    ASSERT_TRUE(text);
+    EXPECT_TRUE(text->window()->isVisible());
+    EXPECT_EQ(text->toPlainText(), line->history());
+    out << " und mehr\n" << std::flush;
+    EXPECT_TRUE(text->toPlainText().endsWith("Anzahl: 2\n und mehr")) << text->toPlainText().toStdString();
+    line->toggleTextWindow();
+    EXPECT_FALSE(text->window()->isVisible());
+
+    // Output before the window is made waits for it.
+    MainWindow later(L"x.dxf");
+    later.print("vorher\nund");
+    ASSERT_TRUE(later.handle());
+    EXPECT_EQ(later.commandLine()->history(), "vorher\nund");
+}
+
+// korcad's window in a session, as the command line opens it: before the session opens the
+// drawing.
+class WindowedSession : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char dir[] = "/tmp/korcad-window-XXXXXX";
+        ASSERT_TRUE(mkdtemp(dir));
+        dir_ = dir;
+        path_ = dir_ + "/netz.dxf";
+        std::filesystem::copy_file(std::string(EXAMPLES_DIR) + "/netz.dxf", path_);
+        Options o;
+        o.drawing = path_;
+        o.drawingGiven = true;
+        o.noLoad = true;
+        session_ = std::make_unique<Session>(o, in_, out_, err_);
+        std::string error;
+        ASSERT_TRUE(wiring_.install(*session_, &error)) << error;
+        wiring_.useWindow(*session_, nullptr, nullptr, {}, true);
+        main_ = qobject_cast<QMainWindow*>(AfxHostWidgetOf(session_->host().mainWindow()));
+        view_ = qobject_cast<DrawingView*>(AfxHostWidgetOf(session_->host().drawingView()));
+        ASSERT_TRUE(main_ && view_);
+        ASSERT_TRUE(session_->start());
+        QApplication::processEvents();
+    }
+    void TearDown() override
+    {
+        session_.reset();
+        std::error_code ec;
+        std::filesystem::remove_all(dir_, ec);
+    }
+    // Presses the button of the question about unsaved changes once it shows.
+    void answer(const QString& button, bool* asked)
+    {
+        QTimer::singleShot(0, [button, asked] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            *asked = box->text() == "Änderungen an netz.dxf speichern?";
+            for (QAbstractButton* b : box->buttons())
+                if (b->text() == button)
+                    b->click();
+        });
+    }
+    static std::string read(const std::string& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+
+    std::string dir_, path_;
+    std::istringstream in_;
+    std::ostringstream out_, err_;
+    std::unique_ptr<Session> session_;
+    DialogWiring wiring_;
+    QMainWindow* main_ = nullptr;
+    DrawingView* view_ = nullptr;
+};
+
+TEST_F(WindowedSession, TheViewShowsTheDrawingOpenedAfterTheWindowWasMadeAndZoomFitsIt)
+{
+    EXPECT_EQ(main_->windowTitle(), "korcad - netz.dxf");
+    EXPECT_FALSE(view_->geometry().primitives().empty());
+    QImage shot = view_->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRgb background = DrawingView::background().rgb() & 0xFFFFFF;
+    int drawn = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            drawn += (shot.pixel(x, y) & 0xFFFFFF) != background;
+    EXPECT_GT(drawn, 1000) << "the network is drawn";
+
+    const double fitted = view_->scale();
+    view_->zoomAt(QPointF(view_->width() / 2.0, view_->height() / 2.0), 4);
+    ASSERT_TRUE(session_->commands().run("ZOOM", {lisp::Value::string("G")}));
+    EXPECT_DOUBLE_EQ(view_->scale(), fitted);
+}
+
+TEST_F(WindowedSession, ClosingWithUnsavedChangesAsksAndEndsTheInput)
+{
+    ASSERT_TRUE(session_->runExpression("(regapp \"KOR_X\")"));
+    bool asked = false;
+    answer("&Abbrechen", &asked);
+    main_->close();
+    EXPECT_TRUE(asked);
+    EXPECT_TRUE(main_->isVisible()) << "Abbrechen keeps the window";
+
+    asked = false;
+    answer("&Ja", &asked);
+    main_->close();
+    EXPECT_TRUE(asked);
+    EXPECT_FALSE(main_->isVisible());
+    EXPECT_NE(read(path_).find("KOR_X"), std::string::npos) << "Ja saved the drawing";
+    EXPECT_EQ(session_->input().readLine("Befehl: "), std::nullopt) << "the window closed: the input has ended";
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "DrawingFile.h"
 #include "DrawingView.h"
 #include "MainWindow.h"
+#include "MainFrame.h"
 
 #include "mfc/afxhost.h"
 

@@ -345,6 +345,22 @@ TEST(KorcadWithModule, EvaluatingStartsNoGui)
 
 // A module function whose handler is not built yet answers through the invoke message with
 // the void answer only: a LISP error that names it, a failed run, no crash.
+
+// Without a display and without answers nobody can see a dialog: it is cancelled at once with
+// one line, and the program goes on with the cancelled answer. (timeout bounds a korcad that
+// would wait.)
+TEST(KorcadWithModule, ADialogNobodyCanAnswerIsCancelledWithOneLine)
+{
+    TempFile config("unused", "");
+    ProcessEnv env{{{"XDG_CONFIG_HOME", config.dir()}}, {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}};
+    auto r = runProcess({"/usr/bin/timeout", "60", KORCAD_PATH, "-e", "(korDialog_LWeightDialog 0)", "-e", "(+ 1 2)"},
+                        "", env);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "-1\n3\n");
+    EXPECT_EQ(r.err,
+              "korcad: dialog \"Linienstärke Auswahl\" (template 30051) cannot be answered: there is no display and no "
+              "answers file (--answers); it is cancelled\n");
+}
 #endif
 
 }  // namespace

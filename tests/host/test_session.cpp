@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
 namespace {
@@ -178,6 +180,68 @@ TEST_F(SessionTest, ReplReadsTheSessionInput)
               "Befehl: (* a 2)\n"
               "42\n"
               "\n");
+}
+
+// QUIT with changes not saved, typed by a person at the command line: the question comes,
+// Abbrechen stays, Nein ends without saving.
+TEST_F(SessionTest, QuitWithUnsavedChangesAsksAPersonWhetherToSave)
+{
+    struct Typed : korcad::QueueInput {
+        using QueueInput::QueueInput;
+        bool interactive() const override { return true; }
+    };
+    korcad::Session session(options(), in, out, err);
+    ASSERT_TRUE(session.start());
+    auto typed = std::make_unique<Typed>(&out);
+    for (const char* line : {"(regapp \"KOR_X\")", "QUIT", "a", "QUIT", "n", "(princ \"nie\")"})
+        typed->push(line);
+    session.setInput(std::move(typed));
+    EXPECT_EQ(session.repl(), korcad::kExitOk);
+    EXPECT_EQ(out.str(),
+              "Befehl: (regapp \"KOR_X\")\n"
+              "\"KOR_X\"\n"
+              "Befehl: QUIT\n"
+              "Änderungen an Testzeichnung.dwg speichern? [Ja/Nein/Abbrechen] <Ja>: a\n"
+              "Befehl: QUIT\n"
+              "Änderungen an Testzeichnung.dwg speichern? [Ja/Nein/Abbrechen] <Ja>: n\n");
+    EXPECT_FALSE(std::filesystem::exists("Testzeichnung.dxf"));
+}
+
+// QSAVE keeps the file it replaces as NAME.bak, as CAD programs do; ISAVEBAK 0 switches it off.
+TEST_F(SessionTest, QsaveKeepsThePreviousFileAsBakUnlessIsavebakIsOff)
+{
+    namespace fs = std::filesystem;
+    char dir[] = "/tmp/korcad-bak-XXXXXX";
+    ASSERT_TRUE(mkdtemp(dir));
+    struct Remove {
+        std::string dir;
+        ~Remove() { fs::remove_all(dir); }
+    } remove{dir};
+    auto read = [](const std::string& path) {
+        std::ifstream file(path, std::ios::binary);
+        std::ostringstream s;
+        s << file.rdbuf();
+        return s.str();
+    };
+    Options o = options();
+    o.drawing = std::string(dir) + "/plan.dxf";
+    o.drawingGiven = true;
+    korcad::Session session(o, in, out, err);
+    ASSERT_TRUE(session.start());
+    ASSERT_TRUE(session.runExpression("(command \"_.QSAVE\")"));
+    EXPECT_FALSE(fs::exists(std::string(dir) + "/plan.bak")) << "nothing was there before";
+    const std::string first = read(o.drawing);
+    ASSERT_TRUE(session.runExpression("(regapp \"KOR_A\")"));
+    ASSERT_TRUE(session.runExpression("(command \"_.QSAVE\")"));
+    EXPECT_EQ(read(std::string(dir) + "/plan.bak"), first);
+    EXPECT_NE(read(o.drawing), first);
+
+    ASSERT_TRUE(session.runExpression("(list (getvar \"ISAVEBAK\") (setvar \"ISAVEBAK\" 0))"));
+    ASSERT_TRUE(session.runExpression("(regapp \"KOR_B\")"));
+    ASSERT_TRUE(session.runExpression("(command \"_.QSAVE\")"));
+    EXPECT_EQ(read(std::string(dir) + "/plan.bak"), first) << "ISAVEBAK 0: the backup is left alone";
+    EXPECT_NE(out.str().find("(1 0)"), std::string::npos) << out.str();
+    EXPECT_EQ(out.str().find("warning"), std::string::npos) << out.str();
 }
 
 }  // namespace

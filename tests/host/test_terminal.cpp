@@ -230,4 +230,23 @@ TEST(TerminalCommandLine, UnwritableHistoryIsReportedOnceAndIsNotFatal)
     EXPECT_EQ(t.screen().find(warning, first + 1), std::string::npos) << t.screen();
 }
 
+// Umlauts typed at the prompt come back on the screen and reach LISP whole, in the "C" locale
+// (korcad takes UTF-8 then) as in a German one.
+TEST(TerminalCommandLine, UmlautsAreTypedEchoedAndCountedInEveryLocale)
+{
+    TempFile home("unused", "");
+    const std::vector<std::pair<std::string, std::string>> locales = {{"LC_ALL", "C"}, {"LC_ALL", "de_DE.UTF-8"}};
+    for (const auto& locale : locales) {
+        SCOPED_TRACE(locale.second);
+        Terminal t({{{"HOME", home.dir()}, {"XDG_STATE_HOME", home.dir() + "/state"}, locale}, {"LANG", "LC_CTYPE"}});
+        ASSERT_TRUE(t.enter("(strcat \"Größe \" \"Straße\")"));
+        EXPECT_SHOWS(t, "(strcat \"Größe \" \"Straße\")\r\n\"Größe Straße\"\r\n");
+        ASSERT_TRUE(t.enter("(strlen \"Größe\")"));
+        EXPECT_SHOWS(t, "5\r\n");
+        ASSERT_TRUE(t.waitFor("Befehl: "));
+        t.type(kCtrlD);
+        EXPECT_EQ(t.exitCode(), 0) << t.screen();
+    }
+}
+
 }  // namespace
