@@ -236,6 +236,8 @@ void KorColorDlg::OnChangeCMY()
     long v[3];
     if (ReadFields(fields, v))
         UpdateColor(CExtPaintManager::stat_CMYtoRGB(RGB(v[0], v[1], v[2])), true, false, true);
+    else  // the fields show again what OK answers
+        UpdateColor(m_clrCurrent, false, true, false);
     m_bUpdating = false;
 }
 
@@ -248,6 +250,8 @@ void KorColorDlg::OnChangeRGB()
     long v[3];
     if (ReadFields(fields, v))
         UpdateColor(RGB(v[0], v[1], v[2]), false, true, true);
+    else
+        UpdateColor(m_clrCurrent, true, false, false);
     m_bUpdating = false;
 }
 
@@ -261,6 +265,8 @@ void KorColorDlg::OnChangeHSL()
     if (ReadFields(fields, v))
         UpdateColor(CExtPaintManager::stat_HLStoRGB(fromField(v[0]), fromField(v[2]), fromField(v[1])), true, true,
                     false);
+    else
+        UpdateColor(m_clrCurrent, false, false, true);
     m_bUpdating = false;
 }
 

@@ -122,7 +122,7 @@ TEST_F(ColorWindow, SpinButtonsAndTheUpKeyStepAFieldWithinItsRange)
     });
 }
 
-TEST_F(ColorWindow, AValuePast255IsRefusedWithAMessageAndTheFocusStaysInTheField)
+TEST_F(ColorWindow, AValuePast255IsRefusedWithAMessageTheFieldResetAndTheFocusKept)
 {
     std::wstring message;
     run([&](KorColorDlg& d) {
@@ -133,11 +133,13 @@ TEST_F(ColorWindow, AValuePast255IsRefusedWithAMessageAndTheFocusStaysInTheField
             message = t.str();
             afxdriver::key(afxdriver::Key::Enter);
         });
-        ASSERT_TRUE(afxdriver::type(IDC_COLOR_RED, L"256"));
+        // The field does not take the "256": typing it ends as "25".
+        EXPECT_FALSE(afxdriver::type(IDC_COLOR_RED, L"256"));
         EXPECT_EQ(message, L"Wert muss im Bereich 0..255 liegen");
         EXPECT_EQ(uitest::focusedId(), static_cast<UINT>(IDC_COLOR_RED));
-        // The colour stays as it was at "25": the other groups show that.
+        // The colour stays as it was at "25", and the field shows again what OK answers.
         EXPECT_EQ(d.m_clrCurrent, RGB(25, 0, 255));
+        EXPECT_EQ(fields(d)[0], L"25");
         EXPECT_EQ(fields(d)[3], L"230");
         // Fields still work after the refusal.
         ASSERT_TRUE(afxdriver::type(IDC_COLOR_RED, L"0"));
