@@ -11,7 +11,7 @@
 //
 // bench_cadclass [search|classify] [entities]
 #include "BigDrawing.h"
-#include "CadHost.h"
+#include "cad/CadHost.h"
 #include "cadclass/CADClassUserAssignment.h"
 #include "db/kordb.h"
 #include "kor/matchlike.h"

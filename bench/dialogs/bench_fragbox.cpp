@@ -11,9 +11,9 @@
 // the same path through the event loop). Runs headless when there is no display.
 #include "harness.h"
 
-#include "CadHost.h"
-#include "MainWindow.h"
-#include "Session.h"
+#include "cad/CadHost.h"
+#include "gui/MainWindow.h"
+#include "app/Session.h"
 
 #include "uidriver/afxdriver.h"
 #include "mfc/afxhost.h"

@@ -1,8 +1,8 @@
 #include "harness.h"
 
-#include "CadHost.h"
-#include "MainWindow.h"
-#include "Session.h"
+#include "cad/CadHost.h"
+#include "gui/MainWindow.h"
+#include "app/Session.h"
 
 #include "mfc/afxqt_p.h"
 #include "uidriver/afxdriver.h"

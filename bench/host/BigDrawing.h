@@ -2,8 +2,8 @@
 // network, and medians of timed rounds.
 #pragma once
 
-#include "Drawing.h"
-#include "DrawingFile.h"
+#include "drawing/Drawing.h"
+#include "drawing/DrawingFile.h"
 
 #include <algorithm>
 #include <chrono>

@@ -18,8 +18,8 @@
 //
 //   build/bin/bench_drawing [ENTITIES] [ROUNDS]
 #include "BigDrawing.h"
-#include "Drawing.h"
-#include "DrawingFile.h"
+#include "drawing/Drawing.h"
+#include "drawing/DrawingFile.h"
 
 #ifdef HAVE_DXFLIB
 #include <dxflib/dl_creationadapter.h>

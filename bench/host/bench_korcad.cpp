@@ -9,7 +9,7 @@
 // korcad child used, from wait4.
 //
 //   build/bin/korcad_bench [--benchmark_filter=...]
-#include "Session.h"
+#include "app/Session.h"
 
 #include "lisp/Reader.h"
 

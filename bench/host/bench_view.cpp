@@ -18,9 +18,9 @@
 //
 //   build/bin/bench_view [ENTITIES] [ROUNDS]
 #include "BigDrawing.h"
-#include "Drawing.h"
-#include "DrawingFile.h"
-#include "DrawingView.h"
+#include "drawing/Drawing.h"
+#include "drawing/DrawingFile.h"
+#include "gui/DrawingView.h"
 
 #include "mfc/afxhost.h"
 

@@ -7,8 +7,8 @@
 // and LSan: any report ends it with a failure.
 //
 //   soak [CALLS] [SEED]      defaults: 1,000,000 calls, seed 1
-#include "DialogWiring.h"
-#include "Session.h"
+#include "app/DialogWiring.h"
+#include "app/Session.h"
 #include "lisp/Printer.h"
 #include "mfc/afxhost.h"
 #include "uidriver/afxdriver.h"

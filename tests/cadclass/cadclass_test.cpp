@@ -2,8 +2,8 @@
 // drawing and a test catalogue: a scripted user drives the dialogs as a person would.
 #include "CatalogueSql.h"
 
-#include "CadHost.h"
-#include "DrawingFile.h"
+#include "cad/CadHost.h"
+#include "drawing/DrawingFile.h"
 #include "cadclass/CADClassUserAssignment.h"
 #include "db/kordb.h"
 #include "kor/debughilfe.h"

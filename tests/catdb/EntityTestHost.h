@@ -2,8 +2,8 @@
 // counts the entity reads and writes that reach the drawing.
 #pragma once
 
-#include "CadHost.h"
-#include "DrawingFile.h"
+#include "cad/CadHost.h"
+#include "drawing/DrawingFile.h"
 
 #include "ads/adshost.h"
 

@@ -2,7 +2,7 @@
 // icons follow the status, positions repaint only by the update step, and the user's cancel
 // (a click, the close box, Escape) reaches the worker's callback in the middle of the work,
 // also when the callback asks a question in a modal message box.
-#include "CadHost.h"
+#include "cad/CadHost.h"
 #include "korgui/korprogress.h"
 #include "mfc/afxhost.h"
 #include "uidriver/afxdriver.h"

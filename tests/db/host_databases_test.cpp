@@ -1,7 +1,7 @@
 // Which databases a korcad session reads its text tables from: --db entries over
 // databases.ini, and the sample databases when nothing is configured.
 #include "RunProcess.h"
-#include "Session.h"
+#include "app/Session.h"
 
 #include "db/kordb.h"
 #include "kor/korcommon.h"

@@ -1,7 +1,7 @@
 #include "lisp_call.h"
 
-#include "AnswerRunner.h"
-#include "MainWindow.h"
+#include "gui/AnswerRunner.h"
+#include "gui/MainWindow.h"
 
 #include "mfc/afxhost.h"
 

@@ -3,7 +3,7 @@
 // the module's log lines and dialogs recorded.
 #pragma once
 
-#include "CadHost.h"
+#include "cad/CadHost.h"
 #include "kor/adslisp.h"
 #include "kor/debughilfe.h"
 #include "uidriver/afxdriver.h"

@@ -1,8 +1,8 @@
 // DrawingTestUtil.h — small DXF texts and file helpers the drawing tests share.
 #pragma once
 
-#include "Drawing.h"
-#include "Dxf.h"
+#include "drawing/Drawing.h"
+#include "drawing/Dxf.h"
 
 #include <fstream>
 #include <memory>

@@ -2,8 +2,8 @@
 // such as the class assignment does with selection sets, entity data and extended data.
 #include "DrawingTestUtil.h"
 
-#include "CadHost.h"
-#include "DrawingFile.h"
+#include "cad/CadHost.h"
+#include "drawing/DrawingFile.h"
 
 #include <gtest/gtest.h>
 

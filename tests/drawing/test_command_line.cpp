@@ -1,16 +1,16 @@
 // The command line in korcad's window: prompts answered by typing, by a click in the drawing
 // view (snapped in point mode, an entity in entity mode), Escape cancelling, the history with
 // korcad's output as it comes; and the window in a session: the drawing it shows, closing it.
-#include "CadHost.h"
-#include "CommandLine.h"
-#include "Commands.h"
-#include "DialogWiring.h"
-#include "DrawingFile.h"
-#include "DrawingView.h"
-#include "MainWindow.h"
-#include "MainFrame.h"
-#include "Session.h"
-#include "UserInput.h"
+#include "cad/CadHost.h"
+#include "gui/CommandLine.h"
+#include "cad/Commands.h"
+#include "app/DialogWiring.h"
+#include "drawing/DrawingFile.h"
+#include "gui/DrawingView.h"
+#include "gui/MainWindow.h"
+#include "gui/MainFrame.h"
+#include "app/Session.h"
+#include "cad/UserInput.h"
 
 #include "mfc/afxhost.h"
 

@@ -2,7 +2,7 @@
 // them, entmod changes only what it is given, extended data by application, new records.
 #include "DrawingTestUtil.h"
 
-#include "Selection.h"
+#include "drawing/Selection.h"
 
 #include "text/text.h"
 

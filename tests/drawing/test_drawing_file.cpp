@@ -5,10 +5,10 @@
 // A drawing that could not be read is a new, unnamed one, and a failed QSAVE is a LISP error.
 #include "DrawingTestUtil.h"
 
-#include "DrawingFile.h"
-#include "Session.h"
+#include "drawing/DrawingFile.h"
+#include "app/Session.h"
 
-#include "CadHost.h"
+#include "cad/CadHost.h"
 #include "sys/syscalls.h"
 #include "text/text.h"
 

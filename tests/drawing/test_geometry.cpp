@@ -3,10 +3,10 @@
 // drawing, the colour table, the spatial index, object snaps and picking.
 #include "test_geometry_dxf.h"
 
-#include "Drawing.h"
-#include "DrawingFile.h"
-#include "Geometry.h"
-#include "SpatialIndex.h"
+#include "drawing/Drawing.h"
+#include "drawing/DrawingFile.h"
+#include "drawing/Geometry.h"
+#include "drawing/SpatialIndex.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "DrawingTestUtil.h"
-#include "Geometry.h"
+#include "drawing/Geometry.h"
 
 #include <string>
 #include <utility>

@@ -6,10 +6,10 @@
 // (look at them before committing).
 #include "test_geometry_dxf.h"
 
-#include "DrawingFile.h"
-#include "DrawingView.h"
-#include "MainWindow.h"
-#include "MainFrame.h"
+#include "drawing/DrawingFile.h"
+#include "gui/DrawingView.h"
+#include "gui/MainWindow.h"
+#include "gui/MainFrame.h"
 
 #include "mfc/afxhost.h"
 

@@ -6,7 +6,7 @@
 // a disk that fills up while the log is written is said once and the lines still reach their
 // sinks; korcad with a configuration folder it cannot write still answers the dialog and says
 // why it kept nothing.
-#include "DrawingFile.h"
+#include "drawing/DrawingFile.h"
 #include "RunProcess.h"
 #include "kor/debughilfe.h"
 #include "sys/syscalls.h"

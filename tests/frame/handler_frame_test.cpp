@@ -1,6 +1,6 @@
 // The frame every handler is built on, reached directly: the dispatcher's answers, the
 // resource override, the module's string loader and the answer to a failed check.
-#include "CadHost.h"
+#include "cad/CadHost.h"
 #include "frame/Module.h"
 #include "mfc/afxhost.h"
 #include "mfc/afxres.h"

@@ -1,6 +1,6 @@
 // The LISP value library on its own: reading a call's arguments, the type tests, list
 // operations, the SetQ conversions and handing a result back through the host.
-#include "CadHost.h"
+#include "cad/CadHost.h"
 #include "kor/adslisp.h"
 #include "kor/debughilfe.h"
 #include "kor/korcommon.h"

@@ -1,6 +1,6 @@
 // The module loaded as the CAD program loads it: messages, function definitions per drawing,
 // the dispatcher for unregistered calls, and the resource handle after every path.
-#include "CadHost.h"
+#include "cad/CadHost.h"
 #include "kor/debughilfe.h"
 #include "mfc/afx.h"
 

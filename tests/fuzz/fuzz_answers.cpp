@@ -1,6 +1,6 @@
 // Fuzz target: korcad's answers-file reader on any text. A file either reads, every action
 // then naming the line it came from, or is refused with a message naming the line.
-#include "AnswerRunner.h"
+#include "gui/AnswerRunner.h"
 
 #include <cstddef>
 #include <cstdint>

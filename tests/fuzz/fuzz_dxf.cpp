@@ -3,8 +3,8 @@
 // A drawing that reads must also show (the geometry of the model space, its snaps and picks)
 // and save: its DXF text read again gives the same text, as an unchanged drawing saves byte
 // for byte.
-#include "Drawing.h"
-#include "Geometry.h"
+#include "drawing/Drawing.h"
+#include "drawing/Geometry.h"
 
 #include <cstddef>
 #include <cstdint>

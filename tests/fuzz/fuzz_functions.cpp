@@ -8,10 +8,10 @@
 // LISP text whose expressions are the arguments (read, not evaluated). A dialog that opens
 // when the actions are used up is cancelled. The answer must be a LISP value as documented:
 // a list, or for korDialog_LWeightDialog an integer.
-#include "AnswerRunner.h"
-#include "DialogWiring.h"
-#include "InputSource.h"
-#include "Session.h"
+#include "gui/AnswerRunner.h"
+#include "app/DialogWiring.h"
+#include "input/InputSource.h"
+#include "app/Session.h"
 
 #include "lisp/Printer.h"
 #include "lisp/Reader.h"

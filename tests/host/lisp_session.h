@@ -2,7 +2,7 @@
 // module) whose interpreter evaluates code as the command line does.
 #pragma once
 
-#include "Session.h"
+#include "app/Session.h"
 
 #include "lisp/Printer.h"
 #include "lisp/Reader.h"

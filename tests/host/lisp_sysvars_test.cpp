@@ -2,7 +2,7 @@
 // variables, and CLAYER / CELTYPE checked against the drawing's tables.
 #include "lisp_session.h"
 
-#include "SysVars.h"
+#include "cad/SysVars.h"
 
 namespace {
 

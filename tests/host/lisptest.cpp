@@ -9,8 +9,8 @@
 //   ;error: MESSAGE  ends the case: the case ends in this unhandled error
 // Lines starting with ";;" are comments. Every case runs as the command line runs an
 // expression: an unhandled error reaches *error*.
-#include "InputSource.h"
-#include "Session.h"
+#include "input/InputSource.h"
+#include "app/Session.h"
 
 #include "lisp/Printer.h"
 #include "lisp/Reader.h"

@@ -1,5 +1,5 @@
 // The translation between LISP values and result-buffer chains, at the level of the chains.
-#include "AdsBridge.h"
+#include "cad/AdsBridge.h"
 
 #include "lisp/Printer.h"
 

@@ -9,7 +9,7 @@
 // installs them).
 #include "RunProcess.h"
 
-#include "DrawingView.h"
+#include "gui/DrawingView.h"
 
 #include <QGuiApplication>
 #include <QImage>

@@ -1,9 +1,9 @@
 // The pieces of korcad that other features plug into: options, input sources, the session's
 // hooks and its clean-up.
-#include "InputSource.h"
-#include "Session.h"
+#include "input/InputSource.h"
+#include "app/Session.h"
 
-#include "CadHost.h"
+#include "cad/CadHost.h"
 
 #include <gtest/gtest.h>
 

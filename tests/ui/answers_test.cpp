@@ -1,6 +1,6 @@
 // Answers files: reading them, playing them to dialogs, and every way they can go wrong
 // without leaving a dialog waiting for nobody.
-#include "AnswerRunner.h"
+#include "gui/AnswerRunner.h"
 #include "mfc/afxhost.h"
 #include "test_dialogs.h"
 #include "ui_support.h"

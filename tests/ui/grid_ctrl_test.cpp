@@ -3,7 +3,7 @@
 // F2, typing, Enter and Escape), in a dialog of the test's own.
 #include "ui_support.h"
 
-#include "AnswerRunner.h"
+#include "gui/AnswerRunner.h"
 #include "korgui/korgui.h"
 #include "mfc/afxqt_p.h"
 

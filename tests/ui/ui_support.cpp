@@ -1,6 +1,6 @@
 #include "ui_support.h"
 
-#include "MainWindow.h"
+#include "gui/MainWindow.h"
 #include "uidriver/afxdriver.h"
 #include "mfc/afxhost.h"
 

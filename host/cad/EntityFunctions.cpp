@@ -1,0 +1,240 @@
+// The LISP functions over the drawing: symbol tables, entities, extended data and selection
+// sets. They go through the same ads::Host calls an application's acdb... and acedSS... calls
+// reach, so LISP and applications see one drawing.
+//
+//   (tblnext table [rewind])   (tblsearch table name [setnext])
+//   (entnext [ename])  (entlast)  (handent handle)  (entsel [prompt])
+//   (entget ename [applist])   (entmod list)   (entmake list)   (entdel ename)   (regapp name)
+//   (ssget ["X"|"L"|"P"|"W" p1 p2|"C" p1 p2] [filter]) — without a mode the user selects
+//   (sslength ss)  (ssname ss index)
+//   (ssadd [ename [ss]])  (ssdel ename ss)
+#include "cad/EntityFunctions.h"
+
+#include "cad/AdsBridge.h"
+#include "cad/CadHost.h"
+
+#include "lisp/Args.h"
+
+#include "mfc/afx.h"
+
+namespace korcad {
+
+using lisp::Value;
+
+namespace {
+
+const int64_t* enameArg(const Value& v)
+{
+    if (v.tag() != lisp::Tag::Ename)
+        lisp::badArgType("lentityp", v);
+    return v.as<lisp::Ename>()->id;
+}
+
+const int64_t* picksetArg(const Value& v)
+{
+    if (v.tag() != lisp::Tag::Pickset)
+        lisp::badArgType("lselsetp", v);
+    return v.as<lisp::Pickset>()->id;
+}
+
+Value enameValue(const ads_name n) { return Value(new lisp::Ename(n[0], n[1])); }
+
+// A chain the host handed over, as LISP's list of groups; nil for none.
+Value groups(lisp::Interpreter& lisp, resbuf* chain)
+{
+    ads::RbPtr owned(chain);
+    return chain ? groupsToLisp(lisp, chain) : Value();
+}
+
+std::wstring wide(const Value& v) { return AfxFromUtf8(lisp::strArg(v)); }
+
+}  // namespace
+
+void installEntityFunctions(lisp::Interpreter& lisp, CadHost& host)
+{
+    lisp.defineBuiltin(
+        "tblnext",
+        [&host](lisp::Interpreter& l, const lisp::Args& a) {
+            bool rewind = a.has(1) && !a[1].isNil();
+            return groups(l, host.tblNext(wide(a[0]), rewind));
+        },
+        1, 2);
+    lisp.defineBuiltin(
+        "tblsearch",
+        [&host](lisp::Interpreter& l, const lisp::Args& a) {
+            bool setNext = a.has(2) && !a[2].isNil();
+            return groups(l, host.tblSearch(wide(a[0]), wide(a[1]), setNext));
+        },
+        2, 3);
+    lisp.defineBuiltin(
+        "entnext",
+        [&host](lisp::Interpreter&, const lisp::Args& a) {
+            ads_name next;
+            ads_name none = {0, 0};
+            const int64_t* from = a.has(0) && !a[0].isNil() ? enameArg(a[0]) : none;
+            return host.entNext(from, next) == RTNORM ? enameValue(next) : Value();
+        },
+        0, 1);
+    lisp.defineBuiltin(
+        "entlast",
+        [&host](lisp::Interpreter&, const lisp::Args&) {
+            ads_name last;
+            return host.entLast(last) == RTNORM ? enameValue(last) : Value();
+        },
+        0, 0);
+    lisp.defineBuiltin(
+        "entsel",
+        [&host](lisp::Interpreter& l, const lisp::Args& a) {
+            ads::InputRequest r;
+            r.kind = ads::InputKind::Entity;
+            r.prompt = a.has(0) && !a[0].isNil() ? wide(a[0]) : std::wstring(L"Objekt wählen: ");
+            ads::InputAnswer answer;
+            int rc = host.getInput(r, answer);
+            if (rc == RTCAN)
+                lisp::fail(lisp::kCancelledMessage);
+            if (rc == RTKWORD)
+                return Value::string(AfxToUtf8(answer.text.c_str()));
+            if (rc != RTNORM)
+                return Value();
+            (void)l;
+            return lisp::list({enameValue(answer.entity),
+                               lisp::list({Value::real(answer.point[0]), Value::real(answer.point[1]),
+                                           Value::real(answer.point[2])})});
+        },
+        0, 1);
+    lisp.defineBuiltin(
+        "handent",
+        [&host](lisp::Interpreter&, const lisp::Args& a) {
+            ads_name e;
+            return host.handEnt(wide(a[0]), e) == RTNORM ? enameValue(e) : Value();
+        },
+        1, 1);
+    lisp.defineBuiltin(
+        "entget",
+        [&host](lisp::Interpreter& l, const lisp::Args& a) {
+            const int64_t* e = enameArg(a[0]);
+            ads::ChainBuilder apps;
+            bool withApps = a.has(1) && !a[1].isNil();
+            if (withApps)
+                for (const Value* p = &lisp::listArg(a[1]); p->isCons(); p = &p->consCell()->cdr)
+                    apps.addText(RTSTR, wide(p->consCell()->car));
+            ads::RbPtr appChain = apps.take();
+            ads_name name = {e[0], e[1]};
+            return groups(l, host.entGet(name, withApps ? appChain.get() : nullptr));
+        },
+        1, 2);
+    lisp.defineBuiltin(
+        "entmod",
+        [&host](lisp::Interpreter&, const lisp::Args& a) {
+            ads::RbPtr chain = groupsFromLisp(lisp::listArg(a[0]));
+            if (!chain || chain->restype != -1)
+                lisp::fail("bad entmod list: " + std::string("the entity name (-1 group) must come first"));
+            if (host.entMod(chain.get()) == RTNORM)
+                return a[0];
+            host.print(L"entmod: " + AfxFromUtf8(host.lastError()) + L"\n");
+            return Value();
+        },
+        1, 1);
+    lisp.defineBuiltin(
+        "entmake",
+        [&host](lisp::Interpreter&, const lisp::Args& a) {
+            if (!a.has(0) || a[0].isNil())
+                return Value();
+            ads::RbPtr chain = groupsFromLisp(lisp::listArg(a[0]));
+            if (host.entMake(chain.get()) == RTNORM)
+                return a[0];
+            host.print(L"entmake: " + AfxFromUtf8(host.lastError()) + L"\n");
+            return Value();
+        },
+        0, 1);
+    lisp.defineBuiltin(
+        "entdel",
+        [&host](lisp::Interpreter&, const lisp::Args& a) {
+            return host.entDel(enameArg(a[0])) == RTNORM ? a[0] : Value();
+        },
+        1, 1);
+    lisp.defineBuiltin(
+        "regapp",
+        [&host](lisp::Interpreter&, const lisp::Args& a) {
+            return host.regApp(wide(a[0])) == RTNORM ? a[0] : Value();
+        },
+        1, 1);
+
+    lisp.defineBuiltin(
+        "ssget",
+        [&host](lisp::Interpreter&, const lisp::Args& a) {
+            std::wstring mode;
+            size_t i = 0;
+            if (a.has(0) && a[0].isStr())
+                mode = wide(a[i++]);
+            // Points of a window or crossing: (ssget "W" p1 p2 [filter]).
+            double points[2][3] = {{0, 0, 0}, {0, 0, 0}};
+            int given = 0;
+            while (given < 2 && a.has(i) && a[i].isCons() && car(a[i]).isNumber()) {
+                int k = 0;
+                for (const Value* c = &a[i]; c->isCons() && k < 3; c = &c->consCell()->cdr, ++k)
+                    points[given][k] = lisp::numArg(car(*c));
+                ++given;
+                ++i;
+            }
+            ads::RbPtr filter;
+            if (a.has(i) && a[i].isCons() && car(a[i]).isCons()) {
+                filter = groupsFromLisp(a[i]);
+                ++i;
+            }
+            if (a.has(i))
+                lisp::badArgType("listp", a[i]);
+            ads_name set;
+            int rc = host.ssGet(mode, given == 2 ? points[0] : nullptr, given == 2 ? points[1] : nullptr,
+                                filter.get(), set);
+            if (rc == RTCAN)
+                lisp::fail(lisp::kCancelledMessage);
+            if (rc != RTNORM) {
+                if (!host.lastError().empty() && host.lastError().rfind("filter", 0) == 0)
+                    lisp::fail("bad SSGET list: " + host.lastError());
+                return Value();
+            }
+            return picksetValue(set);
+        },
+        0, 4);
+    lisp.defineBuiltin(
+        "sslength",
+        [&host](lisp::Interpreter&, const lisp::Args& a) {
+            int32_t n = 0;
+            if (host.ssLength(picksetArg(a[0]), &n) != RTNORM)
+                lisp::badArgType("lselsetp", a[0]);
+            return Value::integer(n);
+        },
+        1, 1);
+    lisp.defineBuiltin(
+        "ssname",
+        [&host](lisp::Interpreter&, const lisp::Args& a) {
+            const int64_t* set = picksetArg(a[0]);
+            double index = lisp::numArg(a[1]);
+            ads_name e;
+            if (index < 0 || index > 2147483647.0 || host.ssName(set, static_cast<int32_t>(index), e) != RTNORM)
+                return Value();
+            return enameValue(e);
+        },
+        2, 2);
+    lisp.defineBuiltin(
+        "ssadd",
+        [&host](lisp::Interpreter&, const lisp::Args& a) {
+            ads_name none = {0, 0};
+            const int64_t* e = a.has(0) && !a[0].isNil() ? enameArg(a[0]) : none;
+            const int64_t* set = a.has(1) && !a[1].isNil() ? picksetArg(a[1]) : none;
+            ads_name result;
+            if (host.ssAdd(e, set, result) != RTNORM)
+                return Value();
+            return set == none ? picksetValue(result) : a[1];
+        },
+        0, 2);
+    lisp.defineBuiltin(
+        "ssdel",
+        [&host](lisp::Interpreter&, const lisp::Args& a) {
+            return host.ssDel(enameArg(a[0]), picksetArg(a[1])) == RTNORM ? a[1] : Value();
+        },
+        2, 2);
+}
+
+}  // namespace korcad

@@ -1,0 +1,211 @@
+// Drawing.h — an open drawing as korcad holds it: the DXF file's sections, with the header
+// variables, the symbol tables, the block definitions, the model-space entities and the
+// objects, each record kept as the groups it was read with.
+//
+// Nothing of a file is lost: a record korcad never changes is written back group for group,
+// byte for byte; a changed one keeps every group the change did not touch. On top of the
+// records sit what applications and LISP ask for: table records (tblnext, tblsearch), entity
+// names and handles, entity data with extended data by application (entget, entmod),
+// registered applications (regapp) and the entities a selection filter picks (ssget "X").
+//
+// Entities korcad understands: LINE, LWPOLYLINE, POLYLINE (2D, with its VERTEX records and
+// SEQEND), CIRCLE, ARC, POINT, TEXT, MTEXT and INSERT (with its ATTRIB records and SEQEND);
+// every other entity is kept, named and walked like these, but not interpreted.
+//
+// Entity names: every record of the drawing has an id that never changes while the drawing
+// is open; a name is (base + id * 8, the drawing's serial), so a name of a closed drawing
+// never finds a record of another one.
+#pragma once
+
+#include "drawing/Dxf.h"
+
+#include "ads/adshost.h"
+
+#include <deque>
+#include <map>
+#include <memory>
+#include <span>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace korcad {
+
+class Drawing {
+public:
+    // A record: its groups from its 0 group up to the next one.
+    struct Record {
+        uint32_t id = 0;
+        uint32_t first = 0, count = 0;  // its groups in the file's stream, while unchanged
+        std::unique_ptr<dxf::Tags> own;  // its groups once changed or made here
+        bool erased = false;
+    };
+
+    // A new drawing: the standard tables (LTYPE ByBlock, ByLayer, Continuous; LAYER 0; STYLE
+    // Standard; APPID ACAD; the model and paper space blocks), no entities. DXF R2000.
+    explicit Drawing(std::wstring name);
+    // A drawing read from the bytes of a DXF file. Null with the reason in *error (naming the
+    // line) for a binary DXF, a DWG file, or a file that is malformed or cut short.
+    static std::unique_ptr<Drawing> read(std::wstring name, std::string bytes, std::string* error);
+    ~Drawing();
+    Drawing(const Drawing&) = delete;
+    Drawing& operator=(const Drawing&) = delete;
+
+    const std::wstring& name() const { return name_; }
+    // Tells the drawings of one run apart: never 0, never the same for two drawings.
+    int64_t serial() const { return serial_; }
+    void setName(std::wstring name) { name_ = std::move(name); }
+    // The file the drawing was read from or last saved to; empty for a new drawing.
+    const std::string& path() const { return path_; }
+    void setPath(std::string path) { path_ = std::move(path); }
+    // That file as it was when the drawing was read from it or last saved to it, for QSAVE to
+    // see whether another program changed it since; `known` is false while there is none.
+    struct FileIdentity {
+        bool known = false;
+        uint64_t device = 0, inode = 0;
+        int64_t size = 0, mtimeSeconds = 0, mtimeNanoseconds = 0;
+        bool operator==(const FileIdentity&) const = default;
+    };
+    const FileIdentity& fileIdentity() const { return fileIdentity_; }
+    void setFileIdentity(const FileIdentity& identity) { fileIdentity_ = identity; }
+    // The DXF text of the drawing, as it is now.
+    std::string write() const;
+    // Changed since it was read or last saved.
+    bool modified() const { return modified_; }
+    void setSaved() { modified_ = false; }
+    // Counts the changes: what shows the drawing takes it anew when this moved on.
+    uint64_t revision() const { return revision_; }
+    // Texts in the file are UTF-8 (AutoCAD 2007 and later) rather than Windows-1252.
+    bool utf8() const { return utf8_; }
+    std::string version() const;  // $ACADVER, e.g. "AC1015"; empty when the header has none
+
+    // ---- groups of records ------------------------------------------------------------------
+    std::span<const dxf::Tag> tags(const Record& r) const;
+    // Every group of the file, in order (what write() writes).
+    dxf::Tags allTags() const;
+    size_t entityCount() const;  // entities of the ENTITIES section that are not erased
+
+    // ---- symbol tables ----------------------------------------------------------------------
+    // A table record by name (any case): LTYPE, LAYER, STYLE, VIEW, UCS, APPID, DIMSTYLE,
+    // VPORT, BLOCK_RECORD, and BLOCK for the block definitions. Null when there is none.
+    const Record* find(const std::wstring& table, const std::wstring& name) const;
+    // tblnext / tblsearch: the record as the groups a program reads (0 type, 2 name, 70
+    // flags and the table's own data; no handles, owners or subclass markers), or null.
+    // ByBlock and ByLayer linetypes and the model and paper space blocks are not walked.
+    ads::RbPtr tblNext(const std::wstring& table, bool rewind);
+    ads::RbPtr tblSearch(const std::wstring& table, const std::wstring& name, bool setNext);
+    // Switches the layers whose names match `pattern` (wild cards, any case) on or off: a layer
+    // that is off has a negative colour. How many matched.
+    int setLayersOn(const std::wstring& pattern, bool on);
+    // regapp: adds an APPID record. False when the name is taken or is no valid name.
+    bool regApp(const std::wstring& name);
+
+    // ---- entities ---------------------------------------------------------------------------
+    // The entity after `entity` (with a null one the first), sub-entities included; false at
+    // the end or for a name of no entity.
+    bool entNext(const ads_name entity, ads_name next) const;
+    bool entLast(ads_name last) const;  // the last main entity
+    // Any record by its handle (hex, any case).
+    bool handEnt(const std::wstring& handle, ads_name name) const;
+    // entget: the groups of a record with (-1 . name) first and names for handles; with
+    // `apps` (a chain of RTSTR application names, wildcards allowed) its extended data of
+    // those applications after a -3 group. Null for a name of no record.
+    ads::RbPtr entGet(const ads_name entity, const resbuf* apps = nullptr) const;
+    // entmod: writes the groups back to the record named by the -1 group. Groups the chain
+    // leaves out stay as they were; extended data of the applications the chain names is
+    // replaced (an application without groups loses its data). A text with a line break (CR
+    // or LF) is refused. False with the reason.
+    bool entMod(const resbuf* groups, std::string* why);
+    // entmake: a new entity at the end of the model space from its groups (0 type first):
+    // LINE, LWPOLYLINE, CIRCLE, ARC, TEXT, POINT, INSERT, MTEXT checked for the groups they
+    // need, the other entity types of DXF taken as given; a LAYER table record. Anything else
+    // as the type (SECTION, ENDSEC, EOF, TABLE, CLASS, BLOCK, ENDBLK, an unknown name) and a
+    // text with a line break in any group are refused. Layers are made as entmod makes them;
+    // linetypes, blocks and applications must exist. The new record's id, or 0 with the reason.
+    //
+    // Under these checks every record the drawing makes or changes is checked once more as it
+    // is stored (a type that would end a section or the file, a code no file holds, a value
+    // with a line break, a number that is none): a save always reads back.
+    uint32_t entMake(const resbuf* groups, std::string* why);
+    // entdel: erases a main entity with its sub-entities, or brings an erased one back.
+    bool entDel(const ads_name name);
+    // The main entities (not erased), in drawing order.
+    std::vector<uint32_t> mainEntities() const;
+    void nameOf(uint32_t id, ads_name name) const;
+    // The record an entity name stands for; null for a name of no record of this drawing.
+    const Record* record(const ads_name name) const;
+    // A new entity at the end of the ENTITIES section from (code, text) groups, 0 first; a
+    // handle and the model-space owner are added when the drawing uses them. Its id, or 0 for
+    // groups that would break the file.
+    uint32_t appendEntity(const std::vector<std::pair<int, std::string>>& groups);
+
+    // The record after `r` in its section (erased ones skipped); null at the section's end.
+    // Walks a block definition from its BLOCK record to its ENDBLK.
+    const Record* nextRecord(const Record& r) const;
+
+    static std::wstring upper(const std::wstring& s);
+
+private:
+    struct Section {
+        std::string name;  // "HEADER", "TABLES", ...; empty for groups outside any section
+        dxf::Tags head;    // 0 SECTION, 2 NAME and the groups before the first record
+        std::vector<Record> records;
+        dxf::Tags end;     // 0 ENDSEC
+    };
+    struct Where {
+        uint32_t section = 0, index = 0;
+    };
+    struct Table {
+        size_t header = 0, end = 0;  // TABLE and ENDTAB records within the TABLES section
+    };
+
+    Drawing();
+    bool build(std::string* error);
+    std::string_view own(std::string text);
+    dxf::Tags& writable(Record& r);
+    Record* recordById(uint32_t id);
+    const Record* recordById(uint32_t id) const;
+    std::string_view type(const Record& r) const;
+    std::wstring text(std::string_view value) const { return dxf::decodeText(value, utf8_); }
+    const Section* section(const std::string& name) const;
+    Section* section(const std::string& name);
+    bool findTable(const std::string& name, Table& t) const;
+    std::vector<const Record*> tableRecords(const std::wstring& table) const;
+    ads::RbPtr tableChain(const Record& r) const;
+    uint32_t lookupHandle(std::string_view handle) const;
+    std::string newHandle();
+    bool usesHandles() const;
+    uint32_t addTableRecord(const std::string& table, const std::vector<std::pair<int, std::string>>& data);
+    void renumber(uint32_t sectionIndex);
+    std::string_view headerValue(const std::string& variable) const;
+    void computeSubEntities();
+    bool opensComplex(const Record& r) const;
+    bool continuesComplex(size_t index, std::string_view type) const;
+    void remember(const Record& r);  // a new record's handle, once handles are looked up
+
+    std::wstring name_;
+    std::string path_;
+    FileIdentity fileIdentity_;
+    dxf::TagStream file_;          // the file's bytes and groups; records point into them
+    std::deque<std::string> owned_;  // texts of groups made or changed here
+    std::vector<Section> sections_;
+    std::vector<Where> where_;     // by record id (id 0 unused)
+    std::vector<uint8_t> sub_;     // by record id: a VERTEX, ATTRIB or SEQEND of a main entity
+    int entities_ = -1;            // index of the ENTITIES section
+    bool utf8_ = false;
+    bool crlf_ = false;
+    bool modified_ = false;
+    uint64_t revision_ = 0;
+    void touch()
+    {
+        modified_ = true;
+        ++revision_;
+    }
+    int64_t serial_ = 0;
+    std::map<std::wstring, size_t> cursors_;  // tblnext positions by table
+    mutable std::unordered_map<std::string, uint32_t> handles_;  // upper-case handle -> id
+    mutable bool handlesBuilt_ = false;
+    unsigned long long nextHandle_ = 0;  // 0 until the first new handle is made
+};
+
+}  // namespace korcad
