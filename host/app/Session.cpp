@@ -14,6 +14,7 @@
 
 #include "db/kordb.h"
 #include "mfc/afx.h"
+#include "text/text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -115,9 +116,7 @@ bool Session::configureDatabases()
     for (const auto& [name, location] : options_.databases) {
         // A server URL may carry a password: messages show it redacted.
         const std::string shown = kordb::shownLocation(location);
-        std::string upper = name;
-        for (char& c : upper)
-            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        std::string upper = kortext::upper(name);
         auto [earlier, fresh] = given.emplace(upper, name + "=" + shown);
         if (!fresh)
             err_ << "korcad: warning: --db " << name << "=" << shown << ": the database was given before (--db "

@@ -6,11 +6,11 @@
 #include "drawing/Selection.h"
 
 #include "db/kordb.h"
+#include "text/text.h"
 
 #include <dlfcn.h>
 
 #include <algorithm>
-#include <cwctype>
 #include <filesystem>
 
 namespace korcad {
@@ -44,20 +44,9 @@ struct CadHost::Call {
 
 namespace {
 
-bool sameName(const std::wstring& a, const std::wstring& b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](wchar_t x, wchar_t y) { return std::towupper(x) == std::towupper(y); });
-}
+bool sameName(const std::wstring& a, const std::wstring& b) { return kortext::equalNoCase(a, b); }
 
-bool sameName(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::toupper(static_cast<unsigned char>(x)) ==
-                      std::toupper(static_cast<unsigned char>(y));
-           });
-}
+bool sameName(const std::string& a, const std::string& b) { return kortext::equalNoCase(a, b); }
 
 std::string appNameFromPath(const std::string& path)
 {
@@ -605,7 +594,7 @@ int CadHost::ssGet(const std::wstring& modeText, const double* p1, const double*
     Drawing* d = drawing(current_);
     if (!d)
         return RTERROR;
-    std::wstring mode = Drawing::upper(modeText);
+    std::wstring mode = kortext::upper(modeText);
     while (!mode.empty() && (mode[0] == L'_' || mode[0] == L'.'))
         mode.erase(0, 1);
     SelectionFilter f;

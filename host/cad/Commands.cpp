@@ -275,9 +275,7 @@ bool Commands::erase()
                     names.push_back({e[0], e[1]});
             }
         } else if (v->isStr() && d) {
-            std::string k = v->str();
-            for (char& c : k)
-                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            std::string k = kortext::upper(v->str());
             if (k == "L" || k == "LETZTES" || k == "_L") {
                 ads_name e;
                 if (d->entLast(e))
@@ -309,7 +307,7 @@ bool Commands::layer()
     if (!d)
         return false;
     while (auto option = text("Option eingeben [Machen/Setzen/EIN/AUS]: ")) {
-        std::wstring o = Drawing::upper(*option);
+        std::wstring o = kortext::upper(*option);
         while (!o.empty() && (o[0] == L'_' || o[0] == L'.'))
             o.erase(0, 1);
         auto name = [&](const char* prompt) { return text(prompt).value_or(L""); };
@@ -342,7 +340,7 @@ bool Commands::layer()
 bool Commands::zoom()
 {
     auto option = text("Option eingeben [Grenzen]: ");
-    std::wstring o = Drawing::upper(option.value_or(L""));
+    std::wstring o = kortext::upper(option.value_or(L""));
     while (!o.empty() && (o[0] == L'_' || o[0] == L'.'))
         o.erase(0, 1);
     if (o == L"G" || o == L"GRENZEN" || o == L"E" || o == L"EXTENTS") {
@@ -412,7 +410,7 @@ bool Commands::run(const std::string& typed, std::deque<Value> args, std::string
             std::string fallback = d ? savePath(*d) : std::string();
             auto t = text("Speichern unter <" + fallback + ">: ");
             std::string path = t ? AfxToUtf8(t->c_str()) : fallback;
-            if (path.size() < 4 || kortext::fromWide(Drawing::upper(kortext::toWide(path.substr(path.size() - 4)))) != ".DXF")
+            if (path.size() < 4 || kortext::upper(path.substr(path.size() - 4)) != ".DXF")
                 path += ".dxf";
             ok = save(path, SaveMode::SaveAs);
         }

@@ -5,11 +5,11 @@
 #include "lisp/Reader.h"
 
 #include "mfc/afx.h"
+#include "text/text.h"
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <cwctype>
 #include <ostream>
 #include <sstream>
 
@@ -17,13 +17,7 @@ namespace korcad {
 
 namespace {
 
-std::string trim(const std::string& s)
-{
-    size_t b = s.find_first_not_of(" \t");
-    if (b == std::string::npos)
-        return std::string();
-    return s.substr(b, s.find_last_not_of(" \t") - b + 1);
-}
+std::string trim(const std::string& s) { return std::string(kortext::trim(s)); }
 
 std::optional<double> number(const std::string& text)
 {
@@ -33,12 +27,7 @@ std::optional<double> number(const std::string& text)
     return v->asDouble();
 }
 
-std::wstring upper(std::wstring s)
-{
-    for (wchar_t& c : s)
-        c = static_cast<wchar_t>(std::towupper(c));
-    return s;
-}
+std::wstring upper(const std::wstring& s) { return kortext::upper(s); }
 
 }  // namespace
 

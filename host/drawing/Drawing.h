@@ -143,7 +143,6 @@ public:
     // Walks a block definition from its BLOCK record to its ENDBLK.
     const Record* nextRecord(const Record& r) const;
 
-    static std::wstring upper(const std::wstring& s);
 
 private:
     struct Section {

@@ -53,14 +53,7 @@ FileKind sniff(std::string_view bytes)
 
 namespace {
 
-std::string_view trim(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
-}
+using kortext::trim;
 
 std::string shown(std::string_view s)
 {

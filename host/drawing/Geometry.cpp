@@ -5,7 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cwctype>
+#include "text/text.h"
+
 #include <iostream>
 #include <limits>
 #include <unordered_map>
@@ -58,23 +59,10 @@ struct Palette {
 
 // ---- groups -----------------------------------------------------------------------------------
 
-std::string_view trim(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
+using kortext::trim;
 
-std::string upper(std::string_view s)
-{
-    std::string u(trim(s));
-    for (char& c : u)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return u;
-}
+// A group value as a name to compare: trimmed, in upper case.
+std::string upper(std::string_view s) { return kortext::upper(trim(s)); }
 
 double real(std::string_view v)
 {
@@ -123,7 +111,7 @@ std::wstring plainText(const std::wstring& s)
     std::wstring out;
     for (size_t i = 0; i < s.size(); ++i) {
         if (s[i] == L'%' && i + 2 < s.size() && s[i + 1] == L'%') {
-            wchar_t c = static_cast<wchar_t>(std::towlower(s[i + 2]));
+            wchar_t c = static_cast<wchar_t>(kortext::toLower(static_cast<char32_t>(s[i + 2])));
             if (c == L'd') { out += L'\u00B0'; i += 2; continue; }
             if (c == L'c') { out += L'\u2300'; i += 2; continue; }
             if (c == L'p') { out += L'\u00B1'; i += 2; continue; }

@@ -2,29 +2,17 @@
 
 #include "drawing/Wildcard.h"
 
+#include "text/text.h"
+
 #include <cmath>
-#include <cwctype>
 
 namespace korcad {
 
 namespace {
 
-std::wstring upper(const wchar_t* s)
-{
-    std::wstring u = s ? s : L"";
-    for (wchar_t& c : u)
-        c = static_cast<wchar_t>(std::towupper(c));
-    return u;
-}
+std::wstring upper(const wchar_t* s) { return kortext::upper(std::wstring_view(s ? s : L"")); }
 
-std::wstring trimmed(std::wstring s)
-{
-    while (!s.empty() && s.front() == L' ')
-        s.erase(s.begin());
-    while (!s.empty() && s.back() == L' ')
-        s.pop_back();
-    return s;
-}
+std::wstring trimmed(const std::wstring& s) { return std::wstring(kortext::trim(std::wstring_view(s))); }
 
 bool compare(double a, double b, const std::wstring& op)
 {

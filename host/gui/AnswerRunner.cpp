@@ -3,6 +3,7 @@
 
 #include "korgui/korprogress.h"
 #include "mfc/afxhost.h"
+#include "text/text.h"
 
 #include <cmath>
 #include <QTimer>
@@ -27,12 +28,7 @@ struct Token {
     bool index = false;  // "#N"
 };
 
-std::string lowerCase(std::string s)
-{
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
+using kortext::lower;
 
 // Splits one line into tokens; stops at a comment. False with a message on a bad quote.
 bool tokenize(const std::string& line, std::vector<Token>& tokens, size_t& end, std::string& error)
@@ -118,7 +114,7 @@ bool textArgument(const Token& t, std::wstring& text)
 // One action from a line's tokens; an empty string on success, else what is wrong.
 std::string readAction(const std::vector<Token>& tok, Action& a)
 {
-    const std::string verb = lowerCase(tok[0].quoted ? std::string() : tok[0].text);
+    const std::string verb = lower(tok[0].quoted ? std::string() : tok[0].text);
     size_t args = tok.size() - 1;
     auto arity = [&](size_t wanted, const char* usage) -> std::string {
         return args == wanted ? std::string() : std::string("usage: ") + usage;
@@ -187,7 +183,7 @@ std::string readAction(const std::vector<Token>& tok, Action& a)
         a.kind = Action::Kind::Key;
         if (std::string e = arity(1, "key Escape|Enter|Tab"); !e.empty())
             return e;
-        std::string k = lowerCase(tok[1].text);
+        std::string k = lower(tok[1].text);
         if (k == "escape" || k == "esc")
             a.key = Key::Escape;
         else if (k == "enter" || k == "return")
@@ -229,7 +225,7 @@ std::string readAction(const std::vector<Token>& tok, Action& a)
         a.kind = Action::Kind::ProgressCancel;
         if (std::string e = arity(1, "progress cancel"); !e.empty())
             return e;
-        return lowerCase(tok[1].text) == "cancel" && !tok[1].quoted ? std::string() : "usage: progress cancel";
+        return lower(tok[1].text) == "cancel" && !tok[1].quoted ? std::string() : "usage: progress cancel";
     }
     if (verb == "shot") {
         a.kind = Action::Kind::Shot;
@@ -244,11 +240,7 @@ std::string readAction(const std::vector<Token>& tok, Action& a)
     return "unknown action \"" + tok[0].text + "\"";
 }
 
-std::string trimmed(const std::string& s)
-{
-    size_t b = s.find_first_not_of(" \t\r"), e = s.find_last_not_of(" \t\r");
-    return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
-}
+std::string trimmed(const std::string& s) { return std::string(kortext::trim(s)); }
 
 }  // namespace
 

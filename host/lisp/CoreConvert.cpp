@@ -177,14 +177,7 @@ Value rtosFn(Interpreter& lisp, const Args& a)
 
 // ---- reading numbers back -----------------------------------------------------------------
 
-std::string_view trim(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
+using kortext::trim;
 
 std::optional<double> plainNumber(std::string_view s)
 {
@@ -408,7 +401,7 @@ std::optional<double> angleFromText(std::string_view s, int mode)
     s = trim(s);
     auto withSuffix = [&](char suffix) -> std::optional<double> {
         std::string_view t = s;
-        if (!t.empty() && (t.back() == suffix || t.back() == std::toupper(suffix)))
+        if (!t.empty() && (t.back() == suffix || t.back() == static_cast<char>(kortext::toUpper(static_cast<unsigned char>(suffix)))))
             t.remove_suffix(1);
         return plainNumber(t);
     };

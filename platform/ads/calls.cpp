@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cwchar>
-#include <cwctype>
 #include <string>
 #include <vector>
 
@@ -22,13 +21,7 @@ struct PendingInitGet {
 PendingInitGet pending;
 std::wstring lastKeyword;
 
-bool sameName(const wchar_t* a, const wchar_t* b)
-{
-    for (; *a && *b; ++a, ++b)
-        if (std::towupper(*a) != std::towupper(*b))
-            return false;
-    return *a == *b;
-}
+bool sameName(const wchar_t* a, const wchar_t* b) { return kortext::equalNoCase(std::wstring_view(a), std::wstring_view(b)); }
 
 // Copies text into a caller's buffer of `size` characters, cut to fit.
 void copyOut(const std::wstring& text, ACHAR* out, size_t size)

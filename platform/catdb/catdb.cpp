@@ -6,7 +6,6 @@
 #include "text/text.h"
 
 #include <cstdlib>
-#include <cwctype>
 #include <optional>
 #include <set>
 #include <unordered_map>
@@ -28,23 +27,9 @@ std::wstring languageCode(const wchar_t* language)
 
 std::wstring userLanguageOverride;
 
-bool equalNoCase(const std::wstring& a, const std::wstring& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::towupper(a[i]) != std::towupper(b[i]))
-            return false;
-    return true;
-}
+using kortext::equalNoCase;
 
-std::wstring upper(const std::wstring& s)
-{
-    std::wstring u(s);
-    for (wchar_t& c : u)
-        c = static_cast<wchar_t>(std::towupper(c));
-    return u;
-}
+std::wstring upper(const std::wstring& s) { return kortext::upper(s); }
 
 bool hasControl(const std::wstring& s)
 {

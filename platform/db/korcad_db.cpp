@@ -49,25 +49,12 @@ int usage(FILE* out, int status)
     return status;
 }
 
-std::string lowerAscii(std::string s)
-{
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
-
-std::string upperAscii(std::string s)
-{
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return s;
-}
+using kortext::lower;
+using kortext::upper;
 
 std::string serverType(const std::string& declared)
 {
-    std::string t = upperAscii(declared);
+    std::string t = upper(declared);
     if (t.find("INT") != std::string::npos)
         return "bigint";
     if (t.find("REAL") != std::string::npos || t.find("FLOA") != std::string::npos || t.find("DOUB") != std::string::npos)
@@ -131,7 +118,7 @@ bool readSqlite(const std::string& path, std::vector<Table>& tables, std::string
             *error = path + ": table name \"" + t.name + "\" cannot be read by korcad (no quotes, brackets, ';')";
             return false;
         }
-        if (!seen.insert(upperAscii(t.name)).second) {
+        if (!seen.insert(upper(t.name)).second) {
             *error = path + ": two tables named " + t.name + " without regard to case";
             return false;
         }
@@ -141,7 +128,7 @@ bool readSqlite(const std::string& path, std::vector<Table>& tables, std::string
         sqlite3_bind_text(info, 1, t.name.c_str(), -1, SQLITE_TRANSIENT);
         std::set<std::string> names;
         while (sqlite3_step(info) == SQLITE_ROW) {
-            Column c{lowerAscii(reinterpret_cast<const char*>(sqlite3_column_text(info, 0))),
+            Column c{lower(reinterpret_cast<const char*>(sqlite3_column_text(info, 0))),
                      serverType(sqlite3_column_text(info, 1) ? reinterpret_cast<const char*>(sqlite3_column_text(info, 1)) : ""),
                      sqlite3_column_int(info, 2)};
             if (!names.insert(c.name).second) {
@@ -186,7 +173,7 @@ int import(const std::string& file, const std::string& url)
         std::fprintf(stderr, "korcad-db: %s\n", error.c_str());
         return 2;
     }
-    std::string schema = location.schema.empty() ? lowerAscii(fs::path(file).stem().string()) : location.schema;
+    std::string schema = location.schema.empty() ? lower(fs::path(file).stem().string()) : location.schema;
     std::vector<Table> tables;
     if (!readSqlite(file, tables, &error)) {
         std::fprintf(stderr, "korcad-db: %s\n", error.c_str());
@@ -307,7 +294,7 @@ bool checkServer(const std::string& url, const std::string& configuredName)
     }
     std::string wanted = location.schema;
     if (wanted.empty() && !configuredName.empty())
-        wanted = lowerAscii(configuredName);
+        wanted = lower(configuredName);
     pg::Connection server(location, pg::Mode::ReadOnly, 5000);
     pg::Rows rows;
     bool listed = server.query("SELECT n.nspname, c.relname FROM pg_catalog.pg_class c "
@@ -331,13 +318,13 @@ bool checkServer(const std::string& url, const std::string& configuredName)
     }
     bool ok = true;
     for (const auto& [schema, tables] : schemas) {
-        std::string name = configuredName.empty() ? upperAscii(schema) : configuredName;
+        std::string name = configuredName.empty() ? upper(schema) : configuredName;
         if (!kordb::isDatabaseName(name)) {
             std::printf("schema %s: no database name can address it\n", schema.c_str());
             continue;
         }
         // Without a search path the database's name in lower case is the schema.
-        if (location.schema.empty() && lowerAscii(name) != schema) {
+        if (location.schema.empty() && lower(name) != schema) {
             std::printf("%s  %s  (schema %s)\n  add options=-csearch_path%%3D%s to the URL to read it\n", name.c_str(),
                         location.shown.c_str(), schema.c_str(), schema.c_str());
             ok = false;
@@ -369,13 +356,13 @@ int check(const std::vector<std::string>& args)
         return checkServer(what, "") ? 0 : 1;
     if (what.find("://") == std::string::npos && (fs::exists(what) || what.find('/') != std::string::npos ||
                                                   what.find('.') != std::string::npos)) {
-        std::string name = upperAscii(fs::path(what).stem().string());
+        std::string name = upper(fs::path(what).stem().string());
         if (!kordb::isDatabaseName(name))
             name = "DATEI";
         return checkFile(name, fs::absolute(what).lexically_normal().string()) ? 0 : 1;
     }
     for (const auto& e : kordb::databases())
-        if (upperAscii(e.name) == upperAscii(what))
+        if (upper(e.name) == upper(what))
             return (kordb::isServerLocation(e.location) ? checkServer(e.location, e.name) : checkFile(e.name, e.location))
                        ? 0
                        : 1;

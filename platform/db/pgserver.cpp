@@ -1,6 +1,8 @@
 // The text tables on a PostgreSQL server: locations, connections, prepared statements.
 #include "db/pgserver.h"
 
+#include "text/text.h"
+
 #include <poll.h>
 
 #include <algorithm>
@@ -20,18 +22,13 @@ constexpr int kConnectTimeoutS = 3;
 constexpr int kAnswerMarginMs = 2000;
 constexpr int kWriteDeadlineS = 600;
 
-std::string lower(std::string s)
-{
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
+using kortext::lower;
 
 int hexValue(char c)
 {
     if (c >= '0' && c <= '9')
         return c - '0';
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    c = static_cast<char>(kortext::toLower(static_cast<unsigned char>(c)));
     return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
 }
 

@@ -5,11 +5,10 @@
 
 #include <algorithm>
 #include <cwchar>
-#include <cwctype>
 
 namespace {
 
-bool isSpace(wchar_t c) { return std::iswspace(c) != 0; }
+bool isSpace(wchar_t c) { return kortext::isBlank(static_cast<char32_t>(c)); }
 
 }  // namespace
 
@@ -42,18 +41,7 @@ CString& CString::TrimRight()
 
 CString& CString::Trim() { return TrimRight().TrimLeft(); }
 
-int CString::CompareNoCase(const wchar_t* other) const
-{
-    const wchar_t* a = m_s.c_str();
-    const wchar_t* b = other ? other : L"";
-    for (;; ++a, ++b) {
-        wint_t x = std::towlower(*a), y = std::towlower(*b);
-        if (x != y)
-            return x < y ? -1 : 1;
-        if (!*a)
-            return 0;
-    }
-}
+int CString::CompareNoCase(const wchar_t* other) const { return kortext::compareNoCase(m_s, other ? other : L""); }
 
 std::string AfxToUtf8(const wchar_t* text) { return kortext::fromWide(text ? text : L""); }
 

@@ -2,6 +2,7 @@
 // sizing rules of top-level windows.
 #include "mfc/afxlist_p.h"
 #include "mfc/afxstate_p.h"
+#include "text/text.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -21,7 +22,6 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
-#include <cwctype>
 #include <map>
 
 // ---- fonts and dialog units ----------------------------------------------------------------
@@ -187,13 +187,7 @@ namespace {
 
 std::map<std::wstring, afxqt::ControlFactory>& controlClasses() { return afxqt::state().controlClasses; }
 
-std::wstring lower(const wchar_t* text)
-{
-    std::wstring s = text ? text : L"";
-    for (wchar_t& c : s)
-        c = static_cast<wchar_t>(std::towlower(c));
-    return s;
-}
+std::wstring lower(const wchar_t* text) { return kortext::lower(std::wstring_view(text ? text : L"")); }
 
 }  // namespace
 

@@ -1,6 +1,10 @@
 // The UTF-8 codec, the Windows-1252 fallback and the printing of reals.
 #include "text/text.h"
 
+#include <unicode/uchar.h>
+
+#include <algorithm>
+
 #include <charconv>
 #include <vector>
 #include <locale.h>
@@ -264,6 +268,92 @@ std::wstring formatWindowsV(const wchar_t* format, va_list args)
         if (buf.size() >= (1u << 24))
             return {};  // not a size problem: a bad format or an unencodable argument
         buf.resize(buf.size() * 4);
+    }
+}
+
+// ---- case -------------------------------------------------------------------------------------
+
+char32_t toUpper(char32_t c)
+{
+    if (c < 0x80)
+        return c >= 'a' && c <= 'z' ? c - 32 : c;
+    return isScalar(c) ? static_cast<char32_t>(u_toupper(static_cast<UChar32>(c))) : c;
+}
+
+char32_t toLower(char32_t c)
+{
+    if (c < 0x80)
+        return c >= 'A' && c <= 'Z' ? c + 32 : c;
+    return isScalar(c) ? static_cast<char32_t>(u_tolower(static_cast<UChar32>(c))) : c;
+}
+
+char32_t foldCase(char32_t c)
+{
+    if (c < 0x80)
+        return c >= 'A' && c <= 'Z' ? c + 32 : c;
+    return isScalar(c) ? static_cast<char32_t>(u_foldCase(static_cast<UChar32>(c), U_FOLD_CASE_DEFAULT)) : c;
+}
+
+namespace {
+
+template <class F>
+std::string mapUtf8(std::string_view text, F f)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        auto b = static_cast<unsigned char>(text[i]);
+        if (b < 0x80) {  // the common case, without decoding
+            out += static_cast<char>(f(b));
+            ++i;
+        } else {
+            append(out, f(next(text, i)));
+        }
+    }
+    return out;
+}
+
+template <class F>
+std::wstring mapWide(std::wstring_view text, F f)
+{
+    std::wstring out(text);
+    for (wchar_t& c : out)
+        c = static_cast<wchar_t>(f(static_cast<char32_t>(c)));
+    return out;
+}
+
+}  // namespace
+
+std::string upper(std::string_view utf8) { return mapUtf8(utf8, toUpper); }
+std::string lower(std::string_view utf8) { return mapUtf8(utf8, toLower); }
+std::wstring upper(std::wstring_view text) { return mapWide(text, toUpper); }
+std::wstring lower(std::wstring_view text) { return mapWide(text, toLower); }
+
+bool equalNoCase(std::string_view a, std::string_view b)
+{
+    size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size())
+        if (foldCase(next(a, i)) != foldCase(next(b, j)))
+            return false;
+    return i == a.size() && j == b.size();
+}
+
+bool equalNoCase(std::wstring_view a, std::wstring_view b)
+{
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
+               return x == y || foldCase(static_cast<char32_t>(x)) == foldCase(static_cast<char32_t>(y));
+           });
+}
+
+int compareNoCase(std::wstring_view a, std::wstring_view b)
+{
+    for (size_t i = 0;; ++i) {
+        if (i == a.size() || i == b.size())
+            return i == a.size() ? (i == b.size() ? 0 : -1) : 1;
+        char32_t x = foldCase(static_cast<char32_t>(a[i])), y = foldCase(static_cast<char32_t>(b[i]));
+        if (x != y)
+            return x < y ? -1 : 1;
     }
 }
 

@@ -4,7 +4,8 @@
 // [X] file text that is not valid UTF-8 read as Windows-1252 (files written on Windows)
 // [X] reals as AutoLISP prints them, the same under every C locale
 // [X] printf for wide text with the Windows runtime's conversions (CString::Format, acutPrintf)
-// [ ] case mapping: the interpreter's own (lisp/Utf8.h), the only user
+// [X] case: upper and lower case, comparing names but for case (ICU's simple mappings)
+// [X] trim: the blanks at both ends of a text
 //
 // Characters are Unicode scalar values: U+0000..U+10FFFF without the surrogates
 // U+D800..U+DFFF. Whatever is no character is never passed on: the decoders read each
@@ -14,7 +15,7 @@
 // characters from numbers (chr) ask isScalar first and refuse the rest.
 //
 // Nothing here reads the C locale: LC_NUMERIC=de_DE, which Qt installs at its start, does not
-// turn 2.5 into "2,5".
+// turn 2.5 into "2,5", and LC_CTYPE=tr_TR does not make "i" upper-case to "İ".
 #pragma once
 
 #include <cstdarg>
@@ -60,5 +61,43 @@ std::wstring formatRealWide(double r);
 // printf for wide text as the Windows C runtime reads it: %s and %c take wide text, %hs and %hc
 // narrow; numbers as in the "C" locale whatever locale is in force. Empty for a bad format.
 std::wstring formatWindowsV(const wchar_t* format, va_list args);
+
+// ---- case and blanks ------------------------------------------------------------------------
+// One rule for every name, keyword and type korcad compares or shows in upper case: Unicode's
+// simple (one character to one character) case mappings, from ICU. Nothing reads the C locale
+// here either: "i" is "I" under tr_TR as under C, and a process whose locale Qt set from the
+// environment compares names as before. "ß" has no single upper-case letter and stays.
+char32_t toUpper(char32_t c);
+char32_t toLower(char32_t c);
+char32_t foldCase(char32_t c);  // for comparing: "Σ", "σ" and "ς" fold alike
+std::string upper(std::string_view utf8);
+std::string lower(std::string_view utf8);
+std::wstring upper(std::wstring_view text);
+std::wstring lower(std::wstring_view text);
+// Equal but for case.
+bool equalNoCase(std::string_view a, std::string_view b);
+bool equalNoCase(std::wstring_view a, std::wstring_view b);
+// Ordered as the folded texts are: negative, 0 or positive.
+int compareNoCase(std::wstring_view a, std::wstring_view b);
+
+// The blanks trim takes off: space, tab and the line ends, as in the C locale.
+constexpr bool isBlank(char32_t c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+// The text without blanks at either end. Inline: a drawing trims every group it looks at.
+inline std::string_view trim(std::string_view s)
+{
+    while (!s.empty() && isBlank(static_cast<unsigned char>(s.front())))
+        s.remove_prefix(1);
+    while (!s.empty() && isBlank(static_cast<unsigned char>(s.back())))
+        s.remove_suffix(1);
+    return s;
+}
+inline std::wstring_view trim(std::wstring_view s)
+{
+    while (!s.empty() && isBlank(static_cast<char32_t>(s.front())))
+        s.remove_prefix(1);
+    while (!s.empty() && isBlank(static_cast<char32_t>(s.back())))
+        s.remove_suffix(1);
+    return s;
+}
 
 }  // namespace kortext

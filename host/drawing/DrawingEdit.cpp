@@ -1,0 +1,505 @@
+// DrawingEdit.cpp — entmod and entmake: changing an entity, and making one from its groups.
+#include "drawing/Drawing.h"
+#include "drawing/DrawingRecords.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <cwchar>
+#include <map>
+
+namespace korcad {
+
+using namespace records;
+
+namespace {
+
+// The file text of one result buffer's value; points give their X, Y (and Z when `z`).
+bool formatGroup(const resbuf* rb, bool utf8, bool z, std::vector<std::string>& out, std::string* why)
+{
+    char buf[32];
+    switch (dxf::kindOf(rb->restype)) {
+    case dxf::Kind::Text:
+        out.push_back(dxf::encodeText(rb->resval.rstring ? rb->resval.rstring : L"", utf8));
+        return true;
+    case dxf::Kind::Real:
+    case dxf::Kind::Int64:
+        if (!std::isfinite(rb->resval.rreal)) {
+            *why = "group " + std::to_string(rb->restype) + " is no finite number";
+            return false;
+        }
+        out.push_back(dxf::formatReal(rb->resval.rreal));
+        return true;
+    case dxf::Kind::Point:
+        for (int k = 0; k < (z ? 3 : 2); ++k) {
+            if (!std::isfinite(rb->resval.rpoint[k])) {
+                *why = "group " + std::to_string(rb->restype) + " is no finite point";
+                return false;
+            }
+            out.push_back(dxf::formatReal(rb->resval.rpoint[k]));
+        }
+        return true;
+    case dxf::Kind::Int16:
+        std::snprintf(buf, sizeof buf, "%d", rb->resval.rint);
+        out.push_back(buf);
+        return true;
+    case dxf::Kind::Int32:
+        std::snprintf(buf, sizeof buf, "%d", rb->resval.rlong);
+        out.push_back(buf);
+        return true;
+    case dxf::Kind::Name:
+        break;
+    }
+    return false;
+}
+
+bool sameValue(const resbuf* rb, std::span<const Tag> t, const Group& g, bool utf8)
+{
+    switch (dxf::kindOf(rb->restype)) {
+    case dxf::Kind::Text:
+        return rb->resval.rstring && dxf::decodeText(t[g.tag].value, utf8) == rb->resval.rstring;
+    case dxf::Kind::Real:
+    case dxf::Kind::Int64:
+        return real(t[g.tag].value) == rb->resval.rreal;
+    case dxf::Kind::Point:
+        for (size_t k = 0; k < 3; ++k)
+            if ((k < g.count ? real(t[g.tag + k].value) : 0.0) != rb->resval.rpoint[k])
+                return false;
+        return true;
+    case dxf::Kind::Int16:
+        return integer(t[g.tag].value) == rb->resval.rint;
+    case dxf::Kind::Int32:
+        return integer(t[g.tag].value) == rb->resval.rlong;
+    case dxf::Kind::Name:
+        break;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool Drawing::entMod(const resbuf* chain, std::string* why)
+{
+    std::string ignored;
+    if (!why)
+        why = &ignored;
+    if (!chain || chain->restype != -1) {
+        *why = "the list does not start with the entity name (-1 group)";
+        return false;
+    }
+    const Record* found = record(chain->resval.rlname);
+    if (!found) {
+        *why = "the -1 group names no entity of the drawing";
+        return false;
+    }
+    if (!noLineBreaks(chain->rbnext, why))
+        return false;
+    const uint32_t id = found->id;
+    auto t = tags(*found);
+    const size_t xs = xdataStart(t);
+    const std::vector<Group> old = groupsOf(t, 0, xs);
+    const std::string ty(type(*found));
+
+    // The new groups, and the extended data by application.
+    std::vector<const resbuf*> fresh;
+    std::vector<std::pair<std::wstring, std::vector<const resbuf*>>> xdata;
+    bool inXdata = false;
+    for (const resbuf* rb = chain->rbnext; rb; rb = rb->rbnext) {
+        if (rb->restype == -3) {
+            inXdata = true;
+            continue;
+        }
+        if (inXdata) {
+            if (rb->restype == 1001) {
+                if (!rb->resval.rstring) {
+                    *why = "an application name (1001) without text";
+                    return false;
+                }
+                xdata.push_back({rb->resval.rstring, {}});
+            } else if (rb->restype >= 1000 && rb->restype <= 1071 && !xdata.empty()) {
+                xdata.back().second.push_back(rb);
+            } else {
+                *why = "extended data holds group " + std::to_string(rb->restype) +
+                       " (only 1000-1071 after an application name)";
+                return false;
+            }
+            continue;
+        }
+        if (ads::groupKind(rb->restype) == ads::GroupKind::None || rb->restype < 0 || rb->restype >= 1000) {
+            *why = "group " + std::to_string(rb->restype) + " is no group of entity data";
+            return false;
+        }
+        if (acutIsTextType(rb->restype) && !rb->resval.rstring) {
+            *why = "group " + std::to_string(rb->restype) + " without text";
+            return false;
+        }
+        fresh.push_back(rb);
+    }
+
+    // Checks before anything changes.
+    for (const resbuf* rb : fresh) {
+        if (rb->restype == 0 && kortext::upper(rb->resval.rstring) != kortext::upper(kortext::toWide(ty))) {
+            *why = "entmod does not change an entity's type";
+            return false;
+        }
+        if (rb->restype == 6) {
+            std::wstring lt = kortext::upper(rb->resval.rstring);
+            if (lt != L"BYLAYER" && lt != L"BYBLOCK" && !find(L"LTYPE", rb->resval.rstring)) {
+                *why = "linetype " + kortext::fromWide(rb->resval.rstring) + " is not defined";
+                return false;
+            }
+        }
+    }
+    for (const auto& [app, groups] : xdata)
+        if (!find(L"APPID", app)) {
+            *why = "application " + kortext::fromWide(app) + " is not registered (regapp)";
+            return false;
+        }
+    for (const resbuf* rb : fresh)
+        if (rb->restype == 8 && !find(L"LAYER", rb->resval.rstring))
+            addTableRecord("LAYER", {{2, dxf::encodeText(rb->resval.rstring, utf8_)},
+                                     {70, "0"},
+                                     {62, "7"},
+                                     {6, "Continuous"}});
+    // A new table record may have moved records of the TABLES section: take the record again.
+    Record& r = *recordById(id);
+    t = tags(r);
+
+    // Match old and new groups by code and occurrence. Groups entget does not show (pointers
+    // to nothing) take no part: they are kept.
+    std::vector<bool> shown(old.size(), true);
+    for (size_t i = 0; i < old.size(); ++i)
+        if (dxf::kindOf(old[i].code) == dxf::Kind::Name) {
+            uint32_t target = lookupHandle(trim(t[old[i].tag].value));
+            shown[i] = target && !recordById(target)->erased;
+        }
+    std::map<int, std::vector<size_t>> oldByCode, newByCode;
+    for (size_t i = 0; i < old.size(); ++i)
+        if (shown[i])
+            oldByCode[old[i].code].push_back(i);
+    std::vector<long> matchOf(fresh.size(), -1);
+    for (size_t j = 0; j < fresh.size(); ++j) {
+        auto& list = newByCode[fresh[j]->restype];
+        auto it = oldByCode.find(fresh[j]->restype);
+        if (it != oldByCode.end() && list.size() < it->second.size())
+            matchOf[j] = static_cast<long>(it->second[list.size()]);
+        list.push_back(j);
+    }
+    auto kept = [&](size_t i) { return !shown[i] || !newByCode.count(old[i].code); };
+
+    Tags out;
+    std::vector<Tag> deferred;  // new common groups, placed after the layer
+    auto emitOld = [&](size_t i) {
+        for (size_t k = 0; k < old[i].count; ++k)
+            out.push_back(t[old[i].tag + k]);
+    };
+    auto emitNew = [&](const resbuf* rb, long m, std::vector<Tag>& into) -> bool {
+        int c = rb->restype;
+        auto keepOld = [&] {
+            for (size_t k = 0; k < old[m].count; ++k)
+                into.push_back(t[old[m].tag + k]);
+            return true;
+        };
+        if (dxf::kindOf(c) == dxf::Kind::Name) {
+            const Record* target = record(rb->resval.rlname);
+            std::string handle;
+            if (target)
+                for (const Tag& g : tags(*target))
+                    if (g.code == 5 || g.code == 105) {
+                        handle = std::string(trim(g.value));
+                        break;
+                    }
+            if (handle.empty()) {
+                *why = "group " + std::to_string(c) + " names no object with a handle";
+                return false;
+            }
+            if (m >= 0 && upperTrimmed(t[old[m].tag].value) == upperTrimmed(handle))
+                return keepOld();
+            into.push_back(Tag{c, own(handle)});
+            return true;
+        }
+        // The handle never changes; an unchanged value keeps the text it was read with.
+        if (m >= 0 && (c == 5 || c == 105 || sameValue(rb, t, old[m], utf8_)))
+            return keepOld();
+        bool z = m >= 0 ? old[m].count == 3 : !(ty == "LWPOLYLINE" && c == 10);
+        std::vector<std::string> values;
+        if (!formatGroup(rb, utf8_, z, values, why))
+            return false;
+        for (size_t k = 0; k < values.size(); ++k)
+            into.push_back(Tag{c + static_cast<int>(k) * 10, own(values[k])});
+        return true;
+    };
+    long lastOld = -1;
+    for (size_t j = 0; j < fresh.size(); ++j) {
+        long m = matchOf[j];
+        if (m >= 0) {
+            for (long i = lastOld + 1; i < m; ++i)
+                if (kept(static_cast<size_t>(i)))
+                    emitOld(static_cast<size_t>(i));
+            lastOld = std::max(lastOld, m);
+            if (!emitNew(fresh[j], m, out))
+                return false;
+        } else if (isCommonEntityCode(fresh[j]->restype) && oldByCode.count(8)) {
+            if (!emitNew(fresh[j], -1, deferred))
+                return false;
+        } else if (!emitNew(fresh[j], -1, out)) {
+            return false;
+        }
+    }
+    for (long i = lastOld + 1; i < static_cast<long>(old.size()); ++i)
+        if (kept(static_cast<size_t>(i)))
+            emitOld(static_cast<size_t>(i));
+    if (!deferred.empty()) {
+        auto layer = std::find_if(out.begin(), out.end(), [](const Tag& g) { return g.code == 8; });
+        out.insert(layer == out.end() ? out.end() : layer + 1, deferred.begin(), deferred.end());
+    }
+    if (out.empty() || out[0].code != 0) {
+        *why = "the entity would lose its type group";
+        return false;
+    }
+    if (ty == "LWPOLYLINE") {
+        // The vertex count follows the vertices.
+        size_t vertices = static_cast<size_t>(std::count_if(out.begin(), out.end(), [](const Tag& g) { return g.code == 10; }));
+        for (Tag& g : out)
+            if (g.code == 90 && static_cast<size_t>(integer(g.value)) != vertices)
+                g.value = own(std::to_string(vertices));
+    }
+
+    // Extended data: the applications named are replaced, the others stay.
+    std::vector<std::pair<std::wstring, Tags>> blocks;
+    for (size_t i = xs; i < t.size(); ++i) {
+        if (t[i].code == 1001)
+            blocks.push_back({text(t[i].value), {}});
+        if (!blocks.empty())
+            blocks.back().second.push_back(t[i]);
+    }
+    for (const auto& [app, groups] : xdata) {
+        Tags block;
+        if (!groups.empty()) {
+            const Record* appRecord = find(L"APPID", app);
+            block.push_back(Tag{1001, own(dxf::encodeText(recordName(tags(*appRecord), utf8_), utf8_))});
+            for (const resbuf* rb : groups) {
+                std::vector<std::string> values;
+                if (acutIsTextType(rb->restype) && !rb->resval.rstring) {
+                    *why = "group " + std::to_string(rb->restype) + " without text";
+                    return false;
+                }
+                if (!formatGroup(rb, utf8_, true, values, why))
+                    return false;
+                for (size_t k = 0; k < values.size(); ++k)
+                    block.push_back(Tag{rb->restype + static_cast<int>(k) * 10, own(values[k])});
+            }
+        }
+        const std::wstring& name = app;  // named: clang 14 cannot capture a structured binding
+        auto it = std::find_if(blocks.begin(), blocks.end(), [&](const auto& b) { return equalText(b.first, name); });
+        if (it == blocks.end()) {
+            if (!block.empty())
+                blocks.push_back({app, std::move(block)});
+        } else if (block.empty()) {
+            blocks.erase(it);
+        } else {
+            it->second = std::move(block);
+        }
+    }
+    size_t xsize = 0;
+    for (const auto& b : blocks)
+        for (const Tag& g : b.second)
+            xsize += g.value.size();
+    if (xsize > 16383) {
+        *why = "the extended data would exceed 16383 bytes";
+        return false;
+    }
+    for (const auto& b : blocks)
+        out.insert(out.end(), b.second.begin(), b.second.end());
+    if (!soundRecord(out, why))
+        return false;
+
+    // Which records are sub-entities changes only when the entity starts to open a complex
+    // entity or stops to (an INSERT's 66 flag); a walk over the whole section for every entmod
+    // made a loop over many entities quadratic.
+    const bool opened = opensComplex(r);
+    r.own = std::make_unique<Tags>(std::move(out));
+    if (where_[r.id].section == static_cast<uint32_t>(entities_) && opensComplex(r) != opened)
+        computeSubEntities();
+    touch();
+    return true;
+}
+
+namespace {
+
+// The subclass markers of entities korcad makes, as DXF R2000 and later files carry them: the
+// marker, and the first code of the type's own groups that the marker goes before.
+struct Subclass {
+    const char* type;
+    const char* marker;
+    const char* second = nullptr;  // a second marker (ARC's AcDbArc before its angles)
+    int secondBefore = 0;
+};
+const Subclass kSubclasses[] = {
+    {"LINE", "AcDbLine"},          {"LWPOLYLINE", "AcDbPolyline"}, {"CIRCLE", "AcDbCircle"},
+    {"ARC", "AcDbCircle", "AcDbArc", 50}, {"TEXT", "AcDbText"},   {"POINT", "AcDbPoint"},
+    {"INSERT", "AcDbBlockReference"}, {"MTEXT", "AcDbMText"},
+};
+
+// Groups each kind of entity cannot do without.
+const std::map<std::string, std::vector<int>> kRequired = {
+    {"LINE", {10, 11}}, {"LWPOLYLINE", {10}}, {"CIRCLE", {10, 40}}, {"ARC", {10, 40, 50, 51}},
+    {"TEXT", {10, 40, 1}}, {"POINT", {10}}, {"INSERT", {2, 10}}, {"MTEXT", {10, 1}},
+};
+
+}  // namespace
+
+uint32_t Drawing::entMake(const resbuf* chain, std::string* why)
+{
+    std::string ignored;
+    if (!why)
+        why = &ignored;
+    if (!chain || chain->restype != 0 || !chain->resval.rstring) {
+        *why = "the list does not start with the entity type (0 group)";
+        return 0;
+    }
+    if (!noLineBreaks(chain, why))
+        return 0;
+    const std::string type = upperTrimmed(kortext::fromWide(chain->resval.rstring));
+    if (type == "LAYER") {
+        std::wstring name;
+        int colour = 7;
+        std::wstring ltype = L"Continuous";
+        int flags = 0;
+        for (const resbuf* rb = chain->rbnext; rb; rb = rb->rbnext) {
+            if (rb->restype == 2 && rb->resval.rstring)
+                name = rb->resval.rstring;
+            else if (rb->restype == 62)
+                colour = rb->resval.rint;
+            else if (rb->restype == 6 && rb->resval.rstring)
+                ltype = rb->resval.rstring;
+            else if (rb->restype == 70)
+                flags = rb->resval.rint;
+        }
+        if (name.empty() || find(L"LAYER", name)) {
+            *why = name.empty() ? "a layer needs its name (2 group)" : "layer " + kortext::fromWide(name) + " exists";
+            return 0;
+        }
+        if (!find(L"LTYPE", ltype)) {
+            *why = "linetype " + kortext::fromWide(ltype) + " is not defined";
+            return 0;
+        }
+        return addTableRecord("LAYER", {{2, dxf::encodeText(name, utf8_)},
+                                        {70, std::to_string(flags)},
+                                        {62, std::to_string(colour)},
+                                        {6, dxf::encodeText(ltype, utf8_)}});
+    }
+    if (type == "VERTEX" || type == "ATTRIB" || type == "SEQEND" || type == "POLYLINE" || type.empty()) {
+        *why = "korcad makes no " + (type.empty() ? std::string("untyped") : type) +
+               " entities (complex entities are made as LWPOLYLINE or INSERT)";
+        return 0;
+    }
+    if (!kEntityTypes.count(type)) {
+        *why = dxf::encodeText(chain->resval.rstring, true) + " is no entity type (entmake makes LINE, INSERT, ...)";
+        return 0;
+    }
+    // Sort the groups: the common ones (layer, linetype, colour, ...) first, the type's own
+    // after its subclass marker, extended data last.
+    std::vector<const resbuf*> common, own, xdata;
+    std::wstring layer = L"0";
+    bool inXdata = false;
+    std::set<int> present;
+    for (const resbuf* rb = chain->rbnext; rb; rb = rb->rbnext) {
+        if (rb->restype == -3 || inXdata) {
+            inXdata = true;
+            if (rb->restype != -3)
+                xdata.push_back(rb);
+            continue;
+        }
+        if (rb->restype < 0 || rb->restype == 5 || rb->restype == 100 || rb->restype == 330 ||
+            ads::groupKind(rb->restype) == ads::GroupKind::None)
+            continue;  // names, handles, owners and markers are the drawing's to give
+        if (acutIsTextType(rb->restype) && !rb->resval.rstring) {
+            *why = "group " + std::to_string(rb->restype) + " without text";
+            return 0;
+        }
+        present.insert(rb->restype);
+        if (rb->restype == 8) {
+            layer = rb->resval.rstring;
+            continue;
+        }
+        (isCommonEntityCode(rb->restype) ? common : own).push_back(rb);
+    }
+    auto required = kRequired.find(type);
+    if (required != kRequired.end())
+        for (int code : required->second)
+            if (!present.count(code)) {
+                *why = type + " needs group " + std::to_string(code);
+                return 0;
+            }
+    for (const resbuf* rb : common)
+        if (rb->restype == 6) {
+            std::wstring lt = kortext::upper(rb->resval.rstring);
+            if (lt != L"BYLAYER" && lt != L"BYBLOCK" && !find(L"LTYPE", rb->resval.rstring)) {
+                *why = "linetype " + kortext::fromWide(rb->resval.rstring) + " is not defined";
+                return 0;
+            }
+        }
+    if (type == "INSERT")
+        for (const resbuf* rb : own)
+            if (rb->restype == 2 && !find(L"BLOCK", rb->resval.rstring)) {
+                *why = "block " + kortext::fromWide(rb->resval.rstring) + " is not defined";
+                return 0;
+            }
+    std::wstring app;
+    for (const resbuf* rb : xdata)
+        if (rb->restype == 1001 && (!rb->resval.rstring || !find(L"APPID", rb->resval.rstring))) {
+            *why = "application " + kortext::fromWide(rb->resval.rstring ? rb->resval.rstring : L"") +
+                   " is not registered (regapp)";
+            return 0;
+        }
+
+    const Subclass* sub = nullptr;
+    for (const Subclass& s : kSubclasses)
+        if (type == s.type)
+            sub = &s;
+    const bool subclassed = version() >= "AC1015";
+    std::vector<std::pair<int, std::string>> groups{{0, type}};
+    auto add = [&](const resbuf* rb, bool z) {
+        std::vector<std::string> values;
+        if (!formatGroup(rb, utf8_, z, values, why))
+            return false;
+        for (size_t k = 0; k < values.size(); ++k)
+            groups.emplace_back(rb->restype + static_cast<int>(k) * 10, std::move(values[k]));
+        return true;
+    };
+    if (subclassed)
+        groups.emplace_back(100, "AcDbEntity");
+    groups.emplace_back(8, dxf::encodeText(layer, utf8_));
+    for (const resbuf* rb : common)
+        if (!add(rb, true))
+            return 0;
+    if (subclassed && sub)
+        groups.emplace_back(100, sub->marker);
+    bool secondDone = false;
+    size_t vertices = 0;
+    for (const resbuf* rb : own) {
+        if (subclassed && sub && sub->second && !secondDone && rb->restype >= sub->secondBefore) {
+            groups.emplace_back(100, sub->second);
+            secondDone = true;
+        }
+        if (type == "LWPOLYLINE" && rb->restype == 90)
+            continue;  // the count follows the vertices
+        vertices += rb->restype == 10;
+        if (!add(rb, !(type == "LWPOLYLINE" && rb->restype == 10)))
+            return 0;
+    }
+    if (type == "LWPOLYLINE") {
+        // The vertex count goes before the vertices.
+        auto first = std::find_if(groups.begin(), groups.end(), [](const auto& g) { return g.first == 10 || g.first == 70 || g.first == 43; });
+        groups.insert(first, {90, std::to_string(vertices)});
+    }
+    if (layer != L"0" && !find(L"LAYER", layer))
+        addTableRecord("LAYER", {{2, dxf::encodeText(layer, utf8_)}, {70, "0"}, {62, "7"}, {6, "Continuous"}});
+    for (const resbuf* rb : xdata)
+        if (!add(rb, true))
+            return 0;
+    return appendEntity(groups);
+}
+
+}  // namespace korcad
