@@ -188,7 +188,17 @@ std::optional<std::wstring> Commands::text(const std::string& prompt)
 
 bool Commands::make(const Value& groups)
 {
-    ads::RbPtr chain = groupsFromLisp(groups);
+    // What the commands draw takes the current linetype scale, as CAD programs do.
+    const Value celtscale = lisp_ ? lisp_->systemVariable("CELTSCALE") : Value();
+    Value entity = groups;
+    if (celtscale.isNumber() && celtscale.asDouble() != 1.0) {
+        lisp::ListBuilder b;
+        for (Value p = groups; p.isCons(); p = lisp::cdr(p))
+            b.push(lisp::car(p));
+        b.push(Value::cons(Value::integer(48), Value::real(celtscale.asDouble())));
+        entity = b.take();
+    }
+    ads::RbPtr chain = groupsFromLisp(entity);
     if (host_.entMake(chain.get()) == RTNORM)
         return true;
     out_ << "; error: " << host_.lastError() << '\n';
