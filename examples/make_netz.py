@@ -75,10 +75,12 @@ PIPES = [
     ([(0.0, 0.0), (0.0, -35.0)], "PVC", 100),
 ]
 
-HYDRANTS = [((30.0, 0.0), "H-101", "Ueberflurhydrant"), ((120.0, 0.0), "H-102", "Unterflurhydrant"),
+HYDRANTS = [((30.0, 0.0), "H-101", "Überflurhydrant"), ((120.0, 0.0), "H-102", "Unterflurhydrant"),
             ((60.0, 70.0), "H-103", "Überflurhydrant")]
-VALVES = [((58.0, 0.0), "S-201", "offen"), ((62.0, 0.0), "S-202", "offen"), ((60.0, 38.0), "S-203", "geschlossen"),
-          ((0.0, -2.0), "S-204", "offen")]
+# Valves: place, number, position, where their labels start (left of S-201, which stands close
+# beside S-202, so that the labels do not overlap).
+VALVES = [((58.0, 0.0), "S-201", "offen", -8.0), ((62.0, 0.0), "S-202", "offen", 2.0),
+          ((60.0, 38.0), "S-203", "geschlossen", 2.0), ((0.0, -2.0), "S-204", "offen", 2.0)]
 
 
 def table(d, name, records_flag_count, owner="0"):
@@ -111,6 +113,8 @@ def main():
     d.group((9, "$EXTMIN"), (10, -10.0), (20, -40.0), (30, 0.0))
     d.group((9, "$EXTMAX"), (10, 130.0), (20, 90.0), (30, 0.0))
     d.group((9, "$INSUNITS"), (70, 6), (9, "$LUNITS"), (70, 2), (9, "$LUPREC"), (70, 2))
+    # Linetype patterns are drawn three times their size: dashed layers look dashed at this scale.
+    d.group((9, "$LTSCALE"), (40, 3.0), (9, "$CELTSCALE"), (40, 1.0))
     seed_at = len(d.tags)
     d.group((9, "$HANDSEED"), (5, "0"))
     d.group((0, "ENDSEC"))
@@ -187,7 +191,7 @@ def main():
     entity("LINE", h_hydrant_record, "0", "AcDbLine")
     d.group((10, -1.5), (20, 0.0), (30, 0.0), (11, 1.5), (21, 0.0), (31, 0.0))
     attdef(h_hydrant_record, "NR", "Hydrantennummer", "H-000", 2.0, 0.5)
-    attdef(h_hydrant_record, "ART", "Hydrantenart", "Ueberflurhydrant", 2.0, -1.5)
+    attdef(h_hydrant_record, "ART", "Hydrantenart", "Überflurhydrant", 2.0, -1.5)
     entity("ENDBLK", h_hydrant_record, "0", "AcDbBlockEnd")
     # SCHIEBER: two triangles tip to tip (a gate valve), attributes number and position.
     entity("BLOCK", h_valve_record, "0", "AcDbBlockBegin")
@@ -209,20 +213,20 @@ def main():
             d.group((10, x), (20, y))
         d.group((1001, "KOR_NETZ"), (1000, material), (1070, width), (1040, 10.0))
 
-    def insert(block, layer, x, y, attributes):
+    def insert(block, layer, x, y, attributes, label_dx=2.0):
         entity("INSERT", ms, layer, "AcDbBlockReference")
         d.group((66, 1), (2, block), (10, x), (20, y), (30, 0.0))
         for i, (tag, value) in enumerate(attributes):
             entity("ATTRIB", ms, "WASSER_TEXT", "AcDbText")
-            d.group((10, x + 2.0), (20, y + 0.5 - 2.0 * i), (30, 0.0), (40, 1.5), (1, value),
+            d.group((10, x + label_dx), (20, y + 0.5 - 2.0 * i), (30, 0.0), (40, 1.5), (1, value),
                     (100, "AcDbAttribute"), (2, tag), (70, 0))
         entity("SEQEND", ms, layer, "AcDbEntity")
         d.tags.pop()  # a SEQEND has no subclass of its own
 
     for (x, y), number, kind in HYDRANTS:
         insert("HYDRANT", "WASSER_ARMATUR", x, y, [("NR", number), ("ART", kind)])
-    for (x, y), number, position in VALVES:
-        insert("SCHIEBER", "WASSER_ARMATUR", x, y, [("NR", number), ("STELLUNG", position)])
+    for (x, y), number, position, label_dx in VALVES:
+        insert("SCHIEBER", "WASSER_ARMATUR", x, y, [("NR", number), ("STELLUNG", position)], label_dx)
 
     # House connections: dashed by their layer.
     for x in (20.0, 40.0, 90.0):
@@ -251,7 +255,7 @@ def main():
         d.group((100, "AcDb2dVertex"), (10, x), (20, y), (30, 0.0))
     entity("SEQEND", ms, "WASSER_BESTAND_ALT", "AcDbEntity")
     d.tags.pop()
-    # A spline korcad keeps without interpreting it.
+    # A spline: korcad draws its curve.
     entity("SPLINE", ms, "WASSERWERK|BESTAND", "AcDbSpline")
     d.group((210, 0.0), (220, 0.0), (230, 1.0), (70, 8), (71, 3), (72, 8), (73, 4), (74, 0))
     for k in (0.0, 0.0, 0.0, 0.0, 1.0, 1.0, 1.0, 1.0):

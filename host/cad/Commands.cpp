@@ -13,7 +13,9 @@
 #include "mfc/afx.h"
 #include "text/text.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <ostream>
 
 namespace korcad {
@@ -22,7 +24,18 @@ using lisp::Value;
 
 namespace {
 
-const char* const kCommands[] = {"LINE", "PLINE", "CIRCLE", "TEXT", "ERASE", "LAYER", "ZOOM", "QSAVE", "SAVEAS"};
+// Each command by its English name (which "_" before it asks for whatever the user's language)
+// and its German one.
+struct CommandNames {
+    const char* english;
+    const wchar_t* german;
+};
+const CommandNames kCommands[] = {{"LINE", L"LINIE"},    {"PLINE", L"PLINIE"}, {"CIRCLE", L"KREIS"},
+                                  {"TEXT", L"TEXT"},     {"ERASE", L"LÖSCHEN"}, {"LAYER", L"LAYER"},
+                                  {"ZOOM", L"ZOOM"},     {"QSAVE", L"KSICH"},  {"SAVEAS", L"SICHALS"}};
+
+// The file formats SAVEAS offers; korcad writes every one of them as DXF.
+const wchar_t* const kSaveFormats[] = {L"DXF", L"2018", L"2013", L"2010", L"2007", L"2004", L"2000", L"R12"};
 
 Value point3(const std::array<double, 3>& p)
 {
@@ -35,15 +48,16 @@ Commands::Commands(CadHost& host, UserInput& input, std::ostream& out) : host_(h
 
 std::string Commands::commandName(const std::string& typed)
 {
-    std::string name = typed;
-    while (!name.empty() && (name[0] == '_' || name[0] == '.'))
+    // Whatever the process locale: "löschen" is LÖSCHEN.
+    std::wstring name = kortext::upper(kortext::toWide(typed));
+    bool english = false;
+    while (!name.empty() && (name[0] == L'_' || name[0] == L'.')) {
+        english = english || name[0] == L'_';
         name.erase(0, 1);
-    for (char& c : name)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    for (const char* c : kCommands)
-        if (name == c)
-            return name;
+    }
+    for (const CommandNames& c : kCommands)
+        if (name == kortext::toWide(c.english) || (!english && name == c.german))
+            return c.english;
     return {};
 }
 
@@ -173,7 +187,17 @@ std::optional<std::wstring> Commands::text(const std::string& prompt)
 
 bool Commands::make(const Value& groups)
 {
-    ads::RbPtr chain = groupsFromLisp(groups);
+    // What the commands draw takes the current linetype scale, as CAD programs do.
+    const Value celtscale = lisp_ ? lisp_->systemVariable("CELTSCALE") : Value();
+    Value entity = groups;
+    if (celtscale.isNumber() && celtscale.asDouble() != 1.0) {
+        lisp::ListBuilder b;
+        for (Value p = groups; p.isCons(); p = lisp::cdr(p))
+            b.push(lisp::car(p));
+        b.push(Value::cons(Value::integer(48), Value::real(celtscale.asDouble())));
+        entity = b.take();
+    }
+    ads::RbPtr chain = groupsFromLisp(entity);
     if (host_.entMake(chain.get()) == RTNORM)
         return true;
     out_ << "; error: " << host_.lastError() << '\n';
@@ -407,6 +431,14 @@ bool Commands::run(const std::string& typed, std::deque<Value> args, std::string
         else if (name == "QSAVE")
             ok = save(d ? savePath(*d) : std::string(), SaveMode::Quick);
         else if (name == "SAVEAS") {
+            // First the file format, as CAD programs ask it ((command "_.SAVEAS" "" NAME)).
+            auto format = text("Dateiformat eingeben [DXF/2018/2013/2010/2007/2004/2000/R12] <2018>: ");
+            const std::wstring f = kortext::upper(format.value_or(L""));
+            if (!f.empty() && std::find(std::begin(kSaveFormats), std::end(kSaveFormats), f) == std::end(kSaveFormats)) {
+                out_ << "SICHALS: unbekanntes Dateiformat \"" << AfxToUtf8(format->c_str()) << "\".\n";
+                args_.clear();
+                return false;
+            }
             std::string fallback = d ? savePath(*d) : std::string();
             auto t = text("Speichern unter <" + fallback + ">: ");
             std::string path = t ? AfxToUtf8(t->c_str()) : fallback;
@@ -415,7 +447,7 @@ bool Commands::run(const std::string& typed, std::deque<Value> args, std::string
             ok = save(path, SaveMode::SaveAs);
         }
         if (!args_.empty())
-            out_ << "; " << args_.size() << " Argumente blieben übrig.\n";
+            out_ << "; " << args_.size() << (args_.size() == 1 ? " Argument blieb" : " Argumente blieben") << " übrig.\n";
         args_.clear();
         return ok;
     } catch (const Cancelled&) {

@@ -41,7 +41,9 @@ class Commands {
 public:
     Commands(CadHost& host, UserInput& input, std::ostream& out);
 
-    // The command's name without prefixes, upper case, when it is one of ours; else empty.
+    // The English name of one of our commands, typed by its English or German name (LINE or
+    // LINIE, QSAVE or KSICH; after "_" only the English one), any case, "_" and "." before it;
+    // else empty.
     static std::string commandName(const std::string& typed);
     // Runs a command with its arguments; what it says and any failure go to the command line,
     // except that a failed save's message goes to *failure when that is given. False when it

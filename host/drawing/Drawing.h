@@ -48,6 +48,9 @@ public:
     // line) for a binary DXF, a DWG file, or a file that is malformed or cut short.
     static std::unique_ptr<Drawing> read(std::wstring name, std::string bytes, std::string* error);
     ~Drawing();
+
+    // The value of a header variable ("$LTSCALE") as the file has it; empty when it has none.
+    std::string_view headerValue(const std::string& variable) const;
     Drawing(const Drawing&) = delete;
     Drawing& operator=(const Drawing&) = delete;
 
@@ -176,7 +179,6 @@ private:
     bool usesHandles() const;
     uint32_t addTableRecord(const std::string& table, const std::vector<std::pair<int, std::string>>& data);
     void renumber(uint32_t sectionIndex);
-    std::string_view headerValue(const std::string& variable) const;
     void computeSubEntities();
     bool opensComplex(const Record& r) const;
     bool continuesComplex(size_t index, std::string_view type) const;

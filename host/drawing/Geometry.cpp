@@ -1,4 +1,5 @@
 #include "drawing/Geometry.h"
+#include "drawing/Spline.h"
 
 #include "drawing/Drawing.h"
 #include "drawing/Dxf.h"
@@ -805,7 +806,7 @@ private:
         Common c = common(t);
         const std::string_view ty = c.type;
         bool known = ty == "LINE" || ty == "LWPOLYLINE" || ty == "POLYLINE" || ty == "CIRCLE" || ty == "ARC" ||
-                     ty == "POINT" || ty == "TEXT" || ty == "MTEXT" || ty == "INSERT";
+                     ty == "POINT" || ty == "TEXT" || ty == "MTEXT" || ty == "INSERT" || ty == "SPLINE";
         if (!known)
             return;
         Style s;
@@ -848,6 +849,28 @@ private:
             if (s1 - s0 < 1e-12)
                 s1 = s0 + kTwoPi;
             addArc(p, centre, r, s0, s1, ty == "CIRCLE", 0, 0, ctx);
+        } else if (ty == "SPLINE") {
+            // In world coordinates, as LINE: its curve as a chain of short lines.
+            int degree = 3;
+            std::vector<SplinePoint> controls, fits;
+            std::vector<double> knots, weights;
+            for (const dxf::Tag& g : t) {
+                switch (g.code) {
+                case 71: degree = static_cast<int>(integer(g.value)); break;
+                case 40: knots.push_back(real(g.value)); break;
+                case 41: weights.push_back(real(g.value)); break;
+                case 10: controls.push_back({real(g.value), 0}); break;
+                case 20: if (!controls.empty()) controls.back().y = real(g.value); break;
+                case 11: fits.push_back({real(g.value), 0}); break;
+                case 21: if (!fits.empty()) fits.back().y = real(g.value); break;
+                default: break;
+                }
+                if (g.code == 1001)
+                    break;
+            }
+            const std::vector<SplinePoint> curve = splineCurve(degree, controls, knots, weights, fits);
+            for (size_t i = 1; i < curve.size(); ++i)
+                addLine(p, {curve[i - 1].x, curve[i - 1].y}, {curve[i].x, curve[i].y}, 0, 0, ctx);
         } else if (ty == "POINT") {
             Point at;
             for (const dxf::Tag& g : t) {

@@ -11,6 +11,7 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 namespace korcad {
@@ -23,7 +24,27 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kMinScale = 1e-9, kMaxScale = 1e9;
 
-QColor colourOf(uint32_t rgb) { return QColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
+}  // namespace
+
+// A colour as the dark background shows it: one too dark to read there (the blue of colour 5,
+// the dark reds and greys) is mixed with white until it is as light as a mid grey, as CAD
+// programs lighten dark colours on a dark background; its hue stays. Light colours are as they are.
+QColor DrawingView::shownColour(uint32_t rgb)
+{
+    double c[3] = {double((rgb >> 16) & 0xFF), double((rgb >> 8) & 0xFF), double(rgb & 0xFF)};
+    const double luma = (0.2126 * c[0] + 0.7152 * c[1] + 0.0722 * c[2]) / 255;
+    constexpr double kLeast = 0.45;
+    if (luma < kLeast) {
+        const double t = (kLeast - luma) / (1 - luma);
+        for (double& v : c)
+            v += t * (255 - v);
+    }
+    return QColor(int(c[0] + 0.5), int(c[1] + 0.5), int(c[2] + 0.5));
+}
+
+namespace {
+
+QColor colourOf(uint32_t rgb) { return DrawingView::shownColour(rgb); }
 
 }  // namespace
 
@@ -97,6 +118,17 @@ void DrawingView::setDrawing(const Drawing* drawing)
 void DrawingView::refresh()
 {
     revision_ = drawing_ ? drawing_->revision() : 0;
+    // The drawing's global linetype scale ($LTSCALE) over each entity's own.
+    ltscale_ = 1.0;
+    if (drawing_) {
+        std::string_view text = drawing_->headerValue("$LTSCALE");
+        while (!text.empty() && text.front() == ' ')
+            text.remove_prefix(1);
+        double v = 0;  // read as the file writes it, whatever the locale
+        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+        if (ec == std::errc() && std::isfinite(v) && v > 0)
+            ltscale_ = v;
+    }
     geometry_ = drawing_ ? std::make_unique<geom::Geometry>(*drawing_) : std::make_unique<geom::Geometry>();
     texts_.clear();
     texts_.reserve(geometry_->texts().size());
@@ -352,7 +384,7 @@ void DrawingView::paintDrawing(QPainter& painter)
             pen.setDashOffset(0);
         } else if (p.linetype >= 0 && static_cast<size_t>(p.linetype) < linetypes.size()) {
             qreal offset = 0;
-            QList<qreal> dashes = DrawingView::dashPattern(linetypes[p.linetype].pattern, s * p.ltscale, &offset);
+            QList<qreal> dashes = DrawingView::dashPattern(linetypes[p.linetype].pattern, s * ltscale_ * p.ltscale, &offset);
             if (dashes.isEmpty()) {
                 pen.setStyle(Qt::SolidLine);
             } else {

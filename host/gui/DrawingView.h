@@ -90,6 +90,8 @@ public:
     // over the view's own size.
     void paintDrawing(QPainter& painter);
     static QColor background();
+    // How a drawing colour (0xRRGGBB) shows on that background: dark ones lightened.
+    static QColor shownColour(uint32_t rgb);
     // A linetype pattern (dashes > 0, gaps < 0, dots 0, in drawing units) as a QPen dash
     // pattern for a one-pixel pen at `unit` pixels per drawing unit, with the offset that
     // starts a line where the pattern starts; dots are one pixel. Empty when the pattern would
@@ -106,6 +108,7 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     uint64_t revision_ = 0;  // the drawing's revision the geometry was taken at
+    double ltscale_ = 1.0;   // the drawing's $LTSCALE
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;

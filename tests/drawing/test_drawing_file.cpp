@@ -426,7 +426,7 @@ TEST_F(Folder, AFailedQsaveIsALispErrorAndARunEndingWithItFails)
     EXPECT_NE(r.out.find("; error: cannot save " + at("netz.dxf") + ": it is read-only"), std::string::npos) << r.out;
     EXPECT_EQ(r.exitCode, korcad::kExitLispError);
     r = runSession(withDrawing(at("netz.dxf"), {"(vl-catch-all-apply 'command '(\"_.QSAVE\"))",
-                                                "(command \"_.SAVEAS\" \"" + at("kopie.dxf") + "\")"}));
+                                                "(command \"_.SAVEAS\" \"\" \"" + at("kopie.dxf") + "\")"}));
     EXPECT_EQ(r.exitCode, korcad::kExitOk) << r.err;
     EXPECT_TRUE(fs::exists(at("kopie.dxf")));
 }

@@ -187,8 +187,8 @@ TEST(KorcadDrawing, CommandsSaveAndUnsavedChangesAreNotDroppedSilently)
     r = korcad({"--dwg", sample.path(), "-e", "(list (tblsearch \"APPID\" \"KOR_A\") (tblsearch \"APPID\" \"KOR_B\"))"});
     EXPECT_EQ(r.out, "(((0 . \"APPID\") (2 . \"KOR_A\") (70 . 0)) ((0 . \"APPID\") (2 . \"KOR_B\") (70 . 0)))\n");
 
-    // SAVEAS asks for the name; the drawing takes it.
-    r = korcad({"--dwg", sample.path()}, "SAVEAS\n" + sample.in("kopie") + "\n(getvar-free)\n");
+    // SAVEAS (German: SICHALS) asks for the format, then for the name; the drawing takes it.
+    r = korcad({"--dwg", sample.path()}, "SICHALS\n\n" + sample.in("kopie") + "\n(getvar-free)\n");
     EXPECT_TRUE(fs::exists(sample.in("kopie.dxf"))) << r.out;
 
     // Changes not saved: a warning at the end.

@@ -148,20 +148,24 @@ TEST(DrawingEntdel, ErasesAMainEntityWithItsPartsAndBringsItBack)
     EXPECT_EQ(d->write(), readFile(drawingtest::netzPath()));
 }
 
-TEST(KorcadCommands, DrawLayerEraseAndPauseFromLisp)
+TEST(KorcadCommands, DrawLayerEraseAndPauseFromLispByEnglishAndGermanNames)
 {
     TempFile out("plan.dxf", "");
     auto r = runProcess({KORCAD_PATH, "--no-load", "--dwg", out.path(), "--save-as", out.path(), "-e",
                          "(command \"_.LAYER\" \"_M\" \"ROHRE\" \"\")", "-e",
                          "(command \"_.LINE\" '(0 0) \"10,0\" '(10 10) \"\")", "-e",
-                         "(command \"_.PLINE\" \"0,0\" \"5,5\" \"10,0\" \"\")", "-e",
-                         "(command \"_.CIRCLE\" pause 2.5)", "-e", "(command \"_.TEXT\" \"1,1\" 2 0 \"Straße\")",
-                         "-e", "(command \"_.ERASE\" (ssget \"X\" '((0 . \"LINE\"))) \"\")", "-e",
-                         "(command \"_.LAYER\" \"_OFF\" \"ROH*\" \"\")", "-e", "(command \"_.FLY\")"},
+                         "(command \"plinie\" \"0,0\" \"5,5\" \"10,0\" \"\")", "-e",
+                         "(command \"KREIS\" pause 2.5)", "-e", "(command \"_.TEXT\" \"1,1\" 2 0 \"Straße\")",
+                         "-e", "(command \"Löschen\" (ssget \"X\" '((0 . \"LINE\"))) \"\")", "-e",
+                         "(command \"_.LAYER\" \"_OFF\" \"ROH*\" \"\")", "-e", "(command \"_.FLY\")", "-e",
+                         "(command \"_LINIE\")", "-e", "(command \"_.ZOOM\" \"_E\" \"übrig\")"},
                         "7,7\n");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("2 gelöscht"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("Unbekannter Befehl \"_.FLY\""), std::string::npos) << r.out;
+    // "_" asks for the English name: a German one after it is unknown.
+    EXPECT_NE(r.out.find("Unbekannter Befehl \"_LINIE\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("; 1 Argument blieb übrig."), std::string::npos) << r.out;
     auto d = readDrawing(readFile(out.path()));
     std::vector<std::string> kinds;
     for (uint32_t id : d->mainEntities()) {

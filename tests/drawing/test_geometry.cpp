@@ -7,6 +7,7 @@
 #include "drawing/DrawingFile.h"
 #include "drawing/Geometry.h"
 #include "drawing/SpatialIndex.h"
+#include "drawing/Spline.h"
 
 #include <gtest/gtest.h>
 
@@ -354,8 +355,8 @@ TEST(Geometry, TheSampleNetwork)
     std::set<uint32_t> drawn;
     for (const auto& prim : p)
         drawn.insert(prim.entity);
-    // Everything but the spline.
-    EXPECT_EQ(drawn.size(), mains.size() - 1);
+    // Everything, the spline too.
+    EXPECT_EQ(drawn.size(), mains.size());
     // Hydrant H-101 at (30,0): its circle (block layer 0) in the insert layer's red, its
     // attribute texts on WASSER_TEXT in white.
     auto hydrant = std::find_if(p.begin(), p.end(), [](const Primitive& x) {
@@ -555,4 +556,31 @@ TEST(Geometry, BlocksNestedDeepAreDrawnInPartWithinTheBoundAndPicksAndSnapsStill
     auto s = g.snap({1.05, 0.02}, 0.2, korcad::geom::SnapEndpoint);
     ASSERT_TRUE(s.found);
     expectPoint(s.point, 1, 0);
+}
+
+TEST(Geometry, SplinesFollowTheirCurveOrElseTheirControlPolygon)
+{
+    using korcad::geom::SplinePoint;
+    using korcad::geom::splineCurve;
+    // A clamped cubic starts and ends at its end control points and stays within their hull.
+    const std::vector<SplinePoint> c = {{-5, 60}, {5, 75}, {20, 55}, {35, 70}};
+    auto curve = splineCurve(3, c, {0, 0, 0, 0, 1, 1, 1, 1}, {}, {});
+    ASSERT_EQ(curve.size(), 17u);
+    EXPECT_NEAR(curve.front().x, -5, 1e-9);
+    EXPECT_NEAR(curve.front().y, 60, 1e-9);
+    EXPECT_NEAR(curve.back().x, 35, 1e-9);
+    EXPECT_NEAR(curve.back().y, 70, 1e-9);
+    // Halfway, a Bézier is the mean of its points weighted 1:3:3:1.
+    EXPECT_NEAR(curve[8].x, (-5 + 3 * 5 + 3 * 20 + 35) / 8.0, 1e-9);
+    EXPECT_NEAR(curve[8].y, (60 + 3 * 75 + 3 * 55 + 70) / 8.0, 1e-9);
+    // Equal weights change nothing; a heavier middle point pulls the curve to it.
+    auto same = splineCurve(3, c, {0, 0, 0, 0, 1, 1, 1, 1}, {2, 2, 2, 2}, {});
+    EXPECT_NEAR(same[8].y, curve[8].y, 1e-9);
+    auto pulled = splineCurve(3, c, {0, 0, 0, 0, 1, 1, 1, 1}, {1, 5, 1, 1}, {});
+    EXPECT_GT(pulled[5].y, curve[5].y);
+    // Knots that do not fit: the control polygon; only fit points: those joined.
+    EXPECT_EQ(splineCurve(3, c, {0, 1}, {}, {}).size(), c.size());
+    EXPECT_EQ(splineCurve(3, c, {0, 0, 0, 0, 2, 1, 1, 1}, {}, {}).size(), c.size());
+    EXPECT_EQ(splineCurve(3, {}, {}, {}, {{0, 0}, {1, 1}, {2, 0}}).size(), 3u);
+    EXPECT_TRUE(splineCurve(3, {}, {}, {}, {{0, 0}}).empty());
 }

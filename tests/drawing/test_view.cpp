@@ -81,6 +81,8 @@ protected:
             FAIL() << name << ": " << share * 100 << "% of the pixels differ from the reference; the picture is in " << actual;
         }
     }
+    // A drawing colour as the view shows it.
+    static QRgb shown(uint32_t rgb) { return DrawingView::shownColour(rgb).rgb(); }
     // Pixels of a colour in the picture.
     int count(QRgb colour)
     {
@@ -132,8 +134,8 @@ TEST_F(View, LinesArcsCirclesPointsAndWidePolylines)
     show(b.text());
     expectLooksLike("kinds");
     // Colour 7 shows white on the dark background; red and blue are there.
-    EXPECT_GT(count(qRgb(255, 0, 0)), 50);
-    EXPECT_GT(count(qRgb(0, 0, 255)), 100);  // the wide polyline is filled
+    EXPECT_GT(count(shown(0xFF0000)), 50);
+    EXPECT_GT(count(shown(0x0000FF)), 100);  // the wide polyline is filled
 }
 
 TEST_F(View, TextsInsertsAndAttributes)
@@ -163,11 +165,11 @@ TEST_F(View, TheSampleDrawingAtItsExtentsAndWithAHighlight)
     EXPECT_GE(hi.y(), 0);
     EXPECT_LE(lo.y(), view->height());
     // Highlighting the pipes draws them dashed: fewer blue pixels.
-    int solid = count(qRgb(0, 0, 255));
+    int solid = count(shown(0x0000FF));
     std::vector<uint32_t> mains = drawing->mainEntities();
     std::vector<uint32_t> pipes(mains.begin(), mains.begin() + 4);
     view->setHighlighted(pipes);
-    int dashed = count(qRgb(0, 0, 255));
+    int dashed = count(shown(0x0000FF));
     EXPECT_LT(dashed, solid * 0.9);
     EXPECT_GT(dashed, solid * 0.2);
     expectLooksLike("netz-highlight");
@@ -194,14 +196,28 @@ TEST(ViewLinetypes, PatternsBecomeDashesInPixelsStartingWhereThePatternStarts)
     EXPECT_TRUE(DrawingView::dashPattern({}, 10, &offset).isEmpty());
 }
 
+TEST(ViewColours, DarkColoursAreLightenedOnTheBackgroundLightOnesKept)
+{
+    for (uint32_t kept : {0xFFFFFFu, 0xFFFF00u, 0x00FFFFu, 0x00FF00u, 0x808080u})
+        EXPECT_EQ(DrawingView::shownColour(kept).rgb() & 0xFFFFFF, kept);
+    // Colour 5's blue stays blue, light enough to read over the background.
+    QColor blue = DrawingView::shownColour(0x0000FF);
+    EXPECT_EQ(blue.blue(), 255);
+    EXPECT_EQ(blue.red(), blue.green());
+    EXPECT_GT(blue.lightnessF(), DrawingView::background().lightnessF() + 0.4);
+    QColor darkRed = DrawingView::shownColour(0x400000);
+    EXPECT_GT(darkRed.red(), darkRed.green());
+    EXPECT_GT(darkRed.lightnessF(), DrawingView::background().lightnessF() + 0.3);
+}
+
 TEST_F(View, LayersOffAreNotDrawn)
 {
     DxfBuilder b;
     b.layer("AN", 1).layer("AUS", -2);
     b.entity(line(0, 0, 10, 10, "AN")).entity(line(0, 10, 10, 0, "AUS"));
     show(b.text());
-    EXPECT_GT(count(qRgb(255, 0, 0)), 20);
-    EXPECT_EQ(count(qRgb(255, 255, 0)), 0);
+    EXPECT_GT(count(shown(0xFF0000)), 20);
+    EXPECT_EQ(count(shown(0xFFFF00)), 0);
 }
 
 TEST_F(View, EntitiesAtTheEndsOfTheNumbersLeaveTheRestVisibleAtTheExtents)
@@ -213,7 +229,7 @@ TEST_F(View, EntitiesAtTheEndsOfTheNumbersLeaveTheRestVisibleAtTheExtents)
         .entity(line(-1.7e308, -1e308, -1e308, -1.7e308, "AN"));
     show(b.text());
     view->zoomExtents();
-    EXPECT_GT(count(qRgb(255, 0, 0)), 100) << "the line near the origin fills the view";
+    EXPECT_GT(count(shown(0xFF0000)), 100) << "the line near the origin fills the view";
     expectNear(view->centre(), QPointF(5, 5));
 }
 
