@@ -42,7 +42,7 @@ Options:
   --answers FILE     answer the dialogs and prompts from FILE instead of waiting for a
                      person: one action per line, '#' starts a comment:
                        click 1005 | click "C" | type 1002 "3.5" | select 30058 "Hydrant"
-                       select 30058 #2 | key Escape|Enter|Tab | ok | cancel
+                       select 30058 #2 | key Escape|Enter|Tab|Down... | ok | cancel
                        select 201 #1 #3 (several rows of a grid, counted from 0)
                        edit 201 #0 2 "150" (a grid cell: row #0, column 2, typed)
                        input "3.5" (answers the next command-line prompt) | shot NAME

@@ -181,18 +181,20 @@ std::string readAction(const std::vector<Token>& tok, Action& a)
     }
     if (verb == "key") {
         a.kind = Action::Kind::Key;
-        if (std::string e = arity(1, "key Escape|Enter|Tab"); !e.empty())
+        if (std::string e = arity(1, "key Escape|Enter|Tab|Up|Down|Home|End"); !e.empty())
             return e;
-        std::string k = lower(tok[1].text);
-        if (k == "escape" || k == "esc")
-            a.key = Key::Escape;
-        else if (k == "enter" || k == "return")
-            a.key = Key::Enter;
-        else if (k == "tab")
-            a.key = Key::Tab;
-        else
-            return "unknown key \"" + tok[1].text + "\" (Escape, Enter or Tab)";
-        return {};
+        static const std::pair<const char*, Key> keys[] = {{"escape", Key::Escape}, {"esc", Key::Escape},
+                                                            {"enter", Key::Enter},   {"return", Key::Enter},
+                                                            {"tab", Key::Tab},       {"up", Key::Up},
+                                                            {"down", Key::Down},     {"home", Key::Home},
+                                                            {"end", Key::End}};
+        const std::string k = lower(tok[1].text);
+        for (const auto& [name, key] : keys)
+            if (k == name) {
+                a.key = key;
+                return {};
+            }
+        return "unknown key \"" + tok[1].text + "\" (Escape, Enter, Tab, Up, Down, Home or End)";
     }
     if (verb == "ok" || verb == "cancel") {
         a.kind = verb == "ok" ? Action::Kind::Ok : Action::Kind::Cancel;

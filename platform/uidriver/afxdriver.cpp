@@ -483,6 +483,10 @@ Result key(Key k)
     case Key::Escape: sendKey(receiver, Qt::Key_Escape); break;
     case Key::Enter: sendKey(receiver, Qt::Key_Return); break;
     case Key::Tab: sendKey(receiver, Qt::Key_Tab); break;
+    case Key::Up: sendKey(receiver, Qt::Key_Up); break;
+    case Key::Down: sendKey(receiver, Qt::Key_Down); break;
+    case Key::Home: sendKey(receiver, Qt::Key_Home); break;
+    case Key::End: sendKey(receiver, Qt::Key_End); break;
     }
     settleEvents();
     return {};

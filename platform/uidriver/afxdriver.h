@@ -67,7 +67,7 @@ Result select(UINT id, const std::vector<int>& indexes);
 // column the grid's own column number (0 the leftmost, hidden ones included). Fails for a
 // hidden column, a read-only cell or a grid without editing.
 Result editCell(UINT id, int row, int column, const std::wstring& text);
-enum class Key { Escape, Enter, Tab };
+enum class Key { Escape, Enter, Tab, Up, Down, Home, End };
 Result key(Key key);
 Result ok();      // the command IDOK, as the OK button sends it
 Result cancel();  // the close box

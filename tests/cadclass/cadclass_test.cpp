@@ -200,6 +200,14 @@ TEST_F(CadClassFixture, TheDialogFiltersByTheSearchTextHighlightsAndKeepsTheChos
         EXPECT_EQ(listLines(30058).size(), 4u);
         EXPECT_NE(afxdriver::backgroundColor(30057), RGB(255, 255, 0));
         EXPECT_EQ(selected(), "Hydrant Unterflur DN 100");
+        // From the search field Tab goes to the list, where the keys choose a line as in any list.
+        ASSERT_TRUE(afxdriver::key(afxdriver::Key::Tab));
+        ASSERT_TRUE(afxdriver::key(afxdriver::Key::Home));
+        EXPECT_EQ(selected(), "Hydrant Überflur DN 100");
+        ASSERT_TRUE(afxdriver::key(afxdriver::Key::Down));
+        EXPECT_EQ(selected(), "Hydrant Unterflur DN 100");
+        ASSERT_TRUE(afxdriver::key(afxdriver::Key::End));
+        EXPECT_EQ(selected(), "Schieber DN 100");
         ASSERT_TRUE(afxdriver::key(afxdriver::Key::Escape));
     });
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);

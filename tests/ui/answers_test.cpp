@@ -115,11 +115,11 @@ TEST(AnswersFile, EveryActionIsRead)
         "type 1002 \"He said \\\"hi\\\" \\\\ bye\"\n"
         "select 30058 \"Hydrant\"\n"
         "select 30058 #2\n"
-        "key Escape\nkey enter\nKEY Tab\n"
+        "key Escape\nkey enter\nKEY Tab\nkey Home\n"
         "ok\ncancel\n"
         "input \"3.5\"\ninput 7\n"
         "shot first-dialog\n");
-    ASSERT_EQ(a.size(), 14u);
+    ASSERT_EQ(a.size(), 15u);
     EXPECT_EQ(a[0].kind, Action::Kind::Click);
     EXPECT_EQ(a[0].id, 1005u);
     EXPECT_EQ(a[0].line, 3);
@@ -137,12 +137,13 @@ TEST(AnswersFile, EveryActionIsRead)
     EXPECT_EQ(a[6].key, afxdriver::Key::Escape);
     EXPECT_EQ(a[7].key, afxdriver::Key::Enter);
     EXPECT_EQ(a[8].key, afxdriver::Key::Tab);
-    EXPECT_EQ(a[9].kind, Action::Kind::Ok);
-    EXPECT_EQ(a[10].kind, Action::Kind::Cancel);
-    EXPECT_EQ(a[11].kind, Action::Kind::Input);
-    EXPECT_EQ(a[12].text, L"7");
-    EXPECT_EQ(a[13].kind, Action::Kind::Shot);
-    EXPECT_EQ(a[13].text, L"first-dialog");
+    EXPECT_EQ(a[9].key, afxdriver::Key::Home);
+    EXPECT_EQ(a[10].kind, Action::Kind::Ok);
+    EXPECT_EQ(a[11].kind, Action::Kind::Cancel);
+    EXPECT_EQ(a[12].kind, Action::Kind::Input);
+    EXPECT_EQ(a[13].text, L"7");
+    EXPECT_EQ(a[14].kind, Action::Kind::Shot);
+    EXPECT_EQ(a[14].text, L"first-dialog");
 }
 
 TEST(AnswersFile, UmlautsSurviveTheTrip)
