@@ -438,6 +438,13 @@ BOOL CWnd::SetWindowPos(const CWnd* pWndInsertAfter, int x, int y, int cx, int c
         }
         if (size)
             afxqt::resizeClient(w, QSize(cx, cy) - frameExtra(w));
+    } else if (size && qobject_cast<QComboBox*>(w)) {
+        // A combo box's height counts its opened list, as on Windows: the closed box keeps
+        // the height it has.
+        if (move)
+            w->setGeometry(x, y, std::max(cx, 0), w->height());
+        else
+            w->resize(std::max(cx, 0), w->height());
     } else if (move && size) {
         w->setGeometry(x, y, std::max(cx, 0), std::max(cy, 0));
     } else if (move) {

@@ -410,6 +410,21 @@ TEST(Controls, ComboAndListBoxesKeepWindowsSemantics)
     });
 }
 
+TEST(Controls, AComboBoxsHeightCountsItsListSoTheClosedBoxKeepsItsOwn)
+{
+    KeysDialog dlg;
+    runModal(dlg, [&](CDialog& d) {
+        CWnd* combo = d.GetDlgItem(IDC_KEYS_COMBO);
+        const CRect closed = uitest::clientRectOf(d, IDC_KEYS_COMBO);
+        combo->SetWindowPos(nullptr, closed.left + 5, closed.top, closed.Width() + 40, 300, SWP_NOZORDER);
+        EXPECT_EQ(uitest::clientRectOf(d, IDC_KEYS_COMBO),
+                  CRect(closed.left + 5, closed.top, closed.right + 45, closed.bottom));
+        combo->SetWindowPos(nullptr, 0, 0, closed.Width(), 20, SWP_NOZORDER | SWP_NOMOVE);
+        EXPECT_EQ(uitest::clientRectOf(d, IDC_KEYS_COMBO).Height(), closed.Height());
+        afxdriver::key(Key::Escape);
+    });
+}
+
 // ---- templates, handles, icons -------------------------------------------------------------------
 
 TEST(Templates, DialogUnitsFollowTheBaseUnitsOfTheTemplateFont)
