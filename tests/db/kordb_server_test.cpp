@@ -181,7 +181,14 @@ TEST_F(Server, AServerGoneBetweenTwoCallsFailsThatCallAndARestartIsReconnected)
     ASSERT_EQ(pgtest::value("SELECT count(pg_terminate_backend(pid)) FROM pg_stat_activity "
                             "WHERE application_name = 'korcad'"),
               "1");
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    // Wait (bounded) until the backend is gone, so that the next call meets a closed connection.
+    bool gone = false;
+    for (int i = 0; i < 1000 && !gone; ++i) {
+        gone = pgtest::value("SELECT count(*) FROM pg_stat_activity WHERE application_name = 'korcad'") == "0";
+        if (!gone)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_TRUE(gone) << "the ended backend is still listed after 10 s";
     EXPECT_EQ(text(L"SRV_WASSER", 2), L"Material");
     expectNoPassword();
 }

@@ -103,7 +103,8 @@ bool waitUntilActive(const CDialog& dlg)
     auto* window = reinterpret_cast<QWidget*>(dlg.m_hWnd);
     QElapsedTimer waited;
     waited.start();
-    while (!window->isActiveWindow() && waited.elapsed() < 2000)
+    // Bounded only against a window that never becomes active; a busy machine may take long.
+    while (!window->isActiveWindow() && waited.elapsed() < 30000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     return window->isActiveWindow();
 }
