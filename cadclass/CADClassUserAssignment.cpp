@@ -7,14 +7,20 @@
 #include "res/resource.h"
 
 #include <map>
+#include <memory>
 #include <utility>
 
 namespace {
 
-// Progress-bar states.
-constexpr int kStatusRunning = 5;
-constexpr int kStatusDone = 4;
-constexpr int kStatusFailed = 2;
+constexpr int kStatusRunning = CKORGuiProgress::StatusRunning;
+constexpr int kStatusDone = CKORGuiProgress::StatusDone;
+constexpr int kStatusFailed = CKORGuiProgress::StatusFailed;
+
+// The progress window: one bar for the whole run and one for each of the four steps, each
+// bar ranging 0 .. 13 until its step sets its own maximum.
+constexpr int kBars = 5;
+constexpr double kBarMaximum = 13.0;
+constexpr double kTimeRefresh = 0.3;  // seconds between refreshes of the times
 
 // The first catalogue type whose name equals `name`, compared without regard to case.
 const CCATDBBase* findType(const CCATDBModel* model, const wchar_t* name)
@@ -55,13 +61,23 @@ void CCADClassUserAssignment::Run()
 {
     m_bStopped = m_bFailed = m_bWritten = false;
     m_nClassified = 0;
-    m_pProgress = new CKORGuiProgress(false, true, true, true, true, false, 0.3, 5, nullptr, -1);
-    CKORGuiProgress::SetzeMinAnzahlSichtbareProgressBars(m_pProgress, 5);
+    // The window is the run's: it goes however the run ends, an exception included, and
+    // the pointer the steps use is reset before.
+    auto window = std::make_unique<CKORGuiProgress>(
+        false /* normal frame */, true /* elapsed */, true /* remaining */, true /* icons */, true /* percent */,
+        false /* not on top */, kTimeRefresh, kBars, nullptr, CKORGuiProgress::PositionCentred);
+    struct ResetPointer {
+        CKORGuiProgress*& pointer;
+        ~ResetPointer() { pointer = nullptr; }
+    } resetPointer{m_pProgress};
+    m_pProgress = window.get();
+    CKORGuiProgress::SetzeMinAnzahlSichtbareProgressBars(m_pProgress, kBars);
     CKORGuiProgress::AktiviereAbbruch(m_pProgress, &ProgressAbbruchProc,
                                       static_cast<long long>(reinterpret_cast<intptr_t>(this)));
 
     auto addBar = [this](const CString& start, const CString& end) {
-        return CKORGuiProgress::AddiereProgressBar(m_pProgress, 0.0, 13.0, 0.0, start, end, start, 6);
+        return CKORGuiProgress::AddiereProgressBar(m_pProgress, 0.0, kBarMaximum, 0.0, start, end, start,
+                                                   CKORGuiProgress::StatusWaiting);
     };
     void* total = addBar(gstr_KORPALETTE_FREMDOBJEKTEZUORDNUNG_PROGRESS_TOTAL_START,
                          gstr_KORPALETTE_FREMDOBJEKTEZUORDNUNG_PROGRESS_TOTAL_ENDE);
@@ -90,8 +106,8 @@ void CCADClassUserAssignment::Run()
 
     for (void* bar : {total, select, remove, assign, update})
         CKORGuiProgress::EntferneProgressBar(m_pProgress, bar, false);
-    delete m_pProgress;
     m_pProgress = nullptr;
+    window.reset();
     if (m_bWritten)
         ReportFailures();
 }
@@ -108,9 +124,11 @@ void CCADClassUserAssignment::ReportFailures()
         else
             line.Format(LoadModuleString(IDS_CADCLASS_NOT_CLASSIFIED), f.handle.GetString(), f.reason.GetString());
         acutPrintf(L"\n%s", line.GetString());
+        CString entity = f.handle;
+        if (entity.IsEmpty())
+            entity.Format(L"#%d", static_cast<int>(f.index + 1));
         korDialogLog.AusgabeLang(L"CADClass", L"not classified: entity %s: %s\r\n",
-                                 f.handle.IsEmpty() ? (L"#" + std::to_wstring(f.index + 1)).c_str()
-                                                    : f.handle.GetString(),
+                                 entity.GetString(),
                                  f.reason.GetString());
     }
     line.Format(LoadModuleString(IDS_CADCLASS_CLASSIFIED_OF), m_nClassified, m_SelectionSet.GetSize());

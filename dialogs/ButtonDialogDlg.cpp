@@ -34,13 +34,10 @@ BOOL CButtonDialogDlg::OnInitDialog()
     SetWindowText(m_strTitle);
     m_btnCancel.SetWindowText(LoadModuleString(IDS_CANCEL));
 
-    m_hIcon = static_cast<HICON>(
-        LoadImageW(korDialogInstance(), MAKEINTRESOURCEW(IDI_KORLOGO), IMAGE_ICON, 32, 32, LR_SHARED));
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    m_hIcon = LoadModuleIcon(IDI_KORLOGO);
+    SetWindowIcons(*this, m_hIcon);
 
-    m_hCancelIcon = static_cast<HICON>(
-        LoadImageW(korDialogInstance(), MAKEINTRESOURCEW(IDI_CANCEL), IMAGE_ICON, 32, 32, LR_SHARED));
+    m_hCancelIcon = LoadModuleIcon(IDI_CANCEL);
     m_btnCancel.SetIcon(m_hCancelIcon, nullptr);
     m_btnCancel.Invalidate(TRUE);
 

@@ -3,15 +3,6 @@
 
 #include "frame/Handler.h"
 
-namespace {
-
-HICON loadIcon(UINT id, int size)
-{
-    return static_cast<HICON>(LoadImageW(korDialogInstance(), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_SHARED));
-}
-
-}  // namespace
-
 CButtonValueDlg::CButtonValueDlg(CWnd* pParent) : CExtResizableDialog(IDD, pParent) {}
 
 CButtonValueDlg::~CButtonValueDlg() = default;
@@ -41,13 +32,12 @@ BOOL CButtonValueDlg::OnInitDialog()
     m_btnOK.SetWindowText(LoadModuleString(IDS_OK));
     m_btnCancel.SetWindowText(LoadModuleString(IDS_CANCEL));
 
-    m_hIcon = loadIcon(IDI_KORLOGO, 32);
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    m_hIcon = LoadModuleIcon(IDI_KORLOGO);
+    SetWindowIcons(*this, m_hIcon);
 
-    m_hOKIcon = loadIcon(IDI_OK, 32);
-    m_hCancelIcon = loadIcon(IDI_CANCEL, 32);
-    m_hBackIcon = loadIcon(IDI_PICK, 16);
+    m_hOKIcon = LoadModuleIcon(IDI_OK);
+    m_hCancelIcon = LoadModuleIcon(IDI_CANCEL);
+    m_hBackIcon = LoadModuleIcon(IDI_PICK, 16);
     m_btnOK.SetIcon(m_hOKIcon, nullptr);
     m_btnCancel.SetIcon(m_hCancelIcon, nullptr);
     m_btnBack.SetIcon(m_hBackIcon, nullptr);

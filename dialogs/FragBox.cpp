@@ -2,73 +2,45 @@
 #include "dialogs/FragBox.h"
 
 #include "dialogs/FragBoxDlg.h"
+#include "dialogs/ValueRows.h"
 #include "frame/Handler.h"
-#include "texts/TextLookup.h"
 
 #include <memory>
 #include <vector>
-
-namespace {
-
-// A name argument, through the buffer LISP texts are read into and without outer blanks.
-CString TrimmedName(const CKORAdsLispVar& arg)
-{
-    wchar_t buffer[260];
-    CKORAdsLisp::SetQ(buffer, arg, 260);
-    CString name = buffer;
-    name.TrimLeft();
-    name.TrimRight();
-    return name;
-}
-
-}  // namespace
 
 int FragBox()
 {
     CKORDebugHelpFunction scope(korDialogLog, L"Dialog", L"korDialog_FragBox -> FragBox()\r\n");
 
-    CKORAdsLispVar databaseArg, tableArg, descriptionsArg, valuesArg;
-    CKORAdsLisp::Parameter(databaseArg, tableArg, descriptionsArg, valuesArg);
-
-    if (!CKORAdsLisp::StringP(databaseArg))
-        return KorParameterError(-1, L"PARAMETERERROR 1: Keine Datenbank -> return -> RSERR\r\n");
-    const CString database = TrimmedName(databaseArg);
-    if (!CKORAdsLisp::StringP(tableArg))
-        return KorParameterError(-2, L"PARAMETERERROR 2: Keine Tabelle -> return -> RSERR\r\n");
-    const CString table = TrimmedName(tableArg);
-    if (!CKORAdsLisp::ListP(descriptionsArg))
-        return KorParameterError(-3, L"PARAMETERERROR 3: Keine Identifier4Beschreibung -> return -> RSERR\r\n");
-    if (!CKORAdsLisp::ListP(valuesArg))
-        return KorParameterError(-4, L"PARAMETERERROR 4: Keine Identifier4Beschreibung -> return -> RSERR\r\n");
-    const int count = CKORAdsLisp::Length(descriptionsArg);
-    if (CKORAdsLisp::Length(valuesArg) != count)
-        return KorParameterError(
-            -5, L"PARAMETERERROR 3+4: Anzahl Elemente in Liste ungleich -> return -> RSERR\r\n");
+    static const valuerows::ArgumentChecks checks = {
+        L"PARAMETERERROR 1: Keine Datenbank -> return -> RSERR\r\n",
+        L"PARAMETERERROR 2: Keine Tabelle -> return -> RSERR\r\n",
+        L"PARAMETERERROR 3: Keine Identifier4Beschreibung -> return -> RSERR\r\n",
+        L"PARAMETERERROR 4: Keine Identifier4Beschreibung -> return -> RSERR\r\n",
+        L"PARAMETERERROR 3+4: Anzahl Elemente in Liste ungleich -> return -> RSERR\r\n",
+    };
+    valuerows::Arguments args;
+    if (!valuerows::ReadArguments(checks, args))
+        return RSERR;
 
     // The rows belong to this call; the dialog gets pointers to them.
     std::vector<std::unique_ptr<FragBoxRow>> rows;
-    for (int i = 0; i < count; ++i) {
-        const CKORAdsLispVar description = CKORAdsLisp::Nth(i, descriptionsArg);
+    for (int i = 0; i < args.count; ++i) {
         CString label;
-        if (CKORAdsLisp::RealP(description) || CKORAdsLisp::IntP(description)) {
-            int identifier = 0;
-            CKORAdsLisp::SetQ(identifier, description);
-            if (identifier < 1)
-                return KorParameterError(
-                    -6, L"PARAMETERERROR 3: Identifier4Beschreibung keine Zahl -> return -> RSERR\r\n");
-            if (!GetStringFromFragBoxIdentifier(database, table, identifier, label)) {
-                korDialogLog.AusgabeLang(L"DialogReturn", L"GetStringFromFragBoxIdentifier failed -> return -> RSERR\r\n");
-                return RSERR;
-            }
-        } else if (CKORAdsLisp::StringP(description)) {
-            wchar_t buffer[256];
-            CKORAdsLisp::SetQ(buffer, description, 256);
-            label = buffer;
-        } else {
+        switch (valuerows::ReadLabel(CKORAdsLisp::Nth(i, args.labels), args.database, args.table, label)) {
+        case valuerows::LabelResult::Ok:
+            break;
+        case valuerows::LabelResult::NotAPositiveNumber:
+            return KorParameterError(
+                -6, L"PARAMETERERROR 3: Identifier4Beschreibung keine Zahl -> return -> RSERR\r\n");
+        case valuerows::LabelResult::LookupFailed:
+            korDialogLog.AusgabeLang(L"DialogReturn", L"GetStringFromFragBoxIdentifier failed -> return -> RSERR\r\n");
+            return RSERR;
+        case valuerows::LabelResult::NeitherNumberNorText:
             return KorParameterError(
                 -6, L"PARAMETERERROR 3: Identifier4Beschreibung kein String -> return -> RSERR\r\n");
         }
-        rows.push_back(std::make_unique<FragBoxRow>(label, CKORAdsLisp::Nth(i, valuesArg)));
+        rows.push_back(std::make_unique<FragBoxRow>(label, CKORAdsLisp::Nth(i, args.values)));
     }
 
     INT_PTR end = -1;

@@ -1,11 +1,8 @@
 // The FragBox window (template IDD_FRAGBOX).
 #include "dialogs/FragBoxDlg.h"
 
+#include "dialogs/ValueRows.h"
 #include "frame/Handler.h"
-
-#include <clocale>
-#include <cwchar>
-#include <locale.h>
 
 namespace {
 
@@ -17,42 +14,6 @@ const UINT kEditIds[CFragBoxDlg::kMaxRows] = {
     IDC_FRAGBOX_EDIT0, IDC_FRAGBOX_EDIT1, IDC_FRAGBOX_EDIT2, IDC_FRAGBOX_EDIT3,
     IDC_FRAGBOX_EDIT4, IDC_FRAGBOX_EDIT5, IDC_FRAGBOX_EDIT6, IDC_FRAGBOX_EDIT7,
 };
-
-// Reals are shown and read with a decimal point whatever the process's C locale says (the
-// GUI toolkit sets LC_NUMERIC from the environment, so a German desktop would give "2,50").
-locale_t classicLocale()
-{
-    static locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return c;
-}
-
-class ClassicNumbers {
-public:
-    ClassicNumbers() : m_previous(uselocale(classicLocale())) {}
-    ~ClassicNumbers() { uselocale(m_previous); }
-    ClassicNumbers(const ClassicNumbers&) = delete;
-    ClassicNumbers& operator=(const ClassicNumbers&) = delete;
-
-private:
-    locale_t m_previous;
-};
-
-// The C runtime's _wtoi: leading white space, a sign and the digits that follow; 0 when the
-// text does not start with a number. Numbers beyond the range of int are cut to its limits.
-int ReadInt(const CString& text)
-{
-    long long n = std::wcstoll(text.GetString(), nullptr, 10);
-    if (n > INT_MAX)
-        return INT_MAX;
-    if (n < INT_MIN)
-        return INT_MIN;
-    return static_cast<int>(n);
-}
-
-HICON LoadModuleIcon(UINT id)
-{
-    return static_cast<HICON>(LoadImageW(korDialogInstance(), MAKEINTRESOURCEW(id), IMAGE_ICON, 32, 32, LR_SHARED));
-}
 
 }  // namespace
 
@@ -79,34 +40,11 @@ BOOL CFragBoxDlg::OnInitDialog()
 
     // A fixed window: no grip, no anchors, no saved position.
     ShowSizeGrip(false);
-    m_btnOK.SetWindowText(LoadModuleString(IDS_OK));
-    m_btnCancel.SetWindowText(LoadModuleString(IDS_CANCEL));
-
-    m_hIcon = LoadModuleIcon(IDI_KORLOGO);
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
-    m_hOKIcon = LoadModuleIcon(IDI_OK);
-    m_hCancelIcon = LoadModuleIcon(IDI_CANCEL);
-    m_btnOK.SetIcon(m_hOKIcon, nullptr);
-    m_btnCancel.SetIcon(m_hCancelIcon, nullptr);
-    m_btnOK.Invalidate(TRUE);
-    m_btnCancel.Invalidate(TRUE);
-
-    // The rows are as far apart as the gauge is high.
-    int rowHeight = 0;
-    if (CWnd* gauge = GetDlgItem(IDC_FRAGBOX_ROWHEIGHT)) {
-        CRect r;
-        gauge->GetWindowRect(&r);
-        rowHeight = r.Height();
-    }
+    valuerows::SetUpButtons(*this, m_btnOK, m_btnCancel, m_hIcon, m_hOKIcon, m_hCancelIcon);
 
     // Rows from the top until the first that cannot be shown; the rest of the window goes.
-    for (int i = 0; i < kMaxRows; ++i) {
-        if (!FillRow(i, kLabelIds[i], kEditIds[i])) {
-            ShrinkDialog((kMaxRows - i) * rowHeight);
-            break;
-        }
-    }
+    valuerows::FillRows(*this, m_btnOK, m_btnCancel, valuerows::RowHeight(*this, IDC_FRAGBOX_ROWHEIGHT),
+                        [this](int i) { return FillRow(i, kLabelIds[i], kEditIds[i]); });
     return TRUE;
 }
 
@@ -127,7 +65,6 @@ bool CFragBoxDlg::FillRow(int i, UINT labelId, UINT editId)
     case LISP_REAL: {
         double value = 0;
         CKORAdsLisp::SetQ(value, row.m_Value);
-        ClassicNumbers numbers;
         text.Format(L"%.2f", value);
         break;
     }
@@ -153,37 +90,11 @@ bool CFragBoxDlg::FillRow(int i, UINT labelId, UINT editId)
     return true;
 }
 
-void CFragBoxDlg::ShrinkDialog(int d)
-{
-    CRect window;
-    GetWindowRect(&window);
-    CRect ok, cancel;
-    m_btnOK.GetWindowRect(&ok);
-    ScreenToClient(&ok);
-    m_btnCancel.GetWindowRect(&cancel);
-    ScreenToClient(&cancel);
-
-    ok.top -= d;
-    ok.bottom -= d;
-    cancel.top -= d;
-    cancel.bottom -= d;
-    window.bottom -= d;
-
-    SetWindowPos(nullptr, window.left, window.top, window.Width(), window.Height(), SWP_NOZORDER);
-    m_btnOK.SetWindowPos(nullptr, ok.left, ok.top, ok.Width(), ok.Height(), SWP_NOZORDER);
-    m_btnCancel.SetWindowPos(nullptr, cancel.left, cancel.top, cancel.Width(), cancel.Height(), SWP_NOZORDER);
-}
+void CFragBoxDlg::ShrinkDialog(int d) { valuerows::ShrinkDialog(*this, m_btnOK, m_btnCancel, d); }
 
 void CFragBoxDlg::OnOK()
 {
-    for (int i = 0; i < kMaxRows; ++i) {
-        CWnd* edit = GetDlgItem(static_cast<int>(kEditIds[i]));
-        if (edit && edit->IsWindowVisible()) {
-            CString text;
-            edit->GetWindowText(text);
-            StoreRow(i, text);
-        }
-    }
+    valuerows::StoreShownRows(*this, kEditIds, [this](int i, const CString& text) { StoreRow(i, text); });
     CExtResizableDialog::OnOK();
 }
 
@@ -197,7 +108,7 @@ void CFragBoxDlg::StoreRow(int i, const CString& text)
         CKORAdsLisp::SetQ(value, CKORAdsLispVar(_wtof(text.GetString())));
         break;
     case LISP_INT:
-        CKORAdsLisp::SetQ(value, CKORAdsLispVar(ReadInt(text)));
+        CKORAdsLisp::SetQ(value, CKORAdsLispVar(_wtoi(text.GetString())));
         break;
     case LISP_STRING:
         CKORAdsLisp::SetQ(value, CKORAdsLispVar(text));

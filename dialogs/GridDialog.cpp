@@ -38,7 +38,7 @@ void appendStrings(const V& list, CStringArray& out)
     }
 }
 
-int rowNumber(const CString& text) { return static_cast<int>(std::wcstol(text, nullptr, 10)); }
+int rowNumber(const CString& text) { return static_cast<int>(_wtol(text)); }
 
 // Element n of the argument list as Nth gives it, read in place (the rows can be many).
 const V& element(const V& list, int n)

@@ -41,7 +41,7 @@ void CGridDialogDlg::SetRows(const std::vector<CStringArray*>& rows)
 void CGridDialogDlg::ApplySelection()
 {
     for (int i = 0; i < m_SelectionList.GetSize(); ++i) {
-        const int r = static_cast<int>(std::wcstol(m_SelectionList[i], nullptr, 10));
+        const int r = static_cast<int>(_wtol(m_SelectionList[i]));
         if (r >= m_Grid.GetFixedRowCount() && r < m_Grid.GetRowCount())
             m_Grid.SetSelectedRange(r, m_Grid.GetFixedColumnCount(), r, m_Grid.GetColumnCount() - 1, FALSE, TRUE);
     }
@@ -63,16 +63,12 @@ BOOL CGridDialogDlg::OnInitDialog()
     m_btnOK.SetWindowText(LoadModuleString(IDS_OK));
     m_btnCancel.SetWindowText(LoadModuleString(IDS_CANCEL));
 
-    auto icon = [](UINT id) {
-        return static_cast<HICON>(LoadImageW(korDialogInstance(), MAKEINTRESOURCEW(id), IMAGE_ICON, 32, 32, LR_SHARED));
-    };
-    m_hIcon = icon(IDI_KORLOGO);
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
-    m_hCancelIcon = icon(IDI_CANCEL);
+    m_hIcon = LoadModuleIcon(IDI_KORLOGO);
+    SetWindowIcons(*this, m_hIcon);
+    m_hCancelIcon = LoadModuleIcon(IDI_CANCEL);
     m_btnCancel.SetIcon(m_hCancelIcon, nullptr);
     m_btnCancel.Invalidate(TRUE);
-    m_hOkIcon = icon(IDI_OK);
+    m_hOkIcon = LoadModuleIcon(IDI_OK);
     m_btnOK.SetIcon(m_hOkIcon, nullptr);
     m_btnOK.Invalidate(TRUE);
 

@@ -12,11 +12,6 @@
 
 namespace {
 
-HICON loadSharedIcon(HINSTANCE instance, UINT id)
-{
-    return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, 32, 32, LR_SHARED));
-}
-
 // The text of a field: a number 0 ... 255 in decimal.
 CString number(long v)
 {
@@ -40,7 +35,7 @@ KorColorDlg::KorColorDlg(COLORREF clrReference, COLORREF clrCurrent, CWnd* pPare
       m_picker(CExtColorCtrl::MODE_NAMED_COLORS),
       m_swatch(CExtColorCtrl::MODE_SWATCH)
 {
-    m_hIcon = loadSharedIcon(AfxFindDialogResourceHandle(IDD), IDI_KORCOLOR);
+    m_hIcon = LoadModuleIcon(IDI_KORCOLOR, 32, AfxFindDialogResourceHandle(IDD));
 }
 
 KorColorDlg::~KorColorDlg() = default;
@@ -114,13 +109,12 @@ BOOL KorColorDlg::OnInitDialog()
             captionFromTitle = true;
         }
     }
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    SetWindowIcons(*this, m_hIcon);
 
     m_btnOK.SetWindowText(LoadModuleString(IDS_OK));
     m_btnCancel.SetWindowText(LoadModuleString(IDS_CANCEL));
-    m_hOKIcon = loadSharedIcon(korDialogInstance(), IDI_OK);
-    m_hCancelIcon = loadSharedIcon(korDialogInstance(), IDI_CANCEL);
+    m_hOKIcon = LoadModuleIcon(IDI_OK);
+    m_hCancelIcon = LoadModuleIcon(IDI_CANCEL);
     m_btnOK.SetIcon(m_hOKIcon, nullptr);
     m_btnCancel.SetIcon(m_hCancelIcon, nullptr);
     m_btnOK.Invalidate(TRUE);

@@ -2,24 +2,13 @@
 #include "dialogs/MultiEdit.h"
 
 #include "dialogs/MultiEditDlg.h"
+#include "dialogs/ValueRows.h"
 #include "frame/Handler.h"
-#include "texts/TextLookup.h"
 
 #include <memory>
 #include <vector>
 
 namespace {
-
-// A name argument, through the buffer LISP texts are read into and without outer blanks.
-CString TrimmedName(const CKORAdsLispVar& arg)
-{
-    wchar_t buffer[260];
-    CKORAdsLisp::SetQ(buffer, arg, 260);
-    CString name = buffer;
-    name.TrimLeft();
-    name.TrimRight();
-    return name;
-}
 
 // The row whose pick button ended the window with `endCode`: the n-th row (counted from 1)
 // has the button 999 + 2n. None for any other code or a row that does not exist.
@@ -43,51 +32,37 @@ int MultiEdit()
         promptSuffix = LoadModuleString(IDS_PICK_PROMPT);
     }
 
-    CKORAdsLispVar databaseArg, tableArg, identifiersArg, valuesArg;
-    CKORAdsLisp::Parameter(databaseArg, tableArg, identifiersArg, valuesArg);
-
-    if (!CKORAdsLisp::StringP(databaseArg))
-        return KorParameterError(-1, L"PARAMETERERROR 1: Datenbank kein String -> return -> RSERR\r\n");
-    const CString database = TrimmedName(databaseArg);
-    if (!CKORAdsLisp::StringP(tableArg))
-        return KorParameterError(-2, L"PARAMETERERROR 2: Tabelle kein String -> return -> RSERR\r\n");
-    const CString table = TrimmedName(tableArg);
-    if (!CKORAdsLisp::ListP(identifiersArg))
-        return KorParameterError(-3, L"PARAMETERERROR 3: Identifier keine Liste -> return -> RSERR\r\n");
-    if (!CKORAdsLisp::ListP(valuesArg))
-        return KorParameterError(-4, L"PARAMETERERROR 4: Werte keine Liste -> return -> RSERR\r\n");
-    const int count = CKORAdsLisp::Length(identifiersArg);
-    if (CKORAdsLisp::Length(valuesArg) != count)
-        return KorParameterError(
-            -5, L"PARAMETERERROR 3+4: Anzahl Identifier und Werte ungleich -> return -> RSERR\r\n");
+    static const valuerows::ArgumentChecks checks = {
+        L"PARAMETERERROR 1: Datenbank kein String -> return -> RSERR\r\n",
+        L"PARAMETERERROR 2: Tabelle kein String -> return -> RSERR\r\n",
+        L"PARAMETERERROR 3: Identifier keine Liste -> return -> RSERR\r\n",
+        L"PARAMETERERROR 4: Werte keine Liste -> return -> RSERR\r\n",
+        L"PARAMETERERROR 3+4: Anzahl Identifier und Werte ungleich -> return -> RSERR\r\n",
+    };
+    valuerows::Arguments args;
+    if (!valuerows::ReadArguments(checks, args))
+        return RSERR;
 
     // The rows belong to this call; each window gets pointers to them.
     std::vector<std::unique_ptr<MultiEditRow>> owned;
     std::vector<MultiEditRow*> rows;
-    for (int i = 0; i < count; ++i) {
-        const CKORAdsLispVar identifier = CKORAdsLisp::Nth(i, identifiersArg);
+    for (int i = 0; i < args.count; ++i) {
         CString label;
-        if (CKORAdsLisp::RealP(identifier) || CKORAdsLisp::IntP(identifier)) {
-            int number = 0;
-            CKORAdsLisp::SetQ(number, identifier);
-            if (number < 1)
-                return KorParameterError(
-                    -6, L"PARAMETERERROR 3: Identifier %d keine Zahl -> return -6 -> RSERR\r\n", i);
-            if (!GetStringFromFragBoxIdentifier(database, table, number, label)) {
-                korDialogLog.AusgabeLang(L"DialogReturn",
-                                         L"PARAMETERERROR 3: Identifier %d keine Zahl -> return -> RSERR\r\n", i);
-                return RSERR;
-            }
-        } else if (CKORAdsLisp::StringP(identifier)) {
-            wchar_t buffer[256];
-            CKORAdsLisp::SetQ(buffer, identifier, 256);
-            label = buffer;
-        } else {
+        switch (valuerows::ReadLabel(CKORAdsLisp::Nth(i, args.labels), args.database, args.table, label)) {
+        case valuerows::LabelResult::Ok:
+            break;
+        case valuerows::LabelResult::NotAPositiveNumber:
+            return KorParameterError(-6, L"PARAMETERERROR 3: Identifier %d keine Zahl -> return -6 -> RSERR\r\n", i);
+        case valuerows::LabelResult::LookupFailed:
+            korDialogLog.AusgabeLang(L"DialogReturn",
+                                     L"PARAMETERERROR 3: Identifier %d keine Zahl -> return -> RSERR\r\n", i);
+            return RSERR;
+        case valuerows::LabelResult::NeitherNumberNorText:
             return KorParameterError(-6, L"PARAMETERERROR 3: Identifier %d kein String -> return -> RSERR\r\n", i);
         }
         // A value that is no number (a string, a list) starts the row at 0.0.
         double value = 0.0;
-        CKORAdsLisp::SetQ(value, CKORAdsLisp::Nth(i, valuesArg));
+        CKORAdsLisp::SetQ(value, CKORAdsLisp::Nth(i, args.values));
         owned.push_back(std::make_unique<MultiEditRow>(label, value));
         rows.push_back(owned.back().get());
     }

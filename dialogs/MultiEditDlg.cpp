@@ -1,12 +1,8 @@
 // The multi-edit window (template IDD_MULTIEDIT).
 #include "dialogs/MultiEditDlg.h"
 
+#include "dialogs/ValueRows.h"
 #include "frame/Handler.h"
-
-#include <charconv>
-#include <clocale>
-#include <cwchar>
-#include <locale.h>
 
 namespace {
 
@@ -18,24 +14,6 @@ const UINT kEditIds[CMultiEditDlg::kMaxRows] = {
     IDC_MULTIEDIT_EDIT0, IDC_MULTIEDIT_EDIT1, IDC_MULTIEDIT_EDIT2, IDC_MULTIEDIT_EDIT3,
     IDC_MULTIEDIT_EDIT4, IDC_MULTIEDIT_EDIT5, IDC_MULTIEDIT_EDIT6, IDC_MULTIEDIT_EDIT7,
 };
-
-// Values are shown and read with a decimal point whatever the process's locale says (the
-// GUI toolkit sets LC_NUMERIC from the environment, so a German desktop would give "2,50").
-// Two decimals, rounded as printf's "%.2f" rounds.
-CString FormatValue(double value)
-{
-    char buffer[400];  // the largest double has 309 digits before the point
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 2);
-    if (ec != std::errc())
-        return CString(L"0.00");
-    return CString(std::wstring(buffer, end).c_str());
-}
-
-HICON LoadModuleIcon(UINT id, int size)
-{
-    return static_cast<HICON>(
-        LoadImageW(korDialogInstance(), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_SHARED));
-}
 
 }  // namespace
 
@@ -72,39 +50,16 @@ BOOL CMultiEditDlg::OnInitDialog()
 
     // A fixed window: no grip, no anchors, no saved position.
     ShowSizeGrip(false);
-    m_btnOK.SetWindowText(LoadModuleString(IDS_OK));
-    m_btnCancel.SetWindowText(LoadModuleString(IDS_CANCEL));
-
-    m_hIcon = LoadModuleIcon(IDI_KORLOGO, 32);
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
-    m_hOKIcon = LoadModuleIcon(IDI_OK, 32);
-    m_hCancelIcon = LoadModuleIcon(IDI_CANCEL, 32);
+    valuerows::SetUpButtons(*this, m_btnOK, m_btnCancel, m_hIcon, m_hOKIcon, m_hCancelIcon);
     m_hPickIcon = LoadModuleIcon(IDI_PICK, 16);
-    m_btnOK.SetIcon(m_hOKIcon, nullptr);
-    m_btnCancel.SetIcon(m_hCancelIcon, nullptr);
-    for (CExtButton& pick : m_btnPick)
+    for (CExtButton& pick : m_btnPick) {
         pick.SetIcon(m_hPickIcon, nullptr);
-    m_btnOK.Invalidate(TRUE);
-    m_btnCancel.Invalidate(TRUE);
-    for (CExtButton& pick : m_btnPick)
         pick.Invalidate(TRUE);
-
-    // The rows are as far apart as the gauge is high.
-    int rowHeight = 0;
-    if (CWnd* gauge = GetDlgItem(IDC_MULTIEDIT_ROWHEIGHT)) {
-        CRect r;
-        gauge->GetWindowRect(&r);
-        rowHeight = r.Height();
     }
 
     // Rows from the top until the first that cannot be shown; the rest of the window goes.
-    for (int i = 0; i < kMaxRows; ++i) {
-        if (!FillRow(i, kPickIds[i], kEditIds[i])) {
-            ShrinkDialog((kMaxRows - i) * rowHeight);
-            break;
-        }
-    }
+    valuerows::FillRows(*this, m_btnOK, m_btnCancel, valuerows::RowHeight(*this, IDC_MULTIEDIT_ROWHEIGHT),
+                        [this](int i) { return FillRow(i, kPickIds[i], kEditIds[i]); });
     return TRUE;
 }
 
@@ -119,42 +74,20 @@ bool CMultiEditDlg::FillRow(int i, UINT pickId, UINT editId)
     const MultiEditRow& row = *m_Rows[i];
     if (pick)
         pick->SetWindowText(row.m_strText);
-    edit->SetWindowText(FormatValue(row.m_dValue));
+    CString text;
+    text.Format(L"%.2f", row.m_dValue);
+    edit->SetWindowText(text);
     if (pick)
         pick->ShowWindow(SW_SHOW);
     edit->ShowWindow(SW_SHOW);
     return true;
 }
 
-void CMultiEditDlg::ShrinkDialog(int d)
-{
-    CRect window;
-    GetWindowRect(&window);
-    CRect ok, cancel;
-    m_btnOK.GetWindowRect(&ok);
-    ScreenToClient(&ok);
-    m_btnCancel.GetWindowRect(&cancel);
-    ScreenToClient(&cancel);
-
-    ok.OffsetRect(0, -d);
-    cancel.OffsetRect(0, -d);
-    window.bottom -= d;
-
-    SetWindowPos(nullptr, window.left, window.top, window.Width(), window.Height(), SWP_NOZORDER);
-    m_btnOK.SetWindowPos(nullptr, ok.left, ok.top, ok.Width(), ok.Height(), SWP_NOZORDER);
-    m_btnCancel.SetWindowPos(nullptr, cancel.left, cancel.top, cancel.Width(), cancel.Height(), SWP_NOZORDER);
-}
+void CMultiEditDlg::ShrinkDialog(int d) { valuerows::ShrinkDialog(*this, m_btnOK, m_btnCancel, d); }
 
 void CMultiEditDlg::OnOK()
 {
-    for (int i = 0; i < kMaxRows; ++i) {
-        CWnd* edit = GetDlgItem(static_cast<int>(kEditIds[i]));
-        if (edit && edit->IsWindowVisible()) {
-            CString text;
-            edit->GetWindowText(text);
-            StoreRow(i, text);
-        }
-    }
+    valuerows::StoreShownRows(*this, kEditIds, [this](int i, const CString& text) { StoreRow(i, text); });
     CExtResizableDialog::OnOK();
 }
 

@@ -9,8 +9,9 @@
 #include "dialogs/GridDialog.h"
 #include "dialogs/LWeightDialog.h"
 
-// A function whose handler is not built yet keeps its name with no handler and is not
-// registered: a call of it reaches DoFunction and is answered with RSERR.
+// Function code -> name and handler; entry 0 is empty. Every function has its handler and
+// registers it, so AutoCAD calls the handler directly; DoFunction serves a call that reaches
+// it all the same (an entry without a handler would be answered with RSERR there).
 const KorLispFunction korFunctionTable[kKorFunctionCount + 1] = {
     {L"", nullptr, false},
     {L"korDialog_ButtonValue", ButtonValue, true},

@@ -8,6 +8,7 @@
 #include "kor/adslisp.h"
 #include "kor/debughilfe.h"
 #include "mfc/afx.h"
+#include "mfc/afxwin.h"
 
 // The module log, "korDialog": every log line of the module goes through it.
 extern CDebugHilfe korDialogLog;
@@ -35,6 +36,12 @@ private:
 // String `id` of `instance`, or of the module when none is given; the empty text when the
 // string is missing; at most 1023 characters.
 CString LoadModuleString(UINT id, HINSTANCE instance = nullptr);
+
+// Icon `id` of `instance`, or of the module when none is given, `size` pixels square, as a
+// shared image: nobody destroys it. Null when the icon is missing.
+HICON LoadModuleIcon(UINT id, int size = 32, HINSTANCE instance = nullptr);
+// Makes `icon` the window's big and its small icon.
+void SetWindowIcons(CWnd& window, HICON icon);
 
 // The answer to a failed argument check: hands (code) to LISP, writes the message (a
 // printf-style format) under "DialogReturn" and gives the status to return, RSERR.

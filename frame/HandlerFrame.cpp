@@ -1,5 +1,5 @@
-// What every LISP handler is built on: the resource override, the string loader and the
-// answer to a failed argument check.
+// What every LISP handler is built on: the resource override, the string and icon loaders
+// and the answer to a failed argument check.
 #include "frame/Module.h"
 
 CKorResourceOverride::CKorResourceOverride()
@@ -21,6 +21,18 @@ CString LoadModuleString(UINT id, HINSTANCE instance)
     buffer[0] = 0;
     LoadStringW(from, id, buffer, 1024);
     return CString(buffer);
+}
+
+HICON LoadModuleIcon(UINT id, int size, HINSTANCE instance)
+{
+    return static_cast<HICON>(LoadImageW(instance ? instance : korDialogInstance(), MAKEINTRESOURCEW(id), IMAGE_ICON,
+                                         size, size, LR_SHARED));
+}
+
+void SetWindowIcons(CWnd& window, HICON icon)
+{
+    window.SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    window.SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 }
 
 int KorParameterError(int code, const wchar_t* format, ...)

@@ -53,9 +53,13 @@
 // with '#' or ';' are comments. A wrong line is reported and skipped.
 //
 // Diagnostics (why a call answered false) go to the sink set with setDiagnosticSink, by
-// default standard error as "kordb: <text>"; lastError() keeps the latest.
+// default standard error as "kordb: <text>"; lastError() keeps the latest. The texts are
+// German, as the CAD program's user reads them; names, paths, SQL and what SQLite or the
+// server say stay as they are.
 //
-// Everything here runs on the thread of the CAD program; a mutex keeps stray callers safe.
+// Everything here runs on the thread of the CAD program; three mutexes (configuration,
+// connections, diagnostics; see kordb_p.h) keep stray callers safe. The diagnostic sink must
+// not call back into kordb.
 #pragma once
 
 #include "mfc/afx.h"

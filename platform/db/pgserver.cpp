@@ -192,14 +192,14 @@ bool parseLocation(const std::string& url, ServerLocation& out, std::string* err
     char* message = nullptr;
     PQconninfoOption* options = PQconninfoParse(url.c_str(), &message);
     if (!options) {
-        std::string m = message ? message : "out of memory";
+        std::string m = message ? message : "kein Speicher frei";
         PQfreemem(message);
         while (!m.empty() && m.back() == '\n')
             m.pop_back();
         if (!out.password.empty())
             for (size_t p; (p = m.find(out.password)) != std::string::npos;)
                 m.replace(p, out.password.size(), "***");
-        *error = "cannot read the server URL " + out.shown + ": " + m;
+        *error = "die Server-URL " + out.shown + " ist nicht lesbar: " + m;
         return false;
     }
     std::map<std::string, std::string> params;
@@ -315,8 +315,8 @@ bool Connection::connect(std::string* error)
     values.push_back(nullptr);
     m_conn = PQconnectdbParams(keys.data(), values.data(), 0);
     if (!m_conn || PQstatus(m_conn) != CONNECTION_OK) {
-        *error = "cannot connect to " + m_location.shown + ": " +
-                 scrub(m_conn ? PQerrorMessage(m_conn) : "out of memory");
+        *error = "keine Verbindung zu " + m_location.shown + ": " +
+                 scrub(m_conn ? PQerrorMessage(m_conn) : "kein Speicher frei");
         drop();
         return false;
     }
@@ -355,14 +355,14 @@ bool Connection::wait(std::chrono::steady_clock::time_point deadline, std::strin
     pollfd p{PQsocket(m_conn), POLLIN, 0};
     int ready = left.count() > 0 ? ::poll(&p, 1, static_cast<int>(left.count())) : 0;
     if (ready == 0) {
-        *error = "no answer from " + m_location.shown + " in time; the connection is closed";
+        *error = "keine Antwort von " + m_location.shown + " in der erlaubten Zeit; die Verbindung wird geschlossen";
         drop();
         return false;
     }
     if (ready < 0 && errno == EINTR)
         return true;
     if (PQconsumeInput(m_conn) != 1) {
-        *error = "connection to " + m_location.shown + " lost: " + scrub(PQerrorMessage(m_conn));
+        *error = "Verbindung zu " + m_location.shown + " verloren: " + scrub(PQerrorMessage(m_conn));
         drop();
         return false;
     }
@@ -397,8 +397,8 @@ PGresult* Connection::lastResult(std::chrono::steady_clock::time_point deadline,
         }
     }
     if (!kept && error->empty())
-        *error = "connection to " + m_location.shown + " lost: " +
-                 scrub(m_conn ? PQerrorMessage(m_conn) : "closed");
+        *error = "Verbindung zu " + m_location.shown + " verloren: " +
+                 scrub(m_conn ? PQerrorMessage(m_conn) : "geschlossen");
     if (m_conn && PQstatus(m_conn) != CONNECTION_OK)
         drop();
     return kept;
@@ -435,7 +435,7 @@ bool Connection::query(const std::string& sql, const std::vector<Value>& values,
         std::string name = "kordb_" + std::to_string(m_nextStatement++);
         auto until = deadline();
         if (!PQsendPrepare(m_conn, name.c_str(), sql.c_str(), static_cast<int>(types.size()), types.data())) {
-            *error = "connection to " + m_location.shown + " lost: " + scrub(PQerrorMessage(m_conn));
+            *error = "Verbindung zu " + m_location.shown + " verloren: " + scrub(PQerrorMessage(m_conn));
             drop();
             return false;
         }
@@ -471,7 +471,7 @@ bool Connection::query(const std::string& sql, const std::vector<Value>& values,
     auto until = deadline();
     if (!PQsendQueryPrepared(m_conn, it->second.c_str(), static_cast<int>(params.size()), params.data(), nullptr,
                              nullptr, 0)) {
-        *error = "connection to " + m_location.shown + " lost: " + scrub(PQerrorMessage(m_conn));
+        *error = "Verbindung zu " + m_location.shown + " verloren: " + scrub(PQerrorMessage(m_conn));
         drop();
         return false;
     }
@@ -512,7 +512,7 @@ bool Connection::exec(const std::string& sql, std::string* error)
         return false;
     auto until = deadline();
     if (!PQsendQuery(m_conn, sql.c_str())) {
-        *error = "connection to " + m_location.shown + " lost: " + scrub(PQerrorMessage(m_conn));
+        *error = "Verbindung zu " + m_location.shown + " verloren: " + scrub(PQerrorMessage(m_conn));
         drop();
         return false;
     }

@@ -9,7 +9,8 @@
 //     estimated remaining time
 // [X] repaints throttled by an update step; user events handled every 50 ms during the work
 // [X] cancel button (and the close box) calling back the worker, never re-entered
-// [X] inspection for hosts and tests: open windows, repaints per bar, texts, pressing cancel
+// [X] for hosts: the open windows, pressing cancel; for tests (progress_inspect.h): status
+//     listeners, repaints per bar, texts, positions, the cancel button's state
 // [ ] saved window positions, a progress button in the task bar
 //
 // The window runs on the main thread, inside the caller's work: it has no thread or timer
@@ -26,7 +27,6 @@
 
 #include "mfc/afxwin.h"
 
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -41,6 +41,15 @@ public:
         StatusDone = 4,       // ended with success (green check)
         StatusRunning = 5,    // at work (blue arrow)
         StatusWaiting = 6,    // not started yet (grey hourglass)
+    };
+
+    // Where the window opens over its parent (or the screen): nPosition of the constructor.
+    enum Position {
+        PositionCentred = -1,
+        PositionTopLeft = 0,
+        PositionTopRight = 1,
+        PositionBottomLeft = 2,
+        PositionBottomRight = 3,
     };
 
     // The cancel callback: the window and the context given to AktiviereAbbruch. It runs
@@ -62,9 +71,8 @@ public:
     //                       (below 1: no limit)
     //   pParent             the window it stays over; null: the CAD program's main window
     //                       when there is one
-    //   nPosition           where it opens over that window (or the screen): -1 centred,
-    //                       0 top left, 1 top right, 2 bottom left, 3 bottom right; other
-    //                       values centre it too
+    //   nPosition           where it opens over that window (or the screen), a Position;
+    //                       other values centre it too
     CKORGuiProgress(bool bToolWindow, bool bShowElapsed, bool bShowRemaining, bool bShowIcons, bool bShowPercent,
                     bool bStayOnTop, double dTimeRefresh, int nMaxVisibleBars, CWnd* pParent, int nPosition);
     // Closes the window; its bar handles become invalid. Deleting the window inside its own
@@ -107,36 +115,19 @@ public:
     // pending events once afterwards. False (handle untouched) for a bar not of this window.
     static bool EntferneProgressBar(CKORGuiProgress* p, void*& bar, bool processEvents);
 
-    // ---- for hosts and tests ------------------------------------------------------------
+    // ---- for hosts -----------------------------------------------------------------------
+    // (What tests look at besides is in progress_inspect.h.)
     // The progress windows open now, oldest first.
     static std::vector<CKORGuiProgress*> OpenWindows();
-    // Called after every status a bar is given (SetzeProgressStatus), with the window, the
-    // bar and the status, in the order the listeners were added; returns a token for removal.
-    using StatusListener = std::function<void(CKORGuiProgress* window, void* bar, int status)>;
-    static int AddStatusListener(StatusListener listener);
-    static void RemoveStatusListener(int token);
     // Does what the user's click on the cancel button does. False when the button cannot be
     // clicked: no callback, the button disabled, the window hidden, or the callback running
     // (it is never entered twice). True once the callback has returned.
     bool PressCancel();
-    bool CanCancel() const;  // the button is shown and enabled
-    bool IsCallbackRunning() const;
-    int CallbackCount() const;  // callbacks made so far
-    // The window's bars, top to bottom.
-    std::vector<void*> Bars() const;
-    // How often the bar's row was repainted for a change of position, status, maximum or
-    // text (refreshes of the times alone are not counted); -1 for an unknown bar.
-    static int RepaintCount(CKORGuiProgress* p, void* bar);
-    // The bar's status (-1 for an unknown bar), the text it shows, its last position (as
-    // given) and the position it shows, the time text it shows ("" when none).
-    int BarStatus(void* bar) const;
-    CString BarText(void* bar) const;
-    double BarPosition(void* bar) const;
-    double BarShownPosition(void* bar) const;
-    CString BarTimeText(void* bar) const;
 
     struct Impl;
 
 private:
+    friend struct CKORGuiProgressInspect;
+
     std::unique_ptr<Impl> m_impl;
 };

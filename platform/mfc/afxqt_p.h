@@ -37,6 +37,8 @@ inline QWidget* widget(HWND h) { return reinterpret_cast<QWidget*>(h); }
 inline HWND handle(const QWidget* w) { return reinterpret_cast<HWND>(const_cast<QWidget*>(w)); }
 // The widget of a handle if it is alive, else null.
 QWidget* liveWidget(HWND h);
+// The widget of a window object if it has one and it is alive, else null.
+inline QWidget* liveWidget(const CWnd* wnd) { return wnd ? liveWidget(wnd->m_hWnd) : nullptr; }
 
 // Wide text (UTF-32 here) to a QString. Text of the Basic Multilingual Plane, nearly all there
 // is, is copied unit by unit (Qt's general conversion costs several times more, which shows

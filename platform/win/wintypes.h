@@ -4,10 +4,12 @@
 // [X] handle types (HWND, HINSTANCE, HICON, HANDLE) as distinct opaque pointers
 // [X] BOOL/UINT/DWORD/WPARAM/LPARAM/LRESULT, RECT/POINT/SIZE
 // [X] dialog results IDOK/IDCANCEL, window messages and flags that callers name
-// [X] _wtof, as the C runtime reads numbers in its default ("C") locale, a decimal comma too
+// [X] _wtof, as the C runtime reads numbers in its default ("C") locale, a decimal comma too;
+//     _wtoi and _wtol
 // [ ] everything else of the Win32 API
 #pragma once
 
+#include <climits>
 #include <clocale>
 #include <cstdint>
 #include <cwchar>
@@ -109,3 +111,10 @@ inline double _wtof(const wchar_t* text)
 // The C runtime's _wtol: leading white space, a sign and the digits that follow; 0 when the
 // text does not start with a number. Numbers beyond the range of long are cut to its limits.
 inline long _wtol(const wchar_t* text) { return text ? wcstol(text, nullptr, 10) : 0L; }
+
+// The C runtime's _wtoi: as _wtol, cut to the limits of int.
+inline int _wtoi(const wchar_t* text)
+{
+    long long n = text ? wcstoll(text, nullptr, 10) : 0LL;
+    return n > INT_MAX ? INT_MAX : n < INT_MIN ? INT_MIN : static_cast<int>(n);
+}

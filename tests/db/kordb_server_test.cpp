@@ -127,7 +127,7 @@ TEST_F(Server, EachDatabaseIsASchemaAndEveryLookupSeesTheServersTextsAsTheyAreNo
     ASSERT_TRUE(GetKorPath(L"DB_GAS", L"texte", L"", L"", resolved));
     EXPECT_EQ(resolved, L"GAS.TEXTE");
     EXPECT_FALSE(GetKorPath(L"DB_GAS", L"HYDRANTEN", L"", L"", resolved));
-    EXPECT_TRUE(lastSays("has no table HYDRANTEN in schema srv_gas")) << last();
+    EXPECT_TRUE(lastSays("hat keine Tabelle HYDRANTEN im Schema srv_gas")) << last();
     // A label changed on the server is what the next lookup shows: nothing is kept but names.
     ASSERT_EQ(pgtest::exec("UPDATE srv_wasser.\"TEXTE\" SET text = 'Überdeckung [cm]' WHERE identifier = 1"), "");
     EXPECT_EQ(text(L"SRV_WASSER", 1), L"Überdeckung [cm]");
@@ -139,7 +139,7 @@ TEST_F(Server, EachDatabaseIsASchemaAndEveryLookupSeesTheServersTextsAsTheyAreNo
     EXPECT_FALSE(kor_reltab::Query(L"SELECT Text FROM \"GAS.TEXTE\" WHERE ( Identifier = 1 )", rs));
     EXPECT_TRUE(lastSays("does not exist")) << last();
     EXPECT_EQ(text(L"GAS", 1), L"<failed>");
-    EXPECT_TRUE(lastSays("has no table TEXTE in schema srv_gas")) << last();
+    EXPECT_TRUE(lastSays("hat keine Tabelle TEXTE im Schema srv_gas")) << last();
     expectNoPassword();
 }
 
@@ -150,10 +150,10 @@ TEST_F(Server, AServerNotThereAtStartAnswersFalseOncePerCallAndIsUsedWhenItComes
     ASSERT_TRUE(pgtest::control("primary", "stop"));
     kordb::beginCall();
     EXPECT_EQ(text(L"SRV_WASSER", 1), L"<failed>");
-    EXPECT_TRUE(lastSays("cannot connect to postgresql://kor:***@/netz?host=")) << last();
+    EXPECT_TRUE(lastSays("keine Verbindung zu postgresql://kor:***@/netz?host=")) << last();
     // The eight lookups of one dialog meet one failed connection, not eight.
     EXPECT_EQ(text(L"SRV_WASSER", 1), L"<failed>");
-    EXPECT_TRUE(lastSays("could not be reached in this call")) << last();
+    EXPECT_TRUE(lastSays("war in diesem Aufruf nicht erreichbar")) << last();
     kordb::endCall();
     ASSERT_TRUE(pgtest::control("primary", "start"));
     kordb::beginCall();
@@ -212,7 +212,7 @@ TEST_F(Server, AStatementRunningTooLongIsCancelledAndTheConnectionServesOn)
     ASSERT_FALSE(pid.empty());
     ASSERT_EQ(::kill(std::stoi(pid), SIGSTOP), 0);
     EXPECT_EQ(text(L"SRV_WASSER", 1), L"<failed>");
-    EXPECT_TRUE(lastSays("no answer from postgresql://kor:***@")) << last();
+    EXPECT_TRUE(lastSays("keine Antwort von postgresql://kor:***@")) << last();
     ::kill(std::stoi(pid), SIGCONT);
     EXPECT_EQ(text(L"SRV_WASSER", 1), L"Nennweite");
 }
@@ -297,7 +297,7 @@ TEST_F(Server, TheImportIsAllOrNothingAndCheckListsWhatKorcadResolves)
     ASSERT_TRUE(pgtest::control("primary", "stop"));
     r = korcadDb({"import", (dir / "gut.sqlite").string(), url});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("cannot connect"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("keine Verbindung"), std::string::npos) << r.err;
     ASSERT_TRUE(pgtest::control("primary", "start"));
 
     // A correct file replaces the tables it holds.

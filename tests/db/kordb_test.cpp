@@ -207,23 +207,23 @@ TEST_F(Db, UnknownDatabaseTableOrFileIsFalseWithAReason)
     ASSERT_TRUE(kordb::setDatabase("FTP", "ftp://netz.example/wasser.sqlite"));
     CString resolved(L"unverändert");
     EXPECT_FALSE(GetKorPath(L"DB_STROM", L"TEXTE", L"", L"Fehler beim Aufruf von %s", resolved));
-    EXPECT_TRUE(lastSays("Fehler beim Aufruf von GetKorPath: unknown database STROM"));
+    EXPECT_TRUE(lastSays("Fehler beim Aufruf von GetKorPath: unbekannte Datenbank STROM"));
     // A text that is no format with one %s frames the reason as it stands.
     EXPECT_FALSE(GetKorPath(L"DB_STROM", L"TEXTE", L"", L"Fehler %d bei %s", resolved));
-    EXPECT_TRUE(lastSays("Fehler %d bei %s: unknown database STROM"));
+    EXPECT_TRUE(lastSays("Fehler %d bei %s: unbekannte Datenbank STROM"));
     EXPECT_FALSE(GetKorPath(L"DB_WASSER", L"HYDRANTEN", L"", L"", resolved));
-    EXPECT_TRUE(lastSays("has no table HYDRANTEN"));
+    EXPECT_TRUE(lastSays("hat keine Tabelle HYDRANTEN"));
     EXPECT_FALSE(GetKorPath(L"DB_ABWASSER", L"TEXTE", L"", L"", resolved));
     EXPECT_TRUE(lastSays("fehlt.sqlite"));
     EXPECT_FALSE(GetKorPath(L"DB_FERN", L"TEXTE", L"", L"", resolved));
-    EXPECT_TRUE(lastSays("cannot connect to postgres://kor:***@/wasser?host=/nonexistent/kor-socket: "))
+    EXPECT_TRUE(lastSays("keine Verbindung zu postgres://kor:***@/wasser?host=/nonexistent/kor-socket: "))
         << diagnostics.back();
     EXPECT_FALSE(GetKorPath(L"DB_FTP", L"TEXTE", L"", L"", resolved));
-    EXPECT_TRUE(lastSays("unknown kind of location ftp://netz.example/wasser.sqlite"));
+    EXPECT_TRUE(lastSays("unbekannte Art von Ort ftp://netz.example/wasser.sqlite"));
     for (const auto& d : diagnostics)
         EXPECT_EQ(d.find("Streng-Geheim"), std::string::npos) << d;
     EXPECT_FALSE(GetKorPath(L"WASSER", L"TEXTE", L"", L"", resolved));  // not a DB_ key
-    EXPECT_TRUE(lastSays("not a database key"));
+    EXPECT_TRUE(lastSays("kein Datenbankschlüssel"));
     EXPECT_EQ(resolved, L"unverändert");
     // A query over a name nobody resolved fails too.
     CKORRltbRecordset rs;
@@ -248,7 +248,7 @@ TEST_P(DbBoth, NamesThatCouldLeaveTheirQuotesAreRefusedAndTouchNothing)
     for (const auto& table : tables) {
         CString resolved;
         EXPECT_FALSE(GetKorPath(L"DB_WASSER", CString(table), L"", L"", resolved)) << kortext::fromWide(table);
-        EXPECT_TRUE(lastSays("refused table name"));
+        EXPECT_TRUE(lastSays("abgelehnter Tabellenname"));
         EXPECT_EQ(resolved, L"");
     }
     for (const std::wstring& database : {std::wstring(L"WASSER\""), std::wstring(L"WASSER\".TEXTE --"),
@@ -256,7 +256,7 @@ TEST_P(DbBoth, NamesThatCouldLeaveTheirQuotesAreRefusedAndTouchNothing)
                                          std::wstring(L"WASSER.X"), std::wstring(L"")}) {
         CString resolved;
         EXPECT_FALSE(GetKorPath(CString(L"DB_" + database), L"TEXTE", L"", L"", resolved));
-        EXPECT_TRUE(lastSays("refused database name"));
+        EXPECT_TRUE(lastSays("abgelehnter Datenbankname"));
     }
     EXPECT_FALSE(kordb::setDatabase("WASSER\"; --", "x.sqlite"));
     // The table every attempt aimed at is whole, and still answers.
@@ -274,7 +274,7 @@ TEST_P(DbBoth, QueriesOnlyReadAndRunOneStatement)
     EXPECT_FALSE(kor_reltab::Query(L"WITH x AS (DELETE FROM \"WASSER.TEXTE\" RETURNING 1) SELECT * FROM x", rs));
     EXPECT_FALSE(kor_reltab::Query(L"CREATE TABLE x (a)", rs));
     EXPECT_FALSE(kor_reltab::Query(L"SELECT 1; DROP VIEW \"WASSER.TEXTE\"", rs));
-    EXPECT_TRUE(lastSays("refused query"));
+    EXPECT_TRUE(lastSays("abgelehnte Abfrage"));
     EXPECT_FALSE(kor_reltab::Query(L"SELEKT Text", rs));
     EXPECT_TRUE(lastSays("syntax error"));
     EXPECT_EQ(count("WASSER"), 1);
@@ -398,7 +398,7 @@ TEST_F(Db, AFileReplacedOrChangedBetweenTwoCallsIsReadAnew)
     // Removed: false; back again: read.
     fs::rename(file, dir / "weg.sqlite");
     EXPECT_EQ(text(L"WASSER", 1), L"<failed>");
-    EXPECT_TRUE(lastSays("cannot read"));
+    EXPECT_TRUE(lastSays("nicht lesbar"));
     fs::rename(dir / "weg.sqlite", file);
     EXPECT_EQ(text(L"WASSER", 1), L"neu");
 
@@ -406,7 +406,7 @@ TEST_F(Db, AFileReplacedOrChangedBetweenTwoCallsIsReadAnew)
     makeDatabase(dir / "anders.sqlite", {{1, "x"}}, "ANDERE");
     fs::rename(dir / "anders.sqlite", file);
     EXPECT_EQ(text(L"WASSER", 1), L"<failed>");
-    EXPECT_TRUE(lastSays("has no table TEXTE"));
+    EXPECT_TRUE(lastSays("hat keine Tabelle TEXTE"));
 
     // Changed in place by a writer.
     makeDatabase(file, {{1, "eins"}});
@@ -461,12 +461,12 @@ TEST_F(Db, DatabasesIniIsReadAndTheHostWins)
                 return true;
         return false;
     };
-    EXPECT_TRUE(said("databases.ini:6: expected NAME = LOCATION"));
-    EXPECT_TRUE(said("databases.ini:7: not a database name"));
-    EXPECT_TRUE(said("databases.ini:8: database LEER has no location"));
-    EXPECT_TRUE(said("databases.ini:9: unknown section [andere]"));
-    EXPECT_TRUE(said("databases.ini:10: an entry outside [databases]"));
-    EXPECT_TRUE(said("databases.ini:12: database gas was given before (line 4); this line is used"));
+    EXPECT_TRUE(said("databases.ini:6: erwartet: NAME = ORT"));
+    EXPECT_TRUE(said("databases.ini:7: kein Datenbankname"));
+    EXPECT_TRUE(said("databases.ini:8: für die Datenbank LEER ist kein Ort angegeben"));
+    EXPECT_TRUE(said("databases.ini:9: unbekannter Abschnitt [andere]"));
+    EXPECT_TRUE(said("databases.ini:10: ein Eintrag außerhalb von [databases]"));
+    EXPECT_TRUE(said("databases.ini:12: die Datenbank gas wurde schon in Zeile 4 angegeben; diese Zeile gilt"));
 
     ASSERT_TRUE(kordb::setDatabase("wasser", (dir / "host.sqlite").string()));
     EXPECT_EQ(text(L"WASSER", 1), L"vom Programm");
@@ -498,9 +498,9 @@ TEST_F(Db, ADatabasesIniThatIsNoRegularFileOrTooLargeIsNotReadAndSaysSo)
         std::function<void()> make;
         const char* said;
     } cases[] = {
-        {"a FIFO nobody writes", [&] { ASSERT_EQ(::mkfifo(ini.c_str(), 0600), 0); }, "not a regular file"},
-        {"a link to /dev/zero", [&] { fs::create_symlink("/dev/zero", ini); }, "not a regular file"},
-        {"a file past 1 MiB", [&] { std::ofstream(ini) << good << std::string(1 << 20, '#'); }, "larger than 1 MiB"},
+        {"a FIFO nobody writes", [&] { ASSERT_EQ(::mkfifo(ini.c_str(), 0600), 0); }, "keine gewöhnliche Datei"},
+        {"a link to /dev/zero", [&] { fs::create_symlink("/dev/zero", ini); }, "keine gewöhnliche Datei"},
+        {"a file past 1 MiB", [&] { std::ofstream(ini) << good << std::string(1 << 20, '#'); }, "größer als 1 MiB"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -510,7 +510,7 @@ TEST_F(Db, ADatabasesIniThatIsNoRegularFileOrTooLargeIsNotReadAndSaysSo)
         diagnostics.clear();
         EXPECT_EQ(text(L"WASSER", 1), L"<failed>");
         ASSERT_FALSE(diagnostics.empty());
-        EXPECT_NE(diagnostics.front().find(ini.string() + ": " + c.said + "; no database is configured there"),
+        EXPECT_NE(diagnostics.front().find(ini.string() + ": " + c.said + "; dort ist keine Datenbank eingerichtet"),
                   std::string::npos)
             << diagnostics.front();
     }

@@ -80,10 +80,10 @@ TEST_F(TextLookup, FailuresLeaveTheTextAndSayWhy)
     EXPECT_EQ(text, L"");
     ASSERT_EQ(diagnostics.size(), 1u);
     // The module's own message frames the layer's reason.
-    EXPECT_EQ(diagnostics[0].rfind("Fehler beim Aufruf von GetKorPath: unknown database NIRGENDS", 0), 0u)
+    EXPECT_EQ(diagnostics[0].rfind("Fehler beim Aufruf von GetKorPath: unbekannte Datenbank NIRGENDS", 0), 0u)
         << diagnostics[0];
     EXPECT_FALSE(GetStringFromFragBoxIdentifier(L"WASSER", L"HYDRANTEN", 1, text));
-    EXPECT_NE(diagnostics.back().find("has no table HYDRANTEN"), std::string::npos) << diagnostics.back();
+    EXPECT_NE(diagnostics.back().find("hat keine Tabelle HYDRANTEN"), std::string::npos) << diagnostics.back();
     EXPECT_EQ(text, L"");
 }
 

@@ -119,8 +119,8 @@ TEST(KorcadCallerText, DatabaseAndTableNamesAreRefusedAsDataNeverSplicedIntoAQue
         << r.process.err;
     // The reasons name the texts with their quotes escaped, once per call.
     const std::string shown = "\"%s%n%x '\\\"`; \\ <b>fett</b> %1 %2\"";
-    EXPECT_NE(r.process.err.find("refused database name " + shown), std::string::npos) << r.process.err;
-    EXPECT_NE(r.process.err.find("refused table name " + shown), std::string::npos) << r.process.err;
+    EXPECT_NE(r.process.err.find("abgelehnter Datenbankname " + shown), std::string::npos) << r.process.err;
+    EXPECT_NE(r.process.err.find("abgelehnter Tabellenname " + shown), std::string::npos) << r.process.err;
     EXPECT_EQ(r.process.err.find("(null)"), std::string::npos) << r.process.err;
 }
 

@@ -251,7 +251,7 @@ TEST(KorcadCommand, ADatabasesIniNameThatIsNoUtf8IsRefusedWithItsLine)
     auto r = korcad({"--no-load", "-e", "(+ 1 2)"}, "", ProcessEnv{{{"XDG_CONFIG_HOME", config}}, {}});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "3\n");
-    EXPECT_NE(r.err.find("databases.ini:2: not a database name: \"KATAL"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("databases.ini:2: kein Datenbankname: \"KATAL"), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find("databases.ini:3"), std::string::npos) << r.err;
 }
 
@@ -342,9 +342,6 @@ TEST(KorcadWithModule, EvaluatingStartsNoGui)
     EXPECT_EQ(r.out, "3\n");
     EXPECT_EQ(r.err, "");
 }
-
-// A module function whose handler is not built yet answers through the invoke message with
-// the void answer only: a LISP error that names it, a failed run, no crash.
 
 // Without a display and without answers nobody can see a dialog: it is cancelled at once with
 // one line, and the program goes on with the cancelled answer. (timeout bounds a korcad that

@@ -193,6 +193,18 @@ TEST_F(FragBoxWindow, OkWritesTheTextsBackInEachRowsOwnType)
     EXPECT_EQ(CKORAdsLisp::Type(value(1)), LISP_INT);
 }
 
+TEST_F(FragBoxWindow, AnIntegerBeyondTheRangeOfIntIsCutToItsLimit)
+{
+    INT_PTR r = run({V(1), V(2)}, [] {
+        afxdriver::type(IDC_FRAGBOX_EDIT0, L"99999999999");
+        afxdriver::type(IDC_FRAGBOX_EDIT1, L"-99999999999");
+        afxdriver::click(L"OK");
+    });
+    EXPECT_EQ(r, IDOK);
+    EXPECT_EQ(value(0), V(2147483647));
+    EXPECT_EQ(value(1), V(-2147483647 - 1));
+}
+
 TEST_F(FragBoxWindow, EnterConfirmsAndRowsBeyondTheEighthKeepTheirValues)
 {
     std::vector<V> values = ints(10);
