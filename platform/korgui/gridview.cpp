@@ -218,6 +218,8 @@ GridView::GridView(QWidget* parent) : QTableView(parent)
     setShowGrid(false);  // the delegate draws the lines the grid-line style asks for
     horizontalHeader()->setHighlightSections(true);
     horizontalHeader()->setSectionsClickable(false);
+    // Room the columns leave as the window grows goes to the last one, as a user expects.
+    horizontalHeader()->setStretchLastSection(true);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
 }

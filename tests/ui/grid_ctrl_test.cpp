@@ -310,6 +310,23 @@ TEST(GridCtrl, AHiddenColumnStaysHiddenAndIsSkippedByTheKeyboard)
     });
 }
 
+TEST(GridCtrl, AWiderGridGivesTheRoomToItsLastColumn)
+{
+    GridDlg dlg(2);
+    uitest::runModal(dlg, [&](CDialog& d) {
+        QTableView* v = dlg.view();
+        const int first = dlg.grid.GetColumnWidth(1), last = dlg.grid.GetColumnWidth(3);
+        CRect r;
+        dlg.grid.GetWindowRect(&r);
+        dlg.grid.SetWindowPos(nullptr, 0, 0, r.Width() + 120, r.Height(), SWP_NOMOVE | SWP_NOZORDER);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(dlg.grid.GetColumnWidth(1), first);
+        EXPECT_GE(dlg.grid.GetColumnWidth(3), last + 120);
+        EXPECT_EQ(v->horizontalHeader()->length(), v->viewport()->width());
+        d.EndDialog(IDOK);
+    });
+}
+
 TEST(GridAnswers, SeveralRowsAndCellEditsAreReadAndBadLinesNamed)
 {
     std::vector<korcad::Action> actions;
