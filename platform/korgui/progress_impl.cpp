@@ -22,6 +22,8 @@ std::vector<std::pair<int, CKORGuiProgressInspect::StatusListener>>& statusListe
 
 CKORGuiProgress::Impl::~Impl()
 {
+    if (dialogListener)
+        AfxRemoveDialogListener(dialogListener);
     timesTimer.stop();
     if (qApp)
         qApp->removeEventFilter(&guard);
@@ -47,6 +49,11 @@ void CKORGuiProgress::Impl::build(bool toolWindow, bool stayOnTop)
     window->setWindowTitle(QStringLiteral("Fortschritt"));
     window->setAttribute(Qt::WA_ShowWithoutActivating);
     window->setMinimumWidth(440);
+    // A dialog the work opens (a question, a choice) must not hide the progress of that work.
+    dialogListener = AfxAddDialogListener([this](CDialog& dialog, AfxDialogEvent event) {
+        if (event == AfxDialogEvent::Opened)
+            keepClearOf(dialog);
+    });
 
     auto* outer = new QVBoxLayout(window);
     outer->setContentsMargins(12, 12, 12, 12);
@@ -158,6 +165,46 @@ void CKORGuiProgress::Impl::place()
     default: at = area.center() - QPoint(size.width() / 2, size.height() / 2); break;
     }
     window->move(at);
+}
+
+void CKORGuiProgress::Impl::keepClearOf(CDialog& dialog)
+{
+    QWidget* other = afxqt::dialogWidget(&dialog);
+    if (!window || !window->isVisible() || !other || other == window)
+        return;
+    const QRect covering = other->frameGeometry();
+    const QRect mine = window->frameGeometry();
+    if (!mine.intersects(covering))
+        return;
+    QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const int gap = 8;
+    // Below the dialog, above it, right of it, left of it, kept on the screen: the first place
+    // the dialog leaves free, else the one where it covers least.
+    const QPoint places[] = {
+        {mine.left(), covering.bottom() + 1 + gap},
+        {mine.left(), covering.top() - gap - mine.height()},
+        {covering.right() + 1 + gap, mine.top()},
+        {covering.left() - gap - mine.width(), mine.top()},
+    };
+    auto covered = [&](const QRect& r) {
+        const QRect both = r.intersected(covering);
+        return both.isEmpty() ? 0LL : static_cast<long long>(both.width()) * both.height();
+    };
+    QRect best = mine;
+    for (QPoint at : places) {
+        QRect there(at, mine.size());
+        there.moveLeft(std::max(area.left(), std::min(there.left(), area.right() + 1 - there.width())));
+        there.moveTop(std::max(area.top(), std::min(there.top(), area.bottom() + 1 - there.height())));
+        if (covered(there) < covered(best))
+            best = there;
+        if (covered(best) == 0)
+            break;
+    }
+    if (best != mine)
+        window->move(best.topLeft());
 }
 
 Bar* CKORGuiProgress::Impl::find(void* handle) const

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -162,6 +163,9 @@ struct CKORGuiProgress::Impl {
     QWidget* makeRow(korprogress::Bar* b);
     void layoutRows();
     void place();
+    // Moves the window out from under a dialog that opened over it, where the screen has room.
+    void keepClearOf(CDialog& dialog);
+    int dialogListener = 0;
     korprogress::Bar* find(void* handle) const;
     void repaint(korprogress::Bar& b);
     void refreshTimes(korprogress::Bar& b);

@@ -265,6 +265,16 @@ TEST_F(CadClassFixture, TheWorkerRunsItsFourStepsWithTheirProgressStatuses)
     std::string question;
     user.steps.push_back([&](CDialog& d) {
         EXPECT_EQ(afxdriver::describe(d), "\"Hydranten\" (template 30055)");
+        // The progress of the work stays in sight beside the dialog.
+        auto windows = CKORGuiProgress::OpenWindows();
+        ASSERT_EQ(windows.size(), 1u);
+        CRect progress, dialog;
+        windows[0]->GetWindowRect(&progress);
+        d.GetWindowRect(&dialog);
+        EXPECT_TRUE(windows[0]->IsWindowVisible());
+        // (The test's screen is small: the dialog may cover a strip of it, no more.)
+        const long overlap = std::max(0L, std::min(progress.bottom, dialog.bottom) - std::max(progress.top, dialog.top));
+        EXPECT_LT(overlap * 4, progress.Height()) << "the dialog covers the progress window";
         offered = listLines(30058);
         ASSERT_TRUE(afxdriver::select(30058, L"Hydrant Unterflur DN 100"));
         ASSERT_TRUE(afxdriver::ok());
