@@ -1,8 +1,6 @@
 #include "drawing/Drawing.h"
 #include "drawing/DrawingRecords.h"
 
-#include "drawing/Wildcard.h"
-
 #include "text/text.h"
 
 #include <algorithm>
@@ -113,11 +111,11 @@ std::string unsoundGroup(int code, std::string_view value, bool first)
     return {};
 }
 
-bool noLineBreaks(const resbuf* chain, std::string* why)
+bool noLineBreaks(std::span<const dxf::Group> groups, std::string* why)
 {
-    for (const resbuf* rb = chain; rb; rb = rb->rbnext)
-        if (acutIsTextType(rb->restype) && rb->resval.rstring && std::wcspbrk(rb->resval.rstring, L"\r\n")) {
-            *why = "group " + std::to_string(rb->restype) + " holds a line break";
+    for (const dxf::Group& g : groups)
+        if (isTextCode(g.code) && g.text.find_first_of(L"\r\n") != std::wstring::npos) {
+            *why = "group " + std::to_string(g.code) + " holds a line break";
             return false;
         }
     return true;

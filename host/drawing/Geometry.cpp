@@ -271,9 +271,7 @@ public:
         std::vector<uint32_t> mains = d_.mainEntities();
         g_.prims_.reserve(std::min(mains.size() * 2, kMaxPrimitives));
         for (size_t k = 0; k < mains.size(); ++k) {
-            ads_name n;
-            d_.nameOf(mains[k], n);
-            const Drawing::Record* r = d_.record(n);
+            const Drawing::Record* r = d_.record(d_.nameOf(mains[k]));
             if (!r)
                 continue;
             top.entity = mains[k];
