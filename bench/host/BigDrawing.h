@@ -37,7 +37,7 @@ inline std::unique_ptr<korcad::Drawing> bigDrawing(size_t wanted)
         std::vector<std::pair<int, std::string>> groups;
         for (const auto& t : sample->tags(*r))
             if (t.code != 5 && t.code != 330)
-                groups.emplace_back(t.code, std::string(t.value));
+                groups.emplace_back(t.code, std::string(t.value()));
         records.push_back(std::move(groups));
         isMain.push_back(std::find(mains.begin(), mains.end(), r->id) != mains.end());
     }

@@ -75,7 +75,7 @@ bool Commands::setCurrentLayer(const std::wstring& name)
     for (const auto& t : d->tags(*r))
         if (t.code == 2) {
             try {
-                lisp_->setSystemVariable("CLAYER", Value::string(kortext::fromWide(dxf::decodeText(t.value, d->utf8()).c_str())));
+                lisp_->setSystemVariable("CLAYER", Value::string(kortext::fromWide(dxf::decodeText(t.value(), d->utf8()).c_str())));
             } catch (const lisp::LispError& e) {
                 out_ << "; error: " << e.message() << '\n';
                 return false;

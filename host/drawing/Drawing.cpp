@@ -188,7 +188,7 @@ bool Drawing::build(std::string* error)
         if (sawEof || !is(t[i], 0, "SECTION")) {
             if (is(t[i], 0, "EOF"))
                 sawEof = true;
-            else if (!sawEof && t[i].code == 0 && trim(t[i].value) == "ENDSEC")
+            else if (!sawEof && t[i].code == 0 && trim(t[i].value()) == "ENDSEC")
                 return fail(i, "ENDSEC outside a section");
             loose.head.push_back(t[i++]);
             continue;
@@ -200,7 +200,7 @@ bool Drawing::build(std::string* error)
         sec.head.push_back(t[i++]);
         if (i >= n || t[i].code != 2)
             return fail(i, "a SECTION without its name (group 2)");
-        sec.name = upperTrimmed(t[i].value);
+        sec.name = upperTrimmed(t[i].value());
         sec.head.push_back(t[i++]);
         while (i < n && t[i].code != 0)
             sec.head.push_back(t[i++]);
@@ -239,7 +239,7 @@ bool Drawing::build(std::string* error)
     // ASCII is read so.
     // Only the drawing counts: the bytes up to its EOF group, not what may follow.
     const std::string_view drawn(file_.bytes.data(),
-                                 static_cast<size_t>(t.back().value.data() + t.back().value.size() - file_.bytes.data()));
+                                 static_cast<size_t>(t.back().value().data() + t.back().value().size() - file_.bytes.data()));
     if (!utf8_ && kortext::isValidUtf8(drawn))
         utf8_ = std::any_of(drawn.begin(), drawn.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
     computeSubEntities();
@@ -254,8 +254,8 @@ std::string_view Drawing::headerValue(const std::string& variable) const
     if (!h)
         return {};
     for (size_t i = 0; i + 1 < h->head.size(); ++i)
-        if (h->head[i].code == 9 && trim(h->head[i].value) == variable)
-            return h->head[i + 1].value;
+        if (h->head[i].code == 9 && trim(h->head[i].value()) == variable)
+            return h->head[i + 1].value();
     return {};
 }
 
@@ -266,7 +266,7 @@ bool Drawing::opensComplex(const Record& r) const
         return true;
     if (ty == "INSERT")
         for (const Tag& g : tags(r))
-            if (g.code == 66 && integer(g.value) == 1)
+            if (g.code == 66 && integer(g.value()) == 1)
                 return true;
     return false;
 }
@@ -387,7 +387,7 @@ const Drawing::Record* Drawing::nextRecord(const Record& r) const
 std::string_view Drawing::type(const Record& r) const
 {
     auto t = tags(r);
-    return t.empty() ? std::string_view() : trim(t[0].value);
+    return t.empty() ? std::string_view() : trim(t[0].value());
 }
 
 size_t Drawing::entityCount() const

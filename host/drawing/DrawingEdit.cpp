@@ -57,19 +57,19 @@ bool sameValue(const dxf::Group* gr, std::span<const Tag> t, const Group& g, boo
 {
     switch (dxf::kindOf(gr->code)) {
     case dxf::Kind::Text:
-        return !gr->noText && dxf::decodeText(t[g.tag].value, utf8) == gr->text;
+        return !gr->noText && dxf::decodeText(t[g.tag].value(), utf8) == gr->text;
     case dxf::Kind::Real:
     case dxf::Kind::Int64:
-        return real(t[g.tag].value) == gr->real;
+        return real(t[g.tag].value()) == gr->real;
     case dxf::Kind::Point:
         for (size_t k = 0; k < 3; ++k)
-            if ((k < g.count ? real(t[g.tag + k].value) : 0.0) != gr->point[k])
+            if ((k < g.count ? real(t[g.tag + k].value()) : 0.0) != gr->point[k])
                 return false;
         return true;
     case dxf::Kind::Int16:
-        return integer(t[g.tag].value) == gr->integer;
+        return integer(t[g.tag].value()) == gr->integer;
     case dxf::Kind::Int32:
-        return integer(t[g.tag].value) == gr->integer;
+        return integer(t[g.tag].value()) == gr->integer;
     case dxf::Kind::Name:
         break;
     }
@@ -170,7 +170,7 @@ bool Drawing::entMod(const dxf::Groups& given, std::string* why)
     std::vector<bool> shown(old.size(), true);
     for (size_t i = 0; i < old.size(); ++i)
         if (dxf::kindOf(old[i].code) == dxf::Kind::Name) {
-            uint32_t target = lookupHandle(trim(t[old[i].tag].value));
+            uint32_t target = lookupHandle(trim(t[old[i].tag].value()));
             shown[i] = target && !recordById(target)->erased;
         }
     std::map<int, std::vector<size_t>> oldByCode, newByCode;
@@ -206,14 +206,14 @@ bool Drawing::entMod(const dxf::Groups& given, std::string* why)
             if (target)
                 for (const Tag& g : tags(*target))
                     if (g.code == 5 || g.code == 105) {
-                        handle = std::string(trim(g.value));
+                        handle = std::string(trim(g.value()));
                         break;
                     }
             if (handle.empty()) {
                 *why = "group " + std::to_string(c) + " names no object with a handle";
                 return false;
             }
-            if (m >= 0 && upperTrimmed(t[old[m].tag].value) == upperTrimmed(handle))
+            if (m >= 0 && upperTrimmed(t[old[m].tag].value()) == upperTrimmed(handle))
                 return keepOld();
             into.push_back(Tag{c, own(handle)});
             return true;
@@ -261,15 +261,15 @@ bool Drawing::entMod(const dxf::Groups& given, std::string* why)
         // The vertex count follows the vertices.
         size_t vertices = static_cast<size_t>(std::count_if(out.begin(), out.end(), [](const Tag& g) { return g.code == 10; }));
         for (Tag& g : out)
-            if (g.code == 90 && static_cast<size_t>(integer(g.value)) != vertices)
-                g.value = own(std::to_string(vertices));
+            if (g.code == 90 && static_cast<size_t>(integer(g.value())) != vertices)
+                g.setValue(own(std::to_string(vertices)));
     }
 
     // Extended data: the applications named are replaced, the others stay.
     std::vector<std::pair<std::wstring, Tags>> blocks;
     for (size_t i = xs; i < t.size(); ++i) {
         if (t[i].code == 1001)
-            blocks.push_back({text(t[i].value), {}});
+            blocks.push_back({text(t[i].value()), {}});
         if (!blocks.empty())
             blocks.back().second.push_back(t[i]);
     }
@@ -304,7 +304,7 @@ bool Drawing::entMod(const dxf::Groups& given, std::string* why)
     size_t xsize = 0;
     for (const auto& b : blocks)
         for (const Tag& g : b.second)
-            xsize += g.value.size();
+            xsize += g.value().size();
     if (xsize > 16383) {
         *why = "the extended data would exceed 16383 bytes";
         return false;

@@ -85,7 +85,7 @@ dxf::Groups Drawing::entGet(const EntityName& entity, const std::vector<std::wst
             out.push_back(valueOf(t, g, utf8_));
             return;
         }
-        uint32_t id = lookupHandle(trim(t[g.tag].value));
+        uint32_t id = lookupHandle(trim(t[g.tag].value()));
         const Record* target = recordById(id);
         if (target && !target->erased)
             out.emplace_back(g.code, nameOf(id));
@@ -99,7 +99,7 @@ dxf::Groups Drawing::entGet(const EntityName& entity, const std::vector<std::wst
         bool wanted = false;
         for (const Group& g : groupsOf(t, xs, t.size())) {
             if (g.code == 1001) {
-                wanted = appWanted(text(t[g.tag].value), *apps);
+                wanted = appWanted(text(t[g.tag].value()), *apps);
                 if (wanted && !started) {
                     out.emplace_back(-3);
                     started = true;
@@ -160,7 +160,7 @@ uint32_t Drawing::appendEntity(const std::vector<std::pair<int, std::string>>& g
         if (const Record* ms = find(L"BLOCK_RECORD", L"*Model_Space"))
             for (const Tag& g : tags(*ms))
                 if (g.code == 5) {
-                    t->push_back(Tag{330, g.value});
+                    t->push_back(Tag{330, g.value()});
                     break;
                 }
     }

@@ -36,7 +36,7 @@ uint32_t Drawing::lookupHandle(std::string_view handle) const
                 auto t = tags(r);
                 for (size_t i = 1; i < t.size() && i < 4; ++i)
                     if (t[i].code == 5 || t[i].code == 105) {
-                        handles_.emplace(upperTrimmed(t[i].value), r.id);
+                        handles_.emplace(upperTrimmed(t[i].value()), r.id);
                         break;
                     }
             }
@@ -77,11 +77,11 @@ std::string Drawing::newHandle()
     size_t seedTag = 0;
     if (h)
         for (size_t i = 0; i + 1 < h->head.size(); ++i)
-            if (h->head[i].code == 9 && trim(h->head[i].value) == "$HANDSEED")
+            if (h->head[i].code == 9 && trim(h->head[i].value()) == "$HANDSEED")
                 seedTag = i + 1;
     if (nextHandle_ == 0) {
         if (seedTag)
-            nextHandle_ = std::strtoull(std::string(trim(h->head[seedTag].value)).c_str(), nullptr, 16);
+            nextHandle_ = std::strtoull(std::string(trim(h->head[seedTag].value())).c_str(), nullptr, 16);
         lookupHandle("0");
         for (const auto& [handle, id] : handles_)
             nextHandle_ = std::max(nextHandle_, std::strtoull(handle.c_str(), nullptr, 16) + 1);
@@ -93,7 +93,7 @@ std::string Drawing::newHandle()
     ++nextHandle_;
     std::snprintf(buf, sizeof buf, "%llX", nextHandle_);
     if (seedTag)
-        h->head[seedTag].value = own(buf);
+        h->head[seedTag].setValue(own(buf));
     return handle;
 }
 
@@ -104,7 +104,7 @@ void Drawing::remember(const Record& r)
     auto t = tags(r);
     for (size_t i = 1; i < t.size() && i < 4; ++i)
         if (t[i].code == 5 || t[i].code == 105) {
-            handles_.emplace(upperTrimmed(t[i].value), r.id);
+            handles_.emplace(upperTrimmed(t[i].value()), r.id);
             return;
         }
 }
@@ -123,7 +123,7 @@ bool Drawing::findTable(const std::string& name, Table& table) const
         bool match = false;
         for (const Tag& g : t)
             if (g.code == 2) {
-                match = upperTrimmed(g.value) == name;
+                match = upperTrimmed(g.value()) == name;
                 break;
             }
         if (!match)
@@ -189,7 +189,7 @@ dxf::Groups Drawing::tableGroups(const Record& r) const
     for (const Group& g : groups) {
         const Tag& first = t[g.tag];
         if (g.code == 102) {
-            depth += trim(first.value).starts_with("{") ? 1 : (depth > 0 ? -1 : 0);
+            depth += trim(first.value()).starts_with("{") ? 1 : (depth > 0 ? -1 : 0);
             continue;
         }
         if (depth > 0)
@@ -259,7 +259,7 @@ uint32_t Drawing::addTableRecord(const std::string& tableName, const std::vector
         if (g.code == 100)
             subclassed = true;
         if (g.code == 5)
-            tableHandle = std::string(trim(g.value));
+            tableHandle = std::string(trim(g.value()));
     }
     static const std::map<std::string, std::string> subclass = {
         {"APPID", "AcDbRegAppTableRecord"}, {"LAYER", "AcDbLayerTableRecord"},
@@ -302,9 +302,9 @@ int Drawing::setLayersOn(const std::wstring& pattern, bool on)
         Record& r = *recordById(found->id);
         for (Tag& g : writable(r))
             if (g.code == 62) {
-                long long colour = integer(g.value);
+                long long colour = integer(g.value());
                 if ((colour < 0) == on) {
-                    g.value = own(std::to_string(on ? -colour : -colour));
+                    g.setValue(own(std::to_string(on ? -colour : -colour)));
                     touch();
                 }
             }

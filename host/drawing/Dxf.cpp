@@ -172,7 +172,7 @@ int lineOf(const TagStream& s, size_t tag)
     if (tag >= s.tags.size())
         return 0;
     // The value points into the bytes: its line is one more than the line ends before it.
-    const char* at = s.tags[tag].value.data();
+    const char* at = s.tags[tag].value().data();
     if (at < s.bytes.data() || at > s.bytes.data() + s.bytes.size())
         return 0;
     auto before = static_cast<int>(std::count(s.bytes.data(), at, '\n'));
@@ -185,7 +185,7 @@ void writeTags(std::span<const Tag> tags, bool crlf, std::string& out)
     size_t eolSize = crlf ? 2 : 1;
     size_t size = 0;
     for (const Tag& t : tags)
-        size += t.value.size() + 4 + 2 * eolSize;
+        size += t.value().size() + 4 + 2 * eolSize;
     out.reserve(out.size() + size);
     char buf[16];
     for (const Tag& t : tags) {
@@ -195,7 +195,7 @@ void writeTags(std::span<const Tag> tags, bool crlf, std::string& out)
             out.append(3 - n, ' ');
         out.append(buf, n);
         out.append(eol, eolSize);
-        out.append(t.value);
+        out.append(t.value());
         out.append(eol, eolSize);
     }
 }

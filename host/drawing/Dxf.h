@@ -14,10 +14,24 @@
 
 namespace korcad::dxf {
 
+// One group as the file holds it: its code and a view of its value line (without the line
+// end) in the file's bytes, or in a text the drawing made. Sixteen bytes: a drawing holds
+// millions of them.
 struct Tag {
-    int code = 0;
-    std::string_view value;  // the value line without its line end
+    int32_t code = 0;
+    uint32_t size = 0;
+    const char* data = nullptr;
+
+    Tag() = default;
+    Tag(int c, std::string_view v) : code(c), size(static_cast<uint32_t>(v.size())), data(v.data()) {}
+    std::string_view value() const { return {data, size}; }
+    void setValue(std::string_view v)
+    {
+        size = static_cast<uint32_t>(v.size());
+        data = v.data();
+    }
 };
+static_assert(sizeof(Tag) == 16);
 using Tags = std::vector<Tag>;
 
 // What a group code carries: names -5, -2, -1, 330-369, 390-399, 480, 481; points 10-18,

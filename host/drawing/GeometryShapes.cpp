@@ -193,12 +193,12 @@ void Builder::insertEntity(const Drawing::Record& r, std::span<const dxf::Tag> t
     double sx = 1, sy = 1, rotation = 0;
     for (const dxf::Tag& g : t) {
         switch (g.code) {
-        case 2: name = trim(g.value); break;
-        case 10: at.x = real(g.value); break;
-        case 20: at.y = real(g.value); break;
-        case 41: sx = real(g.value); break;
-        case 42: sy = real(g.value); break;
-        case 50: rotation = real(g.value) * kPi / 180; break;
+        case 2: name = trim(g.value()); break;
+        case 10: at.x = real(g.value()); break;
+        case 20: at.y = real(g.value()); break;
+        case 41: sx = real(g.value()); break;
+        case 42: sy = real(g.value()); break;
+        case 50: rotation = real(g.value()) * kPi / 180; break;
         case 1001: goto done;
         default: break;
         }
@@ -246,7 +246,7 @@ done:
     if (ctx.depth == 0)
         for (const Drawing::Record* sub = d_.nextRecord(r); sub; sub = d_.nextRecord(*sub)) {
             auto st = d_.tags(*sub);
-            std::string_view ty = st.empty() ? std::string_view() : trim(st[0].value);
+            std::string_view ty = st.empty() ? std::string_view() : trim(st[0].value());
             if (ty != "ATTRIB")
                 break;
             Common ac = common(st);
@@ -276,10 +276,10 @@ void Builder::entity(const Drawing::Record& r, const Context& ctx)
     if (ty == "LINE") {
         Point a, b;
         for (const dxf::Tag& g : t) {
-            if (g.code == 10) a.x = real(g.value);
-            else if (g.code == 20) a.y = real(g.value);
-            else if (g.code == 11) b.x = real(g.value);
-            else if (g.code == 21) b.y = real(g.value);
+            if (g.code == 10) a.x = real(g.value());
+            else if (g.code == 20) a.y = real(g.value());
+            else if (g.code == 11) b.x = real(g.value());
+            else if (g.code == 21) b.y = real(g.value());
             else if (g.code == 1001) break;
         }
         // LINE is in world coordinates whatever its extrusion.
@@ -288,11 +288,11 @@ void Builder::entity(const Drawing::Record& r, const Context& ctx)
         Point centre;
         double r = 0, start = 0, end = 360;
         for (const dxf::Tag& g : t) {
-            if (g.code == 10) centre.x = real(g.value);
-            else if (g.code == 20) centre.y = real(g.value);
-            else if (g.code == 40) r = real(g.value);
-            else if (g.code == 50) start = real(g.value);
-            else if (g.code == 51) end = real(g.value);
+            if (g.code == 10) centre.x = real(g.value());
+            else if (g.code == 20) centre.y = real(g.value());
+            else if (g.code == 40) r = real(g.value());
+            else if (g.code == 50) start = real(g.value());
+            else if (g.code == 51) end = real(g.value());
             else if (g.code == 1001) break;
         }
         double a0 = start * kPi / 180, a1 = end * kPi / 180;
@@ -315,13 +315,13 @@ void Builder::entity(const Drawing::Record& r, const Context& ctx)
         std::vector<double> knots, weights;
         for (const dxf::Tag& g : t) {
             switch (g.code) {
-            case 71: degree = static_cast<int>(integer(g.value)); break;
-            case 40: knots.push_back(real(g.value)); break;
-            case 41: weights.push_back(real(g.value)); break;
-            case 10: controls.push_back({real(g.value), 0}); break;
-            case 20: if (!controls.empty()) controls.back().y = real(g.value); break;
-            case 11: fits.push_back({real(g.value), 0}); break;
-            case 21: if (!fits.empty()) fits.back().y = real(g.value); break;
+            case 71: degree = static_cast<int>(integer(g.value())); break;
+            case 40: knots.push_back(real(g.value())); break;
+            case 41: weights.push_back(real(g.value())); break;
+            case 10: controls.push_back({real(g.value()), 0}); break;
+            case 20: if (!controls.empty()) controls.back().y = real(g.value()); break;
+            case 11: fits.push_back({real(g.value()), 0}); break;
+            case 21: if (!fits.empty()) fits.back().y = real(g.value()); break;
             default: break;
             }
             if (g.code == 1001)
@@ -333,8 +333,8 @@ void Builder::entity(const Drawing::Record& r, const Context& ctx)
     } else if (ty == "POINT") {
         Point at;
         for (const dxf::Tag& g : t) {
-            if (g.code == 10) at.x = real(g.value);
-            else if (g.code == 20) at.y = real(g.value);
+            if (g.code == 10) at.x = real(g.value());
+            else if (g.code == 20) at.y = real(g.value());
             else if (g.code == 1001) break;
         }
         p.shape = Shape::Point;
@@ -347,13 +347,13 @@ void Builder::entity(const Drawing::Record& r, const Context& ctx)
         bool closed = false;
         for (const dxf::Tag& g : t) {
             switch (g.code) {
-            case 10: v.push_back(Vertex{{real(g.value) * mx, 0}}); break;
-            case 20: if (!v.empty()) v.back().p.y = real(g.value); break;
-            case 40: if (!v.empty()) v.back().w0 = real(g.value); break;
-            case 41: if (!v.empty()) v.back().w1 = real(g.value); break;
-            case 42: if (!v.empty()) v.back().bulge = real(g.value) * mx; break;
-            case 43: constant = real(g.value); break;
-            case 70: closed = integer(g.value) & 1; break;
+            case 10: v.push_back(Vertex{{real(g.value()) * mx, 0}}); break;
+            case 20: if (!v.empty()) v.back().p.y = real(g.value()); break;
+            case 40: if (!v.empty()) v.back().w0 = real(g.value()); break;
+            case 41: if (!v.empty()) v.back().w1 = real(g.value()); break;
+            case 42: if (!v.empty()) v.back().bulge = real(g.value()) * mx; break;
+            case 43: constant = real(g.value()); break;
+            case 70: closed = integer(g.value()) & 1; break;
             default: break;
             }
             if (g.code == 1001)
@@ -365,9 +365,9 @@ void Builder::entity(const Drawing::Record& r, const Context& ctx)
         long long flags = 0;
         double w0 = 0, w1 = 0;
         for (const dxf::Tag& g : t) {
-            if (g.code == 70) flags = integer(g.value);
-            else if (g.code == 40) w0 = real(g.value);
-            else if (g.code == 41) w1 = real(g.value);
+            if (g.code == 70) flags = integer(g.value());
+            else if (g.code == 40) w0 = real(g.value());
+            else if (g.code == 41) w1 = real(g.value());
             else if (g.code == 1001) break;
         }
         if (flags & (16 | 64))
@@ -375,19 +375,19 @@ void Builder::entity(const Drawing::Record& r, const Context& ctx)
         std::vector<Vertex> v;
         for (const Drawing::Record* sub = d_.nextRecord(r); sub; sub = d_.nextRecord(*sub)) {
             auto st = d_.tags(*sub);
-            std::string_view vt = st.empty() ? std::string_view() : trim(st[0].value);
+            std::string_view vt = st.empty() ? std::string_view() : trim(st[0].value());
             if (vt != "VERTEX")
                 break;
             Vertex x;
             long long vflags = 0;
             for (const dxf::Tag& g : st) {
                 switch (g.code) {
-                case 10: x.p.x = real(g.value) * mx; break;
-                case 20: x.p.y = real(g.value); break;
-                case 40: x.w0 = real(g.value); break;
-                case 41: x.w1 = real(g.value); break;
-                case 42: x.bulge = real(g.value) * mx; break;
-                case 70: vflags = integer(g.value); break;
+                case 10: x.p.x = real(g.value()) * mx; break;
+                case 20: x.p.y = real(g.value()); break;
+                case 40: x.w0 = real(g.value()); break;
+                case 41: x.w1 = real(g.value()); break;
+                case 42: x.bulge = real(g.value()) * mx; break;
+                case 70: vflags = integer(g.value()); break;
                 default: break;
                 }
             }

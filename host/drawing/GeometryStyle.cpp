@@ -59,16 +59,16 @@ Builder::Common Builder::common(std::span<const dxf::Tag> t)
 {
     Common c;
     if (!t.empty())
-        c.type = trim(t[0].value);
+        c.type = trim(t[0].value());
     for (const dxf::Tag& g : t) {
         switch (g.code) {
-        case 8: c.layer = trim(g.value); break;
-        case 62: c.colour = static_cast<int>(integer(g.value)); break;
-        case 420: c.trueColour = integer(g.value); break;
-        case 6: c.linetype = trim(g.value); break;
-        case 48: c.ltscale = real(g.value); break;
-        case 60: c.invisible = integer(g.value) != 0; break;
-        case 230: if (real(g.value) < 0) c.extrusionSign.x = -1; break;
+        case 8: c.layer = trim(g.value()); break;
+        case 62: c.colour = static_cast<int>(integer(g.value())); break;
+        case 420: c.trueColour = integer(g.value()); break;
+        case 6: c.linetype = trim(g.value()); break;
+        case 48: c.ltscale = real(g.value()); break;
+        case 60: c.invisible = integer(g.value()) != 0; break;
+        case 230: if (real(g.value()) < 0) c.extrusionSign.x = -1; break;
         case 1001: return c;  // extended data follows
         default: break;
         }
@@ -98,10 +98,10 @@ const LayerInfo& Builder::layerByName(std::string_view name)
         long long flags = 0, trueColour = -1;
         std::string_view lt;
         for (const dxf::Tag& g : d_.tags(*r)) {
-            if (g.code == 62) colour = static_cast<int>(integer(g.value));
-            else if (g.code == 70) flags = integer(g.value);
-            else if (g.code == 420) trueColour = integer(g.value);
-            else if (g.code == 6) lt = trim(g.value);
+            if (g.code == 62) colour = static_cast<int>(integer(g.value()));
+            else if (g.code == 70) flags = integer(g.value());
+            else if (g.code == 420) trueColour = integer(g.value());
+            else if (g.code == 6) lt = trim(g.value());
         }
         info.shown = colour >= 0 && !(flags & 1);
         info.style.aci = std::abs(colour);
@@ -127,7 +127,7 @@ int Builder::linetype(std::string_view name)
         lt.name = std::string(trim(name));
         for (const dxf::Tag& g : d_.tags(*r))
             if (g.code == 49)
-                lt.pattern.push_back(real(g.value));
+                lt.pattern.push_back(real(g.value()));
         bool anyDash = std::any_of(lt.pattern.begin(), lt.pattern.end(), [](double v) { return v != 0; });
         if (!lt.pattern.empty() && anyDash) {
             index = static_cast<int>(g_.linetypes_.size());
@@ -148,12 +148,12 @@ const Builder::Block* Builder::block(std::string_view name)
     const Drawing::Record* head = d_.find(L"BLOCK", dxf::decodeText(name, d_.utf8()));
     if (head) {
         for (const dxf::Tag& g : d_.tags(*head)) {
-            if (g.code == 10) b.base.x = real(g.value);
-            else if (g.code == 20) b.base.y = real(g.value);
+            if (g.code == 10) b.base.x = real(g.value());
+            else if (g.code == 20) b.base.y = real(g.value());
         }
         for (const Drawing::Record* r = d_.nextRecord(*head); r; r = d_.nextRecord(*r)) {
             auto t = d_.tags(*r);
-            std::string_view ty = t.empty() ? std::string_view() : trim(t[0].value);
+            std::string_view ty = t.empty() ? std::string_view() : trim(t[0].value());
             if (ty == "ENDBLK" || ty == "BLOCK")
                 break;
             b.records.push_back(r);

@@ -134,18 +134,18 @@ void Builder::textEntity(std::span<const dxf::Tag> t, const Primitive& p, const 
     int subclassText = 0;
     for (const dxf::Tag& g : t) {
         switch (g.code) {
-        case 10: first.x = real(g.value); break;
-        case 20: first.y = real(g.value); break;
-        case 11: second.x = real(g.value); hasSecond = true; break;
-        case 21: second.y = real(g.value); break;
-        case 40: height = real(g.value); break;
-        case 50: rotation = real(g.value) * kPi / 180; break;
-        case 41: widthFactor = real(g.value); break;
-        case 72: h = integer(g.value); break;
-        case 73: if (!attribute) v = integer(g.value); break;
-        case 74: if (attribute) v = integer(g.value); break;
-        case 70: if (attribute && (integer(g.value) & 1)) return; break;  // an invisible attribute
-        case 1: text = dxf::decodeText(g.value, d_.utf8()); break;
+        case 10: first.x = real(g.value()); break;
+        case 20: first.y = real(g.value()); break;
+        case 11: second.x = real(g.value()); hasSecond = true; break;
+        case 21: second.y = real(g.value()); break;
+        case 40: height = real(g.value()); break;
+        case 50: rotation = real(g.value()) * kPi / 180; break;
+        case 41: widthFactor = real(g.value()); break;
+        case 72: h = integer(g.value()); break;
+        case 73: if (!attribute) v = integer(g.value()); break;
+        case 74: if (attribute) v = integer(g.value()); break;
+        case 70: if (attribute && (integer(g.value()) & 1)) return; break;  // an invisible attribute
+        case 1: text = dxf::decodeText(g.value(), d_.utf8()); break;
         case 100: ++subclassText; break;
         case 1001: goto done;
         default: break;
@@ -173,15 +173,15 @@ void Builder::mtextEntity(std::span<const dxf::Tag> t, const Primitive& p, const
     std::string last;
     for (const dxf::Tag& g : t) {
         switch (g.code) {
-        case 10: at.x = real(g.value); break;
-        case 20: at.y = real(g.value); break;
-        case 11: dir.x = real(g.value); hasDir = true; break;
-        case 21: dir.y = real(g.value); break;
-        case 40: height = real(g.value); break;
-        case 50: rotation = real(g.value) * kPi / 180; break;
-        case 71: attach = integer(g.value); break;
-        case 3: raw += g.value; break;
-        case 1: last = std::string(g.value); break;
+        case 10: at.x = real(g.value()); break;
+        case 20: at.y = real(g.value()); break;
+        case 11: dir.x = real(g.value()); hasDir = true; break;
+        case 21: dir.y = real(g.value()); break;
+        case 40: height = real(g.value()); break;
+        case 50: rotation = real(g.value()) * kPi / 180; break;
+        case 71: attach = integer(g.value()); break;
+        case 3: raw += g.value(); break;
+        case 1: last = std::string(g.value()); break;
         case 1001: goto done;
         default: break;
         }

@@ -52,7 +52,7 @@ TEST(DrawingEntmake, MakesWhatIsCompleteAndRefusesWhatIsNot)
     const EntityName made = d->nameOf(id);
     std::vector<std::pair<int, std::string>> groups;
     for (const auto& t : d->tags(*d->record(made)))
-        groups.emplace_back(t.code, std::string(t.value));
+        groups.emplace_back(t.code, std::string(t.value()));
     std::vector<int> codes;
     for (const auto& g : groups)
         codes.push_back(g.first);

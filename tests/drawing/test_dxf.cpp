@@ -34,7 +34,7 @@ TEST(DxfTags, ReadsGroupsWithTheirLinesAndKeepsValuesAsWritten)
     ASSERT_EQ(s.tags.size(), 5u);
     EXPECT_TRUE(s.crlf);
     EXPECT_EQ(s.tags[3].code, 40);
-    EXPECT_EQ(s.tags[3].value, "  1.50 ");  // kept byte for byte
+    EXPECT_EQ(s.tags[3].value(), "  1.50 ");  // kept byte for byte
     EXPECT_EQ(dxf::lineOf(s, 3), 7);
     std::string out;
     dxf::writeTags(s.tags, s.crlf, out);
