@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // What LISP and applications read of it: every table's records, every entity with all its
     // extended data (the application list "*" matches every application).
     for (const wchar_t* table : {L"LTYPE", L"LAYER", L"STYLE", L"APPID", L"BLOCK_RECORD", L"BLOCK"})
-        for (bool rewind = true; drawing->tblNext(table, rewind); rewind = false) {
+        for (bool rewind = true; !drawing->tblNext(table, rewind).empty(); rewind = false) {
         }
     const std::vector<std::wstring> all{L"*"};
     korcad::EntityName entity, next;
