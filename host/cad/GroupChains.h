@@ -3,7 +3,7 @@
 // (acdbEntMod, acdbEntMake, ssget filters), and entity names both ways.
 //
 // A group's value goes by the kind of its code (ads::groupKind, which dxf::kindOf mirrors):
-// texts as RTSTR-like wide strings (a null string stays missing, for the drawing to refuse),
+// texts as wide strings (a null string stays missing, for the drawing to refuse),
 // reals, points, 16- and 32-bit integers, names; a code of no kind (-3) carries nothing.
 #pragma once
 
