@@ -30,15 +30,14 @@ inline std::unique_ptr<korcad::Drawing> bigDrawing(size_t wanted)
     std::vector<std::vector<std::pair<int, std::string>>> records;
     std::vector<bool> isMain;
     auto mains = sample->mainEntities();
-    ads_name e, none = {0, 0}, at;
-    for (bool ok = sample->entNext(none, e); ok; ok = sample->entNext(at, e)) {
-        at[0] = e[0];
-        at[1] = e[1];
+    korcad::EntityName e, at;
+    for (bool ok = sample->entNext(at, e); ok; ok = sample->entNext(at, e)) {
+        at = e;
         const auto* r = sample->record(e);
         std::vector<std::pair<int, std::string>> groups;
         for (const auto& t : sample->tags(*r))
             if (t.code != 5 && t.code != 330)
-                groups.emplace_back(t.code, std::string(t.value));
+                groups.emplace_back(t.code, std::string(t.value()));
         records.push_back(std::move(groups));
         isMain.push_back(std::find(mains.begin(), mains.end(), r->id) != mains.end());
     }

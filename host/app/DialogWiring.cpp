@@ -298,6 +298,14 @@ void DialogWiring::shootMainWindow()
         std::cerr << "korcad: screenshot: cannot write " << path << std::endl;
 }
 
+bool DialogWiring::windowEventsWhileWaiting()
+{
+    if (!AfxHostUIStarted())
+        return false;
+    QCoreApplication::processEvents();
+    return true;
+}
+
 size_t DialogWiring::unusedAnswers() const { return runner_ ? runner_->remaining() : 0; }
 
 }  // namespace korcad

@@ -54,6 +54,11 @@ public:
     // "Änderungen an NAME speichern?" in the window with Ja (and the save worked) or Nein.
     bool askToSave(Session& session);
 
+    // What the terminal's line editor does while it waits for a key: once the window layer
+    // runs (a dialog was shown, korcad's window is open), its windows are repainted and
+    // answered between keys. See LineEditor::WhileWaiting.
+    static bool windowEventsWhileWaiting();
+
     // Answers the file had that nothing asked for.
     size_t unusedAnswers() const;
     // With --shots, a picture of the main window with the drawing (DIR/korcad.png) when the

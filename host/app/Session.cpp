@@ -62,12 +62,16 @@ Session::Session(Options options, std::istream& in, std::ostream& out, std::ostr
         uint32_t id = g->entityAt(geom::Point{point[0], point[1]}, size > 0 ? size / 200 : 1.0);
         if (!id)
             return false;
-        d->nameOf(id, entity);
+        EntityName e = d->nameOf(id);
+        entity[0] = e.id;
+        entity[1] = e.serial;
         return true;
     });
     host_->setSelectors([this](const double* p1, const double* p2, bool crossing) { return selectBox(p1, p2, crossing); },
                         [this](CadHost::Names& out) { return selectByUser(out); });
     host_->setInput([this](const ads::InputRequest& r, ads::InputAnswer& a) { return userInput_->get(r, a); });
+    // Within one call of an application the databases look at each file once.
+    host_->setCallHooks(kordb::beginCall, kordb::endCall);
     host_->setPrinter([this](const std::wstring& text) {
         out_ << AfxToUtf8(text.c_str());
         out_.flush();
@@ -195,9 +199,8 @@ CadHost::Names Session::selectBox(const double* p1, const double* p2, bool cross
             if (!all)
                 continue;
         }
-        ads_name e;
-        d->nameOf(id, e);
-        out.push_back({e[0], e[1]});
+        EntityName e = d->nameOf(id);
+        out.push_back({e.id, e.serial});
     }
     return out;
 }

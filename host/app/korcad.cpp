@@ -129,7 +129,7 @@ int main(int argc, char** argv)
     const bool interactive = session.options().items.empty() && session.options().answersFile.empty();
     auto terminal = [interactive]() -> std::unique_ptr<korcad::InputSource> {
         if (interactive && korcad::LineEditor::available())
-            return std::make_unique<korcad::LineEditor>(std::cerr);
+            return std::make_unique<korcad::LineEditor>(std::cerr, korcad::DialogWiring::windowEventsWhileWaiting);
         return std::make_unique<korcad::TerminalInput>(std::cin, std::cout);
     };
     if (atDisplay)

@@ -2,7 +2,7 @@
 
 #include "lisp/Printer.h"
 
-#include "mfc/afx.h"
+#include "text/text.h"
 
 #include <climits>
 #include <utility>
@@ -39,7 +39,7 @@ void append(ChainBuilder& chain, const Value& v)
         chain.add(RTREAL)->resval.rreal = v.asReal();
         return;
     case lisp::Tag::Str:
-        chain.add(RTSTR)->resval.rstring = acutNewString(AfxFromUtf8(v.str()).c_str());
+        chain.add(RTSTR)->resval.rstring = acutNewString(kortext::toWide(v.str()).c_str());
         return;
     case lisp::Tag::Sym:
         if (v.sym()->name == "T") {
@@ -96,7 +96,7 @@ Value atom(lisp::Interpreter& lisp, const resbuf* rb)
     case RTORINT:
         return Value::real(rb->resval.rreal);
     case RTSTR:
-        return Value::string(AfxToUtf8(rb->resval.rstring));
+        return Value::string(kortext::fromWide(rb->resval.rstring ? rb->resval.rstring : L""));
     case RTNIL:
     case RTVOID:
     case RTNONE:
@@ -137,7 +137,7 @@ Value groupValue(lisp::Interpreter& lisp, const resbuf* rb, bool twoD)
     Value code = Value::integer(rb->restype);
     switch (ads::groupKind(rb->restype)) {
     case ads::GroupKind::Text:
-        return Value::cons(code, Value::string(AfxToUtf8(rb->resval.rstring ? rb->resval.rstring : L"")));
+        return Value::cons(code, Value::string(kortext::fromWide(rb->resval.rstring ? rb->resval.rstring : L"")));
     case ads::GroupKind::Real:
     case ads::GroupKind::Int64:
         return Value::cons(code, Value::real(rb->resval.rreal));
@@ -178,7 +178,7 @@ Value groupsToLisp(lisp::Interpreter& lisp, const resbuf* chain)
                     if (any)
                         apps.push(app.take());
                     app = lisp::ListBuilder();
-                    app.push(Value::string(AfxToUtf8(x->resval.rstring ? x->resval.rstring : L"")));
+                    app.push(Value::string(kortext::fromWide(x->resval.rstring ? x->resval.rstring : L"")));
                     any = true;
                 } else if (any) {
                     app.push(groupValue(lisp, x, false));
@@ -215,7 +215,7 @@ void addGroup(ChainBuilder& chain, const Value& g, bool extended)
     case ads::GroupKind::Text:
         if (!v.isStr())
             badGroup(g);
-        chain.addText(code, AfxFromUtf8(v.str()));
+        chain.addText(code, kortext::toWide(v.str()));
         return;
     case ads::GroupKind::Real:
     case ads::GroupKind::Int64:
@@ -277,7 +277,7 @@ ads::RbPtr groupsFromLisp(const Value& list)
                 const Value& app = a->consCell()->car;
                 if (!app.isCons() || !car(app).isStr())
                     badGroup(g);
-                chain.addText(1001, AfxFromUtf8(car(app).str()));
+                chain.addText(1001, kortext::toWide(car(app).str()));
                 for (const Value* x = &cdr(app); x->isCons(); x = &x->consCell()->cdr)
                     addGroup(chain, x->consCell()->car, true);
             }
@@ -349,7 +349,7 @@ Value fromResbuf(lisp::Interpreter& lisp, const resbuf* rb)
 
 bool AdsFunctions::isDefined(const lisp::Symbol& sym)
 {
-    return !sym.name.empty() && host_.isDefined(AfxFromUtf8(sym.name));
+    return !sym.name.empty() && host_.isDefined(kortext::toWide(sym.name));
 }
 
 namespace {
@@ -357,10 +357,10 @@ namespace {
 // The name as the application defined it, for messages ("korDialog_FragBox").
 std::string definedName(const CadHost& host, const lisp::Symbol& sym)
 {
-    std::wstring wanted = AfxFromUtf8(sym.name);
+    std::wstring wanted = kortext::toWide(sym.name);
     for (const auto& f : host.definedFunctions())
-        if (CString(f.name.c_str()).CompareNoCase(wanted.c_str()) == 0)
-            return AfxToUtf8(f.name.c_str());
+        if (kortext::equalNoCase(f.name, wanted))
+            return kortext::fromWide(f.name.c_str());
     return sym.name;
 }
 
@@ -369,7 +369,7 @@ std::string definedName(const CadHost& host, const lisp::Symbol& sym)
 Value AdsFunctions::call(lisp::Interpreter& lisp, const lisp::Symbol& sym, const lisp::Args& args)
 {
     ads::RbPtr chain = toResbufChain(args);
-    CallResult r = host_.invoke(AfxFromUtf8(sym.name), chain.get());
+    CallResult r = host_.invoke(kortext::toWide(sym.name), chain.get());
     if (!r.found)
         lisp::fail("no function definition: " + sym.name);
     bool voidOnly = !r.value || (r.value->restype == RTVOID && !r.value->rbnext);

@@ -3,9 +3,6 @@
 #include <cstdio>
 #include <new>
 
-#include "drawing/Selection.h"
-
-#include "db/kordb.h"
 #include "text/text.h"
 
 #include <dlfcn.h>
@@ -308,15 +305,18 @@ CallResult CadHost::runCall(int code, const resbuf* args, const std::function<in
     call.code = code;
     call.args = args;
     calls_.push_back(&call);
-    kordb::beginCall();
+    if (callBegins_)
+        callBegins_();
     struct Pop {
         std::vector<Call*>& calls;
+        const std::function<void()>& ends;
         ~Pop()
         {
-            kordb::endCall();
+            if (ends)
+                ends();
             calls.pop_back();
         }
-    } pop{calls_};
+    } pop{calls_, callEnds_};
     try {
         result.status = fn(call);
     } catch (const std::bad_alloc&) {
@@ -389,6 +389,12 @@ void CadHost::setWindows(std::function<HWND()> mainWindow, std::function<HWND()>
 void CadHost::setInput(InputHandler input) { input_ = std::move(input); }
 
 void CadHost::setPrinter(std::function<void(const std::wstring&)> print) { print_ = std::move(print); }
+
+void CadHost::setCallHooks(std::function<void()> begin, std::function<void()> end)
+{
+    callBegins_ = std::move(begin);
+    callEnds_ = std::move(end);
+}
 
 // ---- ads::Host ------------------------------------------------------------------------------------
 
@@ -495,229 +501,6 @@ void CadHost::print(const std::wstring& text)
 {
     if (print_)
         print_(text);
-}
-
-resbuf* CadHost::tblNext(const std::wstring& table, bool rewind)
-{
-    Drawing* d = drawing(current_);
-    return d ? d->tblNext(table, rewind).release() : nullptr;
-}
-
-resbuf* CadHost::tblSearch(const std::wstring& table, const std::wstring& name, bool setNext)
-{
-    Drawing* d = drawing(current_);
-    return d ? d->tblSearch(table, name, setNext).release() : nullptr;
-}
-
-int CadHost::entNext(const ads_name entity, ads_name next)
-{
-    Drawing* d = drawing(current_);
-    return d && d->entNext(entity, next) ? RTNORM : RTERROR;
-}
-
-int CadHost::entLast(ads_name last)
-{
-    Drawing* d = drawing(current_);
-    return d && d->entLast(last) ? RTNORM : RTERROR;
-}
-
-int CadHost::handEnt(const std::wstring& handle, ads_name entity)
-{
-    Drawing* d = drawing(current_);
-    return d && d->handEnt(handle, entity) ? RTNORM : RTERROR;
-}
-
-resbuf* CadHost::entGet(const ads_name entity, const resbuf* apps)
-{
-    Drawing* d = drawing(current_);
-    return d ? d->entGet(entity, apps).release() : nullptr;
-}
-
-int CadHost::entMod(const resbuf* groups)
-{
-    Drawing* d = drawing(current_);
-    std::string why;
-    if (d && d->entMod(groups, &why))
-        return RTNORM;
-    lastError_ = d ? why : "no drawing is open";
-    return RTERROR;
-}
-
-int CadHost::entMake(const resbuf* groups)
-{
-    Drawing* d = drawing(current_);
-    std::string why;
-    if (d && d->entMake(groups, &why))
-        return RTNORM;
-    lastError_ = d ? why : "no drawing is open";
-    return RTERROR;
-}
-
-int CadHost::entDel(const ads_name entity)
-{
-    Drawing* d = drawing(current_);
-    return d && d->entDel(entity) ? RTNORM : RTERROR;
-}
-
-int CadHost::regApp(const std::wstring& name)
-{
-    Drawing* d = drawing(current_);
-    return d && d->regApp(name) ? RTNORM : RTERROR;
-}
-
-// ---- selection sets -------------------------------------------------------------------------------
-
-namespace {
-// The second half of a selection set's name: tells sets from entity names.
-constexpr int64_t kSetMark = 0x55e7;
-}  // namespace
-
-CadHost::SelectionSet* CadHost::selectionSet(const ads_name set)
-{
-    if (!set || set[1] != kSetMark)
-        return nullptr;
-    auto it = sets_.find(set[0]);
-    return it == sets_.end() ? nullptr : &it->second;
-}
-
-void CadHost::newSet(std::vector<std::array<int64_t, 2>> items, ads_name set)
-{
-    int64_t key = nextSet_++;
-    sets_[key] = SelectionSet{items};
-    set[0] = key;
-    set[1] = kSetMark;
-}
-
-int CadHost::ssGet(const std::wstring& modeText, const double* p1, const double* p2, const resbuf* filter,
-                   ads_name set)
-{
-    Drawing* d = drawing(current_);
-    if (!d)
-        return RTERROR;
-    std::wstring mode = kortext::upper(modeText);
-    while (!mode.empty() && (mode[0] == L'_' || mode[0] == L'.'))
-        mode.erase(0, 1);
-    SelectionFilter f;
-    std::string why;
-    if (filter && !f.parse(filter, &why)) {
-        lastError_ = why;
-        return RTERROR;
-    }
-    ads::RbPtr all;
-    if (f.needsXdata())
-        all.reset(acutBuildList(RTSTR, L"*", 0));
-    auto take = [&](const ads_name e) {
-        if (!filter)
-            return true;
-        ads::RbPtr groups = d->entGet(e, all.get());
-        return groups && f.matches(groups.get());
-    };
-    std::vector<std::array<int64_t, 2>> items;
-    if (mode == L"X" || mode == L"A") {
-        for (uint32_t id : d->mainEntities()) {
-            ads_name e;
-            d->nameOf(id, e);
-            if (take(e))
-                items.push_back({e[0], e[1]});
-        }
-    } else if (mode == L"L") {
-        ads_name e;
-        if (d->entLast(e) && take(e))
-            items.push_back({e[0], e[1]});
-    } else if (mode == L"P") {
-        auto it = sets_.find(previousSet_);
-        if (it != sets_.end())
-            for (const auto& e : it->second.items)
-                if (d->record(e.data()) && take(e.data()))
-                    items.push_back(e);
-    } else if ((mode == L"W" || mode == L"C") && p1 && p2 && boxSelector_) {
-        for (const auto& e : boxSelector_(p1, p2, mode == L"C"))
-            if (take(e.data()))
-                items.push_back(e);
-    } else if (mode.empty() && userSelector_) {
-        Names picked;
-        int rc = userSelector_(picked);
-        if (rc == RTCAN)
-            return RTCAN;
-        for (const auto& e : picked)
-            if (take(e.data()))
-                items.push_back(e);
-    } else {
-        lastError_ = mode == L"W" || mode == L"C" ? "ssget: window and crossing need two points"
-                                                  : "ssget: unknown mode";
-        return RTERROR;
-    }
-    if (items.empty())
-        return RTERROR;
-    newSet(std::move(items), set);
-    previousSet_ = set[0];
-    return RTNORM;
-}
-
-int CadHost::ssLength(const ads_name set, int32_t* length)
-{
-    SelectionSet* s = selectionSet(set);
-    if (!s)
-        return RTERROR;
-    *length = static_cast<int32_t>(s->items.size());
-    return RTNORM;
-}
-
-int CadHost::ssName(const ads_name set, int32_t index, ads_name entity)
-{
-    SelectionSet* s = selectionSet(set);
-    if (!s || index < 0 || static_cast<size_t>(index) >= s->items.size())
-        return RTERROR;
-    entity[0] = s->items[static_cast<size_t>(index)][0];
-    entity[1] = s->items[static_cast<size_t>(index)][1];
-    return RTNORM;
-}
-
-int CadHost::ssAdd(const ads_name entity, const ads_name set, ads_name result)
-{
-    Drawing* d = drawing(current_);
-    bool hasEntity = entity && (entity[0] || entity[1]);
-    if (hasEntity && (!d || !d->record(entity)))
-        return RTERROR;
-    if (!set || (set[0] == 0 && set[1] == 0)) {
-        std::vector<std::array<int64_t, 2>> items;
-        if (hasEntity)
-            items.push_back({entity[0], entity[1]});
-        newSet(std::move(items), result);
-        return RTNORM;
-    }
-    SelectionSet* s = selectionSet(set);
-    if (!s)
-        return RTERROR;
-    if (hasEntity) {
-        std::array<int64_t, 2> e{entity[0], entity[1]};
-        if (std::find(s->items.begin(), s->items.end(), e) == s->items.end())
-            s->items.push_back(e);
-    }
-    result[0] = set[0];
-    result[1] = set[1];
-    return RTNORM;
-}
-
-int CadHost::ssDel(const ads_name entity, const ads_name set)
-{
-    SelectionSet* s = selectionSet(set);
-    if (!s)
-        return RTERROR;
-    std::array<int64_t, 2> e{entity[0], entity[1]};
-    auto it = std::find(s->items.begin(), s->items.end(), e);
-    if (it == s->items.end())
-        return RTERROR;
-    s->items.erase(it);
-    return RTNORM;
-}
-
-int CadHost::ssFree(const ads_name set)
-{
-    if (!selectionSet(set))
-        return RTERROR;
-    sets_.erase(set[0]);
-    return RTNORM;
 }
 
 }  // namespace korcad

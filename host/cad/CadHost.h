@@ -103,6 +103,9 @@ public:
     using InputHandler = std::function<int(const ads::InputRequest&, ads::InputAnswer&)>;
     void setInput(InputHandler input);
     void setPrinter(std::function<void(const std::wstring&)> print);
+    // Told of every call of an application (nested calls too): `begin` before it runs, `end`
+    // after it ended, however it ended. korcad announces the calls to the databases with it.
+    void setCallHooks(std::function<void()> begin, std::function<void()> end);
 
     // ---- ads::Host ----------------------------------------------------------------------------
     int defun(const std::wstring& name, int code) override;
@@ -185,6 +188,7 @@ private:
     std::function<HWND()> mainWindow_, drawingView_;
     InputHandler input_;
     std::function<void(const std::wstring&)> print_;
+    std::function<void()> callBegins_, callEnds_;
     std::function<void()> drawingChanged_;
     ads::Host* previous_ = nullptr;
 };

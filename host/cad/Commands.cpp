@@ -4,13 +4,11 @@
 #include "cad/CadHost.h"
 #include "drawing/DrawingFile.h"
 #include "cad/UserInput.h"
-#include "drawing/Wildcard.h"
 
 #include "lisp/Args.h"
 #include "lisp/Printer.h"
 #include "lisp/Reader.h"
 
-#include "mfc/afx.h"
 #include "text/text.h"
 
 #include <algorithm>
@@ -64,7 +62,7 @@ std::string Commands::commandName(const std::string& typed)
 std::wstring Commands::currentLayer() const
 {
     Value v = lisp_ ? lisp_->systemVariable("CLAYER") : Value();
-    return v.isStr() ? AfxFromUtf8(v.str()) : std::wstring(L"0");
+    return v.isStr() ? kortext::toWide(v.str()) : std::wstring(L"0");
 }
 
 bool Commands::setCurrentLayer(const std::wstring& name)
@@ -77,7 +75,7 @@ bool Commands::setCurrentLayer(const std::wstring& name)
     for (const auto& t : d->tags(*r))
         if (t.code == 2) {
             try {
-                lisp_->setSystemVariable("CLAYER", Value::string(AfxToUtf8(dxf::decodeText(t.value, d->utf8()).c_str())));
+                lisp_->setSystemVariable("CLAYER", Value::string(kortext::fromWide(dxf::decodeText(t.value(), d->utf8()).c_str())));
             } catch (const lisp::LispError& e) {
                 out_ << "; error: " << e.message() << '\n';
                 return false;
@@ -102,7 +100,7 @@ std::optional<Value> Commands::next(const std::string& prompt, int kind, const d
     }
     ads::InputRequest r;
     r.kind = static_cast<ads::InputKind>(kind);
-    r.prompt = AfxFromUtf8(prompt);
+    r.prompt = kortext::toWide(prompt);
     r.acceptBlanks = true;
     if (base) {
         r.hasBase = true;
@@ -123,7 +121,7 @@ std::optional<Value> Commands::next(const std::string& prompt, int kind, const d
     default:
         if (a.text.empty() && r.kind == ads::InputKind::String)
             return std::nullopt;
-        return Value::string(AfxToUtf8(a.text.c_str()));
+        return Value::string(kortext::fromWide(a.text.c_str()));
     }
 }
 
@@ -182,7 +180,7 @@ std::optional<std::wstring> Commands::text(const std::string& prompt)
     auto v = next(prompt, static_cast<int>(ads::InputKind::String));
     if (!v)
         return std::nullopt;
-    return AfxFromUtf8(v->isStr() ? v->str() : lisp::toString(*v, false));
+    return kortext::toWide(v->isStr() ? v->str() : lisp::toString(*v, false));
 }
 
 bool Commands::make(const Value& groups)
@@ -223,7 +221,7 @@ bool Commands::line()
     if (!from)
         return true;
     while (auto to = point("Nächsten Punkt angeben oder [Zurück]: ", from->data())) {
-        if (!make(lisp::list({group(0, Value::string("LINE")), group(8, Value::string(AfxToUtf8(currentLayer().c_str()))),
+        if (!make(lisp::list({group(0, Value::string("LINE")), group(8, Value::string(kortext::fromWide(currentLayer().c_str()))),
                               pointGroup(10, *from), pointGroup(11, *to)})))
             return false;
         from = to;
@@ -244,7 +242,7 @@ bool Commands::pline()
         return true;
     lisp::ListBuilder g;
     g.push(group(0, Value::string("LWPOLYLINE")));
-    g.push(group(8, Value::string(AfxToUtf8(currentLayer().c_str()))));
+    g.push(group(8, Value::string(kortext::fromWide(currentLayer().c_str()))));
     g.push(group(70, Value::integer(0)));
     for (const auto& p : points)
         g.push(lisp::list({Value::integer(10), Value::real(p[0]), Value::real(p[1])}));
@@ -261,7 +259,7 @@ bool Commands::circle()
         out_ << "Der Radius muss größer als null sein.\n";
         return false;
     }
-    return make(lisp::list({group(0, Value::string("CIRCLE")), group(8, Value::string(AfxToUtf8(currentLayer().c_str()))),
+    return make(lisp::list({group(0, Value::string("CIRCLE")), group(8, Value::string(kortext::fromWide(currentLayer().c_str()))),
                             pointGroup(10, *centre), group(40, Value::real(*radius))}));
 }
 
@@ -275,9 +273,9 @@ bool Commands::textCommand()
     auto t = text("Text eingeben: ");
     if (!t || t->empty())
         return true;
-    return make(lisp::list({group(0, Value::string("TEXT")), group(8, Value::string(AfxToUtf8(currentLayer().c_str()))),
+    return make(lisp::list({group(0, Value::string("TEXT")), group(8, Value::string(kortext::fromWide(currentLayer().c_str()))),
                             pointGroup(10, *at), group(40, Value::real(height)), group(50, Value::real(angle)),
-                            group(1, Value::string(AfxToUtf8(t->c_str())))}));
+                            group(1, Value::string(kortext::fromWide(t->c_str())))}));
 }
 
 bool Commands::erase()
@@ -301,14 +299,13 @@ bool Commands::erase()
         } else if (v->isStr() && d) {
             std::string k = kortext::upper(v->str());
             if (k == "L" || k == "LETZTES" || k == "_L") {
-                ads_name e;
+                EntityName e;
                 if (d->entLast(e))
-                    names.push_back({e[0], e[1]});
+                    names.push_back({e.id, e.serial});
             } else if (k == "ALLE" || k == "ALL" || k == "_ALL") {
                 for (uint32_t id : d->mainEntities()) {
-                    ads_name e;
-                    d->nameOf(id, e);
-                    names.push_back({e[0], e[1]});
+                    EntityName e = d->nameOf(id);
+                    names.push_back({e.id, e.serial});
                 }
             } else {
                 out_ << "Objekte wählen: Letztes (L) oder ALLE, oder Objekte aus LISP.\n";
@@ -319,7 +316,7 @@ bool Commands::erase()
     }
     int erased = 0;
     for (const auto& e : names)
-        if (d && d->record(e.data()) && host_.entDel(e.data()) == RTNORM)
+        if (d && d->record(EntityName{e[0], e[1]}) && host_.entDel(e.data()) == RTNORM)
             ++erased;
     out_ << erased << " gelöscht\n";
     return true;
@@ -340,13 +337,13 @@ bool Commands::layer()
             if (n.empty())
                 continue;
             if (!d->find(L"LAYER", n) &&
-                !make(lisp::list({group(0, Value::string("LAYER")), group(2, Value::string(AfxToUtf8(n.c_str())))})))
+                !make(lisp::list({group(0, Value::string("LAYER")), group(2, Value::string(kortext::fromWide(n.c_str())))})))
                 return false;
             setCurrentLayer(n);
         } else if (o == L"S" || o == L"SETZEN" || o == L"SET") {
             std::wstring n = name("Name des Layers eingeben, der aktueller Layer werden soll: ");
             if (!n.empty() && !setCurrentLayer(n))
-                out_ << "Layer \"" << AfxToUtf8(n.c_str()) << "\" nicht gefunden.\n";
+                out_ << "Layer \"" << kortext::fromWide(n.c_str()) << "\" nicht gefunden.\n";
         } else if (o == L"EIN" || o == L"ON" || o == L"AUS" || o == L"OFF") {
             bool on = o == L"EIN" || o == L"ON";
             std::wstring pattern = name(on ? "Liste der einzuschaltenden Layer eingeben: "
@@ -355,7 +352,7 @@ bool Commands::layer()
             if (n == 0)
                 out_ << "Kein passender Layer gefunden.\n";
         } else {
-            out_ << "Ungültige Option \"" << AfxToUtf8(option->c_str()) << "\".\n";
+            out_ << "Ungültige Option \"" << kortext::fromWide(option->c_str()) << "\".\n";
         }
     }
     return true;
@@ -435,13 +432,13 @@ bool Commands::run(const std::string& typed, std::deque<Value> args, std::string
             auto format = text("Dateiformat eingeben [DXF/2018/2013/2010/2007/2004/2000/R12] <2018>: ");
             const std::wstring f = kortext::upper(format.value_or(L""));
             if (!f.empty() && std::find(std::begin(kSaveFormats), std::end(kSaveFormats), f) == std::end(kSaveFormats)) {
-                out_ << "SICHALS: unbekanntes Dateiformat \"" << AfxToUtf8(format->c_str()) << "\".\n";
+                out_ << "SICHALS: unbekanntes Dateiformat \"" << kortext::fromWide(format->c_str()) << "\".\n";
                 args_.clear();
                 return false;
             }
             std::string fallback = d ? savePath(*d) : std::string();
             auto t = text("Speichern unter <" + fallback + ">: ");
-            std::string path = t ? AfxToUtf8(t->c_str()) : fallback;
+            std::string path = t ? kortext::fromWide(t->c_str()) : fallback;
             if (path.size() < 4 || kortext::upper(path.substr(path.size() - 4)) != ".DXF")
                 path += ".dxf";
             ok = save(path, SaveMode::SaveAs);

@@ -15,7 +15,7 @@
 
 #include "lisp/Args.h"
 
-#include "mfc/afx.h"
+#include "text/text.h"
 
 namespace korcad {
 
@@ -46,7 +46,7 @@ Value groups(lisp::Interpreter& lisp, resbuf* chain)
     return chain ? groupsToLisp(lisp, chain) : Value();
 }
 
-std::wstring wide(const Value& v) { return AfxFromUtf8(lisp::strArg(v)); }
+std::wstring wide(const Value& v) { return kortext::toWide(lisp::strArg(v)); }
 
 }  // namespace
 
@@ -93,7 +93,7 @@ void installEntityFunctions(lisp::Interpreter& lisp, CadHost& host)
             if (rc == RTCAN)
                 lisp::fail(lisp::kCancelledMessage);
             if (rc == RTKWORD)
-                return Value::string(AfxToUtf8(answer.text.c_str()));
+                return Value::string(kortext::fromWide(answer.text.c_str()));
             if (rc != RTNORM)
                 return Value();
             (void)l;
@@ -131,7 +131,7 @@ void installEntityFunctions(lisp::Interpreter& lisp, CadHost& host)
                 lisp::fail("bad entmod list: " + std::string("the entity name (-1 group) must come first"));
             if (host.entMod(chain.get()) == RTNORM)
                 return a[0];
-            host.print(L"entmod: " + AfxFromUtf8(host.lastError()) + L"\n");
+            host.print(L"entmod: " + kortext::toWide(host.lastError()) + L"\n");
             return Value();
         },
         1, 1);
@@ -143,7 +143,7 @@ void installEntityFunctions(lisp::Interpreter& lisp, CadHost& host)
             ads::RbPtr chain = groupsFromLisp(lisp::listArg(a[0]));
             if (host.entMake(chain.get()) == RTNORM)
                 return a[0];
-            host.print(L"entmake: " + AfxFromUtf8(host.lastError()) + L"\n");
+            host.print(L"entmake: " + kortext::toWide(host.lastError()) + L"\n");
             return Value();
         },
         0, 1);

@@ -8,7 +8,7 @@
 #include "lisp/Reader.h"
 
 #include "ads/adshost.h"
-#include "mfc/afx.h"
+#include "text/text.h"
 
 #include <algorithm>
 #include <climits>
@@ -183,7 +183,7 @@ void installHostFunctions(lisp::Interpreter& lisp, CadHost& host, UserInput& inp
             if (a.has(i) && a[i].isInt())
                 pending->flags = a[i++].asInt();
             if (a.has(i) && !a[i].isNil())
-                pending->keywords = AfxFromUtf8(lisp::strArg(a[i++]));
+                pending->keywords = kortext::toWide(lisp::strArg(a[i++]));
             if (a.has(i))
                 lisp::tooManyArguments();
             return Value();
@@ -203,7 +203,7 @@ void installHostFunctions(lisp::Interpreter& lisp, CadHost& host, UserInput& inp
     auto request = [](ads::InputKind kind, std::string prompt) {
         ads::InputRequest r;
         r.kind = kind;
-        r.prompt = AfxFromUtf8(prompt);
+        r.prompt = kortext::toWide(prompt);
         return r;
     };
     // (fn [pt] [prompt]): an optional point first.
@@ -220,14 +220,14 @@ void installHostFunctions(lisp::Interpreter& lisp, CadHost& host, UserInput& inp
         } else if (a.has(0) && a[0].isNil() && a.has(1)) {
             i = 1;
         }
-        r.prompt = AfxFromUtf8(promptArg(a, i));
+        r.prompt = kortext::toWide(promptArg(a, i));
         if (a.has(i + 1))
             lisp::tooManyArguments();
         return r;
     };
     auto keywordOr = [](int rc, const ads::InputAnswer& answer, Value v) {
         if (rc == RTKWORD)
-            return Value::string(AfxToUtf8(answer.text.c_str()));
+            return Value::string(kortext::fromWide(answer.text.c_str()));
         return rc == RTNORM ? v : Value();
     };
 
@@ -238,15 +238,15 @@ void installHostFunctions(lisp::Interpreter& lisp, CadHost& host, UserInput& inp
             ads::InputRequest r = request(ads::InputKind::String, std::string());
             if (a.has(0) && !a[0].isStr()) {
                 r.acceptBlanks = !a[0].isNil();
-                r.prompt = AfxFromUtf8(promptArg(a, 1));
+                r.prompt = kortext::toWide(promptArg(a, 1));
             } else {
                 if (a.has(1))
                     lisp::tooManyArguments();
-                r.prompt = AfxFromUtf8(promptArg(a, 0));
+                r.prompt = kortext::toWide(promptArg(a, 0));
             }
             ads::InputAnswer answer;
             ask(r, answer);
-            return Value::string(AfxToUtf8(answer.text.c_str()));
+            return Value::string(kortext::fromWide(answer.text.c_str()));
         },
         0, 2);
     lisp.defineBuiltin(
@@ -294,7 +294,7 @@ void installHostFunctions(lisp::Interpreter& lisp, CadHost& host, UserInput& inp
         [ask, request](lisp::Interpreter&, const lisp::Args& a) {
             ads::InputAnswer answer;
             int rc = ask(request(ads::InputKind::Keyword, promptArg(a, 0)), answer);
-            return rc == RTNORM || rc == RTKWORD ? Value::string(AfxToUtf8(answer.text.c_str())) : Value();
+            return rc == RTNORM || rc == RTKWORD ? Value::string(kortext::fromWide(answer.text.c_str())) : Value();
         },
         0, 1);
 

@@ -4,7 +4,6 @@
 
 #include "lisp/Reader.h"
 
-#include "mfc/afx.h"
 #include "text/text.h"
 
 #include <algorithm>
@@ -113,7 +112,7 @@ int UserInput::get(const ads::InputRequest& request, ads::InputAnswer& answer)
 int UserInput::ask(const ads::InputRequest& request, ads::InputAnswer& answer)
 {
     using ads::InputKind;
-    const std::string prompt = AfxToUtf8(request.prompt.c_str());
+    const std::string prompt = kortext::fromWide(request.prompt.c_str());
     const int flags = request.flags;
     const double* base = request.hasBase ? request.base : nullptr;
     for (;;) {
@@ -125,7 +124,7 @@ int UserInput::ask(const ads::InputRequest& request, ads::InputAnswer& answer)
         if (request.kind == InputKind::String) {
             if (!request.acceptBlanks)
                 text = text.substr(0, text.find(' '));
-            answer.text = AfxFromUtf8(text);
+            answer.text = kortext::toWide(text);
             return RTNORM;
         }
         if (text.empty()) {
@@ -135,9 +134,9 @@ int UserInput::ask(const ads::InputRequest& request, ads::InputAnswer& answer)
             }
             return RTNONE;
         }
-        std::wstring keyword = matchKeyword(AfxFromUtf8(text), request.keywords);
+        std::wstring keyword = matchKeyword(kortext::toWide(text), request.keywords);
         if (keyword.empty() && (flags & RSG_OTHER))
-            keyword = AfxFromUtf8(text);  // any other input goes back as it was typed
+            keyword = kortext::toWide(text);  // any other input goes back as it was typed
 
         auto checkValue = [&](double v) -> const char* {
             if ((flags & RSG_NOZERO) && v == 0)

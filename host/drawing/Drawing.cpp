@@ -1,8 +1,6 @@
 #include "drawing/Drawing.h"
 #include "drawing/DrawingRecords.h"
 
-#include "drawing/Wildcard.h"
-
 #include "text/text.h"
 
 #include <algorithm>
@@ -113,11 +111,11 @@ std::string unsoundGroup(int code, std::string_view value, bool first)
     return {};
 }
 
-bool noLineBreaks(const resbuf* chain, std::string* why)
+bool noLineBreaks(std::span<const dxf::Group> groups, std::string* why)
 {
-    for (const resbuf* rb = chain; rb; rb = rb->rbnext)
-        if (acutIsTextType(rb->restype) && rb->resval.rstring && std::wcspbrk(rb->resval.rstring, L"\r\n")) {
-            *why = "group " + std::to_string(rb->restype) + " holds a line break";
+    for (const dxf::Group& g : groups)
+        if (isTextCode(g.code) && g.text.find_first_of(L"\r\n") != std::wstring::npos) {
+            *why = "group " + std::to_string(g.code) + " holds a line break";
             return false;
         }
     return true;
@@ -190,7 +188,7 @@ bool Drawing::build(std::string* error)
         if (sawEof || !is(t[i], 0, "SECTION")) {
             if (is(t[i], 0, "EOF"))
                 sawEof = true;
-            else if (!sawEof && t[i].code == 0 && trim(t[i].value) == "ENDSEC")
+            else if (!sawEof && t[i].code == 0 && trim(t[i].value()) == "ENDSEC")
                 return fail(i, "ENDSEC outside a section");
             loose.head.push_back(t[i++]);
             continue;
@@ -202,7 +200,7 @@ bool Drawing::build(std::string* error)
         sec.head.push_back(t[i++]);
         if (i >= n || t[i].code != 2)
             return fail(i, "a SECTION without its name (group 2)");
-        sec.name = upperTrimmed(t[i].value);
+        sec.name = upperTrimmed(t[i].value());
         sec.head.push_back(t[i++]);
         while (i < n && t[i].code != 0)
             sec.head.push_back(t[i++]);
@@ -241,7 +239,7 @@ bool Drawing::build(std::string* error)
     // ASCII is read so.
     // Only the drawing counts: the bytes up to its EOF group, not what may follow.
     const std::string_view drawn(file_.bytes.data(),
-                                 static_cast<size_t>(t.back().value.data() + t.back().value.size() - file_.bytes.data()));
+                                 static_cast<size_t>(t.back().value().data() + t.back().value().size() - file_.bytes.data()));
     if (!utf8_ && kortext::isValidUtf8(drawn))
         utf8_ = std::any_of(drawn.begin(), drawn.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
     computeSubEntities();
@@ -256,8 +254,8 @@ std::string_view Drawing::headerValue(const std::string& variable) const
     if (!h)
         return {};
     for (size_t i = 0; i + 1 < h->head.size(); ++i)
-        if (h->head[i].code == 9 && trim(h->head[i].value) == variable)
-            return h->head[i + 1].value;
+        if (h->head[i].code == 9 && trim(h->head[i].value()) == variable)
+            return h->head[i + 1].value();
     return {};
 }
 
@@ -268,7 +266,7 @@ bool Drawing::opensComplex(const Record& r) const
         return true;
     if (ty == "INSERT")
         for (const Tag& g : tags(r))
-            if (g.code == 66 && integer(g.value) == 1)
+            if (g.code == 66 && integer(g.value()) == 1)
                 return true;
     return false;
 }
@@ -389,7 +387,7 @@ const Drawing::Record* Drawing::nextRecord(const Record& r) const
 std::string_view Drawing::type(const Record& r) const
 {
     auto t = tags(r);
-    return t.empty() ? std::string_view() : trim(t[0].value);
+    return t.empty() ? std::string_view() : trim(t[0].value());
 }
 
 size_t Drawing::entityCount() const

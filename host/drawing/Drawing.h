@@ -18,8 +18,7 @@
 #pragma once
 
 #include "drawing/Dxf.h"
-
-#include "ads/adshost.h"
+#include "drawing/Group.h"
 
 #include <deque>
 #include <map>
@@ -95,8 +94,8 @@ public:
     // tblnext / tblsearch: the record as the groups a program reads (0 type, 2 name, 70
     // flags and the table's own data; no handles, owners or subclass markers), or null.
     // ByBlock and ByLayer linetypes and the model and paper space blocks are not walked.
-    ads::RbPtr tblNext(const std::wstring& table, bool rewind);
-    ads::RbPtr tblSearch(const std::wstring& table, const std::wstring& name, bool setNext);
+    dxf::Groups tblNext(const std::wstring& table, bool rewind);
+    dxf::Groups tblSearch(const std::wstring& table, const std::wstring& name, bool setNext);
     // Switches the layers whose names match `pattern` (wild cards, any case) on or off: a layer
     // that is off has a negative colour. How many matched.
     int setLayersOn(const std::wstring& pattern, bool on);
@@ -106,19 +105,19 @@ public:
     // ---- entities ---------------------------------------------------------------------------
     // The entity after `entity` (with a null one the first), sub-entities included; false at
     // the end or for a name of no entity.
-    bool entNext(const ads_name entity, ads_name next) const;
-    bool entLast(ads_name last) const;  // the last main entity
+    bool entNext(const EntityName& entity, EntityName& next) const;
+    bool entLast(EntityName& last) const;  // the last main entity
     // Any record by its handle (hex, any case).
-    bool handEnt(const std::wstring& handle, ads_name name) const;
+    bool handEnt(const std::wstring& handle, EntityName& name) const;
     // entget: the groups of a record with (-1 . name) first and names for handles; with
-    // `apps` (a chain of RTSTR application names, wildcards allowed) its extended data of
-    // those applications after a -3 group. Null for a name of no record.
-    ads::RbPtr entGet(const ads_name entity, const resbuf* apps = nullptr) const;
-    // entmod: writes the groups back to the record named by the -1 group. Groups the chain
-    // leaves out stay as they were; extended data of the applications the chain names is
+    // `apps` (application names, wildcards allowed) its extended data of those applications
+    // after a -3 group. Empty for a name of no record.
+    dxf::Groups entGet(const EntityName& entity, const std::vector<std::wstring>* apps = nullptr) const;
+    // entmod: writes the groups back to the record named by the -1 group. Groups the list
+    // leaves out stay as they were; extended data of the applications the list names is
     // replaced (an application without groups loses its data). A text with a line break (CR
     // or LF) is refused. False with the reason.
-    bool entMod(const resbuf* groups, std::string* why);
+    bool entMod(const dxf::Groups& groups, std::string* why);
     // entmake: a new entity at the end of the model space from its groups (0 type first):
     // LINE, LWPOLYLINE, CIRCLE, ARC, TEXT, POINT, INSERT, MTEXT checked for the groups they
     // need, the other entity types of DXF taken as given; a LAYER table record. Anything else
@@ -129,14 +128,14 @@ public:
     // Under these checks every record the drawing makes or changes is checked once more as it
     // is stored (a type that would end a section or the file, a code no file holds, a value
     // with a line break, a number that is none): a save always reads back.
-    uint32_t entMake(const resbuf* groups, std::string* why);
+    uint32_t entMake(const dxf::Groups& groups, std::string* why);
     // entdel: erases a main entity with its sub-entities, or brings an erased one back.
-    bool entDel(const ads_name name);
+    bool entDel(const EntityName& name);
     // The main entities (not erased), in drawing order.
     std::vector<uint32_t> mainEntities() const;
-    void nameOf(uint32_t id, ads_name name) const;
+    EntityName nameOf(uint32_t id) const;
     // The record an entity name stands for; null for a name of no record of this drawing.
-    const Record* record(const ads_name name) const;
+    const Record* record(const EntityName& name) const;
     // A new entity at the end of the ENTITIES section from (code, text) groups, 0 first; a
     // handle and the model-space owner are added when the drawing uses them. Its id, or 0 for
     // groups that would break the file.
@@ -173,7 +172,7 @@ private:
     Section* section(const std::string& name);
     bool findTable(const std::string& name, Table& t) const;
     std::vector<const Record*> tableRecords(const std::wstring& table) const;
-    ads::RbPtr tableChain(const Record& r) const;
+    dxf::Groups tableGroups(const Record& r) const;
     uint32_t lookupHandle(std::string_view handle) const;
     std::string newHandle();
     bool usesHandles() const;

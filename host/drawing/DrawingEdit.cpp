@@ -14,37 +14,37 @@ using namespace records;
 
 namespace {
 
-// The file text of one result buffer's value; points give their X, Y (and Z when `z`).
-bool formatGroup(const resbuf* rb, bool utf8, bool z, std::vector<std::string>& out, std::string* why)
+// The file text of one group's value; points give their X, Y (and Z when `z`).
+bool formatGroup(const dxf::Group* gr, bool utf8, bool z, std::vector<std::string>& out, std::string* why)
 {
     char buf[32];
-    switch (dxf::kindOf(rb->restype)) {
+    switch (dxf::kindOf(gr->code)) {
     case dxf::Kind::Text:
-        out.push_back(dxf::encodeText(rb->resval.rstring ? rb->resval.rstring : L"", utf8));
+        out.push_back(dxf::encodeText(gr->text, utf8));
         return true;
     case dxf::Kind::Real:
     case dxf::Kind::Int64:
-        if (!std::isfinite(rb->resval.rreal)) {
-            *why = "group " + std::to_string(rb->restype) + " is no finite number";
+        if (!std::isfinite(gr->real)) {
+            *why = "group " + std::to_string(gr->code) + " is no finite number";
             return false;
         }
-        out.push_back(dxf::formatReal(rb->resval.rreal));
+        out.push_back(dxf::formatReal(gr->real));
         return true;
     case dxf::Kind::Point:
         for (int k = 0; k < (z ? 3 : 2); ++k) {
-            if (!std::isfinite(rb->resval.rpoint[k])) {
-                *why = "group " + std::to_string(rb->restype) + " is no finite point";
+            if (!std::isfinite(gr->point[k])) {
+                *why = "group " + std::to_string(gr->code) + " is no finite point";
                 return false;
             }
-            out.push_back(dxf::formatReal(rb->resval.rpoint[k]));
+            out.push_back(dxf::formatReal(gr->point[k]));
         }
         return true;
     case dxf::Kind::Int16:
-        std::snprintf(buf, sizeof buf, "%d", rb->resval.rint);
+        std::snprintf(buf, sizeof buf, "%d", gr->integer);
         out.push_back(buf);
         return true;
     case dxf::Kind::Int32:
-        std::snprintf(buf, sizeof buf, "%d", rb->resval.rlong);
+        std::snprintf(buf, sizeof buf, "%d", gr->integer);
         out.push_back(buf);
         return true;
     case dxf::Kind::Name:
@@ -53,23 +53,23 @@ bool formatGroup(const resbuf* rb, bool utf8, bool z, std::vector<std::string>& 
     return false;
 }
 
-bool sameValue(const resbuf* rb, std::span<const Tag> t, const Group& g, bool utf8)
+bool sameValue(const dxf::Group* gr, std::span<const Tag> t, const Group& g, bool utf8)
 {
-    switch (dxf::kindOf(rb->restype)) {
+    switch (dxf::kindOf(gr->code)) {
     case dxf::Kind::Text:
-        return rb->resval.rstring && dxf::decodeText(t[g.tag].value, utf8) == rb->resval.rstring;
+        return !gr->noText && dxf::decodeText(t[g.tag].value(), utf8) == gr->text;
     case dxf::Kind::Real:
     case dxf::Kind::Int64:
-        return real(t[g.tag].value) == rb->resval.rreal;
+        return real(t[g.tag].value()) == gr->real;
     case dxf::Kind::Point:
         for (size_t k = 0; k < 3; ++k)
-            if ((k < g.count ? real(t[g.tag + k].value) : 0.0) != rb->resval.rpoint[k])
+            if ((k < g.count ? real(t[g.tag + k].value()) : 0.0) != gr->point[k])
                 return false;
         return true;
     case dxf::Kind::Int16:
-        return integer(t[g.tag].value) == rb->resval.rint;
+        return integer(t[g.tag].value()) == gr->integer;
     case dxf::Kind::Int32:
-        return integer(t[g.tag].value) == rb->resval.rlong;
+        return integer(t[g.tag].value()) == gr->integer;
     case dxf::Kind::Name:
         break;
     }
@@ -78,21 +78,21 @@ bool sameValue(const resbuf* rb, std::span<const Tag> t, const Group& g, bool ut
 
 }  // namespace
 
-bool Drawing::entMod(const resbuf* chain, std::string* why)
+bool Drawing::entMod(const dxf::Groups& given, std::string* why)
 {
     std::string ignored;
     if (!why)
         why = &ignored;
-    if (!chain || chain->restype != -1) {
+    if (given.empty() || given[0].code != -1) {
         *why = "the list does not start with the entity name (-1 group)";
         return false;
     }
-    const Record* found = record(chain->resval.rlname);
+    const Record* found = record(given[0].name);
     if (!found) {
         *why = "the -1 group names no entity of the drawing";
         return false;
     }
-    if (!noLineBreaks(chain->rbnext, why))
+    if (!noLineBreaks(std::span(given).subspan(1), why))
         return false;
     const uint32_t id = found->id;
     auto t = tags(*found);
@@ -101,51 +101,51 @@ bool Drawing::entMod(const resbuf* chain, std::string* why)
     const std::string ty(type(*found));
 
     // The new groups, and the extended data by application.
-    std::vector<const resbuf*> fresh;
-    std::vector<std::pair<std::wstring, std::vector<const resbuf*>>> xdata;
+    std::vector<const dxf::Group*> fresh;
+    std::vector<std::pair<std::wstring, std::vector<const dxf::Group*>>> xdata;
     bool inXdata = false;
-    for (const resbuf* rb = chain->rbnext; rb; rb = rb->rbnext) {
-        if (rb->restype == -3) {
+    for (const dxf::Group* gr = given.data() + 1; gr != given.data() + given.size(); ++gr) {
+        if (gr->code == -3) {
             inXdata = true;
             continue;
         }
         if (inXdata) {
-            if (rb->restype == 1001) {
-                if (!rb->resval.rstring) {
+            if (gr->code == 1001) {
+                if (gr->noText) {
                     *why = "an application name (1001) without text";
                     return false;
                 }
-                xdata.push_back({rb->resval.rstring, {}});
-            } else if (rb->restype >= 1000 && rb->restype <= 1071 && !xdata.empty()) {
-                xdata.back().second.push_back(rb);
+                xdata.push_back({gr->text, {}});
+            } else if (gr->code >= 1000 && gr->code <= 1071 && !xdata.empty()) {
+                xdata.back().second.push_back(gr);
             } else {
-                *why = "extended data holds group " + std::to_string(rb->restype) +
+                *why = "extended data holds group " + std::to_string(gr->code) +
                        " (only 1000-1071 after an application name)";
                 return false;
             }
             continue;
         }
-        if (ads::groupKind(rb->restype) == ads::GroupKind::None || rb->restype < 0 || rb->restype >= 1000) {
-            *why = "group " + std::to_string(rb->restype) + " is no group of entity data";
+        if (!dxf::isGroupCode(gr->code) || gr->code < 0 || gr->code >= 1000) {
+            *why = "group " + std::to_string(gr->code) + " is no group of entity data";
             return false;
         }
-        if (acutIsTextType(rb->restype) && !rb->resval.rstring) {
-            *why = "group " + std::to_string(rb->restype) + " without text";
+        if (isTextCode(gr->code) && gr->noText) {
+            *why = "group " + std::to_string(gr->code) + " without text";
             return false;
         }
-        fresh.push_back(rb);
+        fresh.push_back(gr);
     }
 
     // Checks before anything changes.
-    for (const resbuf* rb : fresh) {
-        if (rb->restype == 0 && kortext::upper(rb->resval.rstring) != kortext::upper(kortext::toWide(ty))) {
+    for (const dxf::Group* gr : fresh) {
+        if (gr->code == 0 && kortext::upper(gr->text) != kortext::upper(kortext::toWide(ty))) {
             *why = "entmod does not change an entity's type";
             return false;
         }
-        if (rb->restype == 6) {
-            std::wstring lt = kortext::upper(rb->resval.rstring);
-            if (lt != L"BYLAYER" && lt != L"BYBLOCK" && !find(L"LTYPE", rb->resval.rstring)) {
-                *why = "linetype " + kortext::fromWide(rb->resval.rstring) + " is not defined";
+        if (gr->code == 6) {
+            std::wstring lt = kortext::upper(gr->text);
+            if (lt != L"BYLAYER" && lt != L"BYBLOCK" && !find(L"LTYPE", gr->text)) {
+                *why = "linetype " + kortext::fromWide(gr->text) + " is not defined";
                 return false;
             }
         }
@@ -155,9 +155,9 @@ bool Drawing::entMod(const resbuf* chain, std::string* why)
             *why = "application " + kortext::fromWide(app) + " is not registered (regapp)";
             return false;
         }
-    for (const resbuf* rb : fresh)
-        if (rb->restype == 8 && !find(L"LAYER", rb->resval.rstring))
-            addTableRecord("LAYER", {{2, dxf::encodeText(rb->resval.rstring, utf8_)},
+    for (const dxf::Group* gr : fresh)
+        if (gr->code == 8 && !find(L"LAYER", gr->text))
+            addTableRecord("LAYER", {{2, dxf::encodeText(gr->text, utf8_)},
                                      {70, "0"},
                                      {62, "7"},
                                      {6, "Continuous"}});
@@ -170,7 +170,7 @@ bool Drawing::entMod(const resbuf* chain, std::string* why)
     std::vector<bool> shown(old.size(), true);
     for (size_t i = 0; i < old.size(); ++i)
         if (dxf::kindOf(old[i].code) == dxf::Kind::Name) {
-            uint32_t target = lookupHandle(trim(t[old[i].tag].value));
+            uint32_t target = lookupHandle(trim(t[old[i].tag].value()));
             shown[i] = target && !recordById(target)->erased;
         }
     std::map<int, std::vector<size_t>> oldByCode, newByCode;
@@ -179,8 +179,8 @@ bool Drawing::entMod(const resbuf* chain, std::string* why)
             oldByCode[old[i].code].push_back(i);
     std::vector<long> matchOf(fresh.size(), -1);
     for (size_t j = 0; j < fresh.size(); ++j) {
-        auto& list = newByCode[fresh[j]->restype];
-        auto it = oldByCode.find(fresh[j]->restype);
+        auto& list = newByCode[fresh[j]->code];
+        auto it = oldByCode.find(fresh[j]->code);
         if (it != oldByCode.end() && list.size() < it->second.size())
             matchOf[j] = static_cast<long>(it->second[list.size()]);
         list.push_back(j);
@@ -193,37 +193,37 @@ bool Drawing::entMod(const resbuf* chain, std::string* why)
         for (size_t k = 0; k < old[i].count; ++k)
             out.push_back(t[old[i].tag + k]);
     };
-    auto emitNew = [&](const resbuf* rb, long m, std::vector<Tag>& into) -> bool {
-        int c = rb->restype;
+    auto emitNew = [&](const dxf::Group* gr, long m, std::vector<Tag>& into) -> bool {
+        int c = gr->code;
         auto keepOld = [&] {
             for (size_t k = 0; k < old[m].count; ++k)
                 into.push_back(t[old[m].tag + k]);
             return true;
         };
         if (dxf::kindOf(c) == dxf::Kind::Name) {
-            const Record* target = record(rb->resval.rlname);
+            const Record* target = record(gr->name);
             std::string handle;
             if (target)
                 for (const Tag& g : tags(*target))
                     if (g.code == 5 || g.code == 105) {
-                        handle = std::string(trim(g.value));
+                        handle = std::string(trim(g.value()));
                         break;
                     }
             if (handle.empty()) {
                 *why = "group " + std::to_string(c) + " names no object with a handle";
                 return false;
             }
-            if (m >= 0 && upperTrimmed(t[old[m].tag].value) == upperTrimmed(handle))
+            if (m >= 0 && upperTrimmed(t[old[m].tag].value()) == upperTrimmed(handle))
                 return keepOld();
             into.push_back(Tag{c, own(handle)});
             return true;
         }
         // The handle never changes; an unchanged value keeps the text it was read with.
-        if (m >= 0 && (c == 5 || c == 105 || sameValue(rb, t, old[m], utf8_)))
+        if (m >= 0 && (c == 5 || c == 105 || sameValue(gr, t, old[m], utf8_)))
             return keepOld();
         bool z = m >= 0 ? old[m].count == 3 : !(ty == "LWPOLYLINE" && c == 10);
         std::vector<std::string> values;
-        if (!formatGroup(rb, utf8_, z, values, why))
+        if (!formatGroup(gr, utf8_, z, values, why))
             return false;
         for (size_t k = 0; k < values.size(); ++k)
             into.push_back(Tag{c + static_cast<int>(k) * 10, own(values[k])});
@@ -239,7 +239,7 @@ bool Drawing::entMod(const resbuf* chain, std::string* why)
             lastOld = std::max(lastOld, m);
             if (!emitNew(fresh[j], m, out))
                 return false;
-        } else if (isCommonEntityCode(fresh[j]->restype) && oldByCode.count(8)) {
+        } else if (isCommonEntityCode(fresh[j]->code) && oldByCode.count(8)) {
             if (!emitNew(fresh[j], -1, deferred))
                 return false;
         } else if (!emitNew(fresh[j], -1, out)) {
@@ -261,15 +261,15 @@ bool Drawing::entMod(const resbuf* chain, std::string* why)
         // The vertex count follows the vertices.
         size_t vertices = static_cast<size_t>(std::count_if(out.begin(), out.end(), [](const Tag& g) { return g.code == 10; }));
         for (Tag& g : out)
-            if (g.code == 90 && static_cast<size_t>(integer(g.value)) != vertices)
-                g.value = own(std::to_string(vertices));
+            if (g.code == 90 && static_cast<size_t>(integer(g.value())) != vertices)
+                g.setValue(own(std::to_string(vertices)));
     }
 
     // Extended data: the applications named are replaced, the others stay.
     std::vector<std::pair<std::wstring, Tags>> blocks;
     for (size_t i = xs; i < t.size(); ++i) {
         if (t[i].code == 1001)
-            blocks.push_back({text(t[i].value), {}});
+            blocks.push_back({text(t[i].value()), {}});
         if (!blocks.empty())
             blocks.back().second.push_back(t[i]);
     }
@@ -278,16 +278,16 @@ bool Drawing::entMod(const resbuf* chain, std::string* why)
         if (!groups.empty()) {
             const Record* appRecord = find(L"APPID", app);
             block.push_back(Tag{1001, own(dxf::encodeText(recordName(tags(*appRecord), utf8_), utf8_))});
-            for (const resbuf* rb : groups) {
+            for (const dxf::Group* gr : groups) {
                 std::vector<std::string> values;
-                if (acutIsTextType(rb->restype) && !rb->resval.rstring) {
-                    *why = "group " + std::to_string(rb->restype) + " without text";
+                if (isTextCode(gr->code) && gr->noText) {
+                    *why = "group " + std::to_string(gr->code) + " without text";
                     return false;
                 }
-                if (!formatGroup(rb, utf8_, true, values, why))
+                if (!formatGroup(gr, utf8_, true, values, why))
                     return false;
                 for (size_t k = 0; k < values.size(); ++k)
-                    block.push_back(Tag{rb->restype + static_cast<int>(k) * 10, own(values[k])});
+                    block.push_back(Tag{gr->code + static_cast<int>(k) * 10, own(values[k])});
             }
         }
         const std::wstring& name = app;  // named: clang 14 cannot capture a structured binding
@@ -304,7 +304,7 @@ bool Drawing::entMod(const resbuf* chain, std::string* why)
     size_t xsize = 0;
     for (const auto& b : blocks)
         for (const Tag& g : b.second)
-            xsize += g.value.size();
+            xsize += g.value().size();
     if (xsize > 16383) {
         *why = "the extended data would exceed 16383 bytes";
         return false;
@@ -349,32 +349,32 @@ const std::map<std::string, std::vector<int>> kRequired = {
 
 }  // namespace
 
-uint32_t Drawing::entMake(const resbuf* chain, std::string* why)
+uint32_t Drawing::entMake(const dxf::Groups& given, std::string* why)
 {
     std::string ignored;
     if (!why)
         why = &ignored;
-    if (!chain || chain->restype != 0 || !chain->resval.rstring) {
+    if (given.empty() || given[0].code != 0 || given[0].noText) {
         *why = "the list does not start with the entity type (0 group)";
         return 0;
     }
-    if (!noLineBreaks(chain, why))
+    if (!noLineBreaks(given, why))
         return 0;
-    const std::string type = upperTrimmed(kortext::fromWide(chain->resval.rstring));
+    const std::string type = upperTrimmed(kortext::fromWide(given[0].text));
     if (type == "LAYER") {
         std::wstring name;
         int colour = 7;
         std::wstring ltype = L"Continuous";
         int flags = 0;
-        for (const resbuf* rb = chain->rbnext; rb; rb = rb->rbnext) {
-            if (rb->restype == 2 && rb->resval.rstring)
-                name = rb->resval.rstring;
-            else if (rb->restype == 62)
-                colour = rb->resval.rint;
-            else if (rb->restype == 6 && rb->resval.rstring)
-                ltype = rb->resval.rstring;
-            else if (rb->restype == 70)
-                flags = rb->resval.rint;
+        for (const dxf::Group* gr = given.data() + 1; gr != given.data() + given.size(); ++gr) {
+            if (gr->code == 2 && !gr->noText)
+                name = gr->text;
+            else if (gr->code == 62)
+                colour = gr->integer;
+            else if (gr->code == 6 && !gr->noText)
+                ltype = gr->text;
+            else if (gr->code == 70)
+                flags = gr->integer;
         }
         if (name.empty() || find(L"LAYER", name)) {
             *why = name.empty() ? "a layer needs its name (2 group)" : "layer " + kortext::fromWide(name) + " exists";
@@ -395,35 +395,35 @@ uint32_t Drawing::entMake(const resbuf* chain, std::string* why)
         return 0;
     }
     if (!kEntityTypes.count(type)) {
-        *why = dxf::encodeText(chain->resval.rstring, true) + " is no entity type (entmake makes LINE, INSERT, ...)";
+        *why = dxf::encodeText(given[0].text, true) + " is no entity type (entmake makes LINE, INSERT, ...)";
         return 0;
     }
     // Sort the groups: the common ones (layer, linetype, colour, ...) first, the type's own
     // after its subclass marker, extended data last.
-    std::vector<const resbuf*> common, own, xdata;
+    std::vector<const dxf::Group*> common, own, xdata;
     std::wstring layer = L"0";
     bool inXdata = false;
     std::set<int> present;
-    for (const resbuf* rb = chain->rbnext; rb; rb = rb->rbnext) {
-        if (rb->restype == -3 || inXdata) {
+    for (const dxf::Group* gr = given.data() + 1; gr != given.data() + given.size(); ++gr) {
+        if (gr->code == -3 || inXdata) {
             inXdata = true;
-            if (rb->restype != -3)
-                xdata.push_back(rb);
+            if (gr->code != -3)
+                xdata.push_back(gr);
             continue;
         }
-        if (rb->restype < 0 || rb->restype == 5 || rb->restype == 100 || rb->restype == 330 ||
-            ads::groupKind(rb->restype) == ads::GroupKind::None)
+        if (gr->code < 0 || gr->code == 5 || gr->code == 100 || gr->code == 330 ||
+            !dxf::isGroupCode(gr->code))
             continue;  // names, handles, owners and markers are the drawing's to give
-        if (acutIsTextType(rb->restype) && !rb->resval.rstring) {
-            *why = "group " + std::to_string(rb->restype) + " without text";
+        if (isTextCode(gr->code) && gr->noText) {
+            *why = "group " + std::to_string(gr->code) + " without text";
             return 0;
         }
-        present.insert(rb->restype);
-        if (rb->restype == 8) {
-            layer = rb->resval.rstring;
+        present.insert(gr->code);
+        if (gr->code == 8) {
+            layer = gr->text;
             continue;
         }
-        (isCommonEntityCode(rb->restype) ? common : own).push_back(rb);
+        (isCommonEntityCode(gr->code) ? common : own).push_back(gr);
     }
     auto required = kRequired.find(type);
     if (required != kRequired.end())
@@ -432,24 +432,24 @@ uint32_t Drawing::entMake(const resbuf* chain, std::string* why)
                 *why = type + " needs group " + std::to_string(code);
                 return 0;
             }
-    for (const resbuf* rb : common)
-        if (rb->restype == 6) {
-            std::wstring lt = kortext::upper(rb->resval.rstring);
-            if (lt != L"BYLAYER" && lt != L"BYBLOCK" && !find(L"LTYPE", rb->resval.rstring)) {
-                *why = "linetype " + kortext::fromWide(rb->resval.rstring) + " is not defined";
+    for (const dxf::Group* gr : common)
+        if (gr->code == 6) {
+            std::wstring lt = kortext::upper(gr->text);
+            if (lt != L"BYLAYER" && lt != L"BYBLOCK" && !find(L"LTYPE", gr->text)) {
+                *why = "linetype " + kortext::fromWide(gr->text) + " is not defined";
                 return 0;
             }
         }
     if (type == "INSERT")
-        for (const resbuf* rb : own)
-            if (rb->restype == 2 && !find(L"BLOCK", rb->resval.rstring)) {
-                *why = "block " + kortext::fromWide(rb->resval.rstring) + " is not defined";
+        for (const dxf::Group* gr : own)
+            if (gr->code == 2 && !find(L"BLOCK", gr->text)) {
+                *why = "block " + kortext::fromWide(gr->text) + " is not defined";
                 return 0;
             }
     std::wstring app;
-    for (const resbuf* rb : xdata)
-        if (rb->restype == 1001 && (!rb->resval.rstring || !find(L"APPID", rb->resval.rstring))) {
-            *why = "application " + kortext::fromWide(rb->resval.rstring ? rb->resval.rstring : L"") +
+    for (const dxf::Group* gr : xdata)
+        if (gr->code == 1001 && (gr->noText || !find(L"APPID", gr->text))) {
+            *why = "application " + kortext::fromWide(gr->text) +
                    " is not registered (regapp)";
             return 0;
         }
@@ -460,33 +460,33 @@ uint32_t Drawing::entMake(const resbuf* chain, std::string* why)
             sub = &s;
     const bool subclassed = version() >= "AC1015";
     std::vector<std::pair<int, std::string>> groups{{0, type}};
-    auto add = [&](const resbuf* rb, bool z) {
+    auto add = [&](const dxf::Group* gr, bool z) {
         std::vector<std::string> values;
-        if (!formatGroup(rb, utf8_, z, values, why))
+        if (!formatGroup(gr, utf8_, z, values, why))
             return false;
         for (size_t k = 0; k < values.size(); ++k)
-            groups.emplace_back(rb->restype + static_cast<int>(k) * 10, std::move(values[k]));
+            groups.emplace_back(gr->code + static_cast<int>(k) * 10, std::move(values[k]));
         return true;
     };
     if (subclassed)
         groups.emplace_back(100, "AcDbEntity");
     groups.emplace_back(8, dxf::encodeText(layer, utf8_));
-    for (const resbuf* rb : common)
-        if (!add(rb, true))
+    for (const dxf::Group* gr : common)
+        if (!add(gr, true))
             return 0;
     if (subclassed && sub)
         groups.emplace_back(100, sub->marker);
     bool secondDone = false;
     size_t vertices = 0;
-    for (const resbuf* rb : own) {
-        if (subclassed && sub && sub->second && !secondDone && rb->restype >= sub->secondBefore) {
+    for (const dxf::Group* gr : own) {
+        if (subclassed && sub && sub->second && !secondDone && gr->code >= sub->secondBefore) {
             groups.emplace_back(100, sub->second);
             secondDone = true;
         }
-        if (type == "LWPOLYLINE" && rb->restype == 90)
+        if (type == "LWPOLYLINE" && gr->code == 90)
             continue;  // the count follows the vertices
-        vertices += rb->restype == 10;
-        if (!add(rb, !(type == "LWPOLYLINE" && rb->restype == 10)))
+        vertices += gr->code == 10;
+        if (!add(gr, !(type == "LWPOLYLINE" && gr->code == 10)))
             return 0;
     }
     if (type == "LWPOLYLINE") {
@@ -496,8 +496,8 @@ uint32_t Drawing::entMake(const resbuf* chain, std::string* why)
     }
     if (layer != L"0" && !find(L"LAYER", layer))
         addTableRecord("LAYER", {{2, dxf::encodeText(layer, utf8_)}, {70, "0"}, {62, "7"}, {6, "Continuous"}});
-    for (const resbuf* rb : xdata)
-        if (!add(rb, true))
+    for (const dxf::Group* gr : xdata)
+        if (!add(gr, true))
             return 0;
     return appendEntity(groups);
 }

@@ -2,7 +2,7 @@
 #include "drawing/Drawing.h"
 #include "drawing/DrawingRecords.h"
 
-#include "drawing/Wildcard.h"
+#include "text/wildcard.h"
 
 #include <algorithm>
 #include <cstring>
@@ -13,13 +13,13 @@ using namespace records;
 
 // ---- entities -------------------------------------------------------------------------------
 
-bool Drawing::entNext(const ads_name entity, ads_name next) const
+bool Drawing::entNext(const EntityName& entity, EntityName& next) const
 {
     if (entities_ < 0)
         return false;
     const auto& records = sections_[entities_].records;
     size_t from = 0;
-    bool any = !entity || (entity[0] == 0 && entity[1] == 0);
+    bool any = entity.null();
     if (!any) {
         const Record* r = record(entity);
         if (!r || where_[r->id].section != static_cast<uint32_t>(entities_))
@@ -29,20 +29,20 @@ bool Drawing::entNext(const ads_name entity, ads_name next) const
     for (size_t i = from; i < records.size(); ++i) {
         if (records[i].erased || (any && sub_[records[i].id]))
             continue;
-        nameOf(records[i].id, next);
+        next = nameOf(records[i].id);
         return true;
     }
     return false;
 }
 
-bool Drawing::entLast(ads_name last) const
+bool Drawing::entLast(EntityName& last) const
 {
     if (entities_ < 0)
         return false;
     const auto& records = sections_[entities_].records;
     for (size_t i = records.size(); i-- > 0;)
         if (!records[i].erased && !sub_[records[i].id]) {
-            nameOf(records[i].id, last);
+            last = nameOf(records[i].id);
             return true;
         }
     return false;
@@ -61,98 +61,62 @@ std::vector<uint32_t> Drawing::mainEntities() const
 
 namespace {
 
-// Appends one group (single or point) as a result buffer. False for a name that points to
-// no record (left out).
-template <class Resolve>
-void addGroup(ads::ChainBuilder& chain, std::span<const Tag> t, const Group& g, bool utf8, Resolve resolve)
+bool appWanted(const std::wstring& app, const std::vector<std::wstring>& apps)
 {
-    const Tag& first = t[g.tag];
-    int c = g.code;
-    switch (dxf::kindOf(c)) {
-    case dxf::Kind::Text:
-        chain.addText(c, dxf::decodeText(first.value, utf8));
-        return;
-    case dxf::Kind::Real:
-    case dxf::Kind::Int64:
-        chain.add(c)->resval.rreal = real(first.value);
-        return;
-    case dxf::Kind::Point: {
-        resbuf* rb = chain.add(c);
-        for (size_t k = 0; k < 3; ++k)
-            rb->resval.rpoint[k] = k < g.count ? real(t[g.tag + k].value) : 0.0;
-        return;
-    }
-    case dxf::Kind::Int16:
-        chain.add(c)->resval.rint = static_cast<short>(integer(first.value));
-        return;
-    case dxf::Kind::Int32:
-        chain.add(c)->resval.rlong = static_cast<int32_t>(integer(first.value));
-        return;
-    case dxf::Kind::Name: {
-        ads_name n;
-        if (resolve(first.value, n)) {
-            resbuf* rb = chain.add(c);
-            rb->resval.rlname[0] = n[0];
-            rb->resval.rlname[1] = n[1];
-        }
-        return;
-    }
-    }
-}
-
-bool appWanted(const std::wstring& app, const resbuf* apps)
-{
-    for (const resbuf* a = apps; a; a = a->rbnext)
-        if (a->restype == RTSTR && a->resval.rstring && wildcardMatch(app, a->resval.rstring, true))
+    for (const std::wstring& a : apps)
+        if (kortext::wildcardMatch(app, a, true))
             return true;
     return false;
 }
 
 }  // namespace
 
-ads::RbPtr Drawing::entGet(const ads_name entity, const resbuf* apps) const
+dxf::Groups Drawing::entGet(const EntityName& entity, const std::vector<std::wstring>* apps) const
 {
     const Record* r = record(entity);
     if (!r)
-        return nullptr;
+        return {};
     auto t = tags(*r);
-    auto resolve = [this](std::string_view handle, ads_name n) {
-        uint32_t id = lookupHandle(trim(handle));
+    dxf::Groups out;
+    // A name goes in as the name of the record its handle stands for; one that points to no
+    // record is left out.
+    auto add = [&](const Group& g) {
+        if (dxf::kindOf(g.code) != dxf::Kind::Name) {
+            out.push_back(valueOf(t, g, utf8_));
+            return;
+        }
+        uint32_t id = lookupHandle(trim(t[g.tag].value()));
         const Record* target = recordById(id);
-        if (!target || target->erased)
-            return false;
-        nameOf(id, n);
-        return true;
+        if (target && !target->erased)
+            out.emplace_back(g.code, nameOf(id));
     };
-    ads::ChainBuilder chain;
-    resbuf* self = chain.add(-1);
-    nameOf(r->id, self->resval.rlname);
+    out.emplace_back(-1, nameOf(r->id));
     size_t xs = xdataStart(t);
     for (const Group& g : groupsOf(t, 0, xs))
-        addGroup(chain, t, g, utf8_, resolve);
+        add(g);
     if (apps && xs < t.size()) {
         bool started = false;
         bool wanted = false;
         for (const Group& g : groupsOf(t, xs, t.size())) {
             if (g.code == 1001) {
-                wanted = appWanted(text(t[g.tag].value), apps);
+                wanted = appWanted(text(t[g.tag].value()), *apps);
                 if (wanted && !started) {
-                    chain.add(-3);
+                    out.emplace_back(-3);
                     started = true;
                 }
             }
             if (wanted)
-                addGroup(chain, t, g, utf8_, resolve);
+                add(g);
         }
     }
-    return chain.take();
+    return out;
 }
 
-bool Drawing::entDel(const ads_name name)
+bool Drawing::entDel(const EntityName& name)
 {
-    if (!name || name[1] != serial_ || name[0] < kNameBase || (name[0] - kNameBase) % 8 != 0)
+    if (name.serial != serial_ || name.id < kNameBase || (name.id - kNameBase) % 8 != 0)
         return false;
-    int64_t id = (name[0] - kNameBase) / 8;
+    int64_t id = (name.id - kNameBase) / 8;
     Record* r = id > 0 && id < static_cast<int64_t>(where_.size()) ? recordById(static_cast<uint32_t>(id)) : nullptr;
     if (!r || where_[r->id].section != static_cast<uint32_t>(entities_) || sub_[r->id])
         return false;
@@ -196,7 +160,7 @@ uint32_t Drawing::appendEntity(const std::vector<std::pair<int, std::string>>& g
         if (const Record* ms = find(L"BLOCK_RECORD", L"*Model_Space"))
             for (const Tag& g : tags(*ms))
                 if (g.code == 5) {
-                    t->push_back(Tag{330, g.value});
+                    t->push_back(Tag{330, g.value()});
                     break;
                 }
     }

@@ -26,7 +26,7 @@ constexpr int64_t kNameBase = 0x7ff6a0000000;
 // A group value as a name to compare (section, table, type, handle): trimmed, in upper case.
 inline std::string upperTrimmed(std::string_view s) { return kortext::upper(trim(s)); }
 
-inline bool is(const Tag& t, int code, std::string_view value) { return t.code == code && trim(t.value) == value; }
+inline bool is(const Tag& t, int code, std::string_view value) { return t.code == code && trim(t.value()) == value; }
 
 inline double real(std::string_view v)
 {
@@ -83,7 +83,7 @@ bool soundRecord(const Groups& groups, std::string* why)
     for (const auto& g : groups) {
         std::string reason;
         if constexpr (std::is_same_v<std::decay_t<decltype(g)>, Tag>)
-            reason = unsoundGroup(g.code, g.value, first);
+            reason = unsoundGroup(g.code, g.value(), first);
         else
             reason = unsoundGroup(g.first, g.second, first);
         if (!reason.empty()) {
@@ -96,9 +96,39 @@ bool soundRecord(const Groups& groups, std::string* why)
     return !first;
 }
 
-// The first text of a chain (program data, as entmake and entmod take it) with a line break:
-// DXF holds a text on one line, and CAD programs refuse such texts. False, with the reason.
-bool noLineBreaks(const resbuf* chain, std::string* why);
+// A code whose groups hold text (not the marker -3 nor a code no group has).
+inline bool isTextCode(int code) { return dxf::isGroupCode(code) && dxf::kindOf(code) == dxf::Kind::Text; }
+
+// The first text of program data (as entmake and entmod take it) with a line break: DXF holds
+// a text on one line, and CAD programs refuse such texts. False, with the reason.
+bool noLineBreaks(std::span<const dxf::Group> groups, std::string* why);
+
+// A group of a record as programs read it, for every kind but names (which the caller
+// resolves): text decoded, numbers read, a point's missing Z as 0.
+inline dxf::Group valueOf(std::span<const Tag> t, const Group& g, bool utf8)
+{
+    const Tag& first = t[g.tag];
+    switch (dxf::kindOf(g.code)) {
+    case dxf::Kind::Text:
+        return dxf::Group(g.code, dxf::decodeText(first.value(), utf8));
+    case dxf::Kind::Real:
+    case dxf::Kind::Int64:
+        return dxf::Group(g.code, real(first.value()));
+    case dxf::Kind::Point: {
+        Point3 p{0, 0, 0};
+        for (size_t k = 0; k < 3 && k < g.count; ++k)
+            p[k] = real(t[g.tag + k].value());
+        return dxf::Group(g.code, p);
+    }
+    case dxf::Kind::Int16:
+        return dxf::Group(g.code, static_cast<int32_t>(static_cast<short>(integer(first.value()))));
+    case dxf::Kind::Int32:
+        return dxf::Group(g.code, static_cast<int32_t>(integer(first.value())));
+    case dxf::Kind::Name:
+        break;
+    }
+    return dxf::Group(g.code);
+}
 
 // The entity types entmake makes: those of the ENTITIES section, less the parts of complex
 // entities (VERTEX, ATTRIB, SEQEND come only with their entity). Anything else - the marker of
@@ -118,7 +148,7 @@ inline std::wstring recordName(std::span<const Tag> t, bool utf8)
 {
     for (const Tag& g : t)
         if (g.code == 2)
-            return dxf::decodeText(g.value, utf8);
+            return dxf::decodeText(g.value(), utf8);
     return {};
 }
 

@@ -2,7 +2,7 @@
 #include "drawing/Drawing.h"
 #include "drawing/DrawingRecords.h"
 
-#include "drawing/Wildcard.h"
+#include "text/wildcard.h"
 
 #include <algorithm>
 #include <cstring>
@@ -13,17 +13,13 @@ using namespace records;
 
 // ---- names and handles ----------------------------------------------------------------------
 
-void Drawing::nameOf(uint32_t id, ads_name name) const
-{
-    name[0] = kNameBase + static_cast<int64_t>(id) * 8;
-    name[1] = serial_;
-}
+EntityName Drawing::nameOf(uint32_t id) const { return EntityName{kNameBase + static_cast<int64_t>(id) * 8, serial_}; }
 
-const Drawing::Record* Drawing::record(const ads_name name) const
+const Drawing::Record* Drawing::record(const EntityName& name) const
 {
-    if (!name || name[1] != serial_ || name[0] < kNameBase || (name[0] - kNameBase) % 8 != 0)
+    if (name.serial != serial_ || name.id < kNameBase || (name.id - kNameBase) % 8 != 0)
         return nullptr;
-    int64_t id = (name[0] - kNameBase) / 8;
+    int64_t id = (name.id - kNameBase) / 8;
     if (id <= 0 || id >= static_cast<int64_t>(where_.size()))
         return nullptr;
     const Record* r = recordById(static_cast<uint32_t>(id));
@@ -40,7 +36,7 @@ uint32_t Drawing::lookupHandle(std::string_view handle) const
                 auto t = tags(r);
                 for (size_t i = 1; i < t.size() && i < 4; ++i)
                     if (t[i].code == 5 || t[i].code == 105) {
-                        handles_.emplace(upperTrimmed(t[i].value), r.id);
+                        handles_.emplace(upperTrimmed(t[i].value()), r.id);
                         break;
                     }
             }
@@ -50,7 +46,7 @@ uint32_t Drawing::lookupHandle(std::string_view handle) const
     return it == handles_.end() ? 0 : it->second;
 }
 
-bool Drawing::handEnt(const std::wstring& handle, ads_name name) const
+bool Drawing::handEnt(const std::wstring& handle, EntityName& name) const
 {
     std::string h;
     for (wchar_t c : handle) {
@@ -62,7 +58,7 @@ bool Drawing::handEnt(const std::wstring& handle, ads_name name) const
     const Record* r = recordById(id);
     if (!r || r->erased)
         return false;
-    nameOf(id, name);
+    name = nameOf(id);
     return true;
 }
 
@@ -81,11 +77,11 @@ std::string Drawing::newHandle()
     size_t seedTag = 0;
     if (h)
         for (size_t i = 0; i + 1 < h->head.size(); ++i)
-            if (h->head[i].code == 9 && trim(h->head[i].value) == "$HANDSEED")
+            if (h->head[i].code == 9 && trim(h->head[i].value()) == "$HANDSEED")
                 seedTag = i + 1;
     if (nextHandle_ == 0) {
         if (seedTag)
-            nextHandle_ = std::strtoull(std::string(trim(h->head[seedTag].value)).c_str(), nullptr, 16);
+            nextHandle_ = std::strtoull(std::string(trim(h->head[seedTag].value())).c_str(), nullptr, 16);
         lookupHandle("0");
         for (const auto& [handle, id] : handles_)
             nextHandle_ = std::max(nextHandle_, std::strtoull(handle.c_str(), nullptr, 16) + 1);
@@ -97,7 +93,7 @@ std::string Drawing::newHandle()
     ++nextHandle_;
     std::snprintf(buf, sizeof buf, "%llX", nextHandle_);
     if (seedTag)
-        h->head[seedTag].value = own(buf);
+        h->head[seedTag].setValue(own(buf));
     return handle;
 }
 
@@ -108,7 +104,7 @@ void Drawing::remember(const Record& r)
     auto t = tags(r);
     for (size_t i = 1; i < t.size() && i < 4; ++i)
         if (t[i].code == 5 || t[i].code == 105) {
-            handles_.emplace(upperTrimmed(t[i].value), r.id);
+            handles_.emplace(upperTrimmed(t[i].value()), r.id);
             return;
         }
 }
@@ -127,7 +123,7 @@ bool Drawing::findTable(const std::string& name, Table& table) const
         bool match = false;
         for (const Tag& g : t)
             if (g.code == 2) {
-                match = upperTrimmed(g.value) == name;
+                match = upperTrimmed(g.value()) == name;
                 break;
             }
         if (!match)
@@ -183,9 +179,9 @@ const Drawing::Record* Drawing::find(const std::wstring& table, const std::wstri
     return nullptr;
 }
 
-ads::RbPtr Drawing::tableChain(const Record& r) const
+dxf::Groups Drawing::tableGroups(const Record& r) const
 {
-    ads::ChainBuilder chain;
+    dxf::Groups out;
     auto t = tags(r);
     bool block = type(r) == "BLOCK";
     auto groups = groupsOf(t, 0, xdataStart(t));
@@ -193,7 +189,7 @@ ads::RbPtr Drawing::tableChain(const Record& r) const
     for (const Group& g : groups) {
         const Tag& first = t[g.tag];
         if (g.code == 102) {
-            depth += trim(first.value).starts_with("{") ? 1 : (depth > 0 ? -1 : 0);
+            depth += trim(first.value()).starts_with("{") ? 1 : (depth > 0 ? -1 : 0);
             continue;
         }
         if (depth > 0)
@@ -202,63 +198,41 @@ ads::RbPtr Drawing::tableChain(const Record& r) const
         if (c == 5 || c == 100 || c == 105 || c == 290 || (c >= 330 && c <= 369) || c == 370 ||
             (c >= 390 && c <= 399) || c == 480 || c == 481 || (block && c == 8))
             continue;
-        switch (dxf::kindOf(c)) {
-        case dxf::Kind::Text:
-            chain.addText(c, text(first.value));
-            break;
-        case dxf::Kind::Real:
-        case dxf::Kind::Int64:
-            chain.add(c)->resval.rreal = real(first.value);
-            break;
-        case dxf::Kind::Point: {
-            resbuf* rb = chain.add(c);
-            for (size_t k = 0; k < 3; ++k)
-                rb->resval.rpoint[k] = k < g.count ? real(t[g.tag + k].value) : 0.0;
-            break;
-        }
-        case dxf::Kind::Int16:
-            chain.add(c)->resval.rint = static_cast<short>(integer(first.value));
-            break;
-        case dxf::Kind::Int32:
-            chain.add(c)->resval.rlong = static_cast<int32_t>(integer(first.value));
-            break;
-        case dxf::Kind::Name:
-            break;
-        }
+        if (dxf::kindOf(c) != dxf::Kind::Name)
+            out.push_back(valueOf(t, g, utf8_));
     }
     if (block) {
         // A block definition names its first entity (-2).
         const Where& w = where_[r.id];
         const Section& s = sections_[w.section];
         if (w.index + 1 < s.records.size() && type(s.records[w.index + 1]) != "ENDBLK") {
-            resbuf* rb = chain.add(-2);
-            nameOf(s.records[w.index + 1].id, rb->resval.rlname);
+            out.emplace_back(-2, nameOf(s.records[w.index + 1].id));
         }
     }
-    return chain.take();
+    return out;
 }
 
-ads::RbPtr Drawing::tblNext(const std::wstring& table, bool rewind)
+dxf::Groups Drawing::tblNext(const std::wstring& table, bool rewind)
 {
     std::vector<const Record*> records = tableRecords(table);
     size_t& cursor = cursors_[kortext::upper(table)];
     if (rewind)
         cursor = 0;
     if (cursor >= records.size())
-        return nullptr;
-    return tableChain(*records[cursor++]);
+        return {};
+    return tableGroups(*records[cursor++]);
 }
 
-ads::RbPtr Drawing::tblSearch(const std::wstring& table, const std::wstring& name, bool setNext)
+dxf::Groups Drawing::tblSearch(const std::wstring& table, const std::wstring& name, bool setNext)
 {
     std::vector<const Record*> records = tableRecords(table);
     for (size_t i = 0; i < records.size(); ++i)
         if (equalText(recordName(tags(*records[i]), utf8_), name)) {
             if (setNext)
                 cursors_[kortext::upper(table)] = i + 1;
-            return tableChain(*records[i]);
+            return tableGroups(*records[i]);
         }
-    return nullptr;
+    return {};
 }
 
 void Drawing::renumber(uint32_t sectionIndex)
@@ -285,7 +259,7 @@ uint32_t Drawing::addTableRecord(const std::string& tableName, const std::vector
         if (g.code == 100)
             subclassed = true;
         if (g.code == 5)
-            tableHandle = std::string(trim(g.value));
+            tableHandle = std::string(trim(g.value()));
     }
     static const std::map<std::string, std::string> subclass = {
         {"APPID", "AcDbRegAppTableRecord"}, {"LAYER", "AcDbLayerTableRecord"},
@@ -322,15 +296,15 @@ int Drawing::setLayersOn(const std::wstring& pattern, bool on)
 {
     int matched = 0;
     for (const Record* found : tableRecords(L"LAYER")) {
-        if (!wildcardMatch(recordName(tags(*found), utf8_), pattern, true))
+        if (!kortext::wildcardMatch(recordName(tags(*found), utf8_), pattern, true))
             continue;
         ++matched;
         Record& r = *recordById(found->id);
         for (Tag& g : writable(r))
             if (g.code == 62) {
-                long long colour = integer(g.value);
+                long long colour = integer(g.value());
                 if ((colour < 0) == on) {
-                    g.value = own(std::to_string(on ? -colour : -colour));
+                    g.setValue(own(std::to_string(on ? -colour : -colour)));
                     touch();
                 }
             }

@@ -1,6 +1,5 @@
 #include "drawing/Dxf.h"
 
-#include "ads/adslib.h"
 #include "text/text.h"
 
 #include <algorithm>
@@ -13,27 +12,28 @@
 
 namespace korcad::dxf {
 
-Kind kindOf(int code)
+Kind kindOf(int c)
 {
-    switch (ads::groupKind(code)) {
-    case ads::GroupKind::Real:
-        return Kind::Real;
-    case ads::GroupKind::Point:
-        return Kind::Point;
-    case ads::GroupKind::Int16:
-        return Kind::Int16;
-    case ads::GroupKind::Int32:
-        return Kind::Int32;
-    case ads::GroupKind::Int64:
-        return Kind::Int64;
-    case ads::GroupKind::Name:
-        return Kind::Name;
-    default:
+    if (!isGroupCode(c))
         return Kind::Text;
-    }
+    if (c == -5 || c == -2 || c == -1 || (c >= 330 && c <= 369) || (c >= 390 && c <= 399) || c == 480 || c == 481)
+        return Kind::Name;
+    if (isPointX(c))
+        return Kind::Point;
+    if ((c >= 10 && c <= 59) || (c >= 110 && c <= 149) || (c >= 210 && c <= 239) || (c >= 460 && c <= 469) ||
+        (c >= 1010 && c <= 1059))
+        return Kind::Real;
+    if ((c >= 60 && c <= 79) || (c >= 170 && c <= 179) || (c >= 270 && c <= 299) || (c >= 370 && c <= 389) ||
+        (c >= 400 && c <= 409) || (c >= 1060 && c <= 1070))
+        return Kind::Int16;
+    if ((c >= 90 && c <= 99) || (c >= 420 && c <= 429) || (c >= 440 && c <= 459) || c == 1071)
+        return Kind::Int32;
+    if (c >= 160 && c <= 169)
+        return Kind::Int64;
+    return Kind::Text;
 }
 
-bool isPointX(int code) { return ads::groupKind(code) == ads::GroupKind::Point; }
+bool isPointX(int c) { return (c >= 10 && c <= 18) || (c >= 110 && c <= 112) || c == 210 || (c >= 1010 && c <= 1013); }
 
 FileKind sniff(std::string_view bytes)
 {
@@ -172,7 +172,7 @@ int lineOf(const TagStream& s, size_t tag)
     if (tag >= s.tags.size())
         return 0;
     // The value points into the bytes: its line is one more than the line ends before it.
-    const char* at = s.tags[tag].value.data();
+    const char* at = s.tags[tag].value().data();
     if (at < s.bytes.data() || at > s.bytes.data() + s.bytes.size())
         return 0;
     auto before = static_cast<int>(std::count(s.bytes.data(), at, '\n'));
@@ -185,7 +185,7 @@ void writeTags(std::span<const Tag> tags, bool crlf, std::string& out)
     size_t eolSize = crlf ? 2 : 1;
     size_t size = 0;
     for (const Tag& t : tags)
-        size += t.value.size() + 4 + 2 * eolSize;
+        size += t.value().size() + 4 + 2 * eolSize;
     out.reserve(out.size() + size);
     char buf[16];
     for (const Tag& t : tags) {
@@ -195,7 +195,7 @@ void writeTags(std::span<const Tag> tags, bool crlf, std::string& out)
             out.append(3 - n, ' ');
         out.append(buf, n);
         out.append(eol, eolSize);
-        out.append(t.value);
+        out.append(t.value());
         out.append(eol, eolSize);
     }
 }

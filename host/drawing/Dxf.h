@@ -14,16 +14,36 @@
 
 namespace korcad::dxf {
 
+// One group as the file holds it: its code and a view of its value line (without the line
+// end) in the file's bytes, or in a text the drawing made. Sixteen bytes: a drawing holds
+// millions of them.
 struct Tag {
-    int code = 0;
-    std::string_view value;  // the value line without its line end
+    int32_t code = 0;
+    uint32_t size = 0;
+    const char* data = nullptr;
+
+    Tag() = default;
+    Tag(int c, std::string_view v) : code(c), size(static_cast<uint32_t>(v.size())), data(v.data()) {}
+    std::string_view value() const { return {data, size}; }
+    void setValue(std::string_view v)
+    {
+        size = static_cast<uint32_t>(v.size());
+        data = v.data();
+    }
 };
+static_assert(sizeof(Tag) == 16);
 using Tags = std::vector<Tag>;
 
-// What a group code carries (ads::groupKind; codes no file uses read as text).
+// What a group code carries: names -5, -2, -1, 330-369, 390-399, 480, 481; points 10-18,
+// 110-112, 210, 1010-1013 (X, with Y at +10 and Z at +20); reals the rest of 10-59, 110-149,
+// 210-239, 460-469, 1010-1059; 16-bit integers 60-79, 170-179, 270-299, 370-389, 400-409,
+// 1060-1070; 32-bit integers 90-99, 420-429, 440-459, 1071; 64-bit integers 160-169; text the
+// rest (0-9, 100, 102, 300-309, 999, 1000-1009, ...), and codes no group has.
 enum class Kind { Text, Real, Point, Int16, Int32, Int64, Name };
 Kind kindOf(int code);
 bool isPointX(int code);
+// A code a group of entity data can have: -5 to 1071 but -3, the marker of extended data.
+constexpr bool isGroupCode(int code) { return code >= -5 && code <= 1071 && code != -3; }
 
 // The stream of a file's groups. The file's bytes stay in `bytes`; tag values point into it.
 struct TagStream {

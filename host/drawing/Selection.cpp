@@ -1,6 +1,6 @@
 #include "drawing/Selection.h"
 
-#include "drawing/Wildcard.h"
+#include "text/wildcard.h"
 
 #include "text/text.h"
 
@@ -9,8 +9,6 @@
 namespace korcad {
 
 namespace {
-
-std::wstring upper(const wchar_t* s) { return kortext::upper(std::wstring_view(s ? s : L"")); }
 
 std::wstring trimmed(const std::wstring& s) { return std::wstring(kortext::trim(std::wstring_view(s))); }
 
@@ -63,44 +61,43 @@ std::vector<std::wstring> axisOperators(const std::wstring& op)
     return out;
 }
 
-bool groupMatches(const resbuf* g, const resbuf* t, const std::wstring& op)
+bool groupMatches(const dxf::Group& g, const dxf::Group& t, const std::wstring& op)
 {
-    switch (ads::groupKind(t->restype)) {
-    case ads::GroupKind::Text: {
-        bool m = wildcardMatch(g->resval.rstring ? g->resval.rstring : L"", t->resval.rstring ? t->resval.rstring : L"", true);
+    if (!dxf::isGroupCode(t.code))
+        return false;
+    switch (dxf::kindOf(t.code)) {
+    case dxf::Kind::Text: {
+        bool m = kortext::wildcardMatch(g.text, t.text, true);
         if (op == L"*")
             return true;
         return (op == L"!=" || op == L"/=" || op == L"<>") ? !m : m;
     }
-    case ads::GroupKind::Real:
-    case ads::GroupKind::Int64:
-        return compare(g->resval.rreal, t->resval.rreal, op);
-    case ads::GroupKind::Int16:
-        return compare(g->resval.rint, t->resval.rint, op);
-    case ads::GroupKind::Int32:
-        return compare(g->resval.rlong, t->resval.rlong, op);
-    case ads::GroupKind::Point: {
+    case dxf::Kind::Real:
+    case dxf::Kind::Int64:
+        return compare(g.real, t.real, op);
+    case dxf::Kind::Int16:
+    case dxf::Kind::Int32:
+        return compare(g.integer, t.integer, op);
+    case dxf::Kind::Point: {
         auto ops = axisOperators(op);
         for (size_t k = 0; k < 3; ++k)
-            if (!compare(g->resval.rpoint[k], t->resval.rpoint[k], k < ops.size() ? ops[k] : L"="))
+            if (!compare(g.point[k], t.point[k], k < ops.size() ? ops[k] : L"="))
                 return false;
         return true;
     }
-    case ads::GroupKind::Name: {
-        bool same = g->resval.rlname[0] == t->resval.rlname[0] && g->resval.rlname[1] == t->resval.rlname[1];
+    case dxf::Kind::Name: {
+        bool same = g.name == t.name;
         return (op == L"!=" || op == L"/=" || op == L"<>") ? !same : same;
     }
-    case ads::GroupKind::None:
-        break;
     }
     return false;
 }
 
 }  // namespace
 
-bool SelectionFilter::parse(const resbuf* filter, std::string* why)
+bool SelectionFilter::parse(const dxf::Groups& filter, std::string* why)
 {
-    chain_ = ads::copyChain(filter);
+    groups_ = filter;
     root_ = Node{};
     needsXdata_ = false;
     std::vector<Node*> open{&root_};
@@ -109,9 +106,9 @@ bool SelectionFilter::parse(const resbuf* filter, std::string* why)
         *why = message;
         return false;
     };
-    for (const resbuf* rb = chain_.get(); rb; rb = rb->rbnext) {
-        if (rb->restype == -4) {
-            std::wstring op = trimmed(upper(rb->resval.rstring));
+    for (const dxf::Group& g : groups_) {
+        if (g.code == -4) {
+            std::wstring op = trimmed(kortext::upper(g.text));
             static const std::pair<const wchar_t*, Node::Kind> logic[] = {
                 {L"AND", Node::And}, {L"OR", Node::Or}, {L"XOR", Node::Xor}, {L"NOT", Node::Not}};
             bool done = false;
@@ -145,17 +142,17 @@ bool SelectionFilter::parse(const resbuf* filter, std::string* why)
             pending = op;
             continue;
         }
-        if (rb->restype == -3) {
+        if (g.code == -3) {
             needsXdata_ = true;
             continue;
         }
-        if (rb->restype == 1001) {
-            open.back()->kids.push_back(Node{Node::Xdata, {}, rb, {}});
+        if (g.code == 1001) {
+            open.back()->kids.push_back(Node{Node::Xdata, {}, &g, {}});
             continue;
         }
-        if (ads::groupKind(rb->restype) == ads::GroupKind::None)
-            return fail("filter: " + std::to_string(rb->restype) + " is no group code");
-        open.back()->kids.push_back(Node{Node::Test, {}, rb, pending});
+        if (!dxf::isGroupCode(g.code))
+            return fail("filter: " + std::to_string(g.code) + " is no group code");
+        open.back()->kids.push_back(Node{Node::Test, {}, &g, pending});
         pending.clear();
     }
     if (open.size() != 1)
@@ -163,9 +160,9 @@ bool SelectionFilter::parse(const resbuf* filter, std::string* why)
     return true;
 }
 
-bool SelectionFilter::matches(const resbuf* entity) const { return eval(root_, entity); }
+bool SelectionFilter::matches(const dxf::Groups& entity) const { return eval(root_, entity); }
 
-bool SelectionFilter::eval(const Node& n, const resbuf* entity) const
+bool SelectionFilter::eval(const Node& n, const dxf::Groups& entity) const
 {
     switch (n.kind) {
     case Node::And:
@@ -189,52 +186,45 @@ bool SelectionFilter::eval(const Node& n, const resbuf* entity) const
     return false;
 }
 
-bool SelectionFilter::test(const Node& n, const resbuf* entity) const
+bool SelectionFilter::test(const Node& n, const dxf::Groups& entity) const
 {
-    const resbuf* t = n.test;
+    const dxf::Group& t = *n.test;
     if (n.kind == Node::Xdata) {
         bool inXdata = false;
-        for (const resbuf* g = entity; g; g = g->rbnext) {
-            inXdata = inXdata || g->restype == -3;
-            if (inXdata && g->restype == 1001 && groupMatches(g, t, L""))
+        for (const dxf::Group& g : entity) {
+            inXdata = inXdata || g.code == -3;
+            if (inXdata && g.code == 1001 && groupMatches(g, t, L""))
                 return true;
         }
         return false;
     }
     bool present = false;
-    for (const resbuf* g = entity; g && g->restype != -3; g = g->rbnext)
-        if (g->restype == t->restype) {
+    for (const dxf::Group& g : entity) {
+        if (g.code == -3)
+            break;
+        if (g.code == t.code) {
             present = true;
             if (groupMatches(g, t, n.op))
                 return true;
         }
+    }
     if (present)
         return false;
     // The defaults of groups an entity may leave out.
-    resbuf d;
-    d.restype = t->restype;
-    std::wstring text;
-    switch (t->restype) {
+    switch (t.code) {
     case 62:
-        d.resval.rint = 256;
-        break;
+        return groupMatches(dxf::Group(62, 256), t, n.op);
     case 67:
-        d.resval.rint = 0;
-        break;
+        return groupMatches(dxf::Group(67, 0), t, n.op);
     case 370:
-        d.resval.rint = -1;
-        break;
+        return groupMatches(dxf::Group(370, -1), t, n.op);
     case 39:
-        d.resval.rreal = 0;
-        break;
+        return groupMatches(dxf::Group(39, 0.0), t, n.op);
     case 6:
-        text = L"BYLAYER";
-        d.resval.rstring = text.data();
-        break;
+        return groupMatches(dxf::Group(6, std::wstring(L"BYLAYER")), t, n.op);
     default:
         return false;
     }
-    return groupMatches(&d, t, n.op);
 }
 
 }  // namespace korcad

@@ -1,6 +1,6 @@
 // Selection.h — selection filters: which entities (ssget "X" filter) picks, by their groups.
 //
-// A filter is a chain of groups an entity must have: (0 . "INSERT"), (8 . "WASSER*"), ...
+// A filter is a list of groups an entity must have: (0 . "INSERT"), (8 . "WASSER*"), ...
 // Texts are wild-card patterns (no case), numbers compare equal unless a (-4 . "op") before
 // them says otherwise: = != /= <> < <= > >= * (anything), & (any bit of the mask) and &=
 // (all bits of the mask); for points one operator per axis ("<,<,*") or one for all three.
@@ -10,7 +10,7 @@
 // 0, 0.0, -1).
 #pragma once
 
-#include "ads/adshost.h"
+#include "drawing/Group.h"
 
 #include <string>
 #include <vector>
@@ -20,9 +20,9 @@ namespace korcad {
 class SelectionFilter {
 public:
     // False with the reason for unbalanced or unknown -4 groups and misplaced groups.
-    bool parse(const resbuf* filter, std::string* why);
+    bool parse(const dxf::Groups& filter, std::string* why);
     // The entity as entget gives it, with all its extended data when needsXdata().
-    bool matches(const resbuf* entity) const;
+    bool matches(const dxf::Groups& entity) const;
     bool needsXdata() const { return needsXdata_; }
     bool empty() const { return root_.kids.empty(); }
 
@@ -30,13 +30,13 @@ private:
     struct Node {
         enum Kind { And, Or, Xor, Not, Test, Xdata } kind = And;
         std::vector<Node> kids;
-        const resbuf* test = nullptr;  // Test: the group; Xdata: the 1001 group
+        const dxf::Group* test = nullptr;  // Test: the group; Xdata: the 1001 group
         std::wstring op;
     };
-    bool eval(const Node& n, const resbuf* entity) const;
-    bool test(const Node& n, const resbuf* entity) const;
+    bool eval(const Node& n, const dxf::Groups& entity) const;
+    bool test(const Node& n, const dxf::Groups& entity) const;
 
-    ads::RbPtr chain_;  // the filter's own copy; nodes point into it
+    dxf::Groups groups_;  // the filter's own copy; nodes point into it
     Node root_;
     bool needsXdata_ = false;
 };

@@ -1,14 +1,10 @@
 #include "input/LineEditor.h"
 
-#include "mfc/afxhost.h"
-
 #include <editline/readline.h>
 
 #include <langinfo.h>
 #include <poll.h>
 #include <unistd.h>
-
-#include <QCoreApplication>
 
 #include <cerrno>
 #include <clocale>
@@ -63,10 +59,6 @@ void useUtf8Characters()
     std::setlocale(LC_CTYPE, "C.utf8");
 }
 
-// While the window layer runs (a dialog was shown, korcad's window is open), its windows are
-// repainted and answered between keys, at this interval.
-constexpr int kWindowEventsMs = 30;
-
 // Blocks SIGINT while libedit works on a key, so that Ctrl-C only lands while waiting for
 // one (in ppoll) and is seen there at once.
 class SigintBlocked {
@@ -102,7 +94,8 @@ std::string LineEditor::historyPath()
     return std::string();
 }
 
-LineEditor::LineEditor(std::ostream& warnings) : warnings_(warnings), historyPath_(historyPath())
+LineEditor::LineEditor(std::ostream& warnings, WhileWaiting whileWaiting)
+    : warnings_(warnings), whileWaiting_(std::move(whileWaiting)), historyPath_(historyPath())
 {
     useUtf8Characters();
     rl_readline_name = "korcad";
@@ -173,13 +166,11 @@ std::optional<std::string> LineEditor::readLine(const std::string& prompt)
             throw LineCancelled();
         }
         pollfd in{fileno(rl_instream), POLLIN, 0};
-        const bool windows = AfxHostUIStarted();
-        timespec interval{0, kWindowEventsMs * 1000000L};
-        int ready = ppoll(&in, 1, windows ? &interval : nullptr, blocked.previous());
-        if (ready == 0) {
-            QCoreApplication::processEvents();
+        const bool again = whileWaiting_ && whileWaiting_();
+        timespec interval{0, kWaitingIntervalMs * 1000000L};
+        int ready = ppoll(&in, 1, again ? &interval : nullptr, blocked.previous());
+        if (ready == 0)
             continue;
-        }
         if (ready < 0) {
             if (errno == EINTR)
                 continue;

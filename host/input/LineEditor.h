@@ -11,6 +11,7 @@
 
 #include "input/InputSource.h"
 
+#include <functional>
 #include <iosfwd>
 #include <signal.h>
 #include <string>
@@ -25,8 +26,14 @@ public:
     // is set.
     static std::string historyPath();
 
+    // What goes on while the editor waits for a key (the windows' events, once there are
+    // windows): called before each wait; true asks to be called again after a short interval
+    // (kWaitingIntervalMs) even if no key comes, false lets the wait last until one does.
+    using WhileWaiting = std::function<bool()>;
+    static constexpr int kWaitingIntervalMs = 30;
+
     // Warnings (about the history file) go to `warnings`.
-    explicit LineEditor(std::ostream& warnings);
+    explicit LineEditor(std::ostream& warnings, WhileWaiting whileWaiting = {});
     ~LineEditor() override;
     LineEditor(const LineEditor&) = delete;
     LineEditor& operator=(const LineEditor&) = delete;
@@ -39,6 +46,7 @@ private:
     void warnHistory(const std::string& what);
 
     std::ostream& warnings_;
+    WhileWaiting whileWaiting_;
     std::string historyPath_;
     bool historyWarned_ = false;
     struct sigaction previousSigint_ {};

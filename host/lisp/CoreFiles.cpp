@@ -9,6 +9,8 @@
 #include "lisp/Printer.h"
 #include "lisp/Utf8.h"
 
+#include "text/wildcard.h"
+
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -315,7 +317,7 @@ Value directoryFilesFn(Interpreter&, const Args& a)
     std::sort(names.begin() + (what <= 0 ? 2 : 0), names.end());
     ListBuilder b;
     for (const auto& n : names)
-        if (wildcardMatch(n, filePattern(pattern), true))
+        if (kortext::wildcardMatch(n, filePattern(pattern), true))
             b.push(Value::string(n));
     return b.take();
 }

@@ -199,11 +199,6 @@ struct ExitWithValue {
     Value value;
 };
 
-// wcmatch: the text matches the pattern (# digit, @ letter, . neither, * any run, ? any one,
-// ~ at the start of a pattern: not, [...] and [~...] sets with ranges, ` quotes the next
-// character, ',' separates patterns of which one must match).
-bool wildcardMatch(std::string_view text, std::string_view pattern, bool ignoreCase = false);
-
 // Structural equality as equal sees it: numbers by value (within fuzz), strings by text,
 // lists element by element, anything else by identity.
 bool lispEqual(const Value& a, const Value& b, double fuzz = 0.0);

@@ -54,7 +54,7 @@ inline std::vector<std::pair<int, std::string>> tagStream(const std::string& byt
         throw std::runtime_error(error);
     std::vector<std::pair<int, std::string>> out;
     for (const auto& t : s.tags)
-        out.emplace_back(t.code, std::string(t.value));
+        out.emplace_back(t.code, std::string(t.value()));
     return out;
 }
 

@@ -3,10 +3,12 @@
 #include "DrawingTestUtil.h"
 
 #include "cad/CadHost.h"
+#include "cad/GroupChains.h"
 #include "drawing/DrawingFile.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <cwchar>
 
 namespace {
@@ -133,6 +135,48 @@ TEST_F(AdsDrawing, TablesThroughTheCalls)
         }
     }
     EXPECT_EQ(acdbTblSearch(L"LAYER", L"gibtsnicht", 0), nullptr);
+}
+
+// The drawing's table of what each code carries is ADS's: a chain and the drawing's groups
+// carry the same values both ways.
+TEST(GroupChains, KindsAreThoseOfAdsAndValuesGoBothWays)
+{
+    for (int code = -10; code <= 1100; ++code) {
+        SCOPED_TRACE(code);
+        ads::GroupKind ads = ads::groupKind(code);
+        EXPECT_EQ(dxf::isGroupCode(code), ads != ads::GroupKind::None);
+        if (ads != ads::GroupKind::None) {
+            EXPECT_EQ(static_cast<int>(dxf::kindOf(code)), static_cast<int>(ads));
+        }
+    }
+    const ads_point at = {1.5, -2, 3};
+    const ads_name name = {0x7ff6a0000008, 7};
+    ads::RbPtr chain(acutBuildList(-1, name, RTDXF0, L"LINE", 10, at, 40, 2.5, 62, -3, 90, 70000, -3, 1001,
+                                   L"KOR", 1000, L"Wasser", 0));
+    dxf::Groups groups = fromChain(chain.get());
+    ASSERT_EQ(groups.size(), 9u);
+    EXPECT_EQ(groups[0].name, (EntityName{0x7ff6a0000008, 7}));
+    EXPECT_EQ(groups[1].text, L"LINE");
+    EXPECT_EQ(groups[2].point, (Point3{1.5, -2, 3}));
+    EXPECT_EQ(groups[3].real, 2.5);
+    EXPECT_EQ(groups[4].integer, -3);
+    EXPECT_EQ(groups[5].integer, 70000);
+    EXPECT_EQ(groups[6].code, -3);
+    EXPECT_EQ(groups[8].text, L"Wasser");
+    ads::RbPtr back = toChain(groups);
+    const resbuf* a = chain.get();
+    const resbuf* b = back.get();
+    for (; a && b; a = a->rbnext, b = b->rbnext) {
+        ASSERT_EQ(a->restype, b->restype);
+        if (acutIsTextType(a->restype))
+            EXPECT_STREQ(a->resval.rstring, b->resval.rstring);
+        else
+            EXPECT_EQ(std::memcmp(&a->resval, &b->resval, sizeof a->resval), 0) << a->restype;
+    }
+    EXPECT_EQ(a, b);  // both ended
+    // A program's null string stays missing, for the drawing to refuse.
+    ads::RbPtr noText(acutNewRb(8));
+    EXPECT_TRUE(fromChain(noText.get())[0].noText);
 }
 
 TEST(AdsWithoutHost, EveryDrawingCallAnswersAnError)

@@ -49,8 +49,11 @@ protected:
         input_ = std::make_unique<UserInput>([this]() -> InputSource& { return *source_; }, echo_);
         input_->setEntityFinder([this](const double p[3], ads_name e) {
             uint32_t id = window_.view()->geometry().entityAt(geom::Point{p[0], p[1]}, 0.5);
-            if (id)
-                drawing_->nameOf(id, e);
+            if (id) {
+                korcad::EntityName n = drawing_->nameOf(id);
+                e[0] = n.id;
+                e[1] = n.serial;
+            }
             return id != 0;
         });
     }
@@ -100,9 +103,9 @@ TEST_F(WindowCommandLine, AClickInTheViewAnswersPointsWithSnapsAndEntities)
     r.prompt = L"Objekt wählen: ";
     then([this] { click(30.0, 1.5); });
     ASSERT_EQ(input_->get(r, a), RTNORM);
-    ads::RbPtr groups = drawing_->entGet(a.entity);
-    ASSERT_TRUE(groups);
-    EXPECT_EQ(std::wstring(groups->rbnext->resval.rstring), L"INSERT");
+    korcad::dxf::Groups groups = drawing_->entGet(korcad::EntityName{a.entity[0], a.entity[1]});
+    ASSERT_GE(groups.size(), 2u);
+    EXPECT_EQ(groups[1].text, L"INSERT");
 }
 
 TEST_F(WindowCommandLine, EscapeCancelsThePrompt)

@@ -15,49 +15,44 @@ using drawingtest::readDrawing;
 using drawingtest::readFile;
 using drawingtest::tagStream;
 
-std::string textOf(const resbuf* rb, int code)
+std::string textOf(const dxf::Groups& groups, int code)
 {
-    for (; rb; rb = rb->rbnext)
-        if (rb->restype == code && acutIsTextType(code))
-            return kortext::fromWide(rb->resval.rstring);
+    for (const dxf::Group& g : groups)
+        if (g.code == code && dxf::kindOf(code) == dxf::Kind::Text)
+            return kortext::fromWide(g.text);
     return "<none>";
 }
 
-const ads_point kOrigin = {0, 0, 0};
-const ads_point kTen = {10, 0, 0};
+const Point3 kOrigin = {0, 0, 0};
+const Point3 kTen = {10, 0, 0};
 
 TEST(DrawingEntmake, MakesWhatIsCompleteAndRefusesWhatIsNot)
 {
     auto d = readDrawing(readFile(drawingtest::netzPath()));
     std::string why;
-    auto make = [&](resbuf* raw) {
-        ads::RbPtr chain(raw);
-        return d->entMake(chain.get(), &why);
-    };
-    EXPECT_EQ(make(acutBuildList(RTDXF0, L"LINE", 10, kOrigin, 0)), 0u);
+    auto make = [&](const dxf::Groups& groups) { return d->entMake(groups, &why); };
+    EXPECT_EQ(make(dxf::Groups{{0, L"LINE"}, {10, kOrigin}}), 0u);
     EXPECT_EQ(why, "LINE needs group 11");
-    EXPECT_EQ(make(acutBuildList(RTDXF0, L"INSERT", 2, L"GIBTS_NICHT", 10, kOrigin, 0)), 0u);
+    EXPECT_EQ(make(dxf::Groups{{0, L"INSERT"}, {2, L"GIBTS_NICHT"}, {10, kOrigin}}), 0u);
     EXPECT_EQ(why, "block GIBTS_NICHT is not defined");
-    EXPECT_EQ(make(acutBuildList(RTDXF0, L"CIRCLE", 6, L"STRICH", 10, kOrigin, 40, 1.0, 0)), 0u);
+    EXPECT_EQ(make(dxf::Groups{{0, L"CIRCLE"}, {6, L"STRICH"}, {10, kOrigin}, {40, 1.0}}), 0u);
     EXPECT_EQ(why, "linetype STRICH is not defined");
-    EXPECT_EQ(make(acutBuildList(RTDXF0, L"POINT", 10, kOrigin, -3, 1001, L"NIEMAND", 1000, L"x", 0)), 0u);
+    EXPECT_EQ(make(dxf::Groups{{0, L"POINT"}, {10, kOrigin}, dxf::Group(-3), {1001, L"NIEMAND"}, {1000, L"x"}}), 0u);
     EXPECT_EQ(why, "application NIEMAND is not registered (regapp)");
-    EXPECT_EQ(make(acutBuildList(RTDXF0, L"VERTEX", 10, kOrigin, 0)), 0u);
-    EXPECT_EQ(make(acutBuildList(8, L"0", 0)), 0u);
+    EXPECT_EQ(make(dxf::Groups{{0, L"VERTEX"}, {10, kOrigin}}), 0u);
+    EXPECT_EQ(make(dxf::Groups{{8, L"0"}}), 0u);
     size_t before = d->entityCount();
     EXPECT_FALSE(d->modified());
 
     // A valve on a new layer with extended data: the file groups in R2000 order.
-    uint32_t id = make(acutBuildList(RTDXF0, L"INSERT", 8, L"NEU_ARMATUR", 62, 2, 2, L"SCHIEBER", 10, kTen, -3,
-                                     1001, L"KOR_NETZ", 1000, L"neu", 0));
+    uint32_t id = make(dxf::Groups{{0, L"INSERT"}, {8, L"NEU_ARMATUR"}, {62, 2}, {2, L"SCHIEBER"}, {10, kTen}, dxf::Group(-3), {1001, L"KOR_NETZ"}, {1000, L"neu"}});
     ASSERT_NE(id, 0u) << why;
     EXPECT_EQ(d->entityCount(), before + 1);
     EXPECT_NE(d->find(L"LAYER", L"NEU_ARMATUR"), nullptr);
-    ads_name made;
-    d->nameOf(id, made);
+    const EntityName made = d->nameOf(id);
     std::vector<std::pair<int, std::string>> groups;
     for (const auto& t : d->tags(*d->record(made)))
-        groups.emplace_back(t.code, std::string(t.value));
+        groups.emplace_back(t.code, std::string(t.value()));
     std::vector<int> codes;
     for (const auto& g : groups)
         codes.push_back(g.first);
@@ -65,7 +60,7 @@ TEST(DrawingEntmake, MakesWhatIsCompleteAndRefusesWhatIsNot)
     EXPECT_EQ(groups[6].second, "AcDbBlockReference");
 
     // An ARC gets its second marker before its angles.
-    id = make(acutBuildList(RTDXF0, L"ARC", 10, kOrigin, 40, 2.0, 50, 0.0, 51, 90.0, 0));
+    id = make(dxf::Groups{{0, L"ARC"}, {10, kOrigin}, {40, 2.0}, {50, 0.0}, {51, 90.0}});
     ASSERT_NE(id, 0u) << why;
     auto reread = readDrawing(d->write());
     EXPECT_EQ(reread->entityCount(), before + 2);
@@ -75,43 +70,42 @@ TEST(DrawingEntmake, StructuralOrUnknownTypesAndLineBreaksAreRefusedSoEverySaveR
 {
     auto d = readDrawing(readFile(drawingtest::netzPath()));
     std::string why;
-    auto make = [&](resbuf* raw) {
-        ads::RbPtr chain(raw);
+    auto make = [&](const dxf::Groups& groups) {
         why.clear();
-        return d->entMake(chain.get(), &why);
+        return d->entMake(groups, &why);
     };
     // What would end a section or the file, start a table, class or block, or is no entity.
     for (const wchar_t* type : {L"SECTION", L"ENDSEC", L"EOF", L"eof", L"TABLE", L"ENDTAB", L"CLASS", L"BLOCK",
                                 L"ENDBLK", L"LINE\nENDSEC", L"LINE\r", L"ZAUBERSTAB", L"LAYER\n"}) {
         SCOPED_TRACE(kortext::fromWide(type));
-        EXPECT_EQ(make(acutBuildList(RTDXF0, type, 10, kOrigin, 11, kTen, 0)), 0u);
+        EXPECT_EQ(make(dxf::Groups{{0, type}, {10, kOrigin}, {11, kTen}}), 0u);
         EXPECT_NE(why, "");
     }
     // A line break in any text: the type's own, the common groups, a layer, extended data.
-    EXPECT_EQ(make(acutBuildList(RTDXF0, L"TEXT", 10, kOrigin, 40, 1.0, 1, L"zwei\nZeilen", 0)), 0u);
+    EXPECT_EQ(make(dxf::Groups{{0, L"TEXT"}, {10, kOrigin}, {40, 1.0}, {1, L"zwei\nZeilen"}}), 0u);
     EXPECT_EQ(why, "group 1 holds a line break");
-    EXPECT_EQ(make(acutBuildList(RTDXF0, L"LINE", 8, L"A\rB", 10, kOrigin, 11, kTen, 0)), 0u);
+    EXPECT_EQ(make(dxf::Groups{{0, L"LINE"}, {8, L"A\rB"}, {10, kOrigin}, {11, kTen}}), 0u);
     EXPECT_EQ(why, "group 8 holds a line break");
-    EXPECT_EQ(make(acutBuildList(RTDXF0, L"POINT", 10, kOrigin, -3, 1001, L"KOR_NETZ", 1000, L"a\r\nb", 0)), 0u);
+    EXPECT_EQ(make(dxf::Groups{{0, L"POINT"}, {10, kOrigin}, dxf::Group(-3), {1001, L"KOR_NETZ"}, {1000, L"a\r\nb"}}), 0u);
     EXPECT_EQ(why, "group 1000 holds a line break");
-    EXPECT_EQ(make(acutBuildList(RTDXF0, L"LAYER", 2, L"NEU\nLAYER", 0)), 0u);
+    EXPECT_EQ(make(dxf::Groups{{0, L"LAYER"}, {2, L"NEU\nLAYER"}}), 0u);
     EXPECT_EQ(why, "group 2 holds a line break");
     EXPECT_FALSE(d->modified()) << "refusals change nothing";
 
     // entmod refuses line breaks the same way, in entity data and extended data.
-    ads_name pipe;
-    ASSERT_TRUE(d->entNext(nullptr, pipe));
-    ads::RbPtr layer(acutBuildList(-1, pipe, 8, L"ROHR\nE", 0));
-    EXPECT_FALSE(d->entMod(layer.get(), &why));
+    EntityName pipe;
+    ASSERT_TRUE(d->entNext({}, pipe));
+    const auto layer = dxf::Groups{{-1, pipe}, {8, L"ROHR\nE"}};
+    EXPECT_FALSE(d->entMod(layer, &why));
     EXPECT_EQ(why, "group 8 holds a line break");
-    ads::RbPtr xdata(acutBuildList(-1, pipe, -3, 1001, L"KOR_NETZ", 1000, L"x\ny", 0));
-    EXPECT_FALSE(d->entMod(xdata.get(), &why));
+    const auto xdata = dxf::Groups{{-1, pipe}, dxf::Group(-3), {1001, L"KOR_NETZ"}, {1000, L"x\ny"}};
+    EXPECT_FALSE(d->entMod(xdata, &why));
     EXPECT_EQ(why, "group 1000 holds a line break");
     EXPECT_FALSE(d->modified());
 
     // Entity types korcad does not draw are still made, with a tab (written as ^I) in a text.
-    ASSERT_NE(make(acutBuildList(RTDXF0, L"ellipse", 10, kOrigin, 11, kTen, 40, 0.5, 1, L"a\tb", 0)), 0u) << why;
-    ASSERT_NE(make(acutBuildList(RTDXF0, L"SOLID", 10, kOrigin, 11, kTen, 12, kTen, 13, kOrigin, 0)), 0u) << why;
+    ASSERT_NE(make(dxf::Groups{{0, L"ellipse"}, {10, kOrigin}, {11, kTen}, {40, 0.5}, {1, L"a\tb"}}), 0u) << why;
+    ASSERT_NE(make(dxf::Groups{{0, L"SOLID"}, {10, kOrigin}, {11, kTen}, {12, kTen}, {13, kOrigin}}), 0u) << why;
     // The drawing's last line of defence: a record that would break the file is not taken.
     EXPECT_EQ(d->appendEntity({{0, "ENDSEC"}}), 0u);
     EXPECT_EQ(d->appendEntity({{0, "POINT"}, {1, "a\nb"}}), 0u);
@@ -124,23 +118,19 @@ TEST(DrawingEntdel, ErasesAMainEntityWithItsPartsAndBringsItBack)
 {
     auto d = readDrawing(readFile(drawingtest::netzPath()));
     size_t count = d->entityCount();
-    ads_name hydrant = {0, 0};
-    for (uint32_t id : d->mainEntities()) {
-        ads_name e;
-        d->nameOf(id, e);
-        if (textOf(d->entGet(e).get(), 2) == "HYDRANT") {
-            hydrant[0] = e[0];
-            hydrant[1] = e[1];
+    EntityName hydrant;
+    for (uint32_t id : d->mainEntities())
+        if (textOf(d->entGet(d->nameOf(id)), 2) == "HYDRANT") {
+            hydrant = d->nameOf(id);
             break;
         }
-    }
-    ads_name attrib;
+    EntityName attrib;
     ASSERT_TRUE(d->entNext(hydrant, attrib));
     EXPECT_FALSE(d->entDel(attrib));  // a part goes only with its entity
     ASSERT_TRUE(d->entDel(hydrant));
     EXPECT_EQ(d->entityCount(), count - 1);
-    EXPECT_EQ(d->entGet(hydrant), nullptr);
-    EXPECT_EQ(d->entGet(attrib), nullptr);
+    EXPECT_TRUE(d->entGet(hydrant).empty());
+    EXPECT_TRUE(d->entGet(attrib).empty());
     std::string saved = d->write();
     EXPECT_EQ(saved.find("H-101"), std::string::npos);
     ASSERT_TRUE(d->entDel(hydrant));
@@ -169,24 +159,18 @@ TEST(KorcadCommands, DrawLayerEraseAndPauseFromLispByEnglishAndGermanNames)
     auto d = readDrawing(readFile(out.path()));
     std::vector<std::string> kinds;
     for (uint32_t id : d->mainEntities()) {
-        ads_name e;
-        d->nameOf(id, e);
-        ads::RbPtr g = d->entGet(e);
-        kinds.push_back(textOf(g.get(), 0) + "@" + textOf(g.get(), 8));
+        dxf::Groups g = d->entGet(d->nameOf(id));
+        kinds.push_back(textOf(g, 0) + "@" + textOf(g, 8));
     }
     EXPECT_EQ(kinds, (std::vector<std::string>{"LWPOLYLINE@ROHRE", "CIRCLE@ROHRE", "TEXT@ROHRE"}));
-    ads::RbPtr layer = d->tblSearch(L"LAYER", L"ROHRE", false);
-    for (const resbuf* rb = layer.get(); rb; rb = rb->rbnext) {
-        if (rb->restype == 62) {
-            EXPECT_LT(rb->resval.rint, 0);  // switched off
+    for (const dxf::Group& g : d->tblSearch(L"LAYER", L"ROHRE", false)) {
+        if (g.code == 62) {
+            EXPECT_LT(g.integer, 0);  // switched off
         }
     }
-    ads_name circle;
-    d->nameOf(d->mainEntities()[1], circle);
-    ads::RbPtr circleGroups = d->entGet(circle);
-    for (const resbuf* rb = circleGroups.get(); rb; rb = rb->rbnext) {
-        if (rb->restype == 10) {
-            EXPECT_EQ(rb->resval.rpoint[0], 7.0);  // the centre the user typed at the pause
+    for (const dxf::Group& g : d->entGet(d->nameOf(d->mainEntities()[1]))) {
+        if (g.code == 10) {
+            EXPECT_EQ(g.point[0], 7.0);  // the centre the user typed at the pause
         }
     }
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -33,7 +34,7 @@ TEST(DxfTags, ReadsGroupsWithTheirLinesAndKeepsValuesAsWritten)
     ASSERT_EQ(s.tags.size(), 5u);
     EXPECT_TRUE(s.crlf);
     EXPECT_EQ(s.tags[3].code, 40);
-    EXPECT_EQ(s.tags[3].value, "  1.50 ");  // kept byte for byte
+    EXPECT_EQ(s.tags[3].value(), "  1.50 ");  // kept byte for byte
     EXPECT_EQ(dxf::lineOf(s, 3), 7);
     std::string out;
     dxf::writeTags(s.tags, s.crlf, out);
@@ -172,10 +173,10 @@ TEST(DxfNumbers, IntegersWrittenAsRealsAreCutAndHeldToTheRange)
                                               {10, "0"}, {20, "0"}, {11, "1"}, {21, "1"}, {0, "ENDSEC"}, {0, "EOF"}}),
                            &error);
     ASSERT_NE(d, nullptr) << error;
-    ads_name e;
-    ASSERT_TRUE(d->entNext(nullptr, e));
-    ads::RbPtr groups = d->entGet(e);
-    ASSERT_NE(groups, nullptr);
+    EntityName e;
+    ASSERT_TRUE(d->entNext({}, e));
+    dxf::Groups groups = d->entGet(e);
+    EXPECT_TRUE(std::any_of(groups.begin(), groups.end(), [](const dxf::Group& g) { return g.code == 62; }));
 }
 
 TEST(DxfGroupKinds, FollowTheDxfRanges)
@@ -191,10 +192,12 @@ TEST(DxfGroupKinds, FollowTheDxfRanges)
     EXPECT_EQ(dxf::kindOf(420), dxf::Kind::Int32);
     EXPECT_EQ(dxf::kindOf(1010), dxf::Kind::Point);
     EXPECT_EQ(dxf::kindOf(1071), dxf::Kind::Int32);
-    EXPECT_TRUE(acutIsTextType(1000));
-    EXPECT_TRUE(acutIsTextType(-4));
-    EXPECT_FALSE(acutIsTextType(330));
-    EXPECT_EQ(ads::groupKind(-3), ads::GroupKind::None);
+    EXPECT_EQ(dxf::kindOf(1000), dxf::Kind::Text);
+    EXPECT_EQ(dxf::kindOf(-4), dxf::Kind::Text);
+    EXPECT_EQ(dxf::kindOf(-1), dxf::Kind::Name);
+    EXPECT_FALSE(dxf::isGroupCode(-3));
+    EXPECT_FALSE(dxf::isGroupCode(1072));
+    EXPECT_TRUE(dxf::isGroupCode(-5));
 }
 
 }  // namespace

@@ -32,17 +32,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // What LISP and applications read of it: every table's records, every entity with all its
     // extended data (the application list "*" matches every application).
     for (const wchar_t* table : {L"LTYPE", L"LAYER", L"STYLE", L"APPID", L"BLOCK_RECORD", L"BLOCK"})
-        for (bool rewind = true; drawing->tblNext(table, rewind); rewind = false) {
+        for (bool rewind = true; !drawing->tblNext(table, rewind).empty(); rewind = false) {
         }
-    resbuf all{};
-    all.restype = RTSTR;
-    wchar_t star[] = L"*";
-    all.resval.rstring = star;
-    ads_name entity{0, 0}, next;
+    const std::vector<std::wstring> all{L"*"};
+    korcad::EntityName entity, next;
     int entities = 0;
-    for (bool first = true; drawing->entNext(first ? nullptr : entity, next) && entities < 100000; first = false) {
-        entity[0] = next[0];
-        entity[1] = next[1];
+    while (drawing->entNext(entity, next) && entities < 100000) {
+        entity = next;
         drawing->entGet(entity, &all);
         ++entities;
     }
