@@ -138,6 +138,7 @@ void classifyBench(size_t n)
         // Ours.
         {
             korcad::CadHost host;
+            host.setCallHooks(kordb::beginCall, kordb::endCall);  // as korcad's session does
             host.openDrawing(bench::bigDrawing(n));
             CCATDBModelManager::Reset();
             CCATDBModelManager::GetCurrentModel();  // the catalogue is read before the clock starts
@@ -176,6 +177,7 @@ void classifyBench(size_t n)
         // The bare loop: the same three attributes, one entget and one entmod per entity.
         {
             korcad::CadHost host;
+            host.setCallHooks(kordb::beginCall, kordb::endCall);  // as korcad's session does
             host.openDrawing(bench::bigDrawing(n));
             std::string error;
             bare.push_back(timeIt([&] {

@@ -3,6 +3,7 @@
 #include "text/text.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -12,7 +13,9 @@
 
 namespace korcad::dxf {
 
-Kind kindOf(int c)
+namespace {
+
+Kind kindByRanges(int c)
 {
     if (!isGroupCode(c))
         return Kind::Text;
@@ -31,6 +34,21 @@ Kind kindOf(int c)
     if (c >= 160 && c <= 169)
         return Kind::Int64;
     return Kind::Text;
+}
+
+}  // namespace
+
+Kind kindOf(int c)
+{
+    // Asked for every group read, written or converted: one look into a table of all codes.
+    constexpr int kFirst = -5, kLast = 1071;
+    static const auto table = [] {
+        std::array<Kind, kLast - kFirst + 1> t{};
+        for (int code = kFirst; code <= kLast; ++code)
+            t[static_cast<size_t>(code - kFirst)] = kindByRanges(code);
+        return t;
+    }();
+    return c >= kFirst && c <= kLast ? table[static_cast<size_t>(c - kFirst)] : Kind::Text;
 }
 
 bool isPointX(int c) { return (c >= 10 && c <= 18) || (c >= 110 && c <= 112) || c == 210 || (c >= 1010 && c <= 1013); }
