@@ -15,7 +15,7 @@
 #include "cadclass/CADClassUserAssignment.h"
 #include "db/kordb.h"
 #include "kor/matchlike.h"
-#include "korgui/progress_inspect.h"
+#include "korgui/progress_probe.h"
 #include "mfc/afxhost.h"
 #include "uidriver/afxdriver.h"
 
@@ -144,14 +144,14 @@ void classifyBench(size_t n)
             CCATDBModelManager::GetCurrentModel();  // the catalogue is read before the clock starts
             std::map<void*, std::chrono::steady_clock::time_point> started;
             int place = 0;
-            int token = CKORGuiProgressInspect::AddStatusListener([&](CKORGuiProgress* p, void* bar, int status) {
+            int token = CKORGuiProgressProbe::AddStatusListener([&](CKORGuiProgress* p, void* bar, int status) {
                 if (status == CKORGuiProgress::StatusRunning)
                     started[bar] = std::chrono::steady_clock::now();
                 if (status == CKORGuiProgress::StatusDone || status == CKORGuiProgress::StatusFailed) {
                     // Bars may share their end text: the bar's place tells them apart.
                     const std::string text = std::to_string(++place) + ". " +
-                                             AfxToUtf8(CKORGuiProgressInspect::BarText(p, bar).GetString());
-                    repaints[text].push_back(CKORGuiProgressInspect::RepaintCount(p, bar));
+                                             AfxToUtf8(CKORGuiProgressProbe::BarText(p, bar).GetString());
+                    repaints[text].push_back(CKORGuiProgressProbe::RepaintCount(p, bar));
                     if (started.count(bar))
                         stepMs[text].push_back(
                             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started[bar])
@@ -172,7 +172,7 @@ void classifyBench(size_t n)
                 if (!korcad::saveDrawing(*host.drawing(host.currentDrawing()), (dir / "ours.dxf").string(), &error))
                     std::fprintf(stderr, "bench: %s\n", error.c_str());
             }));
-            CKORGuiProgressInspect::RemoveStatusListener(token);
+            CKORGuiProgressProbe::RemoveStatusListener(token);
         }
         // The bare loop: the same three attributes, one entget and one entmod per entity.
         {

@@ -6,7 +6,7 @@
 // window once more hidden, which leaves the cost of the calls themselves.
 //
 //   bench_progress [--entities N] [--rounds N]      (default 100000 and 5)
-#include "korgui/progress_inspect.h"
+#include "korgui/progress_probe.h"
 #include "mfc/afxhost.h"
 
 #include <QApplication>
@@ -69,7 +69,7 @@ Figures runOurs(int n, PaintCounter& counter, bool hidden)
     CKORGuiProgress::SetzeProgressStatus(&p, bar, 5);
     const double step = n >= 200 ? n / 100 : 1;
     QCoreApplication::processEvents();
-    int before = CKORGuiProgressInspect::RepaintCount(&p, bar);
+    int before = CKORGuiProgressProbe::RepaintCount(&p, bar);
     long long paintsBefore = counter.paints;
     auto t0 = Clock::now();
     for (int i = 0; i < n; ++i) {
@@ -79,7 +79,7 @@ Figures runOurs(int n, PaintCounter& counter, bool hidden)
     CKORGuiProgress::SetzeProgressAktuellePosition(&p, bar, n, 1.0, true);
     double ms = std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
     QCoreApplication::processEvents();
-    return {ms, CKORGuiProgressInspect::RepaintCount(&p, bar) - before, counter.paints - paintsBefore};
+    return {ms, CKORGuiProgressProbe::RepaintCount(&p, bar) - before, counter.paints - paintsBefore};
 }
 
 Figures runBare(int n, PaintCounter& counter)

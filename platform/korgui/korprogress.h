@@ -9,7 +9,7 @@
 //     estimated remaining time
 // [X] repaints throttled by an update step; user events handled every 50 ms during the work
 // [X] cancel button (and the close box) calling back the worker, never re-entered
-// [X] for hosts: the open windows, pressing cancel; for tests (progress_inspect.h): status
+// [X] for hosts: the open windows, pressing cancel; for tests (progress_probe.h): status
 //     listeners, repaints per bar, texts, positions, the cancel button's state
 // [ ] saved window positions, a progress button in the task bar
 //
@@ -116,7 +116,7 @@ public:
     static bool EntferneProgressBar(CKORGuiProgress* p, void*& bar, bool processEvents);
 
     // ---- for hosts -----------------------------------------------------------------------
-    // (What tests look at besides is in progress_inspect.h.)
+    // (What tests look at besides is in progress_probe.h.)
     // The progress windows open now, oldest first.
     static std::vector<CKORGuiProgress*> OpenWindows();
     // Does what the user's click on the cancel button does. False when the button cannot be
@@ -127,7 +127,7 @@ public:
     struct Impl;
 
 private:
-    friend struct CKORGuiProgressInspect;
+    friend struct CKORGuiProgressProbe;
 
     std::unique_ptr<Impl> m_impl;
 };

@@ -196,7 +196,7 @@ std::vector<CKORGuiProgress*> CKORGuiProgress::OpenWindows() { return openWindow
 
 bool CKORGuiProgress::PressCancel()
 {
-    if (!CKORGuiProgressInspect::CanCancel(this) || !m_impl->window->isVisible())
+    if (!CKORGuiProgressProbe::CanCancel(this) || !m_impl->window->isVisible())
         return false;
     return m_impl->runCancel();
 }

@@ -12,9 +12,9 @@ std::vector<CKORGuiProgress*>& openWindows()
     return windows;
 }
 
-std::vector<std::pair<int, CKORGuiProgressInspect::StatusListener>>& statusListeners()
+std::vector<std::pair<int, CKORGuiProgressProbe::StatusListener>>& statusListeners()
 {
-    static std::vector<std::pair<int, CKORGuiProgressInspect::StatusListener>> listeners;
+    static std::vector<std::pair<int, CKORGuiProgressProbe::StatusListener>> listeners;
     return listeners;
 }
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "korgui/korprogress.h"
-#include "korgui/progress_inspect.h"
+#include "korgui/progress_probe.h"
 
 #include "ads/adslib.h"
 #include "mfc/afxhost.h"
@@ -124,7 +124,7 @@ protected:
 
 // The progress windows open now, oldest first, and the status listeners with their tokens.
 std::vector<CKORGuiProgress*>& openWindows();
-std::vector<std::pair<int, CKORGuiProgressInspect::StatusListener>>& statusListeners();
+std::vector<std::pair<int, CKORGuiProgressProbe::StatusListener>>& statusListeners();
 
 }  // namespace korprogress
 

@@ -7,7 +7,7 @@
 #include "cadclass/CADClassUserAssignment.h"
 #include "db/kordb.h"
 #include "kor/debughilfe.h"
-#include "korgui/progress_inspect.h"
+#include "korgui/progress_probe.h"
 #include "mfc/afxhost.h"
 #include "uidriver/afxdriver.h"
 
@@ -233,11 +233,11 @@ struct StatusLog {
     int token = 0;
     StatusLog()
     {
-        token = CKORGuiProgressInspect::AddStatusListener([this](CKORGuiProgress* p, void* bar, int status) {
-            entries.push_back(narrow(CKORGuiProgressInspect::BarText(p, bar)) + "=" + std::to_string(status));
+        token = CKORGuiProgressProbe::AddStatusListener([this](CKORGuiProgress* p, void* bar, int status) {
+            entries.push_back(narrow(CKORGuiProgressProbe::BarText(p, bar)) + "=" + std::to_string(status));
         });
     }
-    ~StatusLog() { CKORGuiProgressInspect::RemoveStatusListener(token); }
+    ~StatusLog() { CKORGuiProgressProbe::RemoveStatusListener(token); }
 };
 
 TEST_F(CadClassFixture, TheWorkerRunsItsFourStepsWithTheirProgressStatuses)

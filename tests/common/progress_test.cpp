@@ -3,7 +3,7 @@
 // (a click, the close box, Escape) reaches the worker's callback in the middle of the work,
 // also when the callback asks a question in a modal message box.
 #include "cad/CadHost.h"
-#include "korgui/progress_inspect.h"
+#include "korgui/progress_probe.h"
 #include "mfc/afxhost.h"
 #include "uidriver/afxdriver.h"
 
@@ -100,7 +100,7 @@ TEST(ProgressWindow, BarsComeAndGoAndTheWindowKeepsRoomForThem)
         ASSERT_NE(bars.back(), nullptr);
         EXPECT_EQ(w->height(), roomForFive) << "the window keeps its size while bars come";
     }
-    EXPECT_EQ(CKORGuiProgressInspect::Bars(p.get()), bars);
+    EXPECT_EQ(CKORGuiProgressProbe::Bars(p.get()), bars);
     EXPECT_EQ(w->findChildren<QLabel*>(QStringLiteral("statusIcon")).size(), 5);
 
     // Beyond the five the window shows, it scrolls instead of growing.
@@ -112,11 +112,11 @@ TEST(ProgressWindow, BarsComeAndGoAndTheWindowKeepsRoomForThem)
     void* middle = bars[2];
     ASSERT_TRUE(CKORGuiProgress::EntferneProgressBar(p.get(), bars[2], false));
     EXPECT_EQ(bars[2], nullptr) << "the handle is reset";
-    EXPECT_EQ(CKORGuiProgressInspect::Bars(p.get()).size(), 7u);
+    EXPECT_EQ(CKORGuiProgressProbe::Bars(p.get()).size(), 7u);
     EXPECT_EQ(w->findChildren<QLabel*>(QStringLiteral("statusIcon")).size(), 7);
     // The removed bar is no bar of the window any more; nothing touches freed memory.
     EXPECT_FALSE(CKORGuiProgress::SetzeProgressStatus(p.get(), middle, 5));
-    EXPECT_EQ(CKORGuiProgressInspect::RepaintCount(p.get(), middle), -1);
+    EXPECT_EQ(CKORGuiProgressProbe::RepaintCount(p.get(), middle), -1);
     void* again = middle;
     EXPECT_FALSE(CKORGuiProgress::EntferneProgressBar(p.get(), again, false));
     EXPECT_EQ(again, middle) << "a handle that is not the window's is left alone";
@@ -130,7 +130,7 @@ TEST(ProgressWindow, BarsComeAndGoAndTheWindowKeepsRoomForThem)
             ASSERT_TRUE(CKORGuiProgress::EntferneProgressBar(p.get(), b, true));
         }
     }
-    EXPECT_TRUE(CKORGuiProgressInspect::Bars(p.get()).empty());
+    EXPECT_TRUE(CKORGuiProgressProbe::Bars(p.get()).empty());
     EXPECT_EQ(w->height(), roomForFive);
 
     // Bad arguments give nothing.
@@ -151,46 +151,46 @@ TEST(ProgressWindow, TextsIconsAndTimesFollowTheStatus)
     void* bar = CKORGuiProgress::AddiereProgressBar(p.get(), 0.0, 4.0, 0.0, L"Klasse wählen ...",
                                                     L"Klasse gewählt", L"Klasse wählen (wartet)", 6);
     ASSERT_NE(bar, nullptr);
-    EXPECT_EQ(CKORGuiProgressInspect::BarStatus(p.get(), bar), CKORGuiProgress::StatusWaiting);
-    EXPECT_EQ(CKORGuiProgressInspect::BarText(p.get(), bar), L"Klasse wählen (wartet)");
+    EXPECT_EQ(CKORGuiProgressProbe::BarStatus(p.get(), bar), CKORGuiProgress::StatusWaiting);
+    EXPECT_EQ(CKORGuiProgressProbe::BarText(p.get(), bar), L"Klasse wählen (wartet)");
     EXPECT_EQ(iconTint(*p, 0), Tint::Grey);
-    EXPECT_EQ(CKORGuiProgressInspect::BarTimeText(p.get(), bar), L"") << "a waiting bar shows no times";
+    EXPECT_EQ(CKORGuiProgressProbe::BarTimeText(p.get(), bar), L"") << "a waiting bar shows no times";
 
     ASSERT_TRUE(CKORGuiProgress::SetzeProgressStartZeit(p.get(), bar));
     ASSERT_TRUE(CKORGuiProgress::SetzeProgressStatus(p.get(), bar, 5));
-    EXPECT_EQ(CKORGuiProgressInspect::BarText(p.get(), bar), L"Klasse wählen ...");
+    EXPECT_EQ(CKORGuiProgressProbe::BarText(p.get(), bar), L"Klasse wählen ...");
     EXPECT_EQ(iconTint(*p, 0), Tint::Blue);
-    const std::wstring times = CKORGuiProgressInspect::BarTimeText(p.get(), bar).str();
+    const std::wstring times = CKORGuiProgressProbe::BarTimeText(p.get(), bar).str();
     EXPECT_TRUE(times.find(L"noch") != std::wstring::npos) << "a running bar estimates";
     // Elapsed time first, as minutes and seconds (whatever this machine's speed made it).
     EXPECT_TRUE(std::regex_search(times, std::wregex(L"^[0-9]+:[0-5][0-9]"))) ;
 
     ASSERT_TRUE(CKORGuiProgress::SetzeProgressAktuellePosition(p.get(), bar, 4.0, 1.0, true));
     ASSERT_TRUE(CKORGuiProgress::SetzeProgressStatus(p.get(), bar, 4));
-    EXPECT_EQ(CKORGuiProgressInspect::BarText(p.get(), bar), L"Klasse gewählt");
+    EXPECT_EQ(CKORGuiProgressProbe::BarText(p.get(), bar), L"Klasse gewählt");
     EXPECT_EQ(iconTint(*p, 0), Tint::Green);
-    EXPECT_TRUE(CKORGuiProgressInspect::BarTimeText(p.get(), bar).str().find(L"noch") == std::wstring::npos) << "a finished bar estimates nothing";
-    EXPECT_FALSE(CKORGuiProgressInspect::BarTimeText(p.get(), bar).IsEmpty());
+    EXPECT_TRUE(CKORGuiProgressProbe::BarTimeText(p.get(), bar).str().find(L"noch") == std::wstring::npos) << "a finished bar estimates nothing";
+    EXPECT_FALSE(CKORGuiProgressProbe::BarTimeText(p.get(), bar).IsEmpty());
 
     ASSERT_TRUE(CKORGuiProgress::SetzeProgressStatus(p.get(), bar, 2));
-    EXPECT_EQ(CKORGuiProgressInspect::BarText(p.get(), bar), L"Klasse wählen ...");
+    EXPECT_EQ(CKORGuiProgressProbe::BarText(p.get(), bar), L"Klasse wählen ...");
     EXPECT_EQ(iconTint(*p, 0), Tint::Red);
 
     // An unknown status is refused; the bar keeps what it shows.
     EXPECT_FALSE(CKORGuiProgress::SetzeProgressStatus(p.get(), bar, 7));
-    EXPECT_EQ(CKORGuiProgressInspect::BarStatus(p.get(), bar), CKORGuiProgress::StatusFailed);
+    EXPECT_EQ(CKORGuiProgressProbe::BarStatus(p.get(), bar), CKORGuiProgress::StatusFailed);
 
     // A waiting bar that moves is running (the worker's total bar gets no status of its own).
     void* total = CKORGuiProgress::AddiereProgressBar(p.get(), 0.0, 13.0, 0.0, L"Gesamt", L"Fertig", L"Gesamt", 6);
     CKORGuiProgress::SetzeProgressAktuellePosition(p.get(), total, 2.0, 1.0, true);
-    EXPECT_EQ(CKORGuiProgressInspect::BarStatus(p.get(), total), CKORGuiProgress::StatusRunning);
+    EXPECT_EQ(CKORGuiProgressProbe::BarStatus(p.get(), total), CKORGuiProgress::StatusRunning);
     EXPECT_EQ(iconTint(*p, 1), Tint::Blue);
 
     // An empty range (no entities) shows full once its end is reached.
     void* empty = CKORGuiProgress::AddiereProgressBar(p.get(), 0.0, 13.0, 0.0, L"Setzen", L"Gesetzt", L"Setzen", 6);
     CKORGuiProgress::SetzeProgressMaximumPosition(p.get(), empty, 0.0);
     CKORGuiProgress::SetzeProgressAktuellePosition(p.get(), empty, 0.0, 1.0, true);
-    EXPECT_EQ(CKORGuiProgressInspect::BarShownPosition(p.get(), empty), 0.0);
+    EXPECT_EQ(CKORGuiProgressProbe::BarShownPosition(p.get(), empty), 0.0);
     auto bars = widgetOf(*p)->findChildren<QProgressBar*>();
     ASSERT_EQ(bars.size(), 3);
     EXPECT_EQ(bars[2]->value(), bars[2]->maximum());
@@ -203,29 +203,29 @@ TEST(ProgressWindow, PositionsRepaintByTheUpdateStep)
     const int n = 100000;
     CKORGuiProgress::SetzeProgressMaximumPosition(p.get(), bar, n);
     CKORGuiProgress::SetzeProgressStatus(p.get(), bar, 5);
-    const int before = CKORGuiProgressInspect::RepaintCount(p.get(), bar);
+    const int before = CKORGuiProgressProbe::RepaintCount(p.get(), bar);
     for (int i = 0; i < n; ++i) {
         ASSERT_TRUE(CKORGuiProgress::SetzeProgressAktuellePosition(p.get(), bar, i, n / 100, true));
         if (i == 1500) {
-            EXPECT_EQ(CKORGuiProgressInspect::BarShownPosition(p.get(), bar), 1000.0) << "a move under the step is not shown yet";
+            EXPECT_EQ(CKORGuiProgressProbe::BarShownPosition(p.get(), bar), 1000.0) << "a move under the step is not shown yet";
         }
     }
-    EXPECT_EQ(CKORGuiProgressInspect::BarPosition(p.get(), bar), n - 1);
+    EXPECT_EQ(CKORGuiProgressProbe::BarPosition(p.get(), bar), n - 1);
     CKORGuiProgress::SetzeProgressAktuellePosition(p.get(), bar, n, 1.0, true);
-    EXPECT_EQ(CKORGuiProgressInspect::BarShownPosition(p.get(), bar), n) << "the end is always shown";
-    const int repaints = CKORGuiProgressInspect::RepaintCount(p.get(), bar) - before;
+    EXPECT_EQ(CKORGuiProgressProbe::BarShownPosition(p.get(), bar), n) << "the end is always shown";
+    const int repaints = CKORGuiProgressProbe::RepaintCount(p.get(), bar) - before;
     EXPECT_GE(repaints, 95);
     EXPECT_LE(repaints, 105);
 
     // No step: every change shows.
     void* fine = CKORGuiProgress::AddiereProgressBar(p.get(), 0.0, 10.0, 0.0, L"a", L"b", L"a", 5);
-    int start = CKORGuiProgressInspect::RepaintCount(p.get(), fine);
+    int start = CKORGuiProgressProbe::RepaintCount(p.get(), fine);
     for (int i = 1; i <= 10; ++i)
         CKORGuiProgress::SetzeProgressAktuellePosition(p.get(), fine, i * 0.5, 0.0, false);
-    EXPECT_EQ(CKORGuiProgressInspect::RepaintCount(p.get(), fine) - start, 10);
+    EXPECT_EQ(CKORGuiProgressProbe::RepaintCount(p.get(), fine) - start, 10);
     // The same position again repaints nothing.
     CKORGuiProgress::SetzeProgressAktuellePosition(p.get(), fine, 5.0, 0.0, false);
-    EXPECT_EQ(CKORGuiProgressInspect::RepaintCount(p.get(), fine) - start, 10);
+    EXPECT_EQ(CKORGuiProgressProbe::RepaintCount(p.get(), fine) - start, 10);
 }
 
 // What the worker's callback sees.
@@ -318,7 +318,7 @@ TEST(ProgressWindow, TheCallbackAsksInAModalMessageBoxAndIsNeverReentered)
     bool pressedAgain = true, runningMeanwhile = false;
     std::string clickResult;
     afxdriver::onNextDialog([&](CDialog&) {
-        runningMeanwhile = CKORGuiProgressInspect::IsCallbackRunning(p.get());
+        runningMeanwhile = CKORGuiProgressProbe::IsCallbackRunning(p.get());
         pressedAgain = p->PressCancel();  // a second press while the question is open
         afxdriver::Result r = afxdriver::click(IDYES);
         clickResult = r ? "ok" : r.message;
@@ -335,9 +335,9 @@ TEST(ProgressWindow, TheCallbackAsksInAModalMessageBoxAndIsNeverReentered)
     EXPECT_EQ(clickResult, "ok");
     EXPECT_FALSE(pressedAgain) << "the cancel is not pressed again while its callback runs";
     EXPECT_TRUE(runningMeanwhile);
-    EXPECT_FALSE(CKORGuiProgressInspect::IsCallbackRunning(p.get()));
+    EXPECT_FALSE(CKORGuiProgressProbe::IsCallbackRunning(p.get()));
     EXPECT_EQ(otherClicks, 0) << "the busy application ignores clicks elsewhere";
-    EXPECT_TRUE(CKORGuiProgressInspect::CanCancel(p.get()));
+    EXPECT_TRUE(CKORGuiProgressProbe::CanCancel(p.get()));
 
     // Outside the work the other window takes clicks again.
     clickWith(otherButton);
@@ -383,7 +383,7 @@ TEST(ProgressWindow, HidesShowsAndStaysOverItsParent)
     EXPECT_TRUE(CKORGuiProgress::SetzeProgressAktuellePosition(p.get(), bar, 2.0, 1.0, true)) << "bars go on hidden";
     EXPECT_FALSE(p->ShowWindow(SW_SHOWNORMAL));
     EXPECT_TRUE(p->IsWindowVisible());
-    EXPECT_EQ(CKORGuiProgressInspect::BarShownPosition(p.get(), bar), 2.0);
+    EXPECT_EQ(CKORGuiProgressProbe::BarShownPosition(p.get(), bar), 2.0);
     CWnd::DeleteTempMap();
 }
 

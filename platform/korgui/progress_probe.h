@@ -1,4 +1,4 @@
-// progress_inspect.h — what tests and benchmarks look at inside a progress window: every
+// progress_probe.h — what tests and benchmarks look at inside a progress window: every
 // status a bar is given, how often a bar was repainted, what a bar shows, the state of the
 // cancel button. Not for the library's users: their calls are in korprogress.h.
 #pragma once
@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-struct CKORGuiProgressInspect {
+struct CKORGuiProgressProbe {
     // Called after every status a bar is given (SetzeProgressStatus), with the window, the
     // bar and the status, in the order the listeners were added; returns a token for removal.
     using StatusListener = std::function<void(CKORGuiProgress* window, void* bar, int status)>;
