@@ -27,9 +27,8 @@ function(kor_test name)
     KORCAD_PATH="$<TARGET_FILE:korcad>" KORCAD_DB_PATH="$<TARGET_FILE:korcad-db>"
     EXAMPLES_DIR="${PROJECT_SOURCE_DIR}/examples" KOR_SAMPLE_DB_DIR="${CMAKE_BINARY_DIR}/share/kor/db"
     ${T_DEFINES})
-  if(T_INCLUDES)
-    target_include_directories(${name} PRIVATE ${T_INCLUDES})
-  endif()
+  # The tests' shared support (tests/support) is seen by every test.
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support ${T_INCLUDES})
   if(T_NEEDS)
     add_dependencies(${name} ${T_NEEDS})
   endif()

@@ -6,7 +6,7 @@
 
 #include "korent/korent.h"
 
-#include "RunProcess.h"
+#include "run_process.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Which databases a korcad session reads its text tables from: --db entries over
 // databases.ini, and the sample databases when nothing is configured.
-#include "RunProcess.h"
+#include "run_process.h"
 #include "app/Session.h"
 
 #include "db/kordb.h"

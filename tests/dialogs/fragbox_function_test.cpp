@@ -5,7 +5,7 @@
 #include "lisp_call.h"
 
 #include "db/kordb.h"
-#include "RunProcess.h"
+#include "run_process.h"
 
 #include <sqlite3.h>
 

@@ -1,7 +1,7 @@
 // Values on their way between korcad's LISP and the module, as a person's programs send them:
 // reals under a German desktop locale once a dialog has started the GUI, text with umlauts
 // through the dialog and back, and a list nested deeper than the module reads.
-#include "RunProcess.h"
+#include "run_process.h"
 
 #include <gtest/gtest.h>
 

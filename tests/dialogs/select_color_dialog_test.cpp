@@ -6,7 +6,7 @@
 #include "frame/Handler.h"
 #include "mfc/afxqt_p.h"
 #include "uidriver/afxdriver.h"
-#include "../ui/ui_support.h"
+#include "ui_support.h"
 
 #include <gtest/gtest.h>
 

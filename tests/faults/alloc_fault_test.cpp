@@ -2,7 +2,7 @@
 // of the module through the host, and a text lookup in the database layer. Each failure ends
 // the operation with std::bad_alloc (a module call: with an error status, korcad going on);
 // nothing is left half-made, the sanitized build sees no leak, and the next operation works.
-#include "../dialogs/lisp_call.h"
+#include "lisp_call.h"
 
 #include "db/kordb.h"
 #include "kor/adslisp.h"

@@ -7,7 +7,7 @@
 // sinks; korcad with a configuration folder it cannot write still answers the dialog and says
 // why it kept nothing.
 #include "drawing/DrawingFile.h"
-#include "RunProcess.h"
+#include "run_process.h"
 #include "kor/debughilfe.h"
 #include "sys/syscalls.h"
 

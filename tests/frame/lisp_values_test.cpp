@@ -5,7 +5,7 @@
 #include "kor/debughilfe.h"
 #include "kor/korcommon.h"
 
-#include "../text/values.h"
+#include "values.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // file-system functions; end to end through korcad with the sample program rohrliste.lsp.
 #include "lisp_session.h"
 
-#include "RunProcess.h"
+#include "run_process.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "RunProcess.h"
+#include "run_process.h"
 
 #include <fcntl.h>
 #include <sys/wait.h>

@@ -7,7 +7,7 @@
 // deadline; the display, the window manager and korcad are stopped at the end, also when a
 // test fails. Without Xvfb, openbox or xdotool the tests are skipped (scripts/setup.sh
 // installs them).
-#include "RunProcess.h"
+#include "run_process.h"
 
 #include "gui/DrawingView.h"
 

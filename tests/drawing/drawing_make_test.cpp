@@ -2,7 +2,7 @@
 // commands from LISP as programs call them, checked by reading the saved file back.
 #include "DrawingTestUtil.h"
 
-#include "RunProcess.h"
+#include "run_process.h"
 
 #include "text/text.h"
 

@@ -2,7 +2,7 @@
 // extended data, a second, independent DXF reader, broken files and failed saves.
 #include "DrawingTestUtil.h"
 
-#include "RunProcess.h"
+#include "run_process.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // only what the test passes decides the run and the user's own files stay untouched.
 #pragma once
 
-#include "RunProcess.h"
+#include "run_process.h"
 
 #include <string>
 #include <utility>

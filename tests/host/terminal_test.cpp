@@ -1,7 +1,7 @@
 // korcad's command line on a terminal, typed as a person types: korcad runs under a
 // pseudo-terminal, the test sends keys and reads the screen. HOME and XDG_STATE_HOME point
 // into a temporary folder, so no test writes a history into the real home.
-#include "RunProcess.h"
+#include "run_process.h"
 
 #include <gtest/gtest.h>
 

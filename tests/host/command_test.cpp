@@ -1,5 +1,5 @@
 // korcad as a person runs it: command line, files, exit codes, the terminal command line.
-#include "RunProcess.h"
+#include "run_process.h"
 
 #include <gtest/gtest.h>
 
