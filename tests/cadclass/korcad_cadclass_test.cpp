@@ -13,7 +13,6 @@ namespace {
 
 // Picks on the hydrants' circles, beside the pipes that run through them.
 const char* const kPickH101 = "pick 31.06,1.06\n";
-const char* const kPickH102 = "pick 121.06,1.06\n";
 const char* const kPickH103 = "pick 61.06,71.06\n";
 
 // The KOR_ATTRIBUTE data of the three hydrants, in drawing order (H-101, H-102, H-103).
@@ -105,70 +104,15 @@ TEST_F(KorcadCadClass, SearchPickAndConfirmClassifyTheSelectionAndTheSaveKeepsIt
                 "DN 150\") (1000 . \"Nennweite\") (1000 . \"150\")))");
 }
 
-TEST_F(KorcadCadClass, ZeigenTakesTheClassOfAPickedEntityEvenWhenTheSearchHidesIt)
+TEST_F(KorcadCadClass, TheProgressWindowsCancelAskedAndACancelledSelection)
 {
-    std::string answers = std::string(kPickH101) + "input \"\"\nselect 30058 \"Hydrant Unterflur DN 100\"\nok\nclick \"Ja\"\n";
-    KorcadRun r = run(kNetz, {"(kor_KlasseZuordnen)"}, answers, path("a.dxf"));
-    ASSERT_EQ(r.process.exitCode, 0) << r.process.err << r.process.out;
-
-    // H-102 takes H-101's class over: the search text "schieber" hides the hydrant lines.
-    answers = std::string(kPickH102) + "input \"\"\ntype 30057 \"schieber\"\nclick 30060\n" + kPickH101 +
-              "click \"Ja\"\n";
-    r = run(path("a.dxf"), {"(kor_KlasseZuordnen)", kHydrantAttributes}, answers, path("b.dxf"));
-    expectShows(r,
-                "(1000 . \"HY-UF-100|Hydrant|2\") (1000 . \"CAD-Class_M\") (1071 . 1) (1000 . "
-                "\"CAD-Class-Name\") (1000 . \"Hydrant Unterflur DN 100\") (1000 . \"Deckel\") (1000 "
-                ". \"Guss\") (1000 . \"Nennweite\") (1000 . \"100\"))) nil)");
-}
-
-TEST_F(KorcadCadClass, ZeigenOnAnEntityWithoutClassOrOfTheAreaTypeSaysSoAndEscapeReturnsToTheDialog)
-{
-    // H-103 carries an area class (set through LISP as another program would).
-    const std::string area =
-        "(progn (regapp \"KOR_ATTRIBUTE\") (setq e (ssname (ssget \"X\" '((2 . \"HYDRANT\"))) 2))"
-        " (entmod (append (entget e) '((-3 (\"KOR_ATTRIBUTE\" (1000 . \"CAD-Class\") (1000 . \"WSG-1|Flaeche|1\")))))) T)";
-    std::string answers = std::string(kPickH102) +
-                          "input \"\"\n"
-                          "click 30060\n" +                 // an entity without a class
-                          kPickH102 + "click \"OK\"\n"       // the message
-                          "click 30060\n" +                 // the area class
-                          kPickH103 + "click \"OK\"\n"
-                          "click 30060\n"
-                          "key Escape\n"                    // the pick is cancelled
-                          "key Escape\n";                   // the dialog is cancelled
-    KorcadRun r = run(kNetz, {area, "(kor_KlasseZuordnen)", kHydrantAttributes}, answers, path("a.dxf"));
-    // Nothing was classified; H-103 keeps what it had.
-    EXPECT_NE(r.process.out.find("(nil nil ((\"KOR_ATTRIBUTE\" (1000 . \"CAD-Class\") (1000 . \"WSG-1|Flaeche|1\"))))"),
-              std::string::npos)
-        << r.process.out;
-}
-
-TEST_F(KorcadCadClass, NoToTheQuestionOrAStopInTheProgressWindowWritesNothing)
-{
-    // No to the question.
-    std::string answers = std::string(kPickH101) + "input \"\"\nselect 30058 #0\nok\nclick \"Nein\"\n";
-    KorcadRun r = run(kNetz, {"(kor_KlasseZuordnen)", kHydrantAttributes}, answers);
-    ASSERT_EQ(r.process.exitCode, 0) << r.process.err << r.process.out;
-    EXPECT_NE(r.process.out.find("\n(nil nil nil)\n"), std::string::npos) << r.process.out;
-
-    // The progress window's cancel while the dialog waits, Yes to its question: the choice is
-    // still confirmed, but no later step runs.
-    answers = std::string(kPickH101) +
-              "input \"\"\nprogress cancel\nclick \"Ja\"\nselect 30058 #0\nok\nclick \"Ja\"\n";
-    r = run(kNetz, {"(kor_KlasseZuordnen)", kHydrantAttributes}, answers);
-    ASSERT_EQ(r.process.exitCode, 0) << r.process.err << r.process.out;
-    EXPECT_NE(r.process.out.find("\n(nil nil nil)\n"), std::string::npos) << r.process.out;
-
     // No to the progress window's question: the run goes on.
-    answers = std::string(kPickH101) +
-              "input \"\"\nprogress cancel\nclick \"Nein\"\nselect 30058 \"Schieber DN 100\"\nok\nclick \"Ja\"\n";
-    r = run(kNetz, {"(kor_KlasseZuordnen)", kHydrantAttributes}, answers);
-    ASSERT_EQ(r.process.exitCode, 0) << r.process.err << r.process.out;
-    EXPECT_NE(r.process.out.find("(1000 . \"SV-100|Punkt|1\")"), std::string::npos) << r.process.out;
-
+    std::string answers = std::string(kPickH101) +
+                          "input \"\"\nprogress cancel\nclick \"Nein\"\nselect 30058 \"Schieber DN 100\"\nok\nclick \"Ja\"\n";
+    KorcadRun r = run(kNetz, {"(kor_KlasseZuordnen)", kHydrantAttributes}, answers);
+    expectShows(r, "(1000 . \"SV-100|Punkt|1\")");
     // A cancelled selection runs nothing.
     r = run(kNetz, {"(kor_KlasseZuordnen)"}, "key Escape\n");
-    ASSERT_EQ(r.process.exitCode, 0) << r.process.err << r.process.out;
     expectShows(r, "Keine Objekte gewählt.");
 }
 

@@ -2,7 +2,7 @@
 // a generated one of any size, and the SQLite file made from SQL text.
 #pragma once
 
-#include <sqlite3.h>
+#include "test_db.h"
 
 #include <cstdio>
 
@@ -93,22 +93,6 @@ INSERT INTO STANDARDWERTE SELECT Schluessel, 'Druckstufe', 'PN 16' FROM KLASSEN;
 }
 
 // Makes the SQLite file `path` (replacing one there) from SQL text; the error text, or "".
-inline std::string makeDatabase(const std::string& path, const std::string& sql)
-{
-    std::remove(path.c_str());
-    sqlite3* db = nullptr;
-    if (sqlite3_open(path.c_str(), &db) != SQLITE_OK) {
-        std::string e = sqlite3_errmsg(db);
-        sqlite3_close(db);
-        return e;
-    }
-    char* error = nullptr;
-    std::string result;
-    if (sqlite3_exec(db, ("BEGIN;" + sql + "COMMIT;").c_str(), nullptr, nullptr, &error) != SQLITE_OK)
-        result = error ? error : "error";
-    sqlite3_free(error);
-    sqlite3_close(db);
-    return result;
-}
+inline std::string makeDatabase(const std::string& path, const std::string& sql) { return testdb::sqliteFile(path, sql); }
 
 }  // namespace catdbtest

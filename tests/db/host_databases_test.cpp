@@ -6,6 +6,8 @@
 #include "db/kordb.h"
 #include "kor/korcommon.h"
 
+#include "test_db.h"
+
 #include <gtest/gtest.h>
 
 #include <sqlite3.h>
@@ -22,11 +24,7 @@ namespace {
 
 void makeDatabase(const fs::path& file, const std::string& text)
 {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
-    std::string sql = "CREATE TABLE TEXTE (Identifier INTEGER, Text TEXT); INSERT INTO TEXTE VALUES (2, '" + text + "');";
-    ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(db);
+    ASSERT_EQ(testdb::sqliteFile(file.string(), testdb::textTable({{2, text}})), "");
 }
 
 class HostDatabases : public ::testing::Test {

@@ -7,6 +7,8 @@
 #include "korcad_run.h"
 #include "pg_test_server.h"
 
+#include "test_db.h"
+
 #include <gtest/gtest.h>
 
 #include <sqlite3.h>
@@ -30,12 +32,7 @@ using Rows = std::vector<std::pair<int, std::string>>;
 // A SQLite file made from SQL text, as an administrator has it before the import.
 void sqliteFile(const fs::path& file, const std::string& sql)
 {
-    fs::remove(file);
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
-    char* error = nullptr;
-    ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
-    sqlite3_close(db);
+    ASSERT_EQ(testdb::sqliteFile(file.string(), sql), "");
 }
 
 ProcessResult korcadDb(const std::vector<std::string>& args)
@@ -228,7 +225,7 @@ TEST_F(Server, AReadOnlyReplicaServesLookupsAndRefusesAnImport)
     ASSERT_TRUE(kordb::setDatabase("REPLIK", standby));
     EXPECT_EQ(text(L"REPLIK", 1), L"vom Primärserver");
 
-    sqliteFile(dir / "replik.sqlite", "CREATE TABLE TEXTE (Identifier INTEGER PRIMARY KEY, Text TEXT);"
+    sqliteFile(dir / "replik.sqlite", "CREATE TABLE TEXTE (Identifier INTEGER, Text TEXT);"
                                       "INSERT INTO TEXTE VALUES (1, 'neu');");
     ProcessResult r = korcadDb({"import", (dir / "replik.sqlite").string(), standby});
     EXPECT_EQ(r.exitCode, 1);
@@ -270,7 +267,7 @@ TEST_F(Server, TheImportIsAllOrNothingAndCheckListsWhatKorcadResolves)
 {
     const std::string url = pgtest::url("srv_import");
     schemas.push_back("srv_import");
-    sqliteFile(dir / "gut.sqlite", "CREATE TABLE TEXTE (Identifier INTEGER PRIMARY KEY, Text TEXT);"
+    sqliteFile(dir / "gut.sqlite", "CREATE TABLE TEXTE (Identifier INTEGER, Text TEXT);"
                                    "INSERT INTO TEXTE VALUES (1, 'erste Fassung'), (2, 'Tab\tund\\Rückstrich');"
                                    "CREATE TABLE Materialien (Identifier INTEGER, Text TEXT, Kurz TEXT);"
                                    "INSERT INTO Materialien VALUES (5, 'Polyethylen', NULL);");
@@ -282,7 +279,7 @@ TEST_F(Server, TheImportIsAllOrNothingAndCheckListsWhatKorcadResolves)
     EXPECT_EQ(text(L"IMPORT", 5, L"MATERIALIEN"), L"Polyethylen");
 
     // The second file breaks in its last table: nothing of it reaches the server.
-    sqliteFile(dir / "kaputt.sqlite", "CREATE TABLE TEXTE (Identifier INTEGER PRIMARY KEY, Text TEXT);"
+    sqliteFile(dir / "kaputt.sqlite", "CREATE TABLE TEXTE (Identifier INTEGER, Text TEXT);"
                                       "INSERT INTO TEXTE VALUES (1, 'zweite Fassung');"
                                       "CREATE TABLE ZAEHLER (Identifier INTEGER, Anzahl INTEGER);"
                                       "INSERT INTO ZAEHLER VALUES (1, 3), (2, 'viele');");
@@ -301,7 +298,7 @@ TEST_F(Server, TheImportIsAllOrNothingAndCheckListsWhatKorcadResolves)
     ASSERT_TRUE(pgtest::control("primary", "start"));
 
     // A correct file replaces the tables it holds.
-    sqliteFile(dir / "srv_import.sqlite", "CREATE TABLE TEXTE (Identifier INTEGER PRIMARY KEY, Text TEXT);"
+    sqliteFile(dir / "srv_import.sqlite", "CREATE TABLE TEXTE (Identifier INTEGER, Text TEXT);"
                                           "INSERT INTO TEXTE VALUES (1, 'dritte Fassung');");
     r = korcadDb({"import", (dir / "srv_import.sqlite").string(), pgtest::cluster().primary});  // schema from the name
     ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -324,7 +321,7 @@ TEST_F(Server, KorcadShowsTheServersLabelsAndTheClassDialogListsItsCatalogue)
 {
     const std::string url = pgtest::url("srv_wasser");
     schemas.push_back("srv_wasser");
-    sqliteFile(dir / "wasser.sqlite", "CREATE TABLE TEXTE (Identifier INTEGER PRIMARY KEY, Text TEXT);"
+    sqliteFile(dir / "wasser.sqlite", "CREATE TABLE TEXTE (Identifier INTEGER, Text TEXT);"
                                       "INSERT INTO TEXTE VALUES (1, 'Überdeckung (Server)'), (2, 'Material (Server)'),"
                                       "(16, 'Aus Zeichnung (Server)');");
     ProcessResult r = korcadDb({"import", (dir / "wasser.sqlite").string(), url});

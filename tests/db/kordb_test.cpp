@@ -4,9 +4,12 @@
 // both backends: SQLite files and a PostgreSQL server (the test cluster, as schemas made by
 // the test; without a cluster those instances are skipped).
 #include "db/kordb.h"
+#include "db/kordb_p.h"
 #include "pg_test_server.h"
 #include "kor/korcommon.h"
 #include "text/text.h"
+
+#include "test_db.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +22,9 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iomanip>
+#include <sstream>
+#include <variant>
 #include <map>
 #include <string>
 #include <utility>
@@ -28,21 +34,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Rows = std::vector<std::pair<int, std::string>>;
+using testdb::Rows;
 
 // A SQLite file with one text table.
 void makeDatabase(const fs::path& file, const Rows& rows, const std::string& table = "TEXTE")
 {
-    fs::remove(file);
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
-    std::string sql = "PRAGMA synchronous = OFF; BEGIN; CREATE TABLE \"" + table + "\" (Identifier INTEGER, Text TEXT);";
-    for (const auto& [id, text] : rows)
-        sql += "INSERT INTO \"" + table + "\" VALUES (" + std::to_string(id) + ", '" + text + "');";
-    sql += "COMMIT;";
-    char* error = nullptr;
-    ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
-    sqlite3_close(db);
+    ASSERT_EQ(testdb::sqliteFile(file.string(), testdb::textTable(rows, table)), "");
 }
 
 int countRows(const fs::path& file, const std::string& table)
@@ -483,7 +480,7 @@ TEST_F(Db, DatabasesIniIsReadAndTheHostWins)
 TEST_F(Db, ATextWithANulEndsAtIt)
 {
     fs::path file = dir / "wasser.sqlite";
-    makeDatabase(file, {{1, "vor' || char(0) || 'nach"}});
+    ASSERT_EQ(testdb::sqliteFile(file.string(), testdb::textTable({}) + "INSERT INTO TEXTE VALUES (1, 'vor' || char(0) || 'nach')"), "");
     ASSERT_TRUE(kordb::setDatabase("WASSER", file.string()));
     EXPECT_EQ(text(L"WASSER", 1), L"vor");
 }
@@ -543,6 +540,89 @@ TEST_F(Db, AWalDatabaseIsReadWithoutLeavingFilesBesideItAndSeesAWritersChanges)
     kordb::closeAll();
     EXPECT_EQ(text(L"WASSER", 1), L"neu");
     kordb::closeAll();
+}
+
+// The rewrite that lets one prepared statement serve every value: what it takes out, what it
+// leaves, and that the rewritten statement with its values answers what the text answers.
+TEST(ParseQuery, TakesOutComparedNumbersOnlyAndAnswersAsTheTextDoes)
+{
+    struct Case {
+        const char* query;
+        const char* sql;  // as rewritten
+        const char* values;
+        bool own = false, several = false;
+    };
+    const Case cases[] = {
+        {"SELECT Text FROM T WHERE ( Identifier = 17 )", "SELECT Text FROM T WHERE ( Identifier = ? )", "17"},
+        {"SELECT Text FROM T WHERE Identifier>=-3 AND Wert<2.5e1", "SELECT Text FROM T WHERE Identifier>=? AND Wert<?",
+         "-3 25.0"},
+        {"SELECT Text FROM T WHERE Identifier <> 3 ORDER BY 1 LIMIT 2",
+         "SELECT Text FROM T WHERE Identifier <> ? ORDER BY 1 LIMIT 2", "3"},
+        {"SELECT Text FROM T WHERE Wert = 99999999999999999999", "SELECT Text FROM T WHERE Wert = ?", "1e+20"},
+        // Strings, names, comments and numbers glued to a name stay as they are.
+        {"SELECT Text FROM T WHERE Text = 'a = 5' OR \"Identifier\" = 2 -- = 7\n",
+         "SELECT Text FROM T WHERE Text = 'a = 5' OR \"Identifier\" = ? -- = 7\n", "2"},
+        {"SELECT Text FROM T WHERE /* = 5 */ [Identifier] = 4 AND Text <> 'it''s = 1'",
+         "SELECT Text FROM T WHERE /* = 5 */ [Identifier] = ? AND Text <> 'it''s = 1'", "4"},
+        {"SELECT Text FROM T WHERE Identifier = 0x1F", "SELECT Text FROM T WHERE Identifier = 0x1F", ""},
+        {"SELECT Text FROM T WHERE Identifier = abs(-2)", "SELECT Text FROM T WHERE Identifier = abs(-2)", ""},
+        // A text with parameters of its own is left whole; a dollar inside a name is none.
+        {"SELECT Text FROM T WHERE Identifier = ? OR Wert = 1", "SELECT Text FROM T WHERE Identifier = ? OR Wert = 1",
+         "", true},
+        {"SELECT Text AS a$b FROM T WHERE Identifier = 1", "SELECT Text AS a$b FROM T WHERE Identifier = ?", "1"},
+        {"SELECT Text FROM T WHERE Identifier = 1; DELETE FROM T",
+         "SELECT Text FROM T WHERE Identifier = ?; DELETE FROM T", "1", false, true},
+    };
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(":memory:", &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "CREATE TABLE T (Identifier INTEGER, Text TEXT, Wert REAL);"
+                               "INSERT INTO T VALUES (-3, 'minus', 1), (2, 'zwei', 20), (3, 'drei', 30), "
+                               "(4, 'vier', 1e20), (17, 'siebzehn', 2), (31, 'hex', 0), (1, 'eins', 1);",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    // The rows a statement answers (only its first statement runs), "<error>" if it fails.
+    auto rows = [db](const std::string& sql, const std::vector<std::variant<long long, double>>& values) {
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK)
+            return std::string("<error>");
+        for (size_t i = 0; i < values.size(); ++i) {
+            if (auto* v = std::get_if<long long>(&values[i]))
+                sqlite3_bind_int64(st, static_cast<int>(i) + 1, *v);
+            else
+                sqlite3_bind_double(st, static_cast<int>(i) + 1, std::get<double>(values[i]));
+        }
+        std::string out;
+        while (sqlite3_step(st) == SQLITE_ROW)
+            out += std::string(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))) + ";";
+        sqlite3_finalize(st);
+        return out;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.query);
+        kordb::detail::ParsedQuery p = kordb::detail::parseQuery(c.query);
+        EXPECT_EQ(p.sql, c.sql);
+        std::string values;
+        for (const auto& v : p.values) {
+            std::ostringstream o;
+            if (auto* i = std::get_if<long long>(&v))
+                o << *i;
+            else
+                o << std::showpoint << std::setprecision(3) << std::get<double>(v);
+            values += (values.empty() ? "" : " ") + o.str();
+        }
+        if (values == "1.00e+20")
+            values = "1e+20";
+        EXPECT_EQ(values, c.values);
+        EXPECT_EQ(p.ownParameters, c.own);
+        EXPECT_EQ(p.severalStatements, c.several);
+        EXPECT_EQ(p.firstWord, "SELECT");
+        if (!c.own) {
+            EXPECT_EQ(rows(p.sql, p.values), rows(c.query, {}));
+        }
+    }
+    EXPECT_EQ(kordb::detail::parseQuery("SELECT * FROM \"Wasser.\"\"Texte\"\"\"").quotedNames,
+              std::vector<std::string>{"WASSER.\"TEXTE\""});
+    sqlite3_close(db);
 }
 
 }  // namespace

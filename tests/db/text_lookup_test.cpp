@@ -4,6 +4,8 @@
 
 #include "db/kordb.h"
 
+#include "test_db.h"
+
 #include <gtest/gtest.h>
 
 #include <sqlite3.h>
@@ -102,11 +104,7 @@ TEST_F(TextLookup, TheQueryTextNamesTheResolvedTableAndTheIdentifier)
     // A database whose TEXTE has no field Text: the table resolves, the query fails, and the
     // diagnostic shows the query text exactly as the lookup built it.
     fs::path file = dir / "ohne_text.sqlite";
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db, "CREATE TABLE TEXTE (Identifier INTEGER, Beschriftung TEXT)", nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(db);
+    ASSERT_EQ(testdb::sqliteFile(file.string(), "CREATE TABLE TEXTE (Identifier INTEGER, Beschriftung TEXT)"), "");
     ASSERT_TRUE(kordb::setDatabase("WASSER", file.string()));
     CString text;
     EXPECT_FALSE(GetStringFromFragBoxIdentifier(L"WASSER", L"TEXTE", -3, text));

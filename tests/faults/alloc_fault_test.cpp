@@ -3,6 +3,7 @@
 // the operation with std::bad_alloc (a module call: with an error status, korcad going on);
 // nothing is left half-made, the sanitized build sees no leak, and the next operation works.
 #include "lisp_call.h"
+#include "test_db.h"
 
 #include "db/kordb.h"
 #include "kor/adslisp.h"
@@ -124,14 +125,7 @@ TEST(AllocationFailure, ATextLookupFailsWholeAndTheNextLookupAnswers)
     fs::path dir = fs::temp_directory_path() / ("alloc-fault-" + std::to_string(::getpid()));
     fs::create_directories(dir);
     const std::string file = (dir / "wasser.sqlite").string();
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db,
-                           "CREATE TABLE TEXTE (Identifier INTEGER, Text TEXT);"
-                           "INSERT INTO TEXTE VALUES (1, 'Länge [m]'), (2, 'Material');",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(db);
+    ASSERT_EQ(testdb::sqliteFile(file, testdb::textTable({{1, "Länge [m]"}, {2, "Material"}})), "");
     ASSERT_TRUE(kordb::setDatabase("WASSER", file));
     kordb::setDiagnosticSink([](const std::string&) {});
     auto lookup = [] {
