@@ -153,13 +153,21 @@ void CWnd::CenterWindow(CWnd* pAlternateOwner)
         owner = owner->window();
     QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
     QRect area = screen->availableGeometry();
-    QRect around = owner && owner->isVisible() ? owner->frameGeometry() : area;
-    QRect frame = w->frameGeometry();
-    frame.moveCenter(around.center());
-    // Stay on the screen: the title bar must remain reachable.
-    frame.moveLeft(std::max(area.left(), std::min(frame.left(), area.right() + 1 - frame.width())));
-    frame.moveTop(std::max(area.top(), std::min(frame.top(), area.bottom() + 1 - frame.height())));
-    w->move(frame.topLeft());
+    // Client area over client area: a window's frame is known only once the window manager
+    // has framed it (a main window shown a moment ago has none yet), so centring frames would
+    // put the same dialog elsewhere the second time it opens.
+    QRect client(QPoint(), w->size());
+    client.moveCenter(owner && owner->isVisible() ? owner->geometry().center() : area.center());
+    // Stay on the screen with the frame the window will get (its own once known, else the
+    // owner's): the title bar must remain reachable.
+    const QWidget* framed = w->frameGeometry() != w->geometry() || !owner ? w : owner;
+    const QRect f = framed->frameGeometry(), g = framed->geometry();
+    const QMargins frame(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom());
+    client.moveLeft(std::max(area.left() + frame.left(),
+                             std::min(client.left(), area.right() + 1 - frame.right() - client.width())));
+    client.moveTop(std::max(area.top() + frame.top(),
+                            std::min(client.top(), area.bottom() + 1 - frame.bottom() - client.height())));
+    w->setGeometry(client);
 }
 
 // ---- focus, painting, messages -------------------------------------------------------------
