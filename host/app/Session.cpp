@@ -14,6 +14,7 @@
 
 #include "db/kordb.h"
 #include "mfc/afx.h"
+#include "mfc/afxhost.h"
 #include "text/text.h"
 
 #include <algorithm>
@@ -68,10 +69,22 @@ Session::Session(Options options, std::istream& in, std::ostream& out, std::ostr
         return true;
     });
     host_->setSelectors([this](const double* p1, const double* p2, bool crossing) { return selectBox(p1, p2, crossing); },
-                        [this](CadHost::Names& out) { return selectByUser(out); });
-    host_->setInput([this](const ads::InputRequest& r, ads::InputAnswer& a) { return userInput_->get(r, a); });
-    // Within one call of an application the databases look at each file once.
+                        [this](CadHost::Names& out) {
+                            kordb::pauseCall();
+                            return selectByUser(out);
+                        });
+    host_->setInput([this](const ads::InputRequest& r, ads::InputAnswer& a) {
+        kordb::pauseCall();
+        return userInput_->get(r, a);
+    });
+    // Within one call of an application the databases look at each file once and read in one
+    // transaction, which ends before the user is asked anything: a prompt, a selection, a
+    // dialog.
     host_->setCallHooks(kordb::beginCall, kordb::endCall);
+    dialogListener_ = AfxAddDialogListener([](CDialog&, AfxDialogEvent event) {
+        if (event == AfxDialogEvent::Opened)
+            kordb::pauseCall();
+    });
     host_->setPrinter([this](const std::wstring& text) {
         out_ << AfxToUtf8(text.c_str());
         out_.flush();
@@ -84,6 +97,7 @@ Session::Session(Options options, std::istream& in, std::ostream& out, std::ostr
 // tells it, before the interpreter goes.
 Session::~Session()
 {
+    AfxRemoveDialogListener(dialogListener_);
     geometry_.reset();
     host_.reset();
     kordb::closeAll();

@@ -147,6 +147,7 @@ private:
     const Drawing* geometryOf_ = nullptr;
     uint64_t geometryRevision_ = 0;
     int drawing_ = 0;
+    int dialogListener_ = 0;  // ends the databases' read when a dialog opens
 };
 
 }  // namespace korcad

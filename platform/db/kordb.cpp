@@ -44,8 +44,15 @@ void endCall()
 {
     Connections& c = connections();
     std::lock_guard lock(c.mutex);
-    if (c.callDepth > 0)
-        --c.callDepth;
+    if (c.callDepth > 0 && --c.callDepth == 0)
+        endRead(c);
+}
+
+void pauseCall()
+{
+    Connections& c = connections();
+    std::lock_guard lock(c.mutex);
+    endRead(c);
 }
 
 void setBusyTimeout(int milliseconds)
@@ -70,6 +77,7 @@ void closeAll()
     Connections& c = connections();
     std::lock_guard lock(c.mutex);
     finalizeStatements(c);
+    endRead(c);
     if (c.db)
         sqlite3_close(c.db);
     c.db = nullptr;

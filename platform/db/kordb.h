@@ -79,9 +79,12 @@ struct DatabaseEntry {
 // The host announces each call of an application (nested calls count once): within one call
 // each database file is checked once, so the eight lookups of one dialog look at the file
 // once; a file replaced between two calls is seen on the next call. Without announced calls
-// every use checks.
+// every use checks. The lookups of one call on files share one read transaction, which ends
+// with the call or when the host calls pauseCall: before it waits for the user (a dialog, a
+// prompt), so that no writer of a file waits on the user.
 void beginCall();
 void endCall();
+void pauseCall();
 
 // Whether `name` may name a database (see Names above).
 bool isDatabaseName(const std::string& name);

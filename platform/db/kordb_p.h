@@ -151,6 +151,8 @@ struct Connections {
     // The database the last resolve checked: the one query right after it need not check the
     // file again (a lookup is a resolve and a query; the next lookup checks anew).
     std::string checkedByResolve;
+    // The read transaction the lookups of one call share (see beginRead).
+    bool readOpen = false;
 
     sqlite3* db = nullptr;
     std::map<std::string, Database> open;  // by upper-cased name
@@ -172,6 +174,12 @@ void forgetResolutions(Connections& c, const std::string& upperName);
 
 // kordb_sqlite.cpp
 bool exec(Connections& c, const std::string& sql, std::string* error);
+// Within a call the queries on files share one read transaction: SQLite takes and drops its
+// file locks and reads the header once, not for every statement. It ends with the call, when
+// the user is about to be asked something (pauseCall), and before a file is attached or
+// detached, so that no writer waits on a dialog or a prompt.
+void beginRead(Connections& c);
+void endRead(Connections& c);
 bool openConnection(Connections& c);
 void detach(Connections& c, Database& d);
 // Makes sure database `upperName` is attached from its configured file as it is now, or its

@@ -90,6 +90,23 @@ bool exec(Connections& c, const std::string& sql, std::string* error)
     return true;
 }
 
+void beginRead(Connections& c)
+{
+    std::string error;
+    if (c.callDepth > 0 && !c.readOpen && c.db && sqlite3_get_autocommit(c.db) && exec(c, "BEGIN", &error))
+        c.readOpen = true;
+}
+
+void endRead(Connections& c)
+{
+    if (!c.readOpen)
+        return;
+    c.readOpen = false;
+    std::string error;
+    if (c.db && !sqlite3_get_autocommit(c.db) && !exec(c, "COMMIT", &error))
+        exec(c, "ROLLBACK", &error);
+}
+
 bool openConnection(Connections& c)
 {
     if (c.db)
@@ -111,6 +128,7 @@ void detach(Connections& c, Database& d)
 {
     if (!d.attached)
         return;
+    endRead(c);
     // Statements are reset after every use, so nothing holds the schema.
     std::string error;
     if (!exec(c, "DETACH DATABASE " + pg::quoteName(d.schema), &error)) {
@@ -176,6 +194,7 @@ bool ensureAttached(Connections& c, const std::string& upperName, const std::str
     forgetResolutions(c, upperName);
     if (!openConnection(c))
         return false;
+    endRead(c);
     for (int attempt = 0; attempt < 2; ++attempt) {
         // Everything that allocates comes before the ATTACH; once it is done the state is
         // recorded without a step that could fail, so the two never disagree.
@@ -280,6 +299,7 @@ bool queryInFiles(Connections& c, const ParsedQuery& parsed, const std::string& 
     }
     if (!openConnection(c))
         return false;
+    beginRead(c);
     sqlite3_stmt* stmt = nullptr;
     if (auto it = c.caches.statements.find(parsed.sql); it != c.caches.statements.end()) {
         stmt = it->second;

@@ -534,6 +534,31 @@ TEST_F(Db, AWalDatabaseIsReadWithoutLeavingFilesBesideItAndSeesAWritersChanges)
     kordb::closeAll();
 }
 
+// The lookups of one call read in one transaction; it ends when the host pauses the call
+// (the user is asked something) or the call ends, and a writer of the file goes ahead then.
+TEST_F(Db, ACallReadsInOneTransactionThatEndsBeforeTheUserIsAsked)
+{
+    fs::path file = dir / "wasser.sqlite";
+    makeDatabase(file, {{1, "Nennweite"}});
+    ASSERT_TRUE(kordb::setDatabase("WASSER", file.string()));
+    sqlite3* writer = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &writer), SQLITE_OK);
+    auto write = [writer](const char* text) {
+        return sqlite3_exec(writer, (std::string("UPDATE TEXTE SET Text = '") + text + "'").c_str(), nullptr,
+                            nullptr, nullptr);
+    };
+    for (auto end : {kordb::pauseCall, kordb::endCall}) {
+        kordb::beginCall();
+        EXPECT_EQ(text(L"WASSER", 1), L"Nennweite");
+        EXPECT_EQ(write("geändert"), SQLITE_BUSY) << "the call's read holds the file";
+        end();
+        EXPECT_EQ(write("Nennweite"), SQLITE_OK);
+        if (end == kordb::pauseCall)
+            kordb::endCall();
+    }
+    sqlite3_close(writer);
+}
+
 // The rewrite that lets one prepared statement serve every value: what it takes out, what it
 // leaves, and that the rewritten statement with its values answers what the text answers.
 TEST(ParseQuery, TakesOutComparedNumbersOnlyAndAnswersAsTheTextDoes)
