@@ -374,6 +374,27 @@ korcad::Options withDrawing(const std::string& path, std::vector<std::string> ex
     return o;
 }
 
+// QSAVE keeps the file it replaces as NAME.bak, as CAD programs do; ISAVEBAK 0 switches it off.
+TEST_F(Folder, QsaveKeepsThePreviousFileAsBakUnlessIsavebakIsOff)
+{
+    korcad::Options o = withDrawing(at("plan.dxf"));
+    o.noLoad = true;
+    std::istringstream in;
+    std::ostringstream out, err;
+    korcad::Session session(o, in, out, err);
+    ASSERT_TRUE(session.start());
+    auto run = [&](const std::string& e) { EXPECT_TRUE(session.runExpression(e)) << e << err.str(); };
+    run("(command \"_.QSAVE\")");
+    EXPECT_FALSE(fs::exists(at("plan.bak"))) << "nothing was there before";
+    const std::string first = readFile(at("plan.dxf"));
+    run("(regapp \"KOR_A\") (command \"_.QSAVE\")");
+    EXPECT_EQ(readFile(at("plan.bak")), first);
+    EXPECT_NE(readFile(at("plan.dxf")), first);
+    run("(setvar \"ISAVEBAK\" 0) (regapp \"KOR_B\") (command \"_.QSAVE\")");
+    EXPECT_EQ(readFile(at("plan.bak")), first) << "ISAVEBAK 0: the backup is left alone";
+    EXPECT_EQ(out.str().find("warning"), std::string::npos) << out.str();
+}
+
 TEST_F(Folder, ADrawingThatCouldNotBeReadIsANewUnnamedOneAndNoProgramRunsOnIt)
 {
     const std::string broken = readFile(drawingtest::netzPath()).substr(0, 5000);
