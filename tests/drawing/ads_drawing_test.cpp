@@ -1,6 +1,6 @@
 // The ADS calls an application makes over the drawing, through korcad's host: what a module
 // such as the class assignment does with selection sets, entity data and extended data.
-#include "DrawingTestUtil.h"
+#include "drawing_util.h"
 
 #include "cad/CadHost.h"
 #include "cad/GroupChains.h"
@@ -128,12 +128,7 @@ TEST_F(AdsDrawing, TablesThroughTheCalls)
     ads::RbPtr first(acdbTblNext(L"LTYPE", 1));
     EXPECT_EQ(textOf(first.get(), 2), L"Continuous");
     ads::RbPtr layer(acdbTblSearch(L"LAYER", L"wasser_leitung", 0));
-    ASSERT_NE(layer, nullptr);
-    for (const resbuf* rb = layer.get(); rb; rb = rb->rbnext) {
-        if (rb->restype == 62) {
-            EXPECT_EQ(rb->resval.rint, 5);
-        }
-    }
+    EXPECT_TRUE(layer && drawingtest::has(drawingtest::show(fromChain(layer.get())), "62=5"));
     EXPECT_EQ(acdbTblSearch(L"LAYER", L"gibtsnicht", 0), nullptr);
 }
 

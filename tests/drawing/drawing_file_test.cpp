@@ -3,7 +3,7 @@
 // not write, a read-only file and a file with several names, and QSAVE refuses a file that
 // changed on disk since the drawing was read or saved; temporary names fit beside long names.
 // A drawing that could not be read is a new, unnamed one, and a failed QSAVE is a LISP error.
-#include "DrawingTestUtil.h"
+#include "drawing_util.h"
 
 #include "drawing/DrawingFile.h"
 #include "app/Session.h"
@@ -393,6 +393,35 @@ TEST_F(Folder, QsaveKeepsThePreviousFileAsBakUnlessIsavebakIsOff)
     run("(setvar \"ISAVEBAK\" 0) (regapp \"KOR_B\") (command \"_.QSAVE\")");
     EXPECT_EQ(readFile(at("plan.bak")), first) << "ISAVEBAK 0: the backup is left alone";
     EXPECT_EQ(out.str().find("warning"), std::string::npos) << out.str();
+}
+
+// QSAVE typed at the command line; SAVEAS (German SICHALS) asks for the format, then the name;
+// changes not saved are warned of at the end, and a save that cannot be made fails the run. A
+// file that does not exist yet is a new drawing that QSAVE writes there.
+TEST_F(Folder, CommandsSaveAsTheUserAsksAndChangesNotSavedAreNotDroppedSilently)
+{
+    writeFile(at("netz.dxf"), readFile(drawingtest::netzPath()));
+    SessionRun r = runSession(withDrawing(at("netz.dxf")), "(regapp \"KOR_A\")\nQSAVE\nSICHALS\n\n" + at("kopie") + "\n");
+    EXPECT_EQ(r.exitCode, korcad::kExitOk);
+    EXPECT_NE(r.out.find("Zeichnung gespeichert: " + at("netz.dxf")), std::string::npos) << r.out;
+    EXPECT_EQ(r.err, "");
+    std::string error;
+    for (const char* name : {"netz.dxf", "kopie.dxf"}) {
+        auto d = korcad::loadDrawing(at(name), &error);
+        ASSERT_NE(d, nullptr) << error;
+        EXPECT_NE(d->find(L"APPID", L"KOR_A"), nullptr) << name;
+    }
+    r = runSession(withDrawing(at("netz.dxf"), {"(regapp \"KOR_C\")"}));
+    EXPECT_EQ(r.exitCode, korcad::kExitOk);
+    EXPECT_EQ(r.err, "korcad: warning: the changes to drawing netz.dxf were not saved (QSAVE, SAVEAS or --save-as save them)\n");
+    korcad::Options o = withDrawing(at("netz.dxf"), {"1"});
+    o.saveAs = at("fehlt/x.dxf");
+    r = runSession(o);
+    EXPECT_EQ(r.exitCode, korcad::kExitLispError);
+    EXPECT_NE(r.err.find("cannot create a file in " + at("fehlt")), std::string::npos) << r.err;
+    r = runSession(withDrawing(at("neu.dxf"), {"(command \"QSAVE\")"}));
+    EXPECT_NE(r.err.find("does not exist: a new drawing is opened"), std::string::npos) << r.err;
+    EXPECT_TRUE(fs::exists(at("neu.dxf")));
 }
 
 TEST_F(Folder, ADrawingThatCouldNotBeReadIsANewUnnamedOneAndNoProgramRunsOnIt)

@@ -4,7 +4,7 @@
 //
 // A reference that is missing fails the test; KORCAD_WRITE_REFS=1 writes the references anew
 // (look at them before committing).
-#include "test_geometry_dxf.h"
+#include "drawing_util.h"
 
 #include "drawing/DrawingFile.h"
 #include "gui/DrawingView.h"
@@ -27,7 +27,7 @@
 
 #include <cmath>
 
-using namespace geomtest;
+using namespace drawingtest;
 using korcad::DrawingView;
 
 namespace {
@@ -41,7 +41,7 @@ protected:
     }
     void show(const std::string& dxf, QSize size = {240, 160})
     {
-        drawing = drawingtest::readDrawing(dxf);
+        drawing = readDrawing(dxf);
         view = std::make_unique<DrawingView>();
         view->resize(size);
         view->setDrawing(drawing.get());
@@ -115,7 +115,7 @@ void expectNear(QPointF a, QPointF b, double tolerance = 1e-6)
     EXPECT_NEAR(a.y(), b.y(), tolerance);
 }
 
-std::string netzText() { return drawingtest::readFile(drawingtest::netzPath()); }
+std::string netzText() { return readFile(netzPath()); }
 
 }  // namespace
 
@@ -151,6 +151,11 @@ TEST_F(View, TextsInsertsAndAttributes)
         .entity({{0, "SEQEND"}, {8, "ARM"}});
     show(b.text());
     expectLooksLike("texts");
+    // The texts and the attribute in their layer's green, the insert's parts (on layer 0) in its
+    // layer's red, the multiline text in white.
+    EXPECT_GT(count(shown(0x00FF00)), 100);
+    EXPECT_GT(count(shown(0xFF0000)), 30);
+    EXPECT_GT(count(shown(0xFFFFFF)), 50);
 }
 
 TEST_F(View, TheSampleDrawingAtItsExtentsAndWithAHighlight)
@@ -366,7 +371,7 @@ TEST_F(View, TheSnapMarkerAndTheRubberBandAreDrawnOverTheDrawing)
 
 TEST_F(View, TheMainWindowShowsTheDrawingAndTheCoordinatesUnderTheCursor)
 {
-    auto d = korcad::loadDrawing(drawingtest::netzPath(), nullptr);
+    auto d = korcad::loadDrawing(netzPath(), nullptr);
     ASSERT_TRUE(d);
     korcad::MainWindow window(L"netz.dxf");
     window.setDrawing(d.get());
