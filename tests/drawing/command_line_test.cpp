@@ -74,20 +74,6 @@ protected:
     std::unique_ptr<UserInput> input_;
 };
 
-TEST_F(WindowCommandLine, TypedAnswersAndTheHistory)
-{
-    CommandLine* line = window_.commandLine();
-    ASSERT_TRUE(line);
-    then([line] { QTest::keyClicks(line->input(), "12.5"), QTest::keyClick(line->input(), Qt::Key_Return); });
-    ads::InputRequest r;
-    r.kind = ads::InputKind::Real;
-    r.prompt = L"Wert: ";
-    ads::InputAnswer a;
-    ASSERT_EQ(input_->get(r, a), RTNORM);
-    EXPECT_EQ(a.real, 12.5);
-    EXPECT_TRUE(line->history().contains("Wert: 12.5")) << line->history().toStdString();
-}
-
 TEST_F(WindowCommandLine, AClickInTheViewAnswersPointsWithSnapsAndEntities)
 {
     ads::InputRequest r;

@@ -413,7 +413,8 @@ TEST_F(Folder, CommandsSaveAsTheUserAsksAndChangesNotSavedAreNotDroppedSilently)
     }
     r = runSession(withDrawing(at("netz.dxf"), {"(regapp \"KOR_C\")"}));
     EXPECT_EQ(r.exitCode, korcad::kExitOk);
-    EXPECT_EQ(r.err, "korcad: warning: the changes to drawing netz.dxf were not saved (QSAVE, SAVEAS or --save-as save them)\n");
+    EXPECT_EQ(r.err,
+              "korcad: warning: the changes to drawing netz.dxf were not saved (QSAVE, SAVEAS or --save-as save them)\n");
     korcad::Options o = withDrawing(at("netz.dxf"), {"1"});
     o.saveAs = at("fehlt/x.dxf");
     r = runSession(o);

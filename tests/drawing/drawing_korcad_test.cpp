@@ -71,7 +71,8 @@ TEST(KorcadDrawing, SavedChangesKeepEverythingElseAndAnIndependentReaderReadsThe
                           "print(pipes[0].get_xdata('KOR_NETZ'))\n"
                           "doc, auditor = recover.readfile(sys.argv[2])\n"
                           "print([(e.dxftype(), e.dxf.layer) for e in doc.modelspace()], len(auditor.errors))\n"
-                          "print(doc.modelspace().query('CIRCLE')[0].dxf.center, doc.modelspace().query('TEXT')[0].dxf.text)\n",
+                          "m = doc.modelspace()\n"
+                          "print(m.query('CIRCLE')[0].dxf.center, m.query('TEXT')[0].dxf.text)\n",
                           out, plan});
     EXPECT_EQ(py.out,
               "24 0\n"

@@ -51,7 +51,9 @@ struct Built {
         switch (x.shape) {
         case Shape::Line: s += " line " + p(x.a) + " " + p(x.b); break;
         case Shape::Circle: s += " circle " + p(x.a) + " r" + n(x.radius); break;
-        case Shape::Arc: s += " arc " + p(x.a) + " r" + n(x.radius) + " " + n(degrees(x.start)) + ".." + n(degrees(x.end)); break;
+        case Shape::Arc:
+            s += " arc " + p(x.a) + " r" + n(x.radius) + " " + n(degrees(x.start)) + ".." + n(degrees(x.end));
+            break;
         case Shape::Point: s += " point " + p(x.a); break;
         case Shape::Text:
             s += " text " + p(x.a) + " h" + n(x.height) + " \"" + kortextAscii(geometry.texts()[x.text]) + "\" align " +
@@ -105,7 +107,7 @@ TEST(Geometry, LinesCirclesArcsAndPointsWithTheirExtents)
     b.entity({{0, "POINT"}, {8, "0"}, {10, "3"}, {20, "4"}});
     // An arc over zero degrees; one seen from below (extrusion 0,0,-1), its X mirrored.
     b.entity(arc(0, 0, 1, 270, 90));
-    b.entity({{0, "ARC"}, {8, "0"}, {10, "5"}, {20, "0"}, {40, "1"}, {50, "0"}, {51, "90"}, {210, "0"}, {220, "0"}, {230, "-1"}});
+    b.entity(entity("ARC", "0", {}, {{10, "5"}, {20, "0"}, {40, "1"}, {50, "0"}, {51, "90"}, {210, "0"}, {220, "0"}, {230, "-1"}}));
     Built g = build(b);
     EXPECT_EQ(g.describe(), (Lines{"#0 line 0,0 10,5 [0,0 10,5]", "#1 circle 20,0 r2 [18,-2 22,2]",
                                    "#2 arc 0,20 r5 0..90 [0,20 5,25]", "#3 point 3,4 [3,4 3,4]",
@@ -137,7 +139,8 @@ TEST(Geometry, PolylinesWithWidthsBulgesTheClosedFlagAndVertexRecords)
                                    "#0 arc 15,0 r5 180..360 w0.5-0.5 [9.75,-5.25 20.25,0.25]",
                                    "#1 line 0,10 4,10 w2-0 [-1,9 5,11]", "#1 line 4,10 4,14 [4,10 4,14]",
                                    "#1 arc 0.5,13.5 r3.53553 261.87..368.13 [0,9.96447 4.03553,14]",
-                                   "#2 line 0,0 10,0 w1-1 [-0.5,-0.5 10.5,0.5]", "#2 arc 10,5 r5 270..450 w1-1 [9.5,-0.5 15.5,10.5]",
+                                   "#2 line 0,0 10,0 w1-1 [-0.5,-0.5 10.5,0.5]",
+                                   "#2 arc 10,5 r5 270..450 w1-1 [9.5,-0.5 15.5,10.5]",
                                    "#2 line 10,10 0,0 w3-3 [-1.5,-1.5 11.5,11.5]", "#3 line 50,50 60,60 [50,50 60,60]"}));
 }
 

@@ -75,7 +75,8 @@ TEST(KorcadCommand, RunsProgramsAndExpressionsInOrderAndReportsErrorsWithTheirPl
         {{"--no-load", "-e", "(progn (princ \"abc\") (car 1))"}, 1, "abc",
          "\n; error: bad argument type: consp 1\n;        in -e (progn (princ \"abc\") (car 1))\n"},
         // An error in a file names the file and the line, of every file that loads it too.
-        {{"--no-load", p.bad}, 1, "", "; error: bad argument type: consp 1\n;        in " + p.bad + ", expression at line 3\n"},
+        {{"--no-load", p.bad}, 1, "",
+         "; error: bad argument type: consp 1\n;        in " + p.bad + ", expression at line 3\n"},
         {{"--no-load", p.outer}, 1, "",
          "; error: bad argument type: consp 1\n;        in " + p.bad + ", expression at line 3\n;        in " + p.outer +
              ", expression at line 2\n"},

@@ -51,8 +51,8 @@ protected:
         // Xvfb takes the first free display number and writes it to the pipe.
         int fds[2];
         ASSERT_EQ(pipe2(fds, O_CLOEXEC), 0);
-        xvfb_ = std::make_unique<Child>(std::vector<std::string>{"/usr/bin/Xvfb", "-displayfd", std::to_string(fds[1]),
-                                                                 "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"},
+        xvfb_ = std::make_unique<Child>(std::vector<std::string>{"/usr/bin/Xvfb", "-displayfd", std::to_string(fds[1]), "-screen",
+                                                                 "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"},
                                         ProcessEnv{}, ChildSetup{false, "/dev/null", fds[1]});
         close(fds[1]);
         std::string number;

@@ -16,7 +16,9 @@
 #include <new>
 
 // Every allocation of this test program is counted, so a test can see the most memory a LISP
-// call took at once, temporaries of the built-ins included.
+// call took at once, temporaries of the built-ins included. The library's temporary buffers
+// (std::stable_sort) use the forms without exceptions: those are counted as well, so every
+// allocation meets its own release.
 namespace {
 std::atomic<size_t> liveBytes{0};
 std::atomic<size_t> peakBytes{0};
@@ -32,19 +34,12 @@ void* operator new(size_t n)
     }
     return p;
 }
-void* operator new[](size_t n) { return operator new(n); }
 void operator delete(void* p) noexcept
 {
-    if (!p)
-        return;
-    liveBytes.fetch_sub(malloc_usable_size(p));
+    if (p)
+        liveBytes.fetch_sub(malloc_usable_size(p));
     std::free(p);
 }
-void operator delete[](void* p) noexcept { operator delete(p); }
-void operator delete(void* p, size_t) noexcept { operator delete(p); }
-void operator delete[](void* p, size_t) noexcept { operator delete(p); }
-// The library's temporary buffers (std::stable_sort) take and give back memory without
-// exceptions: those forms are counted as well, so every allocation meets its own release.
 void* operator new(size_t n, const std::nothrow_t&) noexcept
 {
     try {
@@ -53,7 +48,11 @@ void* operator new(size_t n, const std::nothrow_t&) noexcept
         return nullptr;
     }
 }
+void* operator new[](size_t n) { return operator new(n); }
 void* operator new[](size_t n, const std::nothrow_t& t) noexcept { return operator new(n, t); }
+void operator delete[](void* p) noexcept { operator delete(p); }
+void operator delete(void* p, size_t) noexcept { operator delete(p); }
+void operator delete[](void* p, size_t) noexcept { operator delete(p); }
 void operator delete(void* p, const std::nothrow_t&) noexcept { operator delete(p); }
 void operator delete[](void* p, const std::nothrow_t&) noexcept { operator delete(p); }
 

@@ -38,65 +38,49 @@ struct Case {
     std::string expected;
 };
 
-struct Script {
-    std::string drawing;
-    std::vector<Case> cases;
-};
-
-// The text after a directive that starts at `at`, without the blank that follows it.
+// The text after a directive found at `at`, without the blank that follows it.
 std::string after(const std::string& s, size_t at, const std::string& directive)
 {
     std::string rest = s.substr(at + directive.size());
     return !rest.empty() && rest[0] == ' ' ? rest.substr(1) : rest;
 }
 
-Script parse(std::istream& in)
+// The cases of a file, and the drawing it asks for.
+std::vector<Case> parse(std::istream& in, std::string& drawing)
 {
-    Script script;
+    std::vector<Case> cases;
     Case c;
     std::string line;
     for (int number = 1; std::getline(in, line); ++number) {
-        auto starts = [&](const char* d) { return line.rfind(d, 0) == 0; };
-        if (starts(";;"))
+        size_t value = line.find(";=>"), error = line.find(";error:"), end = std::min(value, error);
+        if (line.rfind(";;", 0) == 0)
             continue;
-        if (starts(";dwg:")) {
-            script.drawing = after(line, 0, ";dwg:");
-        } else if (starts(";input:")) {
+        if (line.rfind(";dwg:", 0) == 0)
+            drawing = after(line, 0, ";dwg:");
+        else if (line.rfind(";input:", 0) == 0)
             c.input.push_back(after(line, 0, ";input:"));
-        } else if (starts(";out:")) {
+        else if (line.rfind(";out:", 0) == 0)
             c.out.push_back(after(line, 0, ";out:"));
-        } else {
-            size_t value = line.find(";=>"), error = line.find(";error:");
-            size_t end = std::min(value, error);
-            if (end == std::string::npos || (end > 0 && line[end - 1] != ' ')) {
-                c.code += line + '\n';
-                continue;
-            }
+        else if (end == std::string::npos || (end > 0 && line[end - 1] != ' '))
+            c.code += line + '\n';
+        else {
             c.code += line.substr(0, end) + '\n';
             c.error = end == error;
             c.expected = after(line, end, c.error ? ";error:" : ";=>");
             c.line = number;
-            script.cases.push_back(std::move(c));
+            cases.push_back(std::move(c));
             c = Case();
         }
     }
-    return script;
-}
-
-std::string joined(const std::vector<std::string>& lines)
-{
-    std::string s;
-    for (size_t i = 0; i < lines.size(); ++i)
-        s += (i ? "\n" : "") + lines[i];
-    return s;
+    return cases;
 }
 
 void runFile(const std::string& path)
 {
     std::ifstream file(path);
-    Script script = parse(file);
-    ASSERT_FALSE(script.cases.empty()) << path << " holds no case";
-
+    std::string drawing;
+    std::vector<Case> cases = parse(file, drawing);
+    ASSERT_FALSE(cases.empty()) << path << " holds no case";
     char dirTemplate[] = "/tmp/lisptest-Prüfung-XXXXXX";
     ASSERT_TRUE(mkdtemp(dirTemplate));
     const fs::path dir = dirTemplate, home = fs::current_path();
@@ -107,8 +91,8 @@ void runFile(const std::string& path)
 
     korcad::Options options;
     options.noLoad = true;
-    if (!script.drawing.empty()) {
-        options.drawing = EXAMPLES_DIR "/" + script.drawing;
+    if (!drawing.empty()) {
+        options.drawing = EXAMPLES_DIR "/" + drawing;
         options.drawingGiven = true;
     }
     std::istringstream noInput;
@@ -119,7 +103,7 @@ void runFile(const std::string& path)
         auto* queue = new korcad::QueueInput(&output);
         session.setInput(std::unique_ptr<korcad::InputSource>(queue));
         lisp::Interpreter& lisp = session.lisp();
-        for (const Case& c : script.cases) {
+        for (const Case& c : cases) {
             for (const auto& line : c.input)
                 queue->push(line);
             output.str("");
@@ -135,26 +119,25 @@ void runFile(const std::string& path)
                 gotError = true;
                 got = e.message();
             }
+            std::string out;
+            for (size_t i = 0; i < c.out.size(); ++i)
+                out += (i ? "\n" : "") + c.out[i];
             auto kind = [](bool error) { return error ? "error: " : "value: "; };
             if (gotError != c.error || got != c.expected)
                 ADD_FAILURE_AT(path.c_str(), c.line) << "expected " << kind(c.error) << c.expected << "\n     got "
                                                      << kind(gotError) << got;
-            else if (!c.out.empty() && output.str() != joined(c.out))
-                ADD_FAILURE_AT(path.c_str(), c.line) << "expected output:\n" << joined(c.out) << "\ngot output:\n"
-                                                     << output.str();
+            else if (!c.out.empty() && output.str() != out)
+                ADD_FAILURE_AT(path.c_str(), c.line) << "expected output:\n" << out << "\ngot output:\n" << output.str();
         }
     }
     fs::current_path(home);
     fs::remove_all(dir);
 }
 
-class LispFile : public ::testing::Test {
-public:
-    explicit LispFile(std::string path) : path_(std::move(path)) {}
-    void TestBody() override { runFile(path_); }
-
-private:
-    std::string path_;
+struct LispFile : ::testing::Test {
+    explicit LispFile(std::string path) : path(std::move(path)) {}
+    void TestBody() override { runFile(path); }
+    std::string path;
 };
 
 const bool registered = [] {

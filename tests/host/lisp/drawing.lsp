@@ -15,7 +15,8 @@
 (assoc -3 (entget p '("KOR*"))) ;=> (-3 ("KOR_NETZ" (1000 . "PE") (1070 . 110) (1040 . 10.0)))
 (regapp "KOR_TEST")
 (entmod (append (entget p) '((-3 ("KOR_TEST" (1000 . "geprüft") (1040 . 2.5))))))
-(cdr (assoc -3 (entget (ssname (ssget "X" '((-3 ("KOR_TEST")))) 0) '("KOR_TEST")))) ;=> (("KOR_TEST" (1000 . "geprüft") (1040 . 2.5)))
+(cdr (assoc -3 (entget (ssname (ssget "X" '((-3 ("KOR_TEST")))) 0) '("KOR_TEST"))))
+;=> (("KOR_TEST" (1000 . "geprüft") (1040 . 2.5)))
 ;; The sample program's pipe list from the drawing's polylines and their extended data.
 (load "rohrliste")
 (rohr:aus-zeichnung)

@@ -1,3 +1,4 @@
+;dwg: netz.dxf
 ;; Functions of an application, called through ADS (the test application korTestApp).
 
 (arxload "korTestApp") ;=> "korTestApp"
@@ -13,12 +14,12 @@
 (kortest_echo "Grüße" "" "Zeile\nZwei" "ß€ \"q\"") ;=> ("Grüße" "" "Zeile\nZwei" "ß€ \"q\"")
 (kortest_echo '(1 (2 (3 "x")) nil) '(1 . "a") '(1 2 . 3.5) '(nil)) ;=> ((1 (2 (3 "x")) nil) (1 . "a") (1 2 . 3.5) (nil))
 (kortest_echo '((8 . "0") (62 . 1) (10 1.0 2.0 0.0))) ;=> (((8 . "0") (62 . 1) (10 1.0 2.0 0.0)))
-(list (type (kortest_ename)) (equal (kortest_ename) (car (kortest_echo (kortest_ename))))) ;=> (ENAME T)
+(setq ss (ssget "X")) (equal (list (entlast) ss) (kortest_echo (entlast) ss)) ;=> T
 ;; The type codes the application sees: 16-bit integers as RTSHORT (5003), others as
-;; RTLONG (5010); RTREAL 5001, RTSTR 5005, RTENAME 5006, RTNIL 5019, RTT 5021; lists as
+;; RTLONG (5010); RTREAL 5001, RTSTR 5005, RTENAME 5006, RTPICKS 5007, RTNIL 5019, RTT 5021; lists as
 ;; RTLB (5016) ... RTLE (5017), with RTDOTE (5018) before the tail of a dotted pair.
 (kortest_types 32767 32768 -32768 -32769 0) ;=> (5003 5010 5003 5010 5003)
-(kortest_types 1.5 "a" nil T (kortest_ename)) ;=> (5001 5005 5019 5021 5006)
+(kortest_types 1.5 "a" nil T (entlast) ss) ;=> (5001 5005 5019 5021 5006 5007)
 (kortest_types '(1 (2))) ;=> (5016 5003 5016 5003 5017 5017)
 (kortest_types '(1 . "a")) ;=> (5016 5003 5018 5005 5017)
 ;; Values ADS cannot carry are refused before the call.

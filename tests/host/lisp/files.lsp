@@ -58,7 +58,7 @@
 ;; load finds NAME and NAME.lsp along the support path too, and takes a path as it is; a program
 ;; file in Windows' Western code page is read as such.
 (setq f (open "path/helper.lsp" "w")) (write-line "(defun helper () \"from helper\") (helper)" f) (close f)
-(list (load "helper") (load "helper.lsp") (load (strcat dir "path/helper.lsp"))) ;=> ("from helper" "from helper" "from helper")
+(mapcar 'load (list "helper" "helper.lsp" (strcat dir "path/helper.lsp"))) ;=> ("from helper" "from helper" "from helper")
 (load "ansi") (list s (strlen s) (substr s 3 2)) ;=> ("Grüße €" 7 "üß")
 
 ;; Copy (refused onto a file that exists, unless appending), rename, delete, sizes, folders.
