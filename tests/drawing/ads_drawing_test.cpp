@@ -123,15 +123,6 @@ TEST_F(AdsDrawing, EntityDataWithExtendedDataChangedAndWrittenBack)
     EXPECT_TRUE(host_.drawing(host_.currentDrawing())->modified());
 }
 
-TEST_F(AdsDrawing, TablesThroughTheCalls)
-{
-    ads::RbPtr first(acdbTblNext(L"LTYPE", 1));
-    EXPECT_EQ(textOf(first.get(), 2), L"Continuous");
-    ads::RbPtr layer(acdbTblSearch(L"LAYER", L"wasser_leitung", 0));
-    EXPECT_TRUE(layer && drawingtest::has(drawingtest::show(fromChain(layer.get())), "62=5"));
-    EXPECT_EQ(acdbTblSearch(L"LAYER", L"gibtsnicht", 0), nullptr);
-}
-
 // The drawing's table of what each code carries is ADS's: a chain and the drawing's groups
 // carry the same values both ways.
 TEST(GroupChains, KindsAreThoseOfAdsAndValuesGoBothWays)

@@ -151,18 +151,6 @@ TEST_F(Folder, OnlyARegularFileThatFitsInMemoryIsRead)
     }
 }
 
-// An empty file holds nothing to lose: it opens as a new drawing that is saved there.
-TEST_F(Folder, AnEmptyFileIsANewDrawingSavedThere)
-{
-    writeFile(at("leer.dxf"), "");
-    std::string error;
-    auto d = korcad::loadDrawing(at("leer.dxf"), &error);
-    ASSERT_NE(d, nullptr) << error;
-    EXPECT_EQ(d->path(), at("leer.dxf"));
-    EXPECT_EQ(d->name(), L"leer.dxf");
-    EXPECT_EQ(d->entityCount(), 0u);
-}
-
 // ---- saving -------------------------------------------------------------------------------------
 
 TEST_F(Folder, ASaveThroughASymbolicLinkWritesItsTargetAndTheLinkStays)
@@ -301,10 +289,14 @@ TEST_F(Folder, QsaveRefusesAFileThatChangedOnDiskSinceItWasReadOrSaved)
                            "writes over it; " +
                            at("netz.dxf") + " is unchanged");
     EXPECT_EQ(readFile(at("netz.dxf")), now);
-    // A new drawing from an empty file has that file for its own.
+    // An empty file holds nothing to lose: it opens as a new drawing of that name, whose file
+    // it is.
     writeFile(at("leer.dxf"), "");
     auto empty = korcad::loadDrawing(at("leer.dxf"), &error);
     ASSERT_NE(empty, nullptr) << error;
+    EXPECT_EQ(empty->path(), at("leer.dxf"));
+    EXPECT_EQ(empty->name(), L"leer.dxf");
+    EXPECT_EQ(empty->entityCount(), 0u);
     o = save(*empty, at("leer.dxf"), SaveMode::Quick);
     EXPECT_TRUE(o.saved) << o.error;
 }

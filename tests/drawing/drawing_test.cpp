@@ -1,8 +1,7 @@
-// The drawing model: nothing of a file is lost, tables and entities read as programs read
-// them, entmod changes only what it is given, extended data by application, new records.
+// The drawing model: nothing of a file is lost, entities read as programs read them, entmod
+// changes only what it is given, extended data by application, new records. (Its tables and
+// ssget's filters, as LISP sees them: tests/host/lisp/drawing.lsp.)
 #include "drawing_util.h"
-
-#include "drawing/Selection.h"
 
 #include "text/text.h"
 
@@ -17,7 +16,6 @@ using namespace drawingtest;
 
 const EntityName kNone;
 const Point3 kPoint123 = {1, 2, 3};
-const Point3 kPoint50_10 = {50, 10, 0};
 
 // A drawing with what korcad does not interpret: comments, an unknown section, classes, an
 // unknown entity with odd groups, objects with reactors, a dangling pointer.
@@ -84,33 +82,6 @@ TEST(DrawingRoundTrip, AChangeTouchesOnlyItsEntityDanglingPointersAreKept)
         if (before[i] != after[i])
             differing.push_back(after[i]);
     EXPECT_EQ(differing, (Groups{{62, "3"}}));
-}
-
-TEST(DrawingTables, WalkAndSearchAsProgramsReadThem)
-{
-    auto d = readNetz();
-    auto first = d->tblNext(L"LTYPE", true);
-    auto f = show(first);
-    EXPECT_EQ(f[0], "0=LTYPE");
-    EXPECT_EQ(f[1], "2=Continuous");  // ByBlock and ByLayer are not walked
-    EXPECT_FALSE(has(f, "5=") || std::any_of(f.begin(), f.end(), [](auto& s) { return s.rfind("330=", 0) == 0 || s.rfind("100=", 0) == 0; }));
-    std::vector<std::string> names;
-    for (auto r = std::move(first); !r.empty(); r = d->tblNext(L"ltype", false))
-        names.push_back(show(r)[1]);
-    EXPECT_EQ(names, (std::vector<std::string>{"2=Continuous", "2=WASSERWERK|STRICHPUNKT", "2=DASHED", "2=DASHDOT",
-                                               "2=HIDDEN", "2=BORDER"}));
-    // A dash pattern comes with its lengths.
-    auto dashed = show(d->tblSearch(L"LTYPE", L"dashed", true));
-    EXPECT_TRUE(has(dashed, "49=0.5") && has(dashed, "49=-0.25") && has(dashed, "73=2"));
-    EXPECT_EQ(show(d->tblNext(L"LTYPE", false))[1], "2=DASHDOT");  // setnext went on after it
-    EXPECT_TRUE(d->tblSearch(L"LTYPE", L"NOPE", false).empty());
-    EXPECT_TRUE(d->tblNext(L"NOTABLE", true).empty());
-    // Blocks: the definitions, not the model and paper space, with their first entity.
-    auto block = show(d->tblNext(L"BLOCK", true));
-    EXPECT_EQ(block[1], "2=HYDRANT");
-    EXPECT_EQ(block.back(), "-2=<name>");
-    EXPECT_EQ(show(d->tblNext(L"BLOCK", false))[1], "2=SCHIEBER");
-    EXPECT_TRUE(d->tblNext(L"BLOCK", false).empty());
 }
 
 TEST(DrawingEntities, NamesWalkMainAndSubEntitiesAndHandlesFindThem)
@@ -292,45 +263,6 @@ TEST(DrawingNewRecords, HandlesComeFromTheSeedAndNewDrawingsHaveTheStandardTable
     auto seed = std::find(header.begin(), header.end(), std::make_pair(9, std::string("$HANDSEED")));
     ASSERT_NE(seed, header.end());
     EXPECT_EQ((seed + 1)->second, "32");
-}
-
-TEST(SelectionFilters, LogicRelationsDefaultsAndExtendedData)
-{
-    auto d = readNetz();
-    const auto all = std::vector<std::wstring>{L"*"};
-    auto count = [&](const dxf::Groups& filter) {
-        SelectionFilter f;
-        std::string why;
-        EXPECT_TRUE(f.parse(filter, &why)) << why;
-        int n = 0;
-        for (uint32_t id : d->mainEntities()) {
-            n += f.matches(d->entGet(d->nameOf(id), f.needsXdata() ? &all : nullptr));
-        }
-        return n;
-    };
-    const std::pair<dxf::Groups, int> counts[] = {
-        {{{0, L"INSERT"}}, 7},
-        {{{0, L"insert"}, {2, L"HYD*"}}, 3},
-        {{{0, L"LINE,LWPOLYLINE"}}, 7},
-        {{{-4, L"<NOT"}, {8, L"WASSER_*"}, {-4, L"NOT>"}}, 2},  // point and spline
-        {{{-4, L"<XOR"}, {0, L"TEXT"}, {8, L"WASSER_TEXT"}, {-4, L"XOR>"}}, 1},  // MTEXT
-        {{{0, L"CIRCLE,ARC"}, {-4, L">="}, {40, 5.0}}, 1},
-        {{{62, 256}, {0, L"LINE"}}, 3},  // colour by layer when none is given
-        {{{-4, L">,<,*"}, {10, kPoint50_10}, {0, L"INSERT"}}, 3},
-        {{dxf::Group(-3), {1001, L"KOR_NETZ"}}, 4},
-        {{{-4, L"&"}, {70, 48}}, 0}};  // flags of entities, not of layers
-    for (const auto& [filter, n] : counts)
-        EXPECT_EQ(count(filter), n) << ::testing::PrintToString(show(filter));
-    const std::pair<dxf::Groups, std::string> refused[] = {
-        {{{-4, L"<OR"}, {0, L"LINE"}}, "filter: a logic group is not closed"},
-        {{{-4, L"<NOT"}, {0, L"LINE"}, {0, L"ARC"}, {-4, L"NOT>"}}, "filter: NOT> has 2 operands"},
-        {{{-4, L"~~"}, {62, 1}}, "filter: unknown operator \"~~\""}};
-    for (const auto& [filter, error] : refused) {
-        SelectionFilter f;
-        std::string why;
-        EXPECT_FALSE(f.parse(filter, &why));
-        EXPECT_EQ(why, error);
-    }
 }
 
 }  // namespace

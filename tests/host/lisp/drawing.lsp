@@ -22,6 +22,27 @@
 (rohr:aus-zeichnung)
 ;=> (("W-62 PE DN 110" 100.0) ("W-63 GGG DN 150" 60.0) ("W-64 PE DN 90" 90.0) ("W-65 PVC DN 100" 35.0))
 
+;; Tables as programs read them: the walk leaves ByBlock and ByLayer out and hands out no handles;
+;; a search sets where the walk goes on; blocks are the definitions with their first entity.
+(setq lt (tblnext "LTYPE" T))
+(list (car lt) (cadr lt) (assoc 5 lt) (assoc 330 lt) (assoc 100 lt)) ;=> ((0 . "LTYPE") (2 . "Continuous") nil nil nil)
+(setq names nil) (while lt (setq names (cons (cdr (assoc 2 lt)) names) lt (tblnext "ltype"))) (reverse names)
+;=> ("Continuous" "WASSERWERK|STRICHPUNKT" "DASHED" "DASHDOT" "HIDDEN" "BORDER")
+(setq lt (tblsearch "LTYPE" "dashed" T)) (list (assoc 73 lt) (vl-remove-if-not '(lambda (g) (= (car g) 49)) lt))
+;=> ((73 . 2) ((49 . 0.5) (49 . -0.25)))
+(list (cdr (assoc 2 (tblnext "LTYPE"))) (tblsearch "LTYPE" "NOPE") (tblnext "NOTABLE" T)) ;=> ("DASHDOT" nil nil)
+(setq b (tblnext "BLOCK" T)) (list (cdr (assoc 2 b)) (type (cdr (last b))) (car (last b))) ;=> ("HYDRANT" ENAME -2)
+(list (cdr (assoc 2 (tblnext "BLOCK"))) (tblnext "BLOCK")) ;=> ("SCHIEBER" nil)
+;; ssget's filters: wild cards and lists of types, logic groups, relations, colour by layer when
+;; none is given, extended data, flags of entities (not of layers).
+(defun found (filter / s) (if (setq s (ssget "X" filter)) (sslength s) 0))
+(mapcar 'found '(((0 . "INSERT")) ((0 . "insert") (2 . "HYD*")) ((0 . "LINE,LWPOLYLINE")))) ;=> (7 3 7)
+(found '((-4 . "<NOT") (8 . "WASSER_*") (-4 . "NOT>"))) ;=> 2
+(found '((-4 . "<XOR") (0 . "TEXT") (8 . "WASSER_TEXT") (-4 . "XOR>"))) ;=> 1
+(list (found '((0 . "CIRCLE,ARC") (-4 . ">=") (40 . 5.0))) (found '((62 . 256) (0 . "LINE")))) ;=> (1 3)
+(found '((-4 . ">,<,*") (10 50.0 10.0 0.0) (0 . "INSERT"))) ;=> 3
+(list (found '((-3 ("KOR_NETZ")))) (found '((-4 . "&") (70 . 48)))) ;=> (4 0)
+
 ;; entsel: a part of a block picks its insert; a pipe is found along its segment; where nothing
 ;; is, nothing is found; the end of the input cancels.
 ;input: 30.5,0
@@ -83,6 +104,8 @@
 (list (command "ZOOM" "G") (command "_ZOOM" "grenzen") (command "_.ZOOM" ".Extents")) ;=> (nil nil nil)
 
 ;; Wrong arguments get AutoLISP's wording.
+(ssget "X" '((-4 . "<NOT") (0 . "LINE") (0 . "ARC") (-4 . "NOT>"))) ;error: bad SSGET list: filter: NOT> has 2 operands
+(ssget "X" '((-4 . "~~") (62 . 1))) ;error: bad SSGET list: filter: unknown operator "~~"
 (entget nil) ;error: bad argument type: lentityp nil
 (entmod (list (cons -1 (entlast)) '(62 . "rot"))) ;error: bad DXF group: (62 . "rot")
 (ssget "X" '((-4 . "<OR") (0 . "LINE"))) ;error: bad SSGET list: filter: a logic group is not closed
