@@ -2,7 +2,6 @@
 ;; LISP over the sample drawing examples/netz.dxf: tables, selection sets, entity data and
 ;; extended data, picks by typed points, korcad's drawing commands.
 
-(cdr (assoc 2 (tblnext "LTYPE" T))) ;=> "Continuous"
 (list (sslength (ssget "X" '((0 . "INSERT")))) (sslength (ssget "X" '((0 . "INSERT") (2 . "HYDRANT"))))) ;=> (7 3)
 (cdr (assoc 1 (entget (entnext (ssname (ssget "X" '((2 . "SCHIEBER"))) 2))))) ;=> "S-203"
 (cdr (assoc 1 (entget (ssname (ssget "X" '((0 . "MTEXT"))) 0)))) ;=> "Versorgungszone Nord\\PStraße: Hauptstraße"
