@@ -1,6 +1,6 @@
 // The ADS calls an application makes over the drawing, through korcad's host: what a module
 // such as the class assignment does with selection sets, entity data and extended data.
-#include "DrawingTestUtil.h"
+#include "drawing_util.h"
 
 #include "cad/CadHost.h"
 #include "cad/GroupChains.h"
@@ -121,20 +121,6 @@ TEST_F(AdsDrawing, EntityDataWithExtendedDataChangedAndWrittenBack)
     EXPECT_EQ(acdbEntMod(bad.get()), RTERROR);
     EXPECT_EQ(host_.lastError(), "application UNBEKANNT is not registered (regapp)");
     EXPECT_TRUE(host_.drawing(host_.currentDrawing())->modified());
-}
-
-TEST_F(AdsDrawing, TablesThroughTheCalls)
-{
-    ads::RbPtr first(acdbTblNext(L"LTYPE", 1));
-    EXPECT_EQ(textOf(first.get(), 2), L"Continuous");
-    ads::RbPtr layer(acdbTblSearch(L"LAYER", L"wasser_leitung", 0));
-    ASSERT_NE(layer, nullptr);
-    for (const resbuf* rb = layer.get(); rb; rb = rb->rbnext) {
-        if (rb->restype == 62) {
-            EXPECT_EQ(rb->resval.rint, 5);
-        }
-    }
-    EXPECT_EQ(acdbTblSearch(L"LAYER", L"gibtsnicht", 0), nullptr);
 }
 
 // The drawing's table of what each code carries is ADS's: a chain and the drawing's groups

@@ -57,8 +57,15 @@ protected:
             return id != 0;
         });
     }
-    // Does `act` once the prompt waits.
-    void then(std::function<void()> act) { QTimer::singleShot(0, std::move(act)); }
+    // Asks as a prompt does; `act` answers once the prompt waits.
+    int ask(ads::InputKind kind, const wchar_t* prompt, std::function<void()> act)
+    {
+        ads::InputRequest r;
+        r.kind = kind;
+        r.prompt = prompt;
+        QTimer::singleShot(0, std::move(act));
+        return input_->get(r, answer_);
+    }
     void click(double x, double y)
     {
         DrawingView* v = window_.view();
@@ -72,51 +79,20 @@ protected:
     std::ostringstream echo_;
     std::unique_ptr<WindowInput> source_;
     std::unique_ptr<UserInput> input_;
+    ads::InputAnswer answer_;
 };
 
-TEST_F(WindowCommandLine, TypedAnswersAndTheHistory)
+// A click in the view answers a point (snapped) or an entity; Escape cancels the prompt.
+TEST_F(WindowCommandLine, AClickInTheViewAnswersPointsWithSnapsAndEntitiesEscapeCancels)
 {
-    CommandLine* line = window_.commandLine();
-    ASSERT_TRUE(line);
-    then([line] { QTest::keyClicks(line->input(), "12.5"), QTest::keyClick(line->input(), Qt::Key_Return); });
-    ads::InputRequest r;
-    r.kind = ads::InputKind::Real;
-    r.prompt = L"Wert: ";
-    ads::InputAnswer a;
-    ASSERT_EQ(input_->get(r, a), RTNORM);
-    EXPECT_EQ(a.real, 12.5);
-    EXPECT_TRUE(line->history().contains("Wert: 12.5")) << line->history().toStdString();
-}
-
-TEST_F(WindowCommandLine, AClickInTheViewAnswersPointsWithSnapsAndEntities)
-{
-    ads::InputRequest r;
-    r.kind = ads::InputKind::Point;
-    r.prompt = L"Punkt: ";
-    ads::InputAnswer a;
-    then([this] { click(60.2, 0.1); });
-    ASSERT_EQ(input_->get(r, a), RTNORM);
-    EXPECT_NEAR(a.point[0], 60.0, 1e-9);  // the endpoint snap
-    EXPECT_NEAR(a.point[1], 0.0, 1e-9);
-
-    r.kind = ads::InputKind::Entity;
-    r.prompt = L"Objekt wählen: ";
-    then([this] { click(30.0, 1.5); });
-    ASSERT_EQ(input_->get(r, a), RTNORM);
-    korcad::dxf::Groups groups = drawing_->entGet(korcad::EntityName{a.entity[0], a.entity[1]});
+    ASSERT_EQ(ask(ads::InputKind::Point, L"Punkt: ", [this] { click(60.2, 0.1); }), RTNORM);
+    EXPECT_EQ(std::make_pair(answer_.point[0], answer_.point[1]), std::make_pair(60.0, 0.0));  // the endpoint snap
+    ASSERT_EQ(ask(ads::InputKind::Entity, L"Objekt wählen: ", [this] { click(30.0, 1.5); }), RTNORM);
+    korcad::dxf::Groups groups = drawing_->entGet(korcad::EntityName{answer_.entity[0], answer_.entity[1]});
     ASSERT_GE(groups.size(), 2u);
     EXPECT_EQ(groups[1].text, L"INSERT");
-}
-
-TEST_F(WindowCommandLine, EscapeCancelsThePrompt)
-{
     CommandLine* line = window_.commandLine();
-    then([line] { QTest::keyClick(line->input(), Qt::Key_Escape); });
-    ads::InputRequest r;
-    r.kind = ads::InputKind::Point;
-    r.prompt = L"Punkt: ";
-    ads::InputAnswer a;
-    EXPECT_EQ(input_->get(r, a), RTCAN);
+    EXPECT_EQ(ask(ads::InputKind::Point, L"Punkt: ", [line] { QTest::keyClick(line->input(), Qt::Key_Escape); }), RTCAN);
     EXPECT_TRUE(line->history().contains("Punkt: *Abbruch*"));
     EXPECT_EQ(window_.view()->pickMode(), DrawingView::PickMode::None);
 }
@@ -138,12 +114,9 @@ TEST_F(WindowCommandLine, OutputShowsAsItComesInAHistoryOfUsefulHeightAndF2Shows
     out << "\xB6\xC3\x9F" "e\n" << std::flush;
     EXPECT_TRUE(line->history().endsWith("Hallo Netz und Größe")) << line->history().toStdString();
     out << "offen";
-    then([line] { QTest::keyClicks(line->input(), "2"), QTest::keyClick(line->input(), Qt::Key_Return); });
-    ads::InputRequest r;
-    r.kind = ads::InputKind::Integer;
-    r.prompt = L"\nAnzahl: ";
-    ads::InputAnswer a;
-    ASSERT_EQ(input_->get(r, a), RTNORM);
+    ASSERT_EQ(ask(ads::InputKind::Integer, L"\nAnzahl: ",
+                  [line] { QTest::keyClicks(line->input(), "2"), QTest::keyClick(line->input(), Qt::Key_Return); }),
+              RTNORM);
     EXPECT_TRUE(line->history().endsWith("Hallo Netz und Größe\noffen\nAnzahl: 2")) << line->history().toStdString();
     EXPECT_EQ(standardOutput.str(), "\nHallo Netz und Größe\noffen");
 

@@ -3,7 +3,7 @@
 // not write, a read-only file and a file with several names, and QSAVE refuses a file that
 // changed on disk since the drawing was read or saved; temporary names fit beside long names.
 // A drawing that could not be read is a new, unnamed one, and a failed QSAVE is a LISP error.
-#include "DrawingTestUtil.h"
+#include "drawing_util.h"
 
 #include "drawing/DrawingFile.h"
 #include "app/Session.h"
@@ -151,18 +151,6 @@ TEST_F(Folder, OnlyARegularFileThatFitsInMemoryIsRead)
     }
 }
 
-// An empty file holds nothing to lose: it opens as a new drawing that is saved there.
-TEST_F(Folder, AnEmptyFileIsANewDrawingSavedThere)
-{
-    writeFile(at("leer.dxf"), "");
-    std::string error;
-    auto d = korcad::loadDrawing(at("leer.dxf"), &error);
-    ASSERT_NE(d, nullptr) << error;
-    EXPECT_EQ(d->path(), at("leer.dxf"));
-    EXPECT_EQ(d->name(), L"leer.dxf");
-    EXPECT_EQ(d->entityCount(), 0u);
-}
-
 // ---- saving -------------------------------------------------------------------------------------
 
 TEST_F(Folder, ASaveThroughASymbolicLinkWritesItsTargetAndTheLinkStays)
@@ -301,10 +289,14 @@ TEST_F(Folder, QsaveRefusesAFileThatChangedOnDiskSinceItWasReadOrSaved)
                            "writes over it; " +
                            at("netz.dxf") + " is unchanged");
     EXPECT_EQ(readFile(at("netz.dxf")), now);
-    // A new drawing from an empty file has that file for its own.
+    // An empty file holds nothing to lose: it opens as a new drawing of that name, whose file
+    // it is.
     writeFile(at("leer.dxf"), "");
     auto empty = korcad::loadDrawing(at("leer.dxf"), &error);
     ASSERT_NE(empty, nullptr) << error;
+    EXPECT_EQ(empty->path(), at("leer.dxf"));
+    EXPECT_EQ(empty->name(), L"leer.dxf");
+    EXPECT_EQ(empty->entityCount(), 0u);
     o = save(*empty, at("leer.dxf"), SaveMode::Quick);
     EXPECT_TRUE(o.saved) << o.error;
 }
@@ -372,6 +364,57 @@ korcad::Options withDrawing(const std::string& path, std::vector<std::string> ex
     for (auto& e : expressions)
         o.items.push_back({korcad::Options::Kind::Expression, std::move(e)});
     return o;
+}
+
+// QSAVE keeps the file it replaces as NAME.bak, as CAD programs do; ISAVEBAK 0 switches it off.
+TEST_F(Folder, QsaveKeepsThePreviousFileAsBakUnlessIsavebakIsOff)
+{
+    korcad::Options o = withDrawing(at("plan.dxf"));
+    o.noLoad = true;
+    std::istringstream in;
+    std::ostringstream out, err;
+    korcad::Session session(o, in, out, err);
+    ASSERT_TRUE(session.start());
+    auto run = [&](const std::string& e) { EXPECT_TRUE(session.runExpression(e)) << e << err.str(); };
+    run("(command \"_.QSAVE\")");
+    EXPECT_FALSE(fs::exists(at("plan.bak"))) << "nothing was there before";
+    const std::string first = readFile(at("plan.dxf"));
+    run("(regapp \"KOR_A\") (command \"_.QSAVE\")");
+    EXPECT_EQ(readFile(at("plan.bak")), first);
+    EXPECT_NE(readFile(at("plan.dxf")), first);
+    run("(setvar \"ISAVEBAK\" 0) (regapp \"KOR_B\") (command \"_.QSAVE\")");
+    EXPECT_EQ(readFile(at("plan.bak")), first) << "ISAVEBAK 0: the backup is left alone";
+    EXPECT_EQ(out.str().find("warning"), std::string::npos) << out.str();
+}
+
+// QSAVE typed at the command line; SAVEAS (German SICHALS) asks for the format, then the name;
+// changes not saved are warned of at the end, and a save that cannot be made fails the run. A
+// file that does not exist yet is a new drawing that QSAVE writes there.
+TEST_F(Folder, CommandsSaveAsTheUserAsksAndChangesNotSavedAreNotDroppedSilently)
+{
+    writeFile(at("netz.dxf"), readFile(drawingtest::netzPath()));
+    SessionRun r = runSession(withDrawing(at("netz.dxf")), "(regapp \"KOR_A\")\nQSAVE\nSICHALS\n\n" + at("kopie") + "\n");
+    EXPECT_EQ(r.exitCode, korcad::kExitOk);
+    EXPECT_NE(r.out.find("Zeichnung gespeichert: " + at("netz.dxf")), std::string::npos) << r.out;
+    EXPECT_EQ(r.err, "");
+    std::string error;
+    for (const char* name : {"netz.dxf", "kopie.dxf"}) {
+        auto d = korcad::loadDrawing(at(name), &error);
+        ASSERT_NE(d, nullptr) << error;
+        EXPECT_NE(d->find(L"APPID", L"KOR_A"), nullptr) << name;
+    }
+    r = runSession(withDrawing(at("netz.dxf"), {"(regapp \"KOR_C\")"}));
+    EXPECT_EQ(r.exitCode, korcad::kExitOk);
+    EXPECT_EQ(r.err,
+              "korcad: warning: the changes to drawing netz.dxf were not saved (QSAVE, SAVEAS or --save-as save them)\n");
+    korcad::Options o = withDrawing(at("netz.dxf"), {"1"});
+    o.saveAs = at("fehlt/x.dxf");
+    r = runSession(o);
+    EXPECT_EQ(r.exitCode, korcad::kExitLispError);
+    EXPECT_NE(r.err.find("cannot create a file in " + at("fehlt")), std::string::npos) << r.err;
+    r = runSession(withDrawing(at("neu.dxf"), {"(command \"QSAVE\")"}));
+    EXPECT_NE(r.err.find("does not exist: a new drawing is opened"), std::string::npos) << r.err;
+    EXPECT_TRUE(fs::exists(at("neu.dxf")));
 }
 
 TEST_F(Folder, ADrawingThatCouldNotBeReadIsANewUnnamedOneAndNoProgramRunsOnIt)

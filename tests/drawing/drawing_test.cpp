@@ -1,8 +1,7 @@
-// The drawing model: nothing of a file is lost, tables and entities read as programs read
-// them, entmod changes only what it is given, extended data by application, new records.
-#include "DrawingTestUtil.h"
-
-#include "drawing/Selection.h"
+// The drawing model: nothing of a file is lost, entities read as programs read them, entmod
+// changes only what it is given, extended data by application, new records. (Its tables and
+// ssget's filters, as LISP sees them: tests/host/lisp/drawing.lsp.)
+#include "drawing_util.h"
 
 #include "text/text.h"
 
@@ -13,51 +12,10 @@
 namespace {
 
 using namespace korcad;
-using drawingtest::dxfText;
-using drawingtest::readDrawing;
-using drawingtest::readFile;
-using drawingtest::tagStream;
-
-// Groups as "code=value" texts, for compact comparisons.
-std::vector<std::string> show(const dxf::Groups& groups)
-{
-    std::vector<std::string> out;
-    for (const dxf::Group& g : groups) {
-        std::string v;
-        if (!dxf::isGroupCode(g.code)) {
-            v = "-";
-        } else {
-            switch (dxf::kindOf(g.code)) {
-            case dxf::Kind::Text:
-                for (wchar_t c : g.text)
-                    v += static_cast<char>(c < 128 ? c : '?');
-                break;
-            case dxf::Kind::Real:
-            case dxf::Kind::Int64:
-                v = dxf::formatReal(g.real);
-                break;
-            case dxf::Kind::Point:
-                v = dxf::formatReal(g.point[0]) + "," + dxf::formatReal(g.point[1]) + "," + dxf::formatReal(g.point[2]);
-                break;
-            case dxf::Kind::Int16:
-            case dxf::Kind::Int32:
-                v = std::to_string(g.integer);
-                break;
-            case dxf::Kind::Name:
-                v = "<name>";
-                break;
-            }
-        }
-        out.push_back(std::to_string(g.code) + "=" + v);
-    }
-    return out;
-}
+using namespace drawingtest;
 
 const EntityName kNone;
 const Point3 kPoint123 = {1, 2, 3};
-const Point3 kPoint50_10 = {50, 10, 0};
-
-bool has(const std::vector<std::string>& v, const std::string& s) { return std::find(v.begin(), v.end(), s) != v.end(); }
 
 // A drawing with what korcad does not interpret: comments, an unknown section, classes, an
 // unknown entity with odd groups, objects with reactors, a dangling pointer.
@@ -90,7 +48,7 @@ std::string unusualDrawing()
 
 TEST(DrawingRoundTrip, TheSampleAndAnUnusualDrawingAreWrittenBackByteForByte)
 {
-    for (const std::string& bytes : {readFile(drawingtest::netzPath()), unusualDrawing()}) {
+    for (const std::string& bytes : {readFile(netzPath()), unusualDrawing()}) {
         ASSERT_FALSE(bytes.empty());
         auto d = readDrawing(bytes);
         EXPECT_EQ(d->write(), bytes);
@@ -98,60 +56,37 @@ TEST(DrawingRoundTrip, TheSampleAndAnUnusualDrawingAreWrittenBackByteForByte)
     }
 }
 
-TEST(DrawingRoundTrip, AChangeTouchesOnlyItsEntity)
+// A change touches only its entity: "1.000" and "2" of the same LINE stay as they were written;
+// a dangling pointer ("DEAD") is left out of what programs see and kept in the file.
+TEST(DrawingRoundTrip, AChangeTouchesOnlyItsEntityDanglingPointersAreKept)
 {
     std::string bytes = unusualDrawing();
     auto d = readDrawing(bytes);
-    EntityName line;
-    ASSERT_TRUE(d->handEnt(L"a1", line));
+    EntityName line, hatch;
+    ASSERT_TRUE(d->handEnt(L"a1", line) && d->handEnt(L"A0", hatch));
+    auto h = show(d->entGet(hatch));
+    EXPECT_EQ(std::count(h.begin(), h.end(), "330=<name>"), 1);  // the reactor
+    std::string why;
+    ASSERT_TRUE(d->entMod(d->entGet(hatch), &why)) << why;
+    EXPECT_EQ(d->write(), bytes);
     auto groups = d->entGet(line);
     for (dxf::Group& g : groups)
         if (g.code == 62)
             g.integer = 3;
-    std::string why;
     ASSERT_TRUE(d->entMod(groups, &why)) << why;
     EXPECT_TRUE(d->modified());
     auto before = tagStream(bytes), after = tagStream(d->write());
     ASSERT_EQ(before.size(), after.size());
-    size_t differing = 0;
+    Groups differing;
     for (size_t i = 0; i < before.size(); ++i)
-        if (before[i] != after[i]) {
-            ++differing;
-            EXPECT_EQ(after[i], std::make_pair(62, std::string("3")));
-        }
-    EXPECT_EQ(differing, 1u);  // "1.000" and "2" of the same entity stay as they were written
-}
-
-TEST(DrawingTables, WalkAndSearchAsProgramsReadThem)
-{
-    auto d = readDrawing(readFile(drawingtest::netzPath()));
-    auto first = d->tblNext(L"LTYPE", true);
-    auto f = show(first);
-    EXPECT_EQ(f[0], "0=LTYPE");
-    EXPECT_EQ(f[1], "2=Continuous");  // ByBlock and ByLayer are not walked
-    EXPECT_FALSE(has(f, "5=") || std::any_of(f.begin(), f.end(), [](auto& s) { return s.rfind("330=", 0) == 0 || s.rfind("100=", 0) == 0; }));
-    std::vector<std::string> names;
-    for (auto r = std::move(first); !r.empty(); r = d->tblNext(L"ltype", false))
-        names.push_back(show(r)[1]);
-    EXPECT_EQ(names, (std::vector<std::string>{"2=Continuous", "2=WASSERWERK|STRICHPUNKT", "2=DASHED", "2=DASHDOT",
-                                               "2=HIDDEN", "2=BORDER"}));
-    // A dash pattern comes with its lengths.
-    auto dashed = show(d->tblSearch(L"LTYPE", L"dashed", true));
-    EXPECT_TRUE(has(dashed, "49=0.5") && has(dashed, "49=-0.25") && has(dashed, "73=2"));
-    EXPECT_EQ(show(d->tblNext(L"LTYPE", false))[1], "2=DASHDOT");  // setnext went on after it
-    EXPECT_TRUE(d->tblSearch(L"LTYPE", L"NOPE", false).empty());
-    EXPECT_TRUE(d->tblNext(L"NOTABLE", true).empty());
-    // Blocks: the definitions, not the model and paper space, with their first entity.
-    auto block = show(d->tblNext(L"BLOCK", true));
-    EXPECT_EQ(block[1], "2=HYDRANT");
-    EXPECT_EQ(block.back(), "-2=<name>");
-    EXPECT_EQ(show(d->tblNext(L"BLOCK", false))[1], "2=SCHIEBER");
-    EXPECT_TRUE(d->tblNext(L"BLOCK", false).empty());
+        if (before[i] != after[i])
+            differing.push_back(after[i]);
+    EXPECT_EQ(differing, (Groups{{62, "3"}}));
 }
 
 TEST(DrawingEntities, NamesWalkMainAndSubEntitiesAndHandlesFindThem)
 {
-    auto d = readDrawing(readFile(drawingtest::netzPath()));
+    auto d = readNetz();
     std::vector<std::string> types;
     EntityName e, at;
     for (bool ok = d->entNext(kNone, e); ok; ok = d->entNext(at, e)) {
@@ -180,26 +115,13 @@ TEST(DrawingEntities, NamesWalkMainAndSubEntitiesAndHandlesFindThem)
     EXPECT_FALSE(d->handEnt(L"FFFFF", byHandle));
     EXPECT_FALSE(d->handEnt(L"XYZ", byHandle));
     // A name of another drawing finds nothing here.
-    auto other = readDrawing(readFile(drawingtest::netzPath()));
+    auto other = readNetz();
     EXPECT_TRUE(other->entGet(last).empty());
-}
-
-TEST(DrawingEntities, DanglingPointersAreLeftOutAndKept)
-{
-    auto d = readDrawing(unusualDrawing());
-    EntityName hatch;
-    ASSERT_TRUE(d->handEnt(L"A0", hatch));
-    auto g = show(d->entGet(hatch));
-    EXPECT_EQ(std::count(g.begin(), g.end(), "330=<name>"), 1);  // the reactor; "DEAD" points nowhere
-    auto groups = d->entGet(hatch);
-    std::string why;
-    ASSERT_TRUE(d->entMod(groups, &why)) << why;
-    EXPECT_EQ(d->write(), unusualDrawing());
 }
 
 TEST(DrawingXdata, ByApplicationReplacedAddedAndRemoved)
 {
-    auto d = readDrawing(readFile(drawingtest::netzPath()));
+    auto d = readNetz();
     EntityName pipe;
     ASSERT_TRUE(d->entNext(kNone, pipe));
     EXPECT_FALSE(has(show(d->entGet(pipe)), "-3=-"));  // without apps, no extended data
@@ -243,7 +165,7 @@ TEST(DrawingXdata, ByApplicationReplacedAddedAndRemoved)
 // the entity opens them (an INSERT's 66 flag).
 TEST(DrawingEntmod, SubEntitiesFollowOnlyTheAttributesFollowFlag)
 {
-    auto d = readDrawing(readFile(drawingtest::netzPath()));
+    auto d = readNetz();
     EntityName e, at, insert;
     for (bool ok = d->entNext(kNone, e); ok && insert.null(); ok = d->entNext(at, e)) {
         if (show(d->entGet(e))[1] == "0=INSERT" && has(show(d->entGet(e)), "66=1"))
@@ -280,7 +202,7 @@ TEST(DrawingEntmod, SubEntitiesFollowOnlyTheAttributesFollowFlag)
 
 TEST(DrawingEntmod, ChecksAndWhatItAddsToTheDrawing)
 {
-    auto d = readDrawing(readFile(drawingtest::netzPath()));
+    auto d = readNetz();
     EntityName pipe;
     ASSERT_TRUE(d->entNext(kNone, pipe));
     const EntityName p = pipe;
@@ -341,44 +263,6 @@ TEST(DrawingNewRecords, HandlesComeFromTheSeedAndNewDrawingsHaveTheStandardTable
     auto seed = std::find(header.begin(), header.end(), std::make_pair(9, std::string("$HANDSEED")));
     ASSERT_NE(seed, header.end());
     EXPECT_EQ((seed + 1)->second, "32");
-}
-
-TEST(SelectionFilters, LogicRelationsDefaultsAndExtendedData)
-{
-    auto d = readDrawing(readFile(drawingtest::netzPath()));
-    const auto all = std::vector<std::wstring>{L"*"};
-    auto count = [&](const dxf::Groups& filter) {
-        SelectionFilter f;
-        std::string why;
-        EXPECT_TRUE(f.parse(filter, &why)) << why;
-        int n = 0;
-        for (uint32_t id : d->mainEntities()) {
-            n += f.matches(d->entGet(d->nameOf(id), f.needsXdata() ? &all : nullptr));
-        }
-        return n;
-    };
-    EXPECT_EQ(count(dxf::Groups{{0, L"INSERT"}}), 7);
-    EXPECT_EQ(count(dxf::Groups{{0, L"insert"}, {2, L"HYD*"}}), 3);
-    EXPECT_EQ(count(dxf::Groups{{0, L"LINE,LWPOLYLINE"}}), 7);
-    EXPECT_EQ(count(dxf::Groups{{-4, L"<NOT"}, {8, L"WASSER_*"}, {-4, L"NOT>"}}), 2);  // point and spline
-    EXPECT_EQ(count(dxf::Groups{{-4, L"<XOR"}, {0, L"TEXT"}, {8, L"WASSER_TEXT"}, {-4, L"XOR>"}}), 1);  // MTEXT
-    EXPECT_EQ(count(dxf::Groups{{0, L"CIRCLE,ARC"}, {-4, L">="}, {40, 5.0}}), 1);
-    EXPECT_EQ(count(dxf::Groups{{62, 256}, {0, L"LINE"}}), 3);  // colour by layer when none is given
-    EXPECT_EQ(count(dxf::Groups{{-4, L">,<,*"}, {10, kPoint50_10}, {0, L"INSERT"}}), 3);
-    EXPECT_EQ(count(dxf::Groups{dxf::Group(-3), {1001, L"KOR_NETZ"}}), 4);
-    EXPECT_EQ(count(dxf::Groups{{-4, L"&"}, {70, 48}}), 0);  // flags of entities, not of layers
-
-    SelectionFilter f;
-    std::string why;
-    const auto open = dxf::Groups{{-4, L"<OR"}, {0, L"LINE"}};
-    EXPECT_FALSE(f.parse(open, &why));
-    EXPECT_EQ(why, "filter: a logic group is not closed");
-    const auto notTwo = dxf::Groups{{-4, L"<NOT"}, {0, L"LINE"}, {0, L"ARC"}, {-4, L"NOT>"}};
-    EXPECT_FALSE(f.parse(notTwo, &why));
-    EXPECT_EQ(why, "filter: NOT> has 2 operands");
-    const auto badOp = dxf::Groups{{-4, L"~~"}, {62, 1}};
-    EXPECT_FALSE(f.parse(badOp, &why));
-    EXPECT_EQ(why, "filter: unknown operator \"~~\"");
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 //
 // A reference that is missing fails the test; KORCAD_WRITE_REFS=1 writes the references anew
 // (look at them before committing).
-#include "test_geometry_dxf.h"
+#include "drawing_util.h"
 
 #include "drawing/DrawingFile.h"
 #include "gui/DrawingView.h"
@@ -27,7 +27,7 @@
 
 #include <cmath>
 
-using namespace geomtest;
+using namespace drawingtest;
 using korcad::DrawingView;
 
 namespace {
@@ -41,7 +41,7 @@ protected:
     }
     void show(const std::string& dxf, QSize size = {240, 160})
     {
-        drawing = drawingtest::readDrawing(dxf);
+        drawing = readDrawing(dxf);
         view = std::make_unique<DrawingView>();
         view->resize(size);
         view->setDrawing(drawing.get());
@@ -115,7 +115,7 @@ void expectNear(QPointF a, QPointF b, double tolerance = 1e-6)
     EXPECT_NEAR(a.y(), b.y(), tolerance);
 }
 
-std::string netzText() { return drawingtest::readFile(drawingtest::netzPath()); }
+std::string netzText() { return readFile(netzPath()); }
 
 }  // namespace
 
@@ -151,6 +151,11 @@ TEST_F(View, TextsInsertsAndAttributes)
         .entity({{0, "SEQEND"}, {8, "ARM"}});
     show(b.text());
     expectLooksLike("texts");
+    // The texts and the attribute in their layer's green, the insert's parts (on layer 0) in its
+    // layer's red, the multiline text in white.
+    EXPECT_GT(count(shown(0x00FF00)), 100);
+    EXPECT_GT(count(shown(0xFF0000)), 30);
+    EXPECT_GT(count(shown(0xFFFFFF)), 50);
 }
 
 TEST_F(View, TheSampleDrawingAtItsExtentsAndWithAHighlight)
@@ -175,25 +180,22 @@ TEST_F(View, TheSampleDrawingAtItsExtentsAndWithAHighlight)
     expectLooksLike("netz-highlight");
 }
 
+// Linetype patterns become dashes in pixels (here ten to the unit), starting where the pattern
+// starts: a dot is a pixel long; a pattern starting with a gap has it at the end and the line
+// starts there; one ending with a dash joins it to the first; finer than the screen shows or
+// without a gap: continuous.
 TEST(ViewLinetypes, PatternsBecomeDashesInPixelsStartingWhereThePatternStarts)
 {
-    qreal offset = -1;
-    // Dash and gap, ten pixels to the unit.
-    EXPECT_EQ(DrawingView::dashPattern({0.5, -0.25}, 10, &offset), (QList<qreal>{5, 2.5}));
-    EXPECT_EQ(offset, 0);
-    // Dash, gap, dot, gap: the dot is a pixel long.
-    EXPECT_EQ(DrawingView::dashPattern({2, -0.5, 0, -0.5}, 10, &offset), (QList<qreal>{20, 5, 1, 5}));
-    EXPECT_EQ(offset, 0);
-    // Starting with a gap: the gap goes to the end and the line starts there.
-    EXPECT_EQ(DrawingView::dashPattern({-0.2, 1, -0.3}, 10, &offset), (QList<qreal>{10, 5}));
-    EXPECT_EQ(offset, 13);
-    // Ending with a dash (here a dot): it joins the first dash, the line starts after it.
-    EXPECT_EQ(DrawingView::dashPattern({1, -0.5, 0}, 10, &offset), (QList<qreal>{11, 5}));
-    EXPECT_EQ(offset, 1);
-    // Finer than the screen shows, or without a gap: continuous.
-    EXPECT_TRUE(DrawingView::dashPattern({0.5, -0.25}, 4, &offset).isEmpty());
-    EXPECT_TRUE(DrawingView::dashPattern({1, 2}, 10, &offset).isEmpty());
-    EXPECT_TRUE(DrawingView::dashPattern({}, 10, &offset).isEmpty());
+    const std::tuple<std::vector<double>, double, QList<qreal>, qreal> cases[] = {
+        {{0.5, -0.25}, 10, {5, 2.5}, 0},     {{2, -0.5, 0, -0.5}, 10, {20, 5, 1, 5}, 0},
+        {{-0.2, 1, -0.3}, 10, {10, 5}, 13},  {{1, -0.5, 0}, 10, {11, 5}, 1},
+        {{0.5, -0.25}, 4, {}, -1},           {{1, 2}, 10, {}, -1},
+        {{}, 10, {}, -1}};
+    for (const auto& [pattern, scale, dashes, start] : cases) {
+        qreal offset = -1;
+        EXPECT_EQ(DrawingView::dashPattern(pattern, scale, &offset), dashes) << ::testing::PrintToString(pattern);
+        EXPECT_TRUE(dashes.isEmpty() || offset == start) << ::testing::PrintToString(pattern);
+    }
 }
 
 TEST(ViewColours, DarkColoursAreLightenedOnTheBackgroundLightOnesKept)
@@ -208,16 +210,6 @@ TEST(ViewColours, DarkColoursAreLightenedOnTheBackgroundLightOnesKept)
     QColor darkRed = DrawingView::shownColour(0x400000);
     EXPECT_GT(darkRed.red(), darkRed.green());
     EXPECT_GT(darkRed.lightnessF(), DrawingView::background().lightnessF() + 0.3);
-}
-
-TEST_F(View, LayersOffAreNotDrawn)
-{
-    DxfBuilder b;
-    b.layer("AN", 1).layer("AUS", -2);
-    b.entity(line(0, 0, 10, 10, "AN")).entity(line(0, 10, 10, 0, "AUS"));
-    show(b.text());
-    EXPECT_GT(count(shown(0xFF0000)), 20);
-    EXPECT_EQ(count(shown(0xFFFF00)), 0);
 }
 
 TEST_F(View, EntitiesAtTheEndsOfTheNumbersLeaveTheRestVisibleAtTheExtents)
@@ -366,7 +358,7 @@ TEST_F(View, TheSnapMarkerAndTheRubberBandAreDrawnOverTheDrawing)
 
 TEST_F(View, TheMainWindowShowsTheDrawingAndTheCoordinatesUnderTheCursor)
 {
-    auto d = korcad::loadDrawing(drawingtest::netzPath(), nullptr);
+    auto d = korcad::loadDrawing(netzPath(), nullptr);
     ASSERT_TRUE(d);
     korcad::MainWindow window(L"netz.dxf");
     window.setDrawing(d.get());

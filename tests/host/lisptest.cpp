@@ -1,140 +1,155 @@
-// lisptest — runs a LISP test file in a korcad session (one drawing open, no module) and
-// checks each case against what the file expects.
-//
-// A case is the LISP code since the previous case, followed by directives:
-//   ;input: LINE     a line the next prompt reads (getstring, getreal, ...)
-//   ;out: TEXT       a line of expected output (the lines joined with "\n" must equal all the
-//                    case printed; without ;out: the output is not checked)
-//   ;=> VALUE        ends the case: the last value, as prin1 writes it
-//   ;error: MESSAGE  ends the case: the case ends in this unhandled error
+// The LISP test files tests/host/lisp/*.lsp, one test each (host.Lisp.NAME): every file runs in
+// a korcad session of its own (no module), with a fresh current directory, and each case is
+// checked against what the file expects. A case is the LISP code since the previous case,
+// ended by its expectation, on the code's last line or on a line of its own:
+//   FORM ;=> VALUE       the last value, as prin1 writes it
+//   FORM ;error: TEXT    the case ends in this unhandled error
+// Lines before the case's end may give
+//   ;input: LINE         a line the next prompt reads (prompt and line go to the output)
+//   ;out: TEXT           a line of expected output (the lines joined with "\n" must equal all
+//                        the case printed; without ;out: the output is not checked)
+// and the file's first lines
+//   ;dwg: FILE           the drawing the session opens (a file of the examples folder)
 // Lines starting with ";;" are comments. Every case runs as the command line runs an
-// expression: an unhandled error reaches *error*.
+// expression: an unhandled error reaches *error*. The session sees $LISPTEST_DIR, the
+// current directory, and $KORCAD_APP_PATH: its "path" folder, lisp/data and the examples.
 #include "input/InputSource.h"
 #include "app/Session.h"
 
 #include "lisp/Printer.h"
 #include "lisp/Reader.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <sstream>
 
 namespace {
 
+namespace fs = std::filesystem;
+
 struct Case {
-    int line = 0;  // of the directive that ends the case
+    int line = 0;  // where the case ends
     std::string code;
-    std::vector<std::string> input;
-    std::vector<std::string> out;
-    bool expectError = false;
+    std::vector<std::string> input, out;
+    bool error = false;
     std::string expected;
 };
 
-bool startsWith(const std::string& s, const std::string& prefix) { return s.rfind(prefix, 0) == 0; }
-
-std::string after(const std::string& s, const std::string& prefix)
+// The text after a directive found at `at`, without the blank that follows it.
+std::string after(const std::string& s, size_t at, const std::string& directive)
 {
-    std::string rest = s.substr(prefix.size());
-    if (!rest.empty() && rest[0] == ' ')
-        rest.erase(0, 1);
-    return rest;
+    std::string rest = s.substr(at + directive.size());
+    return !rest.empty() && rest[0] == ' ' ? rest.substr(1) : rest;
 }
 
-std::vector<Case> parse(std::istream& in)
+// The cases of a file, and the drawing it asks for.
+std::vector<Case> parse(std::istream& in, std::string& drawing)
 {
     std::vector<Case> cases;
-    Case current;
+    Case c;
     std::string line;
-    int number = 0;
-    while (std::getline(in, line)) {
-        ++number;
-        if (startsWith(line, ";;")) {
-            current.code += '\n';
-        } else if (startsWith(line, ";input:")) {
-            current.input.push_back(after(line, ";input:"));
-            current.code += '\n';
-        } else if (startsWith(line, ";out:")) {
-            current.out.push_back(after(line, ";out:"));
-            current.code += '\n';
-        } else if (startsWith(line, ";=>") || startsWith(line, ";error:")) {
-            current.expectError = startsWith(line, ";error:");
-            current.expected = after(line, current.expectError ? ";error:" : ";=>");
-            current.line = number;
-            cases.push_back(std::move(current));
-            current = Case();
-        } else {
-            current.code += line + '\n';
+    for (int number = 1; std::getline(in, line); ++number) {
+        size_t value = line.find(";=>"), error = line.find(";error:"), end = std::min(value, error);
+        if (line.rfind(";;", 0) == 0)
+            continue;
+        if (line.rfind(";dwg:", 0) == 0)
+            drawing = after(line, 0, ";dwg:");
+        else if (line.rfind(";input:", 0) == 0)
+            c.input.push_back(after(line, 0, ";input:"));
+        else if (line.rfind(";out:", 0) == 0)
+            c.out.push_back(after(line, 0, ";out:"));
+        else if (end == std::string::npos || (end > 0 && line[end - 1] != ' '))
+            c.code += line + '\n';
+        else {
+            c.code += line.substr(0, end) + '\n';
+            c.error = end == error;
+            c.expected = after(line, end, c.error ? ";error:" : ";=>");
+            c.line = number;
+            cases.push_back(std::move(c));
+            c = Case();
         }
     }
     return cases;
 }
 
-std::string joined(const std::vector<std::string>& lines)
+void runFile(const std::string& path)
 {
-    std::string s;
-    for (size_t i = 0; i < lines.size(); ++i)
-        s += (i ? "\n" : "") + lines[i];
-    return s;
-}
-
-}  // namespace
-
-int main(int argc, char** argv)
-{
-    if (argc != 2) {
-        std::cerr << "usage: lisptest FILE.lsp\n";
-        return 2;
-    }
-    std::ifstream file(argv[1]);
-    if (!file) {
-        std::cerr << "lisptest: cannot read " << argv[1] << "\n";
-        return 2;
-    }
-    std::vector<Case> cases = parse(file);
+    std::ifstream file(path);
+    std::string drawing;
+    std::vector<Case> cases = parse(file, drawing);
+    ASSERT_FALSE(cases.empty()) << path << " holds no case";
+    char dirTemplate[] = "/tmp/lisptest-Prüfung-XXXXXX";
+    ASSERT_TRUE(mkdtemp(dirTemplate));
+    const fs::path dir = dirTemplate, home = fs::current_path();
+    fs::create_directory(dir / "path");
+    fs::current_path(dir);
+    setenv("LISPTEST_DIR", dir.c_str(), 1);
+    setenv("KORCAD_APP_PATH", ((dir / "path").string() + ":" LISP_TEST_DIR "/data:" EXAMPLES_DIR).c_str(), 1);
 
     korcad::Options options;
     options.noLoad = true;
+    if (!drawing.empty()) {
+        options.drawing = EXAMPLES_DIR "/" + drawing;
+        options.drawingGiven = true;
+    }
     std::istringstream noInput;
     std::ostringstream output, errors;
-    korcad::Session session(options, noInput, output, errors);
-    if (!session.start()) {
-        std::cerr << errors.str();
-        return 1;
-    }
-    auto* queue = new korcad::QueueInput();
-    session.setInput(std::unique_ptr<korcad::InputSource>(queue));
-    lisp::Interpreter& lisp = session.lisp();
-
-    int passed = 0, failed = 0;
-    for (const Case& c : cases) {
-        for (const auto& line : c.input)
-            queue->push(line);
-        output.str("");
-        std::string got;
-        bool gotError = false;
-        try {
-            lisp::Reader reader(c.code, lisp.symbols());
-            lisp::Value value;
-            while (auto form = reader.next())
-                value = lisp.evalTop(*form);
-            got = lisp::toString(value, true);
-        } catch (const lisp::LispError& e) {
-            gotError = true;
-            got = e.message();
-        }
-        std::string problem;
-        if (gotError != c.expectError || got != c.expected)
-            problem = std::string("expected ") + (c.expectError ? "error: " : "value: ") +
-                      c.expected + "\n    got " + (gotError ? "error: " : "value: ") + got;
-        else if (!c.out.empty() && output.str() != joined(c.out))
-            problem = "expected output:\n" + joined(c.out) + "\n    got output:\n" + output.str();
-        if (problem.empty()) {
-            ++passed;
-        } else {
-            ++failed;
-            std::cout << argv[1] << ":" << c.line << ": FAILED\n    " << problem << "\n";
+    {
+        korcad::Session session(options, noInput, output, errors);
+        ASSERT_TRUE(session.start()) << errors.str();
+        auto* queue = new korcad::QueueInput(&output);
+        session.setInput(std::unique_ptr<korcad::InputSource>(queue));
+        lisp::Interpreter& lisp = session.lisp();
+        for (const Case& c : cases) {
+            for (const auto& line : c.input)
+                queue->push(line);
+            output.str("");
+            std::string got;
+            bool gotError = false;
+            try {
+                lisp::Reader reader(c.code, lisp.symbols());
+                lisp::Value value;
+                while (auto form = reader.next())
+                    value = lisp.evalTop(*form);
+                got = lisp::toString(value, true);
+            } catch (const lisp::LispError& e) {
+                gotError = true;
+                got = e.message();
+            }
+            std::string out;
+            for (size_t i = 0; i < c.out.size(); ++i)
+                out += (i ? "\n" : "") + c.out[i];
+            auto kind = [](bool error) { return error ? "error: " : "value: "; };
+            if (gotError != c.error || got != c.expected)
+                ADD_FAILURE_AT(path.c_str(), c.line) << "expected " << kind(c.error) << c.expected << "\n     got "
+                                                     << kind(gotError) << got;
+            else if (!c.out.empty() && output.str() != out)
+                ADD_FAILURE_AT(path.c_str(), c.line) << "expected output:\n" << out << "\ngot output:\n" << output.str();
         }
     }
-    std::cout << passed << " passed, " << failed << " failed\n";
-    return failed == 0 && passed > 0 ? 0 : 1;
+    fs::current_path(home);
+    fs::remove_all(dir);
 }
+
+struct LispFile : ::testing::Test {
+    explicit LispFile(std::string path) : path(std::move(path)) {}
+    void TestBody() override { runFile(path); }
+    std::string path;
+};
+
+const bool registered = [] {
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(LISP_TEST_DIR))
+        if (entry.path().extension() == ".lsp")
+            files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    for (const fs::path& f : files)
+        ::testing::RegisterTest("Lisp", f.stem().c_str(), nullptr, nullptr, __FILE__, __LINE__,
+                                [f]() -> LispFile* { return new LispFile(f.string()); });
+    return true;
+}();
+
+}  // namespace

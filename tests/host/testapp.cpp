@@ -1,99 +1,56 @@
-// korTestApp.so — a small ADS application for the host's tests. On every kLoadDwgMsg it
-// defines these LISP functions:
-//
-//   kortest_echo        registered: returns the list of its arguments (nil for none)
-//   kortest_types       registered: returns the list of the type codes of its argument chain
-//   kortest_ename       registered: returns the entity name (0x1f2a . 7)
-//   kortest_void        registered: answers void with RSRSLT (LISP sees nil)
-//   kortest_errval      registered: hands over (-1) and returns RSERR
-//   kortest_errnone     registered: returns RSERR without a value
-//   kortest_unreg       not registered: answered through kInvkSubrMsg with ("unreg" args...)
-//   kortest_unregvoid   not registered: answered through kInvkSubrMsg with the void answer
-//   kortest_ask         registered: (kortest_ask kind flags keywords prompt) calls acedInitGet,
-//                       then the get... call of kind ("dist", "point", "int", "kword",
-//                       "string", "entsel") and returns (status value): the value as read,
-//                       the keyword for RTKWORD, nothing for other statuses
-//   kortest_table       registered: (kortest_table "LTYPE") the names acdbTblNext walks, then
-//                       the name acdbTblSearch finds for the first of them
-//   kortest_print       registered: acutPrintf of its one string argument; returns T when the
-//                       host has a drawing view, else nil
-//
-// kUnloadDwgMsg removes them again.
+// korTestApp.so — a small ADS application for the host's tests (tests/host/lisp/external.lsp and
+// hostcalls.lsp). On every kLoadDwgMsg it defines its LISP functions; kUnloadDwgMsg removes them.
+// kortest_unreg and kortest_unregvoid have no handler of their own: they are answered through
+// kInvkSubrMsg.
 #include "ads/adslib.h"
 
 namespace {
 
-enum Code { kEcho = 1, kTypes, kEname, kVoid, kErrVal, kErrNone, kUnreg, kUnregVoid, kAsk, kTable, kPrint };
-
-struct Function {
-    const ACHAR* name;
-    Code code;
-    int (*handler)();  // null: served through the invoke message
-};
+enum Code { kEcho = 1, kTypes, kVoid, kErrVal, kErrNone, kUnreg, kUnregVoid, kAsk, kTable, kPrint };
 
 // A copy of a chain built the way an application builds its results.
 resbuf* copyOf(const resbuf* rb)
 {
     resbuf* head = nullptr;
-    resbuf** tail = &head;
-    for (; rb; rb = rb->rbnext) {
-        resbuf* c = acutNewRb(rb->restype);
-        c->resval = rb->resval;
+    for (resbuf** tail = &head; rb; rb = rb->rbnext, tail = &(*tail)->rbnext) {
+        *tail = acutNewRb(rb->restype);
+        (*tail)->resval = rb->resval;
         if (rb->restype == RTSTR)
-            c->resval.rstring = acutNewString(rb->resval.rstring);
-        *tail = c;
-        tail = &c->rbnext;
+            (*tail)->resval.rstring = acutNewString(rb->resval.rstring);
     }
     return head;
 }
 
-int echo()
+// Hands a chain to LISP as the function's value and releases it.
+int answer(resbuf* chain, int status = RSRSLT)
 {
-    resbuf* args = copyOf(acedGetArgs());
-    acedRetList(args);
-    acutRelRb(args);
-    return RSRSLT;
+    acedRetList(chain);
+    acutRelRb(chain);
+    return status;
 }
 
+// The list of its arguments (nil for none).
+int echo() { return answer(copyOf(acedGetArgs())); }
+
+// The list of the type codes of its argument chain.
 int types()
 {
     resbuf* head = nullptr;
     resbuf** tail = &head;
-    for (const resbuf* rb = acedGetArgs(); rb; rb = rb->rbnext) {
-        resbuf* c = acutNewRb(RTLONG);
-        c->resval.rlong = rb->restype;
-        *tail = c;
-        tail = &c->rbnext;
-    }
-    acedRetList(head);
-    acutRelRb(head);
-    return RSRSLT;
+    for (const resbuf* rb = acedGetArgs(); rb; rb = rb->rbnext, tail = &(*tail)->rbnext)
+        *tail = acutBuildList(RTLONG, static_cast<int>(rb->restype), 0);
+    return answer(head);
 }
 
-int ename()
-{
-    resbuf rb;
-    rb.restype = RTENAME;
-    rb.resval.rlname[0] = 0x1f2a;
-    rb.resval.rlname[1] = 7;
-    acedRetVal(&rb);
-    return RSRSLT;
-}
-
+// The void answer (LISP sees nil).
 int voidAnswer()
 {
     acedRetVoid();
     return RSRSLT;
 }
 
-int errorWithValue()
-{
-    resbuf* answer = acutBuildList(RTSHORT, -1, 0);
-    acedRetList(answer);
-    acutRelRb(answer);
-    return RSERR;
-}
-
+// Hands over (-1) and returns RSERR; RSERR without a value.
+int errorWithValue() { return answer(acutBuildList(RTSHORT, -1, 0), RSERR); }
 int errorWithoutValue() { return RSERR; }
 
 const resbuf* nthArg(int n)
@@ -117,6 +74,9 @@ bool is(const ACHAR* a, const ACHAR* b)
     return *a == *b;
 }
 
+// (kortest_ask kind flags keywords prompt): acedInitGet, then the get... call of kind ("dist",
+// "point", "int", "kword", "string", "entsel"); answers (status value): the value as read, the
+// keyword for RTKWORD (acedGetInput), nothing for other statuses. Texts are read into a buffer of 8.
 int ask()
 {
     const ACHAR* kind = stringArg(0);
@@ -155,114 +115,76 @@ int ask()
         acutRelRb(value);
         value = nullptr;
     }
-    resbuf* answer = acutBuildList(RTLONG, rc, 0);
-    answer->rbnext = value;
-    acedRetList(answer);
-    acutRelRb(answer);
-    return RSRSLT;
+    resbuf* status = acutBuildList(RTLONG, rc, 0);
+    status->rbnext = value;
+    return answer(status);
 }
 
+// (kortest_table "LTYPE"): the names acdbTblNext walks, then the name acdbTblSearch finds for
+// the first of them; nil for none.
 int table()
 {
     const ACHAR* name = stringArg(0);
     resbuf* head = nullptr;
     resbuf** tail = &head;
-    for (resbuf* rec = acdbTblNext(name, 1); rec; rec = acdbTblNext(name, 0)) {
-        for (const resbuf* g = rec; g; g = g->rbnext)
+    auto addNameOf = [&](resbuf* record) {
+        for (const resbuf* g = record; g; g = g->rbnext)
             if (g->restype == 2) {
                 *tail = acutBuildList(RTSTR, g->resval.rstring, 0);
                 tail = &(*tail)->rbnext;
             }
-        acutRelRb(rec);
-    }
-    if (head) {
-        if (resbuf* found = acdbTblSearch(name, head->resval.rstring, 0)) {
-            for (const resbuf* g = found; g; g = g->rbnext)
-                if (g->restype == 2)
-                    *tail = acutBuildList(RTSTR, g->resval.rstring, 0);
-            acutRelRb(found);
-        }
-    }
+        acutRelRb(record);
+    };
+    for (resbuf* rec = acdbTblNext(name, 1); rec; rec = acdbTblNext(name, 0))
+        addNameOf(rec);
     if (!head)
         return acedRetNil(), RSRSLT;
-    acedRetList(head);
-    acutRelRb(head);
-    return RSRSLT;
+    if (resbuf* found = acdbTblSearch(name, head->resval.rstring, 0))
+        addNameOf(found);
+    return answer(head);
 }
 
+// acutPrintf of its one string argument; T when the host has a drawing view, else nil.
 int print()
 {
     acutPrintf(L"%ls\n", stringArg(0));
-    if (acedGetAcadDwgView())
-        acedRetT();
-    else
-        acedRetNil();
+    acedGetAcadDwgView() ? acedRetT() : acedRetNil();
     return RSRSLT;
 }
 
-const Function kFunctions[] = {
-    {L"kortest_echo", kEcho, echo},
-    {L"kortest_types", kTypes, types},
-    {L"kortest_ename", kEname, ename},
-    {L"kortest_void", kVoid, voidAnswer},
-    {L"kortest_errval", kErrVal, errorWithValue},
-    {L"kortest_errnone", kErrNone, errorWithoutValue},
-    {L"kortest_unreg", kUnreg, nullptr},
-    {L"kortest_unregvoid", kUnregVoid, nullptr},
-    {L"kortest_ask", kAsk, ask},
-    {L"kortest_table", kTable, table},
-    {L"kortest_print", kPrint, print},
+const struct {
+    const ACHAR* name;
+    Code code;
+    int (*handler)();  // null: served through the invoke message
+} kFunctions[] = {
+    {L"kortest_echo", kEcho, echo},          {L"kortest_types", kTypes, types},
+    {L"kortest_void", kVoid, voidAnswer},    {L"kortest_errval", kErrVal, errorWithValue},
+    {L"kortest_errnone", kErrNone, errorWithoutValue}, {L"kortest_unreg", kUnreg, nullptr},
+    {L"kortest_unregvoid", kUnregVoid, nullptr}, {L"kortest_ask", kAsk, ask},
+    {L"kortest_table", kTable, table},       {L"kortest_print", kPrint, print},
 };
-
-void defineFunctions()
-{
-    for (const auto& f : kFunctions) {
-        acedDefun(f.name, f.code);
-        if (f.handler)
-            acedRegFunc(f.handler, f.code);
-    }
-}
-
-void undefineFunctions()
-{
-    for (const auto& f : kFunctions)
-        acedUndef(f.name, f.code);
-}
-
-// The functions without a handler of their own.
-void dispatch()
-{
-    acedRetVoid();
-    switch (acedGetFunCode()) {
-    case kUnreg: {
-        resbuf* answer = acutBuildList(RTSTR, L"unreg", 0);
-        answer->rbnext = copyOf(acedGetArgs());
-        acedRetList(answer);
-        acutRelRb(answer);
-        break;
-    }
-    case kUnregVoid:
-    default:
-        break;  // the void answer stands
-    }
-}
 
 }  // namespace
 
 extern "C" AcRx::AppRetCode acrxEntryPoint(AcRx::AppMsgCode msg, void*)
 {
-    switch (msg) {
-    case AcRx::kLoadDwgMsg:
-        defineFunctions();
-        break;
-    case AcRx::kUnloadDwgMsg:
-        undefineFunctions();
-        break;
-    case AcRx::kInvkSubrMsg:
-        dispatch();
-        break;
-    default:
-        break;
+    for (const auto& f : kFunctions) {
+        if (msg == AcRx::kLoadDwgMsg) {
+            acedDefun(f.name, f.code);
+            if (f.handler)
+                acedRegFunc(f.handler, f.code);
+        } else if (msg == AcRx::kUnloadDwgMsg) {
+            acedUndef(f.name, f.code);
+        }
+    }
+    // The functions without a handler: ("unreg" args...), or the void answer that stands.
+    if (msg == AcRx::kInvkSubrMsg) {
+        acedRetVoid();
+        if (acedGetFunCode() == kUnreg) {
+            resbuf* head = acutBuildList(RTSTR, L"unreg", 0);
+            head->rbnext = copyOf(acedGetArgs());
+            answer(head);
+        }
     }
     return AcRx::kRetOK;
 }

@@ -1,148 +1,91 @@
-;; Special forms and how user functions bind their names.
+;; Special forms, how user functions bind their names, and symbols as data.
 
-(setq a 1 b (+ a 1))
-;=> 2
-(list a b)
-;=> (1 2)
-(setq)
-;=> nil
-(quote (x y))
-;=> (X Y)
-
+(setq a 1 b (+ a 1)) ;=> 2
+(list a b (setq) (quote (x y))) ;=> (1 2 nil (X Y))
 ;; defun returns the name; "/" separates the locals.
-(defun add2 (x y) (+ x y))
-;=> ADD2
-(add2 3 4)
-;=> 7
+(defun add2 (x y) (+ x y)) ;=> ADD2
 (defun no-args () "done")
-(no-args)
-;=> "done"
 (defun empty-body ())
-(empty-body)
-;=> nil
-
-;; Parameters and locals are bound while the function runs and restored after it.
+(list (add2 3 4) (no-args) (empty-body)) ;=> (7 "done" nil)
+;; Parameters and locals are bound while the function runs and restored after it; locals
+;; start as nil, even when the name has a global value.
 (setq x 100 tmp "outer")
 (defun uses-locals (x / tmp) (setq tmp (* x 2)) tmp)
-(uses-locals 5)
-;=> 10
-(list x tmp)
-;=> (100 "outer")
-;; Locals start as nil, even when the name has a global value.
 (defun local-is-nil (/ tmp) tmp)
-(local-is-nil)
-;=> nil
-
+(list (uses-locals 5) x tmp (local-is-nil)) ;=> (10 100 "outer" nil)
 ;; Scoping is dynamic: a called function sees its caller's bindings.
 (setq depth "global")
 (defun show-depth () depth)
 (defun with-depth (depth) (show-depth))
-(with-depth "inner")
-;=> "inner"
-(show-depth)
-;=> "global"
+(list (with-depth "inner") (show-depth)) ;=> ("inner" "global")
 
 ;; lambda and function.
-((lambda (n) (* n n)) 7)
-;=> 49
-(mapcar '(lambda (n) (+ n 1)) '(1 2 3))
-;=> (2 3 4)
-(mapcar (function (lambda (n) (* n 10))) '(1 2))
-;=> (10 20)
+((lambda (n) (* n n)) 7) ;=> 49
+(mapcar '(lambda (n) (+ n 1)) '(1 2 3)) ;=> (2 3 4)
+(mapcar (function (lambda (n) (* n 10))) '(1 2)) ;=> (10 20)
 (setq sq (lambda (n) (* n n)))
-(sq 6)
-;=> 36
-(apply '(lambda (a b) (- a b)) '(10 3))
-;=> 7
+(list (sq 6) (apply '(lambda (a b) (- a b)) '(10 3))) ;=> (36 7)
 
-;; if, cond, progn.
-(if T "yes" "no")
-;=> "yes"
-(if nil "yes" "no")
-;=> "no"
-(if nil "yes")
-;=> nil
-(if 0 "zero is true")
-;=> "zero is true"
-(cond ((= 1 2) "a") ((= 1 1) "b") (T "c"))
-;=> "b"
-(cond (nil 1))
-;=> nil
-;; A clause without body gives its test's value.
-(cond ((member 2 '(1 2 3))))
-;=> (2 3)
-(progn 1 2 3)
-;=> 3
-(progn)
-;=> nil
+;; if, cond (a clause without body gives its test's value), progn.
+(list (if T "yes" "no") (if nil "yes" "no") (if nil "yes") (if 0 "zero is true")) ;=> ("yes" "no" nil "zero is true")
+(list (cond ((= 1 2) "a") ((= 1 1) "b") (T "c")) (cond (nil 1)) (cond ((member 2 '(1 2 3))))) ;=> ("b" nil (2 3))
+(list (progn 1 2 3) (progn)) ;=> (3 nil)
 
-;; Loops.
+;; Loops; the loop variable of foreach is restored after the loop.
 (setq i 0 acc nil)
-(while (< i 3) (setq acc (cons i acc) i (1+ i)))
-;=> 3
-acc
-;=> (2 1 0)
-(while nil 1)
-;=> nil
+(while (< i 3) (setq acc (cons i acc) i (1+ i))) ;=> 3
+(list acc (while nil 1)) ;=> ((2 1 0) nil)
 (setq n 0)
-(repeat 4 (setq n (+ n 2)))
-;=> 8
-(repeat 0 "never")
-;=> nil
+(list (repeat 4 (setq n (+ n 2))) (repeat 0 "never")) ;=> (8 nil)
 (setq e "before" total 0)
-(foreach e '(1 2 3) (setq total (+ total e)))
-;=> 6
-;; The loop variable is restored after the loop.
-e
-;=> "before"
-(foreach e nil 1)
-;=> nil
+(foreach e '(1 2 3) (setq total (+ total e))) ;=> 6
+(list e (foreach e nil 1)) ;=> ("before" nil)
 
-;; and / or answer T or nil and stop early.
-(and 1 "a" 'b)
-;=> T
-(and 1 nil (undefined-function))
-;=> nil
-(and)
-;=> T
-(or nil 2)
-;=> T
-(or nil nil)
-;=> nil
-(or T (undefined-function))
-;=> T
+;; and / or answer T or nil and stop early; as function arguments they get the values as
+;; their form's arguments.
+(list (and 1 "a" 'b) (and 1 nil (undefined-function)) (and)) ;=> (T nil T)
+(list (or nil 2) (or nil nil) (or T (undefined-function))) ;=> (T nil T)
+(list (apply 'and (mapcar '= '(1 2) '(1 2))) (apply 'or '(nil nil)) (mapcar 'and '(1 nil 2) '(T T nil)))
+;=> (T nil (T nil nil))
 
-;; and / or as function arguments get the values as their form's arguments.
-(apply 'and (mapcar '= '(1 2) '(1 2)))
-;=> T
-(apply 'or '(nil nil))
-;=> nil
-(mapcar 'and '(1 nil 2) '(T T nil))
-;=> (T nil nil)
-
-;; Recursion.
+;; Recursion; a function may redefine itself while it runs.
 (defun fact (n) (if (< n 2) 1 (* n (fact (1- n)))))
-(fact 10)
-;=> 3628800
 (defun count-down (n) (if (> n 0) (count-down (1- n)) "bottom"))
-(count-down 2000)
-;=> "bottom"
-
-;; A function may redefine itself while it runs.
+(list (fact 10) (count-down 2000)) ;=> (3628800 "bottom")
 (defun once () (defun once () "second") "first")
-(list (once) (once))
-;=> ("first" "second")
+(list (once) (once)) ;=> ("first" "second")
 
-;; eval and set.
-(eval '(+ 1 2))
-;=> 3
+;; A parameter named like the function passed in it: apply and a call through it find the
+;; global function, also when the outer binding holds the symbol too.
+(defun helper (x) (* x 2))
+(defun hof (helper x) (apply helper (list x)))
+(defun hof2 (helper x) (helper x))
+(defun hof3 (x / helper) (setq helper 'helper) (apply helper (list x)))
+(defun outer (helper) (hof helper 3))
+(list (hof 'helper 21) (hof2 'helper 4) (hof3 5) (outer 'helper)) ;=> (42 8 10 6)
+(defun each (fn lst) (mapcar fn lst)) (defun fn (x) (1+ x)) (each 'fn '(1 2)) ;=> (2 3)
+(defun vorbei (ghost) (apply ghost nil)) (vorbei 'ghost) ;error: no function definition: GHOST
+(hof 'no-such-fn 1) ;error: no function definition: NO-SUCH-FN
+
+;; eval, set, and symbols as data.
+(eval '(+ 1 2)) ;=> 3
 (set 'via-set 5)
-via-set
-;=> 5
 (set (read "dynamic-name") "x")
-dynamic-name
-;=> "x"
-(boundp 'via-set)
-;=> T
-(boundp 'never-set-anywhere)
-;=> nil
+(list via-set dynamic-name (boundp 'via-set) (boundp 'never-set-anywhere)) ;=> (5 "x" T nil)
+(list (boundp nil) (boundp 'pi)) ;=> (nil T)
+(boundp 5) ;error: bad argument type: symbolp 5
+(setq v1 5)
+(list (vl-symbol-name 'abc) (vl-symbol-value 'v1) (vl-symbol-value 'never-set-here) (type (vl-symbol-value 'car)))
+;=> ("ABC" 5 nil SUBR)
+(vl-symbol-name "abc") ;error: bad argument type: symbolp "abc"
+(vl-symbol-name nil) ;error: bad argument type: symbolp nil
+(vl-symbol-value 5) ;error: bad argument type: symbolp 5
+(list (vl-symbolp 'a) (vl-symbolp nil) (vl-symbolp "a") (vl-symbolp 1) (vl-symbolp T)) ;=> (T nil nil nil T)
+;; atoms-family: names (1) or symbols (0), all or those asked for; a new symbol joins.
+(list (atoms-family 1 '("CAR" "NO-SUCH-THING-XYZ" "vl-sort")) (atoms-family 0 '("car")))
+;=> (("CAR" nil "VL-SORT") (CAR))
+(and (member "VL-SORT" (atoms-family 1)) (member 'WCMATCH (atoms-family 0)) T) ;=> T
+(member 'ZZ-NEW (atoms-family 0)) ;=> nil
+(setq zz-new 1) (car (member 'ZZ-NEW (atoms-family 0))) ;=> ZZ-NEW
+(atoms-family 2) ;error: bad argument value: 0 or 1: 2
+(atoms-family 1 '(car)) ;error: bad argument type: stringp CAR

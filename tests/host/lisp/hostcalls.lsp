@@ -1,124 +1,124 @@
-;; An application's requests to the host: user input with acedInitGet, the symbol tables,
-;; the command line; and LISP's own get... functions, which the same input service answers.
+;; Prompts and their answers, from LISP's get... functions and from an application's requests
+;; (acedInitGet and acedGet..., through the test application); an application's look at the
+;; symbol tables and the command line. Each prompt and the line that answers it are printed.
 
-(arxload "korTestApp")
-;=> "korTestApp"
-
-;; Distances: a number, or two points.
-(kortest_ask "dist" 0 "" "Länge: ")
-;input: 12.5
-;=> (5100 12.5)
-(kortest_ask "dist" 0 "" "Länge: ")
-;input: 0,0
-;input: 3,4
-;=> (5100 5.0)
-;; RSG_NONEG refuses a negative answer and asks again; RSG_NONULL an empty one.
-(kortest_ask "dist" 4 "" "Länge: ")
-;input: -2
+;input: Anna Maria
+;input: Anna Maria
+;input:
+;out: Name: Anna Maria
+;out: Name: Anna Maria
+;out:
+;out:
+(list (getstring "Name: ") (getstring T "Name: ") (getstring)) ;=> ("Anna" "Anna Maria" "")
+;input: abc
+;input: 3.5
+;out: Abstand: abc
+;out: Erfordert numerischen Wert.
+;out: Abstand: 3.5
+;out:
+(getreal "Abstand: ") ;=> 3.5
 ;input: 2
-;out: Wert muss positiv sein.
-;out: 
-;=> (5100 2.0)
-(kortest_ask "dist" 1 "" "Länge: ")
-;input: 
-;input: 7
-;=> (5100 7.0)
-(kortest_ask "dist" 0 "" "Länge: ")
-;input: 
-;=> (5000)
-;; A keyword where a value was asked for: RTKWORD, acedGetInput tells which.
-(kortest_ask "dist" 0 "Ende Zurück" "Länge: ")
-;input: z
-;=> (-5005 "Zurück")
-;; The end of the input cancels the request, as Escape does.
-(kortest_ask "dist" 0 "" "Länge: ")
-;=> (-5002)
-
-;; Points: typed, or relative to the base point (1,1).
-(kortest_ask "point" 0 "" "Punkt: ")
-;input: 2.5,3
-;=> (5100 (2.5 3.0 0.0))
-(kortest_ask "point" 0 "" "Punkt: ")
-;input: @2,3
-;=> (5100 (3.0 4.0 0.0))
-(kortest_ask "point" 0 "" "Punkt: ")
-;input: irgendwo
-;input: 1,2,3
-;out: Punkt oder Option-Schlüsselwort erforderlich.
-;out: 
-;=> (5100 (1.0 2.0 3.0))
-
-;; Integers in the 16-bit range; keywords by their capital letters; strings end at a blank
-;; and are cut to the caller's buffer.
-(kortest_ask "int" 0 "" "Anzahl: ")
-;input: 70000
-;input: 5
-;=> (5100 5)
-(kortest_ask "kword" 0 "Ja Nein" "Weiter? ")
-;input: n
-;=> (5100 "Nein")
-(kortest_ask "kword" 0 "Ja Nein" "Weiter? ")
-;input: vielleicht
-;input: ja
-;out: Ungültiges Option-Schlüsselwort.
-;out: 
-;=> (5100 "Ja")
-(kortest_ask "string" 0 "" "Name: ")
-;input: Hydranten Nord
-;=> (5100 "Hydrant")
-
-;; An entity pick: the drawing holds no entities, so nothing is found.
-(kortest_ask "entsel" 0 "" "Objekt wählen: ")
-;input: 1,1
-;=> (-5001)
-
-;; The symbol tables of a new drawing.
-(kortest_table "LTYPE")
-;=> ("Continuous" "Continuous")
-(kortest_table "layer")
-;=> ("0" "0")
-(kortest_table "BLOCK")
-;=> nil
-(cdr (assoc 2 (tblnext "LTYPE" T)))
-;=> "Continuous"
-(tblnext "LTYPE")
-;=> nil
-(cdr (assoc 2 (tblsearch "STYLE" "standard")))
-;=> "Standard"
-(tblsearch "LAYER" "Wasser")
-;=> nil
-
-;; acutPrintf writes to the command line; without a window there is no drawing view.
-(kortest_print "Hallo Welt")
-;out: Hallo Welt
-;out: 
-;=> nil
-
-;; LISP's get... functions with initget.
-(progn (initget 1 "Ja Nein") (getkword "Weiter? "))
-;input: 
+;input:
+(list (getreal) (getreal)) ;=> (2.0 nil)
+;input: 40000
+;input: 1.5
+;input: 12
+;out: Anzahl: 40000
+;out: Erfordert eine ganze Zahl zwischen -32768 und 32767.
+;out: Anzahl: 1.5
+;out: Erfordert eine ganze Zahl zwischen -32768 und 32767.
+;out: Anzahl: 12
+;out:
+(getint "Anzahl: ") ;=> 12
+;; No more input: the function is cancelled.
+(getreal "x: ") ;error: Function cancelled
+(vl-catch-all-error-message (vl-catch-all-apply 'getint nil)) ;=> "Function cancelled"
+;; initget applies to the next request only.
+;input:
 ;input: j
-;=> "Ja"
-(getpoint '(1 1) "Punkt: ")
-;input: @1,1
-;=> (2.0 2.0 0.0)
-(getdist "Abstand: ")
-;input: 1,1
-;input: 4,5
-;=> 5.0
-(progn (initget "Mitte") (getpoint "Punkt: "))
+(progn (initget 1 "Ja Nein") (getkword "Weiter? ")) ;=> "Ja"
 ;input: m
-;=> "Mitte"
-(progn (initget 6) (getint "Anzahl: "))
+(progn (initget "Mitte") (getpoint "Punkt: ")) ;=> "Mitte"
 ;input: 0
 ;input: 3
-;out: Wert muss ungleich Null sein.
-;out: 
-;=> 3
-;; initget applies to the next request only.
-(getint "Anzahl: ")
 ;input: 0
-;=> 0
-(getcorner '(0 0) "Ecke: ")
+;out: Anzahl: 0
+;out: Wert muss ungleich Null sein.
+;out: Anzahl: 3
+;out: Anzahl: 0
+;out:
+(list (progn (initget 6) (getint "Anzahl: ")) (getint "Anzahl: ")) ;=> (3 0)
+;input: @1,1
+;input: 1,1
+;input: 4,5
 ;input: 5,5
-;=> (5.0 5.0 0.0)
+(list (getpoint '(1 1) "Punkt: ") (getdist "Abstand: ") (getcorner '(0 0) "Ecke: "))
+;=> ((2.0 2.0 0.0) 5.0 (5.0 5.0 0.0))
+
+;; An application asks: distances, a number or two points.
+(arxload "korTestApp") ;=> "korTestApp"
+;input: 12.5
+;input: 0,0
+;input: 3,4
+;out: Länge: 12.5
+;out: Länge: 0,0
+;out: Zweiten Punkt angeben: 3,4
+;out:
+(list (kortest_ask "dist" 0 "" "Länge: ") (kortest_ask "dist" 0 "" "Länge: ")) ;=> ((5100 12.5) (5100 5.0))
+;; RSG_NONEG refuses a negative answer and asks again, RSG_NONULL an empty one; without it an
+;; empty answer is RTNONE (5000).
+;input: -2
+;input: 2
+;out: Länge: -2
+;out: Wert muss positiv sein.
+;out: Länge: 2
+;out:
+(kortest_ask "dist" 4 "" "Länge: ") ;=> (5100 2.0)
+;input:
+;input: 7
+;input:
+(list (kortest_ask "dist" 1 "" "Länge: ") (kortest_ask "dist" 0 "" "Länge: ")) ;=> ((5100 7.0) (5000))
+;; A keyword where a value was asked for: RTKWORD, acedGetInput tells which. The end of the
+;; input cancels the request, as Escape does.
+;input: z
+(list (kortest_ask "dist" 0 "Ende Zurück" "Länge: ") (kortest_ask "dist" 0 "" "Länge: ")) ;=> ((-5005 "Zurück") (-5002))
+;; Points: typed, relative to the base point (1,1), or asked again.
+;input: 2.5,3
+;input: @2,3
+(list (kortest_ask "point" 0 "" "Punkt: ") (kortest_ask "point" 0 "" "Punkt: "))
+;=> ((5100 (2.5 3.0 0.0)) (5100 (3.0 4.0 0.0)))
+;input: irgendwo
+;input: 1,2,3
+;out: Punkt: irgendwo
+;out: Punkt oder Option-Schlüsselwort erforderlich.
+;out: Punkt: 1,2,3
+;out:
+(kortest_ask "point" 0 "" "Punkt: ") ;=> (5100 (1.0 2.0 3.0))
+;; Integers in the 16-bit range; keywords by their capital letters; strings end at a blank
+;; and are cut to the caller's buffer.
+;input: 70000
+;input: 5
+;input: n
+(list (kortest_ask "int" 0 "" "Anzahl: ") (kortest_ask "kword" 0 "Ja Nein" "Weiter? ")) ;=> ((5100 5) (5100 "Nein"))
+;input: vielleicht
+;input: ja
+;out: Weiter? vielleicht
+;out: Ungültiges Option-Schlüsselwort.
+;out: Weiter? ja
+;out:
+(kortest_ask "kword" 0 "Ja Nein" "Weiter? ") ;=> (5100 "Ja")
+;input: Hydranten Nord
+(kortest_ask "string" 0 "" "Name: ") ;=> (5100 "Hydrant")
+;; An entity pick: the drawing holds no entities, so nothing is found.
+;input: 1,1
+(kortest_ask "entsel" 0 "" "Objekt wählen: ") ;=> (-5001)
+
+;; The symbol tables of a new drawing.
+(list (kortest_table "LTYPE") (kortest_table "layer") (kortest_table "BLOCK"))
+;=> (("Continuous" "Continuous") ("0" "0") nil)
+(list (cdr (assoc 2 (tblnext "LTYPE" T))) (tblnext "LTYPE") (tblsearch "LAYER" "Wasser")) ;=> ("Continuous" nil nil)
+(cdr (assoc 2 (tblsearch "STYLE" "standard"))) ;=> "Standard"
+;; acutPrintf writes to the command line; without a window there is no drawing view.
+;out: Hallo Welt
+;out:
+(kortest_print "Hallo Welt") ;=> nil

@@ -1,83 +1,36 @@
 ;; How values print: prin1 writes what read reads back, princ writes text as it is.
 
-(prin1 '(1 "c"))
-;out: (1 "c")
-;=> (1 "c")
-(princ '(1 "c"))
-;out: (1 c)
-;=> (1 "c")
-(prin1 "tab\there \"q\" back\\slash")
+;out: (1 "c")(1 c)
+(prin1 '(1 "c")) (princ '(1 "c")) ;=> (1 "c")
 ;out: "tab\there \"q\" back\\slash"
-;=> "tab\there \"q\" back\\slash"
-(princ "line1\nline2")
+(prin1 "tab\there \"q\" back\\slash") ;=> "tab\there \"q\" back\\slash"
 ;out: line1
 ;out: line2
-;=> "line1\nline2"
-(prin1 "\e\001")
+(princ "line1\nline2") ;=> "line1\nline2"
 ;out: "\e\001"
-;=> "\e\001"
+(prin1 "\e\001") ;=> "\e\001"
 
 ;; Reals: up to six significant digits, always a decimal point.
-3.14
-;=> 3.14
-5.0
-;=> 5.0
-(/ 1.0 3)
-;=> 0.333333
-123456.7
-;=> 123457.0
-1234567.0
-;=> 1.23457e+06
-0.0001
-;=> 0.0001
-0.00001
-;=> 1.0e-05
--2.5
-;=> -2.5
-(float 7)
-;=> 7.0
-
+(list 3.14 5.0 (/ 1.0 3) 123456.7 1234567.0 0.0001 0.00001 -2.5 (float 7))
+;=> (3.14 5.0 0.333333 123457.0 1.23457e+06 0.0001 1.0e-05 -2.5 7.0)
 ;; Other values.
-nil
-;=> nil
-T
-;=> T
-'(1 . "a")
-;=> (1 . "a")
-'((a . 1) (b . 2))
-;=> ((A . 1) (B . 2))
-'(nil t)
-;=> (nil T)
-(type car)
-;=> SUBR
+(list nil T '(1 . "a") '((a . 1) (b . 2)) '(nil t)) ;=> (nil T (1 . "a") ((A . 1) (B . 2)) (nil T))
 (defun printed-fn () 1)
-(type printed-fn)
-;=> USUBR
-(type (lambda (x) x))
-;=> USUBR
+(list (type car) (type printed-fn) (type (lambda (x) x))) ;=> (SUBR USUBR USUBR)
+(list (vl-prin1-to-string '("a" 1.5)) (vl-princ-to-string '("a" 1.5))) ;=> ("(\"a\" 1.5)" "(a 1.5)")
 
 ;; print: a new line first, a blank after; terpri: a new line.
-(print 12)
-;out: 
-;out: 12 
-;=> 12
-(progn (princ "a") (terpri) (princ "b"))
-;out: a
+;out:
+;out: 12 a
 ;out: b
-;=> "b"
-(prompt "Eingabe: ")
+(progn (print 12) (princ "a") (terpri) (princ "b")) ;=> "b"
 ;out: Eingabe: 
-;=> nil
+(prompt "Eingabe: ") ;=> nil
 ;; (princ) returns a symbol that prints as nothing: the quiet end of a command.
-(princ)
-;out: 
-;=> 
-(vl-prin1-to-string '("a" 1.5))
-;=> "(\"a\" 1.5)"
-(vl-princ-to-string '("a" 1.5))
-;=> "(a 1.5)"
-(alert "Achtung")
-;out: 
+;out:
+(princ) ;=>
+;; Without a window, alert writes its text on a line of its own.
+;out:
 ;out: Achtung
-;out: 
-;=> nil
+;out:
+(alert "Achtung") ;=> nil
