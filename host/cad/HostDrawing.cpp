@@ -124,6 +124,7 @@ void CadHost::newSet(std::vector<std::array<int64_t, 2>> items, ads_name set)
 int CadHost::ssGet(const std::wstring& modeText, const double* p1, const double* p2, const resbuf* filter,
                    ads_name set)
 {
+    lastError_.clear();  // an earlier call's reason is no reason for this one
     Drawing* d = drawing(current_);
     if (!d)
         return RTERROR;

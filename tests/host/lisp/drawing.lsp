@@ -108,3 +108,5 @@
 (entget nil) ;error: bad argument type: lentityp nil
 (entmod (list (cons -1 (entlast)) '(62 . "rot"))) ;error: bad DXF group: (62 . "rot")
 (ssget "X" '((-4 . "<OR") (0 . "LINE"))) ;error: bad SSGET list: filter: a logic group is not closed
+;; A failed filter's reason does not stay behind: a later selection that finds nothing is nil.
+(ssget "W" '(200 200) '(300 300)) ;=> nil
