@@ -84,22 +84,10 @@ TEST_F(SelectColorFunction, TypedRedComesBackAsTheColourValue)
     EXPECT_EQ(mode.value, L::List(V(1), V(16777215))) << show(mode.value);
 }
 
-TEST_F(SelectColorFunction, CancelEscapeAndTheCloseBoxAnswerZero)
-{
-    for (const char* how : {"click \"Abbrechen\"\n", "key Escape\n", "cancel\n"}) {
-        SCOPED_TRACE(how);
-        dialogtest::Call r = call(kFn, {V(L"Farbe")}, std::string("type 30021 \"12\"\n") + how);
-        EXPECT_EQ(r.status, RSRSLT);
-        EXPECT_EQ(r.value, L::List(V(0))) << show(r.value);
-        EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{L"return farbe=0 -> RSRSLT\r\n"});
-        EXPECT_EQ(r.resourceAfter, sentinel());
-        EXPECT_TRUE(r.userErrors.empty());
-    }
-}
-
 // The caption is the headline's last line (unless its only break leads); without a
 // headline the window says "Farbe auswählen". A headline longer than 255 characters is cut.
-TEST_F(SelectColorFunction, TheCaptionIsTheHeadlinesLastLine)
+// Escape answers zero.
+TEST_F(SelectColorFunction, TheCaptionIsTheHeadlinesLastLineAndCancelAnswersZero)
 {
     struct Case {
         std::wstring headline, caption;
@@ -115,7 +103,9 @@ TEST_F(SelectColorFunction, TheCaptionIsTheHeadlinesLastLine)
         CString caption;
         dialogtest::Call r = call(kFn, {V(c.headline.c_str())}, "key Escape\n", [&](CDialog& d) { d.GetWindowText(caption); });
         EXPECT_EQ(caption, CString(c.caption));
-        EXPECT_EQ(r.value, L::List(V(0)));
+        EXPECT_EQ(r.status, RSRSLT);
+        EXPECT_EQ(r.value, L::List(V(0))) << "Escape answers zero";
+        EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{L"return farbe=0 -> RSRSLT\r\n"});
     }
 }
 
