@@ -165,19 +165,6 @@ TEST_F(ModuleEntry, ARefusedRegistrationStopsLoadingAfterThatDefinition)
               std::vector<std::wstring>{L"PARAMETERERROR 1: Keine Datenbank -> return -> RSERR\r\n"});
 }
 
-TEST_F(ModuleEntry, InvokeMessagesOutsideTheTableAnswerNothingAndLogNothing)
-{
-    load();
-    lines.clear();
-    for (int code : {0, 9, -1}) {
-        korcad::CallResult r = host.invokeCode("korDialog", code, nullptr);
-        EXPECT_EQ(r.status, RSERR) << "only the void answer: code " << code;
-        ASSERT_TRUE(r.value);
-        EXPECT_EQ(r.value->restype, RTVOID);
-    }
-    EXPECT_TRUE(lines.empty()) << "no log line for an invalid code";
-}
-
 TEST_F(ModuleEntry, TheEntryPointAnswersZeroToEveryMessage)
 {
     load();

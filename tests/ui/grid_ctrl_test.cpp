@@ -3,7 +3,6 @@
 // F2, typing, Enter and Escape), in a dialog of the test's own.
 #include "ui_support.h"
 
-#include "gui/AnswerRunner.h"
 #include "korgui/korgui.h"
 #include "mfc/afxqt_p.h"
 
@@ -325,34 +324,6 @@ TEST(GridCtrl, AWiderGridGivesTheRoomToItsLastColumn)
         EXPECT_EQ(v->horizontalHeader()->length(), v->viewport()->width());
         d.EndDialog(IDOK);
     });
-}
-
-TEST(GridAnswers, SeveralRowsAndCellEditsAreReadAndBadLinesNamed)
-{
-    std::vector<korcad::Action> actions;
-    std::string error;
-    ASSERT_TRUE(korcad::parseAnswers("select 201 #1 #3 #0\nedit 201 #4 2 \"15,5\"  # a comment\n", actions, &error))
-        << error;
-    ASSERT_EQ(actions.size(), 2u);
-    EXPECT_EQ(actions[0].kind, korcad::Action::Kind::Select);
-    EXPECT_EQ(actions[0].indexes, (std::vector<int>{1, 3, 0}));
-    EXPECT_EQ(actions[1].kind, korcad::Action::Kind::Edit);
-    EXPECT_EQ(actions[1].index, 4);
-    EXPECT_EQ(actions[1].column, 2);
-    EXPECT_EQ(actions[1].text, L"15,5");
-
-    const std::pair<const char*, const char*> bad[] = {
-        {"select 201 #1 \"b\"\n", "takes #indexes only"},
-        {"edit 201 1 2 \"x\"\n", "row as #INDEX"},
-        {"edit 201 #1 \"2\" \"x\"\n", "column number"},
-        {"edit 201 #1 2\n", "usage: edit ID #ROW COLUMN"},
-    };
-    for (const auto& [line, why] : bad) {
-        SCOPED_TRACE(line);
-        EXPECT_FALSE(korcad::parseAnswers(line, actions, &error));
-        EXPECT_NE(error.find(why), std::string::npos) << error;
-        EXPECT_EQ(error.rfind("line 1: ", 0), 0u) << error;
-    }
 }
 
 }  // namespace

@@ -247,6 +247,7 @@ TEST(ListBox, TheUsersClicksKeysAndDoubleClicksNotifyTheDialog)
         EXPECT_EQ(dlg.m_selected, 3) << "Armatur";
         EXPECT_EQ(dlg.doubleClicks, 1);
         EXPECT_FALSE(afxdriver::select(IDC_SEARCH_LIST, L"Ventil"));
+        EXPECT_FALSE(afxdriver::select(IDC_SEARCH_LIST, 4));
         EXPECT_FALSE(afxdriver::doubleClick(IDC_SEARCH_TEXT, 0)) << "an edit has no lines";
         afxdriver::key(afxdriver::Key::Escape);
     });
