@@ -2,6 +2,7 @@
 // answers for OK (a real for a numeric default, the text otherwise), the back value and
 // Cancel, and the texts the window shows.
 #include "lisp_call.h"
+#include "run_process.h"
 
 #include "db/kordb.h"
 #include "mfc/afxwin.h"
@@ -10,8 +11,7 @@
 #include <sqlite3.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <unistd.h>
+#include <optional>
 
 namespace {
 
@@ -22,19 +22,14 @@ using L = CKORAdsLisp;
 
 const std::wstring kFn = L"korDialog_ButtonValue";
 
-namespace fs = std::filesystem;
-
 class ButtonValueFunction : public dialogtest::ModuleFixture {
 protected:
     // Saved window positions and databases.ini go to a folder of the test's own.
     void SetUp() override
     {
-        dir = fs::temp_directory_path() / ("kor-buttonvalue-" + std::to_string(::getpid()));
-        fs::create_directories(dir);
         const char* home = std::getenv("XDG_CONFIG_HOME");
-        previousHome = home ? home : "";
-        hadHome = home != nullptr;
-        ::setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+        previousHome = home ? std::optional<std::string>(home) : std::nullopt;
+        ::setenv("XDG_CONFIG_HOME", dir.dir().c_str(), 1);
         kordb::closeAll();
         kordb::clearHostDatabases();
         kordb::reloadConfiguration();
@@ -45,25 +40,18 @@ protected:
         dialogtest::ModuleFixture::TearDown();
         kordb::closeAll();
         kordb::clearHostDatabases();
-        if (hadHome)
-            ::setenv("XDG_CONFIG_HOME", previousHome.c_str(), 1);
-        else
-            ::unsetenv("XDG_CONFIG_HOME");
-        fs::remove_all(dir);
+        previousHome ? ::setenv("XDG_CONFIG_HOME", previousHome->c_str(), 1) : ::unsetenv("XDG_CONFIG_HOME");
     }
 
     // A database file of the test's own holding `sql`, configured as database `name`.
     void makeDatabase(const std::string& name, const std::string& sql)
     {
-        std::string path = (dir / (name + ".sqlite")).string();
+        std::string path = dir.dir() + "/" + name + ".sqlite";
         sqlite3* db = nullptr;
         ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-        char* error = nullptr;
-        int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
-        std::string message = error ? error : "";
-        sqlite3_free(error);
+        int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
         sqlite3_close(db);
-        ASSERT_EQ(rc, SQLITE_OK) << message;
+        ASSERT_EQ(rc, SQLITE_OK);
         ASSERT_TRUE(kordb::setDatabase(name, path));
     }
 
@@ -76,9 +64,8 @@ protected:
                     answers, inspect);
     }
 
-    fs::path dir;
-    std::string previousHome;
-    bool hadHome = false;
+    TempFile dir{"keep", ""};
+    std::optional<std::string> previousHome;
 };
 
 TEST_F(ButtonValueFunction, EachFailedCheckAnswersItsCodeAndLogsItsMessageWithoutADialog)
