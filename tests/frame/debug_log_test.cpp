@@ -145,16 +145,7 @@ TEST(DebugLogFile, AFileThatCannotBeWrittenIsReportedOnceWithoutWaiting)
     fs::remove_all(dir);
 }
 
-TEST(DebugLogFile, DevNullIsAPlaceToSendTheLogTo)
-{
-    ScopedLogFile scoped("/dev/null");
-    ::testing::internal::CaptureStderr();
-    CDebugHilfe log(L"korTest", nullptr);
-    log.AusgabeLang(L"Dialog", L"eins\n");
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
-}
-
-TEST(DebugLogFile, LinesCarryTimeModuleCategoryAndTheTextAsPassed)
+TEST(DebugLogFile, LinesCarryTimeModuleCategoryAndTheTextAsPassedAndDevNullTakesThem)
 {
     fs::path dir = freshDir("lines");
     ScopedLogFile scoped((dir / "kordebug.log").string());
@@ -176,4 +167,10 @@ TEST(DebugLogFile, LinesCarryTimeModuleCategoryAndTheTextAsPassed)
     EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 3);
     EXPECT_EQ(all.substr(4, 1), "-");  // starts with the date
     fs::remove_all(dir);
+
+    // /dev/null is a place to send the log to: no word on standard error.
+    ScopedLogFile null("/dev/null");
+    ::testing::internal::CaptureStderr();
+    CDebugHilfe(L"korTest", nullptr).AusgabeLang(L"Dialog", L"eins\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
 }

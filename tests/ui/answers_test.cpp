@@ -35,44 +35,10 @@ std::string parseError(const std::string& text)
     return error;
 }
 
-// The keys dialog with an Apply button that opens a second dialog.
-class Form : public CDialog {
-public:
-    Form() : CDialog(IDD_TEST_KEYS) {}
-    CString m_text;
-    int m_number = 0;
-    CString m_choice;
-    INT_PTR innerResult = 0;
-
-protected:
-    void DoDataExchange(CDataExchange* pDX) override
-    {
-        DDX_Text(pDX, IDC_KEYS_TEXT, m_text);
-        DDX_Text(pDX, IDC_KEYS_INT, m_number);
-        if (pDX->m_bSaveAndValidate)
-            pDX->m_pDlgWnd->GetDlgItemText(IDC_KEYS_COMBO, m_choice);
-    }
-    BOOL OnInitDialog() override
-    {
-        CDialog::OnInitDialog();
-        CComboBox combo;
-        combo.Attach(GetDlgItem(IDC_KEYS_COMBO)->m_hWnd);
-        for (const wchar_t* line : {L"Schieber", L"Hydrant", L"Leitung"})
-            combo.AddString(line);
-        combo.Detach();
-        return TRUE;
-    }
-    afx_msg void OnApply()
-    {
-        CDialog inner(IDD_TEST_PLAIN, this);
-        innerResult = inner.DoModal();
-    }
-    DECLARE_MESSAGE_MAP()
+// The keys dialog whose Apply button opens a second dialog.
+struct Form : KeysDialog {
+    Form() { applyOpensInner = true; }
 };
-
-BEGIN_MESSAGE_MAP(Form, CDialog)
-    ON_BN_CLICKED(IDC_KEYS_APPLY, &Form::OnApply)
-END_MESSAGE_MAP()
 
 // A dialog that opens a second one by itself once it shows, not on any action.
 class Announcing : public CDialog {

@@ -26,78 +26,6 @@ using uitest::windowRect;
 
 namespace {
 
-// The keyboard dialog: counts what reaches its handlers and exchanges three values.
-class KeysDialog : public CDialog {
-public:
-    KeysDialog() : CDialog(IDD_TEST_KEYS) {}
-
-    CString m_text = L"Hydrant";
-    int m_number = 42;
-    double m_real = 2.5;
-    CComboBox m_combo;
-    CButton m_apply;
-
-    int applied = 0, oks = 0, cancels = 0, textChanges = 0, comboChanges = 0;
-    bool refuseCancel = false;
-
-protected:
-    void DoDataExchange(CDataExchange* pDX) override
-    {
-        CDialog::DoDataExchange(pDX);
-        DDX_Control(pDX, IDC_KEYS_COMBO, m_combo);
-        DDX_Control(pDX, IDC_KEYS_APPLY, m_apply);
-        DDX_Text(pDX, IDC_KEYS_TEXT, m_text);
-        DDX_Text(pDX, IDC_KEYS_INT, m_number);
-        DDX_Text(pDX, IDC_KEYS_REAL, m_real);
-    }
-    BOOL OnInitDialog() override
-    {
-        CDialog::OnInitDialog();
-        m_combo.AddString(L"Schieber");
-        m_combo.AddString(L"Hydrant");
-        m_combo.AddString(L"Leitung");
-        textChanges = comboChanges = 0;  // what filling the dialog caused does not count
-        return TRUE;
-    }
-    void OnOK() override
-    {
-        ++oks;
-        CDialog::OnOK();
-    }
-    void OnCancel() override
-    {
-        ++cancels;
-        if (!refuseCancel)
-            CDialog::OnCancel();
-    }
-    afx_msg void OnApply() { ++applied; }
-    afx_msg void OnTextChange() { ++textChanges; }
-    afx_msg void OnComboChange() { ++comboChanges; }
-
-    DECLARE_MESSAGE_MAP()
-};
-
-BEGIN_MESSAGE_MAP(KeysDialog, CDialog)
-    ON_BN_CLICKED(IDC_KEYS_APPLY, &KeysDialog::OnApply)
-    ON_EN_CHANGE(IDC_KEYS_TEXT, &KeysDialog::OnTextChange)
-    ON_CBN_SELCHANGE(IDC_KEYS_COMBO, &KeysDialog::OnComboChange)
-END_MESSAGE_MAP()
-
-// No default push button and no OK button.
-class PlainDialog : public CDialog {
-public:
-    explicit PlainDialog(CWnd* parent = nullptr) : CDialog(IDD_TEST_PLAIN, parent) {}
-    int goes = 0;
-
-protected:
-    afx_msg void OnGo() { ++goes; }
-    DECLARE_MESSAGE_MAP()
-};
-
-BEGIN_MESSAGE_MAP(PlainDialog, CDialog)
-    ON_BN_CLICKED(IDC_PLAIN_GO, &PlainDialog::OnGo)
-END_MESSAGE_MAP()
-
 // A range handler beside single ones: the first entry that serves a control wins, and a
 // range handler learns which control sent the notification.
 class RangeDialog : public KeysDialog {
@@ -318,21 +246,6 @@ TEST(DataExchange, TypingNotifiesEachChangeAndCodeChangesToComboBoxesDoNot)
     });
 }
 
-TEST(Controls, AComboBoxsHeightCountsItsListSoTheClosedBoxKeepsItsOwn)
-{
-    KeysDialog dlg;
-    runModal(dlg, [&](CDialog& d) {
-        CWnd* combo = d.GetDlgItem(IDC_KEYS_COMBO);
-        const CRect closed = uitest::clientRectOf(d, IDC_KEYS_COMBO);
-        combo->SetWindowPos(nullptr, closed.left + 5, closed.top, closed.Width() + 40, 300, SWP_NOZORDER);
-        EXPECT_EQ(uitest::clientRectOf(d, IDC_KEYS_COMBO),
-                  CRect(closed.left + 5, closed.top, closed.right + 45, closed.bottom));
-        combo->SetWindowPos(nullptr, 0, 0, closed.Width(), 20, SWP_NOZORDER | SWP_NOMOVE);
-        EXPECT_EQ(uitest::clientRectOf(d, IDC_KEYS_COMBO).Height(), closed.Height());
-        afxdriver::key(Key::Escape);
-    });
-}
-
 // ---- templates, handles, icons -------------------------------------------------------------------
 
 TEST(Templates, DialogUnitsFollowTheBaseUnitsOfTheTemplateFont)
@@ -373,7 +286,7 @@ TEST(Templates, AMissingTemplateOrAnUnknownControlClassGivesMinusOne)
     EXPECT_EQ(AfxActiveModalDialog(), nullptr);
 }
 
-TEST(Handles, ControlsAreReachedByIdAndLetGoWhenTheDialogCloses)
+TEST(Handles, ControlsAreReachedByIdPlacedAndLetGoWhenTheDialogCloses)
 {
     KeysDialog dlg;
     runModal(dlg, [&](CDialog& d) {
@@ -393,6 +306,15 @@ TEST(Handles, ControlsAreReachedByIdAndLetGoWhenTheDialogCloses)
         EXPECT_TRUE(apply->EnableWindow(FALSE) == FALSE) << "it was enabled";
         EXPECT_FALSE(afxdriver::click(IDC_KEYS_APPLY)) << "a disabled button cannot be clicked";
         EXPECT_EQ(dlg.applied, 0);
+
+        // A combo box's height counts its list, so the closed box keeps its own.
+        CWnd* combo = d.GetDlgItem(IDC_KEYS_COMBO);
+        const CRect closed = uitest::clientRectOf(d, IDC_KEYS_COMBO);
+        combo->SetWindowPos(nullptr, closed.left + 5, closed.top, closed.Width() + 40, 300, SWP_NOZORDER);
+        EXPECT_EQ(uitest::clientRectOf(d, IDC_KEYS_COMBO),
+                  CRect(closed.left + 5, closed.top, closed.right + 45, closed.bottom));
+        combo->SetWindowPos(nullptr, 0, 0, closed.Width(), 20, SWP_NOZORDER | SWP_NOMOVE);
+        EXPECT_EQ(uitest::clientRectOf(d, IDC_KEYS_COMBO).Height(), closed.Height());
         afxdriver::key(Key::Escape);
     });
     EXPECT_EQ(dlg.m_hWnd, nullptr);

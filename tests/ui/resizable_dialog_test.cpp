@@ -90,10 +90,21 @@ CRect openAndMeasure(SaveRestore save)
 
 }  // namespace
 
+// With the size grip the user can make the dialog larger, not smaller than it opened; anchored
+// controls keep their distances.
 TEST(ResizableDialog, AnchoredControlsKeepTheirDistancesWhenTheDialogGrows)
 {
     FormDialog dlg;
     runModal(dlg, [&](CDialog& d) {
+        QDialog* w = qobject_cast<QDialog*>(reinterpret_cast<QWidget*>(d.m_hWnd));
+        ASSERT_TRUE(w);
+        EXPECT_TRUE(w->isSizeGripEnabled());
+        QSizeGrip* grip = w->findChild<QSizeGrip*>();
+        ASSERT_TRUE(grip);
+        EXPECT_TRUE(grip->isVisible());
+        EXPECT_EQ(w->minimumSize(), w->size());
+        EXPECT_GT(w->maximumWidth(), w->width());
+
         CRect name = clientRectOf(d, IDC_FORM_NAME), list = clientRectOf(d, IDC_FORM_LIST);
         CRect note = clientRectOf(d, IDC_FORM_NOTE), ok = clientRectOf(d, IDOK);
         CRect before = windowRect(d);
@@ -151,22 +162,8 @@ TEST(ResizableDialog, HalfwayAnchorsShareTheGrowth)
     EXPECT_FALSE(dlg.missing);
 }
 
-TEST(ResizableDialog, TheSizeGripMakesTheDialogResizableAndCanBeHidden)
+TEST(ResizableDialog, WithoutTheSizeGripAndASizingBorderTheSizeIsFixed)
 {
-    // With the grip: a grip in the corner, and the user cannot make it smaller than it opened.
-    FormDialog withGrip;
-    runModal(withGrip, [&](CDialog& d) {
-        QDialog* w = qobject_cast<QDialog*>(reinterpret_cast<QWidget*>(d.m_hWnd));
-        ASSERT_TRUE(w);
-        EXPECT_TRUE(w->isSizeGripEnabled());
-        QSizeGrip* grip = w->findChild<QSizeGrip*>();
-        ASSERT_TRUE(grip);
-        EXPECT_TRUE(grip->isVisible());
-        EXPECT_EQ(w->minimumSize(), w->size());
-        EXPECT_GT(w->maximumWidth(), w->width());
-        afxdriver::key(afxdriver::Key::Escape);
-    });
-
     // A template without WS_THICKFRAME and no grip: fixed size.
     class Fixed : public CExtResizableDialog {
     public:
