@@ -286,13 +286,9 @@ TEST(LispValues, AListNestedTooDeepReadsAsNilAndTheNextArgumentsStillRead)
     EXPECT_NE(::testing::internal::GetCapturedStderr().find("a value is a list nested deeper"), std::string::npos);
 }
 
-TEST(CStringText, FormatTakesWideTextAndTrimRemovesWhiteSpace)
+// (CString::Format is the text library's formatter: tests/text.)
+TEST(CStringText, TrimRemovesWhiteSpaceAndComparesIgnoreCase)
 {
-    CString s;
-    s.Format(L"PARAMETERERROR 4: Buttontexte %d kein String -> %s", 1, L"Straße");
-    EXPECT_EQ(s, L"PARAMETERERROR 4: Buttontexte 1 kein String -> Straße");
-    s.Format(L"%hs|%c|%5.2f|%%", "narrow", L'ß', 3.14159);
-    EXPECT_EQ(s.str(), L"narrow|ß| 3.14|%");
     CString t = L" \t Titel mit Raum  \r\n";
     t.Trim();
     EXPECT_EQ(t, L"Titel mit Raum");
