@@ -182,14 +182,13 @@ TEST(KorcadAnswers, AnAnswerThatDoesNotFitOrCannotBeReadStopsKorcad)
 }
 
 // Without a program the command line reads its commands from the input lines and ends when
-// they are used; shots save every dialog (named by number and title, or as asked) and, when
-// no dialog opens, the main window into a folder made for it.
+// they are used; shots save every dialog (named by number and title) and, when no dialog
+// opens, the main window into a folder made for it.
 TEST(KorcadAnswers, InputLinesDriveTheCommandLineAndShotsSaveWhatIsShown)
 {
     TempFile shots("keep", "");
     const std::string dir = shots.dir() + "/shots";
     KorcadRun r = korcad({"--shots", dir}, R"answers(input "(setq x (korDialog_ButtonDialog 0 '(\"Titel\") '(\"A\") '(\"a\")))"
-shot auswahl
 click "A"
 input "(strcat (cadr x) \"!\")"
 )answers");
@@ -197,8 +196,7 @@ input "(strcat (cadr x) \"!\")"
     EXPECT_TRUE(has(r.process.out, "(1 \"a\")\n")) << r.process.out;
     EXPECT_TRUE(has(r.process.out, "\"a!\"\n")) << r.process.out;
     EXPECT_EQ(r.process.err, "");
-    EXPECT_TRUE(std::filesystem::exists(dir + "/001-Titel.png"));
-    EXPECT_GT(std::filesystem::file_size(dir + "/auswahl.png"), 500u);
+    EXPECT_GT(std::filesystem::file_size(dir + "/001-Titel.png"), 500u);
 
     const std::string windowOnly = shots.dir() + "/nur/fenster";
     KorcadRun pick = korcad({"--shots", windowOnly, "-e", "(getpoint)"}, "pick 1,1\n");
