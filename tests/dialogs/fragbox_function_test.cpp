@@ -1,19 +1,16 @@
 // korDialog_FragBox as a LISP program calls it: its argument checks with their codes and log
 // lines, the answers for OK and Cancel with every value in its own LISP type, and the rows the
 // user sees. Labels are literal texts, looked up with empty names (no database), or looked up
-// in a database the test makes.
+// in the sample database.
+#include "dialog_args.h"
 #include "lisp_call.h"
-
-#include "db/kordb.h"
-#include "run_process.h"
-
-#include <sqlite3.h>
 
 #include "mfc/afxwin.h"
 #include "../../res/resource.h"  // the module's control ids (the test does not link the module)
 
 namespace {
 
+using dialogtest::list;
 using dialogtest::show;
 using dialogtest::strings;
 using V = CKORAdsLispVar;
@@ -21,15 +18,20 @@ using L = CKORAdsLisp;
 
 const std::wstring kFn = L"korDialog_FragBox";
 
-class FragBoxFunction : public dialogtest::ModuleFixture {};
-
-V list(std::initializer_list<V> items)
-{
-    V l;
-    for (const V& v : items)
-        l.Append(L::List(v));
-    return l;
-}
+class FragBoxFunction : public dialogtest::ModuleFixture {
+protected:
+    // The texts of the controls `ids`.
+    static std::vector<CString> texts(CDialog& d, std::initializer_list<UINT> ids)
+    {
+        std::vector<CString> out;
+        for (UINT id : ids) {
+            CString t;
+            d.GetDlgItemText(static_cast<int>(id), t);
+            out.push_back(t);
+        }
+        return out;
+    }
+};
 
 TEST_F(FragBoxFunction, EachFailedCheckAnswersItsCodeAndLogsItsMessageWithoutADialog)
 {
@@ -67,56 +69,34 @@ TEST_F(FragBoxFunction, EachFailedCheckAnswersItsCodeAndLogsItsMessageWithoutADi
     expectChecks(kFn, L"korDialog_FragBox -> FragBox()", cases);
 }
 
+// The example of the function's documentation: row 1 typed over by 4. A label is cut to 255
+// characters.
 TEST_F(FragBoxFunction, OkAnswersOneAndEveryValueInItsOwnType)
 {
-    // The example of the function's documentation: 2.5 shown as 2.50 and typed over by 2.
-    std::vector<CString> labels, texts;
-    dialogtest::Call r = call(kFn, {V(L"WASSER"), V(L"TEXTE"), strings({L"Länge", L"Anzahl"}), list({V(2.5), V(3)})},
-                              "type 1006 \"4\"\nok\n", [&](CDialog& d) {
-                                  for (UINT id : {IDC_FRAGBOX_LABEL0, IDC_FRAGBOX_LABEL1}) {
-                                      CString t;
-                                      d.GetDlgItemText(static_cast<int>(id), t);
-                                      labels.push_back(t);
-                                  }
-                                  for (UINT id : {IDC_FRAGBOX_EDIT0, IDC_FRAGBOX_EDIT1}) {
-                                      CString t;
-                                      d.GetDlgItemText(static_cast<int>(id), t);
-                                      texts.push_back(t);
-                                  }
-                              });
+    const std::wstring longLabel(300, L'x');
+    std::vector<CString> labels;
+    dialogtest::Call r = call(kFn, {V(L"WASSER"), V(L"TEXTE"), strings({L"Länge", longLabel.c_str()}), list({V(2.5), V(3)})},
+                              "type 1006 \"4\"\nok\n",
+                              [&](CDialog& d) { labels = texts(d, {IDC_FRAGBOX_LABEL0, IDC_FRAGBOX_LABEL1}); });
     EXPECT_EQ(r.status, RSRSLT);
     EXPECT_EQ(r.value, list({V(1), V(2.5), V(4)})) << show(r.value);
-    EXPECT_EQ(labels, (std::vector<CString>{L"Länge", L"Anzahl"}));
-    EXPECT_EQ(texts, (std::vector<CString>{L"2.50", L"3"}));
+    EXPECT_EQ(L::Type(L::Nth(1, r.value)), LISP_REAL);
+    EXPECT_EQ(labels, (std::vector<CString>{L"Länge", std::wstring(255, L'x').c_str()}));
     EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{L"OK -> return -> RSRSLT\r\n"});
-    ASSERT_EQ(r.dialogs.size(), 1u);
-    EXPECT_EQ(r.dialogs[0], "\"__kor---\" (template 140)");
+    EXPECT_EQ(r.dialogs, std::vector<std::string>{"\"__kor---\" (template 140)"});
     EXPECT_EQ(r.resourceAfter, sentinel());
     EXPECT_TRUE(r.userErrors.empty());
-
-    dialogtest::Call typed = call(kFn, {V(L"W"), V(L"T"), strings({L"Länge", L"Anzahl", L"Material"}),
-                                        list({V(2.5), V(3), V(L"PE")})},
-                                  "type 1002 \"2\"\ntype 1006 \"4.9\"\ntype 1010 \"PVC\"\nclick \"OK\"\n");
-    EXPECT_EQ(typed.value, list({V(1), V(2.0), V(4), V(L"PVC")})) << show(typed.value);
-    EXPECT_EQ(L::Type(L::Nth(1, typed.value)), LISP_REAL);
 }
 
-TEST_F(FragBoxFunction, CancelEscapeAndTheCloseBoxAnswerZeroWithStatusOne)
+TEST_F(FragBoxFunction, CancelAnswersZeroAndAnyOtherEndNothing)
 {
-    for (const char* how : {"click \"Abbrechen\"\n", "key Escape\n", "cancel\n"}) {
-        SCOPED_TRACE(how);
-        dialogtest::Call r = call(kFn, {V(L"W"), V(L"T"), strings({L"A"}), list({V(1)})}, std::string("type 1002 \"9\"\n") + how);
-        EXPECT_EQ(r.status, RSRSLT);
-        EXPECT_EQ(r.value, L::List(V(0)));
-        EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{L"CANCEL -> return 0 -> RSRSLT\r\n"});
-        EXPECT_EQ(r.resourceAfter, sentinel());
-    }
-}
+    dialogtest::Call r = call(kFn, {V(L"W"), V(L"T"), strings({L"A"}), list({V(1)})}, "type 1002 \"9\"\nkey Escape\n");
+    EXPECT_EQ(r.status, RSRSLT);
+    EXPECT_EQ(r.value, L::List(V(0)));
+    EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{L"CANCEL -> return 0 -> RSRSLT\r\n"});
+    EXPECT_EQ(r.resourceAfter, sentinel());
 
-TEST_F(FragBoxFunction, AnyOtherEndOfTheDialogAnswersNothing)
-{
-    dialogtest::Call r = call(kFn, {V(L"W"), V(L"T"), strings({L"A"}), list({V(1)})}, "",
-                              [](CDialog& d) { d.EndDialog(7); });
+    r = call(kFn, {V(L"W"), V(L"T"), strings({L"A"}), list({V(1)})}, "", [](CDialog& d) { d.EndDialog(7); });
     EXPECT_EQ(r.status, RSERR);
     EXPECT_FALSE(r.hasValue) << show(r.value);
     EXPECT_EQ(r.dialogs.size(), 1u);
@@ -124,46 +104,27 @@ TEST_F(FragBoxFunction, AnyOtherEndOfTheDialogAnswersNothing)
     EXPECT_EQ(r.resourceAfter, sentinel());
 }
 
-TEST_F(FragBoxFunction, TenRowsShowEightAndOkReturnsAllTen)
+// Ten rows: eight are shown (the eighth typed into), all ten come back, a list as one element
+// and nil as one too.
+TEST_F(FragBoxFunction, EveryRowComesBackAsOneElementShownOrNot)
 {
     V descriptions, values;
     for (int i = 0; i < 10; ++i) {
-        std::wstring label = L"Zeile " + std::to_wstring(i);
-        descriptions.Append(L::List(V(label.c_str())));
-        values.Append(L::List(V(i)));
+        descriptions.Append(L::List(V((L"Zeile " + std::to_wstring(i)).c_str())));
+        values.Append(L::List(i == 9 ? list({V(1), V(2)}) : V(i)));
     }
-    int shown = 0;
-    dialogtest::Call r = call(kFn, {V(L"W"), V(L"T"), descriptions, values}, "type 1024 \"70\"\nok\n", [&](CDialog& d) {
-        for (UINT id : {IDC_FRAGBOX_EDIT0, IDC_FRAGBOX_EDIT1, IDC_FRAGBOX_EDIT2, IDC_FRAGBOX_EDIT3, IDC_FRAGBOX_EDIT4,
-                        IDC_FRAGBOX_EDIT5, IDC_FRAGBOX_EDIT6, IDC_FRAGBOX_EDIT7})
-            shown += d.GetDlgItem(static_cast<int>(id))->IsWindowVisible() ? 1 : 0;
-    });
-    EXPECT_EQ(shown, 8);
-    EXPECT_EQ(r.value, list({V(1), V(0), V(1), V(2), V(3), V(4), V(5), V(6), V(70), V(8), V(9)})) << show(r.value);
-}
+    dialogtest::Call r = call(kFn, {V(L"W"), V(L"T"), descriptions, values}, "type 1024 \"70\"\nok\n");
+    EXPECT_EQ(r.value, list({V(1), V(0), V(1), V(2), V(3), V(4), V(5), V(6), V(70), V(8), list({V(1), V(2)})}))
+        << show(r.value);
 
-TEST_F(FragBoxFunction, AListValueStopsTheRowsAndComesBackAsOneElement)
-{
-    // Row 2 of four holds a list: rows 0 and 1 are shown, all four values come back.
-    const V inner = list({V(1), V(2)});
-    int shown = 0;
-    dialogtest::Call r = call(kFn, {V(L"W"), V(L"T"), strings({L"A", L"B", L"C", L"D"}), list({V(1), V(2), inner, V(3.14159)})},
-                              "type 1002 \"5\"\nok\n", [&](CDialog& d) {
-                                  for (UINT id : {IDC_FRAGBOX_EDIT0, IDC_FRAGBOX_EDIT1, IDC_FRAGBOX_EDIT2, IDC_FRAGBOX_EDIT3})
-                                      shown += d.GetDlgItem(static_cast<int>(id))->IsWindowVisible() ? 1 : 0;
-                              });
-    EXPECT_EQ(shown, 2);
-    EXPECT_EQ(r.value, list({V(1), V(5), V(2), inner, V(3.14159)})) << show(r.value);
-
-    // nil as the first value is kept as an element too.
     dialogtest::Call first = call(kFn, {V(L"W"), V(L"T"), strings({L"A", L"B"}), list({V(), V(2)})}, "ok\n");
     EXPECT_EQ(first.value, list({V(1), V(), V(2)})) << show(first.value);
 }
 
+// Numeric descriptions with blank database and table names: nothing is looked up, the rows
+// are shown without a label.
 TEST_F(FragBoxFunction, NamesAreTrimmedAndEmptyNamesGiveEmptyLabelsWithoutADatabase)
 {
-    // Numeric descriptions with empty (blank) database and table names: nothing is looked
-    // up, the rows are shown without a label.
     CString label;
     bool visible = false;
     dialogtest::Call r = call(kFn, {V(L"  "), V(L" \t"), list({V(7), V(2.9)}), list({V(L"x"), V(1.5)})}, "ok\n",
@@ -177,63 +138,27 @@ TEST_F(FragBoxFunction, NamesAreTrimmedAndEmptyNamesGiveEmptyLabelsWithoutADatab
     EXPECT_EQ(r.value, list({V(1), V(L"x"), V(1.5)})) << show(r.value);
 }
 
-TEST_F(FragBoxFunction, AFailedLookupAnswersNothingBeforeAnyDialog)
-{
-    dialogtest::Call r = call(kFn, {V(L"GIBTESNICHT"), V(L"TEXTE"), list({V(L"Länge"), V(3)}), list({V(1), V(2)})});
-    EXPECT_EQ(r.status, RSERR);
-    EXPECT_FALSE(r.hasValue) << show(r.value);
-    EXPECT_TRUE(r.dialogs.empty());
-    EXPECT_EQ(r.lines(L"DialogReturn"),
-              std::vector<std::wstring>{L"GetStringFromFragBoxIdentifier failed -> return -> RSERR\r\n"});
-    EXPECT_EQ(r.resourceAfter, sentinel());
-}
-
-// A SQLite file with a text table TEXTE, handed to the text tables as database WASSER.
 class FragBoxWithDatabase : public FragBoxFunction {
 protected:
-    void SetUp() override
-    {
-        FragBoxFunction::SetUp();
-        path = dir.dir() + "/my.sqlite";
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(db,
-                               "CREATE TABLE TEXTE (Identifier INTEGER, Text TEXT);"
-                               "INSERT INTO TEXTE VALUES (1, 'Nennweite [mm]'), (2, 'Werkstoff'), (3, 'Baujahr');",
-                               nullptr, nullptr, nullptr),
-                  SQLITE_OK);
-        sqlite3_close(db);
-        ASSERT_TRUE(kordb::setDatabase("WASSER", path));
-    }
-    void TearDown() override
-    {
-        kordb::clearHostDatabases();
-        kordb::closeAll();
-        FragBoxFunction::TearDown();
-    }
-    TempFile dir{"fragbox.keep", ""};
-    std::string path;
+    dialogtest::SampleWasser wasser;
 };
 
 TEST_F(FragBoxWithDatabase, NumericDescriptionsAreLookedUpPerRowBesideLiteralLabels)
 {
+    ASSERT_TRUE(wasser.ok);
     std::vector<CString> labels;
-    dialogtest::Call r = call(kFn, {V(L" WASSER "), V(L"TEXTE\t"), list({V(1), V(L"Eigener Text"), V(2.0), V(3)}),
+    dialogtest::Call r = call(kFn, {V(L" WASSER "), V(L"TEXTE\t"), list({V(3), V(L"Eigener Text"), V(2.0), V(5)}),
                                     list({V(100), V(L"x"), V(L"PE"), V(1998)})},
                               "type 1002 \"150\"\nok\n", [&](CDialog& d) {
-                                  for (UINT id : {IDC_FRAGBOX_LABEL0, IDC_FRAGBOX_LABEL1, IDC_FRAGBOX_LABEL2,
-                                                  IDC_FRAGBOX_LABEL3}) {
-                                      CString t;
-                                      d.GetDlgItemText(static_cast<int>(id), t);
-                                      labels.push_back(t);
-                                  }
+                                  labels = texts(d, {IDC_FRAGBOX_LABEL0, IDC_FRAGBOX_LABEL1, IDC_FRAGBOX_LABEL2,
+                                                     IDC_FRAGBOX_LABEL3});
                               });
     EXPECT_EQ(r.status, RSRSLT);
-    EXPECT_EQ(labels, (std::vector<CString>{L"Nennweite [mm]", L"Eigener Text", L"Werkstoff", L"Baujahr"}));
+    EXPECT_EQ(labels, (std::vector<CString>{L"Nennweite [mm]", L"Eigener Text", L"Material", L"Baujahr"}));
     EXPECT_EQ(r.value, list({V(1), V(150), V(L"x"), V(L"PE"), V(1998)})) << show(r.value);
 }
 
-TEST_F(FragBoxWithDatabase, AnUnknownTableOrDatabaseEndsTheCallAtThatRow)
+TEST_F(FragBoxWithDatabase, AnUnknownTableOrDatabaseEndsTheCallBeforeAnyDialog)
 {
     for (const auto& [database, table] : {std::pair{L"WASSER", L"KEINETABELLE"}, std::pair{L"GAS", L"TEXTE"},
                                           std::pair{L"WASSER", L"TEXTE\" WHERE 1=1 --"}}) {
@@ -243,16 +168,8 @@ TEST_F(FragBoxWithDatabase, AnUnknownTableOrDatabaseEndsTheCallAtThatRow)
         EXPECT_TRUE(r.dialogs.empty());
         EXPECT_EQ(r.lines(L"DialogReturn"),
                   std::vector<std::wstring>{L"GetStringFromFragBoxIdentifier failed -> return -> RSERR\r\n"});
+        EXPECT_EQ(r.resourceAfter, sentinel());
     }
-}
-
-TEST_F(FragBoxFunction, LabelsAreCutTo255Characters)
-{
-    std::wstring longLabel(300, L'x');
-    CString label;
-    call(kFn, {V(L"W"), V(L"T"), strings({longLabel.c_str()}), list({V(1)})}, "key Escape\n",
-         [&](CDialog& d) { d.GetDlgItemText(IDC_FRAGBOX_LABEL0, label); });
-    EXPECT_EQ(label.GetLength(), 255);
 }
 
 }  // namespace

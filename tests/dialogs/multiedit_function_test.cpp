@@ -3,9 +3,8 @@
 // decimals), the answers for OK and Cancel, and the loop in which a pick button closes the
 // window, the user gives a distance at the command line and the window comes back with it.
 // The distances are answered by a scripted command line plugged into the host.
+#include "dialog_args.h"
 #include "lisp_call.h"
-
-#include "db/kordb.h"
 
 #include "mfc/afxwin.h"
 #include "../../res/resource.h"  // the module's control ids (the test does not link the module)
@@ -14,6 +13,7 @@
 
 namespace {
 
+using dialogtest::list;
 using dialogtest::show;
 using dialogtest::strings;
 using V = CKORAdsLispVar;
@@ -24,14 +24,6 @@ const UINT kPicks[] = {IDC_MULTIEDIT_PICK0, IDC_MULTIEDIT_PICK1, IDC_MULTIEDIT_P
                        IDC_MULTIEDIT_PICK4, IDC_MULTIEDIT_PICK5, IDC_MULTIEDIT_PICK6, IDC_MULTIEDIT_PICK7};
 const UINT kEdits[] = {IDC_MULTIEDIT_EDIT0, IDC_MULTIEDIT_EDIT1, IDC_MULTIEDIT_EDIT2, IDC_MULTIEDIT_EDIT3,
                        IDC_MULTIEDIT_EDIT4, IDC_MULTIEDIT_EDIT5, IDC_MULTIEDIT_EDIT6, IDC_MULTIEDIT_EDIT7};
-
-V list(std::initializer_list<V> items)
-{
-    V l;
-    for (const V& v : items)
-        l.Append(L::List(v));
-    return l;
-}
 
 // What one window showed: the visible rows' pick-button labels and edit texts, and its size.
 struct Shown {
@@ -138,6 +130,9 @@ TEST_F(MultiEditFunction, EachFailedCheckAnswersItsCodeAndLogsItsMessageWithoutA
     expectChecks(kFn, L"korDialog_MultiEditDialog -> MultiEdit()", cases);
 }
 
+// Labels on the pick buttons, values with two decimals, the window shorter by the rows not
+// used; of nine rows eight are shown and the ninth comes back as passed; a value that is no
+// number starts its row at zero.
 TEST_F(MultiEditFunction, RowsShowTheirLabelsOnThePickButtonsAndTwoDecimalsAndTheWindowShrinks)
 {
     std::vector<Shown> shown;
@@ -148,22 +143,23 @@ TEST_F(MultiEditFunction, RowsShowTheirLabelsOnThePickButtonsAndTwoDecimalsAndTh
     EXPECT_EQ(two.value, list({V(1), V(1.0), V(2.5)})) << show(two.value);
     EXPECT_EQ(L::Type(L::Nth(1, two.value)), LISP_REAL) << "an integer start value comes back as a real";
     EXPECT_EQ(two.lines(L"DialogReturn"), std::vector<std::wstring>{L"OK -> return -> RSRSLT\r\n"});
-    ASSERT_EQ(two.dialogs.size(), 1u);
-    EXPECT_EQ(two.dialogs[0], "\"__kor---\" (template 30020)");
+    EXPECT_EQ(two.dialogs, std::vector<std::string>{"\"__kor---\" (template 30020)"});
     EXPECT_EQ(two.resourceAfter, sentinel());
 
     V labels, values;
-    for (int i = 0; i < 8; ++i) {
+    for (int i = 0; i < 9; ++i) {
         labels.Append(L::List(V((L"Zeile " + std::to_wstring(i)).c_str())));
-        values.Append(L::List(V(i)));
+        values.Append(L::List(i == 1 ? V(L"x") : i == 2 ? strings({L"y"}) : V(i + 0.25)));
     }
-    call(kFn, {V(L"W"), V(L"T"), labels, values}, "cancel\n", record);
+    dialogtest::Call nine = call(kFn, {V(L"W"), V(L"T"), labels, values}, "type 1024 \"70\"\nok\n", record);
+    EXPECT_EQ(nine.value, list({V(1), V(0.25), V(0.0), V(0.0), V(3.25), V(4.25), V(5.25), V(6.25), V(70.0), V(8.25)}))
+        << show(nine.value);
 
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].labels, (std::vector<CString>{L"Breite", L"Höhe"}));
     EXPECT_EQ(shown[0].texts, (std::vector<CString>{L"1.00", L"2.50"}));
     EXPECT_EQ(shown[1].labels.size(), 8u);
-    EXPECT_EQ(shown[1].texts[7], L"7.00");
+    EXPECT_EQ(shown[1].texts, (std::vector<CString>{L"0.25", L"0.00", L"0.00", L"3.25", L"4.25", L"5.25", L"6.25", L"7.25"}));
     ASSERT_GT(shown[1].gauge, 0);
     EXPECT_EQ(shown[1].height - shown[0].height, 6 * shown[1].gauge) << "six rows are cut off";
     EXPECT_EQ(shown[1].okTop - shown[0].okTop, 6 * shown[1].gauge) << "OK moves up with them";
@@ -188,69 +184,30 @@ TEST_F(MultiEditFunction, APickAsksForTheRowsDistanceAndTheWindowComesBackWithIt
     EXPECT_TRUE(r.userErrors.empty());
 }
 
-TEST_F(MultiEditFunction, EscapeOrAnEmptyAnswerAtThePromptLeaveTheRowAsItWas)
+// Escape or an empty answer at the prompt leave the row as it was; a pick loses what was typed
+// before it; OK stores what is typed after the last pick.
+TEST_F(MultiEditFunction, EscapeOrAnEmptyAnswerAtThePromptLeaveTheRowAndTypedTextIsLostByAPick)
 {
     distances = {{RTCAN}, {RTNONE}, {RTNORM, 9}};
     std::vector<Shown> shown;
     dialogtest::Call r = call(kFn, {V(L"W"), V(L"T"), strings({L"Breite", L"Höhe"}), list({V(1), V(2)})},
-                              "click 1003\nclick 1003\nclick 1001\nok\n", [&](CDialog& d) { shown.push_back(look(d)); });
+                              "type 1002 \"7\"\nclick 1003\nclick 1003\nclick 1001\ntype 1006 \"12abc\"\nok\n",
+                              [&](CDialog& d) { shown.push_back(look(d)); });
     ASSERT_EQ(shown.size(), 4u);
     for (int pass : {1, 2})
         EXPECT_EQ(shown[pass].texts, (std::vector<CString>{L"1.00", L"2.00"})) << "pass " << pass;
-    EXPECT_EQ(r.value, list({V(1), V(9.0), V(2.0)})) << show(r.value);
-}
-
-TEST_F(MultiEditFunction, TypedTextIsStoredByOkButLostByAPick)
-{
-    distances = {{RTCAN}};
-    std::vector<Shown> shown;
-    dialogtest::Call r = call(kFn, {V(L"W"), V(L"T"), strings({L"A", L"B"}), list({V(1), V(2)})},
-                              "type 1002 \"7\"\nclick 1003\ntype 1006 \"12abc\"\nok\n",
-                              [&](CDialog& d) { shown.push_back(look(d)); });
-    ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[1].texts[0], L"1.00") << "the 7 typed before the pick is gone";
-    EXPECT_EQ(r.value, list({V(1), V(1.0), V(12.0)})) << show(r.value);
-
-    dialogtest::Call words = call(kFn, {V(L"W"), V(L"T"), strings({L"A"}), list({V(1)})}, "type 1002 \"abc\"\nok\n");
-    EXPECT_EQ(words.value, list({V(1), V(0.0)})) << show(words.value);
+    EXPECT_EQ(r.value, list({V(1), V(9.0), V(12.0)})) << show(r.value);
 }
 
 TEST_F(MultiEditFunction, CancelAnswersZeroAndDropsPickedValues)
 {
-    for (const char* how : {"click \"Abbrechen\"\n", "key Escape\n", "cancel\n"}) {
-        SCOPED_TRACE(how);
-        distances = {{RTNORM, 4}};
-        dialogtest::Call r = call(kFn, {V(L"W"), V(L"T"), strings({L"A"}), list({V(1)})}, std::string("click 1001\n") + how);
-        EXPECT_EQ(r.status, RSRSLT);
-        EXPECT_EQ(r.value, L::List(V(0))) << show(r.value);
-        EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{L"CANCEL -> return 0 -> RSRSLT\r\n"});
-        EXPECT_EQ(r.dialogs.size(), 2u);
-        EXPECT_EQ(r.resourceAfter, sentinel());
-    }
-}
-
-TEST_F(MultiEditFunction, NineRowsShowEightAndOkReturnsTheNinthAsPassed)
-{
-    V labels, values;
-    for (int i = 0; i < 9; ++i) {
-        labels.Append(L::List(V((L"Zeile " + std::to_wstring(i)).c_str())));
-        values.Append(L::List(V(i + 0.25)));
-    }
-    size_t rows = 0;
-    dialogtest::Call r = call(kFn, {V(L"W"), V(L"T"), labels, values}, "type 1024 \"70\"\nok\n",
-                              [&](CDialog& d) { rows = look(d).texts.size(); });
-    EXPECT_EQ(rows, 8u);
-    EXPECT_EQ(r.value, list({V(1), V(0.25), V(1.25), V(2.25), V(3.25), V(4.25), V(5.25), V(6.25), V(70.0), V(8.25)}))
-        << show(r.value);
-}
-
-TEST_F(MultiEditFunction, AValueThatIsNoNumberStartsTheRowAtZero)
-{
-    std::vector<CString> texts;
-    dialogtest::Call r = call(kFn, {V(L"W"), V(L"T"), strings({L"A", L"B", L"C"}), list({V(1.5), V(L"x"), strings({L"y"})})},
-                              "ok\n", [&](CDialog& d) { texts = look(d).texts; });
-    EXPECT_EQ(texts, (std::vector<CString>{L"1.50", L"0.00", L"0.00"}));
-    EXPECT_EQ(r.value, list({V(1), V(1.5), V(0.0), V(0.0)})) << show(r.value);
+    distances = {{RTNORM, 4}};
+    dialogtest::Call r = call(kFn, {V(L"W"), V(L"T"), strings({L"A"}), list({V(1)})}, "click 1001\nkey Escape\n");
+    EXPECT_EQ(r.status, RSRSLT);
+    EXPECT_EQ(r.value, L::List(V(0))) << show(r.value);
+    EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{L"CANCEL -> return 0 -> RSRSLT\r\n"});
+    EXPECT_EQ(r.dialogs.size(), 2u);
+    EXPECT_EQ(r.resourceAfter, sentinel());
 }
 
 TEST_F(MultiEditFunction, AnyOtherEndShowsTheWindowAgainAndAWindowThatCannotOpenEndsTheCall)
@@ -279,35 +236,14 @@ TEST_F(MultiEditFunction, AnyOtherEndShowsTheWindowAgainAndAWindowThatCannotOpen
     EXPECT_EQ(failed.resourceAfter, sentinel());
 }
 
-TEST_F(MultiEditFunction, LabelsAreCutTo255Characters)
-{
-    std::wstring longLabel(300, L'x');
-    CString label;
-    call(kFn, {V(L"W"), V(L"T"), strings({longLabel.c_str()}), list({V(1)})}, "key Escape\n",
-         [&](CDialog& d) { label = look(d).labels.at(0); });
-    EXPECT_EQ(label.GetLength(), 255);
-}
-
-// The sample database WASSER, whose TEXTE holds e.g. 4 Länge [m] and 1 Überdeckung [m].
 class MultiEditWithDatabase : public MultiEditFunction {
 protected:
-    void SetUp() override
-    {
-        kordb::closeAll();
-        kordb::clearHostDatabases();
-        ASSERT_TRUE(kordb::setDatabase("WASSER", KOR_SAMPLE_DB_DIR "/wasser.sqlite"));
-        MultiEditFunction::SetUp();
-    }
-    void TearDown() override
-    {
-        MultiEditFunction::TearDown();
-        kordb::clearHostDatabases();
-        kordb::closeAll();
-    }
+    dialogtest::SampleWasser wasser;
 };
 
 TEST_F(MultiEditWithDatabase, NumericIdentifiersAreLookedUpAndNameTheirPrompt)
 {
+    ASSERT_TRUE(wasser.ok);
     distances = {{RTNORM, 12.75}};
     std::vector<CString> labels;
     dialogtest::Call r = call(kFn, {V(L" WASSER "), V(L"TEXTE\t"), list({V(4), V(L"Eigene"), V(1.0)}),

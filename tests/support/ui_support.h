@@ -33,7 +33,8 @@ HWND mainWindow();
 CRect windowRect(const CWnd& w);
 CRect clientRectOf(const CDialog& dlg, UINT id);  // a control's rectangle in client coordinates
 UINT focusedId();                                  // control id of the focused control, 0 if none
-// Lets events run until the dialog's window is the active one (false after 2 s without).
+// Lets events run until the dialog's window is the active one; false if it is not after 30 s
+// (a bound against a window that never becomes active, not a wait: it returns at once when it is).
 bool waitUntilActive(const CDialog& dlg);
 
 }  // namespace uitest

@@ -35,44 +35,10 @@ std::string parseError(const std::string& text)
     return error;
 }
 
-// The keys dialog with an Apply button that opens a second dialog.
-class Form : public CDialog {
-public:
-    Form() : CDialog(IDD_TEST_KEYS) {}
-    CString m_text;
-    int m_number = 0;
-    CString m_choice;
-    INT_PTR innerResult = 0;
-
-protected:
-    void DoDataExchange(CDataExchange* pDX) override
-    {
-        DDX_Text(pDX, IDC_KEYS_TEXT, m_text);
-        DDX_Text(pDX, IDC_KEYS_INT, m_number);
-        if (pDX->m_bSaveAndValidate)
-            pDX->m_pDlgWnd->GetDlgItemText(IDC_KEYS_COMBO, m_choice);
-    }
-    BOOL OnInitDialog() override
-    {
-        CDialog::OnInitDialog();
-        CComboBox combo;
-        combo.Attach(GetDlgItem(IDC_KEYS_COMBO)->m_hWnd);
-        for (const wchar_t* line : {L"Schieber", L"Hydrant", L"Leitung"})
-            combo.AddString(line);
-        combo.Detach();
-        return TRUE;
-    }
-    afx_msg void OnApply()
-    {
-        CDialog inner(IDD_TEST_PLAIN, this);
-        innerResult = inner.DoModal();
-    }
-    DECLARE_MESSAGE_MAP()
+// The keys dialog whose Apply button opens a second dialog.
+struct Form : KeysDialog {
+    Form() { applyOpensInner = true; }
 };
-
-BEGIN_MESSAGE_MAP(Form, CDialog)
-    ON_BN_CLICKED(IDC_KEYS_APPLY, &Form::OnApply)
-END_MESSAGE_MAP()
 
 // A dialog that opens a second one by itself once it shows, not on any action.
 class Announcing : public CDialog {
@@ -118,8 +84,11 @@ TEST(AnswersFile, EveryActionIsRead)
         "key Escape\nkey enter\nKEY Tab\nkey Home\n"
         "ok\ncancel\n"
         "input \"3.5\"\ninput 7\n"
-        "shot first-dialog\n");
-    ASSERT_EQ(a.size(), 15u);
+        "shot first-dialog\n"
+        "click \"Übernehmen\"\n"
+        "select 201 #1 #3 #0\n"
+        "edit 201 #4 2 \"15,5\"  # a comment\n");
+    ASSERT_EQ(a.size(), 18u);
     EXPECT_EQ(a[0].kind, Action::Kind::Click);
     EXPECT_EQ(a[0].id, 1005u);
     EXPECT_EQ(a[0].line, 3);
@@ -144,61 +113,58 @@ TEST(AnswersFile, EveryActionIsRead)
     EXPECT_EQ(a[13].text, L"7");
     EXPECT_EQ(a[14].kind, Action::Kind::Shot);
     EXPECT_EQ(a[14].text, L"first-dialog");
-}
-
-TEST(AnswersFile, UmlautsSurviveTheTrip)
-{
-    auto a = parse("click \"Übernehmen\"\n");
-    ASSERT_EQ(a.size(), 1u);
-    EXPECT_EQ(a[0].text, L"\u00dcbernehmen");
+    EXPECT_EQ(a[15].text, L"\u00dcbernehmen");
+    EXPECT_EQ(a[16].indexes, (std::vector<int>{1, 3, 0})) << "several rows of a grid";
+    EXPECT_EQ(a[17].kind, Action::Kind::Edit);
+    EXPECT_EQ(a[17].index, 4);
+    EXPECT_EQ(a[17].column, 2);
+    EXPECT_EQ(a[17].text, L"15,5");
 }
 
 TEST(AnswersFile, MistakesNameTheirLine)
 {
-    EXPECT_EQ(parseError("ok\nclikc 1005\n").rfind("line 2: unknown action \"clikc\"", 0), 0u);
-    EXPECT_NE(parseError("click \"C\n").find("line 1: the text starting at column 7 has no closing quote"),
-              std::string::npos);
-    EXPECT_NE(parseError("\n\nclick C\n").find("line 3: click needs a control id"), std::string::npos);
-    EXPECT_NE(parseError("type 3.5 \"x\"\n").find("line 1: type needs a control id or the field's \"label\" first"),
-              std::string::npos);
-    EXPECT_NE(parseError("key Space\n").find("unknown key \"Space\""), std::string::npos);
-    EXPECT_NE(parseError("ok now\n").find("line 1: usage: ok"), std::string::npos);
-    EXPECT_NE(parseError("select 30058\n").find("usage: select ID"), std::string::npos);
-    EXPECT_NE(parseError("shot ../escape\n").find("plain file name"), std::string::npos);
-    EXPECT_NE(parseError("input\n").find("usage: input"), std::string::npos);
-    EXPECT_NE(parseError("click \"A\"B\n").find("a blank must follow"), std::string::npos);
+    const std::pair<const char*, const char*> mistakes[] = {
+        {"ok\nclikc 1005\n", "line 2: unknown action \"clikc\""},
+        {"click \"C\n", "line 1: the text starting at column 7 has no closing quote"},
+        {"\n\nclick C\n", "line 3: click needs a control id"},
+        {"type 3.5 \"x\"\n", "line 1: type needs a control id or the field's \"label\" first"},
+        {"key Space\n", "line 1: unknown key \"Space\""},
+        {"ok now\n", "line 1: usage: ok"},
+        {"select 30058\n", "line 1: usage: select ID"},
+        {"shot ../escape\n", "plain file name"},
+        {"input\n", "line 1: usage: input"},
+        {"click \"A\"B\n", "a blank must follow"},
+        {"select 201 #1 \"b\"\n", "takes #indexes only"},
+        {"edit 201 1 2 \"x\"\n", "line 1: edit needs the row as #INDEX"},
+        {"edit 201 #1 \"2\" \"x\"\n", "column number"},
+        {"edit 201 #1 2\n", "line 1: usage: edit ID #ROW COLUMN"},
+    };
+    for (const auto& [text, message] : mistakes)
+        EXPECT_NE(parseError(text).find(message), std::string::npos) << text << ": " << parseError(text);
 }
 
-TEST(AnswersFile, AMissingFileIsReported)
+// A file that is missing, a folder (it used to read as an empty file), a mistake named with
+// the file; a byte order mark at the very start is no part of the first line.
+TEST(AnswersFile, LoadingNamesTheFileAndSkipsAByteOrderMark)
 {
     std::vector<Action> actions;
     std::string error;
     EXPECT_FALSE(korcad::loadAnswers("/nonexistent/answers.txt", actions, &error));
     EXPECT_NE(error.find("/nonexistent/answers.txt"), std::string::npos);
-
     std::string dir = uitest::freshDir("answers");
+    EXPECT_FALSE(korcad::loadAnswers(dir, actions, &error));
+    EXPECT_NE(error.find("is a directory"), std::string::npos) << error;
     std::ofstream(dir + "/bad.txt") << "ok\n\nfly away\n";
     EXPECT_FALSE(korcad::loadAnswers(dir + "/bad.txt", actions, &error));
     EXPECT_NE(error.find("bad.txt: line 3"), std::string::npos) << error;
 
-    // A folder is no answers file (it used to read as an empty one).
-    EXPECT_FALSE(korcad::loadAnswers(dir, actions, &error));
-    EXPECT_NE(error.find("is a directory"), std::string::npos) << error;
-}
-
-TEST(AnswersFile, AByteOrderMarkAtTheStartIsNoPartOfTheFirstLine)
-{
-    std::string dir = uitest::freshDir("answers-bom");
     std::ofstream(dir + "/bom.txt") << "\xEF\xBB\xBF" "click \"C\"\r\nok\n";
-    std::vector<Action> actions;
-    std::string error;
     ASSERT_TRUE(korcad::loadAnswers(dir + "/bom.txt", actions, &error)) << error;
     ASSERT_EQ(actions.size(), 2u);
     EXPECT_EQ(actions[0].kind, Action::Kind::Click);
     EXPECT_EQ(actions[0].text, L"C");
     EXPECT_EQ(actions[1].kind, Action::Kind::Ok);
-    // Only at the very start: elsewhere those bytes are text of their own.
-    EXPECT_FALSE(korcad::parseAnswers("ok\n\xEF\xBB\xBFok\n", actions, &error));
+    EXPECT_FALSE(korcad::parseAnswers("ok\n\xEF\xBB\xBFok\n", actions, &error)) << "elsewhere those bytes are text";
 }
 
 // ---- playing ---------------------------------------------------------------------------------------

@@ -1,19 +1,17 @@
 // The button dialog of korDialog_ButtonDialog, driven as the user would: its size follows
 // the number of buttons, the focus starts on the default button, and every way out.
 #include "dialogs/ButtonDialogDlg.h"
-#include "frame/Handler.h"
 #include "uidriver/afxdriver.h"
 #include "mfc/afxhost.h"
 #include "mfc/afxstate_p.h"
-#include "ui_support.h"
+#include "ui_module.h"
 
 #include <gtest/gtest.h>
-
-#include <QTextDocument>
 
 #include <QGuiApplication>
 #include <QImage>
 #include <QScreen>
+#include <QTextDocument>
 #include <QWidget>
 
 #include <memory>
@@ -27,25 +25,6 @@ namespace {
 
 UINT choice(int k) { return static_cast<UINT>(IDC_BUTTONDIALOG_CHOICE0 + 2 * k); }
 
-// The entries of one call, owned here as the LISP handler owns them.
-struct Entries {
-    std::vector<std::unique_ptr<CButtonDialogEntry>> owned;
-    explicit Entries(int n)
-    {
-        for (int i = 0; i < n; ++i) {
-            CString caption, value;
-            caption.Format(L"Knopf %c", L'A' + i);
-            value.Format(L"wert-%c", L'a' + i);
-            owned.push_back(std::make_unique<CButtonDialogEntry>(caption, value));
-        }
-    }
-    void fill(CButtonDialogDlg& dlg) const
-    {
-        for (const auto& e : owned)
-            dlg.m_Entries.push_back(e.get());
-    }
-};
-
 // What the user saw when the dialog opened.
 struct Seen {
     CRect window, client, cancel, spacer;
@@ -57,27 +36,24 @@ struct Seen {
     CString title, cancelText;
 };
 
-class ButtonDialog : public ::testing::Test {
+class ButtonDialog : public uitest::ModuleWindowTest {
 protected:
-    void SetUp() override
-    {
-        previous = AfxGetResourceHandle();
-        AfxSetResourceHandle(korDialogInstance());  // as the handler's resource override does
-        mainWindow = uitest::mainWindow();
-    }
-    void TearDown() override { AfxSetResourceHandle(previous); }
 
     // Opens the dialog with n entries and the default index, records what shows, then does
     // what `user` does.
     INT_PTR run(int n, short defaultIndex, const std::function<void(CButtonDialogDlg&)>& user,
                 const wchar_t* title = L"Titel")
     {
-        entries = std::make_unique<Entries>(n);
-        if (!firstCaption.IsEmpty())
-            entries->owned[0]->m_strCaption = firstCaption;
-        // As the handler does: a temporary object for the main window, gone after DoModal.
-        dlg = std::make_unique<CButtonDialogDlg>(CWnd::FromHandle(mainWindow));
-        entries->fill(*dlg);
+        // The entries owned here, as the handler owns them.
+        dlg = std::make_unique<CButtonDialogDlg>(parent());
+        entries.clear();
+        for (int i = 0; i < n; ++i) {
+            CString caption, value;
+            caption.Format(L"Knopf %c", L'A' + i);
+            value.Format(L"wert-%c", L'a' + i);
+            entries.push_back(std::make_unique<CButtonDialogEntry>(i == 0 && !firstCaption.IsEmpty() ? firstCaption : caption, value));
+            dlg->m_Entries.push_back(entries.back().get());
+        }
         dlg->m_strTitle = title;
         dlg->m_nDefault = defaultIndex;
         return uitest::runModal(*dlg, [&](CDialog& d) {
@@ -110,10 +86,9 @@ protected:
         return seen;
     }
 
-    HINSTANCE previous = nullptr;
-    HWND mainWindow = nullptr;
+    HWND mainWindow = uitest::mainWindow();
     CString firstCaption;  // replaces the first entry's caption when set
-    std::unique_ptr<Entries> entries;
+    std::vector<std::unique_ptr<CButtonDialogEntry>> entries;
     std::unique_ptr<CButtonDialogDlg> dlg;
     Seen seen;
 };
@@ -142,19 +117,32 @@ TEST_F(ButtonDialog, ThreeButtonsShrinkTheWindowByNineRowsAndFocusTheDefault)
     EXPECT_EQ(dlg->m_pSelected->m_strReturn, L"wert-b");
 }
 
+// Every count of buttons takes away the empty rows (more than twelve show twelve) and keeps
+// Cancel below the last button. A default outside the buttons, or any with twelve buttons,
+// leaves the focus to the dialog manager: on the first, which Enter presses. Without buttons
+// Escape ends the dialog with no entry.
 TEST_F(ButtonDialog, EveryCountOfButtonsTakesAwayTheEmptyRows)
 {
     Seen twelve = full();
     int row = twelve.spacer.Height();
-    for (int n : {0, 1, 5, 11, 12}) {
-        run(n, 0, [](CButtonDialogDlg&) { afxdriver::key(Key::Escape); });
-        EXPECT_EQ(static_cast<int>(seen.visible.size()), n);
-        EXPECT_EQ(seen.window.Height(), twelve.window.Height() - (12 - n) * row) << n << " buttons";
-        EXPECT_EQ(seen.cancel.top, twelve.cancel.top - (12 - n) * row) << n << " buttons";
-        // Cancel stays below the last button.
-        if (n > 0) {
-            EXPECT_GT(seen.cancel.top, seen.rects.back().bottom) << n;
+    const std::pair<int, short> cases[] = {{0, 0}, {1, 0}, {5, -1}, {11, 12}, {12, 5}, {14, 300}};
+    for (const auto& [n, defaultIndex] : cases) {
+        SCOPED_TRACE(testing::Message() << n << " buttons, default " << defaultIndex);
+        INT_PTR r = run(n, defaultIndex, [n = n](CButtonDialogDlg&) { afxdriver::key(n ? Key::Enter : Key::Escape); });
+        const int shown = std::min(n, 12);
+        EXPECT_EQ(static_cast<int>(seen.visible.size()), shown);
+        EXPECT_EQ(seen.window.Height(), twelve.window.Height() - (12 - shown) * row);
+        EXPECT_EQ(seen.cancel.top, twelve.cancel.top - (12 - shown) * row);
+        if (n == 0) {
+            EXPECT_EQ(r, IDCANCEL);
+            EXPECT_EQ(dlg->m_pSelected, nullptr);
+            continue;
         }
+        EXPECT_GT(seen.cancel.top, seen.rects.back().bottom);
+        EXPECT_EQ(seen.captions.back().str(), L"Knopf " + std::wstring(1, static_cast<wchar_t>(L'A' + shown - 1)));
+        EXPECT_EQ(seen.focus, static_cast<UINT>(IDC_BUTTONDIALOG_CHOICE0));
+        EXPECT_EQ(r, IDC_BUTTONDIALOG_CHOICE0);
+        EXPECT_EQ(dlg->m_pSelected, entries[0].get());
     }
 }
 
@@ -162,52 +150,12 @@ TEST_F(ButtonDialog, AClickRecordsItsEntryAndEndsWithTheButtonsId)
 {
     INT_PTR r = run(3, 1, [](CButtonDialogDlg&) { ASSERT_TRUE(afxdriver::click(L"Knopf C")); });
     EXPECT_EQ(r, IDC_BUTTONDIALOG_CHOICE2);
-    ASSERT_TRUE(dlg->m_pSelected);
-    EXPECT_EQ(dlg->m_pSelected, entries->owned[2].get());
+    EXPECT_EQ(dlg->m_pSelected, entries[2].get());
     EXPECT_EQ(dlg->m_pSelected->m_strReturn, L"wert-c");
 
     r = run(12, 0, [](CButtonDialogDlg&) { afxdriver::click(IDC_BUTTONDIALOG_CHOICE11); });
     EXPECT_EQ(r, IDC_BUTTONDIALOG_CHOICE11);
-    EXPECT_EQ(dlg->m_pSelected, entries->owned[11].get());
-}
-
-TEST_F(ButtonDialog, CancelEscapeAndTheCloseBoxEndWithNoEntry)
-{
-    const std::function<void(CButtonDialogDlg&)> ways[] = {
-        [](CButtonDialogDlg&) { afxdriver::click(IDCANCEL); },
-        [](CButtonDialogDlg&) { afxdriver::click(L"Abbrechen"); },
-        [](CButtonDialogDlg&) { afxdriver::key(Key::Escape); },
-        [](CButtonDialogDlg&) { afxdriver::cancel(); },
-    };
-    for (const auto& way : ways) {
-        EXPECT_EQ(run(3, 1, way), IDCANCEL);
-        EXPECT_EQ(dlg->m_pSelected, nullptr);
-    }
-}
-
-TEST_F(ButtonDialog, MoreThanTwelveEntriesShowTwelve)
-{
-    run(14, 0, [](CButtonDialogDlg&) {
-        EXPECT_FALSE(afxdriver::click(L"Knopf M")) << "the thirteenth cannot be chosen";
-        afxdriver::key(Key::Escape);
-    });
-    EXPECT_EQ(seen.visible.size(), 12u);
-    EXPECT_EQ(seen.captions.back(), L"Knopf L");
-}
-
-TEST_F(ButtonDialog, WithTwelveButtonsTheFocusStartsOnTheFirst)
-{
-    run(12, 5, [](CButtonDialogDlg&) { afxdriver::key(Key::Escape); });
-    EXPECT_EQ(seen.focus, static_cast<UINT>(IDC_BUTTONDIALOG_CHOICE0)) << "whatever the default index";
-}
-
-TEST_F(ButtonDialog, ADefaultOutsideTheButtonsLeavesTheFocusToTheDialogManager)
-{
-    for (short bad : {-1, 12, 300}) {
-        INT_PTR r = run(3, bad, [](CButtonDialogDlg&) { afxdriver::key(Key::Enter); });
-        EXPECT_EQ(seen.focus, static_cast<UINT>(IDC_BUTTONDIALOG_CHOICE0)) << bad;
-        EXPECT_EQ(r, IDC_BUTTONDIALOG_CHOICE0) << "Enter pressed the first button";
-    }
+    EXPECT_EQ(dlg->m_pSelected, entries[11].get());
 }
 
 TEST_F(ButtonDialog, ADefaultOnAHiddenButtonTakesTheFocusButEnterDoesNothing)
@@ -226,27 +174,18 @@ TEST_F(ButtonDialog, ADefaultOnAHiddenButtonTakesTheFocusButEnterDoesNothing)
     EXPECT_EQ(dlg->m_pSelected, nullptr);
 }
 
-TEST_F(ButtonDialog, TitleCancelTextAndIconsComeFromTheModule)
-{
-    run(2, 0, [](CButtonDialogDlg&) { afxdriver::key(Key::Escape); }, L"Armaturen wählen");
-    EXPECT_EQ(seen.title, L"Armaturen wählen");
-    EXPECT_EQ(seen.cancelText, L"Abbrechen");
-    HICON logo = static_cast<HICON>(
-        LoadImageW(korDialogInstance(), MAKEINTRESOURCEW(IDI_KORLOGO), IMAGE_ICON, 32, 32, LR_SHARED));
-    HICON cross = static_cast<HICON>(
-        LoadImageW(korDialogInstance(), MAKEINTRESOURCEW(IDI_CANCEL), IMAGE_ICON, 32, 32, LR_SHARED));
-    ASSERT_TRUE(logo);
-    ASSERT_TRUE(cross);
-    EXPECT_EQ(dlg->m_hIcon, logo) << "shared: the same handle every time";
-    EXPECT_EQ(dlg->m_hCancelIcon, cross);
-}
-
+// Centred on the main window at its final size, of a fixed size; title, Cancel's text and the
+// icons from the module.
 TEST_F(ButtonDialog, TheWindowIsCentredOnTheMainWindowAtItsFinalSizeAndCannotBeResized)
 {
     CRect main = windowRect(*CWnd::FromHandle(mainWindow));
     QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     for (int n : {3, 12}) {
-        run(n, 0, [](CButtonDialogDlg& d) { afxdriver::key(Key::Escape); });
+        run(n, 0, [](CButtonDialogDlg& d) {
+            auto* w = reinterpret_cast<QWidget*>(d.m_hWnd);
+            EXPECT_EQ(w->minimumSize(), w->maximumSize()) << "a fixed size";
+            afxdriver::key(Key::Escape);
+        }, L"Armaturen wählen");
         if (seen.window.Height() <= area.height()) {
             EXPECT_NEAR(seen.window.CenterPoint().x, main.CenterPoint().x, 2) << n << " buttons";
             EXPECT_NEAR(seen.window.CenterPoint().y, main.CenterPoint().y, 2) << n << " buttons";
@@ -254,14 +193,15 @@ TEST_F(ButtonDialog, TheWindowIsCentredOnTheMainWindowAtItsFinalSizeAndCannotBeR
             EXPECT_EQ(seen.window.top, area.top()) << n << " buttons";
         }
     }
-    run(3, 0, [](CButtonDialogDlg& d) {
-        CRect before = windowRect(d);
-        // What a user's drag on the border would ask for.
-        auto* w = reinterpret_cast<QWidget*>(d.m_hWnd);
-        EXPECT_EQ(w->minimumSize(), w->maximumSize()) << "a fixed size";
-        EXPECT_EQ(windowRect(d), before);
-        afxdriver::key(Key::Escape);
-    });
+    EXPECT_EQ(seen.title, L"Armaturen wählen");
+    EXPECT_EQ(seen.cancelText, L"Abbrechen");
+    auto icon = [](UINT id) {
+        return static_cast<HICON>(LoadImageW(korDialogInstance(), MAKEINTRESOURCEW(id), IMAGE_ICON, 32, 32, LR_SHARED));
+    };
+    ASSERT_TRUE(icon(IDI_KORLOGO));
+    EXPECT_EQ(dlg->m_hIcon, icon(IDI_KORLOGO)) << "shared: the same handle every time";
+    EXPECT_EQ(dlg->m_hCancelIcon, icon(IDI_CANCEL));
+    EXPECT_NE(dlg->m_hCancelIcon, nullptr);
 }
 
 TEST_F(ButtonDialog, TemporaryWindowObjectsAreFreedWhenTheCallEnds)

@@ -1,9 +1,8 @@
 // The button-value dialog of korDialog_ButtonValue, driven as the user would: what shows when
-// it opens, the three ways out and what each leaves in the value, and the position it keeps.
+// it opens, the ways out and what each leaves in the value, and the position it keeps.
 #include "dialogs/ButtonValueDlg.h"
-#include "frame/Handler.h"
 #include "uidriver/afxdriver.h"
-#include "ui_support.h"
+#include "ui_module.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +16,6 @@
 
 using afxdriver::Key;
 using uitest::clientRectOf;
-using uitest::focusedId;
 using uitest::windowRect;
 
 namespace {
@@ -27,142 +25,105 @@ HICON moduleIcon(UINT id, int size)
     return static_cast<HICON>(LoadImageW(korDialogInstance(), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_SHARED));
 }
 
-// A key typed by the user into the control that has the focus.
-void typeChar(wchar_t ch)
+CString textOf(CDialog& d, int id)
 {
-    CWnd* focus = CWnd::GetFocus();
-    ASSERT_TRUE(focus);
-    auto* target = reinterpret_cast<QWidget*>(focus->m_hWnd);
-    QString text(QChar(static_cast<char16_t>(ch)));
-    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, text);
-    QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, text);
-    QApplication::sendEvent(target, &press);
-    QApplication::sendEvent(target, &release);
+    CString t;
+    d.GetDlgItemText(id, t);
+    return t;
 }
 
-// What the user saw when the dialog opened.
-struct Seen {
-    CRect window, ok, cancel, header, back, edit;
-    UINT focus = 0;
-    int selStart = -1, selEnd = -1;
-    CString caption, headerText, backText, okText, cancelText, editText;
-    HICON bigIcon = nullptr, smallIcon = nullptr, okIcon = nullptr, cancelIcon = nullptr, backIcon = nullptr;
-    bool toolWindow = false, fixedSize = false;
-    UINT underPointer = 0;  // the control a click in the back-value button's middle reaches
-};
-
-class ButtonValueDialog : public ::testing::Test {
+class ButtonValueDialog : public uitest::ModuleWindowTest {
 protected:
     void SetUp() override
     {
-        previous = AfxGetResourceHandle();
-        AfxSetResourceHandle(korDialogInstance());  // as the handler's resource override does
+        ModuleWindowTest::SetUp();
         previousSection = korWindowPositionSection;
         korWindowPositionSection = L"WindowPosition";  // as the application's start sets it
     }
     void TearDown() override
     {
         korWindowPositionSection = previousSection;
-        AfxSetResourceHandle(previous);
+        ModuleWindowTest::TearDown();
     }
 
     INT_PTR run(const std::function<void(CButtonValueDlg&)>& user, const wchar_t* value = L"3.14",
                 const wchar_t* header = L"Nennweite DN", const wchar_t* button = L"Aus Zeichnung")
     {
-        dlg = std::make_unique<CButtonValueDlg>(CWnd::FromHandle(uitest::mainWindow()));
+        dlg = std::make_unique<CButtonValueDlg>(parent());
         dlg->m_strHeader = header;
         dlg->m_strButton = button;
         dlg->m_strValue = value;
-        return uitest::runModal(*dlg, [&](CDialog& d) {
-            seen = Seen{};
-            seen.window = windowRect(d);
-            seen.ok = clientRectOf(d, IDOK);
-            seen.cancel = clientRectOf(d, IDCANCEL);
-            seen.header = clientRectOf(d, IDC_BUTTONVALUE_HEADER);
-            seen.back = clientRectOf(d, IDC_BUTTONVALUE_BACK);
-            seen.edit = clientRectOf(d, IDC_BUTTONVALUE_VALUE);
-            seen.focus = focusedId();
-            dlg->m_editValue.GetSel(seen.selStart, seen.selEnd);
-            d.GetWindowText(seen.caption);
-            d.GetDlgItemText(IDC_BUTTONVALUE_HEADER, seen.headerText);
-            d.GetDlgItemText(IDC_BUTTONVALUE_BACK, seen.backText);
-            d.GetDlgItemText(IDOK, seen.okText);
-            d.GetDlgItemText(IDCANCEL, seen.cancelText);
-            d.GetDlgItemText(IDC_BUTTONVALUE_VALUE, seen.editText);
-            seen.bigIcon = d.GetIcon(TRUE);
-            seen.smallIcon = d.GetIcon(FALSE);
-            seen.okIcon = dlg->m_btnOK.GetIcon();
-            seen.cancelIcon = dlg->m_btnCancel.GetIcon();
-            seen.backIcon = dlg->m_btnBack.GetIcon();
-            auto* w = reinterpret_cast<QWidget*>(d.m_hWnd);
-            seen.toolWindow = w->windowType() == Qt::Tool;
-            seen.fixedSize = w->minimumSize() == w->maximumSize();
-            CPoint middle = seen.back.CenterPoint();
-            if (QWidget* hit = w->childAt(middle.x, middle.y)) {
-                CWnd* control = CWnd::FromHandle(reinterpret_cast<HWND>(hit));
-                seen.underPointer = control ? control->GetDlgCtrlID() : 0;
-            }
-            user(*dlg);
-        });
+        return uitest::runModal(*dlg, [&](CDialog&) { user(*dlg); });
     }
 
     uitest::ScopedConfigHome home;  // saved positions go to a folder of the test's own
-    HINSTANCE previous = nullptr;
     CString previousSection;
     std::unique_ptr<CButtonValueDlg> dlg;
-    Seen seen;
 };
 
 }  // namespace
 
 TEST_F(ButtonValueDialog, OpensWithTheLabelTheBackButtonLeftOfTheEditAndTheDefaultSelected)
 {
-    run([](CButtonValueDlg&) { afxdriver::key(Key::Escape); });
+    run([](CButtonValueDlg& d) {
+        EXPECT_EQ(textOf(d, IDC_BUTTONVALUE_HEADER) + L"|" + textOf(d, IDC_BUTTONVALUE_BACK) + L"|" + textOf(d, IDOK) +
+                      L"|" + textOf(d, IDCANCEL),
+                  L"Nennweite DN|Aus Zeichnung|OK|Abbrechen");
+        CString caption;
+        d.GetWindowText(caption);
+        EXPECT_EQ(caption, L"_ kor --") << "the template's caption stays";
+        auto* w = reinterpret_cast<QWidget*>(d.m_hWnd);
+        EXPECT_EQ(w->windowType(), Qt::Tool);
+        EXPECT_EQ(w->minimumSize(), w->maximumSize()) << "no size grip and no sizing border";
 
-    EXPECT_EQ(seen.caption, L"_ kor --") << "the template's caption stays";
-    EXPECT_EQ(seen.headerText, L"Nennweite DN");
-    EXPECT_EQ(seen.backText, L"Aus Zeichnung");
-    EXPECT_EQ(seen.okText, L"OK");
-    EXPECT_EQ(seen.cancelText, L"Abbrechen");
-    EXPECT_TRUE(seen.toolWindow);
-    EXPECT_TRUE(seen.fixedSize) << "no size grip and no sizing border";
+        // The label on top; below it the back-value button with the edit on its right, on one
+        // line; OK at the left and Cancel at the right below them.
+        CRect header = clientRectOf(d, IDC_BUTTONVALUE_HEADER), back = clientRectOf(d, IDC_BUTTONVALUE_BACK),
+              edit = clientRectOf(d, IDC_BUTTONVALUE_VALUE), ok = clientRectOf(d, IDOK), cancel = clientRectOf(d, IDCANCEL);
+        EXPECT_LT(header.bottom, back.top);
+        EXPECT_EQ(header.left, back.left);
+        EXPECT_EQ(back.top, edit.top);
+        EXPECT_EQ(back.Height(), edit.Height());
+        EXPECT_LT(back.right, edit.left);
+        EXPECT_NEAR(back.Width() * 40.0 / 87.0, edit.Width(), 2.0) << "87 and 40 dialog units wide";
+        EXPECT_LT(edit.bottom, ok.top);
+        EXPECT_EQ(ok.top, cancel.top);
+        EXPECT_EQ(ok.Size(), cancel.Size());
+        EXPECT_LT(ok.right, cancel.left);
+        // The frame around label, button and edit comes last in the template, so lies on top;
+        // the mouse still reaches the button inside it.
+        QWidget* hit = w->childAt(back.CenterPoint().x, back.CenterPoint().y);
+        ASSERT_TRUE(hit);
+        EXPECT_EQ(CWnd::FromHandle(reinterpret_cast<HWND>(hit))->GetDlgCtrlID(), IDC_BUTTONVALUE_BACK);
 
-    // The label on top; below it the back-value button with the edit on its right, on one
-    // line; OK at the left and Cancel at the right below them.
-    EXPECT_LT(seen.header.bottom, seen.back.top);
-    EXPECT_EQ(seen.back.top, seen.edit.top);
-    EXPECT_EQ(seen.back.Height(), seen.edit.Height());
-    EXPECT_LT(seen.back.right, seen.edit.left);
-    EXPECT_EQ(seen.header.left, seen.back.left);
-    EXPECT_NEAR(seen.back.Width() * 40.0 / 87.0, seen.edit.Width(), 2.0) << "87 and 40 dialog units wide";
-    EXPECT_LT(seen.edit.bottom, seen.ok.top);
-    EXPECT_EQ(seen.ok.top, seen.cancel.top);
-    EXPECT_EQ(seen.ok.Size(), seen.cancel.Size());
-    EXPECT_LT(seen.ok.right, seen.cancel.left);
-    // The frame around label, button and edit comes last in the template, so lies on top;
-    // the mouse still reaches the button inside it.
-    EXPECT_EQ(seen.underPointer, static_cast<UINT>(IDC_BUTTONVALUE_BACK));
+        // Icons from the module: the logo on the window, check mark, cross and the small cross-hair.
+        EXPECT_EQ(d.GetIcon(TRUE), moduleIcon(IDI_KORLOGO, 32));
+        EXPECT_EQ(d.GetIcon(FALSE), moduleIcon(IDI_KORLOGO, 32));
+        EXPECT_EQ(d.m_btnOK.GetIcon(), moduleIcon(IDI_OK, 32));
+        EXPECT_EQ(d.m_btnCancel.GetIcon(), moduleIcon(IDI_CANCEL, 32));
+        EXPECT_NE(d.m_btnBack.GetIcon(), nullptr);
+        EXPECT_EQ(d.m_btnBack.GetIcon(), moduleIcon(IDI_PICK, 16));
 
-    // Icons from the module: the logo on the window, check mark, cross and cross-hair.
-    EXPECT_EQ(seen.bigIcon, moduleIcon(IDI_KORLOGO, 32));
-    EXPECT_EQ(seen.smallIcon, moduleIcon(IDI_KORLOGO, 32));
-    EXPECT_EQ(seen.okIcon, moduleIcon(IDI_OK, 32));
-    EXPECT_EQ(seen.cancelIcon, moduleIcon(IDI_CANCEL, 32));
-    ASSERT_TRUE(seen.backIcon);
-    EXPECT_EQ(seen.backIcon, moduleIcon(IDI_PICK, 16)) << "the small cross-hair";
-
-    // The default stands in the edit, which has the focus, wholly selected.
-    EXPECT_EQ(seen.editText, L"3.14");
-    EXPECT_EQ(seen.focus, static_cast<UINT>(IDC_BUTTONVALUE_VALUE));
-    EXPECT_EQ(seen.selStart, 0);
-    EXPECT_EQ(seen.selEnd, 4);
+        // The default stands in the edit, which has the focus, wholly selected.
+        EXPECT_EQ(textOf(d, IDC_BUTTONVALUE_VALUE), L"3.14");
+        EXPECT_EQ(uitest::focusedId(), static_cast<UINT>(IDC_BUTTONVALUE_VALUE));
+        int start = -1, end = -1;
+        d.m_editValue.GetSel(start, end);
+        EXPECT_EQ(CPoint(start, end), CPoint(0, 4));
+        afxdriver::key(Key::Escape);
+    });
 }
 
+// Typed keys replace the selected default; Enter takes the edited value, so does OK.
 TEST_F(ButtonValueDialog, TypingReplacesTheDefaultAndEnterTakesTheEditedValue)
 {
     INT_PTR r = run([](CButtonValueDlg&) {
-        typeChar(L'7');
-        typeChar(L'5');
+        auto* target = reinterpret_cast<QWidget*>(CWnd::GetFocus()->m_hWnd);
+        for (const char* ch : {"7", "5"}) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, ch), release(QEvent::KeyRelease, 0, Qt::NoModifier, ch);
+            QApplication::sendEvent(target, &press);
+            QApplication::sendEvent(target, &release);
+        }
         afxdriver::key(Key::Enter);
     });
     EXPECT_EQ(r, IDOK);
@@ -176,64 +137,39 @@ TEST_F(ButtonValueDialog, TypingReplacesTheDefaultAndEnterTakesTheEditedValue)
     EXPECT_EQ(dlg->m_strValue, L"PE-HD 100");
 }
 
-TEST_F(ButtonValueDialog, TheBackValueButtonEndsAtOnceAndDropsTheEdit)
+// The back-value button ends at once and drops the edit; so does Cancel. Without texts the
+// label is empty and the back-value button shows its icon alone, and can still be clicked.
+TEST_F(ButtonValueDialog, TheBackValueButtonAndCancelKeepTheDefault)
 {
-    for (const std::wstring way : {L"by id", L"by caption"}) {
-        SCOPED_TRACE(std::string(way.begin(), way.end()));
+    for (UINT way : {UINT(IDC_BUTTONVALUE_BACK), UINT(IDCANCEL)}) {
         INT_PTR r = run([&](CButtonValueDlg&) {
             ASSERT_TRUE(afxdriver::type(IDC_BUTTONVALUE_VALUE, L"99"));
-            if (way == L"by id")
-                ASSERT_TRUE(afxdriver::click(IDC_BUTTONVALUE_BACK));
-            else
-                ASSERT_TRUE(afxdriver::click(L"Aus Zeichnung"));
+            ASSERT_TRUE(way == IDCANCEL ? afxdriver::key(Key::Escape) : afxdriver::click(L"Aus Zeichnung"));
         });
-        EXPECT_EQ(r, IDC_BUTTONVALUE_BACK);
+        EXPECT_EQ(r, static_cast<INT_PTR>(way));
         EXPECT_EQ(dlg->m_strValue, L"3.14") << "the typed text is not taken";
     }
+    INT_PTR r = run([](CButtonValueDlg& d) {
+        EXPECT_EQ(textOf(d, IDC_BUTTONVALUE_HEADER) + textOf(d, IDC_BUTTONVALUE_BACK) + textOf(d, IDC_BUTTONVALUE_VALUE), L"");
+        EXPECT_EQ(d.m_btnBack.GetIcon(), moduleIcon(IDI_PICK, 16));
+        afxdriver::click(IDC_BUTTONVALUE_BACK);
+    }, L"", L"", L"");
+    EXPECT_EQ(r, IDC_BUTTONVALUE_BACK);
 }
 
-TEST_F(ButtonValueDialog, CancelEscapeAndTheCloseBoxEndWithCancelAndKeepTheDefault)
+// Moved, then closed by the back-value button: the position is kept under the dialog's own
+// entry however it closes.
+TEST_F(ButtonValueDialog, KeepsWhereTheUserLeftIt)
 {
-    const std::function<void(CButtonValueDlg&)> ways[] = {
-        [](CButtonValueDlg&) { afxdriver::click(L"Abbrechen"); },
-        [](CButtonValueDlg&) { afxdriver::key(Key::Escape); },
-        [](CButtonValueDlg&) { afxdriver::cancel(); },
-    };
-    for (const auto& way : ways) {
-        INT_PTR r = run([&](CButtonValueDlg& d) {
-            afxdriver::type(IDC_BUTTONVALUE_VALUE, L"12");
-            way(d);
-        });
-        EXPECT_EQ(r, IDCANCEL);
-        EXPECT_EQ(dlg->m_strValue, L"3.14");
-    }
-}
-
-TEST_F(ButtonValueDialog, EmptyTextsLeaveTheLabelEmptyAndTheBackButtonWithItsIconOnly)
-{
-    INT_PTR r = run([](CButtonValueDlg&) { afxdriver::click(IDC_BUTTONVALUE_BACK); }, L"", L"", L"");
-    EXPECT_EQ(seen.headerText, L"");
-    EXPECT_EQ(seen.backText, L"");
-    EXPECT_EQ(seen.backIcon, moduleIcon(IDI_PICK, 16));
-    EXPECT_EQ(seen.editText, L"");
-    EXPECT_EQ(r, IDC_BUTTONVALUE_BACK) << "a button without text can still be clicked";
-}
-
-TEST_F(ButtonValueDialog, OpensWhereTheUserLastLeftIt)
-{
-    run([](CButtonValueDlg&) { afxdriver::key(Key::Escape); });
-    CRect first = seen.window;
-
-    // Moved, then closed by the back-value button: the position is kept however it closes.
     run([](CButtonValueDlg& d) {
         CRect r = windowRect(d);
         d.SetWindowPos(nullptr, 60, 45, r.Width(), r.Height(), SWP_NOZORDER);
         afxdriver::click(IDC_BUTTONVALUE_BACK);
     });
-    run([](CButtonValueDlg&) { afxdriver::key(Key::Escape); });
-    EXPECT_EQ(seen.window.TopLeft(), CPoint(60, 45));
-    EXPECT_EQ(seen.window.Size(), first.Size());
-
+    run([](CButtonValueDlg& d) {
+        EXPECT_EQ(windowRect(d).TopLeft(), CPoint(60, 45));
+        afxdriver::key(Key::Escape);
+    });
     std::filesystem::path file = std::filesystem::path(home.path()) / "kor" / "windowpositions.ini";
     QSettings ini(QString::fromStdString(file.string()), QSettings::IniFormat);
     EXPECT_TRUE(ini.value("WindowPosition/korDialog_ButtonValueDialog2").toString().startsWith("60 45 "))

@@ -1,9 +1,8 @@
 // The FragBox window, driven as the user would: rows shown for the values it has, the window
 // shortened by the rest, the edited texts written back in each row's own LISP type.
 #include "dialogs/FragBoxDlg.h"
-#include "frame/Handler.h"
 #include "uidriver/afxdriver.h"
-#include "ui_support.h"
+#include "ui_module.h"
 
 #include <gtest/gtest.h>
 
@@ -28,15 +27,8 @@ struct Seen {
     CString title, okText, cancelText;
 };
 
-class FragBoxWindow : public ::testing::Test {
+class FragBoxWindow : public uitest::ModuleWindowTest {
 protected:
-    void SetUp() override
-    {
-        previous = AfxGetResourceHandle();
-        AfxSetResourceHandle(korDialogInstance());  // as the handler's resource override does
-        mainWindow = uitest::mainWindow();
-    }
-    void TearDown() override { AfxSetResourceHandle(previous); }
 
     // Opens the dialog over `values` (labels "Zeile 0", "Zeile 1", ...), records what shows,
     // then does what `user` does.
@@ -48,7 +40,7 @@ protected:
             label.Format(L"Zeile %d", static_cast<int>(i));
             rows.push_back(std::make_unique<FragBoxRow>(label, values[i]));
         }
-        CFragBoxDlg dlg(CWnd::FromHandle(mainWindow));
+        CFragBoxDlg dlg(parent());
         for (const auto& r : rows)
             dlg.m_Rows.push_back(r.get());
         return uitest::runModal(dlg, [&](CDialog& d) {
@@ -88,66 +80,51 @@ protected:
         return v;
     }
 
-    // The window as the template makes it: eight rows.
-    Seen full()
-    {
-        run(ints(8), [] { afxdriver::key(Key::Escape); });
-        return seen;
-    }
-
     const V& value(size_t i) const { return rows[i]->m_Value; }
 
-    HINSTANCE previous = nullptr;
-    HWND mainWindow = nullptr;
     std::vector<std::unique_ptr<FragBoxRow>> rows;
     Seen seen;
 };
 
-TEST_F(FragBoxWindow, EightRowsShowLabelsAndValuesFormattedByType)
-{
-    INT_PTR r = run({V(2.5), V(3), V(L"PE"), V(3.14159), V(-7), V(L""), V(0.005), V(1e6)},
-                    [] { afxdriver::key(Key::Escape); });
-    EXPECT_EQ(r, IDCANCEL);
-    EXPECT_EQ(seen.visibleRows, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
-    EXPECT_EQ(seen.labels[0], L"Zeile 0");
-    EXPECT_EQ(seen.labels[7], L"Zeile 7");
-    EXPECT_EQ(seen.texts, (std::vector<CString>{L"2.50", L"3", L"PE", L"3.14", L"-7", L"", L"0.01", L"1000000.00"}));
-    EXPECT_EQ(seen.title, L"__kor---");
-    EXPECT_EQ(seen.okText, L"OK");
-    EXPECT_EQ(seen.cancelText, L"Abbrechen");
-    // Rows from top to bottom, all above the buttons.
-    for (size_t i = 1; i < seen.edits.size(); ++i)
-        EXPECT_GT(seen.edits[i].top, seen.edits[i - 1].bottom) << i;
-    EXPECT_GT(seen.ok.top, seen.edits.back().bottom);
-    EXPECT_EQ(seen.ok.top, seen.cancel.top);
-}
-
+// Eight rows show labels and values formatted by type, from top to bottom above the buttons;
+// every other count takes away the empty rows and moves the buttons up.
 TEST_F(FragBoxWindow, EveryCountOfRowsTakesAwayTheEmptyRowsAndMovesTheButtonsUp)
 {
-    Seen eight = full();
+    run({V(2.5), V(3), V(L"PE"), V(3.14159), V(-7), V(L""), V(0.005), V(1e6)}, [] { afxdriver::key(Key::Escape); });
+    const Seen eight = seen;
+    EXPECT_EQ(eight.visibleRows, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_EQ(eight.labels[0], L"Zeile 0");
+    EXPECT_EQ(eight.labels[7], L"Zeile 7");
+    EXPECT_EQ(eight.texts, (std::vector<CString>{L"2.50", L"3", L"PE", L"3.14", L"-7", L"", L"0.01", L"1000000.00"}));
+    EXPECT_EQ(eight.title + L"|" + eight.okText + L"|" + eight.cancelText, L"__kor---|OK|Abbrechen");
+    for (size_t i = 1; i < eight.edits.size(); ++i)
+        EXPECT_GT(eight.edits[i].top, eight.edits[i - 1].bottom) << i;
+    EXPECT_EQ(eight.ok.top, eight.cancel.top);
+
     int h = eight.gauge.Height();
     ASSERT_GT(h, 25) << "the gauge is 22 dialog units high";
-    for (int n : {0, 1, 3, 7, 8, 10}) {
+    for (int n : {0, 1, 3, 7, 10}) {
+        SCOPED_TRACE(testing::Message() << n << " rows");
         run(ints(n), [] { afxdriver::key(Key::Escape); });
         int shown = std::min(n, 8);
-        EXPECT_EQ(static_cast<int>(seen.visibleRows.size()), shown) << n;
-        EXPECT_EQ(seen.strayVisible, 0) << n;
-        EXPECT_EQ(seen.window.Height(), eight.window.Height() - (8 - shown) * h) << n << " rows";
-        EXPECT_EQ(seen.window.Width(), eight.window.Width()) << n;
-        EXPECT_EQ(seen.ok.top, eight.ok.top - (8 - shown) * h) << n << " rows";
-        EXPECT_EQ(seen.cancel.top, eight.cancel.top - (8 - shown) * h) << n << " rows";
+        EXPECT_EQ(static_cast<int>(seen.visibleRows.size()), shown);
+        EXPECT_EQ(seen.strayVisible, 0);
+        EXPECT_EQ(seen.window.Height(), eight.window.Height() - (8 - shown) * h);
+        EXPECT_EQ(seen.window.Width(), eight.window.Width());
+        EXPECT_EQ(seen.ok.top, eight.ok.top - (8 - shown) * h);
+        EXPECT_EQ(seen.cancel.top, eight.cancel.top - (8 - shown) * h);
         EXPECT_EQ(seen.ok.Size(), eight.ok.Size());
         EXPECT_EQ(seen.cancel.Size(), eight.cancel.Size());
         if (shown > 0) {
-            EXPECT_GT(seen.ok.top, seen.edits.back().bottom) << "OK stays below the last row: " << n;
+            EXPECT_GT(seen.ok.top, seen.edits.back().bottom) << "OK stays below the last row";
         }
     }
 }
 
 TEST_F(FragBoxWindow, ARowThatCannotBeEditedHidesItAndEveryRowAfterIt)
 {
-    Seen eight = full();
-    int h = eight.gauge.Height();
+    run(ints(8), [] { afxdriver::key(Key::Escape); });
+    const int eightHigh = seen.window.Height(), h = seen.gauge.Height();
     V list = CKORAdsLisp::List(V(1), V(2));
     INT_PTR r = run({V(1.5), V(L"a"), list, V(3.14159), V(4)}, [] {
         ASSERT_TRUE(afxdriver::type(IDC_FRAGBOX_EDIT0, L"9.25"));
@@ -156,7 +133,7 @@ TEST_F(FragBoxWindow, ARowThatCannotBeEditedHidesItAndEveryRowAfterIt)
     });
     EXPECT_EQ(r, IDOK);
     EXPECT_EQ(seen.visibleRows, (std::vector<int>{0, 1}));
-    EXPECT_EQ(seen.window.Height(), eight.window.Height() - 6 * h);
+    EXPECT_EQ(seen.window.Height(), eightHigh - 6 * h);
     EXPECT_EQ(value(0), V(9.25));
     EXPECT_EQ(value(1), V(L"a"));
     EXPECT_EQ(value(2), list);
@@ -193,54 +170,40 @@ TEST_F(FragBoxWindow, OkWritesTheTextsBackInEachRowsOwnType)
     EXPECT_EQ(CKORAdsLisp::Type(value(1)), LISP_INT);
 }
 
-TEST_F(FragBoxWindow, AnIntegerBeyondTheRangeOfIntIsCutToItsLimit)
-{
-    INT_PTR r = run({V(1), V(2)}, [] {
-        afxdriver::type(IDC_FRAGBOX_EDIT0, L"99999999999");
-        afxdriver::type(IDC_FRAGBOX_EDIT1, L"-99999999999");
-        afxdriver::click(L"OK");
-    });
-    EXPECT_EQ(r, IDOK);
-    EXPECT_EQ(value(0), V(2147483647));
-    EXPECT_EQ(value(1), V(-2147483647 - 1));
-}
-
+// Enter confirms; rows beyond the eighth keep their values; an integer beyond the range of int
+// is cut to its limit.
 TEST_F(FragBoxWindow, EnterConfirmsAndRowsBeyondTheEighthKeepTheirValues)
 {
     std::vector<V> values = ints(10);
     values[8] = V(2.71828);
     values[9] = V(L"neun");
     INT_PTR r = run(values, [] {
+        afxdriver::type(IDC_FRAGBOX_EDIT0, L"99999999999");
+        afxdriver::type(IDC_FRAGBOX_EDIT1, L"-99999999999");
         afxdriver::type(IDC_FRAGBOX_EDIT7, L"77");
         afxdriver::key(Key::Enter);
     });
     EXPECT_EQ(r, IDOK);
     EXPECT_EQ(seen.visibleRows.size(), 8u);
+    EXPECT_EQ(value(0), V(2147483647));
+    EXPECT_EQ(value(1), V(-2147483647 - 1));
     EXPECT_EQ(value(7), V(77));
     EXPECT_EQ(value(8), V(2.71828));
     EXPECT_EQ(value(9), V(L"neun"));
 }
 
-TEST_F(FragBoxWindow, CancelEscapeAndTheCloseBoxLeaveEveryValueAsItWas)
+TEST_F(FragBoxWindow, CancelLeavesEveryValueAsItWas)
 {
-    const std::function<void()> ways[] = {
-        [] { afxdriver::click(IDCANCEL); },
-        [] { afxdriver::click(L"Abbrechen"); },
-        [] { afxdriver::key(Key::Escape); },
-        [] { afxdriver::cancel(); },
-    };
-    for (const auto& way : ways) {
-        INT_PTR r = run({V(3.14159), V(4), V(L"alt")}, [&] {
-            afxdriver::type(IDC_FRAGBOX_EDIT0, L"1");
-            afxdriver::type(IDC_FRAGBOX_EDIT1, L"2");
-            afxdriver::type(IDC_FRAGBOX_EDIT2, L"neu");
-            way();
-        });
-        EXPECT_EQ(r, IDCANCEL);
-        EXPECT_EQ(value(0), V(3.14159));
-        EXPECT_EQ(value(1), V(4));
-        EXPECT_EQ(value(2), V(L"alt"));
-    }
+    INT_PTR r = run({V(3.14159), V(4), V(L"alt")}, [&] {
+        afxdriver::type(IDC_FRAGBOX_EDIT0, L"1");
+        afxdriver::type(IDC_FRAGBOX_EDIT1, L"2");
+        afxdriver::type(IDC_FRAGBOX_EDIT2, L"neu");
+        afxdriver::key(Key::Escape);
+    });
+    EXPECT_EQ(r, IDCANCEL);
+    EXPECT_EQ(value(0), V(3.14159));
+    EXPECT_EQ(value(1), V(4));
+    EXPECT_EQ(value(2), V(L"alt"));
 }
 
 TEST_F(FragBoxWindow, RealsUseADecimalPointUnderAGermanLocale)

@@ -3,7 +3,6 @@
 // F2, typing, Enter and Escape), in a dialog of the test's own.
 #include "ui_support.h"
 
-#include "gui/AnswerRunner.h"
 #include "korgui/korgui.h"
 #include "mfc/afxqt_p.h"
 
@@ -157,7 +156,9 @@ TEST(GridCtrl, CellsCountsAndStatesBeforeTheWindowExists)
     EXPECT_TRUE(grid.IsCellSelected(5, 0));
 }
 
-TEST(GridCtrl, ThePreselectionShowsAndTheCheckMarkFollowsTheSelection)
+// The preselection shows, with the keyboard on its first row; the mouse selects rows, with Ctrl
+// several; the check mark follows the selection and toggles its row.
+TEST(GridCtrl, ThePreselectionShowsAndTheMouseSelectsRowsWithCtrlAndTheCheckMark)
 {
     GridDlg dlg(5);
     dlg.grid.SetSelectedRange(2, 0, 2, 3);
@@ -171,18 +172,10 @@ TEST(GridCtrl, ThePreselectionShowsAndTheCheckMarkFollowsTheSelection)
         EXPECT_TRUE(v->selectionModel()->isRowSelected(3, {}));
         EXPECT_EQ(v->model()->index(1, 0).data(Qt::CheckStateRole).toInt(), Qt::Checked);
         EXPECT_EQ(v->model()->index(0, 0).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
-        EXPECT_EQ(v->currentIndex().row(), 1);  // the keyboard starts at the first chosen row
+        EXPECT_EQ(v->currentIndex().row(), 1);
         EXPECT_EQ(uitest::focusedId(), kGridId);
-        d.EndDialog(IDOK);
-    });
-    EXPECT_EQ(dlg.selectedRows(), (std::vector<int>{2, 4}));
-}
+        EXPECT_EQ(dlg.selectedRows(), (std::vector<int>{2, 4}));
 
-TEST(GridCtrl, TheMouseSelectsRowsWithCtrlAndTheCheckMarkToggles)
-{
-    GridDlg dlg(5);
-    uitest::runModal(dlg, [&](CDialog& d) {
-        QTableView* v = dlg.view();
         click(v, 0, 2);
         EXPECT_EQ(dlg.selectedRows(), (std::vector<int>{1}));
         click(v, 2, 3, Qt::ControlModifier);
@@ -194,9 +187,9 @@ TEST(GridCtrl, TheMouseSelectsRowsWithCtrlAndTheCheckMarkToggles)
         click(v, 0, 0);
         EXPECT_EQ(dlg.selectedRows(), (std::vector<int>{1, 2, 5}));
         click(v, 4, 0);  // and takes it away again
-        EXPECT_EQ(dlg.selectedRows(), (std::vector<int>{1, 2}));
         d.EndDialog(IDOK);
     });
+    EXPECT_EQ(dlg.selectedRows(), (std::vector<int>{1, 2}));
 }
 
 TEST(GridCtrl, TheKeyboardMovesExtendsAndTogglesTheSelection)
@@ -325,34 +318,6 @@ TEST(GridCtrl, AWiderGridGivesTheRoomToItsLastColumn)
         EXPECT_EQ(v->horizontalHeader()->length(), v->viewport()->width());
         d.EndDialog(IDOK);
     });
-}
-
-TEST(GridAnswers, SeveralRowsAndCellEditsAreReadAndBadLinesNamed)
-{
-    std::vector<korcad::Action> actions;
-    std::string error;
-    ASSERT_TRUE(korcad::parseAnswers("select 201 #1 #3 #0\nedit 201 #4 2 \"15,5\"  # a comment\n", actions, &error))
-        << error;
-    ASSERT_EQ(actions.size(), 2u);
-    EXPECT_EQ(actions[0].kind, korcad::Action::Kind::Select);
-    EXPECT_EQ(actions[0].indexes, (std::vector<int>{1, 3, 0}));
-    EXPECT_EQ(actions[1].kind, korcad::Action::Kind::Edit);
-    EXPECT_EQ(actions[1].index, 4);
-    EXPECT_EQ(actions[1].column, 2);
-    EXPECT_EQ(actions[1].text, L"15,5");
-
-    const std::pair<const char*, const char*> bad[] = {
-        {"select 201 #1 \"b\"\n", "takes #indexes only"},
-        {"edit 201 1 2 \"x\"\n", "row as #INDEX"},
-        {"edit 201 #1 \"2\" \"x\"\n", "column number"},
-        {"edit 201 #1 2\n", "usage: edit ID #ROW COLUMN"},
-    };
-    for (const auto& [line, why] : bad) {
-        SCOPED_TRACE(line);
-        EXPECT_FALSE(korcad::parseAnswers(line, actions, &error));
-        EXPECT_NE(error.find(why), std::string::npos) << error;
-        EXPECT_EQ(error.rfind("line 1: ", 0), 0u) << error;
-    }
 }
 
 }  // namespace

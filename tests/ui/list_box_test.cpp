@@ -178,7 +178,7 @@ TEST(ListBox, SortedLinesTakeWindowsOrderAndCarryTheirItemData)
     });
 }
 
-TEST(ListBox, MessagesDoWhatTheMemberFunctionsDo)
+TEST(ListBox, MessagesDoWhatTheMemberFunctionsDoAndExtendedSelectionKeepsSeveralLines)
 {
     SearchDialog dlg;
     runModal(dlg, [&](CDialog&) {
@@ -218,6 +218,23 @@ TEST(ListBox, MessagesDoWhatTheMemberFunctionsDo)
         send(LB_RESETCONTENT);
         EXPECT_EQ(list.GetCount(), 0);
         EXPECT_EQ(dlg.m_search.SendMessage(LB_GETCOUNT), LB_ERR) << "an edit is no list box";
+
+        // Extended selection keeps several lines.
+        CListBox& multi = dlg.m_multi;
+        for (const wchar_t* t : {L"eins", L"zwei", L"drei", L"vier"})
+            multi.AddString(t);
+        EXPECT_EQ(multi.SetSel(-1, TRUE), 0);
+        EXPECT_EQ(multi.GetSelCount(), 4);
+        multi.SetSel(1, FALSE);
+        EXPECT_EQ(multi.GetSel(1), 0);
+        EXPECT_GT(multi.GetSel(2), 0);
+        EXPECT_EQ(multi.GetSelCount(), 3);
+        ASSERT_TRUE(afxdriver::select(IDC_SEARCH_MULTI, L"vier"));
+        EXPECT_EQ(multi.GetSelCount(), 1) << "a plain click selects that line alone";
+        EXPECT_GT(multi.GetSel(3), 0);
+        EXPECT_EQ(multi.GetCurSel(), 3) << "the caret";
+        EXPECT_EQ(dlg.m_list.SetSel(0, TRUE), LB_ERR) << "a single-selection list has no SetSel";
+        EXPECT_EQ(dlg.m_list.GetSelCount(), LB_ERR);
         afxdriver::key(afxdriver::Key::Escape);
     });
 }
@@ -247,6 +264,7 @@ TEST(ListBox, TheUsersClicksKeysAndDoubleClicksNotifyTheDialog)
         EXPECT_EQ(dlg.m_selected, 3) << "Armatur";
         EXPECT_EQ(dlg.doubleClicks, 1);
         EXPECT_FALSE(afxdriver::select(IDC_SEARCH_LIST, L"Ventil"));
+        EXPECT_FALSE(afxdriver::select(IDC_SEARCH_LIST, 4));
         EXPECT_FALSE(afxdriver::doubleClick(IDC_SEARCH_TEXT, 0)) << "an edit has no lines";
         afxdriver::key(afxdriver::Key::Escape);
     });
@@ -291,29 +309,6 @@ TEST(ListBox, TheChosenItemSurvivesEveryRefillOfTheList)
         view->grab();  // a paint
         EXPECT_EQ(view->model()->rowCount(), 3000);
         EXPECT_EQ(view->selectionModel()->currentIndex().row(), list.GetCurSel());
-        afxdriver::key(afxdriver::Key::Escape);
-    });
-}
-
-TEST(ListBox, ExtendedSelectionKeepsSeveralLines)
-{
-    SearchDialog dlg;
-    runModal(dlg, [&](CDialog&) {
-        CListBox& multi = dlg.m_multi;
-        for (const wchar_t* t : {L"eins", L"zwei", L"drei", L"vier"})
-            multi.AddString(t);
-        EXPECT_EQ(multi.SetSel(-1, TRUE), 0);
-        EXPECT_EQ(multi.GetSelCount(), 4);
-        multi.SetSel(1, FALSE);
-        EXPECT_EQ(multi.GetSel(1), 0);
-        EXPECT_GT(multi.GetSel(2), 0);
-        EXPECT_EQ(multi.GetSelCount(), 3);
-        ASSERT_TRUE(afxdriver::select(IDC_SEARCH_MULTI, L"vier"));
-        EXPECT_EQ(multi.GetSelCount(), 1) << "a plain click selects that line alone";
-        EXPECT_GT(multi.GetSel(3), 0);
-        EXPECT_EQ(multi.GetCurSel(), 3) << "the caret";
-        EXPECT_EQ(dlg.m_list.SetSel(0, TRUE), LB_ERR) << "a single-selection list has no SetSel";
-        EXPECT_EQ(dlg.m_list.GetSelCount(), LB_ERR);
         afxdriver::key(afxdriver::Key::Escape);
     });
 }

@@ -72,6 +72,11 @@ void openMoveAndClose(SaveRestore save, CPoint at, CSize size, UINT closeWith = 
     ASSERT_EQ(r, static_cast<INT_PTR>(closeWith));
 }
 
+std::filesystem::path positionsFile(const uitest::ScopedConfigHome& home)
+{
+    return std::filesystem::path(home.path()) / "kor" / "windowpositions.ini";
+}
+
 CRect openAndMeasure(SaveRestore save)
 {
     CRect seen;
@@ -85,10 +90,21 @@ CRect openAndMeasure(SaveRestore save)
 
 }  // namespace
 
+// With the size grip the user can make the dialog larger, not smaller than it opened; anchored
+// controls keep their distances.
 TEST(ResizableDialog, AnchoredControlsKeepTheirDistancesWhenTheDialogGrows)
 {
     FormDialog dlg;
     runModal(dlg, [&](CDialog& d) {
+        QDialog* w = qobject_cast<QDialog*>(reinterpret_cast<QWidget*>(d.m_hWnd));
+        ASSERT_TRUE(w);
+        EXPECT_TRUE(w->isSizeGripEnabled());
+        QSizeGrip* grip = w->findChild<QSizeGrip*>();
+        ASSERT_TRUE(grip);
+        EXPECT_TRUE(grip->isVisible());
+        EXPECT_EQ(w->minimumSize(), w->size());
+        EXPECT_GT(w->maximumWidth(), w->width());
+
         CRect name = clientRectOf(d, IDC_FORM_NAME), list = clientRectOf(d, IDC_FORM_LIST);
         CRect note = clientRectOf(d, IDC_FORM_NOTE), ok = clientRectOf(d, IDOK);
         CRect before = windowRect(d);
@@ -118,6 +134,7 @@ TEST(ResizableDialog, AnchoredControlsKeepTheirDistancesWhenTheDialogGrows)
     });
 }
 
+// Halfway anchors share the growth; a control that does not exist cannot be anchored.
 TEST(ResizableDialog, HalfwayAnchorsShareTheGrowth)
 {
     class Centred : public CExtResizableDialog {
@@ -126,10 +143,12 @@ TEST(ResizableDialog, HalfwayAnchorsShareTheGrowth)
         BOOL OnInitDialog() override
         {
             CExtResizableDialog::OnInitDialog();
-            AddAnchor(IDOK, CSize(50, 100));                     // moves half the width
+            AddAnchor(IDOK, CSize(50, 100));                        // moves half the width
             AddAnchor(IDC_FORM_LIST, CSize(0, 0), CSize(50, 100));  // grows half the width
+            missing = AddAnchor(4711, CSize(0, 0));
             return TRUE;
         }
+        BOOL missing = TRUE;
     } dlg;
     runModal(dlg, [&](CDialog& d) {
         CRect ok = clientRectOf(d, IDOK), list = clientRectOf(d, IDC_FORM_LIST);
@@ -140,41 +159,11 @@ TEST(ResizableDialog, HalfwayAnchorsShareTheGrowth)
         EXPECT_EQ(clientRectOf(d, IDC_FORM_LIST).Width(), list.Width() + 50);
         afxdriver::key(afxdriver::Key::Escape);
     });
+    EXPECT_FALSE(dlg.missing);
 }
 
-TEST(ResizableDialog, AddAnchorRefusesAControlThatDoesNotExist)
+TEST(ResizableDialog, WithoutTheSizeGripAndASizingBorderTheSizeIsFixed)
 {
-    class Wrong : public CExtResizableDialog {
-    public:
-        Wrong() : CExtResizableDialog(IDD_TEST_FORM) {}
-        BOOL OnInitDialog() override
-        {
-            CExtResizableDialog::OnInitDialog();
-            added = AddAnchor(4711, CSize(0, 0));
-            return TRUE;
-        }
-        BOOL added = TRUE;
-    } dlg;
-    runModal(dlg, [](CDialog&) { afxdriver::key(afxdriver::Key::Escape); });
-    EXPECT_FALSE(dlg.added);
-}
-
-TEST(ResizableDialog, TheSizeGripMakesTheDialogResizableAndCanBeHidden)
-{
-    // With the grip: a grip in the corner, and the user cannot make it smaller than it opened.
-    FormDialog withGrip;
-    runModal(withGrip, [&](CDialog& d) {
-        QDialog* w = qobject_cast<QDialog*>(reinterpret_cast<QWidget*>(d.m_hWnd));
-        ASSERT_TRUE(w);
-        EXPECT_TRUE(w->isSizeGripEnabled());
-        QSizeGrip* grip = w->findChild<QSizeGrip*>();
-        ASSERT_TRUE(grip);
-        EXPECT_TRUE(grip->isVisible());
-        EXPECT_EQ(w->minimumSize(), w->size());
-        EXPECT_GT(w->maximumWidth(), w->width());
-        afxdriver::key(afxdriver::Key::Escape);
-    });
-
     // A template without WS_THICKFRAME and no grip: fixed size.
     class Fixed : public CExtResizableDialog {
     public:
@@ -200,55 +189,39 @@ TEST(ResizableDialog, TheSizeGripMakesTheDialogResizableAndCanBeHidden)
     });
 }
 
+// Nothing saved yet: centred. Then where and how large the user left it, per entry, kept
+// where a person can read it: the section, the entry, position and client size.
 TEST(SaveRestore, APositionSavedOnCloseIsRestoredOnTheNextOpening)
 {
     uitest::ScopedConfigHome home;
     SaveRestore save{L"test::Form"};
-    CRect first = openAndMeasure(save);  // nothing saved yet: centred
-    CRect screen = primaryScreen();
-    EXPECT_NEAR(first.CenterPoint().x, screen.CenterPoint().x, 2);
+    CRect first = openAndMeasure(save);
+    EXPECT_NEAR(first.CenterPoint().x, primaryScreen().CenterPoint().x, 2);
 
     openMoveAndClose(save, CPoint(40, 30), CSize(first.Width() + 50, first.Height() + 20));
+    openMoveAndClose({L"test::Two"}, CPoint(200, 120), CSize(400, 260));
     CRect again = openAndMeasure(save);
     EXPECT_EQ(again.TopLeft(), CPoint(40, 30));
     EXPECT_EQ(again.Size(), CSize(first.Width() + 50, first.Height() + 20));
+    EXPECT_EQ(openAndMeasure({L"test::Two"}).TopLeft(), CPoint(200, 120));
 
-    // Kept where a person can read it: the section, the entry, position and client size.
-    std::filesystem::path file = std::filesystem::path(home.path()) / "kor" / "windowpositions.ini";
-    ASSERT_TRUE(std::filesystem::exists(file));
-    QSettings ini(QString::fromStdString(file.string()), QSettings::IniFormat);
+    QSettings ini(QString::fromStdString(positionsFile(home).string()), QSettings::IniFormat);
     EXPECT_TRUE(ini.value("WindowPosition/test::Form").toString().startsWith("40 30 "));
 }
 
-TEST(SaveRestore, EntriesAreKeptApart)
+// Position only: the dialog keeps its own size. Save only on OK: a cancelled move is forgotten.
+TEST(SaveRestore, PositionOnlyAndSaveOnlyOnOK)
 {
     uitest::ScopedConfigHome home;
-    openMoveAndClose({L"test::One"}, CPoint(10, 20), CSize(400, 260));
-    openMoveAndClose({L"test::Two"}, CPoint(200, 120), CSize(400, 260));
-    EXPECT_EQ(openAndMeasure({L"test::One"}).TopLeft(), CPoint(10, 20));
-    EXPECT_EQ(openAndMeasure({L"test::Two"}).TopLeft(), CPoint(200, 120));
-}
+    SaveRestore positionOnly{L"test::PosOnly", true}, okOnly{L"test::OkOnly", false, true};
+    CRect natural = openAndMeasure(positionOnly);
+    openMoveAndClose(positionOnly, CPoint(50, 60), CSize(natural.Width() + 80, natural.Height() + 80));
+    EXPECT_EQ(openAndMeasure(positionOnly), CRect(CPoint(50, 60), natural.Size()));
 
-TEST(SaveRestore, PositionOnlyKeepsTheDialogsOwnSize)
-{
-    uitest::ScopedConfigHome home;
-    SaveRestore save{L"test::PosOnly", true};
-    CRect natural = openAndMeasure(save);
-    openMoveAndClose(save, CPoint(50, 60), CSize(natural.Width() + 80, natural.Height() + 80));
-    CRect again = openAndMeasure(save);
-    EXPECT_EQ(again.TopLeft(), CPoint(50, 60));
-    EXPECT_EQ(again.Size(), natural.Size());
-}
-
-TEST(SaveRestore, SaveOnlyOnOKForgetsACancelledMove)
-{
-    uitest::ScopedConfigHome home;
-    SaveRestore save{L"test::OkOnly", false, true};
-    CRect natural = openAndMeasure(save);
-    openMoveAndClose(save, CPoint(15, 25), natural.Size(), IDCANCEL);
-    EXPECT_EQ(openAndMeasure(save), natural);
-    openMoveAndClose(save, CPoint(15, 25), natural.Size(), IDOK);
-    EXPECT_EQ(openAndMeasure(save).TopLeft(), CPoint(15, 25));
+    openMoveAndClose(okOnly, CPoint(15, 25), natural.Size(), IDCANCEL);
+    EXPECT_EQ(openAndMeasure(okOnly), natural);
+    openMoveAndClose(okOnly, CPoint(15, 25), natural.Size(), IDOK);
+    EXPECT_EQ(openAndMeasure(okOnly).TopLeft(), CPoint(15, 25));
 }
 
 TEST(SaveRestore, APositionOffEveryScreenIsBroughtBackOntoTheNearestOne)
@@ -270,23 +243,19 @@ TEST(SaveRestore, APositionOffEveryScreenIsBroughtBackOntoTheNearestOne)
     EXPECT_EQ(openAndMeasure(save).TopLeft(), CPoint(screen.right - 200, 50));
 }
 
-TEST(SaveRestore, AnUnreadableEntryIsIgnored)
-{
-    uitest::ScopedConfigHome home;
-    CRect natural = openAndMeasure({L"test::Plain"});
-    std::filesystem::create_directories(std::filesystem::path(home.path()) / "kor");
-    std::ofstream(std::filesystem::path(home.path()) / "kor" / "windowpositions.ini")
-        << "[WindowPosition]\ntestBad=twelve 5\n";
-    EXPECT_EQ(openAndMeasure({L"testBad"}), natural);
-    EXPECT_FALSE(FormDialog().EnableSaveRestore(L"", L"x")) << "an empty section is refused";
-}
-
-TEST(SaveRestore, HugeOrAbsurdValuesInTheFileAreBroughtBackAndNotSavedAgain)
+// An entry that cannot be read is ignored; huge or absurd values are brought back onto the
+// screen and not saved again.
+TEST(SaveRestore, UnreadableHugeOrAbsurdValuesInTheFileAreIgnoredOrBroughtBack)
 {
     uitest::ScopedConfigHome home;
     CRect screen = primaryScreen();
     CRect natural = openAndMeasure({L"test::Plain"});
-    std::filesystem::path file = std::filesystem::path(home.path()) / "kor" / "windowpositions.ini";
+    std::filesystem::path file = positionsFile(home);
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file) << "[WindowPosition]\ntestBad=twelve 5\n";
+    EXPECT_EQ(openAndMeasure({L"testBad"}), natural);
+    EXPECT_FALSE(FormDialog().EnableSaveRestore(L"", L"x")) << "an empty section is refused";
+
     const char* damaged[] = {
         "2147483647 2147483647 2147483647 2147483647",
         "-2147483648 -2147483648 400 300",
@@ -294,7 +263,6 @@ TEST(SaveRestore, HugeOrAbsurdValuesInTheFileAreBroughtBackAndNotSavedAgain)
         "2147483000 20 420 280",
     };
     for (const char* value : damaged) {
-        std::filesystem::create_directories(file.parent_path());
         std::ofstream(file) << "[WindowPosition]\ntest::Huge=" << value << "\n";
         CRect seen = openAndMeasure({L"test::Huge"});
         EXPECT_GE(seen.left, screen.left) << value;
@@ -322,7 +290,7 @@ TEST(SaveRestore, HugeOrAbsurdValuesInTheFileAreBroughtBackAndNotSavedAgain)
 TEST(SaveRestore, AFileOfOtherBytesIsSetAsideOnceAndPositionsAreSavedAnew)
 {
     uitest::ScopedConfigHome home;
-    std::filesystem::path file = std::filesystem::path(home.path()) / "kor" / "windowpositions.ini";
+    std::filesystem::path file = positionsFile(home);
     std::filesystem::create_directories(file.parent_path());
     std::string noise;
     unsigned x = 12345;

@@ -74,3 +74,54 @@ const AfxResourceTable testResources = {dialogs, std::size(dialogs), nullptr, 0,
 AFX_RESOURCE_TABLE(testResources)
 
 HINSTANCE testResourceInstance() { return AfxInstanceOf(&testResources); }
+
+void KeysDialog::DoDataExchange(CDataExchange* pDX)
+{
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_KEYS_COMBO, m_combo);
+    DDX_Control(pDX, IDC_KEYS_APPLY, m_apply);
+    DDX_Text(pDX, IDC_KEYS_TEXT, m_text);
+    DDX_Text(pDX, IDC_KEYS_INT, m_number);
+    DDX_Text(pDX, IDC_KEYS_REAL, m_real);
+    if (pDX->m_bSaveAndValidate)
+        GetDlgItemText(IDC_KEYS_COMBO, m_choice);
+}
+
+BOOL KeysDialog::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    for (const wchar_t* line : {L"Schieber", L"Hydrant", L"Leitung"})
+        m_combo.AddString(line);
+    textChanges = comboChanges = 0;  // what filling the dialog caused does not count
+    return TRUE;
+}
+
+void KeysDialog::OnOK()
+{
+    ++oks;
+    CDialog::OnOK();
+}
+
+void KeysDialog::OnCancel()
+{
+    ++cancels;
+    if (!refuseCancel)
+        CDialog::OnCancel();
+}
+
+void KeysDialog::OnApply()
+{
+    ++applied;
+    if (applyOpensInner)
+        innerResult = PlainDialog(this).DoModal();
+}
+
+BEGIN_MESSAGE_MAP(KeysDialog, CDialog)
+    ON_BN_CLICKED(IDC_KEYS_APPLY, &KeysDialog::OnApply)
+    ON_EN_CHANGE(IDC_KEYS_TEXT, &KeysDialog::OnTextChange)
+    ON_CBN_SELCHANGE(IDC_KEYS_COMBO, &KeysDialog::OnComboChange)
+END_MESSAGE_MAP()
+
+BEGIN_MESSAGE_MAP(PlainDialog, CDialog)
+    ON_BN_CLICKED(IDC_PLAIN_GO, &PlainDialog::OnGo)
+END_MESSAGE_MAP()

@@ -42,3 +42,43 @@
 #define IDI_TEST_DOT 9500  // 8 x 8 and 16 x 16
 
 HINSTANCE testResourceInstance();
+
+#include "mfc/afxwin.h"
+
+// The keyboard dialog: counts what reaches its handlers and exchanges three values and the
+// combo box's choice; Apply opens the plain dialog over it when asked to.
+class KeysDialog : public CDialog {
+public:
+    KeysDialog() : CDialog(IDD_TEST_KEYS) {}
+
+    CString m_text = L"Hydrant", m_choice;
+    int m_number = 42;
+    double m_real = 2.5;
+    CComboBox m_combo;
+    CButton m_apply;
+
+    int applied = 0, oks = 0, cancels = 0, textChanges = 0, comboChanges = 0;
+    bool refuseCancel = false, applyOpensInner = false;
+    INT_PTR innerResult = 0;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+    afx_msg void OnApply();
+    afx_msg void OnTextChange() { ++textChanges; }
+    afx_msg void OnComboChange() { ++comboChanges; }
+    DECLARE_MESSAGE_MAP()
+};
+
+// No default push button and no OK button: counts the clicks on its one button.
+class PlainDialog : public CDialog {
+public:
+    explicit PlainDialog(CWnd* parent = nullptr) : CDialog(IDD_TEST_PLAIN, parent) {}
+    int goes = 0;
+
+protected:
+    afx_msg void OnGo() { ++goes; }
+    DECLARE_MESSAGE_MAP()
+};

@@ -3,10 +3,9 @@
 // a value past 255 is refused with a message; the picker's clicks reach the fields; the
 // window grows with the picker.
 #include "dialogs/KorColorDlg.h"
-#include "frame/Handler.h"
 #include "mfc/afxqt_p.h"
 #include "uidriver/afxdriver.h"
-#include "ui_support.h"
+#include "ui_module.h"
 
 #include <gtest/gtest.h>
 
@@ -36,30 +35,39 @@ Fields fields(CDialog& d)
 
 QWidget* widgetOf(CDialog& d, UINT id) { return afxqt::liveWidget(d.GetDlgItem(static_cast<int>(id))->m_hWnd); }
 
-class ColorWindow : public ::testing::Test {
+class ColorWindow : public uitest::ModuleWindowTest {
 protected:
-    void SetUp() override
-    {
-        previous = AfxGetResourceHandle();
-        AfxSetResourceHandle(korDialogInstance());
-    }
-    void TearDown() override { AfxSetResourceHandle(previous); }
 
     INT_PTR run(const std::function<void(KorColorDlg&)>& user, COLORREF start = RGB(255, 255, 255))
     {
-        KorColorDlg dlg(start, start, CWnd::FromHandle(uitest::mainWindow()));
+        KorColorDlg dlg(start, start, parent());
         INT_PTR r = uitest::runModal(dlg, [&](CDialog&) { user(dlg); });
         result = dlg.m_clrCurrent;
         return r;
     }
 
-    HINSTANCE previous = nullptr;
     COLORREF result = 0;
 };
 
 TEST_F(ColorWindow, TypingOneGroupUpdatesTheOtherGroupsAndBothControls)
 {
     INT_PTR r = run([](KorColorDlg& d) {
+        Fields labels;
+        for (UINT id : {IDC_COLOR_RED_LABEL, IDC_COLOR_GREEN_LABEL, IDC_COLOR_BLUE_LABEL, IDC_COLOR_CYAN_LABEL,
+                        IDC_COLOR_MAGENTA_LABEL, IDC_COLOR_YELLOW_LABEL, IDC_COLOR_HUE_LABEL, IDC_COLOR_SAT_LABEL,
+                        IDC_COLOR_LIGHT_LABEL, IDC_COLOR_NEW_LABEL, IDC_COLOR_CURRENT_LABEL, IDC_COLOR_MODE_LABEL, IDOK,
+                        IDCANCEL}) {
+            CString t;
+            d.GetDlgItemText(static_cast<int>(id), t);
+            labels.push_back(t.str());
+        }
+        EXPECT_EQ(labels, (Fields{L"Rot", L"Grün", L"Blau", L"Cyan", L"Magenta", L"Gelb", L"Farbe", L"Sättigung",
+                                  L"Licht", L"Neu", L"Aktuell", L"Colors:", L"OK", L"Abbrechen"}));
+        CString first, last;
+        d.m_comboMode.GetLBText(d.m_comboMode.GetCurSel(), first);
+        d.m_comboMode.GetLBText(14, last);
+        EXPECT_EQ(d.m_comboMode.GetCount(), 15);
+        EXPECT_EQ(first + L"|" + last, L" Basisfarben| Gelbe Achse");
         EXPECT_EQ(fields(d), (Fields{L"255", L"255", L"255", L"0", L"0", L"0", L"0", L"0", L"255"}));
         ASSERT_TRUE(afxdriver::type(IDC_COLOR_RED, L"255"));
         ASSERT_TRUE(afxdriver::type(IDC_COLOR_GREEN, L"0"));

@@ -1,0 +1,239 @@
+// The module's functions on the user's path: korcad runs LISP, the module shows its dialogs,
+// an answers file plays the user, LISP gets the answers and the debug log what the module did;
+// and what korcad itself does with answers files, shots, a display it cannot open, the demo.
+#include "korcad_run.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A caller's text: printf conversions (a text used as a format would read or write memory it
+// was never given), Qt's place markers, every kind of quote, a statement end, a backslash and
+// markup. It must arrive as written everywhere, shown as text.
+const std::string kText = "%s%n%x '\"`; \\ <b>fett</b> %1 %2";
+
+// A text as a LISP string literal, as prin1 writes it back and as an answers file quotes it.
+std::string quoted(const std::string& text)
+{
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\')
+            out += '\\';
+        out += c;
+    }
+    return out + "\"";
+}
+
+const std::string T = quoted(kText);
+std::string with(const std::string& prefix) { return quoted(prefix + kText); }
+
+std::vector<std::string> lines(const std::string& text)
+{
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        out.push_back(line);
+    return out;
+}
+
+// korcad with `before` and then each expression as -e.
+KorcadRun run(std::vector<std::string> before, const std::vector<std::string>& expressions, const std::string& answers,
+              const std::vector<std::pair<std::string, std::string>>& env = {})
+{
+    for (const auto& e : expressions)
+        before.insert(before.end(), {"-e", e});
+    return korcad(before, answers, env);
+}
+
+bool has(const std::string& text, const std::string& what) { return text.find(what) != std::string::npos; }
+
+// Each of the eight functions once with an answer, once with an argument error whose code
+// reaches LISP although the status is RSERR; the caller's text in every string argument
+// (found by the answers file by that very text, back as it went in); a list nested deeper
+// than the module reads (it reads as nil, with one line on standard error).
+TEST(KorcadFunctions, EveryFunctionAnswersLispAndACallersTextStaysData)
+{
+    TempFile config("config.keep", "");
+    KorcadRun r = run(
+        {"--dwg", EXAMPLES_DIR "/netz.dxf"},
+        {
+            "(progn (setq x nil) (repeat 20000 (setq x (list x))) (length x))",
+            "(korDialog_ButtonDialog x '(\"T\") '(\"A\") '(\"a\"))",
+            "(korDialog_ButtonDialog 1 (list " + T + ") (list " + with("A ") + " \"B\") (list " + with("v ") + " \"b\"))",
+            "(korDialog_ButtonValue \"\" \"T\" \"K\" \"Z\" 1 \"B\")",
+            "(korDialog_ButtonValue \"WASSER\" \"TEXTE\" " + T + " " + with("Knopf ") + " " + with("d ") + " " + with("z ") + ")",
+            "(korDialog_ButtonValue \"WASSER\" \"TEXTE\" " + T + " " + with("Knopf ") + " " + with("d ") + " " + with("z ") + ")",
+            "(korDialog_ButtonValue \"WASSER\" \"TEXTE\" 1 11 1.2 \"ZEICHNUNG\")",  // 11: Schieberstellung
+            "(korDialog_FragBox \"W\" \"T\" '(\"A\" \"B\" \"C\") '(1 2))",
+            "(korDialog_FragBox \"WASSER\" \"TEXTE\" (list " + T + " " + with("2 ") + ") (list " + T + " 2.5))",
+            "(korDialog_MultiEditDialog \"W\" \"T\" nil nil)",
+            "(korDialog_MultiEditDialog \"WASSER\" \"TEXTE\" (list " + T + " \"Zwei\") (list 1 2))",
+            "(korDialog_GridDialog 3)",
+            "(korDialog_GridDialog (list 1 " + T + " 1 (list " + T + " \"DN\") (list (list " + T +
+                " \"150\") (list \"b\" \"200\"))))",
+            "(korDialog_GridDialog (list 1 " + T + " 2 (list \"K\" " + T + ") (list (list \"k\" \"v\"))))",
+            "(korDialog_GridDialog_LType 1)",
+            "(korDialog_GridDialog_LType " + T + ")",
+            "(korDialog_GridDialog_LType \"DASHED\")",
+            "(list (korDialog_LWeightDialog " + T + ") (korDialog_LWeightDialog 3))",
+            "(korDialog_SelectColor 5)",
+            "(korDialog_SelectColor " + T + ")",
+        },
+        "click " + with("A ") + "\n"      // ButtonDialog: the caption as written
+        "click " + with("Knopf ") + "\n"  // ButtonValue: its button
+        "ok\n"                            // ButtonValue: the default as written
+        "click \"Schieberstellung\"\n"    // ButtonValue: the caption looked up in the sample database
+        "ok\n"                            // FragBox
+        "click " + T + "\n"               // MultiEdit: the row's pick button
+        "input \"3.5\"\n"
+        "ok\n"
+        "select 201 " + T + "\n"          // Grid: the row by its cell text
+        "ok\n"
+        "edit 201 #0 2 " + T + "\n"       // Grid in edit mode: typed into a cell
+        "ok\n"
+        "cancel\n"                        // LType: no such linetype
+        "ok\n"                            // LType: netz.dxf's DASHED after Continuous, its external one left out
+        "ok\nok\n"                        // LWeight, twice
+        "ok\n",                           // SelectColor
+        {{"XDG_CONFIG_HOME", config.dir()}});
+    EXPECT_EQ(r.process.exitCode, 0) << r.process.err;
+    EXPECT_EQ(r.process.signal, 0);
+    const std::vector<std::string> expected = {
+        "1",
+        "(-1)",  // the nested argument read as nil
+        "(1 " + with("v ") + ")",
+        "(-1)",
+        "(2 " + with("z ") + ")",
+        "(1 " + with("d ") + ")",
+        "(2 \"ZEICHNUNG\")",
+        "(-5)",
+        "(1 " + T + " 2.5)",
+        "(-3)",
+        "",
+        kText + " abgreifen :3.5",  // the row's prompt names it by its label
+        "(1 3.5 2.0)",
+        "(-1)",
+        "((1 " + T + ") nil)",
+        "((\"k\" . " + T + ") nil)",
+        "(-1)",
+        "(-1 \"\")",
+        "(2 \"DASHED\")",
+        "(-3 9)",  // an index that is no number counts as 0: the first entry, "Vorgabe"
+        "(-1)",
+        "(1 16777215)",
+    };
+    EXPECT_EQ(lines(r.process.out), expected) << r.process.err;
+    EXPECT_TRUE(has(r.process.err, "korlib: argument 1 is a list nested deeper than 1000 levels; it reads as nil\n"))
+        << r.process.err;
+    // The log shows the scopes, the failed checks and the texts as the module passed them.
+    for (const std::string& line : std::vector<std::string>{
+             "[Dialog] > korDialog_ButtonDialog -> ButtonDialog()\r\n",
+          "[DialogReturn] PARAMETERERROR 1: Keine Defaultbutton -> return -> RSERR\r\n",
+          "[DialogReturn] PARAMETERERROR 3: Identifier keine Liste -> return -> RSERR\r\n",
+          "[DialogReturn] return 'z " + kText + "' -> RSRSLT\r\n", "[DialogReturn] return 'd " + kText + "' -> RSRSLT\r\n",
+          "[DialogReturn] return farbe=16777215 -> RSRSLT\r\n"})
+        EXPECT_TRUE(has(r.log, line)) << line << "\n" << r.log;
+    // The grid's and the lineweight's windows keep their places in the user's configuration
+    // (the INI file writes the colons as %3A).
+    std::string positions = readFile(config.dir() + "/kor/windowpositions.ini");
+    EXPECT_TRUE(has(positions, "korDialog%3A%3AGridDialog=")) << positions;
+    EXPECT_TRUE(has(positions, "korDialog%3A%3ALWeightDialog=")) << positions;
+}
+
+// examples/farbe.lsp turns the colour dialog's answer into a colour index (the nearest of the
+// 255) and a true colour (red and blue swapped into the 420 order).
+TEST(KorcadFunctions, FarbeTurnsTheColourAnswerIntoAnIndexAndATrueColour)
+{
+    KorcadRun r = run({EXAMPLES_DIR "/farbe.lsp"},
+                      {"(length *farbe-aci*)", "(nth 10 *farbe-aci*)", "(nth 249 *farbe-aci*)",
+                       "(mapcar 'farbe-aci (list 255 65280 16711680 65535 16777215 0 8421504 12632256 "
+                       "(+ 255 (* 256 128)) (+ 128 (* 256 255)) (+ 79 (* 256 53) (* 65536 53))))",
+                       "(farbe-truecolor 255)", "(farbe-truecolor (+ 1 (* 256 2) (* 65536 3)))", "(farbe-rgb 1193046)",
+                       "(farbe-waehlen \"Farbe der Leitung\")", "(farbe-waehlen \"Farbe\")"},
+                      "type 30036 \"255\"\ntype 30045 \"255\"\ntype 30048 \"0\"\nok\n"  // blue, as CMY
+                      "cancel\n");
+    EXPECT_EQ(r.process.exitCode, 0) << r.process.err;
+    EXPECT_EQ(lines(r.process.out), (std::vector<std::string>{"255", "(11 255 170 170)", "(250 51 51 51)",
+                                                              "(1 3 5 2 7 250 8 9 30 70 19)", "16711680", "66051",
+                                                              "(86 52 18)", "(5 255)", "nil"}));
+}
+
+// An answer that does not fit stops korcad with exit code 3, naming line, action and the
+// dialog by its title as the program wrote it; an answers file that cannot be read stops it
+// with 2 before anything runs.
+TEST(KorcadAnswers, AnAnswerThatDoesNotFitOrCannotBeReadStopsKorcad)
+{
+    KorcadRun r = run({}, {"(korDialog_ButtonDialog 1 (list " + T + ") '(\"A\") '(\"a\"))", "(princ \"nie\")"},
+                      "# the user looks for a button that is not there\nclick \"D\"\n");
+    EXPECT_EQ(r.process.exitCode, 3);
+    EXPECT_EQ(r.process.out, "");
+    for (const std::string& part : {std::string("line 2"), std::string("click \"D\""), "\"" + kText + "\" (template 30018)"})
+        EXPECT_TRUE(has(r.process.err, part)) << part << "\n" << r.process.err;
+
+    KorcadRun unreadable = run({}, {"(princ \"ran\")"}, "click \"C\"\nwiggle 3\n");
+    EXPECT_EQ(unreadable.process.exitCode, 2);
+    EXPECT_EQ(unreadable.process.out, "");
+    EXPECT_TRUE(has(unreadable.process.err, "line 2")) << unreadable.process.err;
+}
+
+// Without a program the command line reads its commands from the input lines and ends when
+// they are used; shots save every dialog (named by number and title) and, when no dialog
+// opens, the main window into a folder made for it.
+TEST(KorcadAnswers, InputLinesDriveTheCommandLineAndShotsSaveWhatIsShown)
+{
+    TempFile shots("keep", "");
+    const std::string dir = shots.dir() + "/shots";
+    KorcadRun r = korcad({"--shots", dir}, R"answers(input "(setq x (korDialog_ButtonDialog 0 '(\"Titel\") '(\"A\") '(\"a\")))"
+click "A"
+input "(strcat (cadr x) \"!\")"
+)answers");
+    EXPECT_EQ(r.process.exitCode, 0) << r.process.err;
+    EXPECT_TRUE(has(r.process.out, "(1 \"a\")\n")) << r.process.out;
+    EXPECT_TRUE(has(r.process.out, "\"a!\"\n")) << r.process.out;
+    EXPECT_EQ(r.process.err, "");
+    EXPECT_GT(std::filesystem::file_size(dir + "/001-Titel.png"), 500u);
+
+    const std::string windowOnly = shots.dir() + "/nur/fenster";
+    KorcadRun pick = korcad({"--shots", windowOnly, "-e", "(getpoint)"}, "pick 1,1\n");
+    EXPECT_EQ(pick.process.exitCode, 0) << pick.process.err;
+    EXPECT_GT(std::filesystem::file_size(windowOnly + "/korcad.png"), 500u);
+}
+
+// A display nobody serves: the run must not end when the first dialog starts the GUI.
+TEST(KorcadAnswers, ADisplayThatCannotBeOpenedFallsBackToOffscreenWithOneWarning)
+{
+    TempFile answers("answers.txt", "click \"B\"\n");
+    ProcessEnv env{{{"KOR_DEBUGLOG", "off"}, {"DISPLAY", ":4711"}}, {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY"}};
+    ProcessResult r = runProcess({KORCAD_PATH, "--answers", answers.path(), "-e", "(princ \"vorher \")", "-e",
+                                  "(korDialog_ButtonDialog 1 '(\"T\") '(\"A\" \"B\") '(\"a\" \"b\"))", "-e",
+                                  "(princ \"nachher\")"},
+                                 "", env);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.signal, 0) << "no abort midway through the program";
+    EXPECT_EQ(r.out, "vorher \"vorher \"\n(1 \"b\")\nnachher\"nachher\"\n");
+    EXPECT_EQ(r.err, "korcad: warning: cannot open the display \":4711\"; windows are drawn offscreen\n");
+}
+
+// The demo with its answers on the sample drawing: the dialogs with labels from the sample
+// database, the drawing part (the pipe list, the measured pipe, the pipe given a look), saved.
+TEST(KorcadDemo, TheMainJobRunsTheDemoWithItsAnswers)
+{
+    TempFile shots("keep", "");
+    KorcadRun r = runDemo(shots.dir());
+    EXPECT_EQ(r.process.exitCode, 0) << r.process.err;
+    EXPECT_EQ(r.process.err, "");
+    for (const char* part : {"Gewählt: UFH", "Ergebnisse: (\"UFH\" nil)", "Überdeckung: 1.35 m",
+                             "Hydrant: (\"UFH\" 150 1998 1.8 4.5 \"Stadtwerke\" \"H-0815\")",
+                             "4 Leitungen, zusammen 285.00 m", "Länge 40.00 m", "Linientyp: DASHED"})
+        EXPECT_TRUE(has(r.process.out, part)) << part << "\n" << r.process.out;
+    EXPECT_TRUE(has(r.log, "[DialogReturn] return '1.35' -> RSRSLT\r\n")) << r.log;
+    for (const char* file : {"hydrant-art.png", "ueberdeckung.png", "hydrant-eigenschaften.png", "netz-demo.dxf", "korcad.png"})
+        EXPECT_TRUE(std::filesystem::exists(shots.dir() + "/" + file)) << file;
+}
+
+}  // namespace
