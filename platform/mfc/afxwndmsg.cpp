@@ -153,21 +153,19 @@ void CWnd::CenterWindow(CWnd* pAlternateOwner)
         owner = owner->window();
     QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
     QRect area = screen->availableGeometry();
-    // Client area over client area: a window's frame is known only once the window manager
-    // has framed it (a main window shown a moment ago has none yet), so centring frames would
-    // put the same dialog elsewhere the second time it opens.
-    QRect client(QPoint(), w->size());
-    client.moveCenter(owner && owner->isVisible() ? owner->geometry().center() : area.center());
-    // Stay on the screen with the frame the window will get (its own once known, else the
-    // owner's): the title bar must remain reachable.
+    // The window manager frames a window a moment after it shows: until then a frame has no
+    // margins, and a main window shown a moment ago may not be framed yet. What stays the same
+    // is a window's position (its frame's top-left corner) and its client area's size: centre
+    // by those, so that a dialog opens at the same place every time.
+    QRect frame(QPoint(), w->size());
+    frame.moveCenter(owner && owner->isVisible() ? QRect(owner->pos(), owner->size()).center() : area.center());
+    // Stay on the screen, title bar and all, with the margins the window will get: its own once
+    // known, else its owner's.
     const QWidget* framed = w->frameGeometry() != w->geometry() || !owner ? w : owner;
-    const QRect f = framed->frameGeometry(), g = framed->geometry();
-    const QMargins frame(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom());
-    client.moveLeft(std::max(area.left() + frame.left(),
-                             std::min(client.left(), area.right() + 1 - frame.right() - client.width())));
-    client.moveTop(std::max(area.top() + frame.top(),
-                            std::min(client.top(), area.bottom() + 1 - frame.bottom() - client.height())));
-    w->setGeometry(client);
+    const QSize margins = framed->frameGeometry().size() - framed->geometry().size();
+    frame.moveLeft(std::max(area.left(), std::min(frame.left(), area.right() + 1 - margins.width() - frame.width())));
+    frame.moveTop(std::max(area.top(), std::min(frame.top(), area.bottom() + 1 - margins.height() - frame.height())));
+    w->move(frame.topLeft());
 }
 
 // ---- focus, painting, messages -------------------------------------------------------------

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -80,9 +81,11 @@ protected:
     }
 
     // korcad as a person starts it from a desktop: no terminal, the display set.
-    std::unique_ptr<Child> korcad(const std::vector<std::string>& args)
+    std::unique_ptr<Child> korcad(const std::vector<std::string>& args, bool module = false)
     {
-        std::vector<std::string> argv{KORCAD_PATH, "--no-load", "--dwg", EXAMPLES_DIR "/netz.dxf"};
+        std::vector<std::string> argv{KORCAD_PATH, "--dwg", EXAMPLES_DIR "/netz.dxf"};
+        if (!module)
+            argv.insert(argv.begin() + 1, "--no-load");
         argv.insert(argv.end(), args.begin(), args.end());
         return std::make_unique<Child>(argv,
                                        ProcessEnv{{{"DISPLAY", display_}, {"KOR_DEBUGLOG", "off"},
@@ -103,6 +106,29 @@ protected:
         args.insert(args.begin(), "/usr/bin/xdotool");
         ProcessResult r = runProcess(args);
         ASSERT_EQ(r.exitCode, 0) << r.err;
+    }
+    // Closes dialog `id` with Escape, pressed only while the dialog has the keyboard focus
+    // (the window manager may still be busy with another window), until the dialog is gone.
+    static void escapeFrom(const std::string& id)
+    {
+        auto visible = [&] {
+            return output({"/usr/bin/xdotool", "search", "--onlyvisible", "--name", "."}).find(id + "\n") !=
+                   std::string::npos;
+        };
+        auto focused = [&] { return output({"/usr/bin/xdotool", "getwindowfocus"}) == id + "\n"; };
+        EXPECT_TRUE(waitUntil([&] {
+            if (!visible())
+                return true;
+            if (!focused()) {
+                runProcess({"/usr/bin/xdotool", "windowactivate", id});
+                return false;
+            }
+            xdotool({"key", "Escape"});
+            const auto end = Clock::now() + std::chrono::seconds(2);
+            while (visible() && Clock::now() < end)
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            return !visible();
+        })) << "dialog " << id << " did not close";
     }
     // Types a line into the window that has the focus.
     static void typeLine(const std::string& text)
@@ -173,6 +199,53 @@ TEST_F(KorcadOnADisplay, TheWindowShowsTheDrawingAsksEveryPromptAndStaysUntilClo
     EXPECT_TRUE(k->waitFor(std::regex("Gemessen: 2\\.50\nBefehl: "))) << k->out();
     EXPECT_TRUE(k->running()) << "the window went with the program";
     EXPECT_EQ(mainWindow(), window);
+    xdotool({"windowactivate", "--sync", window});
+    xdotool({"key", "alt+F4"});
+    EXPECT_EQ(k->exitCode(), 0) << k->out() << stderrText();
+}
+
+// A dialog opens at the same place the second time as the first (the first opens while the
+// window manager is still framing the main window).
+TEST_F(KorcadOnADisplay, ADialogOpensWhereItDidBefore)
+{
+    std::ofstream(home_.dir() + "/dialoge.lsp") << "(korDialog_ButtonDialog 1 '(\"Erster\") '(\"A\" \"B\") '(\"a\" \"b\"))\n"
+                                                   "(korDialog_ButtonDialog 1 '(\"Zweiter\") '(\"A\" \"B\") '(\"a\" \"b\"))\n"
+                                                   "(getstring \"\\nWeiter: \")\n";
+    auto k = korcad({home_.dir() + "/dialoge.lsp"}, true);
+    // The frame of the visible window named `name` on the screen: left, top, right, bottom.
+    auto frameOf = [](const std::string& name) {
+        std::string id = output({"/usr/bin/timeout", "30", "/usr/bin/xdotool", "search", "--sync", "--onlyvisible",
+                                 "--name", "^" + name + "$"});
+        id = id.substr(0, id.find('\n'));
+        std::array<int, 4> frame{-1, -1, -1, -1}, extents{0, 0, 0, 0};
+        std::smatch m;
+        // The frame extents come once the window manager has framed the window.
+        waitUntil([&] {
+            std::string e = output({"/usr/bin/xprop", "-id", id, "_NET_FRAME_EXTENTS"});
+            if (!std::regex_search(e, m, std::regex("= (\\d+), (\\d+), (\\d+), (\\d+)")))
+                return false;
+            extents = {std::stoi(m[1]), std::stoi(m[3]), std::stoi(m[2]), std::stoi(m[4])};  // l t r b
+            return true;
+        });
+        std::string g = output({"/usr/bin/xdotool", "getwindowgeometry", "--shell", id});
+        if (std::regex_search(g, m, std::regex("X=(-?\\d+)\nY=(-?\\d+)\nWIDTH=(\\d+)\nHEIGHT=(\\d+)")))
+            frame = {std::stoi(m[1]) - extents[0], std::stoi(m[2]) - extents[1],
+                     std::stoi(m[1]) + std::stoi(m[3]) + extents[2], std::stoi(m[2]) + std::stoi(m[4]) + extents[3]};
+        return std::make_pair(id, frame);
+    };
+    auto [first, at1] = frameOf("Erster");
+    ASSERT_FALSE(first.empty()) << "no dialog; stderr: " << stderrText();
+    escapeFrom(first);
+    auto [second, at2] = frameOf("Zweiter");
+    ASSERT_FALSE(second.empty()) << stderrText();
+    EXPECT_EQ(at2, at1) << "the second dialog opened elsewhere";
+    escapeFrom(second);
+
+    ASSERT_TRUE(k->waitFor(std::regex("Weiter: "))) << k->out();
+    const std::string window = mainWindow();
+    xdotool({"windowactivate", "--sync", window});
+    typeLine("");
+    ASSERT_TRUE(k->waitFor(std::regex("Befehl: "))) << k->out();
     xdotool({"windowactivate", "--sync", window});
     xdotool({"key", "alt+F4"});
     EXPECT_EQ(k->exitCode(), 0) << k->out() << stderrText();
