@@ -5,6 +5,9 @@
 (list (sslength (ssget "X" '((0 . "INSERT")))) (sslength (ssget "X" '((0 . "INSERT") (2 . "HYDRANT"))))) ;=> (7 3)
 (cdr (assoc 1 (entget (entnext (ssname (ssget "X" '((2 . "SCHIEBER"))) 2))))) ;=> "S-203"
 (cdr (assoc 1 (entget (ssname (ssget "X" '((0 . "MTEXT"))) 0)))) ;=> "Versorgungszone Nord\\PStraße: Hauptstraße"
+;; ssadd and ssdel answer the set they changed.
+(setq hy (ssget "X" '((2 . "HYDRANT"))) e (ssname hy 0))
+(list (eq (ssdel e hy) hy) (sslength hy) (eq (ssadd e hy) hy) (sslength hy) (ssdel (entlast) hy)) ;=> (T 2 T 3 nil)
 (list (type (entlast)) (type (ssget "X")) (eq (entlast) (entlast))) ;=> (ENAME PICKSET T)
 (wcmatch (vl-prin1-to-string (entlast)) "<Entity name: *>") ;=> T
 (list (ssget "X" '((0 . "DIMENSION"))) (handent "ZZ")) ;=> (nil nil)
