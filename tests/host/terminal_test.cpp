@@ -91,6 +91,7 @@ TEST(TerminalCommandLine, EditsRecallsAndCancelsAsAPersonExpects)
         EXPECT_SHOWS(t, "E:Function cancelled");
         ASSERT_TRUE(t.enter("(strcat \"hi\" \"story\")"));
         EXPECT_SHOWS(t, "\"history\"");
+        ASSERT_TRUE(t.enter("   "));  // a line of blanks is not kept
         ASSERT_TRUE(t.enter("quit"));
         EXPECT_EQ(t.exitCode(), 0) << t.out();
     }
