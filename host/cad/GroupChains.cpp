@@ -40,6 +40,10 @@ ads::RbPtr toChain(const dxf::Groups& groups)
 dxf::Groups fromChain(const resbuf* chain)
 {
     dxf::Groups out;
+    size_t n = 0;
+    for (const resbuf* rb = chain; rb; rb = rb->rbnext)
+        ++n;
+    out.reserve(n);
     for (const resbuf* rb = chain; rb; rb = rb->rbnext) {
         int c = rb->restype;
         switch (ads::groupKind(c)) {

@@ -79,9 +79,8 @@ bool CKOREntity::Connect(const ads_name name)
     if (!name || (name[0] == 0 && name[1] == 0))
         return fail(L"no entity name");
 
-    // The application list asked for, made once.
-    static const ads::RbPtr apps(acutBuildList(RTSTR, KOR_ATTRIBUTE_APP, 0));
-    ads::RbPtr groups(acdbEntGetX(name, apps.get()));
+    // The entity's name, handle and our block: its other groups are never converted.
+    ads::RbPtr groups(acdbEntGetXData(name, KOR_ATTRIBUTE_APP));
     if (!groups)
         return fail(L"the name names no entity of the drawing (erased, or of another drawing)");
 
@@ -301,12 +300,13 @@ bool CKOREntity::Update()
             chain.addText(1000, a.text);
     }
     ads::RbPtr groups = chain.take();
-    int rc = acdbEntMod(groups.get());
+    // Only our block is replaced: the entity's other groups stay as the host keeps them.
+    int rc = acdbEntModXData(groups.get());
     if (rc != RTNORM && !m_attributes.empty()) {
         // The application is registered when the drawing's first attribute is written.
         ads::RbPtr app(acdbTblSearch(L"APPID", KOR_ATTRIBUTE_APP, 0));
         if (!app && acdbRegApp(KOR_ATTRIBUTE_APP) == RTNORM)
-            rc = acdbEntMod(groups.get());
+            rc = acdbEntModXData(groups.get());
     }
     if (rc != RTNORM) {
         // The drawing takes attributes of this form from an entity it holds unless they leave
