@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <climits>
 #include <cwchar>
+#include <iterator>
 #include <utility>
 
 namespace {
@@ -99,7 +100,8 @@ bool CKOREntity::Connect(const ads_name name)
                 ours = g->resval.rstring && isAttributeApp(g->resval.rstring);
             else
                 groupsOfApp += ours;
-        m_attributes.reserve(groupsOfApp / 2 + 4);  // room for a few more without moving
+        if (groupsOfApp > 0)
+            m_attributes.reserve(groupsOfApp / 2 + 4);  // room for a few more without moving
     }
     for (rb = rb ? rb->rbnext : nullptr; rb && !broken; rb = rb->rbnext) {
         if (rb->restype == 1001) {
@@ -206,28 +208,33 @@ int CKOREntity::GetAttributeNames(CStringArray& names) const
     return names.GetSize();
 }
 
-bool CKOREntity::setAttribute(LPCTSTR name, Attribute value)
+bool CKOREntity::setAttribute(LPCTSTR name, const wchar_t* text, bool integer, int value)
 {
     if (!m_connected)
         return fail(L"not connected to an entity");
     if (std::wstring why = refusal(name, true); !why.empty())
         return fail(why);
-    if (!value.integer)
-        if (std::wstring why = refusal(value.text.c_str(), false); !why.empty())
+    if (!integer)
+        if (std::wstring why = refusal(text, false); !why.empty())
             return fail(std::wstring(name) + L": " + why);
     Attribute* existing = const_cast<Attribute*>(find(name));
-    if (existing && existing->integer == value.integer && existing->text == value.text)
+    if (existing && existing->integer == integer && existing->text == text)
         return true;  // unchanged: nothing to write
     std::vector<Attribute> before;
     if (m_autoFlush)
         before = m_attributes;
     if (existing) {
-        existing->integer = value.integer;
-        existing->value = value.value;
-        existing->text = std::move(value.text);
+        existing->integer = integer;
+        existing->value = value;
+        existing->text = text;
     } else {
-        value.name = name;
-        m_attributes.push_back(std::move(value));
+        if (m_attributes.capacity() == 0)
+            m_attributes.reserve(8);  // an entity given attributes is usually given several
+        Attribute& a = m_attributes.emplace_back();
+        a.name = name;
+        a.text = text;
+        a.integer = integer;
+        a.value = value;
     }
     m_modified = true;
     return m_autoFlush ? flushOrUndo(std::move(before)) : true;
@@ -235,20 +242,16 @@ bool CKOREntity::setAttribute(LPCTSTR name, Attribute value)
 
 bool CKOREntity::SetAttribute(LPCTSTR name, LPCTSTR value)
 {
-    Attribute a;
     if (!value)
         return fail(L"no value");
-    a.text = value;
-    return setAttribute(name, std::move(a));
+    return setAttribute(name, value, false, 0);
 }
 
 bool CKOREntity::SetAttribute(LPCTSTR name, int value)
 {
-    Attribute a;
-    a.integer = true;
-    a.value = value;
-    a.text = std::to_wstring(value);
-    return setAttribute(name, std::move(a));
+    wchar_t text[16];
+    std::swprintf(text, std::size(text), L"%d", value);
+    return setAttribute(name, text, true, value);
 }
 
 bool CKOREntity::RemoveAttribute(LPCTSTR name)

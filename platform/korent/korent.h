@@ -110,7 +110,7 @@ private:
         int value = 0;
     };
     const Attribute* find(LPCTSTR name) const;
-    bool setAttribute(LPCTSTR name, Attribute value);
+    bool setAttribute(LPCTSTR name, const wchar_t* text, bool integer, int value);
     bool fail(std::wstring why);
     bool flushOrUndo(std::vector<Attribute> before);
 
