@@ -181,6 +181,7 @@ private:
     int64_t nextSet_ = 1;
     int64_t previousSet_ = 0;  // the set ssget "P" gives
     std::string lastError_;
+    dxf::Groups xdataGroups_;  // what entModXData takes, kept for the next call
     std::vector<std::unique_ptr<App>> apps_;
     std::vector<std::unique_ptr<OpenDrawing>> drawings_;
     int current_ = 0;

@@ -86,7 +86,7 @@ int CadHost::entModXData(const resbuf* groups)
 {
     Drawing* d = drawing(current_);
     std::string why;
-    if (d && d->entModXdata(fromChain(groups), &why))
+    if (d && d->entModXdata(fromChain(groups, xdataGroups_), &why))
         return RTNORM;
     lastError_ = d ? why : "no drawing is open";
     return RTERROR;
