@@ -320,8 +320,24 @@ Tags Drawing::allTags() const
 
 std::string Drawing::write() const
 {
+    // The text's room at once: a drawing of many entities grew it by doubling, copying and
+    // touching twice its size.
+    const size_t eol = crlf_ ? 2 : 1;
+    auto room = [&](std::span<const Tag> tags) {
+        size_t n = 0;
+        for (const Tag& t : tags)
+            n += t.size + 4 + 2 * eol;
+        return n;
+    };
+    size_t size = 0;
+    for (const Section& s : sections_) {
+        size += room(s.head) + room(s.end);
+        for (const Record& r : s.records)
+            if (!r.erased)
+                size += room(tags(r));
+    }
     std::string out;
-    out.reserve(file_.bytes.size() + 4096);
+    out.reserve(size);
     for (const Section& s : sections_) {
         dxf::writeTags(s.head, crlf_, out);
         for (const Record& r : s.records)
