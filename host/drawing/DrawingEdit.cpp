@@ -71,23 +71,16 @@ std::wstring textOf(std::string_view v, bool utf8)
 }
 
 // Whether the file text of an application name (a 1001 group) names `app`, compared without
-// regard to case. Plain ASCII of the same length, the usual case, is compared as it stands
-// (an escape would make the file text longer than its text); anything else is decoded.
+// regard to case. Plain ASCII on both sides, the usual case, is compared as it stands; anything
+// else is decoded.
 bool namesApp(std::string_view fileText, const std::wstring& app, bool utf8)
 {
-    auto fold = [](unsigned c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; };
-    if (fileText.size() == app.size()) {
-        size_t i = 0;
-        for (; i < fileText.size(); ++i) {
-            unsigned c = static_cast<unsigned char>(fileText[i]);
-            unsigned w = static_cast<unsigned>(app[i]);
-            if (c >= 0x80 || w >= 0x80 || c == '\\' || c == '^')
-                break;
-            if (fold(c) != fold(w))
-                return false;
-        }
-        if (i == fileText.size())
-            return true;
+    if (plainText(fileText) && std::all_of(app.begin(), app.end(), [](wchar_t c) { return c < 0x80; })) {
+        auto fold = [](unsigned c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; };
+        return fileText.size() == app.size() &&
+               std::equal(fileText.begin(), fileText.end(), app.begin(), [&](char c, wchar_t w) {
+                   return fold(static_cast<unsigned char>(c)) == fold(static_cast<unsigned>(w));
+               });
     }
     return equalText(dxf::decodeText(fileText, utf8), app);
 }
