@@ -247,8 +247,8 @@ bool CCATDBSelectionEntities::AssignCADClass(long i, const CCATDBCADClass& cadCl
     }
     Loaded& loaded = m_loaded[static_cast<size_t>(i)];
     ClassValues& values = valuesOf(cadClass);
-    // The standard values of a class given before come first.
-    if (loaded.standard && !bringUpToDate(loaded)) {
+    // What a class gave before comes first.
+    if ((loaded.assign || loaded.standard) && !bringUpToDate(loaded)) {
         m_error = loaded.entity.GetLastError().str();
         return false;
     }
