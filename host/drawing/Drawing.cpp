@@ -348,10 +348,23 @@ std::string Drawing::write() const
     return out;
 }
 
-std::string_view Drawing::own(std::string text)
+std::string_view Drawing::own(std::string_view text)
 {
-    owned_.push_back(std::move(text));
-    return owned_.back();
+    // Texts are kept end to end in large blocks, never freed one by one: a change to many
+    // entities makes no allocation per text and leaves no holes in the heap. A long text gets
+    // a block of its own (and the next one a new block).
+    constexpr size_t kBlock = 64 * 1024;
+    if (text.empty())
+        return std::string_view("", 0);
+    if (text.size() > ownedFree_) {
+        size_t size = std::max(kBlock, text.size());
+        owned_.push_back(std::make_unique_for_overwrite<char[]>(size));
+        ownedFree_ = size;
+    }
+    char* at = owned_.back().get() + (text.size() > kBlock ? 0 : kBlock - ownedFree_);
+    std::memcpy(at, text.data(), text.size());
+    ownedFree_ = text.size() > kBlock ? 0 : ownedFree_ - text.size();
+    return std::string_view(at, text.size());
 }
 
 Tags& Drawing::writable(Record& r)

@@ -20,7 +20,6 @@
 #include "drawing/Dxf.h"
 #include "drawing/Group.h"
 
-#include <deque>
 #include <map>
 #include <memory>
 #include <span>
@@ -195,7 +194,7 @@ private:
     // 16383 bytes of extended data.
     bool replaceXdata(std::span<const dxf::Tag> t, size_t xs, const GivenXdata& given, dxf::Tags& out,
                       std::string* why);
-    std::string_view own(std::string text);
+    std::string_view own(std::string_view text);  // a copy the drawing keeps
     dxf::Tags& writable(Record& r);
     Record* recordById(uint32_t id);
     const Record* recordById(uint32_t id) const;
@@ -220,7 +219,8 @@ private:
     std::string path_;
     FileIdentity fileIdentity_;
     dxf::TagStream file_;          // the file's bytes and groups; records point into them
-    std::deque<std::string> owned_;  // texts of groups made or changed here
+    std::vector<std::unique_ptr<char[]>> owned_;  // texts of groups made or changed here, in blocks
+    size_t ownedFree_ = 0;                         // room left in the last block
     std::string scratch_;            // where replaceXdata puts a text together
     std::vector<Section> sections_;
     std::vector<Where> where_;     // by record id (id 0 unused)

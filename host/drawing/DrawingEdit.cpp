@@ -410,7 +410,7 @@ bool Drawing::replaceXdata(std::span<const Tag> t, size_t xs, const GivenXdata& 
     Tags made;
     made.reserve(pieces.size());
     if (!pieces.empty()) {
-        std::string_view kept = own(std::string(text));  // of the text's size
+        std::string_view kept = own(text);
         size_t at = 0;
         for (const auto& [code, end] : pieces) {
             made.push_back(Tag{code, kept.substr(at, end - at)});
@@ -541,7 +541,10 @@ bool Drawing::entModXdata(const dxf::Groups& given, std::string* why)
     // stored (and checked); replaceXdata checks what it makes.
     if (!replaceXdata(t, xs, xdata, out, why))
         return false;
-    r.own = std::make_unique<Tags>(std::move(out));
+    if (r.own)
+        *r.own = std::move(out);
+    else
+        r.own = std::make_unique<Tags>(std::move(out));
     touch();
     return true;
 }
