@@ -221,6 +221,13 @@ private:
     dxf::TagStream file_;          // the file's bytes and groups; records point into them
     std::vector<std::unique_ptr<char[]>> owned_;  // texts of groups made or changed here, in blocks
     size_t ownedFree_ = 0;                         // room left in the last block
+    uint64_t tablesChanged_ = 0;  // counts changes to records outside the entities
+    struct LastApp {
+        std::wstring name;
+        uint32_t id = 0;  // 0: none
+        uint64_t tablesChanged = ~uint64_t{0};
+    };
+    mutable LastApp lastApp_;  // findApp's last answer
     std::string scratch_;            // where replaceXdata puts a text together
     std::vector<Section> sections_;
     std::vector<Where> where_;     // by record id (id 0 unused)

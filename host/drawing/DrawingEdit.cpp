@@ -297,6 +297,8 @@ bool Drawing::entMod(const dxf::Groups& given, std::string* why)
     // made a loop over many entities quadratic.
     const bool opened = opensComplex(r);
     r.own = std::make_unique<Tags>(std::move(out));
+    if (where_[r.id].section != static_cast<uint32_t>(entities_))
+        ++tablesChanged_;
     if (where_[r.id].section == static_cast<uint32_t>(entities_) && opensComplex(r) != opened)
         computeSubEntities();
     touch();
@@ -327,6 +329,11 @@ bool Drawing::takeXdataGroup(const dxf::Group* gr, GivenXdata& xdata, std::strin
 
 const Drawing::Record* Drawing::findApp(const std::wstring& app) const
 {
+    // The last answer holds while no record outside the entities changed (a loop that writes
+    // one application's data asks for the same name again and again).
+    if (lastApp_.tablesChanged == tablesChanged_ && lastApp_.name == app)
+        return recordById(lastApp_.id);
+    lastApp_ = {app, 0, tablesChanged_};
     Table table;
     if (!findTable("APPID", table))
         return nullptr;
@@ -337,8 +344,10 @@ const Drawing::Record* Drawing::findApp(const std::wstring& app) const
             continue;
         for (const Tag& g : tags(r))
             if (g.code == 2) {
-                if (namesApp(g.value(), app, utf8_))
+                if (namesApp(g.value(), app, utf8_)) {
+                    lastApp_.id = r.id;
                     return &r;
+                }
                 break;
             }
     }
