@@ -56,6 +56,44 @@ size_t utf8Size(std::wstring_view text)
     return n;
 }
 
+// The chain a write sends, kept from write to write with the storage of its texts: writing many
+// entities makes no allocation per group. (Everything runs on the main thread, and the host
+// keeps nothing of a chain it is given.)
+class WriteChain {
+public:
+    void clear() { used_ = 0; }
+    resbuf& add(int type)
+    {
+        if (used_ == nodes_.size()) {
+            nodes_.emplace_back();
+            texts_.emplace_back();
+        }
+        nodes_[used_] = resbuf{};
+        nodes_[used_].restype = static_cast<short>(type);
+        return nodes_[used_++];
+    }
+    void addText(int type, const std::wstring& text)
+    {
+        add(type);
+        texts_[used_ - 1] = text;
+    }
+    // The chain, linked (the nodes and texts may have moved while it was made).
+    const resbuf* finish()
+    {
+        for (size_t i = 0; i < used_; ++i) {
+            nodes_[i].rbnext = i + 1 < used_ ? &nodes_[i + 1] : nullptr;
+            if (acutIsTextType(nodes_[i].restype))
+                nodes_[i].resval.rstring = texts_[i].data();
+        }
+        return used_ ? nodes_.data() : nullptr;
+    }
+
+private:
+    std::vector<resbuf> nodes_;
+    std::vector<std::wstring> texts_;  // by node
+    size_t used_ = 0;
+};
+
 }  // namespace
 
 // ---- CKOREntity ---------------------------------------------------------------------------------
@@ -289,27 +327,29 @@ bool CKOREntity::Update()
         m_modified = false;  // nothing in the drawing, nothing to write
         return true;
     }
-    ads::ChainBuilder chain;
-    resbuf* self = chain.add(-1);
-    self->resval.rlname[0] = m_name[0];
-    self->resval.rlname[1] = m_name[1];
+    static WriteChain chain;
+    chain.clear();
+    resbuf& self = chain.add(-1);
+    self.resval.rlname[0] = m_name[0];
+    self.resval.rlname[1] = m_name[1];
     chain.add(-3);
-    chain.addText(1001, KOR_ATTRIBUTE_APP);
+    static const std::wstring app = KOR_ATTRIBUTE_APP;
+    chain.addText(1001, app);
     for (const Attribute& a : m_attributes) {
         chain.addText(1000, a.name);
         if (a.integer)
-            chain.add(1071)->resval.rlong = a.value;
+            chain.add(1071).resval.rlong = a.value;
         else
             chain.addText(1000, a.text);
     }
-    ads::RbPtr groups = chain.take();
+    const resbuf* groups = chain.finish();
     // Only our block is replaced: the entity's other groups stay as the host keeps them.
-    int rc = acdbEntModXData(groups.get());
+    int rc = acdbEntModXData(groups);
     if (rc != RTNORM && !m_attributes.empty()) {
         // The application is registered when the drawing's first attribute is written.
-        ads::RbPtr app(acdbTblSearch(L"APPID", KOR_ATTRIBUTE_APP, 0));
-        if (!app && acdbRegApp(KOR_ATTRIBUTE_APP) == RTNORM)
-            rc = acdbEntModXData(groups.get());
+        ads::RbPtr registered(acdbTblSearch(L"APPID", KOR_ATTRIBUTE_APP, 0));
+        if (!registered && acdbRegApp(KOR_ATTRIBUTE_APP) == RTNORM)
+            rc = acdbEntModXData(groups);
     }
     if (rc != RTNORM) {
         // The drawing takes attributes of this form from an entity it holds unless they leave
