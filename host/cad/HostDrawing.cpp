@@ -1,6 +1,7 @@
 // The ADS calls over the current drawing: its tables and entities (acdbTblNext ...
-// acdbEntDel, acdbRegApp, and one application's extended data alone) and the selection sets (acedSSGet ... acedSSFree). The drawing
-// speaks in its own groups; GroupChains turns them into result-buffer chains and back.
+// acdbEntDel, acdbRegApp, and one application's extended data alone) and the selection sets
+// (acedSSGet ... acedSSFree). The drawing speaks in its own groups; GroupChains turns them into
+// result-buffer chains and back.
 #include "cad/CadHost.h"
 
 #include "cad/GroupChains.h"
