@@ -127,6 +127,8 @@ public:
     int handEnt(const std::wstring& handle, ads_name entity) override;
     resbuf* entGet(const ads_name entity, const resbuf* apps) override;
     int entMod(const resbuf* groups) override;
+    resbuf* entGetXData(const ads_name entity, const std::wstring& app) override;
+    int entModXData(const resbuf* groups) override;
     int entMake(const resbuf* groups) override;
     int entDel(const ads_name entity) override;
     int regApp(const std::wstring& name) override;
@@ -148,7 +150,7 @@ public:
     int ssDel(const ads_name entity, const ads_name set) override;
     int ssFree(const ads_name set) override;
 
-    // Why the last entMod, entMake or ssGet answered RTERROR, for messages.
+    // Why the last entMod, entModXData, entMake or ssGet answered RTERROR, for messages.
     const std::string& lastError() const { return lastError_; }
     size_t selectionSetCount() const { return sets_.size(); }
 
@@ -179,6 +181,7 @@ private:
     int64_t nextSet_ = 1;
     int64_t previousSet_ = 0;  // the set ssget "P" gives
     std::string lastError_;
+    dxf::Groups xdataGroups_;  // what entModXData takes, kept for the next call
     std::vector<std::unique_ptr<App>> apps_;
     std::vector<std::unique_ptr<OpenDrawing>> drawings_;
     int current_ = 0;

@@ -40,30 +40,50 @@ ads::RbPtr toChain(const dxf::Groups& groups)
 dxf::Groups fromChain(const resbuf* chain)
 {
     dxf::Groups out;
-    for (const resbuf* rb = chain; rb; rb = rb->rbnext) {
-        int c = rb->restype;
-        switch (ads::groupKind(c)) {
+    fromChain(chain, out);
+    return out;
+}
+
+const dxf::Groups& fromChain(const resbuf* chain, dxf::Groups& out)
+{
+    size_t n = 0;
+    for (const resbuf* rb = chain; rb; rb = rb->rbnext)
+        ++n;
+    out.resize(n);
+    dxf::Group* g = out.data();
+    for (const resbuf* rb = chain; rb; rb = rb->rbnext, ++g) {
+        // As a group made anew, its text's storage kept.
+        g->code = rb->restype;
+        g->text.clear();
+        g->noText = false;
+        g->real = 0;
+        g->point = {0, 0, 0};
+        g->integer = 0;
+        g->name = EntityName{};
+        switch (ads::groupKind(g->code)) {
         case ads::GroupKind::Text:
-            out.emplace_back(c, static_cast<const wchar_t*>(rb->resval.rstring));
+            if (rb->resval.rstring)
+                g->text.assign(rb->resval.rstring);
+            else
+                g->noText = true;
             break;
         case ads::GroupKind::Real:
         case ads::GroupKind::Int64:
-            out.emplace_back(c, rb->resval.rreal);
+            g->real = rb->resval.rreal;
             break;
         case ads::GroupKind::Point:
-            out.emplace_back(c, Point3{rb->resval.rpoint[0], rb->resval.rpoint[1], rb->resval.rpoint[2]});
+            g->point = Point3{rb->resval.rpoint[0], rb->resval.rpoint[1], rb->resval.rpoint[2]};
             break;
         case ads::GroupKind::Int16:
-            out.emplace_back(c, static_cast<int32_t>(rb->resval.rint));
+            g->integer = rb->resval.rint;
             break;
         case ads::GroupKind::Int32:
-            out.emplace_back(c, static_cast<int32_t>(rb->resval.rlong));
+            g->integer = static_cast<int32_t>(rb->resval.rlong);
             break;
         case ads::GroupKind::Name:
-            out.emplace_back(c, entityName(rb->resval.rlname));
+            g->name = entityName(rb->resval.rlname);
             break;
         case ads::GroupKind::None:
-            out.emplace_back(c);
             break;
         }
     }

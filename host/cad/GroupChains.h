@@ -18,6 +18,9 @@ namespace korcad {
 
 ads::RbPtr toChain(const dxf::Groups& groups);  // null for no groups
 dxf::Groups fromChain(const resbuf* chain);
+// The same into `out`, whose groups (and their texts' storage) are used again: for a call that
+// takes many chains in a row.
+const dxf::Groups& fromChain(const resbuf* chain, dxf::Groups& out);
 // The texts (RTSTR) of a chain, as entget's list of applications.
 std::vector<std::wstring> textsOf(const resbuf* chain);
 

@@ -1,6 +1,7 @@
 // The ADS calls over the current drawing: its tables and entities (acdbTblNext ...
-// acdbEntDel, acdbRegApp) and the selection sets (acedSSGet ... acedSSFree). The drawing
-// speaks in its own groups; GroupChains turns them into result-buffer chains and back.
+// acdbEntDel, acdbRegApp, and one application's extended data alone) and the selection sets
+// (acedSSGet ... acedSSFree). The drawing speaks in its own groups; GroupChains turns them into
+// result-buffer chains and back.
 #include "cad/CadHost.h"
 
 #include "cad/GroupChains.h"
@@ -71,6 +72,22 @@ int CadHost::entMod(const resbuf* groups)
     Drawing* d = drawing(current_);
     std::string why;
     if (d && d->entMod(fromChain(groups), &why))
+        return RTNORM;
+    lastError_ = d ? why : "no drawing is open";
+    return RTERROR;
+}
+
+resbuf* CadHost::entGetXData(const ads_name entity, const std::wstring& app)
+{
+    Drawing* d = drawing(current_);
+    return d ? toChain(d->entGetXdata(entityName(entity), app)).release() : nullptr;
+}
+
+int CadHost::entModXData(const resbuf* groups)
+{
+    Drawing* d = drawing(current_);
+    std::string why;
+    if (d && d->entModXdata(fromChain(groups, xdataGroups_), &why))
         return RTNORM;
     lastError_ = d ? why : "no drawing is open";
     return RTERROR;

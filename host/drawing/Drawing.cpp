@@ -320,8 +320,24 @@ Tags Drawing::allTags() const
 
 std::string Drawing::write() const
 {
+    // The text's room at once: a drawing of many entities grew it by doubling, copying and
+    // touching twice its size.
+    const size_t eol = crlf_ ? 2 : 1;
+    auto room = [&](std::span<const Tag> tags) {
+        size_t n = 0;
+        for (const Tag& t : tags)
+            n += t.size + 4 + 2 * eol;
+        return n;
+    };
+    size_t size = 0;
+    for (const Section& s : sections_) {
+        size += room(s.head) + room(s.end);
+        for (const Record& r : s.records)
+            if (!r.erased)
+                size += room(tags(r));
+    }
     std::string out;
-    out.reserve(file_.bytes.size() + 4096);
+    out.reserve(size);
     for (const Section& s : sections_) {
         dxf::writeTags(s.head, crlf_, out);
         for (const Record& r : s.records)
@@ -332,10 +348,23 @@ std::string Drawing::write() const
     return out;
 }
 
-std::string_view Drawing::own(std::string text)
+std::string_view Drawing::own(std::string_view text)
 {
-    owned_.push_back(std::move(text));
-    return owned_.back();
+    // Texts are kept end to end in large blocks, never freed one by one: a change to many
+    // entities makes no allocation per text and leaves no holes in the heap. A long text gets
+    // a block of its own (and the next one a new block).
+    constexpr size_t kBlock = 64 * 1024;
+    if (text.empty())
+        return std::string_view("", 0);
+    if (text.size() > ownedFree_) {
+        size_t size = std::max(kBlock, text.size());
+        owned_.push_back(std::make_unique_for_overwrite<char[]>(size));
+        ownedFree_ = size;
+    }
+    char* at = owned_.back().get() + (text.size() > kBlock ? 0 : kBlock - ownedFree_);
+    std::memcpy(at, text.data(), text.size());
+    ownedFree_ = text.size() > kBlock ? 0 : ownedFree_ - text.size();
+    return std::string_view(at, text.size());
 }
 
 Tags& Drawing::writable(Record& r)

@@ -20,7 +20,6 @@
 #include "drawing/Dxf.h"
 #include "drawing/Group.h"
 
-#include <deque>
 #include <map>
 #include <memory>
 #include <span>
@@ -118,6 +117,16 @@ public:
     // replaced (an application without groups loses its data). A text with a line break (CR
     // or LF) is refused. False with the reason.
     bool entMod(const dxf::Groups& groups, std::string* why);
+    // entget and entmod at the level of one application's extended data, for programs that
+    // keep their data there and change many entities: neither converts the entity's other
+    // groups. entGetXdata gives (-1 . name), the handle (5) when the entity has one and, when
+    // it holds extended data of `app` (compared without regard to case), -3 and that block as
+    // entget gives it; empty for a name of no record. entModXdata takes (-1 . name) (-3) and
+    // application blocks as entmod does, and nothing else: each block named replaces that
+    // application's data as entmod replaces it, with entmod's checks; every other group of
+    // the record stays as it was, tag for tag. False with the reason.
+    dxf::Groups entGetXdata(const EntityName& entity, const std::wstring& app) const;
+    bool entModXdata(const dxf::Groups& groups, std::string* why);
     // entmake: a new entity at the end of the model space from its groups (0 type first):
     // LINE, LWPOLYLINE, CIRCLE, ARC, TEXT, POINT, INSERT, MTEXT checked for the groups they
     // need, the other entity types of DXF taken as given; a LAYER table record. Anything else
@@ -160,9 +169,32 @@ private:
         size_t header = 0, end = 0;  // TABLE and ENDTAB records within the TABLES section
     };
 
+    // Extended data a program gives: per application, its name (the 1001 group) and the
+    // groups that follow it (1000-1071). A block that goes on after a stray -3 group is a
+    // second entry marked `more`.
+    struct GivenBlock {
+        const dxf::Group* name = nullptr;
+        std::span<const dxf::Group> groups;
+        bool more = false;
+    };
+    using GivenXdata = std::vector<GivenBlock>;
+
     Drawing();
     bool build(std::string* error);
-    std::string_view own(std::string text);
+    // One group after the -3 group of entmod, in the order given: an application's name or
+    // one of its groups.
+    static bool takeXdataGroup(const dxf::Group* gr, GivenXdata& xdata, std::string* why);
+    // The APPID record of an application (any case), or null: find("APPID", ...) without the
+    // list of the table's records.
+    const Record* findApp(const std::wstring& app) const;
+    // The extended data of a record's tags t[xs, end) with the blocks of `given` put in (in
+    // place of the application's block, or at the end; no groups removes the block), appended
+    // to `out`. False with the reason: an application that is not registered, a value that
+    // cannot be written (the tags it makes pass the checks of a stored record), more than
+    // 16383 bytes of extended data.
+    bool replaceXdata(std::span<const dxf::Tag> t, size_t xs, const GivenXdata& given, dxf::Tags& out,
+                      std::string* why);
+    std::string_view own(std::string_view text);  // a copy the drawing keeps
     dxf::Tags& writable(Record& r);
     Record* recordById(uint32_t id);
     const Record* recordById(uint32_t id) const;
@@ -187,7 +219,16 @@ private:
     std::string path_;
     FileIdentity fileIdentity_;
     dxf::TagStream file_;          // the file's bytes and groups; records point into them
-    std::deque<std::string> owned_;  // texts of groups made or changed here
+    std::vector<std::unique_ptr<char[]>> owned_;  // texts of groups made or changed here, in blocks
+    size_t ownedFree_ = 0;                         // room left in the last block
+    uint64_t tablesChanged_ = 0;  // counts changes to records outside the entities
+    struct LastApp {
+        std::wstring name;
+        uint32_t id = 0;  // 0: none
+        uint64_t tablesChanged = ~uint64_t{0};
+    };
+    mutable LastApp lastApp_;  // findApp's last answer
+    std::string scratch_;            // where replaceXdata puts a text together
     std::vector<Section> sections_;
     std::vector<Where> where_;     // by record id (id 0 unused)
     std::vector<uint8_t> sub_;     // by record id: a VERTEX, ATTRIB or SEQEND of a main entity

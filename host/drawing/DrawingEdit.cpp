@@ -14,13 +14,15 @@ using namespace records;
 
 namespace {
 
-// The file text of one group's value; points give their X, Y (and Z when `z`).
-bool formatGroup(const dxf::Group* gr, bool utf8, bool z, std::vector<std::string>& out, std::string* why)
+// The file text of one group's value, handed to `put` piece by piece: points give their X, Y
+// (and Z when `z`).
+template <class Put>
+bool formatValues(const dxf::Group* gr, bool utf8, bool z, Put&& put, std::string* why)
 {
     char buf[32];
     switch (dxf::kindOf(gr->code)) {
     case dxf::Kind::Text:
-        out.push_back(dxf::encodeText(gr->text, utf8));
+        put(dxf::encodeText(gr->text, utf8));
         return true;
     case dxf::Kind::Real:
     case dxf::Kind::Int64:
@@ -28,7 +30,7 @@ bool formatGroup(const dxf::Group* gr, bool utf8, bool z, std::vector<std::strin
             *why = "group " + std::to_string(gr->code) + " is no finite number";
             return false;
         }
-        out.push_back(dxf::formatReal(gr->real));
+        put(dxf::formatReal(gr->real));
         return true;
     case dxf::Kind::Point:
         for (int k = 0; k < (z ? 3 : 2); ++k) {
@@ -36,21 +38,51 @@ bool formatGroup(const dxf::Group* gr, bool utf8, bool z, std::vector<std::strin
                 *why = "group " + std::to_string(gr->code) + " is no finite point";
                 return false;
             }
-            out.push_back(dxf::formatReal(gr->point[k]));
+            put(dxf::formatReal(gr->point[k]));
         }
         return true;
     case dxf::Kind::Int16:
-        std::snprintf(buf, sizeof buf, "%d", gr->integer);
-        out.push_back(buf);
-        return true;
     case dxf::Kind::Int32:
         std::snprintf(buf, sizeof buf, "%d", gr->integer);
-        out.push_back(buf);
+        put(std::string(buf));
         return true;
     case dxf::Kind::Name:
         break;
     }
     return false;
+}
+
+bool formatGroup(const dxf::Group* gr, bool utf8, bool z, std::vector<std::string>& out, std::string* why)
+{
+    return formatValues(gr, utf8, z, [&](std::string&& v) { out.push_back(std::move(v)); }, why);
+}
+
+// Whether a file text is plain ASCII, which reads as it stands in either encoding: no control
+// character, no escape.
+bool plainText(std::string_view v)
+{
+    return std::all_of(v.begin(), v.end(), [](char c) { return c >= 0x20 && c < 0x7f && c != '^' && c != '\\'; });
+}
+
+// decodeText, plain ASCII taken over as it stands.
+std::wstring textOf(std::string_view v, bool utf8)
+{
+    return plainText(v) ? std::wstring(v.begin(), v.end()) : dxf::decodeText(v, utf8);
+}
+
+// Whether the file text of an application name (a 1001 group) names `app`, compared without
+// regard to case. Plain ASCII on both sides, the usual case, is compared as it stands; anything
+// else is decoded.
+bool namesApp(std::string_view fileText, const std::wstring& app, bool utf8)
+{
+    if (plainText(fileText) && std::all_of(app.begin(), app.end(), [](wchar_t c) { return c < 0x80; })) {
+        auto fold = [](unsigned c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; };
+        return fileText.size() == app.size() &&
+               std::equal(fileText.begin(), fileText.end(), app.begin(), [&](char c, wchar_t w) {
+                   return fold(static_cast<unsigned char>(c)) == fold(static_cast<unsigned>(w));
+               });
+    }
+    return equalText(dxf::decodeText(fileText, utf8), app);
 }
 
 bool sameValue(const dxf::Group* gr, std::span<const Tag> t, const Group& g, bool utf8)
@@ -102,7 +134,7 @@ bool Drawing::entMod(const dxf::Groups& given, std::string* why)
 
     // The new groups, and the extended data by application.
     std::vector<const dxf::Group*> fresh;
-    std::vector<std::pair<std::wstring, std::vector<const dxf::Group*>>> xdata;
+    GivenXdata xdata;
     bool inXdata = false;
     for (const dxf::Group* gr = given.data() + 1; gr != given.data() + given.size(); ++gr) {
         if (gr->code == -3) {
@@ -110,19 +142,8 @@ bool Drawing::entMod(const dxf::Groups& given, std::string* why)
             continue;
         }
         if (inXdata) {
-            if (gr->code == 1001) {
-                if (gr->noText) {
-                    *why = "an application name (1001) without text";
-                    return false;
-                }
-                xdata.push_back({gr->text, {}});
-            } else if (gr->code >= 1000 && gr->code <= 1071 && !xdata.empty()) {
-                xdata.back().second.push_back(gr);
-            } else {
-                *why = "extended data holds group " + std::to_string(gr->code) +
-                       " (only 1000-1071 after an application name)";
+            if (!takeXdataGroup(gr, xdata, why))
                 return false;
-            }
             continue;
         }
         if (!dxf::isGroupCode(gr->code) || gr->code < 0 || gr->code >= 1000) {
@@ -150,9 +171,9 @@ bool Drawing::entMod(const dxf::Groups& given, std::string* why)
             }
         }
     }
-    for (const auto& [app, groups] : xdata)
-        if (!find(L"APPID", app)) {
-            *why = "application " + kortext::fromWide(app) + " is not registered (regapp)";
+    for (const GivenBlock& block : xdata)
+        if (!findApp(block.name->text)) {
+            *why = "application " + kortext::fromWide(block.name->text) + " is not registered (regapp)";
             return false;
         }
     for (const dxf::Group* gr : fresh)
@@ -266,51 +287,8 @@ bool Drawing::entMod(const dxf::Groups& given, std::string* why)
     }
 
     // Extended data: the applications named are replaced, the others stay.
-    std::vector<std::pair<std::wstring, Tags>> blocks;
-    for (size_t i = xs; i < t.size(); ++i) {
-        if (t[i].code == 1001)
-            blocks.push_back({text(t[i].value()), {}});
-        if (!blocks.empty())
-            blocks.back().second.push_back(t[i]);
-    }
-    for (const auto& [app, groups] : xdata) {
-        Tags block;
-        if (!groups.empty()) {
-            const Record* appRecord = find(L"APPID", app);
-            block.push_back(Tag{1001, own(dxf::encodeText(recordName(tags(*appRecord), utf8_), utf8_))});
-            for (const dxf::Group* gr : groups) {
-                std::vector<std::string> values;
-                if (isTextCode(gr->code) && gr->noText) {
-                    *why = "group " + std::to_string(gr->code) + " without text";
-                    return false;
-                }
-                if (!formatGroup(gr, utf8_, true, values, why))
-                    return false;
-                for (size_t k = 0; k < values.size(); ++k)
-                    block.push_back(Tag{gr->code + static_cast<int>(k) * 10, own(values[k])});
-            }
-        }
-        const std::wstring& name = app;  // named: clang 14 cannot capture a structured binding
-        auto it = std::find_if(blocks.begin(), blocks.end(), [&](const auto& b) { return equalText(b.first, name); });
-        if (it == blocks.end()) {
-            if (!block.empty())
-                blocks.push_back({app, std::move(block)});
-        } else if (block.empty()) {
-            blocks.erase(it);
-        } else {
-            it->second = std::move(block);
-        }
-    }
-    size_t xsize = 0;
-    for (const auto& b : blocks)
-        for (const Tag& g : b.second)
-            xsize += g.value().size();
-    if (xsize > 16383) {
-        *why = "the extended data would exceed 16383 bytes";
+    if (!replaceXdata(t, xs, xdata, out, why))
         return false;
-    }
-    for (const auto& b : blocks)
-        out.insert(out.end(), b.second.begin(), b.second.end());
     if (!soundRecord(out, why))
         return false;
 
@@ -319,8 +297,263 @@ bool Drawing::entMod(const dxf::Groups& given, std::string* why)
     // made a loop over many entities quadratic.
     const bool opened = opensComplex(r);
     r.own = std::make_unique<Tags>(std::move(out));
+    if (where_[r.id].section != static_cast<uint32_t>(entities_))
+        ++tablesChanged_;
     if (where_[r.id].section == static_cast<uint32_t>(entities_) && opensComplex(r) != opened)
         computeSubEntities();
+    touch();
+    return true;
+}
+
+bool Drawing::takeXdataGroup(const dxf::Group* gr, GivenXdata& xdata, std::string* why)
+{
+    if (gr->code == 1001) {
+        if (gr->noText) {
+            *why = "an application name (1001) without text";
+            return false;
+        }
+        xdata.push_back({gr, std::span<const dxf::Group>(gr + 1, size_t{0})});
+        return true;
+    }
+    if (gr->code >= 1000 && gr->code <= 1071 && !xdata.empty()) {
+        GivenBlock& last = xdata.back();
+        if (last.groups.data() + last.groups.size() == gr)
+            last.groups = std::span<const dxf::Group>(last.groups.data(), last.groups.size() + 1);
+        else
+            xdata.push_back({last.name, std::span<const dxf::Group>(gr, 1), true});
+        return true;
+    }
+    *why = "extended data holds group " + std::to_string(gr->code) + " (only 1000-1071 after an application name)";
+    return false;
+}
+
+const Drawing::Record* Drawing::findApp(const std::wstring& app) const
+{
+    // The last answer holds while no record outside the entities changed (a loop that writes
+    // one application's data asks for the same name again and again).
+    if (lastApp_.tablesChanged == tablesChanged_ && lastApp_.name == app)
+        return recordById(lastApp_.id);
+    lastApp_ = {app, 0, tablesChanged_};
+    Table table;
+    if (!findTable("APPID", table))
+        return nullptr;
+    const Section* s = section("TABLES");
+    for (size_t i = table.header + 1; i < table.end; ++i) {
+        const Record& r = s->records[i];
+        if (r.erased)
+            continue;
+        for (const Tag& g : tags(r))
+            if (g.code == 2) {
+                if (namesApp(g.value(), app, utf8_)) {
+                    lastApp_.id = r.id;
+                    return &r;
+                }
+                break;
+            }
+    }
+    return nullptr;
+}
+
+bool Drawing::replaceXdata(std::span<const Tag> t, size_t xs, const GivenXdata& given, Tags& out, std::string* why)
+{
+    // The blocks given, made into tags first: their values in one text the drawing keeps, the
+    // tags pointing into it.
+    std::string& text = scratch_;
+    text.clear();
+    size_t groups = 0;
+    for (const GivenBlock& block : given)
+        groups += block.groups.size();
+    std::vector<std::pair<int, size_t>> pieces;  // (code, end in text), a block's name first
+    pieces.reserve(groups + 2 * given.size());
+    std::vector<std::pair<size_t, size_t>> madeAt(given.size());  // a block's pieces [from, to)
+    const Record* appRecord = nullptr;
+    size_t head = 0;  // the block that `more` blocks go on
+    for (size_t n = 0; n < given.size(); ++n) {
+        if (!given[n].more) {
+            head = n;
+            const std::wstring& app = given[n].name->text;
+            appRecord = findApp(app);
+            if (!appRecord) {
+                *why = "application " + kortext::fromWide(app) + " is not registered (regapp)";
+                return false;
+            }
+            madeAt[n] = {pieces.size(), pieces.size()};
+        }
+        if (given[n].groups.empty())
+            continue;
+        if (madeAt[head].first == pieces.size()) {
+            // The block's name as the drawing registered it, in file form (read and written
+            // again unless it is plain ASCII, which reads back as it stands).
+            std::string_view name;
+            for (const Tag& g : tags(*appRecord))
+                if (g.code == 2) {
+                    name = g.value();
+                    break;
+                }
+            if (plainText(name))
+                text += name;
+            else
+                dxf::encodeText(dxf::decodeText(name, utf8_), utf8_, text);
+            pieces.emplace_back(1001, text.size());
+        }
+        for (const dxf::Group& gr : given[n].groups) {
+            if (isTextCode(gr.code) && gr.noText) {
+                *why = "group " + std::to_string(gr.code) + " without text";
+                return false;
+            }
+            if (dxf::kindOf(gr.code) == dxf::Kind::Text) {
+                dxf::encodeText(gr.text, utf8_, text);
+                pieces.emplace_back(gr.code, text.size());
+                continue;
+            }
+            int k = 0;
+            auto put = [&](const std::string& v) {
+                text += v;
+                pieces.emplace_back(gr.code + 10 * k++, text.size());
+            };
+            if (!formatValues(&gr, utf8_, true, put, why))
+                return false;
+        }
+        madeAt[head].second = pieces.size();
+    }
+    Tags made;
+    made.reserve(pieces.size());
+    if (!pieces.empty()) {
+        std::string_view kept = own(text);
+        size_t at = 0;
+        for (const auto& [code, end] : pieces) {
+            made.push_back(Tag{code, kept.substr(at, end - at)});
+            at = end;
+            if (std::string reason = unsoundGroup(code, made.back().value(), false); !reason.empty()) {
+                *why = "the record would break the file: " + reason;
+                return false;
+            }
+        }
+    }
+
+    // The record's blocks in order, each its own tags or those made in its place.
+    struct Block {
+        std::span<const Tag> tags;
+        const std::wstring* name = nullptr;  // an application given, for a block added
+        bool gone = false;
+    };
+    std::vector<Block> blocks;
+    for (size_t i = xs; i < t.size(); ++i) {
+        if (t[i].code == 1001 || blocks.empty())
+            blocks.push_back({t.subspan(i, 0)});
+        blocks.back().tags = std::span<const Tag>(blocks.back().tags.data(), blocks.back().tags.size() + 1);
+    }
+    for (size_t n = 0; n < given.size(); ++n) {
+        if (given[n].more)
+            continue;
+        const std::wstring& app = given[n].name->text;
+        const std::span<const Tag> block(made.data() + madeAt[n].first, madeAt[n].second - madeAt[n].first);
+        auto it = std::find_if(blocks.begin(), blocks.end(), [&](const Block& b) {
+            return !b.gone && (b.name ? equalText(*b.name, app) : namesApp(b.tags[0].value(), app, utf8_));
+        });
+        if (it == blocks.end()) {
+            if (!block.empty())
+                blocks.push_back({block, &app});
+        } else if (block.empty()) {
+            it->gone = true;
+        } else {
+            it->tags = block;
+        }
+    }
+    size_t xsize = 0;
+    for (const Block& b : blocks)
+        if (!b.gone)
+            for (const Tag& g : b.tags)
+                xsize += g.size;
+    if (xsize > 16383) {
+        *why = "the extended data would exceed 16383 bytes";
+        return false;
+    }
+    size_t count = 0;
+    for (const Block& b : blocks)
+        count += b.gone ? 0 : b.tags.size();
+    out.reserve(out.size() + count);
+    for (const Block& b : blocks)
+        if (!b.gone)
+            out.insert(out.end(), b.tags.begin(), b.tags.end());
+    return true;
+}
+
+dxf::Groups Drawing::entGetXdata(const EntityName& entity, const std::wstring& app) const
+{
+    const Record* r = record(entity);
+    if (!r)
+        return {};
+    auto t = tags(*r);
+    dxf::Groups out;
+    out.emplace_back(-1, nameOf(r->id));
+    const size_t xs = xdataStart(t);
+    for (size_t i = 0; i < xs; ++i)
+        if (t[i].code == 5) {
+            out.emplace_back(5, textOf(t[i].value(), utf8_));
+            break;
+        }
+    bool started = false, wanted = false;
+    for (const Group& g : groupsOf(t, xs, t.size())) {
+        if (g.code == 1001) {
+            wanted = namesApp(t[g.tag].value(), app, utf8_);
+            if (wanted && !started) {
+                out.emplace_back(-3);
+                started = true;
+            }
+        }
+        if (wanted && dxf::kindOf(g.code) == dxf::Kind::Text)
+            out.emplace_back(g.code, textOf(t[g.tag].value(), utf8_));
+        else if (wanted)
+            out.push_back(valueOf(t, g, utf8_));
+    }
+    return out;
+}
+
+bool Drawing::entModXdata(const dxf::Groups& given, std::string* why)
+{
+    std::string ignored;
+    if (!why)
+        why = &ignored;
+    if (given.empty() || given[0].code != -1) {
+        *why = "the list does not start with the entity name (-1 group)";
+        return false;
+    }
+    const Record* found = record(given[0].name);
+    if (!found) {
+        *why = "the -1 group names no entity of the drawing";
+        return false;
+    }
+    if (given.size() < 2 || given[1].code != -3) {
+        *why = "the list holds no extended data (-3 group) after the entity name";
+        return false;
+    }
+    const auto data = std::span(given).subspan(2);
+    if (!noLineBreaks(data, why))
+        return false;
+    GivenXdata xdata;
+    for (const dxf::Group& gr : data)
+        if (!takeXdataGroup(&gr, xdata, why))
+            return false;
+    Record& r = *recordById(found->id);
+    auto t = tags(r);
+    const size_t xs = xdataStart(t);
+    // Room for the record's tags and the blocks given (a point takes three tags), kept by the
+    // record from here on.
+    size_t room = t.size() + xdata.size();
+    for (const dxf::Group& gr : data)
+        room += dxf::kindOf(gr.code) == dxf::Kind::Point ? 3 : 1;
+    Tags out;
+    out.reserve(room);
+    out.assign(t.begin(), t.begin() + static_cast<long>(xs));
+    // The groups before the extended data and the other applications' blocks stay as they were
+    // stored (and checked); replaceXdata checks what it makes.
+    if (!replaceXdata(t, xs, xdata, out, why))
+        return false;
+    if (r.own)
+        *r.own = std::move(out);
+    else
+        r.own = std::make_unique<Tags>(std::move(out));
     touch();
     return true;
 }

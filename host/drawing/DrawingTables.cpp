@@ -286,6 +286,7 @@ uint32_t Drawing::addTableRecord(const std::string& tableName, const std::vector
     where_.push_back(Where{sectionIndex, static_cast<uint32_t>(t.end)});
     sub_.push_back(0);
     s->records.insert(s->records.begin() + static_cast<long>(t.end), std::move(rec));
+    ++tablesChanged_;
     renumber(sectionIndex);
     remember(*recordById(static_cast<uint32_t>(where_.size() - 1)));
     touch();
@@ -299,6 +300,7 @@ int Drawing::setLayersOn(const std::wstring& pattern, bool on)
         if (!kortext::wildcardMatch(recordName(tags(*found), utf8_), pattern, true))
             continue;
         ++matched;
+        ++tablesChanged_;
         Record& r = *recordById(found->id);
         for (Tag& g : writable(r))
             if (g.code == 62) {

@@ -277,6 +277,12 @@ std::string encodeText(std::wstring_view text, bool utf8)
 {
     std::string out;
     out.reserve(text.size());
+    encodeText(text, utf8, out);
+    return out;
+}
+
+void encodeText(std::wstring_view text, bool utf8, std::string& out)
+{
     for (wchar_t w : text) {
         auto c = static_cast<char32_t>(w);
         if (c < 0x20) {
@@ -296,7 +302,6 @@ std::string encodeText(std::wstring_view text, bool utf8)
             out += '?';
         }
     }
-    return out;
 }
 
 std::string formatReal(double r)

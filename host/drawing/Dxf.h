@@ -71,6 +71,7 @@ void writeTags(std::span<const Tag> tags, bool crlf, std::string& out);
 std::wstring decodeText(std::string_view value, bool utf8);
 // The file form of a text: what decodeText reads back as `text`.
 std::string encodeText(std::wstring_view text, bool utf8);
+void encodeText(std::wstring_view text, bool utf8, std::string& out);  // appended to `out`
 // The file form of numbers. Reals take the shortest text that reads back as the same number,
 // always with a decimal point ("1.0", "0.125", "1e+20" gets "1.0e+20").
 std::string formatReal(double r);

@@ -12,8 +12,8 @@
 // [X] windows: the main window dialogs are parented to, the drawing view
 // [X] user input: one request per get... call, with the acedInitGet flags and keywords that
 //     apply to it
-// [X] the drawing: symbol-table records, entities (walk, read, change), handles, registered
-//     applications, selection sets
+// [X] the drawing: symbol-table records, entities (walk, read, change; one application's
+//     extended data alone), handles, registered applications, selection sets
 // [ ] commands, reactors, documents (added as callers need them)
 //
 // Faults for tests go through the same door: a test derives from the host program's
@@ -143,6 +143,14 @@ public:
     virtual int handEnt(const std::wstring& handle, ads_name entity) = 0;
     virtual resbuf* entGet(const ads_name entity, const resbuf* apps) = 0;
     virtual int entMod(const resbuf* groups) = 0;
+    // The same at the level of one application's extended data, for applications that change
+    // their data on many entities: entGetXData gives (-1 . name), the handle (5) when the
+    // entity has one and, when it holds data of `app`, -3 and that application's block as
+    // entGet gives it (null for no entity); entModXData takes (-1 . name) (-3) and application
+    // blocks as entMod does, and nothing else, and replaces the data of the applications it
+    // names, leaving the entity's other groups as they are. RTNORM or RTERROR.
+    virtual resbuf* entGetXData(const ads_name entity, const std::wstring& app) = 0;
+    virtual int entModXData(const resbuf* groups) = 0;
     // entmake: a new entity (or LAYER record) from its groups; entdel: erases an entity or
     // brings an erased one back. RTNORM or RTERROR.
     virtual int entMake(const resbuf* groups) = 0;

@@ -9,7 +9,8 @@
 // [X] adsw_acadMainWnd, acedGetAcadDwgView: the host's main window and drawing view
 // [X] user input: acedInitGet, acedGetString/Int/Real/Point/Corner/Dist/Kword, acedGetInput,
 //     acedEntSel; acutPrintf
-// [X] the drawing: acdbTblNext, acdbTblSearch, acdbEntNext, acdbEntGet, acdbEntMod
+// [X] the drawing: acdbTblNext, acdbTblSearch, acdbEntNext, acdbEntGet, acdbEntMod; one
+//     application's extended data alone: acdbEntGetXData, acdbEntModXData
 // [ ] selection sets, commands, reactors (added as callers need them)
 //
 // Every call goes to the host program through the interface in adshost.h; without a host
@@ -161,6 +162,14 @@ resbuf* acdbEntGet(const ads_name entity);
 // With extended data of the applications in `apps` (RTSTR names, wildcards allowed).
 resbuf* acdbEntGetX(const ads_name entity, const resbuf* apps);
 int acdbEntMod(const resbuf* groups);
+// One application's extended data, read and replaced without the entity's other groups (as
+// AcDbObject::xData and setXData do): acdbEntGetXData gives (-1 . name), (5 . handle) and,
+// when the entity holds data of `app`, -3 and that block; null for no entity.
+// acdbEntModXData takes (-1 . name) (-3) and application blocks (1001 and 1000-1071), as
+// acdbEntMod takes them and with its checks, and replaces only the data of the applications
+// named.
+resbuf* acdbEntGetXData(const ads_name entity, const ACHAR* app);
+int acdbEntModXData(const resbuf* groups);
 int acdbEntMake(const resbuf* groups);  // the new entity is then the last one (acdbEntLast)
 int acdbEntDel(const ads_name entity);  // erases, or brings an erased entity back
 int acdbRegApp(const ACHAR* name);

@@ -384,6 +384,16 @@ int acdbEntMod(const resbuf* groups)
     return installedHost && groups ? installedHost->entMod(groups) : RTERROR;
 }
 
+resbuf* acdbEntGetXData(const ads_name entity, const ACHAR* app)
+{
+    return installedHost && entity && app ? installedHost->entGetXData(entity, app) : nullptr;
+}
+
+int acdbEntModXData(const resbuf* groups)
+{
+    return installedHost && groups ? installedHost->entModXData(groups) : RTERROR;
+}
+
 int acdbEntMake(const resbuf* groups)
 {
     return installedHost && groups ? installedHost->entMake(groups) : RTERROR;

@@ -39,6 +39,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -191,6 +192,10 @@ struct CCATDBEntityFailure {
 // UpdateCATDBValuesFromKey, which writes each entity once. The drawing takes a write whole or
 // not at all, so an entity is either classified whole (its previous classification gone, the
 // class and its standard values written) or keeps what it had; GetFailures names those.
+//
+// Memory stays small for many entities: a class's attributes and standard values are made
+// and checked once; an entity is given them when it is written (or looked at) and lets go of
+// its attributes once written.
 class CCATDBSelectionEntities {
 public:
     // Keeps a copy of the set (sharing it, see CKORAdsSelectionSet).
@@ -231,7 +236,9 @@ public:
     // when nothing is loaded or an entity failed.
     bool UpdateCATDBValuesFromKey();
 
-    // The loaded entities (LoadEntities), their class (null: none) and their number.
+    // The loaded entities (LoadEntities), their class (null: none) and their number. The
+    // entity is as the operations so far left it (one that UpdateCATDBValuesFromKey wrote is
+    // read again: the entities let go of their attributes once written).
     long GetLoadedCount() const;
     CKOREntity* GetLoadedEntity(long i);
     const CCATDBCADClass* GetLoadedClass(long i) const;
@@ -245,12 +252,15 @@ public:
 
 private:
     struct Loaded;
+    struct ClassValues;
     void failLoaded(Loaded& loaded, const CString& why);
+    bool bringUpToDate(Loaded& loaded);
+    ClassValues& valuesOf(const CCATDBCADClass& cadClass);
     CKORAdsSelectionSet m_set;
     std::vector<Loaded> m_loaded;
     std::vector<CCATDBEntityFailure> m_failures;
     std::wstring m_error;
-    // What AssignCADClass gives, made once for its class.
-    const CCATDBCADClass* m_assigned = nullptr;
-    CString m_assignedIdentification, m_assignedName;
+    // What AssignCADClass and SetStandardValuesFromTbl give, made and checked once per class
+    // and load.
+    std::unordered_map<const CCATDBCADClass*, std::unique_ptr<ClassValues>> m_classValues;
 };

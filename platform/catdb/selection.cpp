@@ -1,5 +1,11 @@
 // The entities of a selection set being classified: each operation reads an entity once and
 // writes it once.
+//
+// What the class gives is the same for all its entities: AssignCADClass and
+// SetStandardValuesFromTbl check it once per class and mark the entity; it is given to the
+// entity (bringUpToDate) before anything else looks at or changes its attributes, in the order
+// the operations came. An entity refused by its class takes the step at once, as it is, so
+// that it fails where it did. Once written the entity lets go of its attributes.
 #include "catdb/catdb.h"
 
 #include <string>
@@ -7,9 +13,20 @@
 
 struct CCATDBSelectionEntities::Loaded {
     CKORAdsEntity entity;  // AutoFlush off: one write per entity
+    ads_name name = {0, 0};
     const CCATDBCADClass* cadClass = nullptr;
-    long index = 0;        // in the selection set
-    bool failed = false;   // not to be written
+    long index = 0;         // in the selection set
+    bool failed = false;    // not to be written
+    bool assign = false;    // the class's three attributes are still to be given
+    bool standard = false;  // the class's standard values are still to be given (after those)
+    bool written = false;   // written, and its attributes let go: the drawing holds them
+};
+
+// What a class gives its entities, checked once.
+struct CCATDBSelectionEntities::ClassValues {
+    CString identification, displayName;  // as AssignCADClass gives them
+    bool assignChecked = false, assignTaken = false;
+    bool standardChecked = false, standardTaken = false;  // every standard value is taken
 };
 
 namespace {
@@ -76,7 +93,11 @@ long CCATDBSelectionEntities::GetLoadedCount() const
 
 CKOREntity* CCATDBSelectionEntities::GetLoadedEntity(long i)
 {
-    return i >= 0 && i < GetLoadedCount() ? &m_loaded[static_cast<size_t>(i)].entity : nullptr;
+    if (i < 0 || i >= GetLoadedCount())
+        return nullptr;
+    Loaded& loaded = m_loaded[static_cast<size_t>(i)];
+    bringUpToDate(loaded);
+    return &loaded.entity;
 }
 
 const CCATDBCADClass* CCATDBSelectionEntities::GetLoadedClass(long i) const
@@ -130,7 +151,7 @@ bool CCATDBSelectionEntities::LoadEntities(const ads_name ss)
     m_error.clear();
     m_loaded.clear();
     m_failures.clear();
-    m_assigned = nullptr;
+    m_classValues.clear();
     CKORAdsSelectionSet set(ss, false);
     if (!ss || !set.IsValid()) {
         m_error = L"the selection set is not valid";
@@ -154,6 +175,8 @@ bool CCATDBSelectionEntities::LoadEntities(const ads_name ss)
             m_loaded.pop_back();
             continue;
         }
+        loaded.name[0] = name[0];
+        loaded.name[1] = name[1];
         loaded.cadClass = classOf(loaded.entity, model);
         loaded.index = i;
     }
@@ -168,9 +191,50 @@ bool CCATDBSelectionEntities::RemoveAttributesFromLoaded()
         return false;
     }
     for (Loaded& loaded : m_loaded) {
+        if (!bringUpToDate(loaded))
+            continue;
         removeClassification(loaded.entity, loaded.cadClass);
         loaded.cadClass = nullptr;
     }
+    return true;
+}
+
+CCATDBSelectionEntities::ClassValues& CCATDBSelectionEntities::valuesOf(const CCATDBCADClass& cadClass)
+{
+    std::unique_ptr<ClassValues>& values = m_classValues[&cadClass];
+    if (!values) {
+        values = std::make_unique<ClassValues>();
+        values->identification = cadClass.GetCADClassIdentification();
+        values->displayName = cadClass.GetDisplayName().GetText(CCATDBMultiLanguageString::UserLanguage());
+    }
+    return *values;
+}
+
+bool CCATDBSelectionEntities::bringUpToDate(Loaded& loaded)
+{
+    if (loaded.written) {
+        loaded.written = false;
+        if (!loaded.entity.Connect(loaded.name)) {
+            failLoaded(loaded, loaded.entity.GetLastError());
+            return false;
+        }
+    }
+    // Given as AssignCADClass and SetStandardValuesFromTbl give them; checked for the class, so
+    // nothing is refused.
+    if (loaded.assign && loaded.cadClass) {
+        const ClassValues& values = valuesOf(*loaded.cadClass);
+        loaded.entity.SetAttribute(CATDB_ATTR_CADCLASS, values.identification);
+        loaded.entity.SetAttribute(CATDB_ATTR_CADCLASS_M, 1);
+        loaded.entity.SetAttribute(CATDB_ATTR_CADCLASS_NAME, values.displayName);
+    }
+    loaded.assign = false;
+    if (loaded.standard && loaded.cadClass) {
+        TCHAR first[2];
+        for (const auto& [attribute, value] : loaded.cadClass->GetStandardValues())
+            if (!loaded.entity.GetAttribute(attribute.c_str(), first, 2) || first[0] == 0)
+                loaded.entity.SetAttribute(attribute.c_str(), value.c_str());
+    }
+    loaded.standard = false;
     return true;
 }
 
@@ -181,16 +245,37 @@ bool CCATDBSelectionEntities::AssignCADClass(long i, const CCATDBCADClass& cadCl
         m_error = L"no loaded entity " + std::to_wstring(i);
         return false;
     }
-    if (m_assigned != &cadClass) {
-        m_assigned = &cadClass;
-        m_assignedIdentification = cadClass.GetCADClassIdentification();
-        m_assignedName = cadClass.GetDisplayName().GetText(CCATDBMultiLanguageString::UserLanguage());
-    }
     Loaded& loaded = m_loaded[static_cast<size_t>(i)];
+    ClassValues& values = valuesOf(cadClass);
+    // What a class gave before comes first.
+    if ((loaded.assign || loaded.standard) && !bringUpToDate(loaded)) {
+        m_error = loaded.entity.GetLastError().str();
+        return false;
+    }
+    if (!values.assignChecked) {
+        // Whether an entity takes the three attributes does not depend on the entity.
+        if (!bringUpToDate(loaded)) {
+            m_error = loaded.entity.GetLastError().str();
+            return false;
+        }
+        CKORAdsEntity probe = loaded.entity;
+        values.assignChecked = true;
+        values.assignTaken = probe.SetAttribute(CATDB_ATTR_CADCLASS, values.identification) &&
+                             probe.SetAttribute(CATDB_ATTR_CADCLASS_M, 1) &&
+                             probe.SetAttribute(CATDB_ATTR_CADCLASS_NAME, values.displayName);
+    }
     loaded.cadClass = &cadClass;
-    if (loaded.entity.SetAttribute(CATDB_ATTR_CADCLASS, m_assignedIdentification) &&
+    if (values.assignTaken) {
+        loaded.assign = true;
+        return true;
+    }
+    if (!bringUpToDate(loaded)) {
+        m_error = loaded.entity.GetLastError().str();
+        return false;
+    }
+    if (loaded.entity.SetAttribute(CATDB_ATTR_CADCLASS, values.identification) &&
         loaded.entity.SetAttribute(CATDB_ATTR_CADCLASS_M, 1) &&
-        loaded.entity.SetAttribute(CATDB_ATTR_CADCLASS_NAME, m_assignedName))
+        loaded.entity.SetAttribute(CATDB_ATTR_CADCLASS_NAME, values.displayName))
         return true;
     m_error = loaded.entity.GetLastError().str();
     failLoaded(loaded, loaded.entity.GetLastError());
@@ -209,6 +294,27 @@ bool CCATDBSelectionEntities::SetStandardValuesFromTbl()
     for (Loaded& loaded : m_loaded) {
         if (!loaded.cadClass || loaded.failed)
             continue;
+        ClassValues& values = valuesOf(*loaded.cadClass);
+        if (!values.standardChecked) {
+            // Whether an entity takes a value does not depend on the entity.
+            if (!bringUpToDate(loaded)) {
+                failures.add(loaded.index, loaded.entity.GetLastError());
+                continue;
+            }
+            CKORAdsEntity probe = loaded.entity;
+            values.standardChecked = true;
+            values.standardTaken = true;
+            for (const auto& [attribute, value] : loaded.cadClass->GetStandardValues())
+                values.standardTaken = values.standardTaken && probe.SetAttribute(attribute.c_str(), value.c_str());
+        }
+        if (values.standardTaken) {
+            loaded.standard = true;
+            continue;
+        }
+        if (!bringUpToDate(loaded)) {
+            failures.add(loaded.index, loaded.entity.GetLastError());
+            continue;
+        }
         for (const auto& [attribute, value] : loaded.cadClass->GetStandardValues()) {
             if (loaded.entity.GetAttribute(attribute.c_str(), current) && !current.IsEmpty())
                 continue;
@@ -241,6 +347,10 @@ bool CCATDBSelectionEntities::UpdateCATDBValuesFromKey()
             failures.add(loaded.index, L"not written: it failed before");
             continue;
         }
+        if (!bringUpToDate(loaded)) {
+            failures.add(loaded.index, loaded.entity.GetLastError());
+            continue;
+        }
         if (loaded.cadClass) {
             auto [it, added] = derived.try_emplace(loaded.cadClass);
             if (added)
@@ -256,7 +366,11 @@ bool CCATDBSelectionEntities::UpdateCATDBValuesFromKey()
         if (!loaded.entity.Update()) {
             failures.add(loaded.index, loaded.entity.GetLastError());
             failLoaded(loaded, loaded.entity.GetLastError());
+            continue;
         }
+        // The drawing holds what the entity held: its memory goes to the next one.
+        loaded.entity = CKORAdsEntity();
+        loaded.written = true;
     }
     return failures.result(static_cast<long>(m_loaded.size()), m_error);
 }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <climits>
 #include <cwchar>
+#include <iterator>
 #include <utility>
 
 namespace {
@@ -55,6 +56,44 @@ size_t utf8Size(std::wstring_view text)
     return n;
 }
 
+// The chain a write sends, kept from write to write with the storage of its texts: writing many
+// entities makes no allocation per group. (Everything runs on the main thread, and the host
+// keeps nothing of a chain it is given.)
+class WriteChain {
+public:
+    void clear() { used_ = 0; }
+    resbuf& add(int type)
+    {
+        if (used_ == nodes_.size()) {
+            nodes_.emplace_back();
+            texts_.emplace_back();
+        }
+        nodes_[used_] = resbuf{};
+        nodes_[used_].restype = static_cast<short>(type);
+        return nodes_[used_++];
+    }
+    void addText(int type, const std::wstring& text)
+    {
+        add(type);
+        texts_[used_ - 1] = text;
+    }
+    // The chain, linked (the nodes and texts may have moved while it was made).
+    const resbuf* finish()
+    {
+        for (size_t i = 0; i < used_; ++i) {
+            nodes_[i].rbnext = i + 1 < used_ ? &nodes_[i + 1] : nullptr;
+            if (acutIsTextType(nodes_[i].restype))
+                nodes_[i].resval.rstring = texts_[i].data();
+        }
+        return used_ ? nodes_.data() : nullptr;
+    }
+
+private:
+    std::vector<resbuf> nodes_;
+    std::vector<std::wstring> texts_;  // by node
+    size_t used_ = 0;
+};
+
 }  // namespace
 
 // ---- CKOREntity ---------------------------------------------------------------------------------
@@ -79,9 +118,8 @@ bool CKOREntity::Connect(const ads_name name)
     if (!name || (name[0] == 0 && name[1] == 0))
         return fail(L"no entity name");
 
-    // The application list asked for, made once.
-    static const ads::RbPtr apps(acutBuildList(RTSTR, KOR_ATTRIBUTE_APP, 0));
-    ads::RbPtr groups(acdbEntGetX(name, apps.get()));
+    // The entity's name, handle and our block: its other groups are never converted.
+    ads::RbPtr groups(acdbEntGetXData(name, KOR_ATTRIBUTE_APP));
     if (!groups)
         return fail(L"the name names no entity of the drawing (erased, or of another drawing)");
 
@@ -100,7 +138,8 @@ bool CKOREntity::Connect(const ads_name name)
                 ours = g->resval.rstring && isAttributeApp(g->resval.rstring);
             else
                 groupsOfApp += ours;
-        m_attributes.reserve(groupsOfApp / 2 + 4);  // room for a few more without moving
+        if (groupsOfApp > 0)
+            m_attributes.reserve(groupsOfApp / 2 + 4);  // room for a few more without moving
     }
     for (rb = rb ? rb->rbnext : nullptr; rb && !broken; rb = rb->rbnext) {
         if (rb->restype == 1001) {
@@ -207,28 +246,33 @@ int CKOREntity::GetAttributeNames(CStringArray& names) const
     return names.GetSize();
 }
 
-bool CKOREntity::setAttribute(LPCTSTR name, Attribute value)
+bool CKOREntity::setAttribute(LPCTSTR name, const wchar_t* text, bool integer, int value)
 {
     if (!m_connected)
         return fail(L"not connected to an entity");
     if (std::wstring why = refusal(name, true); !why.empty())
         return fail(why);
-    if (!value.integer)
-        if (std::wstring why = refusal(value.text.c_str(), false); !why.empty())
+    if (!integer)
+        if (std::wstring why = refusal(text, false); !why.empty())
             return fail(std::wstring(name) + L": " + why);
     Attribute* existing = const_cast<Attribute*>(find(name));
-    if (existing && existing->integer == value.integer && existing->text == value.text)
+    if (existing && existing->integer == integer && existing->text == text)
         return true;  // unchanged: nothing to write
     std::vector<Attribute> before;
     if (m_autoFlush)
         before = m_attributes;
     if (existing) {
-        existing->integer = value.integer;
-        existing->value = value.value;
-        existing->text = std::move(value.text);
+        existing->integer = integer;
+        existing->value = value;
+        existing->text = text;
     } else {
-        value.name = name;
-        m_attributes.push_back(std::move(value));
+        if (m_attributes.capacity() == 0)
+            m_attributes.reserve(8);  // an entity given attributes is usually given several
+        Attribute& a = m_attributes.emplace_back();
+        a.name = name;
+        a.text = text;
+        a.integer = integer;
+        a.value = value;
     }
     m_modified = true;
     return m_autoFlush ? flushOrUndo(std::move(before)) : true;
@@ -236,20 +280,16 @@ bool CKOREntity::setAttribute(LPCTSTR name, Attribute value)
 
 bool CKOREntity::SetAttribute(LPCTSTR name, LPCTSTR value)
 {
-    Attribute a;
     if (!value)
         return fail(L"no value");
-    a.text = value;
-    return setAttribute(name, std::move(a));
+    return setAttribute(name, value, false, 0);
 }
 
 bool CKOREntity::SetAttribute(LPCTSTR name, int value)
 {
-    Attribute a;
-    a.integer = true;
-    a.value = value;
-    a.text = std::to_wstring(value);
-    return setAttribute(name, std::move(a));
+    wchar_t text[16];
+    std::swprintf(text, std::size(text), L"%d", value);
+    return setAttribute(name, text, true, value);
 }
 
 bool CKOREntity::RemoveAttribute(LPCTSTR name)
@@ -287,26 +327,29 @@ bool CKOREntity::Update()
         m_modified = false;  // nothing in the drawing, nothing to write
         return true;
     }
-    ads::ChainBuilder chain;
-    resbuf* self = chain.add(-1);
-    self->resval.rlname[0] = m_name[0];
-    self->resval.rlname[1] = m_name[1];
+    static WriteChain chain;
+    chain.clear();
+    resbuf& self = chain.add(-1);
+    self.resval.rlname[0] = m_name[0];
+    self.resval.rlname[1] = m_name[1];
     chain.add(-3);
-    chain.addText(1001, KOR_ATTRIBUTE_APP);
+    static const std::wstring app = KOR_ATTRIBUTE_APP;
+    chain.addText(1001, app);
     for (const Attribute& a : m_attributes) {
         chain.addText(1000, a.name);
         if (a.integer)
-            chain.add(1071)->resval.rlong = a.value;
+            chain.add(1071).resval.rlong = a.value;
         else
             chain.addText(1000, a.text);
     }
-    ads::RbPtr groups = chain.take();
-    int rc = acdbEntMod(groups.get());
+    const resbuf* groups = chain.finish();
+    // Only our block is replaced: the entity's other groups stay as the host keeps them.
+    int rc = acdbEntModXData(groups);
     if (rc != RTNORM && !m_attributes.empty()) {
         // The application is registered when the drawing's first attribute is written.
-        ads::RbPtr app(acdbTblSearch(L"APPID", KOR_ATTRIBUTE_APP, 0));
-        if (!app && acdbRegApp(KOR_ATTRIBUTE_APP) == RTNORM)
-            rc = acdbEntMod(groups.get());
+        ads::RbPtr registered(acdbTblSearch(L"APPID", KOR_ATTRIBUTE_APP, 0));
+        if (!registered && acdbRegApp(KOR_ATTRIBUTE_APP) == RTNORM)
+            rc = acdbEntModXData(groups);
     }
     if (rc != RTNORM) {
         // The drawing takes attributes of this form from an entity it holds unless they leave

@@ -2,7 +2,7 @@
 // selection sets as values.
 //
 // [X] CKOREntity: connect to an entity by its ADS name, read, set and remove its attributes,
-//     write them back in one acdbEntMod
+//     write them back in one acdbEntModXData
 // [X] CKORAdsEntity: the common library's entity class (same work, written back explicitly)
 // [X] CKORAdsSelectionSet: an ADS selection set shared by its copies, freed with the last one
 // [ ] reactors (CKORAdsMDIReactor), entity geometry (added as callers need them)
@@ -24,7 +24,7 @@
 // group are read, and Connect reports the rest through GetLastError (Connect still succeeds;
 // the next write keeps only what was read).
 //
-// Writing. A write sends (-1 . name) (-3 ("KOR_ATTRIBUTE" pairs...)) to acdbEntMod: one call
+// Writing. A write sends (-1 . name) (-3 ("KOR_ATTRIBUTE" pairs...)) to acdbEntModXData: one call
 // carrying every attribute, so the entity is either all old or all new, and every other group
 // of the entity stays as the host keeps it. An entity without attributes loses its
 // KOR_ATTRIBUTE block. When nothing changed since the last read or write, nothing is sent.
@@ -54,7 +54,8 @@ public:
     CKOREntity(CKOREntity&&) noexcept = default;
     CKOREntity& operator=(CKOREntity&&) noexcept = default;
 
-    // Reads the entity `name` names and its attributes (one acdbEntGetX). False, and not
+    // Reads the entity `name` names and its attributes (one acdbEntGetXData: the entity's
+    // handle and its KOR_ATTRIBUTE data, nothing else of it). False, and not
     // connected, for a null, stale, erased or unknown name. Changes not yet written for a
     // previous entity are dropped.
     bool Connect(const ads_name name);
@@ -93,7 +94,7 @@ public:
     // Changes in memory not yet written.
     bool IsModified() const { return m_modified; }
 
-    // Writes all attributes back in one acdbEntMod (nothing is sent when nothing changed).
+    // Writes all attributes back in one acdbEntModXData (nothing is sent when nothing changed).
     // False when not connected or the host refuses the write: the entity was erased, or with
     // the attributes its extended data would pass the 16 KiB an entity holds (the drawing then
     // keeps what it had). The attributes stay in memory as they are, still counted as changed.
@@ -109,7 +110,7 @@ private:
         int value = 0;
     };
     const Attribute* find(LPCTSTR name) const;
-    bool setAttribute(LPCTSTR name, Attribute value);
+    bool setAttribute(LPCTSTR name, const wchar_t* text, bool integer, int value);
     bool fail(std::wstring why);
     bool flushOrUndo(std::vector<Attribute> before);
 

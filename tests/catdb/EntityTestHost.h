@@ -1,5 +1,5 @@
 // EntityTestHost.h — korcad's host with a drawing for the entity and classification tests; it
-// counts the entity reads and writes that reach the drawing.
+// counts the entity reads and writes that reach the drawing (whole entities or extended data).
 #pragma once
 
 #include "cad/CadHost.h"
@@ -26,6 +26,16 @@ public:
     {
         ++writes;
         return CadHost::entMod(groups);
+    }
+    resbuf* entGetXData(const ads_name entity, const std::wstring& app) override
+    {
+        ++reads;
+        return CadHost::entGetXData(entity, app);
+    }
+    int entModXData(const resbuf* groups) override
+    {
+        ++writes;
+        return CadHost::entModXData(groups);
     }
     void resetCounts() { reads = writes = 0; }
     int reads = 0;

@@ -129,6 +129,49 @@ TEST_F(Entity, AttributesAreWrittenAsNameValuePairsAndSurviveASavedDxf)
               "True\n");
 }
 
+// The record's groups as (code, file text) pairs.
+std::vector<std::pair<int, std::string>> recordTags(korcad::CadHost& host, const ads_name e)
+{
+    korcad::Drawing* d = host.drawing(host.currentDrawing());
+    std::vector<std::pair<int, std::string>> out;
+    for (const korcad::dxf::Tag& t : d->tags(*d->record(korcad::EntityName{e[0], e[1]})))
+        out.emplace_back(t.code, std::string(t.value()));
+    return out;
+}
+
+TEST_F(Entity, OneApplicationsDataIsReadAndReplacedWithoutTheEntitysOtherGroups)
+{
+    // Read: the name, the handle, and the block of the one application asked for (any case).
+    std::vector<int> codes;
+    ads::RbPtr got(acdbEntGetXData(pipe, L"kor_netz"));
+    for (const resbuf* rb = got.get(); rb; rb = rb->rbnext)
+        codes.push_back(rb->restype);
+    ASSERT_GE(codes.size(), 4u);
+    EXPECT_EQ(std::vector<int>(codes.begin(), codes.begin() + 4), (std::vector<int>{-1, 5, -3, 1001}));
+    EXPECT_EQ(codes.size(), 4 + netz.size());
+    ads::RbPtr none(acdbEntGetXData(pipe, KOR_ATTRIBUTE_APP));
+    ASSERT_NE(none, nullptr);
+    EXPECT_EQ(none->rbnext->restype, 5);
+    EXPECT_EQ(none->rbnext->rbnext, nullptr);
+    ads_name made = {pipe[0] + 8 * 100000, pipe[1]};
+    EXPECT_EQ(acdbEntGetXData(made, L"KOR_NETZ"), nullptr);
+
+    // Write: the application's block is added; every other group stays as the file had it.
+    auto before = recordTags(host, pipe);
+    ASSERT_EQ(acdbRegApp(KOR_ATTRIBUTE_APP), RTNORM);
+    ads::RbPtr mod(acutBuildList(-1, pipe, -3, 1001, KOR_ATTRIBUTE_APP, 1000, L"A", 1070, 5, 0));
+    ASSERT_EQ(acdbEntModXData(mod.get()), RTNORM);
+    auto expected = before;
+    expected.insert(expected.end(), {{1001, "KOR_ATTRIBUTE"}, {1000, "A"}, {1070, "5"}});
+    EXPECT_EQ(recordTags(host, pipe), expected);
+    // Anything but extended data, and an application that is not registered, are refused.
+    ads::RbPtr layer(acutBuildList(-1, pipe, 8, L"0", -3, 1001, KOR_ATTRIBUTE_APP, 1000, L"B", 0));
+    EXPECT_EQ(acdbEntModXData(layer.get()), RTERROR);
+    ads::RbPtr unknown(acutBuildList(-1, pipe, -3, 1001, L"KOR_UNBEKANNT", 1000, L"B", 0));
+    EXPECT_EQ(acdbEntModXData(unknown.get()), RTERROR);
+    EXPECT_EQ(recordTags(host, pipe), expected);
+}
+
 TEST_F(Entity, WithoutAutoFlushOnlyUpdateWritesAndOnceForAllAttributes)
 {
     // (The drawing's first write of an attribute costs one refused write more, which

@@ -239,4 +239,47 @@ TEST_F(SelectionEntities, InvalidSetsErasedEntitiesAndUnknownClassesAreReported)
     EXPECT_EQ(attribute(e[0], L"Hydrantenart"), L"<none>");
 }
 
+TEST_F(SelectionEntities, OperationsTakeEffectInTheirOrderAndAWrittenEntityIsReadAgain)
+{
+    // The hydrant's standard values are given before the entity becomes a gate valve.
+    const CCATDBModel& model = *CCATDBModelManager::GetCurrentModel();
+    classify(e[0], *model.FindCADClass(L"HY-UF-080"));
+    CCATDBSelectionEntities entities(set);
+    ASSERT_TRUE(entities.LoadEntities(set.GetAdsName()));
+    ASSERT_TRUE(entities.SetStandardValuesFromTbl());
+    ASSERT_TRUE(entities.AssignCADClass(0, *model.FindCADClass(L"AR-SC-100")));
+    ASSERT_TRUE(entities.UpdateCATDBValuesFromKey()) << entities.GetLastError().GetString();
+    EXPECT_EQ(xdataOf(e[0], KOR_ATTRIBUTE_APP),
+              (Groups{{1000, L"CAD-Class"}, {1000, L"AR-SC-100|Armatur|2"}, {1000, L"CAD-Class_M"}, {1071, L"1"},
+                      {1000, L"CAD-Class-Name"}, {1000, L"Schieber DN 100"}, {1000, L"Hydrantenart"},
+                      {1000, L"Unterflur"}, {1000, L"Material"}, {1000, L"GGG"}, {1000, L"Nennweite"},
+                      {1000, L"80"}}));
+    host.resetCounts();
+    CKOREntity* written = entities.GetLoadedEntity(0);
+    ASSERT_NE(written, nullptr);
+    EXPECT_EQ(written->GetAttributeCount(), 6);
+    EXPECT_EQ(host.reads, 1);
+}
+
+TEST_F(SelectionEntities, AClassWhoseNameNoEntityTakesFailsEveryEntityAndWritesNothing)
+{
+    std::string sql = catdbtest::smallCatalogueSql();
+    sql += "INSERT INTO KLASSEN VALUES (6, 'HY-LANG', 'Hydrant', 1, replace(hex(zeroblob(150)), '0', 'x'), NULL);";
+    ASSERT_EQ(catdbtest::makeDatabase((dir / "katalog.sqlite").string(), sql), "");
+    CCATDBModelManager::Reset();
+    const CCATDBCADClass& lang = *CCATDBModelManager::GetCurrentModel()->FindCADClass(L"HY-LANG");
+    CCATDBSelectionEntities entities(set);
+    ASSERT_TRUE(entities.LoadEntities(set.GetAdsName()));
+    host.resetCounts();
+    const long n = entities.GetLoadedCount();
+    for (long i = 0; i < n; ++i) {
+        EXPECT_FALSE(entities.AssignCADClass(i, lang));
+        EXPECT_EQ(entities.GetLastError(), L"CAD-Class-Name: value longer than 255 characters");
+        EXPECT_TRUE(entities.IsLoadedEntityFailed(i));
+    }
+    EXPECT_EQ(entities.GetFailures().size(), static_cast<size_t>(n));
+    EXPECT_FALSE(entities.UpdateCATDBValuesFromKey());
+    EXPECT_EQ(host.writes, 0);
+}
+
 }  // namespace
