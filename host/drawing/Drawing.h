@@ -198,6 +198,7 @@ private:
     dxf::Tags& writable(Record& r);
     Record* recordById(uint32_t id);
     const Record* recordById(uint32_t id) const;
+    const Record* namedRecord(const dxf::Groups& given, std::string* why) const;
     std::string_view type(const Record& r) const;
     std::wstring text(std::string_view value) const { return dxf::decodeText(value, utf8_); }
     const Section* section(const std::string& name) const;

@@ -110,20 +110,27 @@ bool sameValue(const dxf::Group* gr, std::span<const Tag> t, const Group& g, boo
 
 }  // namespace
 
+// The record a list's leading (-1 . name) group names; null with the reason when there is none.
+const Drawing::Record* Drawing::namedRecord(const dxf::Groups& given, std::string* why) const
+{
+    if (given.empty() || given[0].code != -1) {
+        *why = "the list does not start with the entity name (-1 group)";
+        return nullptr;
+    }
+    const Record* found = record(given[0].name);
+    if (!found)
+        *why = "the -1 group names no entity of the drawing";
+    return found;
+}
+
 bool Drawing::entMod(const dxf::Groups& given, std::string* why)
 {
     std::string ignored;
     if (!why)
         why = &ignored;
-    if (given.empty() || given[0].code != -1) {
-        *why = "the list does not start with the entity name (-1 group)";
+    const Record* found = namedRecord(given, why);
+    if (!found)
         return false;
-    }
-    const Record* found = record(given[0].name);
-    if (!found) {
-        *why = "the -1 group names no entity of the drawing";
-        return false;
-    }
     if (!noLineBreaks(std::span(given).subspan(1), why))
         return false;
     const uint32_t id = found->id;
@@ -515,15 +522,9 @@ bool Drawing::entModXdata(const dxf::Groups& given, std::string* why)
     std::string ignored;
     if (!why)
         why = &ignored;
-    if (given.empty() || given[0].code != -1) {
-        *why = "the list does not start with the entity name (-1 group)";
+    const Record* found = namedRecord(given, why);
+    if (!found)
         return false;
-    }
-    const Record* found = record(given[0].name);
-    if (!found) {
-        *why = "the -1 group names no entity of the drawing";
-        return false;
-    }
     if (given.size() < 2 || given[1].code != -3) {
         *why = "the list holds no extended data (-3 group) after the entity name";
         return false;

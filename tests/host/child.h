@@ -48,16 +48,7 @@ public:
             }
             if (setup.keepFd >= 0)
                 fcntl(setup.keepFd, F_SETFD, 0);
-            for (const auto& name : env.unset)
-                unsetenv(name.c_str());
-            for (const auto& [name, value] : env.set)
-                setenv(name.c_str(), value.c_str(), 1);
-            std::vector<char*> args;
-            for (const auto& a : argv)
-                args.push_back(const_cast<char*>(a.c_str()));
-            args.push_back(nullptr);
-            execv(args[0], args.data());
-            _exit(127);
+            execWithEnv(argv, env);
         }
         if (!setup.terminal) {
             close(out[1]);

@@ -42,6 +42,20 @@ TempFile::~TempFile()
     std::filesystem::remove_all(dir_, ec);
 }
 
+void execWithEnv(const std::vector<std::string>& argv, const ProcessEnv& env)
+{
+    for (const auto& name : env.unset)
+        unsetenv(name.c_str());
+    for (const auto& [name, value] : env.set)
+        setenv(name.c_str(), value.c_str(), 1);
+    std::vector<char*> args;
+    for (const auto& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    execv(args[0], args.data());
+    _exit(127);
+}
+
 ProcessResult runProcess(const std::vector<std::string>& argv, const std::string& input,
                          const ProcessEnv& env)
 {
@@ -60,16 +74,7 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const std::string
         dup2(fdIn, 0);
         dup2(fdOut, 1);
         dup2(fdErr, 2);
-        for (const auto& name : env.unset)
-            unsetenv(name.c_str());
-        for (const auto& [name, value] : env.set)
-            setenv(name.c_str(), value.c_str(), 1);
-        std::vector<char*> args;
-        for (const auto& a : argv)
-            args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execv(args[0], args.data());
-        _exit(127);
+        execWithEnv(argv, env);
     }
     int status = 0;
     waitpid(pid, &status, 0);

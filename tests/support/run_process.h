@@ -18,6 +18,10 @@ struct ProcessEnv {
     std::vector<std::string> unset;
 };
 
+// In a child process after fork: applies `env` and executes argv[0]; never returns (exit
+// status 127 when the program cannot be executed).
+[[noreturn]] void execWithEnv(const std::vector<std::string>& argv, const ProcessEnv& env);
+
 ProcessResult runProcess(const std::vector<std::string>& argv, const std::string& input = "",
                          const ProcessEnv& env = {});
 
