@@ -33,11 +33,12 @@ class Drawing {
 public:
     // A record: its groups from its 0 group up to the next one.
     struct Record {
+        std::unique_ptr<dxf::Tags> own;  // its groups once changed or made here
         uint32_t id = 0;
         uint32_t first = 0, count = 0;  // its groups in the file's stream, while unchanged
-        std::unique_ptr<dxf::Tags> own;  // its groups once changed or made here
         bool erased = false;
     };
+    static_assert(sizeof(Record) == 24);
 
     // A new drawing: the standard tables (LTYPE ByBlock, ByLayer, Continuous; LAYER 0; STYLE
     // Standard; APPID ACAD; the model and paper space blocks), no entities. DXF R2000.

@@ -101,10 +101,13 @@ bool readRegularFile(const std::string& path, std::string& bytes, Drawing::FileI
     try {
         bytes.resize(static_cast<size_t>(st.st_size));
         size_t done = 0;
+        // Up to the size fstat gave, straight into the string; past it (the file grew since)
+        // through a small buffer, so that the usual last read that finds the end does not
+        // double the string's room.
+        char more[4096];
         while (true) {
-            if (done == bytes.size())
-                bytes.resize(bytes.size() + 65536);  // the file grew since fstat
-            ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+            const bool inPlace = done < bytes.size();
+            ssize_t n = inPlace ? ::read(fd, bytes.data() + done, bytes.size() - done) : ::read(fd, more, sizeof more);
             if (n < 0 && errno == EINTR)
                 continue;
             if (n < 0) {
@@ -113,6 +116,8 @@ bool readRegularFile(const std::string& path, std::string& bytes, Drawing::FileI
             }
             if (n == 0)
                 break;
+            if (!inPlace)
+                bytes.append(more, static_cast<size_t>(n));
             done += static_cast<size_t>(n);
         }
         bytes.resize(done);
