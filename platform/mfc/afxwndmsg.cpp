@@ -160,9 +160,11 @@ void CWnd::CenterWindow(CWnd* pAlternateOwner)
     QRect frame(QPoint(), w->size());
     frame.moveCenter(owner && owner->isVisible() ? QRect(owner->pos(), owner->size()).center() : area.center());
     // Stay on the screen, title bar and all, with the margins the window will get: its own once
-    // known, else its owner's.
+    // known, else its owner's. Counted twice: some window managers (openbox under Qt 6.4) put
+    // a new window's frame off by its margins from where Qt asked and believes it is, and a
+    // frame one margin further from the screen's edge is harmless where they do not.
     const QWidget* framed = w->frameGeometry() != w->geometry() || !owner ? w : owner;
-    const QSize margins = framed->frameGeometry().size() - framed->geometry().size();
+    const QSize margins = (framed->frameGeometry().size() - framed->geometry().size()) * 2;
     frame.moveLeft(std::max(area.left(), std::min(frame.left(), area.right() + 1 - margins.width() - frame.width())));
     frame.moveTop(std::max(area.top(), std::min(frame.top(), area.bottom() + 1 - margins.height() - frame.height())));
     w->move(frame.topLeft());

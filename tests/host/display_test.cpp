@@ -210,7 +210,8 @@ TEST_F(KorcadOnADisplay, ADialogOpensWhereItDidBefore)
 {
     std::ofstream(home_.dir() + "/dialoge.lsp") << "(korDialog_ButtonDialog 1 '(\"Erster\") '(\"A\" \"B\") '(\"a\" \"b\"))\n"
                                                    "(korDialog_ButtonDialog 1 '(\"Zweiter\") '(\"A\" \"B\") '(\"a\" \"b\"))\n"
-                                                   "(getstring \"\\nWeiter: \")\n";
+                                                   "(getstring \"\\nWeiter: \")\n"
+                                                   "(korDialog_ButtonDialog 1 '(\"Dritter\") '(\"A\" \"B\") '(\"a\" \"b\"))\n";
     auto k = korcad({home_.dir() + "/dialoge.lsp"}, true);
     // The frame of the visible window named `name` on the screen: left, top, right, bottom.
     auto frameOf = [](const std::string& name) {
@@ -241,10 +242,23 @@ TEST_F(KorcadOnADisplay, ADialogOpensWhereItDidBefore)
     EXPECT_EQ(at2, at1) << "the second dialog opened elsewhere";
     escapeFrom(second);
 
+    // Over a small main window in the screen's corner, the dialog still opens on the screen.
     ASSERT_TRUE(k->waitFor(std::regex("Weiter: "))) << k->out();
     const std::string window = mainWindow();
+    xdotool({"windowsize", "--sync", window, "320", "240"});
+    xdotool({"windowmove", "--sync", window, "1100", "900"});
     xdotool({"windowactivate", "--sync", window});
     typeLine("");
+    std::string third;
+    std::array<int, 4> at3{};
+    auto onScreen = [&] {
+        std::tie(third, at3) = frameOf("Dritter");
+        return at3[0] >= 0 && at3[1] >= 0 && at3[2] <= 1280 && at3[3] <= 1024;
+    };
+    EXPECT_TRUE(waitUntil(onScreen)) << "the dialog's frame " << at3[0] << "," << at3[1] << " - " << at3[2] << ","
+                                     << at3[3] << " leaves the screen";
+    ASSERT_FALSE(third.empty()) << stderrText();
+    escapeFrom(third);
     ASSERT_TRUE(k->waitFor(std::regex("Befehl: "))) << k->out();
     xdotool({"windowactivate", "--sync", window});
     xdotool({"key", "alt+F4"});
