@@ -34,14 +34,12 @@ fi
 cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKOR_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ \
   "${launcher[@]}" >/dev/null
 mkdir -p "$dir/fuzz-runs"
-for t in "${targets[@]}"; do
-  echo "fuzz: building fuzz_$t"
-  if ! cmake --build "$dir" -j2 --target "fuzz_$t" >"$dir/fuzz-runs/build.log" 2>&1; then
-    tail -40 "$dir/fuzz-runs/build.log" >&2
-    echo "fuzz: the build of fuzz_$t failed (whole log: $dir/fuzz-runs/build.log)" >&2
-    exit 1
-  fi
-done
+echo "fuzz: building ${targets[*]}"
+if ! cmake --build "$dir" -j2 --target "${targets[@]/#/fuzz_}" >"$dir/fuzz-runs/build.log" 2>&1; then
+  tail -40 "$dir/fuzz-runs/build.log" >&2
+  echo "fuzz: the build failed (whole log: $dir/fuzz-runs/build.log)" >&2
+  exit 1
+fi
 
 # Leaks of third-party libraries (Qt's, fontconfig's) are not ours: the same list as the
 # sanitizer build of the tests.
@@ -51,20 +49,38 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export QT_QPA_PLATFORM=offscreen
 ulimit -s 65536 2>/dev/null || true
 
+# One target's run; its exit status goes to rc in its folder.
+run_target() {
+  local t="$1" work="$dir/fuzz-runs/$1" maxlen=8192 rc=0
+  [ "$t" = dxf ] && maxlen=32768  # whole drawings
+  (cd "$work" && "$root/$dir/bin/fuzz_$t" -max_total_time="$seconds" -timeout=25 -rss_limit_mb=2560 \
+      -max_len="$maxlen" -print_final_stats=1 corpus "$root/tests/fuzz/corpus/$t") >"$work/fuzz.log" 2>&1 || rc=$?
+  echo "$rc" >"$work/rc"
+}
+
+# Two targets at a time, one a core; each still gets its SECONDS.
+running=0
+for t in "${targets[@]}"; do
+  mkdir -p "$dir/fuzz-runs/$t/corpus"
+  rm -f "$dir/fuzz-runs/$t/rc"
+  echo "fuzz: $t for ${seconds}s"
+  run_target "$t" &
+  running=$((running + 1))
+  if [ "$running" -ge 2 ]; then
+    wait -n || true
+    running=$((running - 1))
+  fi
+done
+wait
+
 failed=0
 summary=()
 for t in "${targets[@]}"; do
   work="$dir/fuzz-runs/$t"
-  mkdir -p "$work/corpus"
   log="$work/fuzz.log"
-  echo "fuzz: $t for ${seconds}s"
-  maxlen=8192
-  [ "$t" = dxf ] && maxlen=32768  # whole drawings
-  rc=0
-  (cd "$work" && "$root/$dir/bin/fuzz_$t" -max_total_time="$seconds" -timeout=25 -rss_limit_mb=2560 \
-      -max_len="$maxlen" -print_final_stats=1 corpus "$root/tests/fuzz/corpus/$t") >"$log" 2>&1 || rc=$?
+  rc=$(cat "$work/rc" 2>/dev/null || echo "no status")
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
-  if [ "$rc" -ne 0 ]; then
+  if [ "$rc" != 0 ]; then
     failed=1
     summary+=("$t: FAILED after ${runs:-?} runs (exit $rc), see $log")
     grep -E '^(==[0-9]+==ERROR|SUMMARY|.*runtime error)' "$log" | head -5 >&2 || true
