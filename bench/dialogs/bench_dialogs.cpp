@@ -3,7 +3,7 @@
 // call of korDialog_ButtonDialog (interpreter -> module -> dialog -> answer) against a bare
 // QDialog showing what it shows, warm, in the same run.
 //
-//   bench_dialogs [--cycles N] [--warmup N]      (default 10000 and 200)
+//   bench_dialogs [--cycles N] [--warmup N] [--only N]   (default 10000 and 200; --only: one case)
 //
 // Each cycle opens the dialog modally, waits until it shows, paints it once, and closes it
 // with Escape through the UI driver (the bare dialog is painted and closed from a zero timer,
@@ -131,6 +131,9 @@ int main(int argc, char** argv)
         {"LISP korDialog_ButtonDialog, 3 buttons", lispButtonDialogCycle},
         {"bare QDialog, 3 buttons shown", bareThreeButtonCycle},
     };
+    // --only N: the N-th case alone (from 1), to look at one case with strace or perf.
+    if (int only = bench::option(argc, argv, "--only", 0); only > 0 && only <= static_cast<int>(cases.size()))
+        cases = {cases[static_cast<size_t>(only - 1)]};
     std::vector<bench::Figures> results;
     for (const bench::Case& c : cases) {
         long long before = bench::paints();
