@@ -451,9 +451,21 @@ bool File::load(const std::string& text, const std::string& fileName, std::strin
 {
     std::vector<Node> nodes;
     fileName_ = fileName;
-    if (!parse(text, fileName, nodes, error, include))
+    // A file that includes itself, or files that include each other many times, end here.
+    int includes = 0;
+    IncludeReader counted;
+    if (include)
+        counted = [&](const std::string& name, const std::string& from, std::string& path, std::string& body) {
+            return ++includes <= 64 && include(name, from, path, body);
+        };
+    if (!parse(text, fileName, nodes, error, counted))
         return false;
     for (Node& n : nodes) {
+        if (isBuiltinType(n.name)) {
+            if (error)
+                *error = where(n.file, n.line) + "\"" + n.name + "\" is a built-in tile and cannot be defined again";
+            return false;
+        }
         std::string name = n.name;
         defs_[name] = std::move(n);
     }

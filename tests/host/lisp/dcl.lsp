@@ -15,6 +15,9 @@
 ;out: Error in dialog file "kreis.dcl", line 1: "b" is defined in terms of itself
 ;out:
 (load_dialog (dcl "kreis.dcl" '("a : b { }" "b : a { }"))) ;=> -1
+;out: Error in dialog file "typ.dcl", line 1: "row" is a built-in tile and cannot be defined again
+;out:
+(load_dialog (dcl "typ.dcl" '("row : column { }"))) ;=> -1
 ;out: Error in dialog file "teil.dcl", line 1: a text cannot hold other tiles
 ;out:
 (dcl "teil.dcl" '("t : text { : spacer { } }"))
