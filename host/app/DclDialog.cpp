@@ -139,8 +139,8 @@ DclDialog::DclDialog(dcl::Dialog dialog, lisp::Interpreter& lisp)
             for (std::string line; std::getline(lines, line);)
                 s.list.push_back(line);
         }
-        if (t.type == "image" || t.type == "image_button")
-            s.value = {};
+        if (t.type == "popup_list")
+            s.value = t.text("value", "0");
     }
     buildTemplate();
     InitModalIndirect(&template_);
@@ -228,6 +228,8 @@ BOOL DclDialog::OnInitDialog()
         if (CWnd* c = control(static_cast<int>(i))) {
             if (QWidget* w = AfxHostWidgetOf(c->m_hWnd))
                 w->setObjectName(QString::fromStdString(dialog_.tiles[i].key()));
+            if (dialog_.tiles[i].type == "edit_box")
+                static_cast<CEdit*>(c)->SetLimitText(static_cast<UINT>(dialog_.tiles[i].number("edit_limit", 132)));
             if (auto* slider = qobject_cast<QSlider*>(AfxHostWidgetOf(c->m_hWnd))) {
                 const dcl::Tile& t = dialog_.tiles[i];
                 slider->setRange(static_cast<int>(t.number("min_value", 0)), static_cast<int>(t.number("max_value", 10000)));
@@ -384,23 +386,19 @@ int DclDialog::run(CWnd* parent)
     m_pParentWnd = parent;
     status_ = 0;
     error_ = nullptr;
-    INT_PTR r = DoModal();
+    DoModal();
     if (error_)
         std::rethrow_exception(std::exchange(error_, nullptr));
-    return r < 0 ? 0 : status_;
+    return status_;
 }
 
-CPoint DclDialog::done(int status, bool statusGiven)
+CPoint DclDialog::done(int status)
 {
     CPoint where;
     if (m_hWnd) {
         CRect r;
         GetWindowRect(&r);
         where = r.TopLeft();
-    }
-    if (!statusGiven) {
-        const int cancel = cancelTile();
-        status = lastTile_ >= 0 && (lastTile_ == cancel || dialog_.tiles[lastTile_].key() == "cancel") ? 0 : 1;
     }
     status_ = status;
     if (running())
@@ -433,13 +431,12 @@ void DclDialog::runAction(int tile, int reason, const std::string& value, int x,
         runAction(t.parent, reason, t.key());  // the cluster's action hears of its button
         return;
     }
-    lastTile_ = tile;
     if (action.empty()) {
         // Without an action the dialog's own buttons end it: OK with 1, Cancel with 0.
         if (t.flag("is_cancel") || t.key() == "cancel")
-            done(0, true);
+            done(0);
         else if (t.key() == "accept")
-            done(1, true);
+            done(1);
         return;
     }
     using lisp::Value;
@@ -547,7 +544,7 @@ void DclDialog::OnOK()
     if (tile >= 0)
         runAction(tile, kDclSelected, {});
     else
-        done(1, true);
+        done(1);
 }
 
 void DclDialog::OnCancel()
@@ -557,7 +554,7 @@ void DclDialog::OnCancel()
     if (tile >= 0)
         runAction(tile, kDclSelected, {});
     else
-        done(0, true);
+        done(0);
 }
 
 }  // namespace korcad

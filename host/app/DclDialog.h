@@ -68,12 +68,12 @@ public:
     int pixelWidth(int tile) const;
     int pixelHeight(int tile) const;
 
-    // Runs the dialog; the status done_dialog gave (0 for cancelled). An error an action raised
+    // Runs the dialog; the status done_dialog gave (0 when it gave none). An error an action raised
     // closes the dialog and is raised here.
     int run(CWnd* parent);
-    // Ends the dialog with `status` (the default: 0 after the cancel tile, else 1); its screen
-    // position as it was.
-    CPoint done(int status, bool statusGiven);
+    // Ends the dialog: start_dialog answers `status` (0 cancelled, 1 OK, -1 term_dialog, more
+    // for the program). The dialog's screen position as it was.
+    CPoint done(int status);
     bool running() const { return IsRunningModal(); }
 
 protected:
@@ -103,7 +103,6 @@ private:
     int x_ = 0, y_ = 0;
     bool applying_ = false;  // setting controls from code: their notifications are no user's
     int status_ = 0;
-    int lastTile_ = -1;      // whose action runs
     std::exception_ptr error_;
 };
 

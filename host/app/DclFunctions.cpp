@@ -31,8 +31,9 @@ struct DclState {
     // The current dialog's tile with this key, -1 for none.
     int tile(const Value& key)
     {
+        const std::string& name = lisp::strArg(key);
         DclDialog* d = current();
-        return d ? d->tiles().find(lisp::strArg(key)) : -1;
+        return d ? d->tiles().find(name) : -1;
     }
 };
 
@@ -133,7 +134,7 @@ void install(Interpreter& lisp, const std::shared_ptr<DclState>& st)
         DclDialog* d = st->current();
         if (!d)
             return Value();
-        CPoint p = d->done(a.has(0) ? lisp::intArg(a[0]) : 0, a.has(0));
+        CPoint p = d->done(a.has(0) ? lisp::intArg(a[0]) : 0);
         lisp::ListBuilder b;
         b.push(Value::integer(p.x));
         b.push(Value::integer(p.y));
@@ -141,7 +142,7 @@ void install(Interpreter& lisp, const std::shared_ptr<DclState>& st)
     }, 0, 1);
     lisp.defineBuiltin("term_dialog", [st](Interpreter&, const Args&) {
         for (auto it = st->dialogs.rbegin(); it != st->dialogs.rend(); ++it)
-            (*it)->done(0, true);
+            (*it)->done(-1);
         return Value();
     }, 0, 0);
     lisp.defineBuiltin("action_tile", [st](Interpreter& l, const Args& a) {
@@ -200,7 +201,7 @@ void install(Interpreter& lisp, const std::shared_ptr<DclState>& st)
         if (st->listOp == 1) {
             if (st->listIndex < 0 || st->listIndex >= static_cast<int>(list.size()))
                 return Value();
-            list[st->listIndex++] = line;
+            list[st->listIndex] = line;  // each add_list changes the same line
         } else {
             list.push_back(line);
         }

@@ -135,8 +135,11 @@ void place(Dialog& d, int i, Box box, const std::vector<Size>& sizes)
     t.field = box;
     const int L = textWidth(t.label()) * kCharW;
     if (t.type == "edit_box" || t.type == "popup_list") {
+        // A field of a given width sits at the right end of its tile, so fields line up.
         int label = L ? L + 4 : 0;
-        t.field = {box.x + label, box.y + (box.cy - 12) / 2, std::max(box.cx - label, 8), 12};
+        int edit = chars(t, "edit_width", 0, kCharW);
+        int width = edit ? std::min(box.cx - label, edit + (t.type == "popup_list" ? 16 : 6)) : box.cx - label;
+        t.field = {box.x + box.cx - std::max(width, 8), box.y + (box.cy - 12) / 2, std::max(width, 8), 12};
         return;
     }
     if (t.type == "list_box") {
