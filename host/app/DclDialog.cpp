@@ -425,20 +425,22 @@ int DclDialog::defaultTile() const
 void DclDialog::runAction(int tile, int reason, const std::string& value, int x, int y)
 {
     const dcl::Tile& t = dialog_.tiles[tile];
-    std::string action = states_[tile].action.empty() ? defaultAction_ : states_[tile].action;
-    if (states_[tile].action.empty() && t.type == "radio_button" && t.parent >= 0 &&
-        !states_[t.parent].action.empty()) {
+    std::string action = states_[tile].action;
+    if (action.empty() && t.type == "radio_button" && t.parent >= 0 && !states_[t.parent].action.empty()) {
         runAction(t.parent, reason, t.key());  // the cluster's action hears of its button
         return;
     }
     if (action.empty()) {
-        // Without an action the dialog's own buttons end it: OK with 1, Cancel with 0.
+        // Without an action of their own the dialog's exit buttons end it, OK with 1, Cancel
+        // with 0; other tiles run the default action new_dialog gave.
         if (t.flag("is_cancel") || t.key() == "cancel")
-            done(0);
-        else if (t.key() == "accept")
-            done(1);
-        return;
+            return (void)done(0);
+        if (t.key() == "accept")
+            return (void)done(1);
+        action = defaultAction_;
     }
+    if (action.empty())
+        return;
     using lisp::Value;
     lisp_.setSymbolValue("$KEY", Value::string(t.key()));
     lisp_.setSymbolValue("$VALUE", Value::string(value));

@@ -1,10 +1,14 @@
-// DCL: where the layout puts tiles (in process), and a program with DCL dialogs run by korcad
-// with an answers file (examples/dcl).
+// DCL in process: where the layout puts tiles, and what actions see of the user's doing, the
+// dialogs answered as an answers file answers them. dcl_run_test.cpp runs the example.
+#include "app/DclDialog.h"
+#include "cad/CadHost.h"
 #include "dcl/Dcl.h"
-
-#include "korcad_run.h"
+#include "gui/AnswerRunner.h"
+#include "lisp/Printer.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 namespace {
 
@@ -48,16 +52,74 @@ TEST(DclLayout, RowsAndColumns)
     EXPECT_GT(ok.y, l.box.y + l.box.cy);
 }
 
-TEST(DclExample, RunsFromAnswers)
+}  // namespace
+
+namespace {
+
+// A program's dialog answered in process by an answers text: what start_dialog answered and
+// what the actions noted in `log`.
+struct DialogCase {
+    const char* what;
+    const char* lisp;     // after (setq id (load_dialog ...)); ends with (new_dialog "t" id ...)
+    const char* answers;
+    const char* expected;  // (list (start_dialog) log), as prin1 writes it
+};
+
+const DialogCase kDialogCases[] = {
+    {"each tile's action hears its key, value and reason; an edit's when it is left",
+     "(new_dialog \"t\" id) (foreach k '(\"e\" \"l\" \"t\") (action_tile k \"(setq log (cons (list $key $value $reason) log))\"))",
+     "type @e \"5\"\nselect @l \"b\"\nclick @t\nok", "(1 ((\"t\" \"1\" 1) (\"l\" \"1\" 1) (\"e\" \"5\" 2)))"},
+    {"a radio cluster's action hears the chosen button and the client data",
+     "(new_dialog \"t\" id) (action_tile \"r\" \"(setq log (list $key $value $data))\") (client_data_tile \"r\" \"D\")",
+     "click @r2\ncancel", "(0 (\"r\" \"r2\" \"D\"))"},
+    {"an image button's point; a status of the program's own",
+     "(new_dialog \"t\" id) (action_tile \"i\" \"(setq log (list $x $y)) (done_dialog 7)\")", "click @i",
+     "(7 (0 0))"},
+    {"the default action for tiles without one; OK still ends the dialog",
+     "(new_dialog \"t\" id \"(setq log $key)\")", "click @b\nok", "(1 \"b\")"},
+    {"term_dialog ends every dialog with -1", "(new_dialog \"t\" id) (action_tile \"b\" \"(term_dialog)\")", "click @b",
+     "(-1 nil)"},
+    {"Escape cancels without the edit's action",
+     "(new_dialog \"t\" id) (action_tile \"e\" \"(setq log $value)\")", "type @e \"x\"\nkey Escape", "(0 nil)"},
+    {"an OK action that does not end the dialog keeps it open",
+     "(new_dialog \"t\" id) (action_tile \"accept\" \"(setq log (cons $reason log))\")", "ok\nclick \"OK\"\ncancel",
+     "(0 (1 1))"},
+};
+
+TEST(DclDialog, ActionsSeeWhatTheUserDid)
 {
-    const std::string examples = EXAMPLES_DIR;
-    KorcadRun run = korcad({examples + "/dcl/rohr.lsp"}, readFile(examples + "/dcl/rohr.answers"),
-                           {{"KORCAD_APP_PATH", examples + "/dcl"}});
-    EXPECT_EQ(run.process.exitCode, 0) << run.process.err;
-    EXPECT_NE(run.process.out.find("Rohr (DCL): (\"Stahl\" 150.0 \"PN16\" T \"2\" 6.5)"), std::string::npos)
-        << run.process.out;
-    EXPECT_NE(run.process.out.find("Rohr (FragBox): (\"PE 100\" 150.0 \"PN 10\")"), std::string::npos)
-        << run.process.out;
+    const std::string path = testing::TempDir() + "/dcl_dialog_test.dcl";
+    std::ofstream(path) << R"(t : dialog { label = "T";
+        : edit_box { key = "e"; label = "E:"; }
+        : list_box { key = "l"; list = "a\nb\nc"; }
+        : radio_row { key = "r"; : radio_button { key = "r1"; label = "R1"; } : radio_button { key = "r2"; label = "R2"; } }
+        : toggle { key = "t"; label = "Tg"; }
+        : image_button { key = "i"; width = 6; height = 3; }
+        : button { key = "b"; label = "B"; }
+        ok_cancel; })";
+    for (const DialogCase& c : kDialogCases) {
+        SCOPED_TRACE(c.what);
+        lisp::Interpreter lisp;
+        korcad::CadHost host;
+        korcad::installDclFunctions(lisp, host);
+        std::vector<korcad::Action> actions;
+        std::string error;
+        ASSERT_TRUE(korcad::parseAnswers(c.answers, actions, &error)) << error;
+        korcad::AnswerRunner runner(actions, [](const std::string& message) { ADD_FAILURE() << message; });
+        lisp.evalText("(setq id (load_dialog \"" + path + "\") log nil) " + c.lisp);
+        lisp::Value v = lisp.evalText("(list (start_dialog) log)");
+        EXPECT_EQ(lisp::toString(v, true), c.expected);
+        EXPECT_EQ(runner.remaining(), 0u);
+    }
+    lisp::Interpreter lisp;
+    korcad::CadHost host;
+    korcad::installDclFunctions(lisp, host);
+    std::vector<korcad::Action> actions;
+    korcad::AnswerRunner runner(actions, [](const std::string&) {});
+    lisp.evalText("(setq id (load_dialog \"" + path + "\")) (new_dialog \"t\" id) (action_tile \"b\" \"(car 1)\")");
+    afxdriver::onNextDialog([](CDialog&) { afxdriver::click(L"B"); });
+    // An action's error closes the dialog and leaves start_dialog.
+    EXPECT_THROW(lisp.evalText("(start_dialog)"), lisp::LispError);
 }
 
 }  // namespace
