@@ -6,6 +6,7 @@
 #include "mfc/afxqt_p.h"
 
 #include <QAbstractButton>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSlider>
@@ -106,6 +107,17 @@ void registerClasses()
 
 std::wstring wide(const std::string& s) { return AfxFromUtf8(s); }
 
+// A label with the key a person presses with Alt: an '&' written in it, else the letter the
+// mnemonic attribute names, marked where it first occurs.
+std::string labelOf(const dcl::Tile& t)
+{
+    std::string label = t.label(), m = t.text("mnemonic");
+    if (m.size() != 1 || label.find('&') != std::string::npos)
+        return label;
+    size_t at = label.find(m[0]);
+    return at == std::string::npos ? label : label.insert(at, 1, '&');
+}
+
 bool isRadioCluster(const std::string& type)
 {
     return type == "radio_row" || type == "radio_column" || type == "boxed_radio_row" || type == "boxed_radio_column";
@@ -174,12 +186,12 @@ void DclDialog::buildTemplate()
         if (t.type.rfind("boxed_", 0) == 0) {
             add(id, AfxControlKind::GroupBox, text(t.label()), t.box, BS_GROUPBOX | group);
         } else if (t.type == "button") {
-            add(id, AfxControlKind::PushButton, text(t.label()), t.box,
+            add(id, AfxControlKind::PushButton, text(labelOf(t)), t.box,
                 (t.flag("is_default") ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | tab | group);
         } else if (t.type == "toggle") {
-            add(id, AfxControlKind::CheckBox, text(t.label()), t.box, BS_AUTOCHECKBOX | tab | group);
+            add(id, AfxControlKind::CheckBox, text(labelOf(t)), t.box, BS_AUTOCHECKBOX | tab | group);
         } else if (t.type == "radio_button") {
-            add(id, AfxControlKind::RadioButton, text(t.label()), t.box, BS_AUTORADIOBUTTON | tab | group);
+            add(id, AfxControlKind::RadioButton, text(labelOf(t)), t.box, BS_AUTORADIOBUTTON | tab | group);
         } else if (t.type == "text" || t.type == "text_part") {
             DWORD align = t.text("alignment") == "centered" ? SS_CENTER : t.text("alignment") == "right" ? SS_RIGHT : SS_LEFT;
             add(id, AfxControlKind::Static, text(states_[i].value), t.box, align | group);
@@ -228,8 +240,11 @@ BOOL DclDialog::OnInitDialog()
         if (CWnd* c = control(static_cast<int>(i))) {
             if (QWidget* w = AfxHostWidgetOf(c->m_hWnd))
                 w->setObjectName(QString::fromStdString(dialog_.tiles[i].key()));
-            if (dialog_.tiles[i].type == "edit_box")
+            if (dialog_.tiles[i].type == "edit_box") {
                 static_cast<CEdit*>(c)->SetLimitText(static_cast<UINT>(dialog_.tiles[i].number("edit_limit", 132)));
+                if (auto* edit = qobject_cast<QLineEdit*>(AfxHostWidgetOf(c->m_hWnd)); edit && dialog_.tiles[i].attr("password_char"))
+                    edit->setEchoMode(QLineEdit::Password);
+            }
             if (auto* slider = qobject_cast<QSlider*>(AfxHostWidgetOf(c->m_hWnd))) {
                 const dcl::Tile& t = dialog_.tiles[i];
                 slider->setRange(static_cast<int>(t.number("min_value", 0)), static_cast<int>(t.number("max_value", 10000)));
@@ -501,6 +516,8 @@ BOOL DclDialog::OnCommand(WPARAM wParam, LPARAM lParam)
         s.value = v;
         flushEdits(tile);
         runAction(tile, code == LBN_DBLCLK ? kDclDoubleClicked : kDclSelected, v);
+        if (code == LBN_DBLCLK && t.flag("allow_accept") && running())
+            OnOK();  // a double click chooses, as the default button would
         return TRUE;
     }
     if (t.type == "popup_list" && code == CBN_SELCHANGE) {

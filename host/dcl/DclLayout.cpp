@@ -156,6 +156,14 @@ void place(Dialog& d, int i, Box box, const std::vector<Size>& sizes)
     const std::vector<int> kids = t.children;
     if (kids.empty())
         return;
+    // A cluster's children_... attributes stand for its tiles' own where they give none.
+    for (int c : kids) {
+        Tile& k = d.tiles[c];
+        for (const char* name : {"alignment", "fixed_width", "fixed_height"})
+            if (!k.attr(name))
+                if (const Attr* a = t.attr(std::string("children_") + name))
+                    k.attrs.push_back({name, a->value, false});
+    }
     // The main axis: what is left over goes in equal parts to the children that may grow.
     int used = gapOf(t) * static_cast<int>(kids.size() - 1), growing = 0;
     for (int c : kids) {

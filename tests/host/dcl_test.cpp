@@ -32,6 +32,7 @@ TEST(DclLayout, RowsAndColumns)
         : text { key = "t"; label = "a rather long line of text"; }
         : button { key = "c"; label = "C"; fixed_width = true; alignment = centered; }
         : button { key = "r"; label = "R"; fixed_width = true; alignment = right; }
+        : column { children_fixed_width = true; children_alignment = right; : button { key = "cr"; label = "CR"; } }
         : boxed_column { label = "Box"; : edit_box { key = "e"; label = "Name:"; } }
         : list_box { key = "l"; label = "Lines"; }
         ok_cancel; })");
@@ -42,6 +43,8 @@ TEST(DclLayout, RowsAndColumns)
     EXPECT_EQ(a.x + (b.x + b.cx - a.x), t.x + t.cx);       // as wide as the column
     EXPECT_EQ(c.x - t.x, t.x + t.cx - (c.x + c.cx));       // centred
     EXPECT_EQ(r.x + r.cx, t.x + t.cx);                     // right
+    EXPECT_EQ(box(d, "cr").x + box(d, "cr").cx, t.x + t.cx);  // as its column says of its tiles
+    EXPECT_LT(box(d, "cr").cx, t.cx);
     const dcl::Tile& e = d.tiles.at(d.find("e"));
     EXPECT_GT(e.field.x, e.box.x);                         // the label before the field
     EXPECT_GE(e.box.y, d.tiles.at(e.parent).box.y + 11);   // under the box's label
