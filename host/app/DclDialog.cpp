@@ -172,7 +172,7 @@ void DclDialog::buildTemplate()
     auto text = [this](const std::string& s) { return texts_.emplace_back(wide(s)).c_str(); };
     auto add = [this](UINT id, AfxControlKind kind, const wchar_t* caption, const dcl::Box& b, DWORD style,
                       const wchar_t* className = nullptr) {
-        controls_.push_back({id, kind, caption, static_cast<short>(b.x), static_cast<short>(b.y),
+        items_.push_back({id, kind, caption, static_cast<short>(b.x), static_cast<short>(b.y),
                              static_cast<short>(b.cx), static_cast<short>(b.cy), static_cast<DWORD>(style | WS_VISIBLE), className});
     };
     for (size_t i = 0; i < dialog_.tiles.size(); ++i) {
@@ -218,12 +218,36 @@ void DclDialog::buildTemplate()
     const dcl::Tile& d = dialog_.tiles[0];
     template_ = AfxDialogTemplate{3200, 0, 0, static_cast<short>(d.box.cx), static_cast<short>(d.box.cy),
                                   DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT | DS_CENTER,
-                                  text(d.label()), L"MS Shell Dlg", 8, controls_.data(), controls_.size()};
+                                  text(d.label()), L"MS Shell Dlg", 8, items_.data(), items_.size()};
 }
 
 CWnd* DclDialog::control(int tile) const
 {
-    return m_hWnd ? GetDlgItem(static_cast<int>(kFirstTileId) + tile) : nullptr;
+    const size_t i = static_cast<size_t>(tile);
+    return m_hWnd && i < controls_.size() && controls_[i] && controls_[i]->m_hWnd ? controls_[i].get() : nullptr;
+}
+
+// Each tile's control as an object of its class, attached while the dialog runs.
+void DclDialog::attachControls()
+{
+    controls_.clear();
+    controls_.resize(dialog_.tiles.size());
+    for (size_t i = 0; i < dialog_.tiles.size(); ++i) {
+        const std::string& type = dialog_.tiles[i].type;
+        std::unique_ptr<CWnd> w;
+        if (type == "edit_box")
+            w = std::make_unique<CEdit>();
+        else if (type == "list_box")
+            w = std::make_unique<CListBox>();
+        else if (type == "popup_list")
+            w = std::make_unique<CComboBox>();
+        else if (type == "button" || type == "toggle" || type == "radio_button")
+            w = std::make_unique<CButton>();
+        else
+            w = std::make_unique<CWnd>();
+        if (w->SubclassDlgItem(kFirstTileId + static_cast<UINT>(i), this))
+            controls_[i] = std::move(w);
+    }
 }
 
 int DclDialog::tileOf(UINT id) const
@@ -236,6 +260,7 @@ int DclDialog::tileOf(UINT id) const
 BOOL DclDialog::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    attachControls();
     for (size_t i = 0; i < dialog_.tiles.size(); ++i) {
         if (CWnd* c = control(static_cast<int>(i))) {
             if (QWidget* w = AfxHostWidgetOf(c->m_hWnd))
@@ -402,6 +427,7 @@ int DclDialog::run(CWnd* parent)
     status_ = 0;
     error_ = nullptr;
     DoModal();
+    controls_.clear();
     if (error_)
         std::rethrow_exception(std::exchange(error_, nullptr));
     return status_;

@@ -16,6 +16,7 @@
 
 #include <deque>
 #include <exception>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,7 @@ protected:
 
 private:
     void buildTemplate();
+    void attachControls();
     CWnd* control(int tile) const;
     void apply(int tile);
     void runAction(int tile, int reason, const std::string& value, int x = -1, int y = -1);
@@ -97,7 +99,8 @@ private:
     std::vector<DclTileState> states_;
     std::string defaultAction_;
     std::deque<std::wstring> texts_;  // the template's texts
-    std::vector<AfxControlTemplate> controls_;
+    std::vector<AfxControlTemplate> items_;
+    std::vector<std::unique_ptr<CWnd>> controls_;  // each tile's control while the dialog runs
     AfxDialogTemplate template_{};
     bool positioned_ = false;
     int x_ = 0, y_ = 0;
