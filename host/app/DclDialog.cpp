@@ -137,7 +137,7 @@ DclDialog::DclDialog(dcl::Dialog dialog, lisp::Interpreter& lisp)
     for (size_t i = 0; i < dialog_.tiles.size(); ++i) {
         const dcl::Tile& t = dialog_.tiles[i];
         DclTileState& s = states_[i];
-        s.enabled = t.flag("is_enabled", true);
+        s.enabled = t.flag("is_enabled", true) && (t.parent < 0 || states_[t.parent].enabled);
         s.action = t.text("action");
         s.value = t.text("value");
         if (t.type == "text" || t.type == "text_part")
@@ -261,6 +261,7 @@ BOOL DclDialog::OnInitDialog()
 {
     CDialog::OnInitDialog();
     attachControls();
+    initializing_ = true;  // what setting up the controls notifies is no user's doing
     for (size_t i = 0; i < dialog_.tiles.size(); ++i) {
         if (CWnd* c = control(static_cast<int>(i))) {
             if (QWidget* w = AfxHostWidgetOf(c->m_hWnd))
@@ -283,6 +284,7 @@ BOOL DclDialog::OnInitDialog()
         refreshImage(static_cast<int>(i));
         apply(static_cast<int>(i));
     }
+    initializing_ = false;
     if (positioned_)
         SetWindowPos(nullptr, x_, y_, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     std::string focus = dialog_.tiles[0].text("initial_focus");
@@ -512,7 +514,7 @@ BOOL DclDialog::OnCommand(WPARAM wParam, LPARAM lParam)
 {
     const UINT id = LOWORD(wParam), code = HIWORD(wParam);
     const int tile = tileOf(id);
-    if (tile < 0 || applying_)
+    if (tile < 0 || applying_ || initializing_)
         return CDialog::OnCommand(wParam, lParam);
     const dcl::Tile& t = dialog_.tiles[tile];
     DclTileState& s = states_[tile];

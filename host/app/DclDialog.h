@@ -105,6 +105,7 @@ private:
     bool positioned_ = false;
     int x_ = 0, y_ = 0;
     bool applying_ = false;  // setting controls from code: their notifications are no user's
+    bool initializing_ = false;
     int status_ = 0;
     std::exception_ptr error_;
 };

@@ -165,29 +165,30 @@ void place(Dialog& d, int i, Box box, const std::vector<Size>& sizes)
                     k.attrs.push_back({name, a->value, false});
     }
     // The main axis: what is left over goes in equal parts to the children that may grow.
+    // The parts of a concatenation or paragraph keep their own size, one after the other.
+    const bool packed = t.type == "concatenation" || t.type == "paragraph";
+    auto grows = [&](const Tile& k) { return !packed && (row ? !k.flag("fixed_width") : growsDown(k)); };
     int used = gapOf(t) * static_cast<int>(kids.size() - 1), growing = 0;
     for (int c : kids) {
-        const Tile& k = d.tiles[c];
         used += row ? sizes[c].w : sizes[c].h;
-        growing += row ? !k.flag("fixed_width") : growsDown(k);
+        growing += grows(d.tiles[c]);
     }
     int extra = std::max(0, (row ? inner.cx : inner.cy) - used);
     int pos = row ? inner.x : inner.y;
-    if (!growing && row)
+    if (!growing && row && !packed)
         pos += extra / 2;  // tiles of fixed width sit in the middle of their row
     int share = growing ? extra / growing : 0, rest = growing ? extra % growing : 0;
     for (int c : kids) {
         const Tile& k = d.tiles[c];
         const Size s = sizes[c];
-        const bool grows = row ? !k.flag("fixed_width") : growsDown(k);
-        int len = (row ? s.w : s.h) + (grows ? share + (rest-- > 0 ? 1 : 0) : 0);
+        int len = (row ? s.w : s.h) + (grows(k) ? share + (rest-- > 0 ? 1 : 0) : 0);
         Box b;
         const std::string align = k.text("alignment");
         if (row) {
             int h = growsDown(k) ? inner.cy : s.h;
             b = {pos, inner.y + offset(align, inner.cy, h, true), len, h};
         } else {
-            int w = k.flag("fixed_width") ? s.w : inner.cx;
+            int w = k.flag("fixed_width") || packed ? s.w : inner.cx;
             b = {inner.x + offset(align, inner.cx, w, false), pos, w, len};
         }
         place(d, c, b, sizes);

@@ -33,6 +33,7 @@ TEST(DclLayout, RowsAndColumns)
         : button { key = "c"; label = "C"; fixed_width = true; alignment = centered; }
         : button { key = "r"; label = "R"; fixed_width = true; alignment = right; }
         : column { children_fixed_width = true; children_alignment = right; : button { key = "cr"; label = "CR"; } }
+        : concatenation { : text_part { key = "p1"; label = "ab"; } : text_part { key = "p2"; label = "cd"; } }
         : boxed_column { label = "Box"; : edit_box { key = "e"; label = "Name:"; } }
         : list_box { key = "l"; label = "Lines"; }
         ok_cancel; })");
@@ -45,6 +46,8 @@ TEST(DclLayout, RowsAndColumns)
     EXPECT_EQ(r.x + r.cx, t.x + t.cx);                     // right
     EXPECT_EQ(box(d, "cr").x + box(d, "cr").cx, t.x + t.cx);  // as its column says of its tiles
     EXPECT_LT(box(d, "cr").cx, t.cx);
+    EXPECT_EQ(box(d, "p1").x, t.x);                        // the parts of a line close together
+    EXPECT_EQ(box(d, "p2").x, box(d, "p1").x + box(d, "p1").cx);
     const dcl::Tile& e = d.tiles.at(d.find("e"));
     EXPECT_GT(e.field.x, e.box.x);                         // the label before the field
     EXPECT_GE(e.box.y, d.tiles.at(e.parent).box.y + 11);   // under the box's label
