@@ -284,6 +284,8 @@ BOOL DclDialog::OnInitDialog()
         refreshImage(static_cast<int>(i));
         apply(static_cast<int>(i));
     }
+    if (!states_[0].value.empty())
+        SetWindowText(wide(states_[0].value).c_str());
     initializing_ = false;
     if (positioned_)
         SetWindowPos(nullptr, x_, y_, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
@@ -336,6 +338,8 @@ void DclDialog::setValue(int tile, const std::string& v)
     const dcl::Tile& t = dialog_.tiles[tile];
     states_[tile].value = v;
     states_[tile].dirty = false;
+    if (tile == 0 && m_hWnd)  // the dialog's own value is its title
+        SetWindowText(wide(v).c_str());
     if (isRadioCluster(t.type)) {
         for (int c : t.children)
             if (dialog_.tiles[c].type == "radio_button") {

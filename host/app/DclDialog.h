@@ -119,7 +119,7 @@ class CadHost;
 // The DCL functions of AutoLISP: load_dialog, unload_dialog, new_dialog, start_dialog,
 // done_dialog, term_dialog, action_tile, set_tile, get_tile, get_attr, mode_tile,
 // client_data_tile, start_list, add_list, end_list, start_image, fill_image, vector_image,
-// end_image, dimx_tile, dimy_tile. A DCL file given without an extension gets ".dcl"; a
+// end_image, dimx_tile, dimy_tile, and slide_image (which draws nothing). A DCL file given without an extension gets ".dcl"; a
 // relative name is searched in the current directory, then along the load path. A file with
 // an error is reported on the command line ("Error in dialog file ...") and load_dialog
 // answers -1. Dialogs are parented to the host's main window.

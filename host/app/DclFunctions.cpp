@@ -230,6 +230,12 @@ void install(Interpreter& lisp, const std::shared_ptr<DclState>& st)
     };
     lisp.defineBuiltin("fill_image", imageOp(false), 5, 5);
     lisp.defineBuiltin("vector_image", imageOp(true), 5, 5);
+    // Slides are no part of korcad: the image keeps what it shows, the program goes on.
+    lisp.defineBuiltin("slide_image", +[](Interpreter&, const Args& a) {
+        for (int i = 0; i < 4; ++i)
+            lisp::numArg(a[i]);
+        return Value::string(lisp::strArg(a[4]));
+    }, 5, 5);
     lisp.defineBuiltin("end_image", [st](Interpreter&, const Args&) {
         if (DclDialog* d = st->current(); d && st->imageTile >= 0)
             d->refreshImage(st->imageTile);

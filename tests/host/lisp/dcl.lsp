@@ -47,4 +47,5 @@
 (list (action_tile "k1" "(princ)") (action_tile "nix" "(princ)") (client_data_tile "k1" '(1 2)) (mode_tile "e" 1)) ;=> (T nil nil nil)
 (list (start_image "i") (fill_image 0 0 5 5 1) (vector_image 0 0 5 5 -16) (end_image)) ;=> ("i" 1 -16 nil)
 (> (dimx_tile "i") (dimy_tile "i") 0) ;=> T
+(list (start_image "i") (slide_image 0 0 5 5 "dia") (end_image)) ;=> ("i" "dia" nil)
 (list (term_dialog) (unload_dialog id) (new_dialog "d" id)) ;=> (nil nil nil)
