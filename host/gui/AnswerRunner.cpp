@@ -141,7 +141,7 @@ std::string readAction(const std::vector<Token>& tok, Action& a)
     }
     if (verb == "type") {
         a.kind = Action::Kind::Type;
-        if (std::string e = arity(2, "type ID|\"LABEL\" \"TEXT\""); !e.empty())
+        if (std::string e = arity(2, "type ID|\"LABEL\"|@NAME \"TEXT\""); !e.empty())
             return e;
         if (!controlOrLabel(tok[1], a))
             return "type needs a control id or the field's \"label\" first";
@@ -149,7 +149,7 @@ std::string readAction(const std::vector<Token>& tok, Action& a)
     }
     if (verb == "select") {
         a.kind = Action::Kind::Select;
-        const char* usage = "usage: select ID|\"LABEL\" \"LINE\" | select ID|\"LABEL\" #INDEX | select ID #INDEX #INDEX ...";
+        const char* usage = "usage: select ID|\"LABEL\"|@NAME \"LINE\" | select ID|\"LABEL\"|@NAME #INDEX | select ID #INDEX #INDEX ...";
         if (args < 2)
             return usage;
         if (!controlOrLabel(tok[1], a))
