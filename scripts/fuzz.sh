@@ -2,7 +2,7 @@
 # Builds the fuzz targets of tests/fuzz (clang, libFuzzer, ASan + UBSan + LSan) into
 # build-fuzz/ and runs each for a bounded time on its seed corpus.
 #   scripts/fuzz.sh [SECONDS] [TARGET ...]   SECONDS per target (default 30); targets by name
-#                                            (lisp functions dxf answers databases_ini matchlike;
+#                                            (lisp functions dxf dcl answers databases_ini matchlike;
 #                                            default all)
 # Any crash, leak, sanitizer report, timeout or out-of-memory fails the run: the input that did
 # it is saved as build-fuzz/fuzz-runs/TARGET/crash-* (or leak-, timeout-, oom-), and the log
@@ -16,7 +16,7 @@ seconds="${1:-30}"
 case "$seconds" in
   ''|*[!0-9]*) echo "fuzz: SECONDS must be a whole number, not '$seconds'" >&2; exit 2 ;;
 esac
-all=(lisp functions dxf answers databases_ini matchlike)
+all=(lisp functions dxf dcl answers databases_ini matchlike)
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=("${all[@]}")
 for t in "${targets[@]}"; do

@@ -1,5 +1,7 @@
 #include "app/Session.h"
 
+#include "app/DclDialog.h"
+
 #include "cad/AdsBridge.h"
 #include "cad/CadHost.h"
 #include "cad/Commands.h"
@@ -50,6 +52,7 @@ Session::Session(Options options, std::istream& in, std::ostream& out, std::ostr
         lisp_->setLimits({options_.maxSteps, options_.maxMemory});
     lisp_->setExternalFunctions(ads_.get());
     installHostFunctions(*lisp_, *host_, *userInput_);
+    installDclFunctions(*lisp_, *host_);
     commands_->install(*lisp_);
     // An entity pick takes what the drawing shows at the point, within a pick box of a 200th
     // of the drawing's size (a few pixels of a window showing it whole).

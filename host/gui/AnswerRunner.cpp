@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <QTimer>
+#include <QWidget>
 
 #include <cctype>
 #include <filesystem>
@@ -96,6 +97,10 @@ bool controlId(const Token& t, UINT& id)
 // A control named by its id, or by the label a person reads before it ("Nennweite [mm]").
 bool controlOrLabel(const Token& t, Action& a)
 {
+    if (!t.quoted && t.text.size() > 1 && t.text[0] == '@') {
+        a.name = AfxFromUtf8(t.text.substr(1));
+        return true;
+    }
     if (t.quoted && !t.text.empty()) {
         a.label = AfxFromUtf8(t.text);
         return true;
@@ -121,8 +126,12 @@ std::string readAction(const std::vector<Token>& tok, Action& a)
     };
     if (verb == "click") {
         a.kind = Action::Kind::Click;
-        if (std::string e = arity(1, "click ID | click \"CAPTION\""); !e.empty())
+        if (std::string e = arity(1, "click ID | click \"CAPTION\" | click @NAME"); !e.empty())
             return e;
+        if (!tok[1].quoted && tok[1].text.size() > 1 && tok[1].text[0] == '@') {
+            a.name = AfxFromUtf8(tok[1].text.substr(1));
+            return {};
+        }
         if (tok[1].quoted) {
             a.byCaption = true;
             a.text = AfxFromUtf8(tok[1].text);
@@ -132,7 +141,7 @@ std::string readAction(const std::vector<Token>& tok, Action& a)
     }
     if (verb == "type") {
         a.kind = Action::Kind::Type;
-        if (std::string e = arity(2, "type ID|\"LABEL\" \"TEXT\""); !e.empty())
+        if (std::string e = arity(2, "type ID|\"LABEL\"|@NAME \"TEXT\""); !e.empty())
             return e;
         if (!controlOrLabel(tok[1], a))
             return "type needs a control id or the field's \"label\" first";
@@ -140,7 +149,7 @@ std::string readAction(const std::vector<Token>& tok, Action& a)
     }
     if (verb == "select") {
         a.kind = Action::Kind::Select;
-        const char* usage = "usage: select ID|\"LABEL\" \"LINE\" | select ID|\"LABEL\" #INDEX | select ID #INDEX #INDEX ...";
+        const char* usage = "usage: select ID|\"LABEL\"|@NAME \"LINE\" | select ID|\"LABEL\"|@NAME #INDEX | select ID #INDEX #INDEX ...";
         if (args < 2)
             return usage;
         if (!controlOrLabel(tok[1], a))
@@ -395,6 +404,18 @@ Result AnswerRunner::apply(const Action& given, CDialog& dialog)
     if (!a.label.empty())
         if (Result r = controlByLabel(a.label, a.id); !r)
             return r;
+    if (!a.name.empty()) {
+        // A control by its name: a DCL tile's key.
+        QWidget* window = AfxHostWidgetOf(dialog.m_hWnd);
+        QWidget* w = window ? window->findChild<QWidget*>(QString::fromStdWString(a.name), Qt::FindDirectChildrenOnly)
+                           : nullptr;
+        CWnd* control = w ? CWnd::FromHandle(AfxHostHandleOf(w)) : nullptr;
+        if (!control)
+            return Result::failure("dialog " + afxdriver::describe(dialog) + " has no control named \"" +
+                                   AfxToUtf8(a.name.c_str()) + "\"");
+        a.id = static_cast<UINT>(control->GetDlgCtrlID());
+        a.byCaption = false;
+    }
     switch (a.kind) {
     case Action::Kind::Click: return a.byCaption ? click(a.text) : click(a.id);
     case Action::Kind::Type: return type(a.id, a.text);

@@ -3,8 +3,10 @@
 //
 // One action per line; '#' starts a comment (except "#N", an index after select and edit):
 //   click 1005 | click "C" | type 1002 "3.5" | select 30058 "Hydrant" | select 30058 #2 |
+//   click @accept | type @dia "50" | select @material "PE" |
 //   select 201 #1 #3 | edit 201 #0 2 "150" |
 //   key Escape | key Enter | key Tab | ok | cancel | input "3.5" | pick 10,20 | shot NAME
+// @NAME is the control of that name: in a DCL dialog, the tile with that key.
 // In a grid, select takes data rows counted from 0 (several rows: all of them, as Ctrl+clicks
 // do) or the text of a cell of the row; edit ID #ROW COLUMN "TEXT" types TEXT into a cell
 // as the user does (F2, typing, Enter), COLUMN counted as the grid counts (0 the leftmost).
@@ -31,6 +33,7 @@ struct Action {
     std::string source;   // the line as written, without its comment
     UINT id = 0;          // control id (click by id, type, select)
     std::wstring label;   // type, select: the field by the label before it, instead of its id
+    std::wstring name;    // click, type, select: the control by its name (@NAME), instead of its id
     bool byCaption = false;
     std::wstring text;    // caption, typed text, line text, input answer, shot name
     int index = -1;       // select by index; the row of edit
