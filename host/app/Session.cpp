@@ -1,5 +1,7 @@
 #include "app/Session.h"
 
+#include "app/DialogFunctions.h"
+
 #include "cad/AdsBridge.h"
 #include "cad/CadHost.h"
 #include "cad/Commands.h"
@@ -51,6 +53,7 @@ Session::Session(Options options, std::istream& in, std::ostream& out, std::ostr
     lisp_->setExternalFunctions(ads_.get());
     installHostFunctions(*lisp_, *host_, *userInput_);
     commands_->install(*lisp_);
+    installDialogFunctions(*this);
     // An entity pick takes what the drawing shows at the point, within a pick box of a 200th
     // of the drawing's size (a few pixels of a window showing it whole).
     userInput_->setEntityFinder([this](const double point[3], ads_name entity) {
