@@ -223,6 +223,11 @@ std::optional<ColorChoice> parseColor(const ColorRequest& request, const std::st
         return ColorChoice{nearestIndex(static_cast<uint32_t>(rgb)), rgb};
     }
     std::optional<int> n = smallNumber(text);
+    if (n && (*n == 0 || *n == 256)) {  // the numbers of VonBlock and VonLayer
+        if (!request.allowByLayer)
+            return refuse("VonLayer und VonBlock sind hier nicht wählbar.");
+        return ColorChoice{*n, -1};
+    }
     if (!n || *n < 1 || *n > 255)
         return refuse(request.trueColor ? "Erfordert eine Farbnummer von 1 bis 255 oder R,G,B."
                                         : "Erfordert eine Farbnummer von 1 bis 255.");

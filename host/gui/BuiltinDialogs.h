@@ -78,7 +78,7 @@ struct ColorRequest {
 
 // The index whose colour is nearest to 0xRRGGBB (1 ... 255).
 int nearestIndex(uint32_t rgb);
-// A colour as typed: "1" ... "255", "VonLayer" / "ByLayer" (256), "VonBlock" / "ByBlock" (0),
+// A colour as typed: "1" ... "255", "VonLayer" / "ByLayer" / "256", "VonBlock" / "ByBlock" / "0",
 // for true colours also "R,G,B". Nothing, with the reason in *why, when the request does not
 // take it.
 std::optional<ColorChoice> parseColor(const ColorRequest& request, const std::string& text, std::string* why);
