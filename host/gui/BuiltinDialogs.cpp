@@ -221,10 +221,13 @@ struct ColorTemplate {
 
 QString hex(uint32_t rgb) { return QString("#%1").arg(rgb & 0xFFFFFF, 6, 16, QLatin1Char('0')); }
 
-class ColorDialog : public CDialog, public TypedAnswer {
+class ColorDialog : public CExtResizableDialog, public TypedAnswer {
 public:
     ColorDialog(const ColorRequest& request, CWnd* parent)
-        : request_(request), template_(request.trueColor), picker_(CExtColorCtrl::MODE_HSL_PANEL)
+        : CExtResizableDialog(0, parent),
+          request_(request),
+          template_(request.trueColor),
+          picker_(CExtColorCtrl::MODE_HSL_PANEL)
     {
         InitModalIndirect(&template_.dialog, parent);
     }
@@ -241,7 +244,9 @@ public:
 protected:
     BOOL OnInitDialog() override
     {
-        CDialog::OnInitDialog();
+        CExtResizableDialog::OnInitDialog();
+        ShowSizeGrip(false);
+        EnableSaveRestore(request_.trueColor ? L"acad_truecolordlg" : L"acad_colordlg", L"Fenster", true);
         for (int i = 1; i <= 255; ++i)
             styleCell(i, false);
         if (!request_.allowByLayer) {
@@ -278,7 +283,7 @@ protected:
             source_ = id;
             return TRUE;
         }
-        return CDialog::OnCommand(wParam, lParam);
+        return CExtResizableDialog::OnCommand(wParam, lParam);
     }
 
     void OnOK() override
@@ -351,7 +356,7 @@ private:
     bool updating_ = false;
 };
 
-BEGIN_MESSAGE_MAP(ColorDialog, CDialog)
+BEGIN_MESSAGE_MAP(ColorDialog, CExtResizableDialog)
     ON_REGISTERED_MESSAGE(CExtColorCtrl::g_nMsgColorChanged, &ColorDialog::OnColorChanged)
 END_MESSAGE_MAP()
 
