@@ -262,7 +262,10 @@ protected:
         }
         if (request_.trueColor)
             picker_.SubclassDlgItem(kPicker, this);
-        if (request_.initial)
+        // A VonLayer or VonBlock that may not be chosen is not proposed either.
+        const bool byLayer = request_.initial && (request_.initial->index == 0 || request_.initial->index == 256) &&
+                             request_.initial->trueColor < 0;
+        if (request_.initial && (request_.allowByLayer || !byLayer))
             show(*request_.initial);
         GotoDlgCtrl(GetDlgItem(kIndexField));
         return FALSE;

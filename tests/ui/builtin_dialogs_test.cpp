@@ -168,7 +168,9 @@ TEST(ColorIndexWindow, ThePaletteTheFieldAndTheByLayerButtonsAnswerAnIndex)
     });
     EXPECT_EQ(byLayer, (ColorChoice{256, -1}));
     r.allowByLayer = false;
-    auto refused = withUser([&] { return runColorDialog(r, nullptr); }, [](CDialog&) {
+    r.initial = ColorChoice{256, -1};
+    auto refused = withUser([&] { return runColorDialog(r, nullptr); }, [](CDialog& d) {
+        EXPECT_EQ(textOf(d, kIndexField).str(), L"");  // not proposed either
         EXPECT_FALSE(afxdriver::click(kByLayer).ok);
         EXPECT_FALSE(afxdriver::click(kByBlock).ok);
         afxdriver::cancel();
