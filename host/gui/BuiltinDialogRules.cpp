@@ -52,11 +52,11 @@ std::vector<std::string> splitExtensions(const std::string& ext)
 
 std::string FileRequest::startFolder() const
 {
+    std::error_code ec;
     if (defaultName.empty())
-        return fs::current_path().string();
+        return fs::current_path(ec).string();
     fs::path given(defaultName);
     fs::path folder = pathOnly(*this) ? given : given.parent_path();
-    std::error_code ec;
     fs::path absolute = fs::absolute(folder.empty() ? fs::path(".") : folder, ec);
     return absolute.lexically_normal().string();
 }

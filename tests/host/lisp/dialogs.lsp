@@ -14,7 +14,8 @@
 (= (getfiled "Öffnen" "" "dxf" 4) (strcat dir "b.txt")) ;=> T
 ;input: b.txt
 ;input: b.txt
-(list (= (getfiled "Öffnen" "" "" 0) (strcat dir "b.txt")) (= (getfiled "Öffnen" "" "dwg;txt" 0) (strcat dir "b.txt")))
+(list (= (getfiled "Öffnen" "" "" 0) (strcat dir "b.txt"))
+      (= (getfiled "Öffnen" "" "dwg;txt" 0) (strcat dir "b.txt")))
 ;=> (T T)
 ;; Enter takes the default; a default that names a folder (flag 16, or a closing "/") proposes
 ;; no name, and names are taken in that folder.
