@@ -45,7 +45,9 @@ Options:
                        select 30058 #2 | key Escape|Enter|Tab|Down... | ok | cancel
                        select 201 #1 #3 (several rows of a grid, counted from 0)
                        edit 201 #0 2 "150" (a grid cell: row #0, column 2, typed)
-                       input "3.5" (answers the next command-line prompt) | shot NAME
+                       input "3.5" (answers the next command-line prompt; in the windows of
+                       getfiled, acad_colordlg and acad_truecolordlg it types the file name
+                       or colour and confirms it) | shot NAME
                        pick X,Y (clicks the drawing view at drawing coordinates X,Y to
                        answer a prompt for a point, distance or entity; snaps apply)
                        key Escape at a prompt cancels it

@@ -1,6 +1,7 @@
 #include "app/Session.h"
 
 #include "app/DclDialog.h"
+#include "app/DialogFunctions.h"
 
 #include "cad/AdsBridge.h"
 #include "cad/CadHost.h"
@@ -54,6 +55,7 @@ Session::Session(Options options, std::istream& in, std::ostream& out, std::ostr
     installHostFunctions(*lisp_, *host_, *userInput_);
     installDclFunctions(*lisp_, *host_);
     commands_->install(*lisp_);
+    installDialogFunctions(*this);
     // An entity pick takes what the drawing shows at the point, within a pick box of a 200th
     // of the drawing's size (a few pixels of a window showing it whole).
     userInput_->setEntityFinder([this](const double point[3], ads_name entity) {

@@ -1,6 +1,8 @@
 // Answers files: reading them, and playing their actions to the dialogs as they open.
 #include "gui/AnswerRunner.h"
 
+#include "gui/BuiltinDialogs.h"
+
 #include "korgui/korprogress.h"
 #include "mfc/afxhost.h"
 #include "text/text.h"
@@ -381,7 +383,8 @@ void AnswerRunner::step(unsigned serial)
     }
     const Action& action = m_actions[m_next];
     std::string where = "line " + std::to_string(action.line) + " (" + action.source + "): ";
-    if (action.kind == Action::Kind::Input || action.kind == Action::Kind::Pick) {
+    const bool typedAnswer = action.kind == Action::Kind::Input && dynamic_cast<TypedAnswer*>(dialog);
+    if ((action.kind == Action::Kind::Input || action.kind == Action::Kind::Pick) && !typedAnswer) {
         fail(where + "dialog " + afxdriver::describe(*dialog) + " is open, but this line answers a command-line prompt", dialog);
         return;
     }
@@ -445,6 +448,9 @@ Result AnswerRunner::apply(const Action& given, CDialog& dialog)
         return Result{};
     }
     case Action::Kind::Input:
+        if (auto* typed = dynamic_cast<TypedAnswer*>(&dialog))
+            return typed->answerTyped(a.text);
+        break;
     case Action::Kind::Pick:
         break;
     }

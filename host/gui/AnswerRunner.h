@@ -11,7 +11,9 @@
 // do) or the text of a cell of the row; edit ID #ROW COLUMN "TEXT" types TEXT into a cell
 // as the user does (F2, typing, Enter), COLUMN counted as the grid counts (0 the leftmost).
 // At a command-line prompt: input types an answer, pick clicks the drawing view at drawing
-// coordinates X,Y through the mouse (object snaps apply), key Escape cancels the prompt.
+// coordinates X,Y through the mouse (object snaps apply), key Escape cancels the prompt. At
+// getfiled's file dialog and the colour dialogs, input types the file name or colour and
+// confirms it.
 // Texts are written in double quotes (\" and \\ inside); a text without blanks may go bare.
 // The file is UTF-8; a byte-order mark at its start is allowed.
 #pragma once
