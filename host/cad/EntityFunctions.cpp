@@ -235,6 +235,7 @@ void installEntityFunctions(lisp::Interpreter& lisp, CadHost& host)
             return host.ssDel(enameArg(a[0]), picksetArg(a[1])) == RTNORM ? a[1] : Value();
         },
         2, 2);
+    installDictionaryFunctions(lisp, host);
 }
 
 }  // namespace korcad

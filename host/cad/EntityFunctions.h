@@ -9,5 +9,8 @@ namespace korcad {
 class CadHost;
 
 void installEntityFunctions(lisp::Interpreter& lisp, CadHost& host);
+// Dictionaries, objects and table records by name (Dictionaries.cpp); installEntityFunctions
+// installs them too.
+void installDictionaryFunctions(lisp::Interpreter& lisp, CadHost& host);
 
 }  // namespace korcad
