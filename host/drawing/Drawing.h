@@ -167,6 +167,9 @@ public:
     bool dictRename(uint32_t dict, const std::wstring& from, const std::wstring& to);
     // The types entmake puts into OBJECTS, owned by nothing: DICTIONARY, XRECORD, DICTIONARYVAR.
     static bool isObjectType(const std::string& type);
+    // The bytes of extended data a record holds, as the limit of 16383 counts them (the texts
+    // of its groups from the first 1001 on); -1 for a name of no record.
+    long xdataBytes(const EntityName& name) const;
     // A record's id by its name (0 for none) and its handle (upper case; empty for none).
     uint32_t idOf(const EntityName& name) const;
     std::string handleOf(uint32_t id) const;

@@ -42,6 +42,21 @@ uint32_t Drawing::idOf(const EntityName& name) const
     return r ? r->id : 0;
 }
 
+long Drawing::xdataBytes(const EntityName& name) const
+{
+    const Record* r = record(name);
+    if (!r)
+        return -1;
+    long bytes = 0;
+    bool inXdata = false;
+    for (const Tag& g : tags(*r)) {
+        inXdata = inXdata || g.code == 1001;
+        if (inXdata)
+            bytes += static_cast<long>(g.size);
+    }
+    return bytes;
+}
+
 std::string Drawing::handleOf(uint32_t id) const
 {
     const Record* r = recordById(id);
