@@ -316,6 +316,7 @@ void installEntityFunctions(lisp::Interpreter& lisp, CadHost& host)
     lisp.defineBuiltin(
         "xdsize", [&host](lisp::Interpreter&, const lisp::Args& a) { return xdataSize(host, a[0]); }, 1, 1);
     installDictionaryFunctions(lisp, host);
+    installGraphicsFunctions(lisp, host);
 }
 
 }  // namespace korcad

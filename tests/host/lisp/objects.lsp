@@ -50,3 +50,19 @@
 ;input: -90
 (mapcar '(lambda (v) (/ (fix (* v 1000)) 1000.0)) (list (getangle) (getorient) (getangle '(0 0)) (getangle)))
 ;=> (4.712 0.0 4.712 1.57)
+
+;; The view's functions without a window: grread reads the input (a point is a pick, a text
+;; its first key, Enter 13), the vectors and highlights go nowhere.
+;input: 5,5
+;input: abc
+;input:
+(list (grread) (grread T) (grread T 1 0)) ;=> ((3 (5.0 5.0 0.0)) (2 97) (2 13))
+(list (grdraw '(0 0) '(10 10) 1 1) (grvecs '(1 (0 0) (1 1) 256 (1 0) (0 1)) '((1 0 0 5) (0 1 0 0) (0 0 1 0) (0 0 0 1)))
+      (redraw) (redraw e 3) (redraw e 4))
+;=> (nil nil nil nil nil)
+(grvecs '((0 0))) ;error: bad argument type: 2D/3D point: nil
+(grdraw '(0 0) "a" 1) ;error: bad argument type: 2D/3D point: "a"
+(list (textbox '((1 . "ABC") (40 . 2.0))) (textbox '((1 . "AB") (40 . 1.0) (41 . 0.5))) (textbox '((0 . "TEXT"))))
+;=> (((0.0 0.0 0.0) (3.6 2.0 0.0)) ((0.0 0.0 0.0) (0.6 1.0 0.0)) nil)
+(list (vports) (setview '((0 . "VIEW") (10 50.0 20.0) (40 . 30.0) (41 . 60.0)))) ;=> (((2 (0.0 0.0) (1.0 1.0))) ((0 . "VIEW") (10 50.0 20.0) (40 . 30.0) (41 . 60.0)))
+(setview '((40 . 0.0))) ;error: bad argument type: view description: ((40 . 0.0))
