@@ -155,6 +155,10 @@ public:
         std::function<void(double cx, double cy, double height, double width)> view;  // setview
     };
     void setGraphics(Graphics g) { graphics_ = std::move(g); }
+    // For nentsel: the record drawn at a picked point that is part of an insert, or the
+    // entity itself; 0 for nothing there. The host program plugs it in.
+    void setPartFinder(std::function<uint32_t(const double point[3])> find) { partFinder_ = std::move(find); }
+    uint32_t partAt(const double point[3]) const { return partFinder_ ? partFinder_(point) : 0; }
     const Graphics& graphics() const { return graphics_; }
     int ssLength(const ads_name set, int32_t* length) override;
     int ssName(const ads_name set, int32_t index, ads_name entity) override;
@@ -191,6 +195,7 @@ private:
     std::function<Names(const double*, const double*, bool)> boxSelector_;
     std::function<int(Names&)> userSelector_;
     Graphics graphics_;
+    std::function<uint32_t(const double point[3])> partFinder_;
     int64_t nextSet_ = 1;
     int64_t previousSet_ = 0;  // the set ssget "P" gives
     std::string lastError_;

@@ -35,6 +35,13 @@
 ;input:
 (list (entsel) (getvar "ERRNO") (entsel) (getvar "ERRNO") (handent "FFFFF") (getvar "ERRNO")) ;=> (nil 7 nil 52 nil 13)
 
+;; nentsel: a part of a block with the block's matrix and its insert; a pipe as entsel gives it.
+;input: 30.5,0
+;input: 100,0
+(setq n (nentsel))
+(list (cdr (assoc 0 (entget (car n)))) (cadr n) (caddr n) (cdr (assoc 2 (entget (car (last n))))) (length (nentsel "Rohr: ")))
+;=> ("LINE" (30.5 0.0 0.0) ((1.0 0.0 0.0) (0.0 1.0 0.0) (0.0 0.0 1.0) (30.0 0.0 0.0)) "HYDRANT" 2)
+
 ;; Angles: typed in degrees or shown by two points; getangle from ANGBASE, getorient from east.
 ;input: 90
 ;input: 0,0
@@ -66,3 +73,7 @@
 ;=> (((0.0 0.0 0.0) (3.6 2.0 0.0)) ((0.0 0.0 0.0) (0.6 1.0 0.0)) nil)
 (list (vports) (setview '((0 . "VIEW") (10 50.0 20.0) (40 . 30.0) (41 . 60.0)))) ;=> (((2 (0.0 0.0) (1.0 1.0))) ((0 . "VIEW") (10 50.0 20.0) (40 . 30.0) (41 . 60.0)))
 (setview '((40 . 0.0))) ;error: bad argument type: view description: ((40 . 0.0))
+
+;; command-s asks nothing: a prompt its arguments leave open cancels the command.
+(list (command-s "_.CIRCLE" '(500 500) 3) (cdr (assoc 40 (entget (entlast))))) ;=> (nil 3.0)
+(list (command-s "_.CIRCLE" '(600 600)) (cdr (assoc 10 (entget (entlast))))) ;=> (nil (500.0 500.0 0.0))
