@@ -8,7 +8,7 @@
 //   (vl-bb-set 'sym value) (vl-bb-ref 'sym)  values every drawing sees (korcad has one)
 //   (vl-doc-set 'sym value) (vl-doc-ref 'sym) the drawing's own symbols
 //   (vl-registry-write key [name] data)  (vl-registry-read key [name])
-//   (vl-registry-delete key [name])       keys under $XDG_CONFIG_HOME/korcad/registry.lsp
+//   (vl-registry-delete key [name])       keys in $XDG_CONFIG_HOME/kor/registry.lsp
 //   (ver)  (startapp program [file])  (textscr)  (graphscr)
 #include "lisp/Interpreter.h"
 
@@ -114,8 +114,8 @@ fs::path registryFile()
 {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
     const char* home = std::getenv("HOME");
-    fs::path base = xdg && *xdg ? fs::path(xdg) : fs::path(home ? home : ".") / ".config";
-    return base / "korcad" / "registry.lsp";
+    fs::path base = xdg && xdg[0] == '/' ? fs::path(xdg) : fs::path(home ? home : ".") / ".config";
+    return base / "kor" / "registry.lsp";
 }
 
 using Registry = std::map<std::pair<std::string, std::string>, Value>;
