@@ -164,6 +164,26 @@ bool DialogWiring::install(Session& session, std::string* error)
         if (DrawingView* view = window->view())
             view->zoomExtents();
     });
+    CadHost::Graphics graphics;
+    // A vector drawn shows the window, as a prompt does.
+    graphics.vector = [window](const double from[2], const double to[2], int colour, bool highlight) {
+        window->handle();
+        if (DrawingView* view = window->view())
+            view->addTemporaryVector({QPointF(from[0], from[1]), QPointF(to[0], to[1]), colour, highlight});
+    };
+    graphics.clear = [window] {
+        if (DrawingView* view = window->view())
+            view->clearTemporaryVectors();
+    };
+    graphics.highlight = [window](std::vector<uint32_t> ids) {
+        if (DrawingView* view = window->view())
+            view->setHighlighted(std::move(ids));
+    };
+    graphics.view = [window](double cx, double cy, double height, double width) {
+        if (DrawingView* view = window->view())
+            view->setView(QPointF(cx, cy), std::min(view->width() / width, view->height() / height));
+    };
+    host->setGraphics(std::move(graphics));
 
     if (!options.shotsDir.empty()) {
         // Every dialog is saved as it opens, as DIR/NNN-<its caption>.png.

@@ -73,6 +73,13 @@ Session::Session(Options options, std::istream& in, std::ostream& out, std::ostr
         entity[1] = e.serial;
         return true;
     });
+    host_->setPartFinder([this](const double point[3]) -> uint32_t {
+        Drawing* d = host_->drawing(host_->currentDrawing());
+        const geom::Geometry* g = d ? geometryOf(*d) : nullptr;
+        geom::Box box = g ? g->extents() : geom::Box{};
+        double size = box.empty() ? 0.0 : std::max(box.x1 - box.x0, box.y1 - box.y0);
+        return g ? g->partAt(geom::Point{point[0], point[1]}, size > 0 ? size / 200 : 1.0) : 0;
+    });
     host_->setSelectors([this](const double* p1, const double* p2, bool crossing) { return selectBox(p1, p2, crossing); },
                         [this](CadHost::Names& out) {
                             kordb::pauseCall();

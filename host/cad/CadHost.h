@@ -144,6 +144,22 @@ public:
         boxSelector_ = std::move(box);
         userSelector_ = std::move(user);
     }
+    // What the drawing view does for grdraw, grvecs, redraw and setview: temporary vectors (drawing
+    // coordinates, a colour index, -1 for the inverse of what lies below; highlighted ones
+    // dashed) shown until `clear`, and the entities (record ids) shown highlighted. The host
+    // program plugs them in; without a view they do nothing.
+    struct Graphics {
+        std::function<void(const double from[2], const double to[2], int colour, bool highlight)> vector;
+        std::function<void()> clear;
+        std::function<void(std::vector<uint32_t>)> highlight;
+        std::function<void(double cx, double cy, double height, double width)> view;  // setview
+    };
+    void setGraphics(Graphics g) { graphics_ = std::move(g); }
+    // For nentsel: the record drawn at a picked point that is part of an insert, or the
+    // entity itself; 0 for nothing there. The host program plugs it in.
+    void setPartFinder(std::function<uint32_t(const double point[3])> find) { partFinder_ = std::move(find); }
+    uint32_t partAt(const double point[3]) const { return partFinder_ ? partFinder_(point) : 0; }
+    const Graphics& graphics() const { return graphics_; }
     int ssLength(const ads_name set, int32_t* length) override;
     int ssName(const ads_name set, int32_t index, ads_name entity) override;
     int ssAdd(const ads_name entity, const ads_name set, ads_name result) override;
@@ -178,6 +194,8 @@ private:
     std::map<int64_t, SelectionSet> sets_;
     std::function<Names(const double*, const double*, bool)> boxSelector_;
     std::function<int(Names&)> userSelector_;
+    Graphics graphics_;
+    std::function<uint32_t(const double point[3])> partFinder_;
     int64_t nextSet_ = 1;
     int64_t previousSet_ = 0;  // the set ssget "P" gives
     std::string lastError_;

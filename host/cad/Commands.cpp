@@ -98,6 +98,8 @@ std::optional<Value> Commands::next(const std::string& prompt, int kind, const d
             return v;
         }
     }
+    if (argumentsOnly_)
+        throw Cancelled{};  // command-s: what the arguments leave open is not asked
     ads::InputRequest r;
     r.kind = static_cast<ads::InputKind>(kind);
     r.prompt = kortext::toWide(prompt);
@@ -471,6 +473,20 @@ void Commands::install(lisp::Interpreter& lisp)
     };
     lisp.defineBuiltin("command", command, 0, -1);
     lisp.defineBuiltin("vl-cmdf", command, 0, -1);
+    lisp.defineBuiltin(
+        "command-s",
+        [this, command](lisp::Interpreter& l, const lisp::Args& a) {
+            argumentsOnly_ = true;
+            try {
+                command(l, a);
+            } catch (...) {
+                argumentsOnly_ = false;
+                throw;
+            }
+            argumentsOnly_ = false;
+            return Value();
+        },
+        0, -1);
     // PAUSE hands a prompt of a command to the user.
     lisp.intern("PAUSE")->value = Value::string("\\");
 }

@@ -18,7 +18,8 @@
 // programs write them: "_.LINE". From LISP the arguments answer the command's prompts in
 // order — points as lists or "x,y" texts, numbers, texts, entity names, selection sets, ""
 // for Enter — and PAUSE (or any "\\") hands one prompt to the user; prompts beyond the
-// arguments are asked on the command line. New entities go on the current layer.
+// arguments are asked on the command line. (command-s ...) asks nothing: a prompt beyond its
+// arguments cancels the command. New entities go on the current layer.
 #pragma once
 
 #include "drawing/DrawingFile.h"
@@ -85,6 +86,7 @@ private:
     UserInput& input_;
     std::ostream& out_;
     std::deque<lisp::Value> args_;
+    bool argumentsOnly_ = false;  // command-s: a prompt its arguments leave open cancels
     lisp::Interpreter* lisp_ = nullptr;
     std::function<void()> zoomExtents_;
     std::string* failure_ = nullptr;  // where run() puts a failed save's message

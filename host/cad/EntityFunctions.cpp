@@ -3,11 +3,14 @@
 // reach, so LISP and applications see one drawing.
 //
 //   (tblnext table [rewind])   (tblsearch table name [setnext])
-//   (entnext [ename])  (entlast)  (handent handle)  (entsel [prompt])
+//   (entnext [ename])  (entlast)  (handent handle)  (entsel [prompt])  (nentsel [prompt]): the
+//   part of a block picked, with the block's matrix and the insert (one level of nesting)
 //   (entget ename [applist])   (entmod list)   (entmake list)   (entdel ename)   (regapp name)
 //   (ssget ["X"|"L"|"P"|"W" p1 p2|"C" p1 p2] [filter]) — without a mode the user selects
 //   (sslength ss)  (ssname ss index)
-//   (ssadd [ename [ss]])  (ssdel ename ss)
+//   (ssadd [ename [ss]])  (ssdel ename ss)  (ssmemb ename ss)
+//   (xdroom ename)  (xdsize list): the room left for extended data and what a list takes
+// entsel and handent leave ERRNO 7 (nothing at the pick), 52 (no pick) and 13 (no such handle).
 #include "cad/EntityFunctions.h"
 
 #include "cad/AdsBridge.h"
@@ -16,6 +19,9 @@
 #include "lisp/Args.h"
 
 #include "text/text.h"
+
+#include <cmath>
+#include <cstdlib>
 
 namespace korcad {
 
@@ -47,6 +53,103 @@ Value groups(lisp::Interpreter& lisp, resbuf* chain)
 }
 
 std::wstring wide(const Value& v) { return kortext::toWide(lisp::strArg(v)); }
+
+double number(std::string_view text) { return std::strtod(std::string(text).c_str(), nullptr); }
+
+// nentsel's answer for a pick: (ename point) for an entity of its own or an attribute; for
+// a part of a block (ename point matrix (insert)) with the matrix from the block's
+// coordinates to the world's (rows: the images of X, Y and Z, then the offset).
+Value nestedPick(CadHost& host, const ads::InputAnswer& answer)
+{
+    Value point = lisp::list({Value::real(answer.point[0]), Value::real(answer.point[1]), Value::real(answer.point[2])});
+    Value picked = enameValue(answer.entity);
+    Drawing* d = host.drawing(host.currentDrawing());
+    const Drawing::Record* insert = d ? d->record(EntityName{answer.entity[0], answer.entity[1]}) : nullptr;
+    uint32_t part = host.partAt(answer.point);
+    if (!insert || !part || part == insert->id)
+        return lisp::list({picked, point});
+    EntityName partName = d->nameOf(part);
+    Value partValue(new lisp::Ename(partName.id, partName.serial));
+    auto partTags = d->tags(*d->record(partName));
+    if (!partTags.empty() && kortext::trim(partTags[0].value()) == "ATTRIB")
+        return lisp::list({partValue, point});
+    double at[3] = {0, 0, 0}, scale[3] = {1, 1, 1}, rotation = 0, base[3] = {0, 0, 0};
+    std::wstring block;
+    for (const dxf::Tag& g : d->tags(*insert)) {
+        if (g.code == 10 || g.code == 20 || g.code == 30)
+            at[g.code / 10 - 1] = number(g.value());
+        else if (g.code >= 41 && g.code <= 43)
+            scale[g.code - 41] = number(g.value());
+        else if (g.code == 50)
+            rotation = number(g.value()) * M_PI / 180;
+        else if (g.code == 2)
+            block = dxf::decodeText(g.value(), d->utf8());
+        else if (g.code == 1001)
+            break;
+    }
+    if (const Drawing::Record* b = d->find(L"BLOCK", block))
+        for (const dxf::Tag& g : d->tags(*b))
+            if (g.code == 10 || g.code == 20 || g.code == 30)
+                base[g.code / 10 - 1] = number(g.value());
+    double cs = std::cos(rotation), sn = std::sin(rotation);
+    double x[3] = {cs * scale[0], sn * scale[0], 0}, y[3] = {-sn * scale[1], cs * scale[1], 0}, z[3] = {0, 0, scale[2]};
+    double offset[3];
+    for (int k = 0; k < 3; ++k)
+        offset[k] = at[k] - (x[k] * base[0] + y[k] * base[1] + z[k] * base[2]);
+    auto row = [](const double v[3]) {  // + 0.0: no negative zeros
+        return lisp::list({Value::real(v[0] + 0.0), Value::real(v[1] + 0.0), Value::real(v[2] + 0.0)});
+    };
+    return lisp::list({partValue, point, lisp::list({row(x), row(y), row(z), row(offset)}), lisp::list({picked})});
+}
+
+// ERRNO's codes for what failed.
+constexpr int kPickFailed = 7, kInvalidHandle = 13, kNullResponse = 52;
+
+// The bytes a list of extended data takes as korcad counts them against the 16383 of an
+// entity: each application's name and each value as the file writes it. Nil (after a note)
+// for an application that is not registered or braces that do not pair.
+Value xdataSize(CadHost& host, const Value& list)
+{
+    Drawing* d = host.drawing(host.currentDrawing());
+    const Value* blocks = &lisp::listArg(list);
+    if (car(*blocks).isInt() && car(*blocks).asInt() == -3)
+        blocks = &blocks->consCell()->cdr;
+    else if (car(*blocks).isCons() && car(car(*blocks)).isInt() && car(car(*blocks)).asInt() == -3)
+        blocks = &car(*blocks).consCell()->cdr;
+    int64_t size = 0;
+    for (const Value* b = blocks; b->isCons(); b = &b->consCell()->cdr) {
+        const Value& block = b->consCell()->car;
+        std::wstring app = wide(car(block));
+        if (!d || !d->find(L"APPID", app)) {
+            host.print(L"Invalid application name in 1001 group\n");
+            return Value();
+        }
+        size += static_cast<int64_t>(kortext::fromWide(app).size());
+        int depth = 0;
+        for (const Value* g = &cdr(block); g->isCons(); g = &g->consCell()->cdr) {
+            const Value& group = g->consCell()->car;
+            int code = lisp::intArg(car(group));
+            const Value& v = cdr(group);
+            if (code == 1002) {
+                depth += wide(v) == L"{" ? 1 : -1;
+                if (depth < 0)
+                    return Value();
+            }
+            if (v.isStr())
+                size += static_cast<int64_t>(v.str().size());
+            else if (v.isReal())
+                size += static_cast<int64_t>(dxf::formatReal(v.asDouble()).size());
+            else if (v.isInt())
+                size += static_cast<int64_t>(std::to_string(v.asInt()).size());
+            else
+                for (const Value* c = &v; c->isCons(); c = &c->consCell()->cdr)
+                    size += static_cast<int64_t>(dxf::formatReal(lisp::numArg(car(*c))).size());
+        }
+        if (depth != 0)
+            return Value();
+    }
+    return Value::integer(static_cast<int32_t>(size));
+}
 
 }  // namespace
 
@@ -94,19 +197,42 @@ void installEntityFunctions(lisp::Interpreter& lisp, CadHost& host)
                 lisp::fail(lisp::kCancelledMessage);
             if (rc == RTKWORD)
                 return Value::string(kortext::fromWide(answer.text.c_str()));
-            if (rc != RTNORM)
+            if (rc != RTNORM) {
+                l.setErrorNumber(rc == RTNONE ? kNullResponse : kPickFailed);
                 return Value();
-            (void)l;
+            }
             return lisp::list({enameValue(answer.entity),
                                lisp::list({Value::real(answer.point[0]), Value::real(answer.point[1]),
                                            Value::real(answer.point[2])})});
         },
         0, 1);
     lisp.defineBuiltin(
+        "nentsel",
+        [&host](lisp::Interpreter& l, const lisp::Args& a) {
+            ads::InputRequest r;
+            r.kind = ads::InputKind::Entity;
+            r.prompt = a.has(0) && !a[0].isNil() ? wide(a[0]) : std::wstring(L"Objekt wählen: ");
+            ads::InputAnswer answer;
+            int rc = host.getInput(r, answer);
+            if (rc == RTCAN)
+                lisp::fail(lisp::kCancelledMessage);
+            if (rc == RTKWORD)
+                return Value::string(kortext::fromWide(answer.text.c_str()));
+            if (rc != RTNORM) {
+                l.setErrorNumber(rc == RTNONE ? kNullResponse : kPickFailed);
+                return Value();
+            }
+            return nestedPick(host, answer);
+        },
+        0, 1);
+    lisp.defineBuiltin(
         "handent",
-        [&host](lisp::Interpreter&, const lisp::Args& a) {
+        [&host](lisp::Interpreter& l, const lisp::Args& a) {
             ads_name e;
-            return host.handEnt(wide(a[0]), e) == RTNORM ? enameValue(e) : Value();
+            if (host.handEnt(wide(a[0]), e) == RTNORM)
+                return enameValue(e);
+            l.setErrorNumber(kInvalidHandle);
+            return Value();
         },
         1, 1);
     lisp.defineBuiltin(
@@ -235,6 +361,33 @@ void installEntityFunctions(lisp::Interpreter& lisp, CadHost& host)
             return host.ssDel(enameArg(a[0]), picksetArg(a[1])) == RTNORM ? a[1] : Value();
         },
         2, 2);
+    lisp.defineBuiltin(
+        "ssmemb",
+        [&host](lisp::Interpreter&, const lisp::Args& a) {
+            const int64_t* e = enameArg(a[0]);
+            const int64_t* set = picksetArg(a[1]);
+            int32_t n = 0;
+            host.ssLength(set, &n);
+            ads_name item;
+            for (int32_t i = 0; i < n; ++i)
+                if (host.ssName(set, i, item) == RTNORM && item[0] == e[0] && item[1] == e[1])
+                    return a[0];
+            return Value();
+        },
+        2, 2);
+    lisp.defineBuiltin(
+        "xdroom",
+        [&host](lisp::Interpreter&, const lisp::Args& a) {
+            const int64_t* e = enameArg(a[0]);
+            Drawing* d = host.drawing(host.currentDrawing());
+            long used = d ? d->xdataBytes(EntityName{e[0], e[1]}) : -1;
+            return used < 0 ? Value() : Value::integer(static_cast<int32_t>(16383 - used));
+        },
+        1, 1);
+    lisp.defineBuiltin(
+        "xdsize", [&host](lisp::Interpreter&, const lisp::Args& a) { return xdataSize(host, a[0]); }, 1, 1);
+    installDictionaryFunctions(lisp, host);
+    installGraphicsFunctions(lisp, host);
 }
 
 }  // namespace korcad

@@ -9,5 +9,11 @@ namespace korcad {
 class CadHost;
 
 void installEntityFunctions(lisp::Interpreter& lisp, CadHost& host);
+// Dictionaries, objects and table records by name (Dictionaries.cpp); installEntityFunctions
+// installs them too.
+void installDictionaryFunctions(lisp::Interpreter& lisp, CadHost& host);
+// What the drawing view shows: grread, grdraw, grvecs, redraw, textbox, vports, setview
+// (Graphics.cpp); installEntityFunctions installs them too.
+void installGraphicsFunctions(lisp::Interpreter& lisp, CadHost& host);
 
 }  // namespace korcad

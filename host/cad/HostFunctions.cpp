@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <cmath>
 #include <filesystem>
 #include <ostream>
 
@@ -289,6 +290,39 @@ void installHostFunctions(lisp::Interpreter& lisp, CadHost& host, UserInput& inp
             return keywordOr(rc, answer, pointValue(answer.point));
         },
         1, 2);
+    // (getangle [pt] [prompt]) and (getorient [pt] [prompt]): an angle typed in the current
+    // units (AUNITS, ANGDIR: typed 0 is ANGBASE) or shown by two points. getangle answers it
+    // from ANGBASE, getorient from east; both counterclockwise, 0 <= angle < 2 pi.
+    auto angle = [ask, withBase, keywordOr](lisp::Interpreter& l, const lisp::Args& a, bool absolute) {
+        ads::InputRequest r = withBase(ads::InputKind::Angle, a, false);
+        Value base = l.systemVariable("ANGBASE"), dir = l.systemVariable("ANGDIR");
+        double angbase = base.isNumber() ? base.asDouble() : 0.0;
+        double sign = dir.isInt() && dir.asInt() == 1 ? -1.0 : 1.0;
+        for (;;) {
+            ads::InputAnswer answer;
+            int rc = ask(r, answer);
+            if (rc != RTNORM)
+                return keywordOr(rc, answer, Value());
+            double direction;  // counterclockwise from east
+            if (answer.integer == 1) {
+                direction = answer.real;
+            } else {
+                Value typed = Value::string(kortext::fromWide(answer.text.c_str()));
+                Value v = l.apply(l.functionOf(Value::symbol(l.intern("angtof"))), lisp::Args(&typed, 1));
+                if (!v.isNumber()) {
+                    l.out() << "Erfordert einen gültigen Winkel oder zwei Punkte.\n";
+                    continue;
+                }
+                direction = angbase + sign * v.asDouble();
+            }
+            double result = std::fmod(direction - (absolute ? 0.0 : angbase), 2 * M_PI);
+            return Value::real(result < 0 ? result + 2 * M_PI : result);
+        }
+    };
+    lisp.defineBuiltin(
+        "getangle", [angle](lisp::Interpreter& l, const lisp::Args& a) { return angle(l, a, false); }, 0, 2);
+    lisp.defineBuiltin(
+        "getorient", [angle](lisp::Interpreter& l, const lisp::Args& a) { return angle(l, a, true); }, 0, 2);
     lisp.defineBuiltin(
         "getkword",
         [ask, request](lisp::Interpreter&, const lisp::Args& a) {

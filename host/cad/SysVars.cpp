@@ -32,7 +32,7 @@ struct VarDef {
     // the lineweights); null when the kind and range say everything.
     bool (*valid)(CadHost&, const Value&) = nullptr;
     // For computed variables: the value when read.
-    Value (*compute)(CadHost&) = nullptr;
+    Value (*compute)(CadHost&, lisp::Interpreter&) = nullptr;
 };
 
 Drawing* currentDrawing(CadHost& host) { return host.drawing(host.currentDrawing()); }
@@ -100,14 +100,14 @@ std::string drawingPath(CadHost& host)
     return d ? kortext::fromWide(d->name()) : std::string();
 }
 
-Value dwgName(CadHost& host)
+Value dwgName(CadHost& host, lisp::Interpreter&)
 {
     return Value::string(fs::path(drawingPath(host)).filename().string());
 }
 
 // The drawing's directory with a trailing '/'; the current directory for a drawing not saved
 // anywhere yet.
-Value dwgPrefix(CadHost& host)
+Value dwgPrefix(CadHost& host, lisp::Interpreter&)
 {
     fs::path p(drawingPath(host));
     std::error_code ec;
@@ -118,7 +118,7 @@ Value dwgPrefix(CadHost& host)
     return Value::string(s);
 }
 
-Value dwgTitled(CadHost& host)
+Value dwgTitled(CadHost& host, lisp::Interpreter&)
 {
     std::error_code ec;
     std::string path = drawingPath(host);
@@ -126,7 +126,7 @@ Value dwgTitled(CadHost& host)
 }
 
 // DATE: the Julian day number with the time of day as its fraction.
-Value dateNow(CadHost&)
+Value dateNow(CadHost&, lisp::Interpreter&)
 {
     using namespace std::chrono;
     double seconds = duration<double>(system_clock::now().time_since_epoch()).count();
@@ -134,7 +134,7 @@ Value dateNow(CadHost&)
 }
 
 // CDATE: YYYYMMDD.HHMMSSmmm as a real, in local time.
-Value cdateNow(CadHost&)
+Value cdateNow(CadHost&, lisp::Interpreter&)
 {
     using namespace std::chrono;
     auto now = system_clock::now();
@@ -148,26 +148,68 @@ Value cdateNow(CadHost&)
 }
 
 // MILLISECS: milliseconds since the system started, as an integer that wraps around.
-Value millisecsNow(CadHost&)
+Value millisecsNow(CadHost&, lisp::Interpreter&)
 {
     using namespace std::chrono;
     auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
     return Value::integer(static_cast<int32_t>(ms & 0x7FFFFFFF));
 }
 
-Value loginName(CadHost&)
+Value loginName(CadHost&, lisp::Interpreter&)
 {
     const char* u = std::getenv("USER");
     return Value::string(u ? u : "");
 }
 
-Value tempPrefix(CadHost&)
+Value tempPrefix(CadHost&, lisp::Interpreter&)
 {
     const char* t = std::getenv("TMPDIR");
     std::string s = t && *t ? t : "/tmp";
     if (s.back() != '/')
         s += '/';
     return Value::string(s);
+}
+
+Value errorNumber(CadHost&, lisp::Interpreter& lisp) { return Value::integer(lisp.errorNumber()); }
+
+// A date of the drawing's header (a Julian day with the time as its fraction); a drawing
+// without one was made now.
+Value headerDate(CadHost& host, const char* variable)
+{
+    Drawing* d = currentDrawing(host);
+    std::string text = d ? std::string(d->headerValue(variable)) : std::string();
+    char* end = nullptr;
+    double day = std::strtod(text.c_str(), &end);
+    return !text.empty() && end && *end == '\0' ? Value::real(day) : Value();
+}
+
+Value localJulianNow()
+{
+    using namespace std::chrono;
+    std::time_t t = system_clock::to_time_t(system_clock::now());
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    double seconds = duration<double>(system_clock::now().time_since_epoch()).count();
+    return Value::real((seconds + static_cast<double>(tm.tm_gmtoff)) / 86400.0 + 2440587.5);
+}
+
+Value tdCreate(CadHost& host, lisp::Interpreter&)
+{
+    Value v = headerDate(host, "$TDCREATE");
+    return v.isNil() ? localJulianNow() : v;
+}
+
+Value tdUpdate(CadHost& host, lisp::Interpreter&)
+{
+    Value v = headerDate(host, "$TDUPDATE");
+    return v.isNil() ? localJulianNow() : v;
+}
+
+// TDINDWG: days spent in the drawing, as its header counts them.
+Value tdInDwg(CadHost& host, lisp::Interpreter&)
+{
+    Value v = headerDate(host, "$TDINDWG");
+    return v.isNil() ? Value::real(0.0) : v;
 }
 
 const VarDef kVars[] = {
@@ -189,6 +231,7 @@ const VarDef kVars[] = {
     {"CMDACTIVE", Kind::Int, true},
     {"CMDDIA", Kind::Int, false, 0, 1},
     {"CMDECHO", Kind::Int, false, 0, 1},
+    {"CVPORT", Kind::Int, false, 1, 32767},
     {"DATE", Kind::Real, true, -1e300, 1e300, nullptr, dateNow},
     {"DIMSCALE", Kind::Real, false, 0, 1e300},
     {"DIMZIN", Kind::Int, false, 0, 15},
@@ -197,8 +240,9 @@ const VarDef kVars[] = {
     {"DWGPREFIX", Kind::Str, true, 0, 0, nullptr, dwgPrefix},
     {"DWGTITLED", Kind::Int, true, 0, 1, nullptr, dwgTitled},
     {"ELEVATION", Kind::Real},
-    {"ERRNO", Kind::Int},
+    {"ERRNO", Kind::Int, true, -1e300, 1e300, nullptr, errorNumber},
     {"EXPERT", Kind::Int, false, 0, 5},
+    {"EXTNAMES", Kind::Int, false, 0, 1},
     {"FILEDIA", Kind::Int, false, 0, 1},
     {"FILLETRAD", Kind::Real, false, 0, 1e300},
     {"GRIDMODE", Kind::Int, false, 0, 1},
@@ -211,6 +255,7 @@ const VarDef kVars[] = {
     {"LTSCALE", Kind::Real, false, 1e-300, 1e300},
     {"LUNITS", Kind::Int, false, 1, 5},
     {"LUPREC", Kind::Int, false, 0, 8},
+    {"MAXSORT", Kind::Int, false, 0, 32767},
     {"MEASUREMENT", Kind::Int, false, 0, 1},
     {"MILLISECS", Kind::Int, true, -1e300, 1e300, nullptr, millisecsNow},
     {"NOMUTT", Kind::Int, false, 0, 1},
@@ -224,11 +269,16 @@ const VarDef kVars[] = {
     {"PROGRAM", Kind::Str, true},
     {"SNAPMODE", Kind::Int, false, 0, 1},
     {"SNAPUNIT", Kind::Point2},
+    {"SRCHPATH", Kind::Str},
     {"SYSCODEPAGE", Kind::Str, true},
+    {"TDCREATE", Kind::Real, true, -1e300, 1e300, nullptr, tdCreate},
+    {"TDINDWG", Kind::Real, true, -1e300, 1e300, nullptr, tdInDwg},
+    {"TDUPDATE", Kind::Real, true, -1e300, 1e300, nullptr, tdUpdate},
     {"TEMPPREFIX", Kind::Str, true, 0, 0, nullptr, tempPrefix},
     {"TEXTSIZE", Kind::Real, false, 1e-300, 1e300},
     {"TEXTSTYLE", Kind::Str, false, 0, 0, validStyle},
     {"THICKNESS", Kind::Real},
+    {"TILEMODE", Kind::Int, false, 0, 1},
     {"UNITMODE", Kind::Int, false, 0, 1},
     {"USERI1", Kind::Int}, {"USERI2", Kind::Int}, {"USERI3", Kind::Int},
     {"USERI4", Kind::Int}, {"USERI5", Kind::Int},
@@ -276,12 +326,13 @@ std::map<std::string, Value> defaults()
     i("CMDACTIVE", 0);
     i("CMDDIA", 1);
     i("CMDECHO", 1);
+    i("CVPORT", 2);
     r("DIMSCALE", 1.0);
     i("DIMZIN", 0);
     s("DWGCODEPAGE", "ANSI_1252");
     r("ELEVATION", 0.0);
-    i("ERRNO", 0);
     i("EXPERT", 0);
+    i("EXTNAMES", 1);
     i("FILEDIA", 1);
     r("FILLETRAD", 0.0);
     i("GRIDMODE", 0);
@@ -293,6 +344,7 @@ std::map<std::string, Value> defaults()
     r("LTSCALE", 1.0);
     i("LUNITS", 2);
     i("LUPREC", 4);
+    i("MAXSORT", 1000);
     i("MEASUREMENT", 1);
     i("NOMUTT", 0);
     i("ORTHOMODE", 0);
@@ -305,10 +357,12 @@ std::map<std::string, Value> defaults()
     s("PROGRAM", "korcad");
     i("SNAPMODE", 0);
     d["SNAPUNIT"] = point(10, 10, 0, false);
+    s("SRCHPATH", "");
     s("SYSCODEPAGE", "ANSI_1252");
     r("TEXTSIZE", 2.5);
     s("TEXTSTYLE", "Standard");
     r("THICKNESS", 0.0);
+    i("TILEMODE", 1);
     i("UNITMODE", 0);
     for (char n = '1'; n <= '5'; ++n) {
         d[std::string("USERI") + n] = Value::integer(0);
@@ -354,7 +408,10 @@ Value converted(const VarDef& def, const Value& v)
 
 }  // namespace
 
-SystemVariables::SystemVariables(CadHost& host) : host_(host), values_(defaults()) {}
+SystemVariables::SystemVariables(CadHost& host, lisp::Interpreter& lisp)
+    : host_(host), lisp_(lisp), values_(defaults())
+{
+}
 
 Value SystemVariables::get(std::string_view name) const
 {
@@ -363,7 +420,7 @@ Value SystemVariables::get(std::string_view name) const
     if (!def)
         return Value();
     if (def->compute)
-        return def->compute(host_);
+        return def->compute(host_, lisp_);
     auto it = values_.find(up);
     return it == values_.end() ? Value() : it->second;
 }
@@ -396,7 +453,7 @@ std::vector<std::string> SystemVariables::names() const
 
 void installSystemVariables(lisp::Interpreter& lisp, CadHost& host)
 {
-    auto vars = std::make_shared<SystemVariables>(host);
+    auto vars = std::make_shared<SystemVariables>(host, lisp);
     lisp.defineBuiltin(
         "getvar",
         [vars](lisp::Interpreter&, const lisp::Args& a) { return vars->get(lisp::strArg(a[0])); },

@@ -9,7 +9,9 @@
 //
 // Names are compared without regard to case. An integer variable takes integers only; a real
 // one takes integers too (as reals); a point one a list of two or three numbers. DATE, CDATE,
-// MILLISECS, DWGNAME and DWGPREFIX are computed when read. The interpreter's rtos, angtos and
+// MILLISECS, DWGNAME and DWGPREFIX are computed when read; ERRNO is the interpreter's, read-only;
+// TDCREATE, TDUPDATE and TDINDWG come from the drawing's header. snvalid follows EXTNAMES,
+// acad_strlsort MAXSORT and findfile SRCHPATH. The interpreter's rtos, angtos and
 // distof read LUNITS, LUPREC, AUNITS, AUPREC and DIMZIN from here.
 #pragma once
 
@@ -25,7 +27,7 @@ class CadHost;
 
 class SystemVariables {
 public:
-    explicit SystemVariables(CadHost& host);
+    SystemVariables(CadHost& host, lisp::Interpreter& lisp);
     lisp::Value get(std::string_view name) const;
     // Sets the variable, or raises the error that refuses it.
     lisp::Value set(std::string_view name, const lisp::Value& value);
@@ -34,6 +36,7 @@ public:
 
 private:
     CadHost& host_;
+    lisp::Interpreter& lisp_;
     std::map<std::string, lisp::Value> values_;
 };
 

@@ -182,8 +182,17 @@ int UserInput::ask(const ads::InputRequest& request, ads::InputAnswer& answer)
                 answer.point[2] = base ? base[2] : 0.0;
             return RTNORM;
         }
+        case InputKind::Angle:
+            if (!parsePoint(text, base)) {
+                if (!keyword.empty())
+                    break;
+                answer.text = kortext::toWide(text);
+                answer.integer = 0;
+                return RTNORM;
+            }
+            [[fallthrough]];
         case InputKind::Distance: {
-            if (auto v = number(text)) {
+            if (auto v = request.kind == InputKind::Distance ? number(text) : std::nullopt) {
                 if (const char* why = checkValue(*v)) {
                     refuse(why);
                     continue;
@@ -219,6 +228,11 @@ int UserInput::ask(const ads::InputRequest& request, ads::InputAnswer& answer)
                     continue;
                 }
                 to = *p2;
+            }
+            if (request.kind == InputKind::Angle) {
+                answer.real = std::atan2(to[1] - from[1], to[0] - from[0]);
+                answer.integer = 1;
+                return RTNORM;
             }
             double dz = (flags & RSG_2D) ? 0 : to[2] - from[2];
             answer.real = std::sqrt((to[0] - from[0]) * (to[0] - from[0]) + (to[1] - from[1]) * (to[1] - from[1]) + dz * dz);

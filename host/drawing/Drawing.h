@@ -151,6 +151,30 @@ public:
     // groups that would break the file.
     uint32_t appendEntity(const std::vector<std::pair<int, std::string>>& groups);
 
+    // ---- objects ----------------------------------------------------------------------------
+    // The named object dictionary (the first record of OBJECTS); 0 when the drawing has none.
+    uint32_t rootDictionary() const;
+    // A dictionary's entries in order, by key; empty for a record that is no dictionary.
+    struct DictEntry {
+        std::wstring key;
+        uint32_t id = 0;
+    };
+    std::vector<DictEntry> dictionary(uint32_t dict) const;
+    // Adds an entry (false when the key is taken, any case, or either record has no handle)
+    // and makes the dictionary the object's owner; removes one (the object stays, its id is
+    // the answer, 0 for no such key); renames one (false when `from` is missing or `to` taken).
+    bool dictAdd(uint32_t dict, const std::wstring& key, uint32_t object);
+    uint32_t dictRemove(uint32_t dict, const std::wstring& key);
+    bool dictRename(uint32_t dict, const std::wstring& from, const std::wstring& to);
+    // The types entmake puts into OBJECTS, owned by nothing: DICTIONARY, XRECORD, DICTIONARYVAR.
+    static bool isObjectType(const std::string& type);
+    // The bytes of extended data a record holds, as the limit of 16383 counts them (the texts
+    // of its groups from the first 1001 on); -1 for a name of no record.
+    long xdataBytes(const EntityName& name) const;
+    // A record's id by its name (0 for none) and its handle (upper case; empty for none).
+    uint32_t idOf(const EntityName& name) const;
+    std::string handleOf(uint32_t id) const;
+
     // The record after `r` in its section (erased ones skipped); null at the section's end.
     // Walks a block definition from its BLOCK record to its ENDBLK.
     const Record* nextRecord(const Record& r) const;
@@ -182,6 +206,8 @@ private:
 
     Drawing();
     bool build(std::string* error);
+    uint32_t makeObject(const dxf::Groups& given, std::string* why);
+    size_t dictKey(uint32_t dict, const std::wstring& key) const;
     // One group after the -3 group of entmod, in the order given: an application's name or
     // one of its groups.
     static bool takeXdataGroup(const dxf::Group* gr, GivenXdata& xdata, std::string* why);

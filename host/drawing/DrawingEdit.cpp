@@ -623,6 +623,8 @@ uint32_t Drawing::entMake(const dxf::Groups& given, std::string* why)
                                         {62, std::to_string(colour)},
                                         {6, dxf::encodeText(ltype, utf8_)}});
     }
+    if (isObjectType(type))
+        return makeObject(given, why);
     if (type == "VERTEX" || type == "ATTRIB" || type == "SEQEND" || type == "POLYLINE" || type.empty()) {
         *why = "korcad makes no " + (type.empty() ? std::string("untyped") : type) +
                " entities (complex entities are made as LWPOLYLINE or INSERT)";

@@ -78,6 +78,18 @@ double distanceTo(const Primitive& prim, Point p)
 
 uint32_t Geometry::entityAt(Point p, double pickbox) const
 {
+    uint32_t i = primitiveAt(p, pickbox);
+    return i ? prims_[i - 1].entity : 0;
+}
+
+uint32_t Geometry::partAt(Point p, double pickbox) const
+{
+    uint32_t i = primitiveAt(p, pickbox);
+    return i ? prims_[i - 1].part : 0;
+}
+
+uint32_t Geometry::primitiveAt(Point p, double pickbox) const
+{
     uint32_t best = 0, bestIndex = 0;
     double bestDistance = std::numeric_limits<double>::infinity();
     Box area{p.x - pickbox, p.y - pickbox, p.x + pickbox, p.y + pickbox};
@@ -87,7 +99,7 @@ uint32_t Geometry::entityAt(Point p, double pickbox) const
             return;
         if (d < bestDistance || (d == bestDistance && i > bestIndex)) {
             bestDistance = d;
-            best = prims_[i].entity;
+            best = i + 1;
             bestIndex = i;
         }
     });

@@ -65,6 +65,8 @@ struct Primitive {
     // its baseline (radians), width factor, and its extent in its own frame about the anchor
     // (X along the baseline), estimated at 0.6 of the height per character.
     uint32_t text = 0;
+    uint32_t part = 0;     // the record it comes from: inside an insert the innermost part (or
+                           // an ATTRIB), else the main entity itself
     double height = 0, rotation = 0, widthFactor = 1;
     double left = 0, bottom = 0, right = 0, top = 0;
     Box box;  // extents in world coordinates (widths included)
@@ -119,12 +121,15 @@ public:
     // The main entity (record id) whose drawn geometry passes within `pickbox` of `p`: the
     // closest, the one drawn last among equals; 0 when none. A text is hit inside its box.
     uint32_t entityAt(Point p, double pickbox) const;
+    // The same pick's part (Primitive::part), for nentsel; 0 when nothing is hit.
+    uint32_t partAt(Point p, double pickbox) const;
     // The snap point next to `p` within `aperture` for the modes given (SnapMode bits):
     // the closest endpoint, midpoint or centre; a nearest point on a curve only where none of
     // those is in reach. A centre is offered where the cursor is near the circle or arc.
     Snap snap(Point p, double aperture, unsigned modes) const;
 
 private:
+    uint32_t primitiveAt(Point p, double pickbox) const;  // index + 1 of the closest; 0 none
     std::vector<Primitive> prims_;
     std::vector<std::wstring> texts_;
     std::vector<Linetype> linetypes_;

@@ -255,7 +255,9 @@ done:
             actx.byBlock = s;
             if (!resolve(ac, actx, as))
                 continue;
-            textEntity(st, styled(as, ac, actx), ac, actx);
+            Primitive ap = styled(as, ac, actx);
+            ap.part = sub->id;
+            textEntity(st, ap, ac, actx);
         }
 }
 
@@ -272,6 +274,7 @@ void Builder::entity(const Drawing::Record& r, const Context& ctx)
     if (!resolve(c, ctx, s))
         return;
     Primitive p = styled(s, c, ctx);
+    p.part = r.id;
     const double mx = c.extrusionSign.x;
     if (ty == "LINE") {
         Point a, b;

@@ -111,6 +111,7 @@ QColor DrawingView::background() { return QColor(0x21, 0x28, 0x30); }
 void DrawingView::setDrawing(const Drawing* drawing)
 {
     drawing_ = drawing;
+    temporary_.clear();
     refresh();
     zoomExtents();
 }
@@ -300,6 +301,18 @@ void DrawingView::setRubberBand(QPointF base)
 void DrawingView::clearRubberBand()
 {
     rubberBand_ = false;
+    update();
+}
+
+void DrawingView::addTemporaryVector(const TemporaryVector& v)
+{
+    temporary_.push_back(v);
+    update();
+}
+
+void DrawingView::clearTemporaryVectors()
+{
+    temporary_.clear();
     update();
 }
 
@@ -534,6 +547,17 @@ void DrawingView::paintDrawing(QPainter& painter)
 void DrawingView::paintOverlay(QPainter& painter)
 {
     painter.setRenderHint(QPainter::Antialiasing, false);
+    for (const TemporaryVector& v : temporary_) {
+        bool invert = v.colour < 0;
+        QPen pen(invert ? QColor(Qt::white) : shownColour(geom::aciColour(std::clamp(v.colour, 1, 255))), 0);
+        if (v.highlight)
+            pen.setStyle(Qt::DashLine);
+        painter.setPen(pen);
+        if (invert)
+            painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        painter.drawLine(toScreenF(v.from), toScreenF(v.to));
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    }
     if (rubberBand_ && cursorIn_) {
         QPointF to = snap_.found ? toScreenF(QPointF(snap_.point.x, snap_.point.y)) : cursor_;
         painter.setPen(QPen(QColor(230, 230, 230), 0));

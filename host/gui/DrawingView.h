@@ -83,6 +83,17 @@ public:
     void setRubberBand(QPointF base);
     void clearRubberBand();
     bool hasRubberBand() const { return rubberBand_; }
+    // Temporary vectors (grdraw, grvecs) in drawing coordinates, over the drawing until cleared
+    // (redraw) or another drawing is shown: a colour index (-1 inverts what is below),
+    // highlighted ones dashed.
+    struct TemporaryVector {
+        QPointF from, to;
+        int colour = 7;
+        bool highlight = false;
+    };
+    void addTemporaryVector(const TemporaryVector& v);
+    void clearTemporaryVectors();
+    const std::vector<TemporaryVector>& temporaryVectors() const { return temporary_; }
     void setHighlighted(std::vector<uint32_t> entities);
     const std::vector<uint32_t>& highlighted() const { return highlighted_; }
 
@@ -131,6 +142,7 @@ private:
     std::vector<uint8_t> marks_;  // per primitive, while a frame collects what it draws
     std::vector<uint8_t> highlightMask_;  // per record id
     std::vector<uint32_t> highlighted_;
+    std::vector<TemporaryVector> temporary_;
 
     QPointF centre_{0, 0};
     double scale_ = 1;

@@ -177,8 +177,8 @@ std::string fullPath(const fs::path& p)
     return (ec ? p : abs).lexically_normal().string();
 }
 
-// (findfile name): the full path of the file, searched in the current directory, then along
-// the path load searches (korcad's support path, $KORCAD_APP_PATH); nil when it is nowhere.
+// (findfile name): the full path of the file, searched in the current directory, then in the
+// directories of SRCHPATH (separated by ';'), then along the path load searches (korcad's support path, $KORCAD_APP_PATH); nil when it is nowhere.
 // A name with a directory is looked up as it is.
 Value findfileFn(Interpreter& lisp, const Args& a)
 {
@@ -190,7 +190,16 @@ Value findfileFn(Interpreter& lisp, const Args& a)
     fs::path p(name);
     if (p.is_absolute() || p.has_parent_path())
         return Value();
-    for (const auto& dir : lisp.loadPath()) {
+    std::vector<std::string> dirs;
+    Value search = lisp.systemVariable("SRCHPATH");
+    for (size_t start = 0; search.isStr() && start < search.str().size();) {
+        size_t end = std::min(search.str().find(';', start), search.str().size());
+        if (end > start)
+            dirs.push_back(search.str().substr(start, end - start));
+        start = end + 1;
+    }
+    dirs.insert(dirs.end(), lisp.loadPath().begin(), lisp.loadPath().end());
+    for (const auto& dir : dirs) {
         fs::path candidate = fs::path(dir) / name;
         if (isFile(candidate.string()))
             return Value::string(fullPath(candidate));

@@ -337,12 +337,16 @@ Value vlSortIFn(Interpreter& lisp, const Args& a)
     return b.take();
 }
 
-// (acad_strlsort strings): the strings in alphabetical order (by character codes).
-Value acadStrlsortFn(Interpreter&, const Args& a)
+// (acad_strlsort strings): the strings in alphabetical order (by character codes); a list
+// longer than MAXSORT stays as it is.
+Value acadStrlsortFn(Interpreter& lisp, const Args& a)
 {
     std::vector<Value> items = toVector(a[0]);
     for (const Value& v : items)
         strArg(v);
+    Value most = lisp.systemVariable("MAXSORT");
+    if (most.isInt() && items.size() > static_cast<size_t>(most.asInt()))
+        return a[0];
     std::stable_sort(items.begin(), items.end(),
                      [](const Value& x, const Value& y) { return x.str() < y.str(); });
     ListBuilder b;

@@ -8,6 +8,7 @@
 #include "text/wildcard.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cstdint>
 #include <cmath>
@@ -358,7 +359,8 @@ Value xstrcaseFn(Interpreter&, const Args& a)
 
 // (snvalid name [flag]): the name can name a record of a symbol table (a layer, a block):
 // not empty, at most 255 characters, no control characters, none of < > / \ " : ; ? * = `
-// and no comma; a vertical bar only with flag 1.
+// and no comma; a vertical bar only with flag 1. With EXTNAMES 0 the older names: at most 31
+// letters, digits and $ - _.
 Value snvalidFn(Interpreter& lisp, const Args& a)
 {
     const std::string& text = strArg(a[0]);
@@ -366,6 +368,16 @@ Value snvalidFn(Interpreter& lisp, const Args& a)
     if (text.empty() || utf8::length(text) > 255)
         return Value();
     auto name = utf8::decode(text);
+    Value extended = lisp.systemVariable("EXTNAMES");
+    if (extended.isInt() && extended.asInt() == 0) {
+        if (name.size() > 31)
+            return Value();
+        for (char32_t c : name)
+            if (!(c < 0x80 && (std::isalnum(static_cast<int>(c)) || c == '$' || c == '-' || c == '_')) &&
+                !(c == '|' && flag == 1))
+                return Value();
+        return lisp.t();
+    }
     static const std::u32string forbidden = U"<>/\\\":;?*=`,";
     for (char32_t c : name) {
         if (c < 0x20 || c == 0x7F || forbidden.find(c) != std::u32string::npos)

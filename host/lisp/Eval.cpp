@@ -136,6 +136,10 @@ Value Interpreter::apply(const Value& fn, const Args& args)
             Value lambda = makeLambda(cdr(fn), std::string());
             return callUser(*lambda.as<Usubr>(), args);
         }
+        if (car(fn).isList()) {  // a function kept as a list, as defun-q makes it
+            Value lambda = makeLambda(fn, std::string());
+            return callUser(*lambda.as<Usubr>(), args);
+        }
         [[fallthrough]];
     default:
         fail("bad function: " + toString(fn, true));
@@ -164,6 +168,8 @@ Value Interpreter::functionOf(const Value& designator)
     case Tag::Cons:
         if (car(designator).isSym() && car(designator).sym() == lambda_)
             return makeLambda(cdr(designator), std::string());
+        if (car(designator).isList())
+            return makeLambda(designator, std::string());
         [[fallthrough]];
     default:
         fail("bad function: " + toString(designator, true));

@@ -28,6 +28,7 @@ Interpreter::Interpreter() : out_(&std::cout)
     installControlFunctions(*this);
     installFileFunctions(*this);
     installConversionFunctions(*this);
+    installVisualFunctions(*this);
 }
 
 Interpreter::~Interpreter()

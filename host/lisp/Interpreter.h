@@ -130,6 +130,11 @@ public:
         return setSysvar_ ? setSysvar_(name, value) : Value();
     }
 
+    // The code AutoCAD leaves in ERRNO when a function fails without raising an error (an
+    // unknown handle, a pick that found nothing); 0 in a fresh session.
+    int errorNumber() const { return errorNumber_; }
+    void setErrorNumber(int code) { errorNumber_ = code; }
+
     // ---- external functions ----
     void setExternalFunctions(ExternalFunctions* ext) { external_ = ext; }
     ExternalFunctions* externalFunctions() const { return external_; }
@@ -168,6 +173,7 @@ private:
     SystemVariables sysvars_;
     SystemVariableSetter setSysvar_;
     int catchDepth_ = 0;
+    int errorNumber_ = 0;
     bool inErrorHandler_ = false;
     Limits limits_;
     uint64_t steps_ = 0;
@@ -191,6 +197,7 @@ void installIoFunctions(Interpreter& lisp);
 void installControlFunctions(Interpreter& lisp);
 void installFileFunctions(Interpreter& lisp);
 void installConversionFunctions(Interpreter& lisp);
+void installVisualFunctions(Interpreter& lisp);
 
 // vl-exit-with-value: ends the running command with a value instead of an error. It passes
 // every function, load and *error* on its way out; the command line (evalTop, evalText) takes

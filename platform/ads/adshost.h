@@ -78,6 +78,9 @@ enum class InputKind {
     Distance,  // acedGetDist: a number, or two points (the first may be `base`)
     Keyword,   // acedGetKword: one of the keywords
     Entity,    // acedEntSel: an entity picked at a point
+    Angle,     // getangle, getorient: two points (the first may be `base`), answering the
+               // direction in `real` (radians, counterclockwise from east) and 1 in `integer`;
+               // or what was typed, in `text` with 0 in `integer`, for the caller's units
 };
 
 struct InputRequest {

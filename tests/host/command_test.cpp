@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QColor>
+#include <QImage>
+
 #include <filesystem>
 #include <fstream>
 
@@ -191,6 +194,33 @@ TEST(KorcadCommand, LoadsTheModuleStartingNoGuiForItAndCancelsADialogNobodyCanAn
          "", x11, copy + "-e '(+ 1 2)'"},
         {{}, 0, "3\n", "", "", x11, copy + "--no-load -e '(+ 1 2)'"},
     });
+}
+
+}  // namespace
+
+namespace {
+
+// grdraw draws over the drawing in the view (a red diagonal through the whole window here),
+// and grread takes a pick in the view as the point it answers.
+TEST(KorcadCommand, GrdrawDrawsOverTheViewAndGrreadTakesAPick)
+{
+    TempFile answers("answers.txt", "pick 1,1\n");
+    const std::string dir = answers.dir() + "/shots";
+    ProcessEnv env{{{"KOR_DEBUGLOG", "off"}, {"QT_QPA_PLATFORM", "offscreen"}}, {}};
+    ProcessResult r = runProcess({KORCAD_PATH, "--answers", answers.path(), "--shots", dir, "-e",
+                                  "(grdraw '(-1000 -1000) '(1000 1000) 1)", "-e", "(grread T)"},
+                                 "", env);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("(3 (1.0 1.0 0.0))"), std::string::npos) << r.out;
+    QImage shot(QString::fromStdString(dir + "/korcad.png"));
+    ASSERT_FALSE(shot.isNull());
+    int red = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x) {
+            QColor c = shot.pixelColor(x, y);
+            red += c.red() > 200 && c.green() < 80 && c.blue() < 80;
+        }
+    EXPECT_GT(red, 100);
 }
 
 }  // namespace

@@ -178,7 +178,7 @@ TEST_F(SessionTest, EveryVariableTakesItsOwnValueButTheReadOnlyOnes)
 {
     korcad::Session session(options(), in, out, err);
     ASSERT_TRUE(session.start());
-    korcad::SystemVariables vars(session.host());
+    korcad::SystemVariables vars(session.host(), session.lisp());
     std::vector<std::string> refused;
     for (const auto& name : vars.names()) {
         lisp::Value value = vars.get(name);
@@ -190,8 +190,8 @@ TEST_F(SessionTest, EveryVariableTakesItsOwnValueButTheReadOnlyOnes)
         }
     }
     EXPECT_EQ(refused, (std::vector<std::string>{"ACADVER", "CDATE", "CMDACTIVE", "DATE", "DWGCODEPAGE", "DWGNAME",
-                                                 "DWGPREFIX", "DWGTITLED", "LOGINNAME", "MILLISECS", "PROGRAM",
-                                                 "SYSCODEPAGE", "TEMPPREFIX"}));
+                                                 "DWGPREFIX", "DWGTITLED", "ERRNO", "LOGINNAME", "MILLISECS", "PROGRAM",
+                                                 "SYSCODEPAGE", "TDCREATE", "TDINDWG", "TDUPDATE", "TEMPPREFIX"}));
 }
 
 }  // namespace

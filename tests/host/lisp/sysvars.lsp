@@ -26,7 +26,7 @@
 (getvar "OSMODE") ;=> 16383
 (list (setvar "TEXTSIZE" 5) (setvar "CMDECHO" 0) (setvar "AUPREC" 8) (setvar "ANGBASE" (/ pi 2)) (setvar "EXPERT" 5))
 ;=> (5.0 0 8 1.5708 5)
-(list (setvar "FILEDIA" 0) (setvar "ERRNO" 0) (setvar "USERS1" "Rohrnetz") (setvar "USERR1" 2)) ;=> (0 0 "Rohrnetz" 2.0)
+(list (setvar "FILEDIA" 0) (setvar "USERS1" "Rohrnetz") (setvar "USERR1" 2)) ;=> (0 "Rohrnetz" 2.0)
 (setvar "TEXTSIZE" 0) ;error: AutoCAD variable setting rejected: "TEXTSIZE" 0
 (setvar "CMDECHO" 2) ;error: AutoCAD variable setting rejected: "CMDECHO" 2
 (setvar "LUNITS" 0) ;error: AutoCAD variable setting rejected: "LUNITS" 0
