@@ -1,5 +1,4 @@
-// korDialog_ButtonDialog as a LISP program calls it: its argument checks, the answers for a
-// click, Cancel and any other end, and what of the arguments the window shows.
+// korDialog_ButtonDialog as LISP calls it: argument checks, answers for a click, Cancel and other ends.
 #include "lisp_call.h"
 
 #include "mfc/afxwin.h"
@@ -73,8 +72,7 @@ TEST_F(ButtonDialogFunction, CancelAnswersZeroWithStatusOneAndAnEndWithoutAChoic
     EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{L"return -> RSRSLT\r\n"});
 }
 
-// Captions and values are cut to 255 characters; the button drawn cut with an ellipsis is
-// still clicked by its whole caption.
+// Captions and values are cut to 255 characters.
 TEST_F(ButtonDialogFunction, LongTextsAreCutTo255CharactersAndTheButtonIsClickedByItsCaption)
 {
     std::wstring caption = L"Anfang";

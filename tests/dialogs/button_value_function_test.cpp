@@ -1,14 +1,11 @@
-// korDialog_ButtonValue as a LISP program calls it: its argument checks in their order, the
-// answers for OK (a real for a numeric default, the text otherwise), the back value and
-// Cancel, and the texts the window shows.
+// korDialog_ButtonValue as LISP calls it: argument checks, answers for OK, back value and Cancel.
 #include "lisp_call.h"
 #include "run_process.h"
+#include "test_db.h"
 
 #include "db/kordb.h"
 #include "mfc/afxwin.h"
 #include "../../res/resource.h"  // the module's control ids (the test does not link the module)
-
-#include <sqlite3.h>
 
 #include <cstdlib>
 #include <optional>
@@ -47,16 +44,11 @@ protected:
     void makeDatabase(const std::string& name, const std::string& sql)
     {
         std::string path = dir.dir() + "/" + name + ".sqlite";
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-        int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
-        sqlite3_close(db);
-        ASSERT_EQ(rc, SQLITE_OK);
+        ASSERT_EQ(testdb::sqliteFile(path, sql), "");
         ASSERT_TRUE(kordb::setDatabase(name, path));
     }
 
-    // A call with literal texts for header and button (no lookup), the given default and the
-    // back value "B".
+    // A call with literal texts for header and button (no lookup), the given default and the back value "B".
     dialogtest::Call callWith(const V& defaultValue, const std::string& answers,
                               const std::function<void(CDialog&)>& inspect = nullptr)
     {
@@ -146,8 +138,7 @@ TEST_F(ButtonValueFunction, ANumericDefaultShowsTwoDecimalsAndOKAnswersAReal)
     }
 }
 
-// Literal texts for header and button need no database: database and table (joined from
-// lists here) are never opened.
+// Literal texts for header and button need no database.
 TEST_F(ButtonValueFunction, ATextDefaultAnswersTheEditedTextUnchanged)
 {
     CString header, button, shown;
@@ -198,8 +189,7 @@ TEST_F(ButtonValueFunction, CancelAnswersZeroAndAnyOtherEndNothingWithStatusThre
 
 TEST_F(ButtonValueFunction, AFailedLookupAnswersMinusSeven)
 {
-    // A header or button given by number, or as an empty text (looked up with 0), in a
-    // database nobody configured.
+    // A header or button given by number, or as an empty text (looked up with 0), in a database nobody configured.
     const std::vector<std::pair<const char*, std::vector<V>>> cases = {
         {"header by number", {V(L"NIRGENDS"), V(L"TEXTE"), V(3), V(L"Knopf"), V(1.5), V(L"B")}},
         {"button by number", {V(L"NIRGENDS"), V(L"TEXTE"), V(L"Kopf"), V(16), V(1.5), V(L"B")}},
@@ -235,8 +225,7 @@ TEST_F(ButtonValueFunction, NumbersAndEmptyTextsAreLookedUpInTheCallersDatabaseA
     EXPECT_EQ(r.value, L::List(V(2), V(L"ZEICHNUNG")));
     EXPECT_TRUE(r.userErrors.empty());
 
-    // The table named by the caller is the one read; a given text is never replaced; an
-    // empty one is looked up with 0; a real identifier counts as its whole number.
+    // The table named by the caller is the one read.
     call(kFn, {V(L"WASSER"), V(L"KNOEPFE"), V(L"Tiefe"), V(16.0), V(0.8), V(L"B")}, "cancel\n", seen);
     EXPECT_EQ(header, L"Tiefe");
     EXPECT_EQ(button, L"Übernehmen");

@@ -1,7 +1,4 @@
-// korDialog_FragBox as a LISP program calls it: its argument checks with their codes and log
-// lines, the answers for OK and Cancel with every value in its own LISP type, and the rows the
-// user sees. Labels are literal texts, looked up with empty names (no database), or looked up
-// in the sample database.
+// korDialog_FragBox as LISP calls it: argument checks, OK and Cancel, labels literal or looked up.
 #include "dialog_args.h"
 #include "lisp_call.h"
 
@@ -69,8 +66,7 @@ TEST_F(FragBoxFunction, EachFailedCheckAnswersItsCodeAndLogsItsMessageWithoutADi
     expectChecks(kFn, L"korDialog_FragBox -> FragBox()", cases);
 }
 
-// The example of the function's documentation: row 1 typed over by 4. A label is cut to 255
-// characters.
+// The documented example: row 1 typed over by 4; a label is cut to 255 characters.
 TEST_F(FragBoxFunction, OkAnswersOneAndEveryValueInItsOwnType)
 {
     const std::wstring longLabel(300, L'x');
@@ -104,8 +100,7 @@ TEST_F(FragBoxFunction, CancelAnswersZeroAndAnyOtherEndNothing)
     EXPECT_EQ(r.resourceAfter, sentinel());
 }
 
-// Ten rows: eight are shown (the eighth typed into), all ten come back, a list as one element
-// and nil as one too.
+// Ten rows: eight shown, all ten back, a list and nil as one element each.
 TEST_F(FragBoxFunction, EveryRowComesBackAsOneElementShownOrNot)
 {
     V descriptions, values;
@@ -121,8 +116,7 @@ TEST_F(FragBoxFunction, EveryRowComesBackAsOneElementShownOrNot)
     EXPECT_EQ(first.value, list({V(1), V(), V(2)})) << show(first.value);
 }
 
-// Numeric descriptions with blank database and table names: nothing is looked up, the rows
-// are shown without a label.
+// Numeric descriptions with blank database and table names: nothing looked up, empty labels.
 TEST_F(FragBoxFunction, NamesAreTrimmedAndEmptyNamesGiveEmptyLabelsWithoutADatabase)
 {
     CString label;

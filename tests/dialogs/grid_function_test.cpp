@@ -1,7 +1,4 @@
-// korDialog_GridDialog, korDialog_GridDialog_LType and korDialog_LWeightDialog as a LISP
-// program calls them: their checks, the shapes of their answers in every mode, what the user
-// can and cannot do in the grid (several rows, edits, read-only and hidden columns), and the
-// linetype list read from a drawing table the test prepares.
+// The grid, linetype and line-weight functions as LISP calls them, in every mode.
 #include "dialog_args.h"
 #include "lisp_call.h"
 
@@ -120,8 +117,7 @@ TEST_F(GridFunction, NothingChosenAnswersNil)
 
 TEST_F(GridFunction, EditModeAnswersEveryRowsKeyAndValueAsEdited)
 {
-    // Column 1 of a row with two texts is read-only, column 2 and later are editable; a row
-    // with one text has only column 0 read-only; a missing second text reads as empty.
+    // Column 1 of a row with two texts is read-only, column 2 and later are editable.
     const V rows = list({strings({L"a", L"1"}), strings({L"b"}), strings({L"c", L"3", L"x"})});
     dialogtest::Call r = grid(gridArgs(1, 2, rows),
                               "edit 201 #0 2 \"10\"\nedit 201 #1 1 \"B\"\nedit 201 #2 3 \"y\"\nkey Enter\n");
@@ -212,8 +208,7 @@ TEST_F(GridFunction, LineWeightAnswersTheChosenValueOrMinusOne)
 
 // ---- the linetype list -----------------------------------------------------------------------
 
-// A CAD program whose drawing has a linetype table the test writes: records as (name,
-// description, dash lengths); a null name makes a record without group 2.
+// A CAD program whose drawing has a linetype table the test writes.
 class LTypeHost : public korcad::CadHost {
 public:
     struct LType {
@@ -288,8 +283,7 @@ TEST_F(LTypeFunction, TheDefaultLinetypesOwnRowIsPreselectedPastExternalNames)
     dialogtest::Call hidden = call(kLType, {V(L"")}, "select 201 \"HIDDEN\"\nok\n");
     EXPECT_EQ(hidden.value, list({V(3), V(L"HIDDEN")})) << show(hidden.value);
 
-    // Names are compared case-sensitively; an external name is not listed at all; either way
-    // nothing is preselected and Cancel, like OK without a row, answers (-1 "").
+    // Names compare case-sensitively, external names are not listed; Cancel too answers (-1 "").
     for (const wchar_t* name : {L"dashed", L"NETZ|DASHED", L"GIBTSNICHT"}) {
         dialogtest::Call none = call(kLType, {V(name)}, "ok\n");
         EXPECT_EQ(none.value, list({V(-1), V(L"")})) << show(none.value);

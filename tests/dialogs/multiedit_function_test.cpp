@@ -1,8 +1,4 @@
-// korDialog_MultiEditDialog as a LISP program calls it: its argument checks with their codes
-// and log lines, the rows the user sees (labels on the pick buttons, values with two
-// decimals), the answers for OK and Cancel, and the loop in which a pick button closes the
-// window, the user gives a distance at the command line and the window comes back with it.
-// The distances are answered by a scripted command line plugged into the host.
+// korDialog_MultiEditDialog as LISP calls it, with a scripted command line for the picks.
 #include "dialog_args.h"
 #include "lisp_call.h"
 
@@ -57,8 +53,7 @@ Shown look(CDialog& d)
     return s;
 }
 
-// The user at the command line: each distance prompt takes the next answer, a number (the
-// distance given) or RTCAN (Escape) or RTNONE (Enter on an empty line).
+// The user at the command line: a distance, RTCAN (Escape) or RTNONE (empty line) per prompt.
 struct Answer {
     int status;
     double distance = 0;
@@ -130,9 +125,7 @@ TEST_F(MultiEditFunction, EachFailedCheckAnswersItsCodeAndLogsItsMessageWithoutA
     expectChecks(kFn, L"korDialog_MultiEditDialog -> MultiEdit()", cases);
 }
 
-// Labels on the pick buttons, values with two decimals, the window shorter by the rows not
-// used; of nine rows eight are shown and the ninth comes back as passed; a value that is no
-// number starts its row at zero.
+// Labels on the pick buttons, two decimals, the window shorter by the unused rows; a ninth row comes back.
 TEST_F(MultiEditFunction, RowsShowTheirLabelsOnThePickButtonsAndTwoDecimalsAndTheWindowShrinks)
 {
     std::vector<Shown> shown;
@@ -184,8 +177,7 @@ TEST_F(MultiEditFunction, APickAsksForTheRowsDistanceAndTheWindowComesBackWithIt
     EXPECT_TRUE(r.userErrors.empty());
 }
 
-// Escape or an empty answer at the prompt leave the row as it was; a pick loses what was typed
-// before it; OK stores what is typed after the last pick.
+// Escape or an empty answer at the prompt leave the row; a pick loses what was typed before it.
 TEST_F(MultiEditFunction, EscapeOrAnEmptyAnswerAtThePromptLeaveTheRowAndTypedTextIsLostByAPick)
 {
     distances = {{RTCAN}, {RTNONE}, {RTNORM, 9}};

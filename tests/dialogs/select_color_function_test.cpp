@@ -1,5 +1,4 @@
-// korDialog_SelectColor as a LISP program calls it: its one check, OK with and without a
-// change, the ways of cancelling, and the caption made from the headline.
+// korDialog_SelectColor as LISP calls it: its check, OK, Cancel and the caption.
 #include "lisp_call.h"
 
 #include "mfc/afxwin.h"
@@ -43,9 +42,7 @@ TEST_F(SelectColorFunction, OkAnswersTheColourValue)
     EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{L"return farbe=255 -> RSRSLT\r\n"});
 }
 
-// The caption is the headline's last line (unless its only break leads); without a
-// headline the window says "Farbe auswählen". A headline longer than 255 characters is cut.
-// Escape answers zero.
+// The caption is the headline's last line (unless its only break leads).
 TEST_F(SelectColorFunction, TheCaptionIsTheHeadlinesLastLineAndCancelAnswersZero)
 {
     struct Case {

@@ -56,8 +56,7 @@ int firstNumber(const std::string& text)
     return at == std::string::npos ? -1 : std::atoi(text.c_str() + at + 7);
 }
 
-// Writes one log line in another thread; false when it did not come back (the log blocked).
-// The blocked thread cannot be ended, so the test process then leaves at once.
+// Writes one log line in another thread; a log that blocks ends the test process.
 bool writesWithoutBlocking(CDebugHilfe& log, const wchar_t* text)
 {
     auto done = std::async(std::launch::async, [&] { log.AusgabeLang(L"Test", L"%s", text); });
@@ -109,9 +108,7 @@ TEST(DebugLogFile, RotatesAtOneMebibyteKeepingOneOlderFileAndNoLineIsLost)
     fs::remove_all(dir);
 }
 
-// A FIFO, a folder, a path below a file: refused without waiting, said once on standard
-// error naming the file, and the lines still reach the sinks. (A disk that fills up is in
-// tests/faults.)
+// A FIFO, a folder, a path below a file: refused at once, said once on standard error.
 TEST(DebugLogFile, AFileThatCannotBeWrittenIsReportedOnceWithoutWaiting)
 {
     fs::path dir = freshDir("fifo");

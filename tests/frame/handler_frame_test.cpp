@@ -69,9 +69,7 @@ TEST_F(HandlerFrame, DoFunctionRejectsCodesOutsideTheTableWithoutALogLine)
     EXPECT_TRUE(lines.empty());
 }
 
-// Every code of the table reaches its handler, which opens its scope under "DoFunction". A
-// handler that needs no argument (korDialog_LWeightDialog) opens its dialog: nobody answers it
-// here, so it is closed at once.
+// Every code of the table reaches its handler, which opens its scope under "DoFunction".
 TEST_F(HandlerFrame, DoFunctionCallsEachCodesHandlerInItsScope)
 {
     int closer = AfxAddDialogListener([](CDialog& d, AfxDialogEvent e) {

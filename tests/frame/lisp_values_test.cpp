@@ -1,5 +1,4 @@
-// The LISP value library on its own: reading a call's arguments, the type tests, list
-// operations, the SetQ conversions and handing a result back through the host.
+// The LISP value library: arguments, type tests, lists, SetQ and results handed to the host.
 #include "cad/CadHost.h"
 #include "kor/adslisp.h"
 #include "kor/korcommon.h"
@@ -43,8 +42,7 @@ V roundTrip(const V& v)
 
 }  // namespace
 
-// Parameter reads nested lists, dotted pairs, points, T and nil; arguments the call does not
-// have stay nil, so every type test fails for them.
+// Parameter reads nested lists, dotted pairs, points, T and nil.
 TEST(LispValues, ParameterReadsEveryKindAndLeavesMissingArgumentsNil)
 {
     double pt[3] = {1.5, 2.5, 3.5};
@@ -96,8 +94,7 @@ TEST(LispValues, TypeCodesAndListOperations)
     EXPECT_EQ(L::Length(V(5)), 0);
     EXPECT_EQ(L::Type(L::Nth(0, V(L"abc"))), LISP_NIL);
 
-    // Append: the static form leaves its arguments alone; the member appends in place, a list
-    // or nil in a list as one element, nil itself as nothing.
+    // Append: the static form copies, the member appends in place, nil itself as nothing.
     V a = L::List(V(1));
     EXPECT_EQ(L::Append(a, L::List(V(2), V(3))).ToString(), L"(1 2 3)");
     EXPECT_EQ(a.ToString(), L"(1)");
@@ -284,18 +281,4 @@ TEST(LispValues, AListNestedTooDeepReadsAsNilAndTheNextArgumentsStillRead)
     ads::RbPtr tooDeep(nestedArgument(50000, nullptr));
     EXPECT_EQ(L::Type(L::FromResbuf(tooDeep.get())), LISP_NIL);
     EXPECT_NE(::testing::internal::GetCapturedStderr().find("a value is a list nested deeper"), std::string::npos);
-}
-
-// (CString::Format is the text library's formatter: tests/text.)
-TEST(CStringText, TrimRemovesWhiteSpaceAndComparesIgnoreCase)
-{
-    CString t = L" \t Titel mit Raum  \r\n";
-    t.Trim();
-    EXPECT_EQ(t, L"Titel mit Raum");
-    CString l = L"  x  ";
-    EXPECT_EQ(CString(l).TrimLeft(), L"x  ");
-    EXPECT_EQ(CString(l).TrimRight(), L"  x");
-    EXPECT_EQ(CString(L"abc").CompareNoCase(L"ABC"), 0);
-    EXPECT_TRUE(CString().IsEmpty());
-    EXPECT_EQ(CString(L"Straße").GetLength(), 6);
 }

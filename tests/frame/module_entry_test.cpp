@@ -1,5 +1,4 @@
-// The module loaded as the CAD program loads it: messages, function definitions per drawing,
-// the dispatcher for unregistered calls, and the resource handle after every path.
+// The module loaded as the CAD program loads it: messages, definitions, resource handle.
 #include "cad/CadHost.h"
 #include "kor/adslisp.h"
 #include "kor/debughilfe.h"
@@ -17,8 +16,7 @@ const std::wstring kNames[] = {
 
 HINSTANCE sentinel() { return reinterpret_cast<HINSTANCE>(0x5ea1); }
 
-// The host with the faults these tests need: it refuses the k-th acedDefun or acedRegFunc
-// counted from when it is asked to (0: none), and counts the registrations.
+// A host that refuses the k-th acedDefun or acedRegFunc (0: none) and counts registrations.
 class FaultyHost : public korcad::CadHost {
 public:
     int refuseDefunAt = 0, refuseRegFuncAt = 0;
@@ -144,8 +142,7 @@ TEST_F(ModuleEntry, ARefusedDefinitionStopsLoadingAtThatCode)
     }
 }
 
-// Loading stops after the definition whose registration was refused; that function is still
-// reached, through the invoke message and the dispatcher, and answers as its handler does.
+// Loading stops after the definition whose registration was refused.
 TEST_F(ModuleEntry, ARefusedRegistrationStopsLoadingAfterThatDefinition)
 {
     host.refuseRegFuncAt = 1;

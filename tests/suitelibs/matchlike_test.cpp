@@ -10,9 +10,7 @@
 
 namespace {
 
-// What a typed text finds: anywhere in the line, case folded beyond ASCII (no accent
-// folding, ß stays ß), '*' any run and '?' exactly one character. (fuzz_matchlike compares
-// the match with a plain reference on random input.)
+// Anywhere in the line, case folded beyond ASCII (ß stays ß), '*' any run, '?' one character.
 TEST(MatchLike, WhatATypedTextFinds)
 {
     const wchar_t* line = L"Wasserleitung DN 150 Guss";
@@ -83,8 +81,7 @@ TEST(MatchLike, PathologicalPatternsFinish)
 
 TEST(MatchLike, EachThreadKeepsItsOwnPattern)
 {
-    // The folded pattern is cached per thread: two threads alternating their own patterns
-    // must never see each other's.
+    // The folded pattern is cached per thread.
     auto work = [](const wchar_t* pattern, const wchar_t* hit, const wchar_t* miss, int* wrong) {
         for (int i = 0; i < 20000; ++i)
             *wrong += !MatchLike(pattern, hit) + MatchLike(pattern, miss);

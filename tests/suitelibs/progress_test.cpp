@@ -1,7 +1,4 @@
-// The progress window as a long piece of work uses it, headless: bars come and go, texts and
-// icons follow the status, positions repaint only by the update step, and the user's cancel
-// (a click, the close box, Escape) reaches the worker's callback in the middle of the work,
-// also when the callback asks a question in a modal message box.
+// The progress window as a long piece of work uses it, headless, with the user's cancel.
 #include "cad/CadHost.h"
 #include "korgui/progress_probe.h"
 #include "mfc/afxhost.h"

@@ -1,6 +1,4 @@
-// The one case rule and trim: the same keywords, type names, layer and table names compare and
-// change case alike under every C locale, and after Qt set the process's locale from the
-// environment as it does when the first dialog's application starts.
+// Case and trim answer alike under every C locale and after Qt set the locale.
 #include "text/text.h"
 
 #include <QApplication>
@@ -70,8 +68,7 @@ INSTANTIATE_TEST_SUITE_P(Locales, CaseUnderLocale,
                              return name;
                          });
 
-// Qt takes the locale from the environment when its application starts: the most telling
-// one installed (Turkish, else German) is what it finds.
+// Qt takes the locale from the environment when its application starts.
 TEST(CaseAfterQt, SameAnswersOnceADialogIsOpen)
 {
     std::string locale;

@@ -17,8 +17,7 @@
 
 namespace {
 
-// The C locale a Qt program runs under once its application object exists on a German
-// desktop: LC_NUMERIC's decimal comma among the rest.
+// The C locale a Qt program runs under once its application object exists on a German desktop.
 class GermanLocale {
 public:
     GermanLocale() : old_(std::setlocale(LC_ALL, nullptr))
@@ -60,8 +59,7 @@ std::wstring formatted(const wchar_t* format, ...)
     return s;
 }
 
-// Reals as the text library, the LISP printer (prin1, princ, rtos) and the Windows-style
-// formatter write them.
+// Reals as the text library, the LISP printer (prin1, princ, rtos) and the Windows-style formatter write them.
 void expectEveryRealPrintsAsAutoLispDoes()
 {
     lisp::Interpreter lisp;
@@ -119,8 +117,7 @@ TEST(TextCodec, DecodesWellFormedTextAndReplacesEachIllFormedSequenceOnce)
         EXPECT_EQ(kortext::toWide(u.bytes), wide) << describe(u);
         EXPECT_EQ(AfxFromUtf8(u.bytes), wide) << describe(u) << " (MFC layer)";
         EXPECT_EQ(kortext::length(u.bytes), u.chars.size()) << describe(u);
-        // Well-formed text survives the way there and back byte for byte; what was replaced
-        // comes back as the replacement character's own bytes.
+        // Well-formed text survives the way there and back byte for byte.
         bool wellFormed = kortext::encode(u.chars) == u.bytes;
         EXPECT_EQ(kortext::isValidUtf8(u.bytes), wellFormed) << describe(u);
         EXPECT_EQ(kortext::fromWide(wide), kortext::encode(u.chars)) << describe(u);
@@ -137,8 +134,7 @@ TEST(TextCodec, EncodersWriteNoSurrogateAndNothingAboveTheLastCharacter)
         EXPECT_EQ(kortext::encode(std::u32string(1, c)), fffd) << std::hex << uint32_t(c);
         EXPECT_EQ(kortext::fromWide(std::wstring(1, static_cast<wchar_t>(c))), fffd);
     }
-    // A surrogate pair in wide text is two lone halves on Linux, where wchar_t holds a whole
-    // code point: each becomes one replacement character.
+    // A surrogate pair in wide text is two lone halves on Linux, where wchar_t holds a whole code point.
     wchar_t pair[] = {static_cast<wchar_t>(0xD83D), static_cast<wchar_t>(0xDE00), L'x', 0};
     EXPECT_EQ(AfxToUtf8(pair), fffd + fffd + "x");
     for (char32_t c : {char32_t(0), char32_t(0xD7FF), char32_t(0xE000), char32_t(0xFFFD), char32_t(0x10FFFF)})
@@ -150,8 +146,7 @@ TEST(TextFileText, ValidUtf8StaysAndOtherTextReadsAsWindows1252)
 {
     EXPECT_EQ(kortext::fromFileText("Gr\xC3\xBC\xC3\x9F" "e"), "Grüße");
     EXPECT_EQ(kortext::fromFileText("Gr\xFC\xDF" "e"), "Grüße");
-    // 0x80..0x9F are Windows' own characters, not Latin-1 control codes; the five codes
-    // Windows leaves unassigned keep their value.
+    // 0x80..0x9F are Windows' own characters, not Latin-1 control codes.
     EXPECT_EQ(kortext::decode(kortext::fromFileText("\x80\x84\x8A\x9F\x81\xA0\xFF")),
               U"\u20AC\u201E\u0160\u0178\u0081\u00A0\u00FF");
     // One ill-formed sequence makes the whole text Windows-1252, as a file is in one code page.

@@ -143,8 +143,7 @@ TEST(AnswersFile, MistakesNameTheirLine)
         EXPECT_NE(parseError(text).find(message), std::string::npos) << text << ": " << parseError(text);
 }
 
-// A file that is missing, a folder (it used to read as an empty file), a mistake named with
-// the file; a byte order mark at the very start is no part of the first line.
+// A file that is missing, a folder (it used to read as an empty file), a mistake named with the file.
 TEST(AnswersFile, LoadingNamesTheFileAndSkipsAByteOrderMark)
 {
     std::vector<Action> actions;

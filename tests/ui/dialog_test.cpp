@@ -1,6 +1,4 @@
-// CDialog as a user meets it: built from its template, Escape / close box / Enter / Tab, data
-// exchange and notifications through the message map; and the window layer's icons, handles
-// and host window.
+// CDialog as a user meets it: keys, data exchange, message maps, templates, icons, handles.
 #include "uidriver/afxdriver.h"
 #include "mfc/afxhost.h"
 #include "mfc/afxqt_p.h"
@@ -14,9 +12,7 @@
 #include <QFont>
 #include <QFontInfo>
 #include <QFontMetrics>
-#include <QGuiApplication>
 #include <QLabel>
-#include <QScreen>
 #include <QWidget>
 
 using afxdriver::Key;
@@ -26,8 +22,7 @@ using uitest::windowRect;
 
 namespace {
 
-// A range handler beside single ones: the first entry that serves a control wins, and a
-// range handler learns which control sent the notification.
+// A range handler learns the sender's id; the first matching entry wins.
 class RangeDialog : public KeysDialog {
 public:
     std::vector<UINT> clicked, edited;
@@ -73,8 +68,7 @@ TEST(MessageMaps, ARangeHandlerGetsTheSendersIdAndTheFirstMatchingEntryWins)
     EXPECT_EQ(dlg.cancels, 1) << "commands outside every range still reach the base's map";
 }
 
-// Escape, the close box and the Cancel button all go through OnCancel and exchange no data;
-// a dialog whose OnCancel refuses stays open.
+// Escape, the close box and the Cancel button all go through OnCancel and exchange no data.
 TEST(DialogKeys, EscapeTheCloseBoxAndCancelGoThroughOnCancel)
 {
     for (int way = 0; way < 3; ++way) {
@@ -132,39 +126,7 @@ TEST(DialogKeys, EnterPressesTheFocusedPushButtonElseTheDefault)
     EXPECT_EQ(plain.goes, 0);
 }
 
-TEST(DialogKeys, EnterOnAHiddenButtonThatHasTheFocusReachesItsHandlerOnly)
-{
-    class HiddenFocus : public KeysDialog {
-    public:
-        int hiddenClicks = 0;
-        BOOL OnCommand(WPARAM wParam, LPARAM lParam) override
-        {
-            if (LOWORD(wParam) == IDC_KEYS_HIDDEN && HIWORD(wParam) == BN_CLICKED)
-                ++hiddenClicks;
-            return KeysDialog::OnCommand(wParam, lParam);
-        }
-        BOOL OnInitDialog() override
-        {
-            KeysDialog::OnInitDialog();
-            GetDlgItem(IDC_KEYS_HIDDEN)->SetFocus();
-            return FALSE;
-        }
-    } dlg;
-    INT_PTR r = runModal(dlg, [&](CDialog& d) {
-        EXPECT_EQ(focusedId(), static_cast<UINT>(IDC_KEYS_HIDDEN));
-        afxdriver::key(Key::Enter);
-        EXPECT_EQ(dlg.hiddenClicks, 1);
-        EXPECT_EQ(dlg.oks, 0) << "the default button is not pressed";
-        EXPECT_TRUE(d.IsRunningModal());
-        afxdriver::key(Key::Tab);  // the user moves on: the hidden button loses the focus
-        EXPECT_NE(focusedId(), static_cast<UINT>(IDC_KEYS_HIDDEN));
-        afxdriver::key(Key::Escape);
-    });
-    EXPECT_EQ(r, IDCANCEL);
-}
-
-// Tab follows the template's order past hidden controls and labels; NextDlgCtrl and
-// PrevDlgCtrl step alike, GotoDlgCtrl jumps.
+// Tab follows the template's order past hidden controls and labels.
 TEST(DialogKeys, TabFollowsTheTemplateOrderSkippingHiddenControlsAndLabels)
 {
     KeysDialog dlg;
@@ -188,8 +150,7 @@ TEST(DialogKeys, TabFollowsTheTemplateOrderSkippingHiddenControlsAndLabels)
                                        IDCANCEL, IDC_KEYS_TEXT}));
 }
 
-// The members fill the controls; OK reads them back, but a text that is no number keeps the
-// dialog open, says so in a message box and puts the focus on the bad value.
+// The members fill the controls; OK reads them back or names the bad value in a message box.
 TEST(DataExchange, MembersFillTheControlsAndOKReadsThemBackOrSaysWhatIsWrong)
 {
     KeysDialog dlg;
@@ -322,8 +283,7 @@ TEST(Handles, ControlsAreReachedByIdPlacedAndLetGoWhenTheDialogCloses)
     EXPECT_EQ(dlg.m_combo.m_hWnd, nullptr);
 }
 
-// Shared icons are cached per size (freeing one is harmless), owned ones are freed once; a
-// window's and a button's icons are set and read back.
+// Shared icons are cached per size (freeing one is harmless), owned ones are freed once.
 TEST(Icons, SharedIconsAreCachedOwnedOnesFreedAndWindowsShowThem)
 {
     HINSTANCE lib = testResourceInstance();
@@ -359,27 +319,6 @@ TEST(Icons, SharedIconsAreCachedOwnedOnesFreedAndWindowsShowThem)
 
 // ---- the host's window and the dialogs' comings and goings ----------------------------------------
 
-TEST(Host, ADialogOverTheMainWindowIsCentredOnIt)
-{
-    HWND main = uitest::mainWindow();
-    ASSERT_TRUE(main);
-    EXPECT_EQ(uitest::mainWindow(), main) << "one main window";
-    CWnd* mainWnd = CWnd::FromHandle(main);
-    CString title;
-    mainWnd->GetWindowText(title);
-    EXPECT_EQ(title, L"korcad - Zeichnung1.dwg");
-    QRect s = QGuiApplication::primaryScreen()->availableGeometry();
-    EXPECT_NEAR(windowRect(*mainWnd).CenterPoint().x, s.center().x(), 2);
-
-    PlainDialog dlg(mainWnd);
-    runModal(dlg, [&](CDialog& d) {
-        EXPECT_EQ(d.GetParent(), mainWnd);
-        EXPECT_NEAR(windowRect(d).CenterPoint().x, windowRect(*mainWnd).CenterPoint().x, 2);
-        EXPECT_NEAR(windowRect(d).CenterPoint().y, windowRect(*mainWnd).CenterPoint().y, 2);
-        afxdriver::key(Key::Escape);
-    });
-}
-
 TEST(Host, ListenersHearDialogsOpenAndCloseInnermostLast)
 {
     std::vector<std::string> events;
@@ -397,45 +336,6 @@ TEST(Host, ListenersHearDialogsOpenAndCloseInnermostLast)
     EXPECT_EQ(events, (std::vector<std::string>{"open 9300 depth 1", "open 9200 depth 2", "close 9200 depth 2",
                                                 "close 9300 depth 1"}));
     EXPECT_TRUE(AfxModalDialogs().empty());
-}
-
-TEST(LayerState, ResetEmptiesWhatASessionLeftAndKeepsWhatLibrariesRegistered)
-{
-    HINSTANCE lib = testResourceInstance();
-    HICON shared = static_cast<HICON>(LoadImageW(lib, MAKEINTRESOURCEW(IDI_TEST_DOT), IMAGE_ICON, 16, 16, LR_SHARED));
-    ASSERT_TRUE(shared);
-    int token = AfxAddDialogListener([](CDialog&, AfxDialogEvent) {});
-    ASSERT_TRUE(CWnd::FromHandle(uitest::mainWindow()));
-    AfxSetResourceHandle(lib);
-
-    // Not while a dialog runs: its windows are in the maps.
-    PlainDialog running;
-    bool refused = false;
-    runModal(running, [&](CDialog&) {
-        refused = !afxqt::resetStateForTests();
-        afxdriver::key(Key::Escape);
-    });
-    EXPECT_TRUE(refused);
-
-    ASSERT_TRUE(afxqt::resetStateForTests());
-    afxqt::State& s = afxqt::state();
-    EXPECT_TRUE(s.temporaryObjects.isEmpty());
-    EXPECT_TRUE(s.dialogListeners.empty());
-    EXPECT_TRUE(s.sharedIcons.empty());
-    EXPECT_EQ(AfxGetResourceHandle(), nullptr);
-    EXPECT_EQ(AfxAddDialogListener([](CDialog&, AfxDialogEvent) {}), 1) << "tokens start again";
-    AfxRemoveDialogListener(1);
-    AfxRemoveDialogListener(token);
-
-    // Resources stay registered: a dialog still opens from its template, with fresh serials.
-    PlainDialog again;
-    unsigned serial = 0;
-    runModal(again, [&](CDialog& d) {
-        serial = AfxModalSerial(&d);
-        afxdriver::key(Key::Escape);
-    });
-    EXPECT_EQ(serial, 1u);
-    EXPECT_TRUE(LoadImageW(lib, MAKEINTRESOURCEW(IDI_TEST_DOT), IMAGE_ICON, 16, 16, LR_SHARED));
 }
 
 TEST(MessageBox, TheIconFlagsShowTheDesktopsIconBesideTheText)

@@ -1,6 +1,4 @@
-// The grid control as a dialog uses it: filled before its window exists, then driven with the
-// mouse and the keyboard the way a person would (clicks with Ctrl, arrows with Shift, Space,
-// F2, typing, Enter and Escape), in a dialog of the test's own.
+// The grid control, filled before its window exists, then driven by mouse and keyboard.
 #include "ui_support.h"
 
 #include "korgui/korgui.h"
@@ -156,8 +154,7 @@ TEST(GridCtrl, CellsCountsAndStatesBeforeTheWindowExists)
     EXPECT_TRUE(grid.IsCellSelected(5, 0));
 }
 
-// The preselection shows, with the keyboard on its first row; the mouse selects rows, with Ctrl
-// several; the check mark follows the selection and toggles its row.
+// The preselection shows, with the keyboard on its first row.
 TEST(GridCtrl, ThePreselectionShowsAndTheMouseSelectsRowsWithCtrlAndTheCheckMark)
 {
     GridDlg dlg(5);
@@ -244,8 +241,7 @@ TEST(GridCtrl, EditingByKeyboardAndMouseNeverOnEnter)
     GridDlg dlg(3, false, true);
     uitest::runModal(dlg, [&](CDialog& d) {
         QTableView* v = dlg.view();
-        // The focus puts the keyboard on the first row's first text, selecting nothing; that
-        // cell is read-only, so F2 opens nothing there.
+        // The focus puts the keyboard on the first row's first text, selecting nothing.
         EXPECT_EQ(v->currentIndex(), v->model()->index(0, 1));
         EXPECT_TRUE(dlg.selectedRows().empty());
         key(v, Qt::Key_F2);

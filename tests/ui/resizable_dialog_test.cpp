@@ -1,5 +1,4 @@
-// The resizable dialog base: anchors on resize, the size grip, and window positions saved on
-// close and restored on the next opening.
+// The resizable dialog base: anchors, the size grip, saved and restored positions.
 #include "extctl/extctl.h"
 #include "uidriver/afxdriver.h"
 #include "mfc/afxhost.h"
@@ -90,8 +89,7 @@ CRect openAndMeasure(SaveRestore save)
 
 }  // namespace
 
-// With the size grip the user can make the dialog larger, not smaller than it opened; anchored
-// controls keep their distances.
+// With the size grip the user can make the dialog larger, not smaller than it opened.
 TEST(ResizableDialog, AnchoredControlsKeepTheirDistancesWhenTheDialogGrows)
 {
     FormDialog dlg;
@@ -189,8 +187,7 @@ TEST(ResizableDialog, WithoutTheSizeGripAndASizingBorderTheSizeIsFixed)
     });
 }
 
-// Nothing saved yet: centred. Then where and how large the user left it, per entry, kept
-// where a person can read it: the section, the entry, position and client size.
+// Nothing saved yet: centred; then where and how large the user left it, per entry.
 TEST(SaveRestore, APositionSavedOnCloseIsRestoredOnTheNextOpening)
 {
     uitest::ScopedConfigHome home;
@@ -243,8 +240,7 @@ TEST(SaveRestore, APositionOffEveryScreenIsBroughtBackOntoTheNearestOne)
     EXPECT_EQ(openAndMeasure(save).TopLeft(), CPoint(screen.right - 200, 50));
 }
 
-// An entry that cannot be read is ignored; huge or absurd values are brought back onto the
-// screen and not saved again.
+// An unreadable entry is ignored; huge or absurd values are brought back onto the screen.
 TEST(SaveRestore, UnreadableHugeOrAbsurdValuesInTheFileAreIgnoredOrBroughtBack)
 {
     uitest::ScopedConfigHome home;
