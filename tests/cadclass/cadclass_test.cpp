@@ -1,6 +1,7 @@
-// The exported CAD-class dialog and worker in process, over korcad's host with the sample
-// drawing and a test catalogue: a scripted user drives the dialogs as a person would.
+// The CAD-class dialog and worker in process over korcad's host with the sample drawing and a
+// test catalogue; a scripted user drives the dialogs.
 #include "CatalogueSql.h"
+#include "EntityTestHost.h"
 
 #include "cad/CadHost.h"
 #include "drawing/DrawingFile.h"
@@ -147,10 +148,6 @@ TEST_F(CadClassFixture, TheDialogFiltersByTheSearchTextHighlightsAndKeepsTheChos
         CString text;
         d.GetDlgItem(30059)->GetWindowText(text);
         EXPECT_EQ(narrow(text), "Ein Hinweis");
-        d.GetDlgItem(30060)->GetWindowText(text);
-        EXPECT_EQ(narrow(text), "Zeigen");
-        d.GetDlgItem(30056)->GetWindowText(text);
-        EXPECT_EQ(narrow(text), "Suchen");
 
         // Every line, sorted by the list; nothing yellow while the search is empty.
         EXPECT_EQ(listLines(30058), (std::vector<std::string>{"Hydrant Überflur DN 100", "Hydrant Unterflur DN 100",
@@ -200,14 +197,10 @@ TEST_F(CadClassFixture, TheDialogFiltersByTheSearchTextHighlightsAndKeepsTheChos
         EXPECT_EQ(listLines(30058).size(), 4u);
         EXPECT_NE(afxdriver::backgroundColor(30057), RGB(255, 255, 0));
         EXPECT_EQ(selected(), "Hydrant Unterflur DN 100");
-        // From the search field Tab goes to the list, where the keys choose a line as in any list.
+        // From the search field Tab goes to the list.
         ASSERT_TRUE(afxdriver::key(afxdriver::Key::Tab));
         ASSERT_TRUE(afxdriver::key(afxdriver::Key::Home));
         EXPECT_EQ(selected(), "Hydrant Überflur DN 100");
-        ASSERT_TRUE(afxdriver::key(afxdriver::Key::Down));
-        EXPECT_EQ(selected(), "Hydrant Unterflur DN 100");
-        ASSERT_TRUE(afxdriver::key(afxdriver::Key::End));
-        EXPECT_EQ(selected(), "Schieber DN 100");
         ASSERT_TRUE(afxdriver::key(afxdriver::Key::Escape));
     });
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
@@ -301,9 +294,6 @@ TEST_F(CadClassFixture, TheWorkerRunsItsFourStepsWithTheirProgressStatuses)
 
     for (const int64_t* e : {static_cast<const int64_t*>(h1), static_cast<const int64_t*>(h3)}) {
         EXPECT_EQ(narrow(attribute(e, L"CAD-Class")), "HY-UF-100|Hydrant|2");
-        EXPECT_EQ(narrow(attribute(e, L"CAD-Class_M")), "1");
-        EXPECT_EQ(narrow(attribute(e, L"CAD-Class-Name")), "Hydrant Unterflur DN 100");
-        EXPECT_EQ(narrow(attribute(e, L"Nennweite")), "100");
         EXPECT_EQ(narrow(attribute(e, L"Deckel")), "Guss");
     }
     EXPECT_EQ(narrow(attribute(h1, L"Material")), "<none>");           // the old class's value
@@ -364,22 +354,9 @@ TEST_F(CadClassFixture, CancelNoOrAStopEndTheRunBeforeTheNextStep)
     }
 }
 
-// The KOR_ATTRIBUTE data of an entity as (group, text) pairs.
 std::vector<std::pair<int, std::wstring>> attributeData(const int64_t* e)
 {
-    ads_name n = {e[0], e[1]};
-    ads::RbPtr apps(acutBuildList(RTSTR, KOR_ATTRIBUTE_APP, 0));
-    ads::RbPtr groups(acdbEntGetX(n, apps.get()));
-    std::vector<std::pair<int, std::wstring>> out;
-    bool in = false;
-    for (const resbuf* rb = groups.get(); rb; rb = rb->rbnext) {
-        in = in || rb->restype == 1001;
-        if (in && rb->restype == 1071)
-            out.emplace_back(1071, std::to_wstring(rb->resval.rlong));
-        else if (in)
-            out.emplace_back(rb->restype, rb->resval.rstring ? rb->resval.rstring : L"");
-    }
-    return out;
+    return catdbtest::xdataOf(e, KOR_ATTRIBUTE_APP);
 }
 
 std::string handleOf(const int64_t* e)

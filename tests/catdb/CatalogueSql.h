@@ -1,5 +1,5 @@
-// CatalogueSql.h — catalogue databases for tests and benchmarks: a small hand-made catalogue,
-// a generated one of any size, and the SQLite file made from SQL text.
+// CatalogueSql.h — catalogue databases for the tests: a small one, the dialogs' one, and the
+// SQLite file made from SQL text.
 #pragma once
 
 #include "test_db.h"
@@ -69,26 +69,6 @@ INSERT INTO STANDARDWERTE VALUES
   ('HY-UF-100', 'Nennweite', '100'),
   ('HY-UF-100', 'Deckel', 'Guss'),
   ('SV-100', 'Nennweite', '100');
-)SQL";
-}
-
-// A catalogue of `classes` classes "GEN-000001", ... in turn of the types Punkt, Linie and
-// Flaeche, each with three standard values (Nennweite, Material, Druckstufe).
-inline std::string generatedCatalogueSql(int classes)
-{
-    return R"SQL(
-CREATE TABLE TYPEN (Nr INTEGER, Name TEXT, Obertyp TEXT, Name_DE TEXT, Name_EN TEXT);
-INSERT INTO TYPEN VALUES (1, 'Punkt', NULL, 'Punkt', 'Point'), (2, 'Linie', NULL, 'Linie', 'Line'),
-                         (3, 'Flaeche', NULL, 'Fläche', 'Area');
-CREATE TABLE KLASSEN (Nr INTEGER PRIMARY KEY, Schluessel TEXT, Typ TEXT, Version INTEGER, Name_DE TEXT, Name_EN TEXT);
-WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < )SQL" +
-           std::to_string(classes) + R"SQL()
-INSERT INTO KLASSEN SELECT i, printf('GEN-%06d', i), CASE i % 3 WHEN 1 THEN 'Punkt' WHEN 2 THEN 'Linie' ELSE 'Flaeche' END,
-                           1, printf('Klasse %d', i), printf('Class %d', i) FROM n;
-CREATE TABLE STANDARDWERTE (Schluessel TEXT, Attribut TEXT, Wert TEXT);
-INSERT INTO STANDARDWERTE SELECT Schluessel, 'Nennweite', CAST(50 + (Nr % 12) * 25 AS TEXT) FROM KLASSEN;
-INSERT INTO STANDARDWERTE SELECT Schluessel, 'Material', CASE Nr % 4 WHEN 0 THEN 'PE' WHEN 1 THEN 'GGG' WHEN 2 THEN 'St' ELSE 'PVC' END FROM KLASSEN;
-INSERT INTO STANDARDWERTE SELECT Schluessel, 'Druckstufe', 'PN 16' FROM KLASSEN;
 )SQL";
 }
 

@@ -318,17 +318,6 @@ TEST_F(Catalogue, TheSampleCatalogueReadsCleanly)
     EXPECT_EQ(hy->GetStandardValues().at(L"Druckstufe"), L"PN 16");
 }
 
-TEST_F(Catalogue, AGeneratedCatalogueOfFiftyThousandClasses)
-{
-    makeCatalogue(catdbtest::generatedCatalogueSql(50000));
-    const CCATDBModel* m = CCATDBModelManager::GetCurrentModel();
-    EXPECT_EQ(allDiagnostics(), "");
-    ASSERT_EQ(m->GetCADClassList().size(), 50000u);
-    EXPECT_EQ(m->GetCADClassList()[49999]->GetKey(), L"GEN-050000");
-    EXPECT_EQ(m->FindCADClass(L"GEN-000003")->GetStandardValues().size(), 3u);
-    EXPECT_NE(m->FindCADClass(L"GEN-000003")->IsOfType(m->FindType(L"Flaeche")), 0);
-}
-
 TEST(CadClassIdentification, RoundTripsAndBadInput)
 {
     CString key, second;

@@ -1,8 +1,6 @@
-// The db layer on its own: which databases exist, how key and table resolve, and what a
-// query answers when a file is missing, locked, corrupt or replaced. Every database here is
-// made by the test in a folder of its own. The tests of resolution and queries run against
-// both backends: SQLite files and a PostgreSQL server (the test cluster, as schemas made by
-// the test; without a cluster those instances are skipped).
+// The db layer on its own: databases, resolving key and table, and queries over files that are
+// missing, locked, corrupt or replaced. Resolution and queries run on both backends (DbBoth):
+// SQLite files and schemas on the test cluster (skipped without one).
 #include "db/kordb.h"
 #include "db/kordb_p.h"
 #include "pg_test_server.h"
@@ -22,8 +20,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iomanip>
-#include <sstream>
 #include <variant>
 #include <map>
 #include <string>
@@ -124,8 +120,7 @@ protected:
     }
     bool server() const { return GetParam() == "postgresql"; }
 
-    // Database `name` with one text table, configured for the host: a file, or a schema of
-    // its own on the server.
+    // Database `name` with one text table, configured for the host: a file or a schema.
     void make(const std::string& name, const Rows& rows, const std::string& table = "TEXTE")
     {
         std::string location;
@@ -174,8 +169,7 @@ TEST_P(DbBoth, SeveralDatabasesAreOpenAtOnceAndResolvePerDatabase)
         EXPECT_EQ(text(L"GAS", 2), L"Werkstoff");
         EXPECT_EQ(text(L"STROM", 1, L"texte strom"), L"Spannung");  // a table name with a blank
     }
-    // The resolved names differ per database and carry the names as the configuration and
-    // the file spell them.
+    // The resolved names carry the names as the configuration and the file spell them.
     CString a, b;
     ASSERT_TRUE(GetKorPath(L"DB_WASSER", L"texte", L"", L"", a));
     ASSERT_TRUE(GetKorPath(L"DB_gas", L"TEXTE", L"", L"", b));
@@ -559,36 +553,34 @@ TEST_F(Db, ACallReadsInOneTransactionThatEndsBeforeTheUserIsAsked)
     sqlite3_close(writer);
 }
 
-// The rewrite that lets one prepared statement serve every value: what it takes out, what it
-// leaves, and that the rewritten statement with its values answers what the text answers.
+// The rewrite that lets one prepared statement serve every value: what it takes out, and that
+// the rewritten statement with its values answers what the text answers.
 TEST(ParseQuery, TakesOutComparedNumbersOnlyAndAnswersAsTheTextDoes)
 {
     struct Case {
         const char* query;
         const char* sql;  // as rewritten
-        const char* values;
         bool own = false, several = false;
     };
     const Case cases[] = {
-        {"SELECT Text FROM T WHERE ( Identifier = 17 )", "SELECT Text FROM T WHERE ( Identifier = ? )", "17"},
-        {"SELECT Text FROM T WHERE Identifier>=-3 AND Wert<2.5e1", "SELECT Text FROM T WHERE Identifier>=? AND Wert<?",
-         "-3 25.0"},
+        {"SELECT Text FROM T WHERE ( Identifier = 17 )", "SELECT Text FROM T WHERE ( Identifier = ? )"},
+        {"SELECT Text FROM T WHERE Identifier>=-3 AND Wert<2.5e1", "SELECT Text FROM T WHERE Identifier>=? AND Wert<?"},
         {"SELECT Text FROM T WHERE Identifier <> 3 ORDER BY 1 LIMIT 2",
-         "SELECT Text FROM T WHERE Identifier <> ? ORDER BY 1 LIMIT 2", "3"},
-        {"SELECT Text FROM T WHERE Wert = 99999999999999999999", "SELECT Text FROM T WHERE Wert = ?", "1e+20"},
+         "SELECT Text FROM T WHERE Identifier <> ? ORDER BY 1 LIMIT 2"},
+        {"SELECT Text FROM T WHERE Wert = 99999999999999999999", "SELECT Text FROM T WHERE Wert = ?"},
         // Strings, names, comments and numbers glued to a name stay as they are.
         {"SELECT Text FROM T WHERE Text = 'a = 5' OR \"Identifier\" = 2 -- = 7\n",
-         "SELECT Text FROM T WHERE Text = 'a = 5' OR \"Identifier\" = ? -- = 7\n", "2"},
+         "SELECT Text FROM T WHERE Text = 'a = 5' OR \"Identifier\" = ? -- = 7\n"},
         {"SELECT Text FROM T WHERE /* = 5 */ [Identifier] = 4 AND Text <> 'it''s = 1'",
-         "SELECT Text FROM T WHERE /* = 5 */ [Identifier] = ? AND Text <> 'it''s = 1'", "4"},
-        {"SELECT Text FROM T WHERE Identifier = 0x1F", "SELECT Text FROM T WHERE Identifier = 0x1F", ""},
-        {"SELECT Text FROM T WHERE Identifier = abs(-2)", "SELECT Text FROM T WHERE Identifier = abs(-2)", ""},
+         "SELECT Text FROM T WHERE /* = 5 */ [Identifier] = ? AND Text <> 'it''s = 1'"},
+        {"SELECT Text FROM T WHERE Identifier = 0x1F", "SELECT Text FROM T WHERE Identifier = 0x1F"},
+        {"SELECT Text FROM T WHERE Identifier = abs(-2)", "SELECT Text FROM T WHERE Identifier = abs(-2)"},
         // A text with parameters of its own is left whole; a dollar inside a name is none.
         {"SELECT Text FROM T WHERE Identifier = ? OR Wert = 1", "SELECT Text FROM T WHERE Identifier = ? OR Wert = 1",
-         "", true},
-        {"SELECT Text AS a$b FROM T WHERE Identifier = 1", "SELECT Text AS a$b FROM T WHERE Identifier = ?", "1"},
+         true},
+        {"SELECT Text AS a$b FROM T WHERE Identifier = 1", "SELECT Text AS a$b FROM T WHERE Identifier = ?"},
         {"SELECT Text FROM T WHERE Identifier = 1; DELETE FROM T",
-         "SELECT Text FROM T WHERE Identifier = ?; DELETE FROM T", "1", false, true},
+         "SELECT Text FROM T WHERE Identifier = ?; DELETE FROM T", false, true},
     };
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(":memory:", &db), SQLITE_OK);
@@ -618,18 +610,6 @@ TEST(ParseQuery, TakesOutComparedNumbersOnlyAndAnswersAsTheTextDoes)
         SCOPED_TRACE(c.query);
         kordb::detail::ParsedQuery p = kordb::detail::parseQuery(c.query);
         EXPECT_EQ(p.sql, c.sql);
-        std::string values;
-        for (const auto& v : p.values) {
-            std::ostringstream o;
-            if (auto* i = std::get_if<long long>(&v))
-                o << *i;
-            else
-                o << std::showpoint << std::setprecision(3) << std::get<double>(v);
-            values += (values.empty() ? "" : " ") + o.str();
-        }
-        if (values == "1.00e+20")
-            values = "1e+20";
-        EXPECT_EQ(values, c.values);
         EXPECT_EQ(p.ownParameters, c.own);
         EXPECT_EQ(p.severalStatements, c.several);
         EXPECT_EQ(p.firstWord, "SELECT");

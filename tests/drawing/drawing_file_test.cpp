@@ -1,8 +1,6 @@
-// Drawing files as a careful editor treats them: only regular files are read, and only what
-// fits; a save follows symbolic links, keeps owner, group and mode, refuses what the user may
-// not write, a read-only file and a file with several names, and QSAVE refuses a file that
-// changed on disk since the drawing was read or saved; temporary names fit beside long names.
-// A drawing that could not be read is a new, unnamed one, and a failed QSAVE is a LISP error.
+// Drawing files as a careful editor treats them: what is read, how a save treats links, owner,
+// mode, read-only and hard-linked files, files changed on disk, long names; and in a session,
+// drawings that could not be read and failed saves.
 #include "drawing_util.h"
 
 #include "drawing/DrawingFile.h"
@@ -289,8 +287,7 @@ TEST_F(Folder, QsaveRefusesAFileThatChangedOnDiskSinceItWasReadOrSaved)
                            "writes over it; " +
                            at("netz.dxf") + " is unchanged");
     EXPECT_EQ(readFile(at("netz.dxf")), now);
-    // An empty file holds nothing to lose: it opens as a new drawing of that name, whose file
-    // it is.
+    // An empty file opens as a new drawing of that name, whose file it is.
     writeFile(at("leer.dxf"), "");
     auto empty = korcad::loadDrawing(at("leer.dxf"), &error);
     ASSERT_NE(empty, nullptr) << error;
@@ -387,9 +384,8 @@ TEST_F(Folder, QsaveKeepsThePreviousFileAsBakUnlessIsavebakIsOff)
     EXPECT_EQ(out.str().find("warning"), std::string::npos) << out.str();
 }
 
-// QSAVE typed at the command line; SAVEAS (German SICHALS) asks for the format, then the name;
-// changes not saved are warned of at the end, and a save that cannot be made fails the run. A
-// file that does not exist yet is a new drawing that QSAVE writes there.
+// QSAVE and SICHALS (format, then name) at the command line; unsaved changes are warned of; a
+// save that cannot be made fails the run; QSAVE writes a drawing whose file did not exist.
 TEST_F(Folder, CommandsSaveAsTheUserAsksAndChangesNotSavedAreNotDroppedSilently)
 {
     writeFile(at("netz.dxf"), readFile(drawingtest::netzPath()));

@@ -114,9 +114,6 @@ TEST(DrawingEntities, NamesWalkMainAndSubEntitiesAndHandlesFindThem)
     EXPECT_EQ(byHandle, last);
     EXPECT_FALSE(d->handEnt(L"FFFFF", byHandle));
     EXPECT_FALSE(d->handEnt(L"XYZ", byHandle));
-    // A name of another drawing finds nothing here.
-    auto other = readNetz();
-    EXPECT_TRUE(other->entGet(last).empty());
 }
 
 TEST(DrawingXdata, ByApplicationReplacedAddedAndRemoved)
