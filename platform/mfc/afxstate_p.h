@@ -1,5 +1,5 @@
 // afxstate_p.h — everything the MFC layer keeps between calls, in one object (what MFC keeps
-// in its module and thread state). For the layer's own sources and the tests only.
+// in its module and thread state). For the layer's own sources.
 //
 // Lifetime. The state is made on first use and is never destroyed: libraries unregister
 // their resources, and Qt destroys widgets (which the handle maps hear of), while the process
@@ -11,17 +11,6 @@
 //                          arguments the GUI application object holds on to;
 //   per session            what windows, dialogs and callers leave: the handle maps, the
 //                          running dialogs and their listeners, icons and font caches.
-//
-// resetStateForTests() empties the per-session part in this order, the one that leaves no
-// object pointing at a freed one:
-//   1. temporary window objects (FromHandle's) are deleted;
-//   2. the handle maps are emptied; permanent objects lose their handle (m_hWnd null);
-//   3. dialog listeners, the listener token and the modal serial counter start again;
-//   4. icons: the caller-owned ones still alive and the shared ones are freed (windows that
-//      showed them keep Qt's copy of the image);
-//   5. the font-family and dialog-unit caches are emptied;
-//   6. the module state's instance and resource handles go back to null.
-// It refuses (false) while a modal dialog runs.
 #pragma once
 
 #include "mfc/afxhost.h"
@@ -78,8 +67,5 @@ struct State {
 };
 
 State& state();
-
-// The test seam: empties the per-session state (see above). False while a modal dialog runs.
-bool resetStateForTests();
 
 }  // namespace afxqt

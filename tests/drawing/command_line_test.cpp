@@ -47,13 +47,23 @@ protected:
         source_ = std::make_unique<WindowInput>(window_, [this] { return input_.get(); });
         input_ = std::make_unique<UserInput>([this]() -> InputSource& { return *source_; }, echo_);
     }
-    // Asks as a prompt does; `act` answers once the prompt waits.
+    // Asks as a prompt does; `act` answers once the prompt waits. A prompt that `act` did not
+    // end fails the test after 20 s and is then answered by a typed line, so it never hangs.
     int ask(ads::InputKind kind, const wchar_t* prompt, std::function<void()> act)
     {
         ads::InputRequest r;
         r.kind = kind;
         r.prompt = prompt;
         QTimer::singleShot(0, std::move(act));
+        QTimer bound;
+        bound.setSingleShot(true);
+        QObject::connect(&bound, &QTimer::timeout, [this, kind] {
+            ADD_FAILURE() << "the prompt still waited after 20 s";
+            QLineEdit* field = window_.commandLine()->input();
+            QTest::keyClicks(field, kind == ads::InputKind::Integer ? "0" : "0,0");
+            QTest::keyClick(field, Qt::Key_Return);
+        });
+        bound.start(20000);
         return input_->get(r, answer_);
     }
 
