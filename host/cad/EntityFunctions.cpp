@@ -56,6 +56,30 @@ std::wstring wide(const Value& v) { return kortext::toWide(lisp::strArg(v)); }
 
 double number(std::string_view text) { return std::strtod(std::string(text).c_str(), nullptr); }
 
+// ERRNO's codes for what failed.
+constexpr int kPickFailed = 7, kInvalidHandle = 13, kNullResponse = 52;
+
+// Asks for an entity as entsel and nentsel do. False with `instead` set to what they answer
+// when nothing was picked: a keyword's text, or nil with ERRNO set (Escape raises the error).
+bool askEntity(CadHost& host, lisp::Interpreter& l, const lisp::Args& a, ads::InputAnswer& answer, Value& instead)
+{
+    ads::InputRequest r;
+    r.kind = ads::InputKind::Entity;
+    r.prompt = a.has(0) && !a[0].isNil() ? wide(a[0]) : std::wstring(L"Objekt wählen: ");
+    int rc = host.getInput(r, answer);
+    if (rc == RTCAN)
+        lisp::fail(lisp::kCancelledMessage);
+    if (rc == RTKWORD) {
+        instead = Value::string(kortext::fromWide(answer.text.c_str()));
+        return false;
+    }
+    if (rc != RTNORM) {
+        l.setErrorNumber(rc == RTNONE ? kNullResponse : kPickFailed);
+        return false;
+    }
+    return true;
+}
+
 // nentsel's answer for a pick: (ename point) for an entity of its own or an attribute; for
 // a part of a block (ename point matrix (insert)) with the matrix from the block's
 // coordinates to the world's (rows: the images of X, Y and Z, then the offset).
@@ -102,8 +126,6 @@ Value nestedPick(CadHost& host, const ads::InputAnswer& answer)
     return lisp::list({partValue, point, lisp::list({row(x), row(y), row(z), row(offset)}), lisp::list({picked})});
 }
 
-// ERRNO's codes for what failed.
-constexpr int kPickFailed = 7, kInvalidHandle = 13, kNullResponse = 52;
 
 // The bytes a list of extended data takes as korcad counts them against the 16383 of an
 // entity: each application's name and each value as the file writes it. Nil (after a note)
@@ -188,19 +210,9 @@ void installEntityFunctions(lisp::Interpreter& lisp, CadHost& host)
     lisp.defineBuiltin(
         "entsel",
         [&host](lisp::Interpreter& l, const lisp::Args& a) {
-            ads::InputRequest r;
-            r.kind = ads::InputKind::Entity;
-            r.prompt = a.has(0) && !a[0].isNil() ? wide(a[0]) : std::wstring(L"Objekt wählen: ");
             ads::InputAnswer answer;
-            int rc = host.getInput(r, answer);
-            if (rc == RTCAN)
-                lisp::fail(lisp::kCancelledMessage);
-            if (rc == RTKWORD)
-                return Value::string(kortext::fromWide(answer.text.c_str()));
-            if (rc != RTNORM) {
-                l.setErrorNumber(rc == RTNONE ? kNullResponse : kPickFailed);
-                return Value();
-            }
+            if (Value instead; !askEntity(host, l, a, answer, instead))
+                return instead;
             return lisp::list({enameValue(answer.entity),
                                lisp::list({Value::real(answer.point[0]), Value::real(answer.point[1]),
                                            Value::real(answer.point[2])})});
@@ -209,19 +221,9 @@ void installEntityFunctions(lisp::Interpreter& lisp, CadHost& host)
     lisp.defineBuiltin(
         "nentsel",
         [&host](lisp::Interpreter& l, const lisp::Args& a) {
-            ads::InputRequest r;
-            r.kind = ads::InputKind::Entity;
-            r.prompt = a.has(0) && !a[0].isNil() ? wide(a[0]) : std::wstring(L"Objekt wählen: ");
             ads::InputAnswer answer;
-            int rc = host.getInput(r, answer);
-            if (rc == RTCAN)
-                lisp::fail(lisp::kCancelledMessage);
-            if (rc == RTKWORD)
-                return Value::string(kortext::fromWide(answer.text.c_str()));
-            if (rc != RTNORM) {
-                l.setErrorNumber(rc == RTNONE ? kNullResponse : kPickFailed);
-                return Value();
-            }
+            if (Value instead; !askEntity(host, l, a, answer, instead))
+                return instead;
             return nestedPick(host, answer);
         },
         0, 1);
