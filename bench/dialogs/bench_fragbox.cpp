@@ -4,7 +4,7 @@
 // fields, OK, Cancel), warm, in the same run. The time and the memory of the first and the
 // last 1,000 cycles are printed separately, so growth over the run shows.
 //
-//   bench_fragbox [--cycles N] [--warmup N]      (default 10000 and 200)
+//   bench_fragbox [--cycles N] [--warmup N] [--only N]   (default 10000 and 200; --only: one case)
 //
 // Each cycle opens the dialog modally, waits until it shows, paints it once, and closes it
 // with Escape through the UI driver (the bare dialog is painted and closed from a zero timer,
@@ -173,6 +173,9 @@ int main(int argc, char** argv)
     cases[1].cycle = bareFragBoxCycle;
     cases[2].name = "LISP korDialog_FragBox, 8 literal labels";
     cases[2].cycle = lispLiteralCycle;
+    // --only N: the N-th case alone (from 1), to look at one case with strace or perf.
+    if (int only = bench::option(argc, argv, "--only", 0); only > 0 && only <= static_cast<int>(cases.size()))
+        cases = {cases[static_cast<size_t>(only - 1)]};
     int block = std::min(1000, cycles);
     double rssStart = 0, rssEnd = 0;
     long long before = bench::paints();
@@ -195,9 +198,11 @@ int main(int argc, char** argv)
     }
     std::printf("RSS (whole process): after warm-up %.1f M, after the first %d cycles %.1f M, at the end %.1f M\n",
                 rssStart, block, cases[0].rssAfterFirst, rssEnd);
-    std::printf("ratio looked-up FragBox / bare: all %.2f, first %.2f, last %.2f\n", cases[0].allUs / cases[1].allUs,
-                cases[0].firstUs / cases[1].firstUs, cases[0].lastUs / cases[1].lastUs);
-    std::printf("ratio literal FragBox / bare:   all %.2f\n", cases[2].allUs / cases[1].allUs);
+    if (cases.size() == 3) {
+        std::printf("ratio looked-up FragBox / bare: all %.2f, first %.2f, last %.2f\n", cases[0].allUs / cases[1].allUs,
+                    cases[0].firstUs / cases[1].firstUs, cases[0].lastUs / cases[1].lastUs);
+        std::printf("ratio literal FragBox / bare:   all %.2f\n", cases[2].allUs / cases[1].allUs);
+    }
     bench::endLispSession();
     return 0;
 }

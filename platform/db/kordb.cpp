@@ -84,6 +84,7 @@ void closeAll()
     c.open.clear();
     c.caches.resolutions.clear();
     c.caches.views.clear();
+    c.caches.results.clear();
     c.servers.clear();
     c.caches.serverNames.clear();
     c.serverFailedInCall.clear();
@@ -166,6 +167,8 @@ bool Query(const CString& query, CKORRltbRecordset& rs)
     std::lock_guard lock(c.mutex);
     rs.Clear();
     std::string text = kortext::fromWide(query.str());
+    if (answerKept(c, text, rs))
+        return true;
     ParsedQuery parsed = parseQuery(text);
     // A query over names of a server database runs on that server; one query reads one server.
     std::string serverDb;

@@ -11,7 +11,13 @@ namespace kordb::detail {
 
 namespace {
 
-bool isIdentChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$' || (c & 0x80); }
+// ASCII classes as SQL reads them, whatever the locale.
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool isIdentChar(char c)
+{
+    return isDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '$' || (c & 0x80);
+}
 
 }  // namespace
 
@@ -52,7 +58,7 @@ ParsedQuery parseQuery(const std::string& q)
             }
             if (c == '"') {
                 p.quotedNames.push_back(upperAscii(name));
-                p.marks.push_back({out.size(), j + 1 - i, true, upperAscii(name)});
+                p.marks.push_back({out.size(), j + 1 - i, true, p.quotedNames.back()});
             }
             out.append(q, i, j + 1 - i);
             i = j + 1;
@@ -78,27 +84,27 @@ ParsedQuery parseQuery(const std::string& q)
         if (c == '?' || c == ':' || c == '@' || (c == '$' && (i == 0 || !isIdentChar(q[i - 1]))))
             hasParams = true;
         bool afterComparison = lastSignificant == '=' || lastSignificant == '<' || lastSignificant == '>';
-        bool startsNumber = std::isdigit(static_cast<unsigned char>(c)) ||
-                            (c == '-' && i + 1 < n && std::isdigit(static_cast<unsigned char>(q[i + 1])));
+        bool startsNumber = isDigit(c) ||
+                            (c == '-' && i + 1 < n && isDigit(q[i + 1]));
         if (afterComparison && startsNumber) {
             size_t j = i + (c == '-' ? 1 : 0);
             bool real = false;
-            while (j < n && std::isdigit(static_cast<unsigned char>(q[j])))
+            while (j < n && isDigit(q[j]))
                 ++j;
             if (j < n && q[j] == '.') {
                 real = true;
                 ++j;
-                while (j < n && std::isdigit(static_cast<unsigned char>(q[j])))
+                while (j < n && isDigit(q[j]))
                     ++j;
             }
             if (j < n && (q[j] == 'e' || q[j] == 'E')) {
                 size_t k = j + 1;
                 if (k < n && (q[k] == '+' || q[k] == '-'))
                     ++k;
-                if (k < n && std::isdigit(static_cast<unsigned char>(q[k]))) {
+                if (k < n && isDigit(q[k])) {
                     real = true;
                     j = k;
-                    while (j < n && std::isdigit(static_cast<unsigned char>(q[j])))
+                    while (j < n && isDigit(q[j]))
                         ++j;
                 }
             }
@@ -122,7 +128,7 @@ ParsedQuery parseQuery(const std::string& q)
                 continue;
             }
         }
-        if (!std::isspace(static_cast<unsigned char>(c))) {
+        if (!isSpace(c)) {
             if (lastSignificant == ';' && c != ';')
                 p.severalStatements = true;
             if (p.firstWord.empty() && isIdentChar(c)) {
@@ -154,6 +160,8 @@ void finalizeStatements(Connections& c)
 
 void forgetResolutions(Connections& c, const std::string& upperName)
 {
+    // Every file attached afresh comes through here: what was answered before goes.
+    c.caches.results.clear();
     std::string prefix = upperName + '\0';
     for (auto it = c.caches.resolutions.begin(); it != c.caches.resolutions.end();)
         it = it->first.rfind(prefix, 0) == 0 ? c.caches.resolutions.erase(it) : std::next(it);

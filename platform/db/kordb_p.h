@@ -20,6 +20,7 @@
 
 #include <sqlite3.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 #include <map>
 #include <memory>
@@ -116,6 +117,21 @@ struct FileIdentity {
     bool readImmutable() const { return wal && !walPresent; }
 };
 
+// A descriptor, closed with its holder.
+struct FileHandle {
+    int fd = -1;
+    FileHandle() = default;
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    ~FileHandle() { reset(); }
+    void reset(int to = -1)
+    {
+        if (fd >= 0)
+            ::close(fd);
+        fd = to;
+    }
+};
+
 // One configured database as the connection knows it.
 struct Database {
     std::string schema;        // "kdbN", never changes for a name
@@ -128,6 +144,11 @@ struct Database {
     std::string serverSchema;
     unsigned long long lastUse = 0;
     unsigned long long checkedInCall = 0;  // the application call that last checked the file
+    // The attached file held open, to read its change counter: the results kept from it
+    // hold while the counter stays (checked once per call).
+    FileHandle file;
+    unsigned changeCounter = 0;
+    unsigned long long resultsCheckedInCall = 0;
 };
 
 // What resolving and querying keep, to be used again (kordb_cache.cpp).
@@ -137,6 +158,15 @@ struct Caches {
     std::unordered_map<std::string, std::string> views;        // upper view name -> database
     std::unordered_map<std::string, std::pair<std::string, std::string>> serverNames;  // view -> schema, table
     std::unordered_map<std::string, sqlite3_stmt*> statements;  // by parsed text, on Connections::db
+    // What queries on files answered, by query text, for as long as no attached file changes:
+    // the same texts looked up call after call cost no transaction (see queryInFiles).
+    static constexpr size_t kMaxResults = 1024, kMaxResultRows = 64;
+    struct Result {
+        std::string database;  // the one database the query named, if it named one
+        std::vector<std::wstring> fields;
+        std::vector<std::vector<std::wstring>> rows;
+    };
+    std::unordered_map<std::string, Result> results;
 };
 
 // Guarded by `mutex`, all of it.
@@ -190,6 +220,9 @@ bool ensureAttached(Connections& c, const std::string& upperName, const std::str
 bool resolveInFile(Connections& c, const std::string& upperName, const DatabaseEntry& entry,
                    const std::string& table, const std::string& cacheKey, std::wstring& resolved);
 bool queryInFiles(Connections& c, const ParsedQuery& parsed, const std::string& text, CKORRltbRecordset& rs);
+// The answer kept for `text`, when it named only the database the resolve just before checked
+// (a lookup: a resolve, then its query), without reading the query again.
+bool answerKept(Connections& c, const std::string& text, CKORRltbRecordset& rs);
 
 // kordb_server.cpp
 bool ensureServer(Connections& c, const std::string& upperName, const DatabaseEntry& entry);

@@ -76,6 +76,28 @@ std::optional<FileIdentity> identityOf(const std::string& path, std::string* why
     return id;
 }
 
+// Whether the file at `path` is still the one `known` describes, by its status alone (one
+// system call; two for a WAL database): a write changes its times, a replacement its inode.
+bool unchanged(const std::string& path, const FileIdentity& known)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_dev != known.dev || st.st_ino != known.ino ||
+        st.st_size != known.size || nanoseconds(st.st_mtim) != known.mtimeNs || nanoseconds(st.st_ctim) != known.ctimeNs)
+        return false;
+    struct stat walSt;
+    return !known.wal || (::stat((path + "-wal").c_str(), &walSt) == 0) == known.walPresent;
+}
+
+// The file change counter of a database (header bytes 24..27), which every write that
+// commits in rollback mode increments; nullopt when it cannot be read.
+std::optional<unsigned> changeCounter(int fd)
+{
+    unsigned char b[4];
+    if (fd < 0 || ::pread(fd, b, sizeof b, 24) != static_cast<ssize_t>(sizeof b))
+        return std::nullopt;
+    return (unsigned{b[0]} << 24) | (unsigned{b[1]} << 16) | (unsigned{b[2]} << 8) | b[3];
+}
+
 }  // namespace
 
 bool exec(Connections& c, const std::string& sql, std::string* error)
@@ -136,12 +158,15 @@ void detach(Connections& c, Database& d)
         finalizeStatements(c);
         sqlite3_close(c.db);
         c.db = nullptr;
-        for (auto& [name, other] : c.open)
+        for (auto& [name, other] : c.open) {
             other.attached = false;
+            other.file.reset();
+        }
         c.caches.resolutions.clear();
         c.caches.views.clear();
     }
     d.attached = false;
+    d.file.reset();
     d.location.clear();
 }
 
@@ -179,6 +204,8 @@ bool ensureAttached(Connections& c, const std::string& upperName, const std::str
     if (c.callDepth > 0 && d.attached && d.location == entry->location && d.checkedInCall == c.callSerial)
         return true;
     d.checkedInCall = c.callDepth > 0 ? c.callSerial : 0;
+    if (d.attached && d.location == entry->location && unchanged(entry->location, d.identity))
+        return true;
     std::string why;
     auto identity = identityOf(entry->location, &why);
     if (!identity) {
@@ -212,6 +239,10 @@ bool ensureAttached(Connections& c, const std::string& upperName, const std::str
             d.location.swap(location);
             d.identity = *identity;
             d.attached = true;
+            // Without the descriptor nothing is kept from this file (see resultsHold).
+            d.file.reset(::open(d.location.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+            d.changeCounter = changeCounter(d.file.fd).value_or(0);
+            d.resultsCheckedInCall = 0;
             return true;
         }
         std::string message = sqlite3_errmsg(c.db);
@@ -280,23 +311,86 @@ bool resolveInFile(Connections& c, const std::string& upperName, const DatabaseE
     return true;
 }
 
+namespace {
+
+// Whether results may be kept and answered from: only within a call of an application, and
+// only while every attached file is the one attached (by its status) with the content it had
+// (by its change counter), checked once per call. A query may read any attached file, not
+// only those it names. A WAL database is kept from only while it is read as immutable: a
+// writer beside it changes its identity.
+bool resultsHold(Connections& c)
+{
+    if (c.callDepth == 0)
+        return false;
+    for (auto& [name, d] : c.open) {
+        if (!d.attached || d.resultsCheckedInCall == c.callSerial)
+            continue;
+        if (d.identity.wal && !d.identity.readImmutable())
+            return false;
+        // A file its query or resolve checked in this call needs its counter only.
+        std::optional<unsigned> counter = changeCounter(d.file.fd);
+        if (!counter || (d.checkedInCall != c.callSerial && !unchanged(d.location, d.identity))) {
+            c.caches.results.clear();
+            return false;
+        }
+        if (*counter != d.changeCounter) {
+            c.caches.results.clear();
+            d.changeCounter = *counter;
+        }
+        d.resultsCheckedInCall = c.callSerial;
+    }
+    return true;
+}
+
+void answerFrom(const Caches::Result& kept, CKORRltbRecordset& rs)
+{
+    CKORRltbRecordsetAccess::fields(rs) = kept.fields;
+    CKORRltbRecordsetAccess::rows(rs) = kept.rows;
+}
+
+}  // namespace
+
+bool answerKept(Connections& c, const std::string& text, CKORRltbRecordset& rs)
+{
+    if (c.checkedByResolve.empty())
+        return false;
+    auto it = c.caches.results.find(text);
+    if (it == c.caches.results.end() || it->second.database != c.checkedByResolve || !resultsHold(c))
+        return false;
+    c.checkedByResolve.clear();
+    answerFrom(it->second, rs);
+    return true;
+}
+
 bool queryInFiles(Connections& c, const ParsedQuery& parsed, const std::string& text, CKORRltbRecordset& rs)
 {
     // Every database the query names through a resolved name is checked (and attached again
     // when its file changed) before the query runs, but the one the resolve just before
     // checked.
     std::string checked = std::exchange(c.checkedByResolve, std::string());
+    std::string named;  // the one database named, empty for none or several
+    bool several = false;
     for (const std::string& name : parsed.quotedNames) {
         auto it = c.caches.views.find(name);
         if (it == c.caches.views.end())
             continue;
         std::string db = it->second;
+        several = several || (!named.empty() && named != db);
+        named = db;
         if (db == checked && c.open[db].attached)
             continue;
         const std::optional<DatabaseEntry> entry = findEntry(db);
         if (!ensureAttached(c, db, entry ? entry->name : db))
             return false;
     }
+    auto& fields = CKORRltbRecordsetAccess::fields(rs);
+    auto& rows = CKORRltbRecordsetAccess::rows(rs);
+    const bool keep = resultsHold(c);
+    if (keep)
+        if (auto it = c.caches.results.find(text); it != c.caches.results.end()) {
+            answerFrom(it->second, rs);
+            return true;
+        }
     if (!openConnection(c))
         return false;
     beginRead(c);
@@ -342,8 +436,6 @@ bool queryInFiles(Connections& c, const ParsedQuery& parsed, const std::string& 
         else
             sqlite3_bind_double(stmt, static_cast<int>(i + 1), std::get<double>(v));
     }
-    auto& fields = CKORRltbRecordsetAccess::fields(rs);
-    auto& rows = CKORRltbRecordsetAccess::rows(rs);
     int columns = sqlite3_column_count(stmt);
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
@@ -367,6 +459,11 @@ bool queryInFiles(Connections& c, const ParsedQuery& parsed, const std::string& 
     } else if (fields.empty()) {
         for (int c = 0; c < columns; ++c)
             fields.push_back(kortext::toWide(sqlite3_column_name(stmt, c)));
+    }
+    if (ok && keep && rows.size() <= Caches::kMaxResultRows) {
+        if (c.caches.results.size() >= Caches::kMaxResults)
+            c.caches.results.clear();
+        c.caches.results.insert_or_assign(text, Caches::Result{several ? std::string() : named, fields, rows});
     }
     return ok;
 }

@@ -11,6 +11,7 @@
 #include <cwchar>
 #include <cstdarg>
 #include <cmath>
+#include <type_traits>
 
 namespace kortext {
 
@@ -124,19 +125,36 @@ bool isValidUtf8(std::string_view text)
 std::wstring toWide(std::string_view utf8)
 {
     static_assert(sizeof(wchar_t) == 4, "wide text holds one code point per wchar_t");
-    std::wstring out;
-    out.reserve(utf8.size());
-    for (size_t i = 0; i < utf8.size();)
-        out += static_cast<wchar_t>(next(utf8, i));
+    // Every code point takes at least one byte, so the text never grows; ASCII, nearly every
+    // name and query, is copied without decoding.
+    std::wstring out(utf8.size(), L'\0');
+    size_t n = 0;
+    for (size_t i = 0; i < utf8.size();) {
+        auto b = static_cast<unsigned char>(utf8[i]);
+        if (b < 0x80) {
+            out[n++] = static_cast<wchar_t>(b);
+            ++i;
+        } else {
+            out[n++] = static_cast<wchar_t>(next(utf8, i));
+        }
+    }
+    out.resize(n);
     return out;
 }
 
 std::string fromWide(std::wstring_view wide)
 {
-    std::string out;
-    out.reserve(wide.size());
-    for (wchar_t c : wide)
-        append(out, static_cast<char32_t>(c));
+    // The ASCII run at the start is copied a byte each; the rest, if any, is encoded.
+    size_t ascii = 0;
+    while (ascii < wide.size() && static_cast<std::make_unsigned_t<wchar_t>>(wide[ascii]) < 0x80)
+        ++ascii;
+    std::string out(ascii, '\0');
+    std::copy(wide.begin(), wide.begin() + static_cast<std::ptrdiff_t>(ascii), out.begin());
+    if (ascii == wide.size())
+        return out;
+    out.reserve(wide.size() + (wide.size() - ascii) * 2);
+    for (size_t i = ascii; i < wide.size(); ++i)
+        append(out, static_cast<char32_t>(wide[i]));
     return out;
 }
 
@@ -249,8 +267,71 @@ std::wstring windowsToGlibcFormat(const wchar_t* format)
 
 }  // namespace
 
+namespace {
+
+// The plain conversions nearly every format uses (%s %ls %d %i %u %c %lc %%, without flags,
+// width or precision) are written directly; false, with nothing read from `args`, when the
+// format holds any other, which vswprintf then writes.
+bool formatPlain(const wchar_t* format, va_list args, std::wstring& out)
+{
+    for (const wchar_t* p = format; *p; ++p) {
+        if (*p != L'%')
+            continue;
+        ++p;
+        if (*p == L'l' && (p[1] == L's' || p[1] == L'c'))
+            ++p;
+        if (*p != L'%' && *p != L's' && *p != L'd' && *p != L'i' && *p != L'u' && *p != L'c')
+            return false;
+    }
+    va_list ap;
+    va_copy(ap, args);
+    for (const wchar_t* p = format; *p; ++p) {
+        const wchar_t* run = p;
+        while (*p && *p != L'%')
+            ++p;
+        out.append(run, static_cast<size_t>(p - run));
+        if (!*p)
+            break;
+        ++p;
+        if (*p == L'l')
+            ++p;
+        char digits[16];
+        switch (*p) {
+        case L'%':
+            out += L'%';
+            break;
+        case L's':
+            if (const wchar_t* text = va_arg(ap, const wchar_t*))
+                out += text;
+            else
+                out += L"(null)";  // as glibc writes it
+            break;
+        case L'c':
+            out += static_cast<wchar_t>(va_arg(ap, wint_t));
+            break;
+        case L'u': {
+            auto end = std::to_chars(digits, digits + sizeof digits, va_arg(ap, unsigned)).ptr;
+            out.append(digits, end);
+            break;
+        }
+        default: {  // d, i
+            auto end = std::to_chars(digits, digits + sizeof digits, va_arg(ap, int)).ptr;
+            out.append(digits, end);
+            break;
+        }
+        }
+    }
+    va_end(ap);
+    return true;
+}
+
+}  // namespace
+
 std::wstring formatWindowsV(const wchar_t* format, va_list args)
 {
+    std::wstring plain;
+    if (formatPlain(format, args, plain))
+        return plain;
     std::wstring fmt = windowsToGlibcFormat(format);
     // Numbers are written as in the C runtime's default locale ("3.14"), also when Qt has put
     // the desktop's locale into force for the process.

@@ -530,7 +530,9 @@ TEST_F(Db, AWalDatabaseIsReadWithoutLeavingFilesBesideItAndSeesAWritersChanges)
 
 // The lookups of one call read in one transaction; it ends when the host pauses the call
 // (the user is asked something) or the call ends, and a writer of the file goes ahead then.
-TEST_F(Db, ACallReadsInOneTransactionThatEndsBeforeTheUserIsAsked)
+// A later call that asks the same of an unchanged file is answered from what was kept, with
+// no transaction at all; a write is seen by the next call.
+TEST_F(Db, ACallReadsInOneTransactionThatEndsBeforeTheUserIsAskedAndKeepsItsAnswers)
 {
     fs::path file = dir / "wasser.sqlite";
     makeDatabase(file, {{1, "Nennweite"}});
@@ -541,15 +543,30 @@ TEST_F(Db, ACallReadsInOneTransactionThatEndsBeforeTheUserIsAsked)
         return sqlite3_exec(writer, (std::string("UPDATE TEXTE SET Text = '") + text + "'").c_str(), nullptr,
                             nullptr, nullptr);
     };
-    for (auto end : {kordb::pauseCall, kordb::endCall}) {
+    struct Step {
+        void (*end)();
+        const wchar_t* now;
+        const char* next;
+    };
+    for (auto [end, now, next] : {Step{kordb::pauseCall, L"Nennweite", "Länge"}, Step{kordb::endCall, L"Länge", "Tiefe"}}) {
         kordb::beginCall();
-        EXPECT_EQ(text(L"WASSER", 1), L"Nennweite");
+        EXPECT_EQ(text(L"WASSER", 1), now);
         EXPECT_EQ(write("geändert"), SQLITE_BUSY) << "the call's read holds the file";
         end();
-        EXPECT_EQ(write("Nennweite"), SQLITE_OK);
+        EXPECT_EQ(write(next), SQLITE_OK);
         if (end == kordb::pauseCall)
             kordb::endCall();
     }
+    kordb::beginCall();
+    EXPECT_EQ(text(L"WASSER", 1), L"Tiefe");  // read, and kept
+    kordb::endCall();
+    kordb::beginCall();
+    EXPECT_EQ(text(L"WASSER", 1), L"Tiefe");
+    EXPECT_EQ(write("Breite"), SQLITE_OK) << "the answer was kept: no read holds the file";
+    kordb::endCall();
+    kordb::beginCall();
+    EXPECT_EQ(text(L"WASSER", 1), L"Breite") << "the next call sees the write";
+    kordb::endCall();
     sqlite3_close(writer);
 }
 
