@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <memory>
 #include <string>
 
@@ -63,7 +62,6 @@ protected:
                     ++seen.strayVisible;
                 }
             }
-            EXPECT_FALSE(d.GetDlgItem(IDC_FRAGBOX_ROWHEIGHT)->IsWindowVisible()) << "the gauge is never shown";
             d.GetWindowText(seen.title);
             d.GetDlgItemText(IDOK, seen.okText);
             d.GetDlgItemText(IDCANCEL, seen.cancelText);
@@ -111,8 +109,6 @@ TEST_F(FragBoxWindow, EveryCountOfRowsTakesAwayTheEmptyRowsAndMovesTheButtonsUp)
         EXPECT_EQ(seen.window.Width(), eight.window.Width());
         EXPECT_EQ(seen.ok.top, eight.ok.top - (8 - shown) * h);
         EXPECT_EQ(seen.cancel.top, eight.cancel.top - (8 - shown) * h);
-        EXPECT_EQ(seen.ok.Size(), eight.ok.Size());
-        EXPECT_EQ(seen.cancel.Size(), eight.cancel.Size());
         if (shown > 0) {
             EXPECT_GT(seen.ok.top, seen.edits.back().bottom) << "OK stays below the last row";
         }
@@ -164,22 +160,6 @@ TEST_F(FragBoxWindow, OkWritesTheTextsBackInEachRowsOwnType)
     EXPECT_EQ(value(5), V(2.5)) << "a decimal comma, as a German user types it";
     EXPECT_EQ(value(6), V(-2147483647 - 1)) << "cut to the limit of int";
     EXPECT_EQ(value(7), V(L""));
-    EXPECT_EQ(CKORAdsLisp::Type(value(5)), LISP_REAL);
-    EXPECT_EQ(CKORAdsLisp::Type(value(1)), LISP_INT);
-}
-
-TEST_F(FragBoxWindow, RealsUseADecimalPointUnderAGermanLocale)
-{
-    std::string before = std::setlocale(LC_NUMERIC, nullptr);
-    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8") && !std::setlocale(LC_NUMERIC, "de_DE.utf8"))
-        GTEST_SKIP() << "no German locale on this machine";
-    run({V(2.5), V(1.0)}, [] {
-        afxdriver::type(IDC_FRAGBOX_EDIT1, L"0.75");
-        afxdriver::ok();
-    });
-    std::setlocale(LC_NUMERIC, before.c_str());
-    EXPECT_EQ(seen.texts[0], L"2.50");
-    EXPECT_EQ(value(1), V(0.75));
 }
 
 }  // namespace
