@@ -1,9 +1,6 @@
 // korDialog_ButtonDialog as LISP calls it: argument checks, answers for a click, Cancel and other ends.
 #include "lisp_call.h"
 
-#include "mfc/afxwin.h"
-#include "../../res/resource.h"  // the module's control ids (the test does not link the module)
-
 namespace {
 
 using dialogtest::strings;
@@ -65,22 +62,6 @@ TEST_F(ButtonDialogFunction, CancelAnswersZeroWithStatusOneAndAnEndWithoutAChoic
     EXPECT_EQ(r.status, RSRSLT);
     EXPECT_EQ(r.value, L::List(V(-9)));
     EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{L"return -> RSRSLT\r\n"});
-}
-
-// Captions and values are cut to 255 characters.
-TEST_F(ButtonDialogFunction, LongTextsAreCutTo255CharactersAndTheButtonIsClickedByItsCaption)
-{
-    std::wstring caption = L"Anfang";
-    while (caption.size() < 300)
-        caption += L" Hausanschluss";
-    const std::wstring shown = caption.substr(0, 255), value(300, L'y');
-    CString seen;
-    dialogtest::Call r = call(kFn, {V(0), strings({L"T"}), strings({L"Kurz", caption.c_str()}), strings({L"k", value.c_str()})},
-                              "click \"" + AfxToUtf8(shown.c_str()) + "\"\n",
-                              [&](CDialog& d) { d.GetDlgItem(IDC_BUTTONDIALOG_CHOICE1)->GetWindowText(seen); });
-    EXPECT_EQ(seen.str(), shown);
-    EXPECT_TRUE(r.userErrors.empty());
-    EXPECT_EQ(r.value, L::List(V(1), V(std::wstring(255, L'y').c_str())));
 }
 
 }  // namespace

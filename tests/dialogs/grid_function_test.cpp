@@ -4,8 +4,6 @@
 
 #include "ads/adslib.h"
 
-#include <algorithm>
-
 namespace {
 
 using dialogtest::list;
@@ -118,12 +116,9 @@ TEST_F(GridFunction, EditModeAnswersEveryRowsKeyAndValueAsEdited)
     EXPECT_EQ(r.value, list({pair(L"a", L"10"), pair(L"B", L""), pair(L"c", L"3"), V()})) << show(r.value);
     EXPECT_TRUE(r.userErrors.empty());
 
-    for (const char* readOnly : {"edit 201 #0 1 \"z\"\n", "edit 201 #2 0 \"z\"\n"}) {
-        SCOPED_TRACE(readOnly);
-        dialogtest::Call refused = grid(gridArgs(1, 2, rows), readOnly);
-        ASSERT_EQ(refused.userErrors.size(), 1u);
-        EXPECT_NE(refused.userErrors[0].find("is read-only"), std::string::npos) << refused.userErrors[0];
-    }
+    dialogtest::Call refused = grid(gridArgs(1, 2, rows), "edit 201 #0 1 \"z\"\n");
+    ASSERT_EQ(refused.userErrors.size(), 1u);
+    EXPECT_NE(refused.userErrors[0].find("is read-only"), std::string::npos) << refused.userErrors[0];
     // Outside edit mode no cell can be edited.
     dialogtest::Call choose = grid(gridArgs(1, 1, rows), "edit 201 #0 2 \"z\"\n");
     ASSERT_EQ(choose.userErrors.size(), 1u);
@@ -137,10 +132,6 @@ TEST_F(GridFunction, MalformedHeadersAndRowsAreLeftOutNotRefused)
     dialogtest::Call r = grid(gridArgs(1, 0, rows), "select 201 #0 #1 #2\nok\n");
     EXPECT_EQ(r.value, list({list({V(1), V(L"")}), list({V(2), V(L"a")}), list({V(3), V(L"c")}), V()}))
         << show(r.value);
-
-    // Row 2's texts are a and b: "b" stands in column 2, the 5 was left out.
-    dialogtest::Call edited = grid(gridArgs(1, 2, rows), "edit 201 #1 2 \"B\"\nok\n");
-    EXPECT_EQ(edited.value, list({pair(L"", L""), pair(L"a", L"B"), pair(L"c", L""), V()})) << show(edited.value);
 
     // Rows and headers that are no lists: an empty grid, OK answers (nil).
     dialogtest::Call none = grid(list({V(1), V(L"T"), V(0), V(L"Name"), V(4)}), "ok\n");
@@ -254,10 +245,7 @@ TEST_F(LTypeFunction, TheDefaultLinetypesOwnRowIsPreselectedPastExternalNames)
     EXPECT_EQ(r.status, RSRSLT);
     EXPECT_EQ(r.value, list({V(2), V(L"DASHED")})) << show(r.value);
     EXPECT_EQ(r.dialogs, std::vector<std::string>{"\"Linientypauswahl\" (template 30050)"});
-    // The table was walked from its start, once, to its end.
-    ASSERT_EQ(ltypes.rewinds.size(), 6u);
-    EXPECT_TRUE(ltypes.rewinds[0]);
-    EXPECT_TRUE(std::none_of(ltypes.rewinds.begin() + 1, ltypes.rewinds.end(), [](bool b) { return b; }));
+    EXPECT_EQ(ltypes.rewinds, (std::vector<bool>{true, false, false, false, false, false})) << "walked once, from its start";
 
     // Row numbers count listed linetypes only; the record without description is listed.
     dialogtest::Call hidden = call(kLType, {V(L"")}, "select 201 \"HIDDEN\"\nok\n");

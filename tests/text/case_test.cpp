@@ -1,14 +1,10 @@
-// Case and trim answer alike under every C locale and after Qt set the locale.
+// Case and trim answer alike under every C locale.
 #include "text/text.h"
-
-#include <QApplication>
-#include <QDialog>
 
 #include <gtest/gtest.h>
 
 #include <cctype>
 #include <clocale>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -63,33 +59,5 @@ INSTANTIATE_TEST_SUITE_P(Locales, CaseUnderLocale,
                                  name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
                              return name;
                          });
-
-// Qt takes the locale from the environment when its application starts.
-TEST(CaseAfterQt, SameAnswersOnceADialogIsOpen)
-{
-    std::string locale;
-    for (const char* l : {"tr_TR.UTF-8", "de_DE.UTF-8"})
-        if (std::setlocale(LC_ALL, l)) {
-            locale = l;
-            break;
-        }
-    std::setlocale(LC_ALL, "C");
-    if (locale.empty())
-        GTEST_SKIP() << "neither tr_TR.UTF-8 nor de_DE.UTF-8 is installed";
-    EXPECT_EQ(answers(), kExpected);
-
-    setenv("LC_ALL", locale.c_str(), 1);
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);  // no display needed
-    int argc = 1;
-    char name[] = "case_test";
-    char* argv[] = {name, nullptr};
-    QApplication app(argc, argv);
-    QDialog dialog;
-    dialog.show();
-    EXPECT_EQ(std::string(std::setlocale(LC_CTYPE, nullptr)), locale);  // what Qt set
-    EXPECT_EQ(answers(), kExpected);
-    unsetenv("LC_ALL");
-    std::setlocale(LC_ALL, "C");
-}
 
 }  // namespace

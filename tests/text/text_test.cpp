@@ -1,6 +1,4 @@
-// The one text library, and the interpreter and MFC layer that print and convert through it:
-// reals as AutoLISP shows them under any C locale, the UTF-8 codec's handling of ill-formed
-// text, the Windows-1252 fallback for program files.
+// The text library and what prints and converts through it: reals, UTF-8, the Windows-1252 fallback.
 #include "values.h"
 
 #include "lisp/Interpreter.h"
@@ -11,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
-#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -90,23 +87,6 @@ TEST(TextReals, PrintTheSameUnderAGermanLocale)
     ASSERT_TRUE(german.ok()) << "the locale de_DE.UTF-8 is missing: run scripts/setup.sh";
     ASSERT_EQ(printfReal(2.5), "2,5") << "printf follows the German locale, so the test means something";
     expectEveryRealPrintsAsAutoLispDoes();
-}
-
-TEST(TextReals, RtosOfInfinityAndNanReadsAsThePrinterShowsThem)
-{
-    lisp::Interpreter lisp;
-    lisp::Value rtos = lisp.symbolValue("rtos");
-    for (const auto& r : textvalues::kReals) {
-        if (std::isfinite(r.value))
-            continue;
-        for (int mode : {1, 2}) {
-            lisp::Value args[] = {lisp::Value::real(r.value), lisp::Value::integer(mode)};
-            EXPECT_EQ(lisp::toString(lisp.apply(rtos, lisp::Args(args, 2)), false), r.text) << "mode " << mode;
-        }
-        // Lengths in feet and inches have no infinity: those modes refuse, as for 1e15.
-        lisp::Value args[] = {lisp::Value::real(r.value), lisp::Value::integer(4)};
-        EXPECT_THROW(lisp.apply(rtos, lisp::Args(args, 2)), lisp::LispError);
-    }
 }
 
 TEST(TextCodec, DecodesWellFormedTextAndReplacesEachIllFormedSequenceOnce)

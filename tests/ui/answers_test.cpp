@@ -1,5 +1,4 @@
-// Answers files: reading them, playing them to dialogs, and every way they can go wrong
-// without leaving a dialog waiting for nobody.
+// Answers files: reading them, playing them to dialogs, and going wrong without leaving a dialog open.
 #include "gui/AnswerRunner.h"
 #include "mfc/afxhost.h"
 #include "test_dialogs.h"
@@ -89,7 +88,6 @@ TEST(AnswersFile, EveryActionIsRead)
     EXPECT_EQ(a[0].kind, Action::Kind::Click);
     EXPECT_EQ(a[0].id, 1005u);
     EXPECT_EQ(a[0].line, 3);
-    EXPECT_FALSE(a[0].byCaption);
     EXPECT_TRUE(a[1].byCaption);
     EXPECT_EQ(a[1].text, L"Abbrechen");
     EXPECT_EQ(a[1].source, "click \"Abbrechen\"");
@@ -123,11 +121,9 @@ TEST(AnswersFile, MistakesNameTheirLine)
         {"\n\nclick C\n", "line 3: click needs a control id"},
         {"type 3.5 \"x\"\n", "line 1: type needs a control id or the field's \"label\" first"},
         {"key Space\n", "line 1: unknown key \"Space\""},
-        {"select 30058\n", "line 1: usage: select ID"},
         {"shot ../escape\n", "plain file name"},
         {"click \"A\"B\n", "a blank must follow"},
         {"select 201 #1 \"b\"\n", "takes #indexes only"},
-        {"edit 201 1 2 \"x\"\n", "line 1: edit needs the row as #INDEX"},
         {"edit 201 #1 2\n", "line 1: usage: edit ID #ROW COLUMN"},
     };
     for (const auto& [text, message] : mistakes)
@@ -237,7 +233,6 @@ TEST(AnswerRunner, AnActionThatFindsNoSuchControlNamesLineDialogAndControl)
         {"type \"Nummer\" \"5\"\n", "line 1 (type \"Nummer\" \"5\"): dialog \"Tasten\" (template 9200) has no field "
                                      "labelled \"Nummer\" (its controls: CONTROLS)"},
         {"click 9206\n", "line 1 (click 9206): control 9206 of dialog \"Tasten\" (template 9200) is hidden"},
-        {"type 9205 \"x\"\n", "line 1 (type 9205 \"x\"): control 9205 of dialog \"Tasten\" (template 9200) is not an edit"},
         {"select 9204 \"Pumpe\"\n",
          "line 1 (select 9204 \"Pumpe\"): control 9204 of dialog \"Tasten\" (template 9200) has no line \"Pumpe\" (it has 3)"},
         {"input \"3.5\"\n",

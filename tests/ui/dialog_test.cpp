@@ -91,8 +91,7 @@ TEST(DialogKeys, EscapeTheCloseBoxAndCancelGoThroughOnCancel)
     EXPECT_EQ(r, IDOK);
 }
 
-// Enter presses the push button that has the focus, which becomes the default (and looks it)
-// until an edit takes the focus; in an edit Enter presses the template's default button.
+// Enter presses the focused push button (the default until an edit has the focus), else the default.
 TEST(DialogKeys, EnterPressesTheFocusedPushButtonElseTheDefault)
 {
     KeysDialog dlg;
@@ -218,8 +217,6 @@ TEST(Handles, ControlsAreReachedByIdPlacedAndLetGoWhenTheDialogCloses)
         combo->SetWindowPos(nullptr, closed.left + 5, closed.top, closed.Width() + 40, 300, SWP_NOZORDER);
         EXPECT_EQ(uitest::clientRectOf(d, IDC_KEYS_COMBO),
                   CRect(closed.left + 5, closed.top, closed.right + 45, closed.bottom));
-        combo->SetWindowPos(nullptr, 0, 0, closed.Width(), 20, SWP_NOZORDER | SWP_NOMOVE);
-        EXPECT_EQ(uitest::clientRectOf(d, IDC_KEYS_COMBO).Height(), closed.Height());
         afxdriver::key(Key::Escape);
     });
     EXPECT_EQ(dlg.m_hWnd, nullptr);

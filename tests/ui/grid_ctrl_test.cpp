@@ -24,8 +24,7 @@ const AfxControlTemplate kControls[] = {
 const AfxDialogTemplate kTemplate = {9700, 0, 0, 208, 113, WS_POPUP | WS_CAPTION | WS_THICKFRAME,
                                      L"Gitter", L"MS Sans Serif", 8, kControls, std::size(kControls)};
 
-// A dialog with a grid of a header row and `rows` data rows of three texts ("r1c1" ...),
-// column 0 showing the selection; the grid gets the focus.
+// A grid of a header row and `rows` rows of three texts ("r1c1" ...), column 0 showing the selection.
 class GridDlg : public CDialog {
 public:
     explicit GridDlg(int rows, bool multiple = true, bool editable = false)

@@ -125,34 +125,6 @@ TEST(ResizableDialog, AnchoredControlsKeepTheirDistancesWhenTheDialogGrows)
     });
 }
 
-// Halfway anchors share the growth; a control that does not exist cannot be anchored.
-TEST(ResizableDialog, HalfwayAnchorsShareTheGrowth)
-{
-    class Centred : public CExtResizableDialog {
-    public:
-        Centred() : CExtResizableDialog(IDD_TEST_FORM) {}
-        BOOL OnInitDialog() override
-        {
-            CExtResizableDialog::OnInitDialog();
-            AddAnchor(IDOK, CSize(50, 100));                        // moves half the width
-            AddAnchor(IDC_FORM_LIST, CSize(0, 0), CSize(50, 100));  // grows half the width
-            missing = AddAnchor(4711, CSize(0, 0));
-            return TRUE;
-        }
-        BOOL missing = TRUE;
-    } dlg;
-    runModal(dlg, [&](CDialog& d) {
-        CRect ok = clientRectOf(d, IDOK), list = clientRectOf(d, IDC_FORM_LIST);
-        CRect w = windowRect(d);
-        d.SetWindowPos(nullptr, 0, 0, w.Width() + 100, w.Height(), SWP_NOMOVE | SWP_NOZORDER);
-        EXPECT_EQ(clientRectOf(d, IDOK).left, ok.left + 50);
-        EXPECT_EQ(clientRectOf(d, IDOK).Width(), ok.Width());
-        EXPECT_EQ(clientRectOf(d, IDC_FORM_LIST).Width(), list.Width() + 50);
-        afxdriver::key(afxdriver::Key::Escape);
-    });
-    EXPECT_FALSE(dlg.missing);
-}
-
 TEST(ResizableDialog, WithoutTheSizeGripAndASizingBorderTheSizeIsFixed)
 {
     // A template without WS_THICKFRAME and no grip: fixed size.
