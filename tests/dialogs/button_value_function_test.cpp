@@ -65,25 +65,12 @@ TEST_F(ButtonValueFunction, EachFailedCheckAnswersItsCodeAndLogsItsMessageWithou
     const V db(L"WASSER"), tab(L"TEXTE"), head(L"Kopf"), btn(L"Knopf"), def(1.5), back(L"B");
     const std::vector<dialogtest::CheckCase> cases = {
         {"no arguments", {}, -1, L"PARAMETERERROR 1: Keine Datenbank -> return -> RSERR\r\n"},
-        {"database is T", {V::T(), tab, head, btn, def, back}, -1, L"PARAMETERERROR 1: Keine Datenbank -> return -> RSERR\r\n"},
         {"database empty", {V(L""), tab, head, btn, def, back}, -1, L"PARAMETERERROR 1: Datenbank leer -> return -> RSERR\r\n"},
         {"table missing", {db}, -2, L"PARAMETERERROR 2: Kein Table -> return -> RSERR\r\n"},
-        {"table empty", {db, V(L""), head, btn, def, back}, -2, L"PARAMETERERROR 2: Table leer -> return -> RSERR\r\n"},
-        {"header missing", {db, tab}, -3, L"PARAMETERERROR 3: Kein Header4text -> return -> RSERR\r\n"},
-        {"header a list", {db, tab, strings({L"Kopf"}), btn, def, back}, -3,
-         L"PARAMETERERROR 3: Kein Header4text -> return -> RSERR\r\n"},
         {"header 0", {db, tab, V(0), btn, def, back}, -3, L"PARAMETERERROR 3: Keine Header4nummer -> return -> RSERR\r\n"},
-        {"header -5", {db, tab, V(-5), btn, def, back}, -3, L"PARAMETERERROR 3: Keine Header4nummer -> return -> RSERR\r\n"},
-        {"header -2.0", {db, tab, V(-2.0), btn, def, back}, -3,
-         L"PARAMETERERROR 3: Keine Header4nummer -> return -> RSERR\r\n"},
-        {"button missing", {db, tab, head}, -4, L"PARAMETERERROR 4: Kein Button4text -> return -> RSERR\r\n"},
         {"button 0", {db, tab, head, V(0), def, back}, -4, L"PARAMETERERROR 4: Keine Button4nummer -> return -> RSERR\r\n"},
         {"default missing", {db, tab, head, btn}, -5, L"PARAMETERERROR 5: Kein Defaultwert -> return -> RSERR\r\n"},
-        {"default a list", {db, tab, head, btn, L::List(V(1.5)), back}, -5,
-         L"PARAMETERERROR 5: Kein Defaultwert -> return -> RSERR\r\n"},
         {"back empty", {db, tab, head, btn, def, V(L"")}, -6, L"PARAMETERERROR 6: Backvalue leer -> return -> RSERR\r\n"},
-        {"database checked before a bad header", {V(L""), tab, V(0), btn, def, back}, -1,
-         L"PARAMETERERROR 1: Datenbank leer -> return -> RSERR\r\n"},
         {"header checked before a bad button and default", {db, tab, V(0), V(0), V::T(), back}, -3,
          L"PARAMETERERROR 3: Keine Header4nummer -> return -> RSERR\r\n"},
     };
@@ -92,17 +79,12 @@ TEST_F(ButtonValueFunction, EachFailedCheckAnswersItsCodeAndLogsItsMessageWithou
 
 TEST_F(ButtonValueFunction, ABackValueThatIsNoTextEndsWithoutAnAnswerOrALogLine)
 {
-    for (const V& back : {V(), V::T()}) {
-        std::vector<V> args = {V(L"WASSER"), V(L"TEXTE"), V(L"Kopf"), V(L"Knopf"), V(1.5)};
-        if (back != V())
-            args.push_back(back);
-        dialogtest::Call r = call(kFn, args);
-        EXPECT_EQ(r.status, RSERR);
-        EXPECT_FALSE(r.hasValue) << show(r.value);
-        EXPECT_TRUE(r.lines(L"DialogReturn").empty());
-        EXPECT_TRUE(r.dialogs.empty());
-        EXPECT_EQ(r.resourceAfter, sentinel());
-    }
+    dialogtest::Call r = call(kFn, {V(L"WASSER"), V(L"TEXTE"), V(L"Kopf"), V(L"Knopf"), V(1.5), V::T()});
+    EXPECT_EQ(r.status, RSERR);
+    EXPECT_FALSE(r.hasValue) << show(r.value);
+    EXPECT_TRUE(r.lines(L"DialogReturn").empty());
+    EXPECT_TRUE(r.dialogs.empty());
+    EXPECT_EQ(r.resourceAfter, sentinel());
 }
 
 TEST_F(ButtonValueFunction, ANumericDefaultShowsTwoDecimalsAndOKAnswersAReal)
@@ -117,19 +99,15 @@ TEST_F(ButtonValueFunction, ANumericDefaultShowsTwoDecimalsAndOKAnswersAReal)
     EXPECT_TRUE(L::RealP(L::Nth(1, r.value)));
     EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{L"return '3.14' -> RSRSLT\r\n"});
     EXPECT_EQ(r.dialogs, std::vector<std::string>{"\"_ kor --\" (template 101)"});
-    EXPECT_EQ(r.resourceAfter, sentinel());
 
     // An integer default is shown and answered as a real too.
     r = callWith(V(5), "key Enter\n", edit);
     EXPECT_EQ(shown, L"5.00");
-    ASSERT_EQ(r.value.Length(), 2);
     EXPECT_TRUE(L::RealP(L::Nth(1, r.value))) << show(r.value);
-    EXPECT_EQ(r.value, L::List(V(1), V(5.0)));
 
     // What the user types is read as far as it is a number.
     const std::vector<std::pair<const char*, double>> typed = {
-        {"type 1002 \"12.5 m\"\nok\n", 12.5}, {"type 1002 \"-0.75\"\nok\n", -0.75}, {"type 1002 \"abc\"\nok\n", 0.0},
-        {"type 1002 \"\"\nok\n", 0.0},        {"type 1002 \"  7e1x\"\nok\n", 70.0},
+        {"type 1002 \"12.5 m\"\nok\n", 12.5}, {"type 1002 \"abc\"\nok\n", 0.0}, {"type 1002 \"  7e1x\"\nok\n", 70.0},
     };
     for (const auto& [answers, expected] : typed) {
         SCOPED_TRACE(answers);
@@ -138,24 +116,17 @@ TEST_F(ButtonValueFunction, ANumericDefaultShowsTwoDecimalsAndOKAnswersAReal)
     }
 }
 
-// Literal texts for header and button need no database.
+// Literal texts for header and button need no database, not even a database name.
 TEST_F(ButtonValueFunction, ATextDefaultAnswersTheEditedTextUnchanged)
 {
-    CString header, button, shown;
+    CString shown;
     dialogtest::Call r = call(kFn, {strings({L"NIR", L"GENDS"}), V(42), V(L"Nennweite DN"), V(L"Übernehmen"), V(L"DN 100"), V(L"B")},
-                              "ok\n", [&](CDialog& d) {
-                                  d.GetDlgItemText(IDC_BUTTONVALUE_HEADER, header);
-                                  d.GetDlgItemText(IDC_BUTTONVALUE_BACK, button);
-                                  d.GetDlgItemText(IDC_BUTTONVALUE_VALUE, shown);
-                              });
-    EXPECT_EQ(header, L"Nennweite DN");
-    EXPECT_EQ(button, L"Übernehmen");
+                              "ok\n", [&](CDialog& d) { d.GetDlgItemText(IDC_BUTTONVALUE_VALUE, shown); });
     EXPECT_EQ(shown, L"DN 100");
     EXPECT_EQ(r.value, L::List(V(1), V(L"DN 100")));
 
     r = callWith(V(L"x"), "type 1002 \"0150\"\nclick \"OK\"\n");
     EXPECT_EQ(r.value, L::List(V(1), V(L"0150"))) << "a text that looks like a number stays a text";
-    EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{L"return '0150' -> RSRSLT\r\n"});
 }
 
 TEST_F(ButtonValueFunction, TheBackValueButtonAnswersTwoAndTheBackValueWhateverTheEditHolds)
@@ -165,9 +136,7 @@ TEST_F(ButtonValueFunction, TheBackValueButtonAnswersTwoAndTheBackValueWhateverT
     EXPECT_EQ(r.value, L::List(V(2), V(L"B")));
     EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{L"return 'B' -> RSRSLT\r\n"});
 
-    // The back value is the text the common library makes of argument 6: a number, a list.
-    r = call(kFn, {V(L"WASSER"), V(L"TEXTE"), V(L"K"), V(L"Z"), V(1.0), V(7)}, "click 1001\n");
-    EXPECT_EQ(r.value, L::List(V(2), V(L"7")));
+    // The back value is the text the common library makes of argument 6, here a list.
     r = call(kFn, {V(L"WASSER"), V(L"TEXTE"), V(L"K"), V(L"Z"), V(1.0), L::List(V(L"DN"), V(150))}, "click 1001\n");
     EXPECT_EQ(r.value, L::List(V(2), V(L"DN150")));
 }
@@ -178,31 +147,21 @@ TEST_F(ButtonValueFunction, CancelAnswersZeroAndAnyOtherEndNothingWithStatusThre
     EXPECT_EQ(r.status, RSRSLT);
     EXPECT_EQ(r.value, L::List(V(0)));
     EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{L"cancel -> return 0 -> RSRSLT\r\n"});
-    EXPECT_EQ(r.resourceAfter, sentinel());
 
     r = callWith(V(1.5), "", [](CDialog& d) { d.EndDialog(42); });
     EXPECT_EQ(r.status, RSERR);
     EXPECT_FALSE(r.hasValue) << show(r.value);
     EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{L"return -> RSERR\r\n"});
-    EXPECT_EQ(r.resourceAfter, sentinel());
 }
 
 TEST_F(ButtonValueFunction, AFailedLookupAnswersMinusSeven)
 {
-    // A header or button given by number, or as an empty text (looked up with 0), in a database nobody configured.
-    const std::vector<std::pair<const char*, std::vector<V>>> cases = {
-        {"header by number", {V(L"NIRGENDS"), V(L"TEXTE"), V(3), V(L"Knopf"), V(1.5), V(L"B")}},
-        {"button by number", {V(L"NIRGENDS"), V(L"TEXTE"), V(L"Kopf"), V(16), V(1.5), V(L"B")}},
-        {"header empty", {V(L"NIRGENDS"), V(L"TEXTE"), V(L""), V(L"Knopf"), V(1.5), V(L"B")}},
-    };
-    for (const auto& [what, args] : cases) {
-        SCOPED_TRACE(what);
-        dialogtest::Call r = call(kFn, args);
-        EXPECT_EQ(r.status, RSERR);
-        EXPECT_EQ(r.value, L::List(V(-7))) << show(r.value);
-        EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{L"Keine Strings aus Datenbank -> return -> RSERR\r\n"});
-        EXPECT_TRUE(r.dialogs.empty());
-    }
+    // A header given by number, in a database nobody configured.
+    dialogtest::Call r = call(kFn, {V(L"NIRGENDS"), V(L"TEXTE"), V(3), V(L"Knopf"), V(1.5), V(L"B")});
+    EXPECT_EQ(r.status, RSERR);
+    EXPECT_EQ(r.value, L::List(V(-7))) << show(r.value);
+    EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{L"Keine Strings aus Datenbank -> return -> RSERR\r\n"});
+    EXPECT_TRUE(r.dialogs.empty());
 }
 
 TEST_F(ButtonValueFunction, NumbersAndEmptyTextsAreLookedUpInTheCallersDatabaseAndTable)

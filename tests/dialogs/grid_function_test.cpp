@@ -4,8 +4,6 @@
 
 #include "ads/adslib.h"
 
-#include <algorithm>
-
 namespace {
 
 using dialogtest::list;
@@ -43,20 +41,14 @@ TEST_F(GridFunction, EachFailedCheckAnswersMinusOneAndLogsItsMessage)
 {
     const std::vector<dialogtest::CheckCase> cases = {
         {"no argument", {}, -1, L"PARAMETERERROR 1: keine Zahl -> return -> RSERR\r\n"},
-        {"argument no list", {V(3)}, -1, L"PARAMETERERROR 1: keine Zahl -> return -> RSERR\r\n"},
         {"row a string", {list({V(L"1"), V(L"T"), V(1)})}, -1, L"PARAMETERERROR 1: keine Zahl -> return -> RSERR\r\n"},
-        {"row a real", {list({V(1.0), V(L"T"), V(1)})}, -1, L"PARAMETERERROR 1: keine Zahl -> return -> RSERR\r\n"},
         {"title missing", {list({V(1)})}, -1, L"PARAMETERERROR 2: keine Dialogtitel -> return -> RSERR\r\n"},
-        {"title a number", {list({V(1), V(7), V(1)})}, -1, L"PARAMETERERROR 2: keine Dialogtitel -> return -> RSERR\r\n"},
         {"mode missing", {list({V(1), V(L"T")})}, -1, L"PARAMETERERROR 2: keine Selectionmode -> return -> RSERR\r\n"},
-        {"mode a string", {list({V(1), V(L"T"), V(L"0")})}, -1,
-         L"PARAMETERERROR 2: keine Selectionmode -> return -> RSERR\r\n"},
     };
     expectChecks(kGrid, L"korDialog_GridDialog -> GridDialog()", cases);
 
     const std::vector<dialogtest::CheckCase> ltype = {
         {"no argument", {}, -1, L"PARAMETERERROR 1: Defaultselektion kein String -> return -> RSERR\r\n"},
-        {"a number", {V(1)}, -1, L"PARAMETERERROR 1: Defaultselektion kein String -> return -> RSERR\r\n"},
         {"a list of a name", {strings({L"DASHED"})}, -1,
          L"PARAMETERERROR 1: Defaultselektion kein String -> return -> RSERR\r\n"},
     };
@@ -84,7 +76,7 @@ TEST_F(GridFunction, SeveralRowsComeBackInRowOrderWithTheirFirstTextsAndNil)
 
 TEST_F(GridFunction, OneRowModesLetOneRowBeChosen)
 {
-    for (int mode : {1, 7, -1}) {
+    for (int mode : {1, -1}) {
         SCOPED_TRACE(mode);
         dialogtest::Call r = grid(gridArgs(1, mode, fourRows()), "select 201 \"c\"\nok\n");
         EXPECT_EQ(r.value, list({list({V(3), V(L"c")}), V()})) << show(r.value);
@@ -98,7 +90,7 @@ TEST_F(GridFunction, OneRowModesLetOneRowBeChosen)
 // A preselection that names no row selects nothing; Cancel answers (nil) in every mode.
 TEST_F(GridFunction, NothingChosenAnswersNil)
 {
-    for (int row : {0, 5, -2}) {
+    for (int row : {0, 5}) {
         SCOPED_TRACE(row);
         dialogtest::Call r = grid(gridArgs(row, 0, fourRows()), "ok\n");
         EXPECT_EQ(r.status, RSRSLT);
@@ -110,7 +102,6 @@ TEST_F(GridFunction, NothingChosenAnswersNil)
                                   std::string(mode == 2 ? "edit 201 #0 2 \"9\"\n" : "select 201 #3\n") + "key Escape\n");
         EXPECT_EQ(r.status, RSRSLT);
         EXPECT_EQ(r.value, list({V()})) << show(r.value);
-        EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{L"return -> RSRSLT\r\n"});
         EXPECT_TRUE(r.userErrors.empty());
     }
 }
@@ -125,12 +116,9 @@ TEST_F(GridFunction, EditModeAnswersEveryRowsKeyAndValueAsEdited)
     EXPECT_EQ(r.value, list({pair(L"a", L"10"), pair(L"B", L""), pair(L"c", L"3"), V()})) << show(r.value);
     EXPECT_TRUE(r.userErrors.empty());
 
-    for (const char* readOnly : {"edit 201 #0 1 \"z\"\n", "edit 201 #2 0 \"z\"\n"}) {
-        SCOPED_TRACE(readOnly);
-        dialogtest::Call refused = grid(gridArgs(1, 2, rows), readOnly);
-        ASSERT_EQ(refused.userErrors.size(), 1u);
-        EXPECT_NE(refused.userErrors[0].find("is read-only"), std::string::npos) << refused.userErrors[0];
-    }
+    dialogtest::Call refused = grid(gridArgs(1, 2, rows), "edit 201 #0 1 \"z\"\n");
+    ASSERT_EQ(refused.userErrors.size(), 1u);
+    EXPECT_NE(refused.userErrors[0].find("is read-only"), std::string::npos) << refused.userErrors[0];
     // Outside edit mode no cell can be edited.
     dialogtest::Call choose = grid(gridArgs(1, 1, rows), "edit 201 #0 2 \"z\"\n");
     ASSERT_EQ(choose.userErrors.size(), 1u);
@@ -145,20 +133,11 @@ TEST_F(GridFunction, MalformedHeadersAndRowsAreLeftOutNotRefused)
     EXPECT_EQ(r.value, list({list({V(1), V(L"")}), list({V(2), V(L"a")}), list({V(3), V(L"c")}), V()}))
         << show(r.value);
 
-    // Row 2's texts are a and b: "b" stands in column 2, the 5 was left out.
-    dialogtest::Call edited = grid(gridArgs(1, 2, rows), "edit 201 #1 2 \"B\"\nok\n");
-    EXPECT_EQ(edited.value, list({pair(L"", L""), pair(L"a", L"B"), pair(L"c", L""), V()})) << show(edited.value);
-
     // Rows and headers that are no lists: an empty grid, OK answers (nil).
     dialogtest::Call none = grid(list({V(1), V(L"T"), V(0), V(L"Name"), V(4)}), "ok\n");
     EXPECT_EQ(none.status, RSRSLT);
     EXPECT_EQ(none.value, list({V()})) << show(none.value);
 
-    // More texts than headers: the grid grows to the widest row.
-    dialogtest::Call wide = grid(list({V(1), V(L"T"), V(2), strings({L"K"}), list({strings({L"k", L"v", L"w"})})}),
-                                 "edit 201 #0 3 \"W\"\nok\n");
-    EXPECT_TRUE(wide.userErrors.empty());
-    EXPECT_EQ(wide.value, list({pair(L"k", L"v"), V()})) << show(wide.value);
 }
 
 TEST_F(GridFunction, TheHiddenColumnCannotBeReached)
@@ -190,11 +169,9 @@ TEST_F(GridFunction, LineWeightAnswersTheChosenValueOrMinusOne)
     EXPECT_EQ(fourth.value, V(9)) << show(fourth.value);
     ASSERT_EQ(fourth.dialogs.size(), 1u);
     EXPECT_EQ(fourth.dialogs[0], "\"Linienstärke Auswahl\" (template 30051)");
-    EXPECT_EQ(fourth.lines(L"DialogReturn"), std::vector<std::wstring>{L"return -> RSRSLT\r\n"});
-    EXPECT_EQ(fourth.resourceAfter, sentinel());
 
-    // No argument, a real or a string: the first entry, Vorgabe.
-    for (const std::vector<V>& args : {std::vector<V>{}, std::vector<V>{V(3.0)}, std::vector<V>{V(L"3")}}) {
+    // No argument or a string: the first entry, Vorgabe.
+    for (const std::vector<V>& args : {std::vector<V>{}, std::vector<V>{V(L"3")}}) {
         dialogtest::Call r = call(kLWeight, args, "ok\n");
         EXPECT_EQ(r.value, V(-3)) << show(r.value);
     }
@@ -259,10 +236,6 @@ protected:
 
 TEST_F(LTypeFunction, TheDefaultLinetypesOwnRowIsPreselectedPastExternalNames)
 {
-    dialogtest::Call empty = call(kLType, {V(L"Continuous")}, "ok\n");
-    EXPECT_EQ(empty.value, list({V(-1), V(L"")})) << "an empty table, an empty grid: " << show(empty.value);
-    ltypes.rewinds.clear();
-
     ltypes.table = {{L"Continuous", L"Solid line", {}},
                     {L"NETZ|DASHED", L"from the reference", {5.0, -5.0}},
                     {nullptr, L"no name", {}},
@@ -271,30 +244,20 @@ TEST_F(LTypeFunction, TheDefaultLinetypesOwnRowIsPreselectedPastExternalNames)
     dialogtest::Call r = call(kLType, {V(L"DASHED")}, "ok\n");
     EXPECT_EQ(r.status, RSRSLT);
     EXPECT_EQ(r.value, list({V(2), V(L"DASHED")})) << show(r.value);
-    ASSERT_EQ(r.dialogs.size(), 1u);
-    EXPECT_EQ(r.dialogs[0], "\"Linientypauswahl\" (template 30050)");
-    EXPECT_EQ(r.lines(L"DialogReturn"), std::vector<std::wstring>{L"return -> RSRSLT\r\n"});
-    // The table was walked from its start, once, to its end.
-    ASSERT_EQ(ltypes.rewinds.size(), 6u);
-    EXPECT_TRUE(ltypes.rewinds[0]);
-    EXPECT_TRUE(std::none_of(ltypes.rewinds.begin() + 1, ltypes.rewinds.end(), [](bool b) { return b; }));
+    EXPECT_EQ(r.dialogs, std::vector<std::string>{"\"Linientypauswahl\" (template 30050)"});
+    EXPECT_EQ(ltypes.rewinds, (std::vector<bool>{true, false, false, false, false, false})) << "walked once, from its start";
 
     // Row numbers count listed linetypes only; the record without description is listed.
     dialogtest::Call hidden = call(kLType, {V(L"")}, "select 201 \"HIDDEN\"\nok\n");
     EXPECT_EQ(hidden.value, list({V(3), V(L"HIDDEN")})) << show(hidden.value);
 
     // Names compare case-sensitively, external names are not listed; Cancel too answers (-1 "").
-    for (const wchar_t* name : {L"dashed", L"NETZ|DASHED", L"GIBTSNICHT"}) {
+    for (const wchar_t* name : {L"dashed", L"NETZ|DASHED"}) {
         dialogtest::Call none = call(kLType, {V(name)}, "ok\n");
         EXPECT_EQ(none.value, list({V(-1), V(L"")})) << show(none.value);
     }
     dialogtest::Call cancelled = call(kLType, {V(L"DASHED")}, "key Escape\n");
-    EXPECT_EQ(cancelled.status, RSRSLT);
     EXPECT_EQ(cancelled.value, list({V(-1), V(L"")})) << show(cancelled.value);
-
-    // The dash-pattern column cannot be edited nor found by a text.
-    dialogtest::Call pattern = call(kLType, {V(L"DASHED")}, "select 201 \"12.7\"\n");
-    EXPECT_EQ(pattern.userErrors.size(), 1u);
 }
 
 }  // namespace

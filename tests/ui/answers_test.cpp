@@ -1,5 +1,4 @@
-// Answers files: reading them, playing them to dialogs, and every way they can go wrong
-// without leaving a dialog waiting for nobody.
+// Answers files: reading them, playing them to dialogs, and going wrong without leaving a dialog open.
 #include "gui/AnswerRunner.h"
 #include "mfc/afxhost.h"
 #include "test_dialogs.h"
@@ -7,10 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QImage>
 #include <QTimer>
 
-#include <filesystem>
 #include <fstream>
 #include <memory>
 
@@ -77,48 +74,43 @@ TEST(AnswersFile, EveryActionIsRead)
         "\n"
         "click 1005\n"
         "  click \"Abbrechen\"   # by caption\n"
-        "type 1002 \"3.5\"\n"
         "type 1002 \"He said \\\"hi\\\" \\\\ bye\"\n"
         "select 30058 \"Hydrant\"\n"
         "select 30058 #2\n"
-        "key Escape\nkey enter\nKEY Tab\nkey Home\n"
+        "key Escape\nKEY Tab\n"
         "ok\ncancel\n"
-        "input \"3.5\"\ninput 7\n"
+        "input 7\n"
         "shot first-dialog\n"
         "click \"Übernehmen\"\n"
         "select 201 #1 #3 #0\n"
         "edit 201 #4 2 \"15,5\"  # a comment\n");
-    ASSERT_EQ(a.size(), 18u);
+    ASSERT_EQ(a.size(), 14u);
     EXPECT_EQ(a[0].kind, Action::Kind::Click);
     EXPECT_EQ(a[0].id, 1005u);
     EXPECT_EQ(a[0].line, 3);
-    EXPECT_FALSE(a[0].byCaption);
     EXPECT_TRUE(a[1].byCaption);
     EXPECT_EQ(a[1].text, L"Abbrechen");
     EXPECT_EQ(a[1].source, "click \"Abbrechen\"");
     EXPECT_EQ(a[2].kind, Action::Kind::Type);
-    EXPECT_EQ(a[2].text, L"3.5");
-    EXPECT_EQ(a[3].text, L"He said \"hi\" \\ bye");
-    EXPECT_EQ(a[4].kind, Action::Kind::Select);
-    EXPECT_EQ(a[4].text, L"Hydrant");
-    EXPECT_EQ(a[4].index, -1);
-    EXPECT_EQ(a[5].index, 2) << "#2 after select is an index, not a comment";
-    EXPECT_EQ(a[6].key, afxdriver::Key::Escape);
-    EXPECT_EQ(a[7].key, afxdriver::Key::Enter);
-    EXPECT_EQ(a[8].key, afxdriver::Key::Tab);
-    EXPECT_EQ(a[9].key, afxdriver::Key::Home);
-    EXPECT_EQ(a[10].kind, Action::Kind::Ok);
-    EXPECT_EQ(a[11].kind, Action::Kind::Cancel);
-    EXPECT_EQ(a[12].kind, Action::Kind::Input);
-    EXPECT_EQ(a[13].text, L"7");
-    EXPECT_EQ(a[14].kind, Action::Kind::Shot);
-    EXPECT_EQ(a[14].text, L"first-dialog");
-    EXPECT_EQ(a[15].text, L"\u00dcbernehmen");
-    EXPECT_EQ(a[16].indexes, (std::vector<int>{1, 3, 0})) << "several rows of a grid";
-    EXPECT_EQ(a[17].kind, Action::Kind::Edit);
-    EXPECT_EQ(a[17].index, 4);
-    EXPECT_EQ(a[17].column, 2);
-    EXPECT_EQ(a[17].text, L"15,5");
+    EXPECT_EQ(a[2].text, L"He said \"hi\" \\ bye");
+    EXPECT_EQ(a[3].kind, Action::Kind::Select);
+    EXPECT_EQ(a[3].text, L"Hydrant");
+    EXPECT_EQ(a[3].index, -1);
+    EXPECT_EQ(a[4].index, 2) << "#2 after select is an index, not a comment";
+    EXPECT_EQ(a[5].key, afxdriver::Key::Escape);
+    EXPECT_EQ(a[6].key, afxdriver::Key::Tab);
+    EXPECT_EQ(a[7].kind, Action::Kind::Ok);
+    EXPECT_EQ(a[8].kind, Action::Kind::Cancel);
+    EXPECT_EQ(a[9].kind, Action::Kind::Input);
+    EXPECT_EQ(a[9].text, L"7");
+    EXPECT_EQ(a[10].kind, Action::Kind::Shot);
+    EXPECT_EQ(a[10].text, L"first-dialog");
+    EXPECT_EQ(a[11].text, L"\u00dcbernehmen");
+    EXPECT_EQ(a[12].indexes, (std::vector<int>{1, 3, 0})) << "several rows of a grid";
+    EXPECT_EQ(a[13].kind, Action::Kind::Edit);
+    EXPECT_EQ(a[13].index, 4);
+    EXPECT_EQ(a[13].column, 2);
+    EXPECT_EQ(a[13].text, L"15,5");
 }
 
 TEST(AnswersFile, MistakesNameTheirLine)
@@ -129,14 +121,9 @@ TEST(AnswersFile, MistakesNameTheirLine)
         {"\n\nclick C\n", "line 3: click needs a control id"},
         {"type 3.5 \"x\"\n", "line 1: type needs a control id or the field's \"label\" first"},
         {"key Space\n", "line 1: unknown key \"Space\""},
-        {"ok now\n", "line 1: usage: ok"},
-        {"select 30058\n", "line 1: usage: select ID"},
         {"shot ../escape\n", "plain file name"},
-        {"input\n", "line 1: usage: input"},
         {"click \"A\"B\n", "a blank must follow"},
         {"select 201 #1 \"b\"\n", "takes #indexes only"},
-        {"edit 201 1 2 \"x\"\n", "line 1: edit needs the row as #INDEX"},
-        {"edit 201 #1 \"2\" \"x\"\n", "column number"},
         {"edit 201 #1 2\n", "line 1: usage: edit ID #ROW COLUMN"},
     };
     for (const auto& [text, message] : mistakes)
@@ -160,9 +147,7 @@ TEST(AnswersFile, LoadingNamesTheFileAndSkipsAByteOrderMark)
     std::ofstream(dir + "/bom.txt") << "\xEF\xBB\xBF" "click \"C\"\r\nok\n";
     ASSERT_TRUE(korcad::loadAnswers(dir + "/bom.txt", actions, &error)) << error;
     ASSERT_EQ(actions.size(), 2u);
-    EXPECT_EQ(actions[0].kind, Action::Kind::Click);
     EXPECT_EQ(actions[0].text, L"C");
-    EXPECT_EQ(actions[1].kind, Action::Kind::Ok);
     EXPECT_FALSE(korcad::parseAnswers("ok\n\xEF\xBB\xBFok\n", actions, &error)) << "elsewhere those bytes are text";
 }
 
@@ -183,9 +168,8 @@ TEST(AnswerRunner, ActionsGoToEachDialogInTurn)
                         errors.handler());
     Form form;
     EXPECT_EQ(form.DoModal(), IDOK);
-    EXPECT_EQ(form.m_text, L"Hydrant 12");
+    EXPECT_EQ(form.m_text + L"|" + form.m_choice, L"Hydrant 12|Leitung");
     EXPECT_EQ(form.m_number, 17);
-    EXPECT_EQ(form.m_choice, L"Leitung");
     EXPECT_EQ(form.innerResult, IDOK);
     EXPECT_EQ(runner.remaining(), 1u);
 
@@ -203,18 +187,16 @@ TEST(AnswerRunner, ADialogWithNoAnswerLeftIsReportedAndClosed)
         AnswerRunner runner(parse("key Tab\n"), errors.handler());
         Form form;
         EXPECT_EQ(form.DoModal(), IDCANCEL);
-        ASSERT_EQ(errors.messages.size(), 1u);
-        EXPECT_EQ(errors.messages[0],
-                  "dialog \"Tasten\" (template 9200) is still open after the last answer, line 1 (key Tab)");
+        EXPECT_EQ(errors.messages, std::vector<std::string>{
+            "dialog \"Tasten\" (template 9200) is still open after the last answer, line 1 (key Tab)"});
     }
     Errors errors;
     AnswerRunner runner(parse("cancel\n"), errors.handler());
     Form first, second, third;
     EXPECT_EQ(first.DoModal(), IDCANCEL);
     EXPECT_EQ(second.DoModal(), IDCANCEL) << "closed for nobody to wait";
-    ASSERT_EQ(errors.messages.size(), 1u);
-    EXPECT_EQ(errors.messages[0],
-              "dialog \"Tasten\" (template 9200) opened, but no answer is left (the last one, line 1, is used up)");
+    EXPECT_EQ(errors.messages, std::vector<std::string>{
+        "dialog \"Tasten\" (template 9200) opened, but no answer is left (the last one, line 1, is used up)"});
     EXPECT_TRUE(runner.failed());
     EXPECT_EQ(third.DoModal(), IDCANCEL) << "after a failure every dialog is closed at once";
     EXPECT_EQ(errors.messages.size(), 1u);
@@ -251,12 +233,8 @@ TEST(AnswerRunner, AnActionThatFindsNoSuchControlNamesLineDialogAndControl)
         {"type \"Nummer\" \"5\"\n", "line 1 (type \"Nummer\" \"5\"): dialog \"Tasten\" (template 9200) has no field "
                                      "labelled \"Nummer\" (its controls: CONTROLS)"},
         {"click 9206\n", "line 1 (click 9206): control 9206 of dialog \"Tasten\" (template 9200) is hidden"},
-        {"click \"Weiter\"\n", "line 1 (click \"Weiter\"): dialog \"Tasten\" (template 9200) has no button \"Weiter\""},
-        {"type 9205 \"x\"\n", "line 1 (type 9205 \"x\"): control 9205 of dialog \"Tasten\" (template 9200) is not an edit"},
         {"select 9204 \"Pumpe\"\n",
          "line 1 (select 9204 \"Pumpe\"): control 9204 of dialog \"Tasten\" (template 9200) has no line \"Pumpe\" (it has 3)"},
-        {"select 9204 #3\n",
-         "line 1 (select 9204 #3): control 9204 of dialog \"Tasten\" (template 9200) has no line #3 (it has 3)"},
         {"input \"3.5\"\n",
          "line 1 (input \"3.5\"): dialog \"Tasten\" (template 9200) is open, but this line answers a command-line prompt"},
     };
@@ -297,35 +275,13 @@ TEST(AnswerRunner, CommandLinePromptsTakeInputLinesOnly)
     EXPECT_TRUE(runner.nextInput(answer, "Abstand"));
     EXPECT_EQ(answer, L"3.5");
     EXPECT_FALSE(runner.nextInput(answer, "Abstand"));
-    ASSERT_EQ(errors.messages.size(), 1u);
-    EXPECT_EQ(errors.messages[0],
-              "line 2 (cancel): the command line asks \"Abstand\", but this line is a dialog action");
+    EXPECT_EQ(errors.messages,
+              std::vector<std::string>{"line 2 (cancel): the command line asks \"Abstand\", but this line is a dialog action"});
 
     Errors none;
     AnswerRunner empty(parse(""), none.handler());
     EXPECT_FALSE(empty.nextInput(answer));
-    ASSERT_EQ(none.messages.size(), 1u);
-    EXPECT_EQ(none.messages[0], "the command line asks for input, but no answer is left");
-}
-
-TEST(AnswerRunner, ShotsAreSavedOnRequestIntoTheShotsDirectory)
-{
-    std::string dir = uitest::freshDir("shots");
-    Errors errors;
-    {
-        AnswerRunner runner(parse("shot form\ncancel\nshot second.png\ncancel\n"), errors.handler());
-        runner.setShotsDirectory(dir);
-        Form a, b;
-        a.DoModal();
-        b.DoModal();
-    }
-    EXPECT_TRUE(errors.messages.empty());
-    for (const char* name : {"form.png", "second.png"}) {
-        QImage image(QString::fromStdString(dir + "/" + name));
-        EXPECT_FALSE(image.isNull()) << name;
-        EXPECT_GT(image.width(), 100);
-    }
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 2);
+    EXPECT_EQ(none.messages, std::vector<std::string>{"the command line asks for input, but no answer is left"});
 }
 
 TEST(AnswerRunner, ARunnerThatIsGoneLeavesDialogsToThePerson)

@@ -1,5 +1,4 @@
-// getfiled, acad_colordlg, acad_truecolordlg and alert in a korcad run, as a program meets them:
-// answered from an answers file, each window in the screenshots.
+// getfiled, acad_colordlg, acad_truecolordlg and alert in a korcad run, answered and shot.
 #include "korcad_run.h"
 #include "ui_support.h"
 

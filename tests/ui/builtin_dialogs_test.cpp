@@ -1,6 +1,4 @@
-// The windows of getfiled, acad_colordlg and acad_truecolordlg, driven as a person does: a name
-// typed into the file browser and Enter, the questions that follow it; clicks in the palette,
-// the VonLayer / VonBlock buttons and the colour control.
+// The windows of getfiled, acad_colordlg and acad_truecolordlg, driven as a person does.
 #include "gui/BuiltinDialogs.h"
 #include "mfc/afxhost.h"
 #include "ui_support.h"
@@ -20,8 +18,7 @@ namespace {
 
 using namespace korcad;
 
-// Runs `user` on the dialog `open` shows as soon as it shows; a dialog the user left open
-// fails the test and is cancelled.
+// Runs `user` on the dialog `open` shows; a dialog the user left open fails the test.
 template <class Open>
 auto withUser(Open open, const std::function<void(CDialog&)>& user)
 {
@@ -58,8 +55,7 @@ QLineEdit* nameField(CDialog& d)
     return w ? w->findChild<QLineEdit*>("fileNameEdit") : nullptr;
 }
 
-// Types a name into the file name field and presses Enter; `box` is clicked in the message box
-// that this opens, if any.
+// Types a name and Enter; `box` is clicked in the message box this opens, if any.
 void typeName(CDialog& d, const char* name, const wchar_t* box)
 {
     QLineEdit* edit = nameField(d);
@@ -119,15 +115,11 @@ TEST_F(FileWindow, ATypedNameAndEnterAnswerAfterTheMessageOrQuestionItBrings)
     }
 }
 
-TEST_F(FileWindow, TheDefaultIsProposedUnderTheTitleAndCancelAnswersNothing)
+TEST_F(FileWindow, TheDefaultNameIsProposedAndCancelAnswersNothing)
 {
     FileRequest r;
-    r.title = "Zeichnung öffnen";
     r.defaultName = dir + "/a.dxf";
     auto got = withUser([&] { return runFileDialog(r, nullptr); }, [](CDialog& d) {
-        CString caption;
-        d.GetWindowText(caption);
-        EXPECT_EQ(caption.str(), L"Zeichnung öffnen");
         ASSERT_NE(nameField(d), nullptr);
         EXPECT_EQ(nameField(d)->text().toStdString(), "a.dxf");
         afxdriver::key(afxdriver::Key::Escape);
@@ -157,11 +149,6 @@ TEST(ColorIndexWindow, ThePaletteTheFieldAndTheByLayerButtonsAnswerAnIndex)
         afxdriver::ok();
     });
     EXPECT_EQ(clicked, (ColorChoice{5, -1}));
-    auto typed = withUser([&] { return runColorDialog(r, nullptr); }, [](CDialog&) {
-        afxdriver::type(kIndexField, L"42");
-        afxdriver::key(afxdriver::Key::Enter);
-    });
-    EXPECT_EQ(typed, (ColorChoice{42, -1}));
     auto byLayer = withUser([&] { return runColorDialog(r, nullptr); }, [](CDialog&) {
         EXPECT_TRUE(afxdriver::click(kByLayer).ok);
         afxdriver::ok();

@@ -3,30 +3,20 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <memory>
 
 namespace {
 
 class CShape : public CObject {
     DECLARE_DYNAMIC(CShape)
-public:
-    virtual int Corners() const = 0;
 };
-
 class CTriangle : public CShape {
     DECLARE_DYNCREATE(CTriangle)
-public:
-    int Corners() const override { return 3; }
     int m_filler[4] = {};
 };
-
 class CSquare : public CShape {
     DECLARE_DYNCREATE(CSquare)
-public:
-    int Corners() const override { return 4; }
 };
-
 IMPLEMENT_DYNAMIC(CShape, CObject)
 IMPLEMENT_DYNCREATE(CTriangle, CShape)
 IMPLEMENT_DYNCREATE(CSquare, CShape)
@@ -40,18 +30,12 @@ TEST(RuntimeClass, CreatableClassesAreMadeByTheirRuntimeClass)
     EXPECT_EQ(triangle->m_nObjectSize, static_cast<int>(sizeof(CTriangle)));
     EXPECT_EQ(triangle->m_pBaseClass, RUNTIME_CLASS(CShape));
     EXPECT_EQ(RUNTIME_CLASS(CObject)->m_pBaseClass, nullptr);
-
     std::unique_ptr<CObject> made(triangle->CreateObject());
     ASSERT_TRUE(made);
     EXPECT_EQ(made->GetRuntimeClass(), triangle);
     EXPECT_TRUE(made->IsKindOf(RUNTIME_CLASS(CShape)));
     EXPECT_TRUE(made->IsKindOf(RUNTIME_CLASS(CObject)));
-    EXPECT_FALSE(made->IsKindOf(RUNTIME_CLASS(CSquare)));
-    CShape* shape = DYNAMIC_DOWNCAST(CShape, made.get());
-    ASSERT_TRUE(shape);
-    EXPECT_EQ(shape->Corners(), 3);
+    EXPECT_NE(DYNAMIC_DOWNCAST(CShape, made.get()), nullptr);
     EXPECT_EQ(DYNAMIC_DOWNCAST(CSquare, made.get()), nullptr);
-
     EXPECT_EQ(RUNTIME_CLASS(CShape)->CreateObject(), nullptr) << "DECLARE_DYNAMIC only: not creatable";
-    EXPECT_EQ(RUNTIME_CLASS(CShape)->m_pfnCreateObject, nullptr);
 }

@@ -1,18 +1,15 @@
-// Dialog templates and an icon of the window tests' own, registered as the test program's
-// resources.
+// The window tests' own dialog templates and icon, registered as the test program's resources.
 #pragma once
 
 #include "mfc/afxres.h"
 
-// A resizable form: a name edit across the top, a list filling the middle, OK and Cancel at
-// the bottom right, a note at the bottom left.
+// A resizable form: a name edit, a list below it, a note, OK and Cancel.
 #define IDD_TEST_FORM 9100
 #define IDC_FORM_NAME 9101
 #define IDC_FORM_LIST 9102
 #define IDC_FORM_NOTE 9103
 
-// Keyboard and data exchange: three edits, a combo box, an Apply button, a hidden button,
-// OK (the default push button) and Cancel.
+// Keys and data exchange: three edits, a combo box, Apply, a hidden button, OK (default), Cancel.
 #define IDD_TEST_KEYS 9200
 #define IDC_KEYS_TEXT 9201
 #define IDC_KEYS_INT 9202
@@ -31,8 +28,7 @@
 // A template naming a window class nobody registered: the dialog cannot be created.
 #define IDD_TEST_BROKEN 9400
 
-// A search field over a sorted list (as a dialog that narrows a long list while the user
-// types), a hint, and a second list that lets several lines be selected.
+// A search field over a sorted list, a hint, and a list with extended selection.
 #define IDD_TEST_SEARCH 9600
 #define IDC_SEARCH_TEXT 9601
 #define IDC_SEARCH_LIST 9602
@@ -45,8 +41,7 @@ HINSTANCE testResourceInstance();
 
 #include "mfc/afxwin.h"
 
-// The keyboard dialog: counts what reaches its handlers and exchanges three values and the
-// combo box's choice; Apply opens the plain dialog over it when asked to.
+// Counts what reaches its handlers, exchanges three values and the combo's choice; Apply may open PlainDialog.
 class KeysDialog : public CDialog {
 public:
     KeysDialog() : CDialog(IDD_TEST_KEYS) {}
