@@ -137,6 +137,10 @@ TEST(TextFormat, ReadsConversionsAsTheWindowsRuntime)
     // %s and %c wide, %hs and %hc narrow, the caller's text never read as a format.
     EXPECT_EQ(formatted(L"%s|%c|%hs|%hc|%5.2f|%d%%", L"Länge %n%x", L'Ü', "PE", 'x', 3.14159, 7),
               L"Länge %n%x|Ü|PE|x| 3.14|7%");
+    // Plain conversions only (written without vswprintf) give the same.
+    EXPECT_EQ(formatted(L"%s|%ls|%d|%i|%u|%c|%%|%s", L"Länge %d", L"b", -2147483647 - 1, 8, 4294967295u, L'Ü',
+                        static_cast<const wchar_t*>(nullptr)),
+              L"Länge %d|b|-2147483648|8|4294967295|Ü|%|(null)");
     // acutPrintf and CString::Format share it.
     CString s;
     s.Format(L"%s: %d", L"Objekte", 3);
