@@ -1,14 +1,11 @@
-// Drawing files as a careful editor treats them: what is read, how a save treats links, owner,
-// mode, read-only and hard-linked files, files changed on disk, long names; and in a session,
-// drawings that could not be read and failed saves.
+// Drawing files as a careful editor treats them: what is read; how a save treats links, owner,
+// mode, read-only and hard-linked files, files changed on disk; sessions' failed reads and saves.
 #include "drawing_util.h"
 
 #include "drawing/DrawingFile.h"
 #include "app/Session.h"
 
 #include "cad/CadHost.h"
-#include "sys/syscalls.h"
-#include "text/text.h"
 
 #include <gtest/gtest.h>
 
@@ -296,35 +293,6 @@ TEST_F(Folder, QsaveRefusesAFileThatChangedOnDiskSinceItWasReadOrSaved)
     EXPECT_EQ(empty->entityCount(), 0u);
     o = save(*empty, at("leer.dxf"), SaveMode::Quick);
     EXPECT_TRUE(o.saved) << o.error;
-}
-
-TEST_F(Folder, LongNamesGetATemporaryNameThatFits)
-{
-    Drawing d(L"x.dxf");
-    // The temporary names the saves make.
-    static std::vector<std::string> made;
-    made.clear();
-    korsys::ScopedCalls record;
-    record->mkstemp = [](char* pathTemplate) {
-        made.push_back(fs::path(pathTemplate).filename().string());
-        return korsys::systemCalls().mkstemp(pathTemplate);
-    };
-    // 247 and 255 bytes (the longest a name may be), and one of two-byte characters whose
-    // temporary name must not end in half a character.
-    std::string umlauts;
-    while (umlauts.size() + 2 <= 255 - 4)
-        umlauts += "ü";
-    for (const std::string& name : {std::string(243, 'a') + ".dxf", std::string(251, 'b') + ".dxf", umlauts + ".dxf"}) {
-        SCOPED_TRACE(name.size());
-        Outcome o = save(d, at(name));
-        EXPECT_TRUE(o.saved) << o.error;
-        EXPECT_EQ(readFile(at(name)), d.write());
-        EXPECT_EQ(names(), std::vector<std::string>{name});
-        fs::remove(at(name));
-        ASSERT_FALSE(made.empty());
-        EXPECT_LE(made.back().size(), 255u);
-        EXPECT_TRUE(kortext::isValidUtf8(made.back())) << made.back();
-    }
 }
 
 // ---- korcad's session ---------------------------------------------------------------------------

@@ -144,18 +144,4 @@ TEST(DxfNumbers, RealsReadBackAsTheSameNumberIntegersAreHeldToTheirRange)
     EXPECT_TRUE(std::any_of(groups.begin(), groups.end(), [](const std::string& g) { return g.rfind("62=", 0) == 0; }));
 }
 
-TEST(DxfGroupKinds, FollowTheDxfRanges)
-{
-    using K = dxf::Kind;
-    const std::pair<int, K> kinds[] = {{0, K::Text},     {10, K::Point},  {20, K::Real},   {38, K::Real},
-                                       {62, K::Int16},   {90, K::Int32},  {105, K::Text},  {330, K::Name},
-                                       {420, K::Int32},  {1010, K::Point}, {1071, K::Int32}, {1000, K::Text},
-                                       {-4, K::Text},    {-1, K::Name}};
-    for (const auto& [code, kind] : kinds)
-        EXPECT_EQ(dxf::kindOf(code), kind) << code;
-    EXPECT_FALSE(dxf::isGroupCode(-3));
-    EXPECT_FALSE(dxf::isGroupCode(1072));
-    EXPECT_TRUE(dxf::isGroupCode(-5));
-}
-
 }  // namespace
