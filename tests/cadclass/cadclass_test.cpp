@@ -388,8 +388,8 @@ TEST_F(CadClassFixture, AnEntityTheNewClassDoesNotFitKeepsItsOldOneAndIsReported
     auto reported = [&](const std::vector<std::wstring>& lines, int i) {
         std::string handle = handleOf(h[i].data());
         return std::count_if(lines.begin(), lines.end(), [&](const std::wstring& l) {
-            return narrow(l.c_str()).find(" " + handle + " ") != std::string::npos ||
-                   narrow(l.c_str()).find(" " + handle + ":") != std::string::npos;
+            const std::string t = narrow(l.c_str());
+            return t.find(" " + handle + " ") != std::string::npos || t.find(" " + handle + ":") != std::string::npos;
         });
     };
 

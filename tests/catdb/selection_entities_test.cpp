@@ -217,4 +217,23 @@ TEST_F(SelectionEntities, OperationsTakeEffectInTheirOrderAndAWrittenEntityIsRea
     EXPECT_EQ(host.reads, 1);
 }
 
+// Each class is checked for itself: one whose name no entity takes fails its entity alone.
+TEST_F(SelectionEntities, EachClassIsCheckedForItselfAndOneNoEntityTakesFailsItsEntity)
+{
+    std::string sql = catdbtest::smallCatalogueSql();
+    sql += "INSERT INTO KLASSEN VALUES (6, 'HY-LANG', 'Hydrant', 1, replace(hex(zeroblob(150)), '0', 'x'), NULL);";
+    ASSERT_EQ(scope.make(sql), "");
+    CCATDBModelManager::Reset();
+    const CCATDBModel& model = *CCATDBModelManager::GetCurrentModel();
+    CCATDBSelectionEntities entities(set);
+    ASSERT_TRUE(entities.LoadEntities(set.GetAdsName()));
+    EXPECT_TRUE(entities.AssignCADClass(0, *model.FindCADClass(L"AR-SC-100")));
+    EXPECT_FALSE(entities.AssignCADClass(1, *model.FindCADClass(L"HY-LANG")));
+    EXPECT_EQ(entities.GetLastError(), L"CAD-Class-Name: value longer than 255 characters");
+    EXPECT_TRUE(entities.IsLoadedEntityFailed(1) && !entities.IsLoadedEntityFailed(0));
+    EXPECT_FALSE(entities.UpdateCATDBValuesFromKey());
+    EXPECT_EQ(attribute(e[0], L"CAD-Class"), L"AR-SC-100|Armatur|2");
+    EXPECT_EQ(attribute(e[1], L"CAD-Class"), L"<none>");
+}
+
 }  // namespace

@@ -40,8 +40,7 @@ TEST_F(AdsDrawing, SelectionSetsFromTheWholeDrawingThroughAFilter)
     ads::RbPtr filter(acutBuildList(RTDXF0, L"INSERT", 2, L"SCHIEBER", 0));
     ASSERT_EQ(acedSSGet(L"_X", nullptr, nullptr, filter.get(), ss), RTNORM);
     int32_t n = 0;
-    ASSERT_EQ(acedSSLength(ss, &n), RTNORM);
-    EXPECT_EQ(n, 4);
+    ASSERT_TRUE(acedSSLength(ss, &n) == RTNORM && n == 4);
     for (int32_t i = 0; i < n; ++i) {
         ads_name e;
         ASSERT_EQ(acedSSName(ss, i, e), RTNORM);
@@ -54,8 +53,7 @@ TEST_F(AdsDrawing, SelectionSetsFromTheWholeDrawingThroughAFilter)
     // The previous set, and freeing. (ssadd and ssdel: drawing.lsp.)
     ads_name previous;
     ASSERT_EQ(acedSSGet(L"P", nullptr, nullptr, nullptr, previous), RTNORM);
-    acedSSLength(previous, &n);
-    EXPECT_EQ(n, 4);
+    EXPECT_TRUE(acedSSLength(previous, &n) == RTNORM && n == 4);
     EXPECT_EQ(acedSSFree(ss), RTNORM);
     EXPECT_TRUE(acedSSFree(ss) == RTERROR && acedSSLength(ss, &n) == RTERROR);
     acedSSFree(previous);
@@ -63,13 +61,11 @@ TEST_F(AdsDrawing, SelectionSetsFromTheWholeDrawingThroughAFilter)
     // An empty set of one's own, then one entity in it; nothing found is RTERROR.
     ads_name mine;
     ASSERT_EQ(acedSSAdd(nullptr, nullptr, mine), RTNORM);
-    acedSSLength(mine, &n);
-    EXPECT_EQ(n, 0);
+    EXPECT_TRUE(acedSSLength(mine, &n) == RTNORM && n == 0);
     ads_name last;
     ASSERT_EQ(acdbEntLast(last), RTNORM);
     ASSERT_EQ(acedSSAdd(last, mine, mine), RTNORM);
-    acedSSLength(mine, &n);
-    EXPECT_EQ(n, 1);
+    EXPECT_TRUE(acedSSLength(mine, &n) == RTNORM && n == 1);
     acedSSFree(mine);
     ads::RbPtr none(acutBuildList(RTDXF0, L"DIMENSION", 0));
     EXPECT_EQ(acedSSGet(L"X", nullptr, nullptr, none.get(), ss), RTERROR);

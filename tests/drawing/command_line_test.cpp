@@ -38,7 +38,7 @@ protected:
     void SetUp() override
     {
         std::string error;
-        drawing_ = loadDrawing(std::string(EXAMPLES_DIR) + "/netz.dxf", &error);
+        drawing_ = loadDrawing(drawingtest::netzPath(), &error);
         ASSERT_TRUE(drawing_) << error;
         window_.setDrawing(drawing_.get());
         ASSERT_TRUE(window_.handle());
@@ -134,7 +134,7 @@ protected:
         ASSERT_TRUE(mkdtemp(dir));
         dir_ = dir;
         path_ = dir_ + "/netz.dxf";
-        std::filesystem::copy_file(std::string(EXAMPLES_DIR) + "/netz.dxf", path_);
+        std::filesystem::copy_file(drawingtest::netzPath(), path_);
         Options o;
         o.drawing = path_;
         o.drawingGiven = true;
@@ -152,8 +152,7 @@ protected:
     void TearDown() override
     {
         session_.reset();
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
+        std::filesystem::remove_all(dir_);
     }
     // Presses the button of the question about unsaved changes once it shows.
     void answer(const QString& button, bool* asked)
