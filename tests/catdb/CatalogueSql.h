@@ -4,8 +4,6 @@
 
 #include "test_db.h"
 
-#include <cstdio>
-
 #include <string>
 
 namespace catdbtest {

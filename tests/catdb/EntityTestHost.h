@@ -1,14 +1,22 @@
-// EntityTestHost.h — korcad's host with a drawing for the entity and classification tests; it
-// counts the entity reads and writes that reach the drawing (whole entities or extended data).
+// EntityTestHost.h — for the catalogue, entity and classification tests: korcad's host that
+// counts the entity reads and writes reaching the drawing, and a test's own catalogue.
 #pragma once
 
+#include "CatalogueSql.h"
+
 #include "cad/CadHost.h"
+#include "catdb/catdb.h"
+#include "db/kordb.h"
 #include "drawing/DrawingFile.h"
 
 #include "ads/adshost.h"
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -87,5 +95,53 @@ inline bool selectAll(const wchar_t* type, ads_name ss)
     ads::RbPtr filter(acutBuildList(RTDXF0, type, 0));
     return acedSSGet(L"X", nullptr, nullptr, filter.get(), ss) == RTNORM;
 }
+
+// A test's own folder (also its XDG_CONFIG_HOME) and a fresh db layer and catalogue model that
+// collect their diagnostics; all undone when it goes.
+struct CatalogueScope {
+    std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                ("catdb-" + std::to_string(::getpid()) + "-" +
+                                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::vector<std::string> diagnostics;
+
+    CatalogueScope()
+    {
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir / "config");
+        ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+        kordb::closeAll();
+        kordb::clearHostDatabases();
+        kordb::reloadConfiguration();
+        kordb::setDiagnosticSink([this](const std::string& m) { diagnostics.push_back(m); });
+        CCATDBModelManager::SetCatalogueDatabase(nullptr);
+        CCATDBModelManager::Reset();
+        CCATDBMultiLanguageString::SetUserLanguage(nullptr);
+    }
+    ~CatalogueScope()
+    {
+        CCATDBModelManager::Reset();
+        CCATDBMultiLanguageString::SetUserLanguage(nullptr);
+        kordb::closeAll();
+        kordb::setDiagnosticSink(nullptr);
+        kordb::clearHostDatabases();
+        std::filesystem::remove_all(dir);
+    }
+    // Makes the database `name` from SQL text in the folder and configures it; "" or the error.
+    std::string make(const std::string& sql, const std::string& name = "KATALOG")
+    {
+        const std::string file = (dir / (name + ".sqlite")).string();
+        std::string error = testdb::sqliteFile(file, sql);
+        if (error.empty() && !kordb::setDatabase(name, file))
+            error = "setDatabase " + name + " failed";
+        return error;
+    }
+    std::string all() const
+    {
+        std::string out;
+        for (const auto& d : diagnostics)
+            out += d + "\n";
+        return out;
+    }
+};
 
 }  // namespace catdbtest

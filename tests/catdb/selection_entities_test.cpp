@@ -1,20 +1,6 @@
-// Classifying the entities of a selection set on a small drawing: the old classification
-// removed, entities loaded with their class, standard values and catalogue-derived attributes
-// written, each entity read and written at most once per step.
-#include "CatalogueSql.h"
+// Classifying the entities of a selection set: the old class removed, classes loaded, standard
+// values and catalogue attributes written, each entity read and written at most once a step.
 #include "EntityTestHost.h"
-
-#include "catdb/catdb.h"
-#include "db/kordb.h"
-
-#include <gtest/gtest.h>
-
-#include <unistd.h>
-
-#include <filesystem>
-#include <string>
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -25,18 +11,8 @@ class SelectionEntities : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dir = fs::temp_directory_path() / ("catdb-sel-" + std::to_string(::getpid()) + "-" +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        kordb::closeAll();
-        kordb::clearHostDatabases();
-        kordb::setDiagnosticSink([this](const std::string& m) { diagnostics += m + "\n"; });
-        ASSERT_EQ(catdbtest::makeDatabase((dir / "katalog.sqlite").string(), catdbtest::smallCatalogueSql()), "");
-        ASSERT_TRUE(kordb::setDatabase("KATALOG", (dir / "katalog.sqlite").string()));
-        CCATDBModelManager::SetCatalogueDatabase(nullptr);
+        ASSERT_EQ(scope.make(catdbtest::smallCatalogueSql()), "");
         CCATDBMultiLanguageString::SetUserLanguage(L"de");
-
         std::string error;
         auto d = korcad::loadDrawing(catdbtest::netzPath(), &error);
         ASSERT_NE(d, nullptr) << error;
@@ -50,16 +26,7 @@ protected:
         netz = xdataOf(e[0], L"KOR_NETZ");
         ASSERT_FALSE(netz.empty());
     }
-    void TearDown() override
-    {
-        set = CKORAdsSelectionSet();
-        CCATDBModelManager::Reset();
-        CCATDBMultiLanguageString::SetUserLanguage(nullptr);
-        kordb::closeAll();
-        kordb::setDiagnosticSink(nullptr);
-        kordb::clearHostDatabases();
-        fs::remove_all(dir);
-    }
+    void TearDown() override { set = CKORAdsSelectionSet(); }
     void give(const ads_name entity, std::initializer_list<std::pair<const wchar_t*, const wchar_t*>> attributes)
     {
         CKORAdsEntity x;
@@ -86,17 +53,20 @@ protected:
             x.GetAttribute(name, value);
         return value;
     }
-    CStringArray names(const ads_name entity)
+    // The entity's attribute names, separated by blanks.
+    std::wstring names(const ads_name entity)
     {
         CKOREntity x;
         CStringArray all;
         x.Connect(entity);
         x.GetAttributeNames(all);
-        return all;
+        std::wstring out;
+        for (int i = 0; i < all.GetSize(); ++i)
+            out += (i ? L" " : L"") + all[i].str();
+        return out;
     }
 
-    fs::path dir;
-    std::string diagnostics;
+    catdbtest::CatalogueScope scope;
     catdbtest::CountingHost host;
     CKORAdsSelectionSet set;
     ads_name e[3];
@@ -110,12 +80,8 @@ TEST_F(SelectionEntities, ReclassifyingRemovesTheOldClassAndWritesTheNewOnesValu
     give(e[0], {{L"CAD-Class", L"HY-UF-080|Hydrant|1"}, {L"CAD-Class-Name", L"Unterflurhydrant DN 80"},
                 {L"Nennweite", L"80"}, {L"Material", L"GGG"}, {L"Hydrantenart", L"Unterflur"},
                 {L"Bemerkung", L"alt"}});
-    {
-        CKORAdsEntity x;
-        ASSERT_TRUE(x.Connect(e[0]));
-        ASSERT_TRUE(x.SetAttribute(L"CAD-Class_M", 1));
-        ASSERT_TRUE(x.Update());
-    }
+    CKORAdsEntity m;
+    ASSERT_TRUE(m.Connect(e[0]) && m.SetAttribute(L"CAD-Class_M", 1) && m.Update());
     give(e[1], {{L"CAD-Class", L"ALT-4711|Punkt|3"}, {L"Nennweite", L"150"}, {L"CAD-Class-Name", L"Altklasse"}});
     const long n = set.GetSize();
 
@@ -125,12 +91,8 @@ TEST_F(SelectionEntities, ReclassifyingRemovesTheOldClassAndWritesTheNewOnesValu
     ASSERT_TRUE(entities.RemoveAttributesFromTbl()) << entities.GetLastError().GetString();
     EXPECT_EQ(host.reads, n);
     EXPECT_EQ(host.writes, 2);  // only the entities that had something to remove
-    CStringArray left = names(e[0]);
-    ASSERT_EQ(left.GetSize(), 1);
-    EXPECT_EQ(left[0], L"Bemerkung");
-    left = names(e[1]);
-    ASSERT_EQ(left.GetSize(), 1);  // an unknown class has no standard values to remove
-    EXPECT_EQ(left[0], L"Nennweite");
+    EXPECT_EQ(names(e[0]), L"Bemerkung");
+    EXPECT_EQ(names(e[1]), L"Nennweite");  // an unknown class has no standard values to remove
     EXPECT_EQ(xdataOf(e[0], L"KOR_NETZ"), netz);
 
     const CCATDBCADClass& schieber = *CCATDBModelManager::GetCurrentModel()->FindCADClass(L"AR-SC-100");
@@ -169,7 +131,7 @@ TEST_F(SelectionEntities, ReclassifyingRemovesTheOldClassAndWritesTheNewOnesValu
     ASSERT_TRUE(entities.SetStandardValuesFromTbl());
     ASSERT_TRUE(entities.UpdateCATDBValuesFromKey());
     EXPECT_EQ(host.writes, 0);
-    EXPECT_EQ(diagnostics, "");
+    EXPECT_EQ(scope.all(), "");
 }
 
 TEST_F(SelectionEntities, InvalidSetsErasedEntitiesAndUnknownClassesAreReported)
@@ -202,16 +164,11 @@ TEST_F(SelectionEntities, InvalidSetsErasedEntitiesAndUnknownClassesAreReported)
     ASSERT_EQ(acdbEntDel(erased), RTNORM);
     EXPECT_FALSE(entities.LoadEntities(set.GetAdsName()));
     const long n = set.GetSize();
-    EXPECT_EQ(entities.GetLastError().str().rfind(L"1 of " + std::to_wstring(n) + L" entities could not be read (entity " +
-                                                      std::to_wstring(n - 1) + L": ",
-                                                  0),
-              0u)
-        << entities.GetLastError().GetString();
+    const std::wstring unread = L"1 of " + std::to_wstring(n) + L" entities could not be read (entity " + std::to_wstring(n - 1);
+    EXPECT_EQ(entities.GetLastError().str().rfind(unread + L": ", 0), 0u) << entities.GetLastError().GetString();
     ASSERT_EQ(entities.GetLoadedCount(), n - 1);
-    EXPECT_EQ(entities.GetLoadedClass(0), &hy);
-    EXPECT_EQ(entities.GetLoadedClass(1), nullptr);
-    EXPECT_EQ(entities.GetLoadedClass(2), &hy);
-    EXPECT_EQ(entities.GetLoadedClass(3), nullptr);
+    EXPECT_TRUE(entities.GetLoadedClass(0) == &hy && !entities.GetLoadedClass(1) && entities.GetLoadedClass(2) == &hy &&
+                !entities.GetLoadedClass(3));
     ASSERT_TRUE(entities.SetStandardValuesFromTbl());
 
     // An entity erased between loading and writing: the others are written.
@@ -256,30 +213,27 @@ TEST_F(SelectionEntities, OperationsTakeEffectInTheirOrderAndAWrittenEntityIsRea
                       {1000, L"80"}}));
     host.resetCounts();
     CKOREntity* written = entities.GetLoadedEntity(0);
-    ASSERT_NE(written, nullptr);
-    EXPECT_EQ(written->GetAttributeCount(), 6);
+    EXPECT_TRUE(written && written->GetAttributeCount() == 6);
     EXPECT_EQ(host.reads, 1);
 }
 
-TEST_F(SelectionEntities, AClassWhoseNameNoEntityTakesFailsEveryEntityAndWritesNothing)
+// Each class is checked for itself: one whose name no entity takes fails its entity alone.
+TEST_F(SelectionEntities, EachClassIsCheckedForItselfAndOneNoEntityTakesFailsItsEntity)
 {
     std::string sql = catdbtest::smallCatalogueSql();
     sql += "INSERT INTO KLASSEN VALUES (6, 'HY-LANG', 'Hydrant', 1, replace(hex(zeroblob(150)), '0', 'x'), NULL);";
-    ASSERT_EQ(catdbtest::makeDatabase((dir / "katalog.sqlite").string(), sql), "");
+    ASSERT_EQ(scope.make(sql), "");
     CCATDBModelManager::Reset();
-    const CCATDBCADClass& lang = *CCATDBModelManager::GetCurrentModel()->FindCADClass(L"HY-LANG");
+    const CCATDBModel& model = *CCATDBModelManager::GetCurrentModel();
     CCATDBSelectionEntities entities(set);
     ASSERT_TRUE(entities.LoadEntities(set.GetAdsName()));
-    host.resetCounts();
-    const long n = entities.GetLoadedCount();
-    for (long i = 0; i < n; ++i) {
-        EXPECT_FALSE(entities.AssignCADClass(i, lang));
-        EXPECT_EQ(entities.GetLastError(), L"CAD-Class-Name: value longer than 255 characters");
-        EXPECT_TRUE(entities.IsLoadedEntityFailed(i));
-    }
-    EXPECT_EQ(entities.GetFailures().size(), static_cast<size_t>(n));
+    EXPECT_TRUE(entities.AssignCADClass(0, *model.FindCADClass(L"AR-SC-100")));
+    EXPECT_FALSE(entities.AssignCADClass(1, *model.FindCADClass(L"HY-LANG")));
+    EXPECT_EQ(entities.GetLastError(), L"CAD-Class-Name: value longer than 255 characters");
+    EXPECT_TRUE(entities.IsLoadedEntityFailed(1) && !entities.IsLoadedEntityFailed(0));
     EXPECT_FALSE(entities.UpdateCATDBValuesFromKey());
-    EXPECT_EQ(host.writes, 0);
+    EXPECT_EQ(attribute(e[0], L"CAD-Class"), L"AR-SC-100|Armatur|2");
+    EXPECT_EQ(attribute(e[1], L"CAD-Class"), L"<none>");
 }
 
 }  // namespace

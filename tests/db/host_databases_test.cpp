@@ -1,10 +1,8 @@
-// Which databases a korcad session reads its text tables from: --db entries over
-// databases.ini, and the sample databases when nothing is configured.
+// The databases a korcad session reads: --db over databases.ini, else the samples.
 #include "run_process.h"
 #include "app/Session.h"
 
-#include "db/kordb.h"
-#include "kor/korcommon.h"
+#include "db_scope.h"
 
 #include "test_db.h"
 
@@ -29,30 +27,7 @@ void makeDatabase(const fs::path& file, const std::string& text)
 
 class HostDatabases : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        dir = fs::temp_directory_path() / ("kor-hostdb-" + std::to_string(::getpid()));
-        fs::remove_all(dir);
-        fs::create_directories(dir / "kor");
-        ::setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
-        kordb::setDiagnosticSink([](const std::string&) {});
-    }
-    void TearDown() override
-    {
-        kordb::setDiagnosticSink(nullptr);
-        fs::remove_all(dir);
-    }
-    // Text 2 of TEXTE in `database` as the session configured it.
-    static std::wstring text2(const wchar_t* database)
-    {
-        CString resolved;
-        if (!GetKorPath(CString(L"DB_") + database, L"TEXTE", L"", L"", resolved))
-            return L"<failed>";
-        CKORRltbRecordset rs;
-        if (!kor_reltab::Query(L"SELECT Text FROM \"" + resolved + L"\" WHERE ( Identifier = 2 )", rs))
-            return L"<failed>";
-        return rs.GetFieldChar(L"Text", 1).str();
-    }
+    static std::wstring text2(const wchar_t* database) { return dbtest::text(database, 2); }
     korcad::Options options(std::vector<std::pair<std::string, std::string>> databases)
     {
         korcad::Options o;
@@ -60,7 +35,8 @@ protected:
         o.databases = std::move(databases);
         return o;
     }
-    fs::path dir;
+    dbtest::Scope scope;
+    const fs::path& dir = scope.dir;
     std::istringstream in;
     std::ostringstream out, err;
 };
@@ -128,14 +104,8 @@ TEST_F(HostDatabases, KorcadDbCheckKnowsTheDatabasesKorcadUsesWithoutConfigurati
 
 TEST(KorcadDbOption, AWrongDbEntryIsAUsageError)
 {
-    for (std::string entry : {"WASSER", "WASSER=", "=x.sqlite", "WAS\"SER=x.sqlite", "WAS SER=x.sqlite"}) {
-        auto r = runProcess({KORCAD_PATH, "--no-load", "--db", entry, "-e", "1"});
-        EXPECT_EQ(r.exitCode, 2) << entry;
-        EXPECT_NE(r.err.find("korcad: --db"), std::string::npos) << r.err;
-    }
-    auto help = runProcess({KORCAD_PATH, "--help"});
-    EXPECT_NE(help.out.find("--db NAME=LOCATION"), std::string::npos);
-    EXPECT_NE(help.out.find("databases.ini"), std::string::npos);
+    for (std::string entry : {"WASSER", "WASSER=", "=x.sqlite", "WAS\"SER=x.sqlite", "WAS SER=x.sqlite"})
+        EXPECT_EQ(korcad::parseOptions({"--db", entry}).error.rfind("--db", 0), 0u) << entry;
 }
 
 }  // namespace

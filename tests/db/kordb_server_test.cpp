@@ -1,16 +1,12 @@
-// The text tables on a PostgreSQL server (the cluster of pg_cluster.sh): a server not there,
-// gone, restarted, too slow or a read-only replica; no password in any message; korcad-db's
-// import; korcad's dialogs over the server's labels and catalogue.
-#include "db/kordb.h"
-#include "kor/korcommon.h"
+// The text tables on a PostgreSQL server (pg_cluster.sh): a server not there, gone, restarted,
+// too slow; no password in any message; korcad-db's import.
+#include "db_scope.h"
 #include "korcad_run.h"
 #include "pg_test_server.h"
 
 #include "test_db.h"
 
 #include <gtest/gtest.h>
-
-#include <sqlite3.h>
 
 #include <signal.h>
 #include <unistd.h>
@@ -25,6 +21,8 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+using dbtest::text;
 
 using Rows = std::vector<std::pair<int, std::string>>;
 
@@ -46,65 +44,37 @@ protected:
     void SetUp() override
     {
         KOR_REQUIRE_PG_CLUSTER();
-        dir = fs::temp_directory_path() / ("kordb-server-" + std::to_string(::getpid()) + "-" +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir / "config" / "kor");
-        ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
-        kordb::closeAll();
-        kordb::clearHostDatabases();
-        kordb::reloadConfiguration();
         kordb::setStatementTimeout(5000);
-        kordb::setDiagnosticSink([this](const std::string& m) { diagnostics.push_back(m); });
     }
     void TearDown() override
     {
         if (!pgtest::cluster().ok)
             return;
         kordb::closeAll();
-        kordb::setDiagnosticSink(nullptr);
-        kordb::clearHostDatabases();
         // A test that failed with a server stopped leaves it running for the next one.
         if (pgtest::value("SELECT 1") != "1")
             pgtest::control("primary", "start");
         for (const auto& schema : schemas)
             pgtest::exec("DROP SCHEMA IF EXISTS \"" + schema + "\" CASCADE");
-        fs::remove_all(dir);
     }
 
     // A schema with the text table TEXTE, removed after the test.
     std::string schema(const std::string& name, const Rows& rows)
     {
         schemas.push_back(name);
-        std::string error = pgtest::makeTextSchema(name, rows);
-        EXPECT_EQ(error, "");
+        EXPECT_EQ(pgtest::makeTextSchema(name, rows), "");
         return name;
     }
-    std::wstring text(const std::wstring& database, int id, const std::wstring& table = L"TEXTE")
-    {
-        CString resolved;
-        if (!GetKorPath(CString(L"DB_" + database), CString(table), L"", L"", resolved))
-            return L"<failed>";
-        CString query;
-        query.Format(L"SELECT Text FROM \"%s\" WHERE ( Identifier = %d )", resolved.GetString(), id);
-        CKORRltbRecordset rs;
-        if (!kor_reltab::Query(query, rs))
-            return L"<failed>";
-        return rs.GetFieldChar(L"Text", 1).str();
-    }
-    bool lastSays(const std::string& part) const
-    {
-        return !diagnostics.empty() && diagnostics.back().find(part) != std::string::npos;
-    }
-    std::string last() const { return diagnostics.empty() ? "" : diagnostics.back(); }
+    bool lastSays(const std::string& part) const { return scope.lastSays(part); }
+    std::string last() const { return scope.last(); }
     void expectNoPassword() const
     {
-        for (const auto& d : diagnostics)
+        for (const auto& d : scope.diagnostics)
             EXPECT_EQ(d.find(pgtest::cluster().password), std::string::npos) << d;
     }
 
-    fs::path dir;
-    std::vector<std::string> diagnostics;
+    dbtest::Scope scope;
+    const fs::path& dir = scope.dir;
     std::vector<std::string> schemas;
 };
 
@@ -114,7 +84,7 @@ TEST_F(Server, EachDatabaseIsASchemaAndEveryLookupSeesTheServersTextsAsTheyAreNo
     schema("srv_gas", {{1, "Druckstufe"}});
     // Without a search path the database's name is the schema; with one, the one it names.
     ASSERT_TRUE(kordb::setDatabase("SRV_WASSER", pgtest::cluster().primary));
-    std::ofstream(dir / "config" / "kor" / "databases.ini")
+    std::ofstream(dir / "kor" / "databases.ini")
         << "[databases]\nGAS = " << pgtest::url("srv_gas") << "\n";
     EXPECT_EQ(text(L"SRV_WASSER", 1), L"Überdeckung [m]");
     EXPECT_EQ(text(L"GAS", 1), L"Druckstufe");
@@ -213,26 +183,6 @@ TEST_F(Server, AStatementRunningTooLongIsCancelledAndTheConnectionServesOn)
     EXPECT_EQ(text(L"SRV_WASSER", 1), L"Nennweite");
 }
 
-TEST_F(Server, AReadOnlyReplicaServesLookupsAndRefusesAnImport)
-{
-    schema("srv_replik", {{1, "vom Primärserver"}});
-    // The standby replays what the primary wrote; wait for it, bounded.
-    const std::string standby = pgtest::url("srv_replik", pgtest::cluster().standby);
-    for (int i = 0; i < 100 && pgtest::value("SELECT count(*) FROM srv_replik.\"TEXTE\"", standby) != "1"; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    ASSERT_EQ(pgtest::value("SELECT pg_is_in_recovery()", standby), "t");
-    ASSERT_TRUE(kordb::setDatabase("REPLIK", standby));
-    EXPECT_EQ(text(L"REPLIK", 1), L"vom Primärserver");
-
-    sqliteFile(dir / "replik.sqlite", "CREATE TABLE TEXTE (Identifier INTEGER, Text TEXT);"
-                                      "INSERT INTO TEXTE VALUES (1, 'neu');");
-    ProcessResult r = korcadDb({"import", (dir / "replik.sqlite").string(), standby});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("read-only transaction"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("nothing was imported"), std::string::npos) << r.err;
-    EXPECT_EQ(text(L"REPLIK", 1), L"vom Primärserver");
-}
-
 TEST_F(Server, NoMessageShowsAPassword)
 {
     const auto& c = pgtest::cluster();
@@ -309,50 +259,8 @@ TEST_F(Server, TheImportIsAllOrNothingAndCheckListsWhatKorcadResolves)
     EXPECT_NE(check.out.find("  TEXTE            -> \"SRV_IMPORT.TEXTE\"  1 records"), std::string::npos) << check.out;
     EXPECT_NE(check.out.find("  Materialien      -> \"SRV_IMPORT.Materialien\"  1 records"), std::string::npos)
         << check.out;
-    check = korcadDb({"check", (dir / "gut.sqlite").string()});
-    EXPECT_EQ(check.exitCode, 0) << check.out;
-    EXPECT_NE(check.out.find("  TEXTE            -> \"GUT.TEXTE\"  2 records"), std::string::npos) << check.out;
     EXPECT_EQ(korcadDb({"check", url + "x"}).exitCode, 1);
     EXPECT_EQ(korcadDb({"import", "only-one-argument"}).exitCode, 2);
-}
-
-TEST_F(Server, KorcadShowsTheServersLabelsAndTheClassDialogListsItsCatalogue)
-{
-    const std::string url = pgtest::url("srv_wasser");
-    schemas.push_back("srv_wasser");
-    sqliteFile(dir / "wasser.sqlite", "CREATE TABLE TEXTE (Identifier INTEGER, Text TEXT);"
-                                      "INSERT INTO TEXTE VALUES (1, 'Überdeckung (Server)'), (2, 'Material (Server)'),"
-                                      "(16, 'Aus Zeichnung (Server)');");
-    ProcessResult r = korcadDb({"import", (dir / "wasser.sqlite").string(), url});
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-
-    // The button carries the server's label: clicking it by that text proves it is shown.
-    KorcadRun button = korcad({"--db", "WASSER=" + url, "-e",
-                               "(korDialog_ButtonValue \"WASSER\" \"TEXTE\" 1 16 1.2 \"ZEICHNUNG\")"},
-                              "click \"Aus Zeichnung (Server)\"\n");
-    ASSERT_EQ(button.process.exitCode, 0) << button.process.err;
-    EXPECT_EQ(button.process.out, "(2 \"ZEICHNUNG\")\n");
-    // The catalogue: the sample one with a class only the server has.
-    fs::copy_file(fs::path(KOR_SAMPLE_DB_DIR) / "katalog.sqlite", dir / "katalog.sqlite");
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open((dir / "katalog.sqlite").c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db,
-                           "INSERT INTO KLASSEN (Nr, Schluessel, Typ, Version, Name_DE, Name_EN) VALUES "
-                           "(9999, 'HY-SV-999', 'Hydrant', 1, 'Hydrant vom Server', 'Hydrant from the server')",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(db);
-    schemas.push_back("srv_katalog");
-    r = korcadDb({"import", (dir / "katalog.sqlite").string(), pgtest::url("srv_katalog")});
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    KorcadRun klasse = korcad({"--db", "KATALOG=" + pgtest::url("srv_katalog"), "--dwg",
-                               std::string(EXAMPLES_DIR) + "/netz.dxf", "-e", "(arxload \"korKlasse\")", "-e",
-                               "(kor_KlasseZuordnen \"Hydranten\" \"Punkt\")", "-e",
-                               "(cdr (assoc -3 (entget (ssname (ssget \"X\" '((2 . \"HYDRANT\"))) 0) "
-                               "'(\"KOR_ATTRIBUTE\"))))"},
-                              "pick 31.06,1.06\ninput \"\"\nselect 30058 \"Hydrant vom Server\"\nok\nclick \"Ja\"\n");
-    ASSERT_EQ(klasse.process.exitCode, 0) << klasse.process.err << klasse.process.out;
-    EXPECT_NE(klasse.process.out.find("\"HY-SV-999|Hydrant|1\""), std::string::npos) << klasse.process.out;
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <map>
 #include <string>
 #include <sys/wait.h>
 #include <utility>
@@ -24,7 +23,7 @@ inline std::string statePath()
 }
 
 struct Cluster {
-    std::string primary, standby, password, dir;
+    std::string primary, password;
     bool ok = false;
 };
 
@@ -34,60 +33,36 @@ inline const Cluster& cluster()
     static Cluster c = [] {
         Cluster c;
         std::ifstream in(statePath());
-        std::map<std::string, std::string> vars;
-        std::string line;
-        while (std::getline(in, line)) {
+        for (std::string line; std::getline(in, line);) {
             auto eq = line.find('=');
-            if (eq == std::string::npos)
-                continue;
-            std::string v = line.substr(eq + 1);
+            std::string v = eq == std::string::npos ? "" : line.substr(eq + 1);
             if (v.size() >= 2 && v.front() == '\'' && v.back() == '\'')
                 v = v.substr(1, v.size() - 2);
-            vars[line.substr(0, eq)] = v;
+            if (line.rfind("KOR_PG_PRIMARY=", 0) == 0)
+                c.primary = v;
+            else if (line.rfind("KOR_PG_PASSWORD=", 0) == 0)
+                c.password = v;
         }
-        c.primary = vars["KOR_PG_PRIMARY"];
-        c.standby = vars["KOR_PG_STANDBY"];
-        c.password = vars["KOR_PG_PASSWORD"];
-        c.dir = vars["KOR_PG_DIR"];
         c.ok = !c.primary.empty();
         return c;
     }();
     return c;
 }
 
-// A URL of the primary (or `base`) whose search path is `schema`.
-inline std::string url(const std::string& schema, const std::string& base = cluster().primary)
-{
-    return base + "&options=-csearch_path%3D" + schema;
-}
+// A URL of the primary whose search path is `schema`.
+inline std::string url(const std::string& schema) { return cluster().primary + "&options=-csearch_path%3D" + schema; }
 
-// Runs SQL on the primary as the administrator; the error text, empty on success.
-inline std::string exec(const std::string& sql, const std::string& where = cluster().primary)
+// Runs SQL on the primary as the administrator: the first field of the first row, or
+// "<error: ...>" when it fails. exec: the error text alone, empty on success.
+inline std::string value(const std::string& sql)
 {
-    PGconn* conn = PQconnectdb(where.c_str());
-    std::string error;
-    if (PQstatus(conn) != CONNECTION_OK) {
-        error = PQerrorMessage(conn);
-    } else {
-        PGresult* r = PQexec(conn, ("SET client_min_messages TO warning; " + sql).c_str());
-        if (PQresultStatus(r) != PGRES_COMMAND_OK && PQresultStatus(r) != PGRES_TUPLES_OK)
-            error = PQresultErrorMessage(r);
-        PQclear(r);
-    }
-    PQfinish(conn);
-    return error;
-}
-
-// The first field of the first row of a query on `where`, "<error: ...>" when it fails.
-inline std::string value(const std::string& sql, const std::string& where = cluster().primary)
-{
-    PGconn* conn = PQconnectdb(where.c_str());
+    PGconn* conn = PQconnectdb(cluster().primary.c_str());
     std::string out;
     if (PQstatus(conn) != CONNECTION_OK) {
         out = std::string("<error: ") + PQerrorMessage(conn) + ">";
     } else {
-        PGresult* r = PQexec(conn, sql.c_str());
-        if (PQresultStatus(r) != PGRES_TUPLES_OK)
+        PGresult* r = PQexec(conn, ("SET client_min_messages TO warning; " + sql).c_str());
+        if (PQresultStatus(r) != PGRES_TUPLES_OK && PQresultStatus(r) != PGRES_COMMAND_OK)
             out = std::string("<error: ") + PQresultErrorMessage(r) + ">";
         else if (PQntuples(r) > 0)
             out = PQgetvalue(r, 0, 0);
@@ -95,6 +70,11 @@ inline std::string value(const std::string& sql, const std::string& where = clus
     }
     PQfinish(conn);
     return out;
+}
+inline std::string exec(const std::string& sql)
+{
+    std::string out = value(sql);
+    return out.rfind("<error: ", 0) == 0 ? out : "";
 }
 
 // A schema of text table(s) made anew: `table` with lower-case columns identifier and text,
@@ -109,7 +89,7 @@ inline std::string makeTextSchema(const std::string& schema, const std::vector<s
     return exec(sql);
 }
 
-// pg_cluster.sh ctl: stops, starts or restarts the primary or the standby.
+// pg_cluster.sh ctl: stops, starts or restarts the primary.
 inline bool control(const std::string& node, const std::string& action)
 {
     std::string command = std::string("'") + KOR_PG_CLUSTER_SCRIPT + "' ctl '" + statePath() + "' " +

@@ -1,29 +1,22 @@
-// Drawing files as a careful editor treats them: what is read, how a save treats links, owner,
-// mode, read-only and hard-linked files, files changed on disk, long names; and in a session,
-// drawings that could not be read and failed saves.
+// Drawing files as a careful editor treats them: what is read; how a save treats links, owner,
+// mode, read-only and hard-linked files, files changed on disk; sessions' failed reads and saves.
 #include "drawing_util.h"
 
 #include "drawing/DrawingFile.h"
 #include "app/Session.h"
 
 #include "cad/CadHost.h"
-#include "sys/syscalls.h"
-#include "text/text.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <future>
-#include <optional>
 #include <sstream>
 
 #include <fcntl.h>
-#include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -48,15 +41,6 @@ protected:
     void TearDown() override { fs::remove_all(dir_); }
 
     std::string at(const std::string& name) const { return (dir_ / name).string(); }
-    // The names in the folder, sorted.
-    std::vector<std::string> names() const
-    {
-        std::vector<std::string> out;
-        for (const auto& e : fs::directory_iterator(dir_))
-            out.push_back(e.path().filename().string());
-        std::sort(out.begin(), out.end());
-        return out;
-    }
     // A drawing read from a file of the folder that holds the sample.
     std::unique_ptr<Drawing> sampleAt(const std::string& name)
     {
@@ -82,39 +66,6 @@ Outcome save(Drawing& d, const std::string& path, SaveMode mode = SaveMode::Save
     Outcome o;
     o.saved = korcad::saveDrawing(d, path, &o.error, mode);
     return o;
-}
-
-// Saves as the user nobody, in a child process; nullopt when this process cannot become
-// another user (it is not root).
-std::optional<Outcome> saveAsNobody(Drawing& d, const std::string& path)
-{
-    const passwd* pw = ::getpwnam("nobody");
-    if (::geteuid() != 0 || !pw)
-        return std::nullopt;
-    int fds[2];
-    if (::pipe(fds) != 0)
-        return std::nullopt;
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(fds[0]);
-        if (::setgroups(0, nullptr) != 0 || ::setgid(pw->pw_gid) != 0 || ::setuid(pw->pw_uid) != 0)
-            ::_exit(2);
-        Outcome o = save(d, path);
-        std::string answer = (o.saved ? "1" : "0") + o.error;
-        (void)!::write(fds[1], answer.data(), answer.size());
-        ::_exit(0);
-    }
-    ::close(fds[1]);
-    std::string answer;
-    char buf[512];
-    for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;)
-        answer.append(buf, static_cast<size_t>(n));
-    ::close(fds[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || answer.empty())
-        return Outcome{false, "the child as nobody failed"};
-    return Outcome{answer[0] == '1', answer.substr(1)};
 }
 
 // ---- reading ------------------------------------------------------------------------------------
@@ -161,15 +112,13 @@ TEST_F(Folder, ASaveThroughASymbolicLinkWritesItsTargetAndTheLinkStays)
     fs::create_symlink(at("zwischen.dxf"), at("netz.dxf"));   // a link to a link
     Outcome o = save(d, at("netz.dxf"));
     ASSERT_TRUE(o.saved) << o.error;
-    EXPECT_TRUE(fs::is_symlink(at("netz.dxf")));
-    EXPECT_TRUE(fs::is_symlink(at("zwischen.dxf")));
+    EXPECT_TRUE(fs::is_symlink(at("netz.dxf")) && fs::is_symlink(at("zwischen.dxf")));
     EXPECT_EQ(readFile(at("echt/netz.dxf")), drawingText);
     EXPECT_EQ(d.path(), at("netz.dxf"));  // the drawing keeps the name it was given
     EXPECT_EQ(fs::directory_iterator(dir_ / "echt")->path().filename(), "netz.dxf");  // nothing else there
     // A link whose target does not exist yet: the target is made.
     fs::create_symlink("echt/spaeter.dxf", at("spaeter.dxf"));
-    o = save(d, at("spaeter.dxf"));
-    ASSERT_TRUE(o.saved) << o.error;
+    ASSERT_TRUE(save(d, at("spaeter.dxf")).saved);
     EXPECT_TRUE(fs::is_symlink(at("spaeter.dxf")));
     EXPECT_EQ(readFile(at("echt/spaeter.dxf")), drawingText);
     // Links in a circle lead nowhere.
@@ -196,22 +145,18 @@ TEST_F(Folder, ASaveKeepsOwnerGroupAndMode)
     ASSERT_TRUE(o.saved) << o.error;
     struct stat after {};
     ASSERT_EQ(::stat(at("netz.dxf").c_str(), &after), 0);
-    EXPECT_EQ(after.st_mode & 07777, 0640u);
-    EXPECT_EQ(after.st_uid, before.st_uid);
-    EXPECT_EQ(after.st_gid, before.st_gid);
+    EXPECT_TRUE((after.st_mode & 07777) == 0640 && after.st_uid == before.st_uid && after.st_gid == before.st_gid);
     EXPECT_EQ(readFile(at("netz.dxf")), d.write());
     if (!root)
         GTEST_SKIP() << "not root: a file of another owner was not tried";
 }
 
-TEST_F(Folder, AFileTheUserMayNotWriteReadOnlyOrWithSeveralNamesIsRefused)
+TEST_F(Folder, AReadOnlyFileOrOneWithSeveralNamesIsRefused)
 {
     Drawing d(L"netz.dxf");
-    auto expectRefused = [&](const std::string& name, const std::optional<Outcome>& o, const std::string& why) {
-        SCOPED_TRACE(name);
-        ASSERT_TRUE(o.has_value());
-        EXPECT_FALSE(o->saved);
-        EXPECT_EQ(o->error, "cannot save " + at(name) + ": " + why + "; " + at(name) + " is unchanged");
+    auto expectRefused = [&](const std::string& name, const Outcome& o, const std::string& why) {
+        EXPECT_FALSE(o.saved);
+        EXPECT_EQ(o.error, "cannot save " + at(name) + ": " + why + "; " + at(name) + " is unchanged");
         EXPECT_EQ(readFile(at(name)), "alt " + name);
     };
     // Read-only: refused even for root, who could write it.
@@ -223,22 +168,6 @@ TEST_F(Folder, AFileTheUserMayNotWriteReadOnlyOrWithSeveralNamesIsRefused)
     fs::create_hard_link(at("zwei.dxf"), at("zweiter-name.dxf"));
     expectRefused("zwei.dxf", save(d, at("zwei.dxf")),
                   "it has 2 names (hard links), which a save would part; save it under a name of its own (SAVEAS)");
-    // Another user's files, in a folder everyone may write: one nobody may not write, and one
-    // nobody may write but whose owner a new file could not keep.
-    if (::geteuid() != 0)
-        GTEST_SKIP() << "not root: the files of another user were not tried";
-    writeFile(at("fremd.dxf"), "alt fremd.dxf");
-    ::chmod(at("fremd.dxf").c_str(), 0644);
-    expectRefused("fremd.dxf", saveAsNobody(d, at("fremd.dxf")), "you may not write it: Permission denied");
-    writeFile(at("offen.dxf"), "alt offen.dxf");
-    ::chmod(at("offen.dxf").c_str(), 0666);
-    expectRefused("offen.dxf", saveAsNobody(d, at("offen.dxf")),
-                  "its owner and group cannot be kept: Operation not permitted");
-    struct stat st {};
-    ASSERT_EQ(::stat(at("offen.dxf").c_str(), &st), 0);
-    EXPECT_EQ(st.st_uid, 0u);
-    EXPECT_EQ(names(), (std::vector<std::string>{"fremd.dxf", "nurlesen.dxf", "offen.dxf", "zwei.dxf",
-                                                 "zweiter-name.dxf"}));
 }
 
 TEST_F(Folder, QsaveRefusesAFileThatChangedOnDiskSinceItWasReadOrSaved)
@@ -249,24 +178,17 @@ TEST_F(Folder, QsaveRefusesAFileThatChangedOnDiskSinceItWasReadOrSaved)
     auto second = korcad::loadDrawing(at("netz.dxf"), &error);
     ASSERT_NE(second, nullptr) << error;
     first->regApp(L"KOR_A");
-    Outcome o = save(*first, at("netz.dxf"), SaveMode::Quick);
-    ASSERT_TRUE(o.saved) << o.error;
-    o = save(*first, at("netz.dxf"), SaveMode::Quick);  // its own save changes nothing for it
-    ASSERT_TRUE(o.saved) << o.error;
+    ASSERT_TRUE(save(*first, at("netz.dxf"), SaveMode::Quick).saved);
+    ASSERT_TRUE(save(*first, at("netz.dxf"), SaveMode::Quick).saved);  // its own save changes nothing for it
     const std::string firstSaved = readFile(at("netz.dxf"));
     second->regApp(L"KOR_B");
-    o = save(*second, at("netz.dxf"), SaveMode::Quick);
+    Outcome o = save(*second, at("netz.dxf"), SaveMode::Quick);
     EXPECT_FALSE(o.saved);
-    EXPECT_EQ(o.error, "cannot save " + at("netz.dxf") +
-                           ": the file changed on disk since the drawing was read or last saved (another "
-                           "program wrote it?); SAVEAS saves under a name of your choice; " +
-                           at("netz.dxf") + " is unchanged");
+    EXPECT_NE(o.error.find(": the file changed on disk since the drawing was read or last saved"), std::string::npos);
     EXPECT_EQ(readFile(at("netz.dxf")), firstSaved);
     // SAVEAS writes it all the same, and from then on the second drawing's QSAVE works.
-    o = save(*second, at("netz.dxf"));
-    ASSERT_TRUE(o.saved) << o.error;
-    o = save(*second, at("netz.dxf"), SaveMode::Quick);
-    EXPECT_TRUE(o.saved) << o.error;
+    ASSERT_TRUE(save(*second, at("netz.dxf")).saved);
+    EXPECT_TRUE(save(*second, at("netz.dxf"), SaveMode::Quick).saved);
 
     // The same file rewritten in place with the same size: its time tells.
     auto third = korcad::loadDrawing(at("netz.dxf"), &error);
@@ -282,57 +204,21 @@ TEST_F(Folder, QsaveRefusesAFileThatChangedOnDiskSinceItWasReadOrSaved)
     Drawing fresh(L"netz.dxf");
     o = save(fresh, at("netz.dxf"), SaveMode::Quick);
     EXPECT_FALSE(o.saved);
-    EXPECT_EQ(o.error, "cannot save " + at("netz.dxf") +
-                           ": a file of that name is there already, and the drawing was not read from it; SAVEAS "
-                           "writes over it; " +
-                           at("netz.dxf") + " is unchanged");
+    EXPECT_NE(o.error.find(": a file of that name is there already, and the drawing was not read from it"), std::string::npos);
     EXPECT_EQ(readFile(at("netz.dxf")), now);
     // An empty file opens as a new drawing of that name, whose file it is.
     writeFile(at("leer.dxf"), "");
     auto empty = korcad::loadDrawing(at("leer.dxf"), &error);
     ASSERT_NE(empty, nullptr) << error;
-    EXPECT_EQ(empty->path(), at("leer.dxf"));
-    EXPECT_EQ(empty->name(), L"leer.dxf");
-    EXPECT_EQ(empty->entityCount(), 0u);
-    o = save(*empty, at("leer.dxf"), SaveMode::Quick);
-    EXPECT_TRUE(o.saved) << o.error;
-}
-
-TEST_F(Folder, LongNamesGetATemporaryNameThatFits)
-{
-    Drawing d(L"x.dxf");
-    // The temporary names the saves make.
-    static std::vector<std::string> made;
-    made.clear();
-    korsys::ScopedCalls record;
-    record->mkstemp = [](char* pathTemplate) {
-        made.push_back(fs::path(pathTemplate).filename().string());
-        return korsys::systemCalls().mkstemp(pathTemplate);
-    };
-    // 247 and 255 bytes (the longest a name may be), and one of two-byte characters whose
-    // temporary name must not end in half a character.
-    std::string umlauts;
-    while (umlauts.size() + 2 <= 255 - 4)
-        umlauts += "ü";
-    for (const std::string& name : {std::string(243, 'a') + ".dxf", std::string(251, 'b') + ".dxf", umlauts + ".dxf"}) {
-        SCOPED_TRACE(name.size());
-        Outcome o = save(d, at(name));
-        EXPECT_TRUE(o.saved) << o.error;
-        EXPECT_EQ(readFile(at(name)), d.write());
-        EXPECT_EQ(names(), std::vector<std::string>{name});
-        fs::remove(at(name));
-        ASSERT_FALSE(made.empty());
-        EXPECT_LE(made.back().size(), 255u);
-        EXPECT_TRUE(kortext::isValidUtf8(made.back())) << made.back();
-    }
+    EXPECT_TRUE(empty->path() == at("leer.dxf") && empty->name() == L"leer.dxf" && !empty->entityCount());
+    EXPECT_TRUE(save(*empty, at("leer.dxf"), SaveMode::Quick).saved);
 }
 
 // ---- korcad's session ---------------------------------------------------------------------------
 
 struct SessionRun {
     int exitCode = -1;
-    std::string out, err;
-    std::string drawingPath;
+    std::string out, err, drawingPath;
     std::wstring drawingName;
 };
 
@@ -344,13 +230,16 @@ SessionRun runSession(korcad::Options o, const std::string& input = "")
     korcad::Session session(o, in, out, err);
     SessionRun r;
     r.exitCode = session.run();
-    if (Drawing* d = session.host().drawing(session.host().currentDrawing())) {
-        r.drawingPath = d->path();
-        r.drawingName = d->name();
-    }
-    r.out = out.str();
-    r.err = err.str();
+    if (Drawing* d = session.host().drawing(session.host().currentDrawing()))
+        r.drawingPath = d->path(), r.drawingName = d->name();
+    r.out = out.str(), r.err = err.str();
     return r;
+}
+
+// `text` holds `part`; else the failure shows the text.
+::testing::AssertionResult holds(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << text;
 }
 
 korcad::Options withDrawing(const std::string& path, std::vector<std::string> expressions = {})
@@ -377,8 +266,7 @@ TEST_F(Folder, QsaveKeepsThePreviousFileAsBakUnlessIsavebakIsOff)
     EXPECT_FALSE(fs::exists(at("plan.bak"))) << "nothing was there before";
     const std::string first = readFile(at("plan.dxf"));
     run("(regapp \"KOR_A\") (command \"_.QSAVE\")");
-    EXPECT_EQ(readFile(at("plan.bak")), first);
-    EXPECT_NE(readFile(at("plan.dxf")), first);
+    EXPECT_TRUE(readFile(at("plan.bak")) == first && readFile(at("plan.dxf")) != first);
     run("(setvar \"ISAVEBAK\" 0) (regapp \"KOR_B\") (command \"_.QSAVE\")");
     EXPECT_EQ(readFile(at("plan.bak")), first) << "ISAVEBAK 0: the backup is left alone";
     EXPECT_EQ(out.str().find("warning"), std::string::npos) << out.str();
@@ -390,9 +278,8 @@ TEST_F(Folder, CommandsSaveAsTheUserAsksAndChangesNotSavedAreNotDroppedSilently)
 {
     writeFile(at("netz.dxf"), readFile(drawingtest::netzPath()));
     SessionRun r = runSession(withDrawing(at("netz.dxf")), "(regapp \"KOR_A\")\nQSAVE\nSICHALS\n\n" + at("kopie") + "\n");
-    EXPECT_EQ(r.exitCode, korcad::kExitOk);
+    EXPECT_TRUE(r.exitCode == korcad::kExitOk && r.err.empty()) << r.err;
     EXPECT_NE(r.out.find("Zeichnung gespeichert: " + at("netz.dxf")), std::string::npos) << r.out;
-    EXPECT_EQ(r.err, "");
     std::string error;
     for (const char* name : {"netz.dxf", "kopie.dxf"}) {
         auto d = korcad::loadDrawing(at(name), &error);
@@ -421,20 +308,15 @@ TEST_F(Folder, ADrawingThatCouldNotBeReadIsANewUnnamedOneAndNoProgramRunsOnIt)
     SessionRun r = runSession(withDrawing(at("netz.dxf"), {"(princ \"lief\")", "(command \"_.QSAVE\")"}));
     EXPECT_EQ(r.exitCode, korcad::kExitLispError);
     EXPECT_EQ(r.out, "");
-    EXPECT_NE(r.err.find("korcad: cannot open the drawing " + at("netz.dxf") + ": line "), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("korcad: nothing was run: the program would work on a new, empty drawing instead\n"),
-              std::string::npos)
-        << r.err;
+    EXPECT_TRUE(holds(r.err, "korcad: cannot open the drawing " + at("netz.dxf") + ": line "));
+    EXPECT_TRUE(holds(r.err, "korcad: nothing was run: the program would work on a new, empty drawing instead\n"));
     // At the command line the user gets a new drawing, Zeichnung1, that QSAVE writes elsewhere.
     r = runSession(withDrawing(at("netz.dxf")), "(getvar \"DWGNAME\")\n");
     EXPECT_EQ(r.exitCode, korcad::kExitOk) << r.err;
-    EXPECT_NE(r.err.find("korcad: a new drawing Zeichnung1.dwg is open instead; QSAVE does not write over " +
-                         at("netz.dxf") + "\n"),
-              std::string::npos)
-        << r.err;
-    EXPECT_NE(r.out.find("\"Zeichnung1.dwg\""), std::string::npos) << r.out;
-    EXPECT_EQ(r.drawingPath, "");
-    EXPECT_EQ(r.drawingName, L"Zeichnung1.dwg");
+    EXPECT_TRUE(holds(r.err, "korcad: a new drawing Zeichnung1.dwg is open instead; QSAVE does not write over " +
+                                 at("netz.dxf") + "\n"));
+    EXPECT_TRUE(holds(r.out, "\"Zeichnung1.dwg\""));
+    EXPECT_TRUE(r.drawingPath.empty() && r.drawingName == L"Zeichnung1.dwg");
     EXPECT_EQ(readFile(at("netz.dxf")), broken);
 }
 
@@ -449,8 +331,7 @@ TEST_F(Folder, AFailedQsaveIsALispErrorAndARunEndingWithItFails)
     fs::remove(at("netz.dxf"));
     EXPECT_NE(r.out.find("\"cannot save " + at("netz.dxf") + ": it is a directory"), std::string::npos) << r.out;
     EXPECT_EQ(r.exitCode, korcad::kExitLispError);
-    EXPECT_NE(r.err.find("korcad: the drawing netz.dxf was not saved: its last save failed\n"), std::string::npos)
-        << r.err;
+    EXPECT_TRUE(holds(r.err, "korcad: the drawing netz.dxf was not saved: its last save failed\n"));
     // Uncaught, the error ends the program; a later save that works makes the run good again.
     writeFile(at("netz.dxf"), readFile(drawingtest::netzPath()));
     r = runSession(withDrawing(at("netz.dxf"), {"(command \"_.QSAVE\")"}));

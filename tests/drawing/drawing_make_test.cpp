@@ -86,9 +86,8 @@ TEST(DrawingEntmake, MakesWhatIsCompleteInTheOrderOfTheFile)
                                  dxf::Groups{{0, L"ellipse"}, {10, kOrigin}, {11, kTen}, {40, 0.5}, {1, L"a\tb"}},
                                  dxf::Groups{{0, L"SOLID"}, {10, kOrigin}, {11, kTen}, {12, kTen}, {13, kOrigin}}})
         EXPECT_NE(d->entMake(g, &why), 0u) << why;
-    EXPECT_EQ(d->entityCount(), before + 4);
     auto reread = readDrawing(d->write());
-    EXPECT_EQ(reread->entityCount(), before + 4);
+    EXPECT_TRUE(d->entityCount() == before + 4 && reread->entityCount() == before + 4);
     EXPECT_EQ(reread->write(), d->write());
     EXPECT_NE(d->write().find("a^Ib"), std::string::npos);
 }
@@ -108,10 +107,8 @@ TEST(DrawingEntdel, ErasesAMainEntityWithItsPartsAndBringsItBack)
     EXPECT_FALSE(d->entDel(attrib));  // a part goes only with its entity
     ASSERT_TRUE(d->entDel(hydrant));
     EXPECT_EQ(d->entityCount(), count - 1);
-    EXPECT_TRUE(d->entGet(hydrant).empty());
-    EXPECT_TRUE(d->entGet(attrib).empty());
-    std::string saved = d->write();
-    EXPECT_EQ(saved.find("H-101"), std::string::npos);
+    EXPECT_TRUE(d->entGet(hydrant).empty() && d->entGet(attrib).empty());
+    EXPECT_EQ(d->write().find("H-101"), std::string::npos);
     ASSERT_TRUE(d->entDel(hydrant));
     EXPECT_EQ(d->entityCount(), count);
     EXPECT_EQ(d->write(), readFile(netzPath()));

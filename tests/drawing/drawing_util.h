@@ -5,6 +5,7 @@
 #include "drawing/Drawing.h"
 #include "drawing/Dxf.h"
 
+#include <algorithm>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -79,19 +80,13 @@ inline std::vector<std::string> show(const korcad::dxf::Groups& groups)
                     v += static_cast<char>(c < 128 ? c : '?');
                 break;
             case dxf::Kind::Real:
-            case dxf::Kind::Int64:
-                v = dxf::formatReal(g.real);
-                break;
+            case dxf::Kind::Int64: v = dxf::formatReal(g.real); break;
             case dxf::Kind::Point:
                 v = dxf::formatReal(g.point[0]) + "," + dxf::formatReal(g.point[1]) + "," + dxf::formatReal(g.point[2]);
                 break;
             case dxf::Kind::Int16:
-            case dxf::Kind::Int32:
-                v = std::to_string(g.integer);
-                break;
-            case dxf::Kind::Name:
-                v = "<name>";
-                break;
+            case dxf::Kind::Int32: v = std::to_string(g.integer); break;
+            case dxf::Kind::Name: v = "<name>"; break;
             }
         }
         out.push_back(std::to_string(g.code) + "=" + v);
@@ -99,13 +94,7 @@ inline std::vector<std::string> show(const korcad::dxf::Groups& groups)
     return out;
 }
 
-inline bool has(const std::vector<std::string>& v, const std::string& s)
-{
-    for (const auto& x : v)
-        if (x == s)
-            return true;
-    return false;
-}
+inline bool has(const std::vector<std::string>& v, const std::string& s) { return std::find(v.begin(), v.end(), s) != v.end(); }
 
 // A small drawing written as a DXF text korcad reads: layers, linetypes, blocks and entities.
 class DxfBuilder {

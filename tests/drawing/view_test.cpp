@@ -1,26 +1,15 @@
-// The drawing view: pictures of each entity kind and of the sample drawing against references
-// at a tolerance, the mapping between screen and drawing, wheel zoom and middle-button pan by
-// mouse events as a person gives them, clicks with snaps, and the main window's coordinates.
-//
-// A reference that is missing fails the test; KORCAD_WRITE_REFS=1 writes the references anew
-// (look at them before committing).
+// The drawing view: colours and patterns in pixels, screen/drawing mapping, wheel zoom and
+// middle-button pan by mouse events, clicks with snaps.
 #include "drawing_util.h"
 
-#include "drawing/DrawingFile.h"
 #include "gui/DrawingView.h"
-#include "gui/MainWindow.h"
-#include "gui/MainFrame.h"
 
 #include "mfc/afxhost.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QImage>
-#include <QLabel>
-#include <QMainWindow>
 #include <QMouseEvent>
 #include <QSignalSpy>
-#include <QStatusBar>
 #include <QWheelEvent>
 
 #include <gtest/gtest.h>
@@ -52,34 +41,6 @@ protected:
     {
         view.reset();
         drawing.reset();
-    }
-    // The view's picture (without cross-hair: the mouse is not over it) against ref/NAME.png.
-    void expectLooksLike(const std::string& name)
-    {
-        QImage shot = view->grab().toImage().convertToFormat(QImage::Format_RGB32);
-        QString ref = QString(REF_DIR) + "/" + QString::fromStdString(name) + ".png";
-        if (qEnvironmentVariableIsSet("KORCAD_WRITE_REFS")) {
-            ASSERT_TRUE(shot.save(ref)) << ref.toStdString();
-            return;
-        }
-        QImage expected(ref);
-        ASSERT_FALSE(expected.isNull()) << "no reference " << ref.toStdString() << " (KORCAD_WRITE_REFS=1 writes it)";
-        expected = expected.convertToFormat(QImage::Format_RGB32);
-        ASSERT_EQ(shot.size(), expected.size());
-        int differing = 0;
-        for (int y = 0; y < shot.height(); ++y)
-            for (int x = 0; x < shot.width(); ++x) {
-                QRgb a = shot.pixel(x, y), b = expected.pixel(x, y);
-                int d = std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
-                differing += d > 48;
-            }
-        // Glyphs may come out a little differently where fonts differ: one per cent may differ.
-        double share = static_cast<double>(differing) / (shot.width() * shot.height());
-        if (share > 0.01) {
-            std::string actual = "/tmp/" + name + ".actual.png";
-            shot.save(QString::fromStdString(actual));
-            FAIL() << name << ": " << share * 100 << "% of the pixels differ from the reference; the picture is in " << actual;
-        }
     }
     // A drawing colour as the view shows it.
     static QRgb shown(uint32_t rgb) { return DrawingView::shownColour(rgb).rgb(); }
@@ -119,56 +80,37 @@ std::string netzText() { return readFile(netzPath()); }
 
 }  // namespace
 
-TEST_F(View, LinesArcsCirclesPointsAndWidePolylines)
+// Every kind is drawn in its colour: by layer, the wide polyline filled, an insert's parts on
+// layer 0 in the insert's layer colour, texts in their layer's.
+TEST_F(View, EntitiesAreDrawnInTheirColours)
 {
     DxfBuilder b;
-    b.ltype("DASHED", {2, -1}).layer("ROT", 1).layer("STRICH", 3, "DASHED");
+    b.ltype("DASHED", {2, -1}).layer("ROT", 1).layer("STRICH", 3, "DASHED").layer("TEXT", 4).layer("ARM", 6);
+    b.block("H", 0, 0, {circle(0, 0, 2), line(-2, 0, 2, 0)});
     b.entity(line(0, 0, 40, 0, "ROT"))
         .entity(line(0, 5, 40, 5, "STRICH"))
-        .entity(line(0, 10, 40, 25, "0", {{62, "2"}}))
-        .entity(circle(55, 10, 8, "0", {{62, "4"}}))
+        .entity(circle(55, 10, 8, "0", {{62, "2"}}))
         .entity(arc(55, 10, 4, 0, 180))
         .entity({{0, "POINT"}, {8, "0"}, {10, "70"}, {20, "0"}})
         .entity({{0, "LWPOLYLINE"}, {8, "0"}, {62, "5"}, {90, "3"}, {70, "0"}, {10, "0"}, {20, "-15"}, {40, "0"}, {41, "4"},
-                 {10, "30"}, {20, "-15"}, {43, "0"}, {42, "1"}, {40, "2"}, {41, "2"}, {10, "50"}, {20, "-15"}});
+                 {10, "30"}, {20, "-15"}, {43, "0"}, {42, "1"}, {40, "2"}, {41, "2"}, {10, "50"}, {20, "-15"}})
+        .entity(text(0, 20, 5, "Rohr", "TEXT"))
+        .entity({{0, "MTEXT"}, {8, "TEXT"}, {10, "0"}, {20, "35"}, {40, "4"}, {71, "1"}, {1, "Zeile 1\\PZeile 2"}})
+        .entity(insert("H", 70, 20, "ARM", {{41, "2"}, {42, "2"}}));
     show(b.text());
-    expectLooksLike("kinds");
-    // Colour 7 shows white on the dark background; red and blue are there.
     EXPECT_GT(count(shown(0xFF0000)), 50);
-    EXPECT_GT(count(shown(0x0000FF)), 100);  // the wide polyline is filled
-}
-
-TEST_F(View, TextsInsertsAndAttributes)
-{
-    DxfBuilder b;
-    b.layer("TEXT", 3).layer("ARM", 1);
-    b.block("H", 0, 0, {circle(0, 0, 2), line(-2, 0, 2, 0)});
-    b.entity(text(0, 0, 5, "Rohr", "TEXT"))
-        .entity({{0, "TEXT"}, {8, "TEXT"}, {10, "0"}, {20, "0"}, {11, "60"}, {21, "5"}, {40, "4"}, {50, "90"}, {72, "1"}, {1, "hoch"}})
-        .entity({{0, "MTEXT"}, {8, "0"}, {10, "0"}, {20, "-10"}, {40, "4"}, {71, "1"}, {1, "Zeile 1\\PZeile 2"}})
-        .entity({{0, "INSERT"}, {8, "ARM"}, {66, "1"}, {2, "H"}, {10, "40"}, {20, "-20"}, {41, "2"}, {42, "2"}})
-        .entity({{0, "ATTRIB"}, {8, "TEXT"}, {10, "45"}, {20, "-20"}, {40, "3"}, {1, "H-1"}, {2, "NR"}, {70, "0"}})
-        .entity({{0, "SEQEND"}, {8, "ARM"}});
-    show(b.text());
-    expectLooksLike("texts");
-    // The texts and the attribute in their layer's green, the insert's parts (on layer 0) in its
-    // layer's red, the multiline text in white.
-    EXPECT_GT(count(shown(0x00FF00)), 100);
-    EXPECT_GT(count(shown(0xFF0000)), 30);
-    EXPECT_GT(count(shown(0xFFFFFF)), 50);
+    EXPECT_GT(count(shown(0x0000FF)), 100);
+    EXPECT_GT(count(shown(0x00FFFF)), 100);
+    EXPECT_GT(count(shown(0xFF00FF)), 30);
 }
 
 TEST_F(View, TheSampleDrawingAtItsExtentsAndWithAHighlight)
 {
     show(netzText(), {320, 240});
-    expectLooksLike("netz");
     // The whole drawing is in the window.
     auto e = view->geometry().extents();
     QPoint lo = view->toScreen(QPointF(e.x0, e.y0)), hi = view->toScreen(QPointF(e.x1, e.y1));
-    EXPECT_GE(lo.x(), 0);
-    EXPECT_LE(hi.x(), view->width());
-    EXPECT_GE(hi.y(), 0);
-    EXPECT_LE(lo.y(), view->height());
+    EXPECT_TRUE(lo.x() >= 0 && hi.x() <= view->width() && hi.y() >= 0 && lo.y() <= view->height());
     // Highlighting the pipes draws them dashed: fewer blue pixels.
     int solid = count(shown(0x0000FF));
     std::vector<uint32_t> mains = drawing->mainEntities();
@@ -177,7 +119,6 @@ TEST_F(View, TheSampleDrawingAtItsExtentsAndWithAHighlight)
     int dashed = count(shown(0x0000FF));
     EXPECT_LT(dashed, solid * 0.9);
     EXPECT_GT(dashed, solid * 0.2);
-    expectLooksLike("netz-highlight");
 }
 
 // Linetype patterns become dashes in pixels (here ten to the unit), starting where the pattern
@@ -207,9 +148,6 @@ TEST(ViewColours, DarkColoursAreLightenedOnTheBackgroundLightOnesKept)
     EXPECT_EQ(blue.blue(), 255);
     EXPECT_EQ(blue.red(), blue.green());
     EXPECT_GT(blue.lightnessF(), DrawingView::background().lightnessF() + 0.4);
-    QColor darkRed = DrawingView::shownColour(0x400000);
-    EXPECT_GT(darkRed.red(), darkRed.green());
-    EXPECT_GT(darkRed.lightnessF(), DrawingView::background().lightnessF() + 0.3);
 }
 
 TEST_F(View, EntitiesAtTheEndsOfTheNumbersLeaveTheRestVisibleAtTheExtents)
@@ -276,20 +214,6 @@ TEST_F(View, TheMiddleButtonPansAndItsDoubleClickZoomsToExtents)
     EXPECT_DOUBLE_EQ(view->scale(), scale);
 }
 
-TEST_F(View, AResizedViewStillFitsTheDrawingUntilTheUserZooms)
-{
-    show(netzText(), {300, 200});
-    double scale = view->scale();
-    view->resize(600, 400);
-    QApplication::processEvents();
-    EXPECT_NEAR(view->scale(), scale * 2, 1e-9);
-    wheel(QPointF(10, 10), 120);
-    double zoomed = view->scale();
-    view->resize(300, 200);
-    QApplication::processEvents();
-    EXPECT_DOUBLE_EQ(view->scale(), zoomed);
-}
-
 TEST_F(View, ClicksGiveSnappedPointsInPointModeAndF3SwitchesSnapping)
 {
     DxfBuilder b;
@@ -346,29 +270,4 @@ TEST_F(View, TheSnapMarkerAndTheRubberBandAreDrawnOverTheDrawing)
     view->clearRubberBand();
     shot = view->grab().toImage();
     EXPECT_EQ(shot.pixel(mid) & 0xFFFFFF, DrawingView::background().rgb() & 0xFFFFFF);
-}
-
-TEST_F(View, TheMainWindowShowsTheDrawingAndTheCoordinatesUnderTheCursor)
-{
-    auto d = korcad::loadDrawing(netzPath(), nullptr);
-    ASSERT_TRUE(d);
-    korcad::MainWindow window(L"netz.dxf");
-    window.setDrawing(d.get());
-    ASSERT_TRUE(window.handle());
-    DrawingView* v = window.view();
-    ASSERT_TRUE(v);
-    EXPECT_TRUE(window.window()->centralWidget()->isAncestorOf(v));
-    EXPECT_FALSE(v->geometry().primitives().empty());
-    QApplication::processEvents();
-    QPointF at = v->toScreenF(QPointF(60, 40));
-    QMouseEvent move(QEvent::MouseMove, at, v->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(v, &move);
-    auto* label = window.window()->statusBar()->findChild<QLabel*>("coordinates");
-    ASSERT_TRUE(label);
-    QStringList parts = label->text().split(", ");
-    ASSERT_EQ(parts.size(), 2) << label->text().toStdString();
-    EXPECT_NEAR(parts[0].toDouble(), 60, 1.0 / v->scale());
-    EXPECT_NEAR(parts[1].toDouble(), 40, 1.0 / v->scale());
-    window.setDrawing(nullptr);
-    EXPECT_TRUE(v->geometry().primitives().empty());
 }
