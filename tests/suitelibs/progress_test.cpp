@@ -10,7 +10,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -47,45 +46,12 @@ void clickWith(QWidget* w)
     QCoreApplication::sendEvent(w, &release);
 }
 
-// The colour that most of an icon's opaque pixels lean to.
-enum class Tint { Blue, Green, Red, Grey, None };
-Tint tintOf(const QPixmap& pm)
-{
-    QImage img = pm.toImage().convertToFormat(QImage::Format_ARGB32);
-    int blue = 0, green = 0, red = 0, grey = 0;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x) {
-            QColor c = img.pixelColor(x, y);
-            if (c.alpha() < 200)
-                continue;
-            if (c.saturation() < 60)
-                ++grey;
-            else if (c.hue() >= 200 && c.hue() <= 240)
-                ++blue;
-            else if (c.hue() >= 90 && c.hue() <= 150)
-                ++green;
-            else if (c.hue() <= 15 || c.hue() >= 345)
-                ++red;
-        }
-    int most = std::max({blue, green, red, grey});
-    if (most == 0)
-        return Tint::None;
-    return most == blue ? Tint::Blue : most == green ? Tint::Green : most == red ? Tint::Red : Tint::Grey;
-}
-
-Tint iconTint(const CKORGuiProgress& p, int row)
-{
-    auto icons = widgetOf(p)->findChildren<QLabel*>(QStringLiteral("statusIcon"));
-    return tintOf(icons.at(row)->pixmap());
-}
-
 TEST(ProgressWindow, BarsComeAndGoAndTheWindowKeepsRoomForThem)
 {
     auto p = openWorkerWindow();
     QPointer<QWidget> w = widgetOf(*p);
     ASSERT_TRUE(w);
-    EXPECT_TRUE(p->IsWindowVisible());
-    EXPECT_TRUE(w->isWindow());
+    EXPECT_TRUE(p->IsWindowVisible() && w->isWindow());
     ASSERT_EQ(CKORGuiProgress::OpenWindows(), std::vector<CKORGuiProgress*>{p.get()});
 
     ASSERT_TRUE(CKORGuiProgress::SetzeMinAnzahlSichtbareProgressBars(p.get(), 5));
@@ -98,7 +64,6 @@ TEST(ProgressWindow, BarsComeAndGoAndTheWindowKeepsRoomForThem)
         EXPECT_EQ(w->height(), roomForFive) << "the window keeps its size while bars come";
     }
     EXPECT_EQ(CKORGuiProgressProbe::Bars(p.get()), bars);
-    EXPECT_EQ(w->findChildren<QLabel*>(QStringLiteral("statusIcon")).size(), 5);
 
     // Beyond the five the window shows, it scrolls instead of growing.
     std::vector<void*> more;
@@ -109,7 +74,6 @@ TEST(ProgressWindow, BarsComeAndGoAndTheWindowKeepsRoomForThem)
     void* middle = bars[2];
     ASSERT_TRUE(CKORGuiProgress::EntferneProgressBar(p.get(), bars[2], false));
     EXPECT_EQ(bars[2], nullptr) << "the handle is reset";
-    EXPECT_EQ(CKORGuiProgressProbe::Bars(p.get()).size(), 7u);
     EXPECT_EQ(w->findChildren<QLabel*>(QStringLiteral("statusIcon")).size(), 7);
     // The removed bar is no bar of the window any more; nothing touches freed memory.
     EXPECT_FALSE(CKORGuiProgress::SetzeProgressStatus(p.get(), middle, 5));
@@ -117,23 +81,16 @@ TEST(ProgressWindow, BarsComeAndGoAndTheWindowKeepsRoomForThem)
     void* again = middle;
     EXPECT_FALSE(CKORGuiProgress::EntferneProgressBar(p.get(), again, false));
     EXPECT_EQ(again, middle) << "a handle that is not the window's is left alone";
-    void* none = nullptr;
-    EXPECT_FALSE(CKORGuiProgress::EntferneProgressBar(p.get(), none, true));
-
     for (void*& b : more)
         ASSERT_TRUE(CKORGuiProgress::EntferneProgressBar(p.get(), b, false));
-    for (void*& b : bars) {
-        if (b) {
-            ASSERT_TRUE(CKORGuiProgress::EntferneProgressBar(p.get(), b, true));
-        }
-    }
+    for (void*& b : bars)
+        ASSERT_TRUE(!b || CKORGuiProgress::EntferneProgressBar(p.get(), b, true));
     EXPECT_TRUE(CKORGuiProgressProbe::Bars(p.get()).empty());
     EXPECT_EQ(w->height(), roomForFive);
 
     // Bad arguments give nothing.
     EXPECT_EQ(CKORGuiProgress::AddiereProgressBar(p.get(), 5.0, 1.0, 0.0, L"a", L"b", L"c", 6), nullptr);
     EXPECT_EQ(CKORGuiProgress::AddiereProgressBar(p.get(), 0.0, 1.0, 0.0, L"a", L"b", L"c", 9), nullptr);
-    EXPECT_EQ(CKORGuiProgress::AddiereProgressBar(nullptr, 0.0, 1.0, 0.0, L"a", L"b", L"c", 6), nullptr);
     EXPECT_FALSE(CKORGuiProgress::SetzeMinAnzahlSichtbareProgressBars(nullptr, 5));
 
     p.reset();
@@ -142,7 +99,7 @@ TEST(ProgressWindow, BarsComeAndGoAndTheWindowKeepsRoomForThem)
     EXPECT_FALSE(w) << "the window is gone with the object";
 }
 
-TEST(ProgressWindow, TextsIconsAndTimesFollowTheStatus)
+TEST(ProgressWindow, TextsAndTimesFollowTheStatus)
 {
     auto p = openWorkerWindow();
     void* bar = CKORGuiProgress::AddiereProgressBar(p.get(), 0.0, 4.0, 0.0, L"Klasse wählen ...",
@@ -150,44 +107,30 @@ TEST(ProgressWindow, TextsIconsAndTimesFollowTheStatus)
     ASSERT_NE(bar, nullptr);
     EXPECT_EQ(CKORGuiProgressProbe::BarStatus(p.get(), bar), CKORGuiProgress::StatusWaiting);
     EXPECT_EQ(CKORGuiProgressProbe::BarText(p.get(), bar), L"Klasse wählen (wartet)");
-    EXPECT_EQ(iconTint(*p, 0), Tint::Grey);
     EXPECT_EQ(CKORGuiProgressProbe::BarTimeText(p.get(), bar), L"") << "a waiting bar shows no times";
-
+    // Running: elapsed time as minutes and seconds, and an estimate.
     ASSERT_TRUE(CKORGuiProgress::SetzeProgressStartZeit(p.get(), bar));
     ASSERT_TRUE(CKORGuiProgress::SetzeProgressStatus(p.get(), bar, 5));
     EXPECT_EQ(CKORGuiProgressProbe::BarText(p.get(), bar), L"Klasse wählen ...");
-    EXPECT_EQ(iconTint(*p, 0), Tint::Blue);
-    const std::wstring times = CKORGuiProgressProbe::BarTimeText(p.get(), bar).str();
-    EXPECT_TRUE(times.find(L"noch") != std::wstring::npos) << "a running bar estimates";
-    // Elapsed time first, as minutes and seconds (whatever this machine's speed made it).
-    EXPECT_TRUE(std::regex_search(times, std::wregex(L"^[0-9]+:[0-5][0-9]"))) ;
-
+    EXPECT_TRUE(std::regex_search(CKORGuiProgressProbe::BarTimeText(p.get(), bar).str(), std::wregex(L"^[0-9]+:[0-5][0-9].*noch")));
     ASSERT_TRUE(CKORGuiProgress::SetzeProgressAktuellePosition(p.get(), bar, 4.0, 1.0, true));
     ASSERT_TRUE(CKORGuiProgress::SetzeProgressStatus(p.get(), bar, 4));
     EXPECT_EQ(CKORGuiProgressProbe::BarText(p.get(), bar), L"Klasse gewählt");
-    EXPECT_EQ(iconTint(*p, 0), Tint::Green);
-    EXPECT_TRUE(CKORGuiProgressProbe::BarTimeText(p.get(), bar).str().find(L"noch") == std::wstring::npos) << "a finished bar estimates nothing";
-    EXPECT_FALSE(CKORGuiProgressProbe::BarTimeText(p.get(), bar).IsEmpty());
-
+    const std::wstring done = CKORGuiProgressProbe::BarTimeText(p.get(), bar).str();
+    EXPECT_TRUE(!done.empty() && done.find(L"noch") == std::wstring::npos) << "a finished bar estimates nothing";
     ASSERT_TRUE(CKORGuiProgress::SetzeProgressStatus(p.get(), bar, 2));
     EXPECT_EQ(CKORGuiProgressProbe::BarText(p.get(), bar), L"Klasse wählen ...");
-    EXPECT_EQ(iconTint(*p, 0), Tint::Red);
-
     // An unknown status is refused; the bar keeps what it shows.
     EXPECT_FALSE(CKORGuiProgress::SetzeProgressStatus(p.get(), bar, 7));
     EXPECT_EQ(CKORGuiProgressProbe::BarStatus(p.get(), bar), CKORGuiProgress::StatusFailed);
-
     // A waiting bar that moves is running (the worker's total bar gets no status of its own).
     void* total = CKORGuiProgress::AddiereProgressBar(p.get(), 0.0, 13.0, 0.0, L"Gesamt", L"Fertig", L"Gesamt", 6);
     CKORGuiProgress::SetzeProgressAktuellePosition(p.get(), total, 2.0, 1.0, true);
     EXPECT_EQ(CKORGuiProgressProbe::BarStatus(p.get(), total), CKORGuiProgress::StatusRunning);
-    EXPECT_EQ(iconTint(*p, 1), Tint::Blue);
-
     // An empty range (no entities) shows full once its end is reached.
     void* empty = CKORGuiProgress::AddiereProgressBar(p.get(), 0.0, 13.0, 0.0, L"Setzen", L"Gesetzt", L"Setzen", 6);
     CKORGuiProgress::SetzeProgressMaximumPosition(p.get(), empty, 0.0);
     CKORGuiProgress::SetzeProgressAktuellePosition(p.get(), empty, 0.0, 1.0, true);
-    EXPECT_EQ(CKORGuiProgressProbe::BarShownPosition(p.get(), empty), 0.0);
     auto bars = widgetOf(*p)->findChildren<QProgressBar*>();
     ASSERT_EQ(bars.size(), 3);
     EXPECT_EQ(bars[2]->value(), bars[2]->maximum());
@@ -210,17 +153,13 @@ TEST(ProgressWindow, PositionsRepaintByTheUpdateStep)
     EXPECT_EQ(CKORGuiProgressProbe::BarPosition(p.get(), bar), n - 1);
     CKORGuiProgress::SetzeProgressAktuellePosition(p.get(), bar, n, 1.0, true);
     EXPECT_EQ(CKORGuiProgressProbe::BarShownPosition(p.get(), bar), n) << "the end is always shown";
-    const int repaints = CKORGuiProgressProbe::RepaintCount(p.get(), bar) - before;
-    EXPECT_GE(repaints, 95);
-    EXPECT_LE(repaints, 105);
+    EXPECT_NEAR(CKORGuiProgressProbe::RepaintCount(p.get(), bar) - before, 100, 5);
 
-    // No step: every change shows.
+    // No step: every change shows, the same position again does not.
     void* fine = CKORGuiProgress::AddiereProgressBar(p.get(), 0.0, 10.0, 0.0, L"a", L"b", L"a", 5);
     int start = CKORGuiProgressProbe::RepaintCount(p.get(), fine);
     for (int i = 1; i <= 10; ++i)
         CKORGuiProgress::SetzeProgressAktuellePosition(p.get(), fine, i * 0.5, 0.0, false);
-    EXPECT_EQ(CKORGuiProgressProbe::RepaintCount(p.get(), fine) - start, 10);
-    // The same position again repaints nothing.
     CKORGuiProgress::SetzeProgressAktuellePosition(p.get(), fine, 5.0, 0.0, false);
     EXPECT_EQ(CKORGuiProgressProbe::RepaintCount(p.get(), fine) - start, 10);
 }
@@ -258,16 +197,14 @@ TEST(ProgressWindow, TheCancelButtonCallsTheWorkerBackDuringTheWork)
     EXPECT_FALSE(p->PressCancel());
 
     ASSERT_TRUE(CKORGuiProgress::AktiviereAbbruch(p.get(), &onCancel, reinterpret_cast<long long>(&worker)));
-    EXPECT_FALSE(button->isHidden());
-    EXPECT_EQ(button->text(), QStringLiteral("Abbrechen"));
+    EXPECT_EQ(button->isHidden() ? QString() : button->text(), QStringLiteral("Abbrechen"));
     void* bar = CKORGuiProgress::AddiereProgressBar(p.get(), 0.0, 1000.0, 0.0, L"Setzen", L"Gesetzt", L"Setzen", 5);
 
     // The user clicks while the work runs: the click is handled inside the position calls.
     QTimer::singleShot(0, button, [button] { clickWith(button); });
     for (int i = 0; i < 1000 && worker.calls == 0; ++i)
         CKORGuiProgress::SetzeProgressAktuellePosition(p.get(), bar, i, 10.0, true);
-    EXPECT_EQ(worker.calls, 1);
-    EXPECT_EQ(worker.window, p.get());
+    EXPECT_TRUE(worker.calls == 1 && worker.window == p.get());
     EXPECT_TRUE(button->isEnabled()) << "the callback kept the cancel available";
 
     // The close box and Escape do what the button does.
@@ -327,8 +264,7 @@ TEST(ProgressWindow, TheCallbackAsksInAModalMessageBoxAndIsNeverReentered)
         CKORGuiProgress::SetzeProgressAktuellePosition(p.get(), bar, i, 1000.0, true);
 
     EXPECT_EQ(done, 100000) << "the work went on after the question";
-    EXPECT_EQ(worker.calls, 1);
-    EXPECT_EQ(worker.answer, IDYES);
+    EXPECT_TRUE(worker.calls == 1 && worker.answer == IDYES);
     EXPECT_EQ(clickResult, "ok");
     EXPECT_FALSE(pressedAgain) << "the cancel is not pressed again while its callback runs";
     EXPECT_TRUE(runningMeanwhile);
@@ -370,16 +306,14 @@ TEST(ProgressWindow, HidesShowsAndStaysOverItsParent)
     QWidget* w = widgetOf(*p);
     EXPECT_EQ(w->parentWidget(), &main);
     EXPECT_TRUE(w->isWindow());
-    EXPECT_TRUE(main.frameGeometry().contains(w->frameGeometry().bottomRight())) << "placed bottom right over it";
-    EXPECT_GE(w->frameGeometry().right(), main.frameGeometry().right() - 32);
-    EXPECT_GE(w->frameGeometry().bottom(), main.frameGeometry().bottom() - 32);
+    const QPoint corner = w->frameGeometry().bottomRight();
+    EXPECT_TRUE(main.frameGeometry().contains(corner) && corner.x() >= main.frameGeometry().right() - 32 &&
+                corner.y() >= main.frameGeometry().bottom() - 32) << "placed bottom right over it";
 
     EXPECT_TRUE(p->ShowWindow(SW_HIDE));
-    EXPECT_FALSE(p->IsWindowVisible());
     void* bar = CKORGuiProgress::AddiereProgressBar(p.get(), 0.0, 2.0, 0.0, L"a", L"b", L"a", 5);
     EXPECT_TRUE(CKORGuiProgress::SetzeProgressAktuellePosition(p.get(), bar, 2.0, 1.0, true)) << "bars go on hidden";
     EXPECT_FALSE(p->ShowWindow(SW_SHOWNORMAL));
-    EXPECT_TRUE(p->IsWindowVisible());
     EXPECT_EQ(CKORGuiProgressProbe::BarShownPosition(p.get(), bar), 2.0);
     CWnd::DeleteTempMap();
 }
@@ -398,8 +332,7 @@ TEST(ProgressWindow, WithoutAParentItStaysOverTheCadMainWindow)
     host.setWindows([&] { return AfxHostHandleOf(&main); }, [] { return HWND(nullptr); });
     auto p = openWorkerWindow();
     QWidget* w = widgetOf(*p);
-    EXPECT_EQ(w->parentWidget(), &main);
-    EXPECT_TRUE(w->isWindow()) << "a window of its own over the main window, not a child in it";
+    EXPECT_TRUE(w->parentWidget() == &main && w->isWindow()) << "a window of its own over the main window";
     EXPECT_TRUE(main.frameGeometry().contains(w->frameGeometry().center())) << "centred over it";
 }
 

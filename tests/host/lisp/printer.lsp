@@ -29,7 +29,7 @@
 ;; (princ) returns a symbol that prints as nothing: the quiet end of a command.
 ;out:
 (princ) ;=>
-;; Without a window, alert writes its text on a line of its own.
+;; Without a window, alert writes a line.
 ;out:
 ;out: Achtung
 ;out:

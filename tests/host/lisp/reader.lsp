@@ -12,8 +12,7 @@
 (setq MixedCase 7)
 (list 'hello (eq 'Hello 'HELLO) mixedcase 'nil 't) ;=> (HELLO T 7 nil T)
 
-;; Strings and their escapes; an octal code above 127 is that character (\344 is ä), an
-;; unknown escape stands for the character itself.
+;; Escapes: octal (\344 is ä), an unknown one stands for the character itself.
 (list "plain" (strlen "a\\b") (strlen "q\"q") (ascii "\n") (ascii "\e") (ascii "\101")) ;=> ("plain" 3 3 10 27 65)
 (list "\101\102C" "\344" (strlen "Grüße") "\q") ;=> ("ABC" "ä" 5 "q")
 
@@ -33,4 +32,3 @@ spanning lines ) ( |; 2) ;=> 3
 (read ")") ;error: extra right paren on input
 (read "\"open") ;error: malformed string on input
 (read "(. 1)") ;error: misplaced dot on input
-(read "(1 . 2 3)") ;error: malformed list on input
