@@ -24,16 +24,12 @@ public:
 
     int defun(const std::wstring& name, int code) override
     {
-        if (refuseDefunAt > 0 && --refuseDefunAt == 0)
-            return 0;
-        return CadHost::defun(name, code);
+        return refuseDefunAt > 0 && --refuseDefunAt == 0 ? 0 : CadHost::defun(name, code);
     }
     int regFunc(int (*handler)(), int code) override
     {
         ++regFuncCalls;
-        if (refuseRegFuncAt > 0 && --refuseRegFuncAt == 0)
-            return 0;
-        return CadHost::regFunc(handler, code);
+        return refuseRegFuncAt > 0 && --refuseRegFuncAt == 0 ? 0 : CadHost::regFunc(handler, code);
     }
 };
 
@@ -47,8 +43,7 @@ protected:
     }
     void TearDown() override
     {
-        if (host.findApp("korDialog"))
-            host.unloadApp("korDialog", nullptr);
+        host.unloadApp("korDialog", nullptr);
         for (int d : host.openDrawings())
             host.closeDrawing(d);
         CDebugHilfe::RemoveSink(sink);

@@ -91,10 +91,9 @@ void runFile(const std::string& path)
 
     korcad::Options options;
     options.noLoad = true;
-    if (!drawing.empty()) {
+    options.drawingGiven = !drawing.empty();
+    if (options.drawingGiven)
         options.drawing = EXAMPLES_DIR "/" + drawing;
-        options.drawingGiven = true;
-    }
     std::istringstream noInput;
     std::ostringstream output, errors;
     {

@@ -1,8 +1,8 @@
-// korTestApp.so — a small ADS application for the host's tests (tests/host/lisp/external.lsp and
-// hostcalls.lsp). On every kLoadDwgMsg it defines its LISP functions; kUnloadDwgMsg removes them.
-// kortest_unreg and kortest_unregvoid have no handler of their own: they are answered through
-// kInvkSubrMsg.
+// korTestApp.so — an ADS application for lisp/external.lsp and hostcalls.lsp: kLoadDwgMsg defines
+// its functions, kUnloadDwgMsg removes them; those without a handler are served by kInvkSubrMsg.
 #include "ads/adslib.h"
+
+#include <cwchar>
 
 namespace {
 
@@ -29,10 +29,9 @@ int answer(resbuf* chain, int status = RSRSLT)
     return status;
 }
 
-// The list of its arguments (nil for none).
 int echo() { return answer(copyOf(acedGetArgs())); }
 
-// The list of the type codes of its argument chain.
+// The type codes of its argument chain.
 int types()
 {
     resbuf* head = nullptr;
@@ -42,13 +41,7 @@ int types()
     return answer(head);
 }
 
-// The void answer (LISP sees nil).
-int voidAnswer()
-{
-    acedRetVoid();
-    return RSRSLT;
-}
-
+int voidAnswer() { return acedRetVoid(), RSRSLT; }
 // Hands over (-1) and returns RSERR; RSERR without a value.
 int errorWithValue() { return answer(acutBuildList(RTSHORT, -1, 0), RSERR); }
 int errorWithoutValue() { return RSERR; }
@@ -67,16 +60,10 @@ const ACHAR* stringArg(int n)
     return rb && rb->restype == RTSTR ? rb->resval.rstring : L"";
 }
 
-bool is(const ACHAR* a, const ACHAR* b)
-{
-    while (*a && *a == *b)
-        ++a, ++b;
-    return *a == *b;
-}
+bool is(const ACHAR* a, const ACHAR* b) { return std::wcscmp(a, b) == 0; }
 
-// (kortest_ask kind flags keywords prompt): acedInitGet, then the get... call of kind ("dist",
-// "point", "int", "kword", "string", "entsel"); answers (status value): the value as read, the
-// keyword for RTKWORD (acedGetInput), nothing for other statuses. Texts are read into a buffer of 8.
+// (kortest_ask kind flags keywords prompt): acedInitGet, then acedGet<kind>; answers (status
+// value), the keyword for RTKWORD, no value for other statuses. Texts go into a buffer of 8.
 int ask()
 {
     const ACHAR* kind = stringArg(0);
@@ -120,8 +107,7 @@ int ask()
     return answer(status);
 }
 
-// (kortest_table "LTYPE"): the names acdbTblNext walks, then the name acdbTblSearch finds for
-// the first of them; nil for none.
+// (kortest_table "LTYPE"): the names acdbTblNext walks, then what acdbTblSearch finds for the first.
 int table()
 {
     const ACHAR* name = stringArg(0);

@@ -16,10 +16,6 @@
 (entmod (append (entget p) '((-3 ("KOR_TEST" (1000 . "geprüft") (1040 . 2.5))))))
 (cdr (assoc -3 (entget (ssname (ssget "X" '((-3 ("KOR_TEST")))) 0) '("KOR_TEST"))))
 ;=> (("KOR_TEST" (1000 . "geprüft") (1040 . 2.5)))
-;; The sample program's pipe list from the drawing's polylines and their extended data.
-(load "rohrliste")
-(rohr:aus-zeichnung)
-;=> (("W-62 PE DN 110" 100.0) ("W-63 GGG DN 150" 60.0) ("W-64 PE DN 90" 90.0) ("W-65 PVC DN 100" 35.0))
 
 ;; Table walks leave ByBlock/ByLayer and handles out; blocks come with their first entity.
 (setq lt (tblnext "LTYPE" T))

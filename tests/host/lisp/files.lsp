@@ -1,4 +1,4 @@
-;; Files from LISP in both encodings, the file-system functions, getenv/setenv and rohrliste.lsp,
+;; Files from LISP in both encodings, the file-system functions and getenv/setenv,
 ;; in the test's own folder $LISPTEST_DIR (its name holds an umlaut).
 
 (setq dir (strcat (getenv "LISPTEST_DIR") "/")) (wcmatch dir "/tmp/lisptest-Prüfung-*/") ;=> T
@@ -90,17 +90,3 @@
 ;=> ("Wert äöü" "Wert äöü" nil)
 (setenv "A=B" "1") ;error: bad argument value: environment variable name: "A=B"
 
-;; The sample program's pipe list as CSV (quotes where needed), read back.
-(load "rohrliste")
-(rohr:csv-schreiben "rohre.csv" '(("W-101" 12.5) ("W-102; Abzweig" 3.25) ("Ring \"Nord\"" 100))) ;=> 3
-(setq f (open "rohre.csv" "r")) (list (read-line f) (read-line f) (read-line f) (read-line f) (read-line f))
-;=> ("Name;Laenge" "W-101;12.50" "\"W-102; Abzweig\";3.25" "\"Ring \"\"Nord\"\"\";100.00" nil)
-(rohr:csv-lesen "rohre.csv") ;=> (("W-101" 12.5) ("W-102; Abzweig" 3.25) ("Ring \"Nord\"" 100.0))
-;out:
-;out: Rohr                    Laenge [m]
-;out: W-101 Hauptleitung      125.40
-;out: W-102; Abzweig Schule   18.25
-;out: W-101                   12.50
-;out: W-103 Hausanschluss     7.50
-;out: Summe                   163.65
-(c:rohrliste) ;=>
