@@ -12,15 +12,14 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <filesystem>
+#include <cstdio>
 #include <new>
 
 #include "failing_allocator.h"
 
 namespace {
 
-// Runs `operation` with the n-th allocation failing, n = 1, 2, ... until it runs through;
-// after each `check` must find all well. Answers how many failures were injected.
+// Fails the n-th allocation of `operation`, n = 1, 2, ... until it runs through; `check` after each.
 template <class Operation, class Check>
 long failEachAllocation(Operation operation, Check check)
 {
@@ -75,8 +74,7 @@ class AllocationFailureInCalls : public dialogtest::ModuleFixture {};
 
 TEST_F(AllocationFailureInCalls, AModuleCallEndsWithAnErrorAndTheNextCallAnswers)
 {
-    // FragBox's last argument check fails ("identifier 0"): all its checks and its log line
-    // run, no dialog opens. The four arguments as one chain, as the host passes them.
+    // FragBox's last argument check fails: all its checks and its log line run, no dialog opens.
     using V = CKORAdsLispVar;
     resbuf* head = nullptr;
     resbuf** tail = &head;
@@ -105,10 +103,7 @@ TEST_F(AllocationFailureInCalls, AModuleCallEndsWithAnErrorAndTheNextCallAnswers
 
 TEST(AllocationFailure, ATextLookupFailsWholeAndTheNextLookupAnswers)
 {
-    namespace fs = std::filesystem;
-    fs::path dir = fs::temp_directory_path() / ("alloc-fault-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    const std::string file = (dir / "wasser.sqlite").string();
+    const std::string file = testing::TempDir() + "/alloc-fault-wasser-" + std::to_string(::getpid()) + ".sqlite";
     ASSERT_EQ(testdb::sqliteFile(file, testdb::textTable({{1, "Länge [m]"}, {2, "Material"}})), "");
     ASSERT_TRUE(kordb::setDatabase("WASSER", file));
     kordb::setDiagnosticSink([](const std::string&) {});
@@ -132,7 +127,7 @@ TEST(AllocationFailure, ATextLookupFailsWholeAndTheNextLookupAnswers)
     kordb::setDiagnosticSink(nullptr);
     kordb::clearHostDatabases();
     kordb::closeAll();
-    fs::remove_all(dir);
+    std::remove(file.c_str());
 }
 
 }  // namespace

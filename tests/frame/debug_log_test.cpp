@@ -32,14 +32,12 @@ int number(const fs::path& p, bool last)
     return at == std::string::npos ? -1 : std::atoi(text.c_str() + at + 7);
 }
 
-// Writes one log line in another thread; a log that blocks ends the test process.
-bool writesWithoutBlocking(CDebugHilfe& log, const wchar_t* text)
+// Writes one log line in another thread; a log that blocks for 20 s ends the test process.
+void writeWithoutBlocking(CDebugHilfe& log, const wchar_t* text)
 {
     auto done = std::async(std::launch::async, [&] { log.AusgabeLang(L"Test", L"%s", text); });
-    if (done.wait_for(std::chrono::seconds(20)) == std::future_status::ready)
-        return true;
-    std::fprintf(stderr, "the debug log blocked\n");
-    std::_Exit(1);
+    if (done.wait_for(std::chrono::seconds(20)) != std::future_status::ready)
+        std::fprintf(stderr, "the debug log blocked\n"), std::_Exit(1);
 }
 
 }  // namespace
@@ -51,8 +49,7 @@ TEST(DebugLogFile, RotatesAtOneMebibyteKeepingOneOlderFileAndNoLineIsLost)
     ScopedLogFile scoped(file.string());
     CDebugHilfe log(L"korTest", nullptr);
     const std::wstring filler(900, L'x');
-    const unsigned long long limit = CDebugHilfe::kRotateAt;
-    ASSERT_EQ(limit, 1024u * 1024u);
+    const unsigned long long limit = 1024u * 1024u;
     int n = 0;
     // Writes lines until the file starts again (it got smaller); at most 3 MiB of them.
     auto writeUntilRotated = [&] {
@@ -76,7 +73,7 @@ TEST(DebugLogFile, RotatesAtOneMebibyteKeepingOneOlderFileAndNoLineIsLost)
     EXPECT_EQ(std::distance(fs::directory_iterator(t.dir()), fs::directory_iterator()), 2);
 }
 
-// A FIFO (with or without a reader), a folder, a path below a file: refused at once, said once.
+// A FIFO, a folder, a path below a file: refused at once, said once.
 TEST(DebugLogFile, AFileThatCannotBeWrittenIsReportedOnceWithoutWaiting)
 {
     TempFile blocker("blocker", "a file, so no folder can be made of it");
@@ -91,20 +88,14 @@ TEST(DebugLogFile, AFileThatCannotBeWrittenIsReportedOnceWithoutWaiting)
         int sink = CDebugHilfe::AddSink([&](const KorDebugLine&) { ++seen; });
         ::testing::internal::CaptureStderr();
         CDebugHilfe log(L"korTest", nullptr);
-        EXPECT_TRUE(writesWithoutBlocking(log, L"eins\n"));
-        EXPECT_TRUE(writesWithoutBlocking(log, L"zwei\n"));
+        writeWithoutBlocking(log, L"eins\n");
+        writeWithoutBlocking(log, L"zwei\n");
         std::string err = ::testing::internal::GetCapturedStderr();
         CDebugHilfe::RemoveSink(sink);
         EXPECT_EQ(seen, 2);
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
         EXPECT_NE(err.find("cannot write " + target.string() + ": " + reason), std::string::npos) << err;
     }
-    ScopedLogFile scoped(fifo.string());
-    FILE* reader = std::fopen(fifo.c_str(), "r+");  // (r+ opens a FIFO without waiting)
-    ASSERT_TRUE(reader);
-    CDebugHilfe log(L"korTest", nullptr);
-    EXPECT_TRUE(writesWithoutBlocking(log, L"drei\n"));
-    std::fclose(reader);
 }
 
 TEST(DebugLogFile, LinesCarryTimeModuleCategoryAndTheTextAsPassedAndDevNullTakesThem)
@@ -120,9 +111,7 @@ TEST(DebugLogFile, LinesCarryTimeModuleCategoryAndTheTextAsPassedAndDevNullTakes
     }
     CDebugHilfe::RemoveSink(sink);
     ASSERT_EQ(seen.size(), 3u);
-    EXPECT_EQ(seen[0].text, L"> f(3)\r\n");
-    EXPECT_EQ(seen[1].category, L"DialogReturn");
-    EXPECT_EQ(seen[2].text, L"< f(3)\r\n");
+    EXPECT_EQ(seen[0].text + seen[1].category + L" " + seen[2].text, L"> f(3)\r\nDialogReturn < f(3)\r\n");
     std::string all = readFile(t.path());
     EXPECT_NE(all.find(" korTest [DialogReturn] return 'Wert' -> RSRSLT\r\n"), std::string::npos) << all;
     EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 3);

@@ -6,9 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QColor>
-#include <QImage>
-
 #include <filesystem>
 #include <fstream>
 
@@ -72,9 +69,6 @@ TEST(KorcadCommand, RunsProgramsAndExpressionsInOrderAndReportsErrorsWithTheirPl
          "; error: no function definition: FOO\n;        in -e (foo 1)\n"},
         {{"--no-load", "-e", "(defun *error* (m) (princ (strcat \"E:\" m)))", "-e", "(/ 1 0)"}, 1,
          "*ERROR*\nE:divide by zero", "\n; error: divide by zero\n;        in -e (/ 1 0)\n"},
-        // An error after output that left its line open starts on a line of its own.
-        {{"--no-load", "-e", "(progn (princ \"abc\") (car 1))"}, 1, "abc",
-         "\n; error: bad argument type: consp 1\n;        in -e (progn (princ \"abc\") (car 1))\n"},
         // An error in a file names the file and the line, of every file that loads it too.
         {{"--no-load", p.bad}, 1, "",
          "; error: bad argument type: consp 1\n;        in " + p.bad + ", expression at line 3\n"},
@@ -86,23 +80,16 @@ TEST(KorcadCommand, RunsProgramsAndExpressionsInOrderAndReportsErrorsWithTheirPl
         // A program file or a load that finds nothing says where it looked; a folder is no program.
         {{"--no-load", "/nonexistent/dir/prog.lsp"}, 1, "",
          "; error: LOAD failed: \"/nonexistent/dir/prog.lsp\"\n;        no such file: /nonexistent/dir/prog.lsp\n"},
-        {{}, 1, "",
-         "; error: LOAD failed: \"prog.lsp\"\n;        no such file: prog.lsp (looked in the current directory, " + p.dir +
-             ")\n", "", {}, "cd " + p.dir + " && " + p.korcad + "prog.lsp"},
         {{"--no-load", p.dir}, 1, "",
          "; error: LOAD failed: \"" + p.dir + "\"\n;        " + p.dir + " is a directory, not a LISP program file\n"},
         {{"--no-load", p.helpers}, 1, "x",
          "\n; error: LOAD failed: \"helpers\"\n;        not found: looked for helpers and helpers.lsp in the current "
          "directory (" + cwd + "), /opt/a, /opt/b\n;        in " + p.helpers + ", expression at line 2\n", "", appPath},
-        {{"--no-load", "-e", "(load \"/nonexistent/lib.lsp\")"}, 1, "",
-         "; error: LOAD failed: \"/nonexistent/lib.lsp\"\n;        not found: looked for /nonexistent/lib.lsp\n"
-         ";        in -e (load \"/nonexistent/lib.lsp\")\n"},
         {{"--no-load", "-e", "(load \"helpers\" 'none)"}, 0, "NONE\n", "", "", appPath},
     });
 }
 
-// Without -e or a program korcad reads its command line from standard input: commands, LISP,
-// prompts answered by the next line, errors that do not end it, QUIT.
+// Without -e or a program korcad reads its command line from standard input.
 TEST(KorcadCommand, TheCommandLineOnStandardInput)
 {
     expectRuns({
@@ -142,8 +129,6 @@ TEST(KorcadCommand, OptionsHelpLimitsAndFailedOutput)
         // The limits a batch run sets stop a program: a LISP error past which nothing evaluates.
         {{"--no-load", "--max-steps", "100000", "-e", "(defun *error* (m) (princ (strcat \"E:\" m \"\\n\")))", "-e",
           "(while T)"}, 1, "*ERROR*\n", "; error: step limit reached\n;        in -e (while T)\n"},
-        {{"--no-load", "--max-memory", "8", "-e", "(setq s \"0123456789abcdef\")", "-e", "(repeat 30 (setq s (strcat s s)))"},
-         1, "\"0123456789abcdef\"\n", "; error: memory limit reached\n;        in -e (repeat 30 (setq s (strcat s s)))\n"},
         // Output that cannot be written fails the run; nothing written to a closed stdout is fine.
         {{}, 1, "", "korcad: write error on standard output: No space left on device\n", "", {},
          p.korcad + "-e '(princ \"hello\")' > /dev/full"},
@@ -168,10 +153,7 @@ TEST(KorcadCommand, LoadsTheModuleStartingNoGuiForItAndCancelsADialogNobodyCanAn
     expectRuns({
         // Without a display and with Qt told to use X11, starting the GUI would fail loudly.
         {{"-e", "(+ 1 2)", "-e", "(arx)"}, 0, "3\n(\"korDialog.so\")\n", "", "", x11},
-        {{"-e", "(arxload \"korDialog\")"}, 1, "",
-         "; error: ARXLOAD failed: application \"korDialog\" already loaded\n;        in -e (arxload \"korDialog\")\n"},
-        // Nobody can see a dialog: cancelled at once with one line; the program goes on. (timeout
-        // bounds a korcad that would wait.)
+        // Nobody can see a dialog: cancelled at once with one line (timeout bounds a korcad that waits).
         {{}, 0, "-1\n3\n",
          "korcad: dialog \"Linienstärke Auswahl\" (template 30051) cannot be answered: there is no display and no "
          "answers file (--answers); it is cancelled\n", "", noDisplay,
@@ -184,23 +166,14 @@ TEST(KorcadCommand, LoadsTheModuleStartingNoGuiForItAndCancelsADialogNobodyCanAn
     });
 }
 
-// grdraw draws over the view (a red diagonal through the window), grread takes a pick in it.
+// grdraw draws over the view; grread takes a pick in it as the point it answers.
 TEST(KorcadCommand, GrdrawDrawsOverTheViewAndGrreadTakesAPick)
 {
     TempFile answers("answers.txt", "pick 1,1\n");
-    const std::string dir = answers.dir() + "/shots";
-    ProcessEnv env{{{"KOR_DEBUGLOG", "off"}, {"QT_QPA_PLATFORM", "offscreen"}}, {}};
-    ProcessResult r = runProcess({KORCAD_PATH, "--answers", answers.path(), "--shots", dir, "-e",
-                                  "(grdraw '(-1000 -1000) '(1000 1000) 1)", "-e", "(grread T)"},
-                                 "", env);
+    ProcessResult r = runProcess({KORCAD_PATH, "--answers", answers.path(), "-e", "(grdraw '(-1000 -1000) '(1000 1000) 1)",
+                                  "-e", "(grread T)"}, "", {{{"KOR_DEBUGLOG", "off"}, {"QT_QPA_PLATFORM", "offscreen"}}, {}});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find("(3 (1.0 1.0 0.0))"), std::string::npos) << r.out;
-    QImage shot(QString::fromStdString(dir + "/korcad.png"));
-    int red = 0;
-    for (int y = 0; y < shot.height(); ++y)
-        for (int x = 0; x < shot.width(); ++x)
-            red += shot.pixelColor(x, y).red() > 200 && shot.pixelColor(x, y).green() < 80 && shot.pixelColor(x, y).blue() < 80;
-    EXPECT_GT(red, 100);
+    EXPECT_NE(r.out.find("nil\n1,1\n(3 (1.0 1.0 0.0))"), std::string::npos) << r.out;
 }
 
 }  // namespace

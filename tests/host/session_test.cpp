@@ -46,12 +46,9 @@ TEST(Options, MistakesAreNamed)
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"-e"}, "-e needs an expression"},
         {{"--answers"}, "--answers needs a value"},
-        {{"--shots="}, "--shots needs a value"},
-        {{"-x"}, "unknown option -x"},
         {{"--help=1"}, "--help takes no value"},
         {{"--max-memory"}, "--max-memory needs a number"},
         {{"--max-steps", "0"}, "--max-steps 0: expected a whole number from 1 to 4611686018427387904"},
-        {{"--max-steps", "12x"}, "--max-steps 12x: expected a whole number from 1 to 4611686018427387904"},
         {{"--max-memory", "1099511627777"}, "--max-memory 1099511627777: expected a whole number from 1 to 1099511627776"}};
     for (const auto& [args, error] : cases)
         EXPECT_EQ(parseOptions(args).error, error);
@@ -96,6 +93,7 @@ TEST_F(SessionTest, OpensOneDrawingLoadsAnApplicationOnceAndClosesBoth)
         ASSERT_TRUE(session.start());
         korcad::CadHost& host = session.host();
         EXPECT_EQ(ads::host(), &host) << "the session's host answers the ADS calls";
+        EXPECT_EQ(adsw_acadMainWnd(), nullptr) << "without a GUI no main window";
         ASSERT_EQ(host.openDrawings().size(), 1u);
         EXPECT_EQ(host.drawingName(host.currentDrawing()), L"Testzeichnung.dwg");
         EXPECT_TRUE(session.runExpression("(arxload \"korTestApp\")"));
@@ -104,8 +102,7 @@ TEST_F(SessionTest, OpensOneDrawingLoadsAnApplicationOnceAndClosesBoth)
         std::string sameFile = path.substr(0, path.rfind('/')) + "/." + path.substr(path.rfind('/'));
         out.str("");
         EXPECT_TRUE(session.runExpression("(arxload \"" + sameFile + "\" \"again\")"));
-        EXPECT_EQ(out.str(), "\"again\"\n") << "the same library by another path is the same application";
-        EXPECT_EQ(host.loadedApps().size(), 1u);
+        EXPECT_TRUE(out.str() == "\"again\"\n" && host.loadedApps().size() == 1u) << "the same library by another path";
     }
     EXPECT_EQ(ads::host(), nullptr) << "the host is gone with the session";
 }
@@ -113,26 +110,15 @@ TEST_F(SessionTest, OpensOneDrawingLoadsAnApplicationOnceAndClosesBoth)
 // The main window a GUI installs is asked for only when a dialog wants a parent.
 TEST_F(SessionTest, TheMainWindowIsAskedForOnlyWhenADialogWantsIt)
 {
-    {
-        korcad::Session session(options(), in, out, err);
-        ASSERT_TRUE(session.start());
-        EXPECT_EQ(adsw_acadMainWnd(), nullptr);
-    }
     korcad::Session session(options(), in, out, err);
     static int windowObject;
     HWND window = reinterpret_cast<HWND>(&windowObject);
     int providerCalls = 0;
-    session.host().setWindows(
-        [&] {
-            ++providerCalls;
-            return window;
-        },
-        nullptr);
+    session.host().setWindows([&] { return ++providerCalls, window; }, nullptr);
     ASSERT_TRUE(session.start());
     EXPECT_TRUE(session.runExpression("(+ 1 2)"));
     EXPECT_EQ(providerCalls, 0) << "no dialog yet, so nothing may start";
-    EXPECT_EQ(adsw_acadMainWnd(), window);
-    EXPECT_EQ(providerCalls, 1);
+    EXPECT_TRUE(adsw_acadMainWnd() == window && providerCalls == 1);
     EXPECT_EQ(acedGetAcadDwgView(), window) << "without a view of its own, the main window";
 }
 

@@ -6,7 +6,7 @@
 
 namespace {
 
-enum Code { kEcho = 1, kTypes, kVoid, kErrVal, kErrNone, kUnreg, kUnregVoid, kAsk, kTable, kPrint };
+enum Code { kEcho = 1, kTypes, kVoid, kErrVal, kErrNone, kUnreg, kUnregVoid, kAsk, kPrint };
 
 // A copy of a chain built the way an application builds its results.
 resbuf* copyOf(const resbuf* rb)
@@ -62,8 +62,7 @@ const ACHAR* stringArg(int n)
 
 bool is(const ACHAR* a, const ACHAR* b) { return std::wcscmp(a, b) == 0; }
 
-// (kortest_ask kind flags keywords prompt): acedInitGet, then acedGet<kind>; answers (status
-// value), the keyword for RTKWORD, no value for other statuses. Texts go into a buffer of 8.
+// (kortest_ask kind flags keywords prompt): acedInitGet, acedGet<kind>; (status value); buffer of 8.
 int ask()
 {
     const ACHAR* kind = stringArg(0);
@@ -107,29 +106,6 @@ int ask()
     return answer(status);
 }
 
-// (kortest_table "LTYPE"): the names acdbTblNext walks, then what acdbTblSearch finds for the first.
-int table()
-{
-    const ACHAR* name = stringArg(0);
-    resbuf* head = nullptr;
-    resbuf** tail = &head;
-    auto addNameOf = [&](resbuf* record) {
-        for (const resbuf* g = record; g; g = g->rbnext)
-            if (g->restype == 2) {
-                *tail = acutBuildList(RTSTR, g->resval.rstring, 0);
-                tail = &(*tail)->rbnext;
-            }
-        acutRelRb(record);
-    };
-    for (resbuf* rec = acdbTblNext(name, 1); rec; rec = acdbTblNext(name, 0))
-        addNameOf(rec);
-    if (!head)
-        return acedRetNil(), RSRSLT;
-    if (resbuf* found = acdbTblSearch(name, head->resval.rstring, 0))
-        addNameOf(found);
-    return answer(head);
-}
-
 // acutPrintf of its one string argument; T when the host has a drawing view, else nil.
 int print()
 {
@@ -147,7 +123,7 @@ const struct {
     {L"kortest_void", kVoid, voidAnswer},    {L"kortest_errval", kErrVal, errorWithValue},
     {L"kortest_errnone", kErrNone, errorWithoutValue}, {L"kortest_unreg", kUnreg, nullptr},
     {L"kortest_unregvoid", kUnregVoid, nullptr}, {L"kortest_ask", kAsk, ask},
-    {L"kortest_table", kTable, table},       {L"kortest_print", kPrint, print},
+    {L"kortest_print", kPrint, print},
 };
 
 }  // namespace

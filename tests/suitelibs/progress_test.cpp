@@ -12,7 +12,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMouseEvent>
+#include <QTest>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
@@ -36,22 +36,13 @@ QPushButton* cancelButton(const CKORGuiProgress& p)
 }
 
 // A left click in the middle of a widget, as the mouse makes it.
-void clickWith(QWidget* w)
-{
-    QPointF at(w->width() / 2.0, w->height() / 2.0);
-    QPointF global = w->mapToGlobal(at);
-    QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(w, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(w, &release);
-}
+void clickWith(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); }
 
 TEST(ProgressWindow, BarsComeAndGoAndTheWindowKeepsRoomForThem)
 {
     auto p = openWorkerWindow();
     QPointer<QWidget> w = widgetOf(*p);
-    ASSERT_TRUE(w);
-    EXPECT_TRUE(p->IsWindowVisible() && w->isWindow());
+    ASSERT_TRUE(w && p->IsWindowVisible() && w->isWindow());
     ASSERT_EQ(CKORGuiProgress::OpenWindows(), std::vector<CKORGuiProgress*>{p.get()});
 
     ASSERT_TRUE(CKORGuiProgress::SetzeMinAnzahlSichtbareProgressBars(p.get(), 5));
@@ -89,9 +80,9 @@ TEST(ProgressWindow, BarsComeAndGoAndTheWindowKeepsRoomForThem)
     EXPECT_EQ(w->height(), roomForFive);
 
     // Bad arguments give nothing.
-    EXPECT_EQ(CKORGuiProgress::AddiereProgressBar(p.get(), 5.0, 1.0, 0.0, L"a", L"b", L"c", 6), nullptr);
-    EXPECT_EQ(CKORGuiProgress::AddiereProgressBar(p.get(), 0.0, 1.0, 0.0, L"a", L"b", L"c", 9), nullptr);
-    EXPECT_FALSE(CKORGuiProgress::SetzeMinAnzahlSichtbareProgressBars(nullptr, 5));
+    EXPECT_FALSE(CKORGuiProgress::AddiereProgressBar(p.get(), 5.0, 1.0, 0.0, L"a", L"b", L"c", 6) ||
+                 CKORGuiProgress::AddiereProgressBar(p.get(), 0.0, 1.0, 0.0, L"a", L"b", L"c", 9) ||
+                 CKORGuiProgress::SetzeMinAnzahlSichtbareProgressBars(nullptr, 5));
 
     p.reset();
     EXPECT_TRUE(CKORGuiProgress::OpenWindows().empty());
@@ -146,11 +137,9 @@ TEST(ProgressWindow, PositionsRepaintByTheUpdateStep)
     const int before = CKORGuiProgressProbe::RepaintCount(p.get(), bar);
     for (int i = 0; i < n; ++i) {
         ASSERT_TRUE(CKORGuiProgress::SetzeProgressAktuellePosition(p.get(), bar, i, n / 100, true));
-        if (i == 1500) {
+        if (i == 1500)
             EXPECT_EQ(CKORGuiProgressProbe::BarShownPosition(p.get(), bar), 1000.0) << "a move under the step is not shown yet";
-        }
     }
-    EXPECT_EQ(CKORGuiProgressProbe::BarPosition(p.get(), bar), n - 1);
     CKORGuiProgress::SetzeProgressAktuellePosition(p.get(), bar, n, 1.0, true);
     EXPECT_EQ(CKORGuiProgressProbe::BarShownPosition(p.get(), bar), n) << "the end is always shown";
     EXPECT_NEAR(CKORGuiProgressProbe::RepaintCount(p.get(), bar) - before, 100, 5);
@@ -164,15 +153,12 @@ TEST(ProgressWindow, PositionsRepaintByTheUpdateStep)
     EXPECT_EQ(CKORGuiProgressProbe::RepaintCount(p.get(), fine) - start, 10);
 }
 
-// What the worker's callback sees.
+// What the worker's callback sees and does.
 struct Worker {
-    int calls = 0;
+    int calls = 0, answer = 0;
     CKORGuiProgress* window = nullptr;
-    bool keepCancel = true;
-    bool ask = false;
-    int answer = 0;
-    bool deleteWindow = false;
-    std::unique_ptr<CKORGuiProgress>* owner = nullptr;
+    bool keepCancel = true, ask = false;
+    std::unique_ptr<CKORGuiProgress>* deleteWindow = nullptr;
 };
 
 bool onCancel(CKORGuiProgress* p, long long context)
@@ -183,7 +169,7 @@ bool onCancel(CKORGuiProgress* p, long long context)
     if (w->ask)
         w->answer = AfxMessageBox(L"Berechnung abbrechen?", MB_YESNO);
     if (w->deleteWindow)
-        w->owner->reset();
+        w->deleteWindow->reset();
     return w->keepCancel;
 }
 
@@ -193,8 +179,7 @@ TEST(ProgressWindow, TheCancelButtonCallsTheWorkerBackDuringTheWork)
     Worker worker;
     QPushButton* button = cancelButton(*p);
     ASSERT_TRUE(button);
-    EXPECT_TRUE(button->isHidden()) << "no cancel before one is asked for";
-    EXPECT_FALSE(p->PressCancel());
+    EXPECT_TRUE(button->isHidden() && !p->PressCancel()) << "no cancel before one is asked for";
 
     ASSERT_TRUE(CKORGuiProgress::AktiviereAbbruch(p.get(), &onCancel, reinterpret_cast<long long>(&worker)));
     EXPECT_EQ(button->isHidden() ? QString() : button->text(), QStringLiteral("Abbrechen"));
@@ -209,8 +194,7 @@ TEST(ProgressWindow, TheCancelButtonCallsTheWorkerBackDuringTheWork)
 
     // The close box and Escape do what the button does.
     widgetOf(*p)->close();
-    EXPECT_EQ(worker.calls, 2);
-    EXPECT_TRUE(widgetOf(*p)->isVisible()) << "the close box does not close the window of running work";
+    EXPECT_TRUE(worker.calls == 2 && widgetOf(*p)->isVisible()) << "the close box does not close the window of running work";
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QCoreApplication::sendEvent(widgetOf(*p), &escape);
     EXPECT_EQ(worker.calls, 3);
@@ -218,9 +202,7 @@ TEST(ProgressWindow, TheCancelButtonCallsTheWorkerBackDuringTheWork)
     // A callback that gives false takes the cancel away.
     worker.keepCancel = false;
     EXPECT_TRUE(p->PressCancel());
-    EXPECT_EQ(worker.calls, 4);
-    EXPECT_FALSE(button->isEnabled());
-    EXPECT_FALSE(p->PressCancel());
+    EXPECT_TRUE(worker.calls == 4 && !button->isEnabled() && !p->PressCancel());
 
     // Hidden, the window cannot be clicked; no callback, no button.
     CKORGuiProgress::AktiviereAbbruch(p.get(), &onCancel, reinterpret_cast<long long>(&worker));
@@ -228,9 +210,7 @@ TEST(ProgressWindow, TheCancelButtonCallsTheWorkerBackDuringTheWork)
     EXPECT_FALSE(p->PressCancel());
     p->ShowWindow(SW_SHOWNORMAL);
     CKORGuiProgress::AktiviereAbbruch(p.get(), nullptr, 0);
-    EXPECT_TRUE(button->isHidden());
-    EXPECT_FALSE(p->PressCancel());
-    EXPECT_EQ(worker.calls, 4);
+    EXPECT_TRUE(button->isHidden() && !p->PressCancel() && worker.calls == 4);
 }
 
 TEST(ProgressWindow, TheCallbackAsksInAModalMessageBoxAndIsNeverReentered)
@@ -264,16 +244,11 @@ TEST(ProgressWindow, TheCallbackAsksInAModalMessageBoxAndIsNeverReentered)
         CKORGuiProgress::SetzeProgressAktuellePosition(p.get(), bar, i, 1000.0, true);
 
     EXPECT_EQ(done, 100000) << "the work went on after the question";
-    EXPECT_TRUE(worker.calls == 1 && worker.answer == IDYES);
-    EXPECT_EQ(clickResult, "ok");
-    EXPECT_FALSE(pressedAgain) << "the cancel is not pressed again while its callback runs";
-    EXPECT_TRUE(runningMeanwhile);
-    EXPECT_FALSE(CKORGuiProgressProbe::IsCallbackRunning(p.get()));
+    EXPECT_TRUE(worker.calls == 1 && worker.answer == IDYES && clickResult == "ok") << clickResult;
+    EXPECT_TRUE(runningMeanwhile && !pressedAgain) << "the cancel is not pressed again while its callback runs";
+    EXPECT_TRUE(!CKORGuiProgressProbe::IsCallbackRunning(p.get()) && CKORGuiProgressProbe::CanCancel(p.get()));
     EXPECT_EQ(otherClicks, 0) << "the busy application ignores clicks elsewhere";
-    EXPECT_TRUE(CKORGuiProgressProbe::CanCancel(p.get()));
-
-    // Outside the work the other window takes clicks again.
-    clickWith(otherButton);
+    clickWith(otherButton);  // outside the work the other window takes clicks again
     EXPECT_EQ(otherClicks, 1);
 }
 
@@ -281,57 +256,44 @@ TEST(ProgressWindow, TheCallbackMayCloseTheWindow)
 {
     auto p = openWorkerWindow();
     Worker worker;
-    worker.deleteWindow = true;
-    worker.owner = &p;
+    worker.deleteWindow = &p;
     CKORGuiProgress::AktiviereAbbruch(p.get(), &onCancel, reinterpret_cast<long long>(&worker));
     QPointer<QWidget> w = widgetOf(*p);
     void* bar = CKORGuiProgress::AddiereProgressBar(p.get(), 0.0, 10.0, 0.0, L"a", L"b", L"a", 5);
     QTimer::singleShot(0, w, [&] { clickWith(cancelButton(*p)); });
     CKORGuiProgress::SetzeProgressAktuellePosition(p.get(), bar, 1.0, 1.0, true);  // the click is handled here
-    EXPECT_EQ(worker.calls, 1);
-    EXPECT_EQ(p, nullptr);
-    EXPECT_TRUE(CKORGuiProgress::OpenWindows().empty());
+    EXPECT_TRUE(worker.calls == 1 && p == nullptr && CKORGuiProgress::OpenWindows().empty());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(w);
 }
 
-TEST(ProgressWindow, HidesShowsAndStaysOverItsParent)
+// Over its parent (bottom right), over the CAD main window without one (centred), else alone.
+TEST(ProgressWindow, StaysOverItsParentOrTheCadMainWindowAndWorksHidden)
 {
     ASSERT_TRUE(AfxHostInitUI());
+    EXPECT_EQ(widgetOf(*openWorkerWindow())->parentWidget(), nullptr) << "no CAD program: a window of its own";
     QWidget main;
     main.setGeometry(100, 100, 900, 700);
     main.show();
-    CWnd* parent = CWnd::FromHandle(AfxHostHandleOf(&main));
-    auto p = std::make_unique<CKORGuiProgress>(false, true, true, true, true, false, 0.3, 5, parent, 3);
+    auto p = std::make_unique<CKORGuiProgress>(false, true, true, true, true, false, 0.3, 5,
+                                               CWnd::FromHandle(AfxHostHandleOf(&main)), 3);
     QWidget* w = widgetOf(*p);
-    EXPECT_EQ(w->parentWidget(), &main);
-    EXPECT_TRUE(w->isWindow());
+    EXPECT_TRUE(w->parentWidget() == &main && w->isWindow());
     const QPoint corner = w->frameGeometry().bottomRight();
     EXPECT_TRUE(main.frameGeometry().contains(corner) && corner.x() >= main.frameGeometry().right() - 32 &&
                 corner.y() >= main.frameGeometry().bottom() - 32) << "placed bottom right over it";
-
     EXPECT_TRUE(p->ShowWindow(SW_HIDE));
     void* bar = CKORGuiProgress::AddiereProgressBar(p.get(), 0.0, 2.0, 0.0, L"a", L"b", L"a", 5);
     EXPECT_TRUE(CKORGuiProgress::SetzeProgressAktuellePosition(p.get(), bar, 2.0, 1.0, true)) << "bars go on hidden";
     EXPECT_FALSE(p->ShowWindow(SW_SHOWNORMAL));
     EXPECT_EQ(CKORGuiProgressProbe::BarShownPosition(p.get(), bar), 2.0);
+    p.reset();
     CWnd::DeleteTempMap();
-}
 
-TEST(ProgressWindow, WithoutAParentItStaysOverTheCadMainWindow)
-{
-    ASSERT_TRUE(AfxHostInitUI());
-    {
-        auto p = openWorkerWindow();  // no CAD program: a window of its own
-        EXPECT_EQ(widgetOf(*p)->parentWidget(), nullptr);
-    }
-    QWidget main;
-    main.setGeometry(50, 50, 800, 600);
-    main.show();
     korcad::CadHost host;  // installs itself as the CAD program the ADS calls reach
     host.setWindows([&] { return AfxHostHandleOf(&main); }, [] { return HWND(nullptr); });
-    auto p = openWorkerWindow();
-    QWidget* w = widgetOf(*p);
+    p = openWorkerWindow();
+    w = widgetOf(*p);
     EXPECT_TRUE(w->parentWidget() == &main && w->isWindow()) << "a window of its own over the main window";
     EXPECT_TRUE(main.frameGeometry().contains(w->frameGeometry().center())) << "centred over it";
 }

@@ -1,5 +1,4 @@
-;; getfiled, acad_colordlg, acad_truecolordlg without a window: asked on the command line under
-;; their windows' rules; a refused answer is asked again; the end of the input is Cancel (nil).
+;; getfiled and the colour dialogs without a window ask on the command line; end of input is nil.
 
 (setq dir (strcat (getenv "LISPTEST_DIR") "/"))
 (close (open "a.dxf" "w")) (close (open "b.txt" "w")) (vl-mkdir "sub") ;=> T
@@ -35,7 +34,6 @@
 ;input: a
 (getfiled "Öffnen" "" "dxf" 8) ;=> "a.dxf"
 (getfiled "Öffnen" "" "dxf" 0) ;=> nil
-(getfiled "Öffnen" "" "dxf") ;error: too few arguments
 
 ;; acad_colordlg: an index, VonLayer 256, VonBlock 0 (refused when the flag is nil), Enter the default.
 ;input: 12

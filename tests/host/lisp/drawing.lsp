@@ -89,7 +89,6 @@
 ;out:
 (list (command "ZOOM" "G") (command "_ZOOM" "grenzen") (command "_.ZOOM" ".Extents")) ;=> (nil nil nil)
 
-;; Wrong arguments get AutoLISP's wording.
 (ssget "X" '((-4 . "<NOT") (0 . "LINE") (0 . "ARC") (-4 . "NOT>"))) ;error: bad SSGET list: filter: NOT> has 2 operands
 (entmod (list (cons -1 (entlast)) '(62 . "rot"))) ;error: bad DXF group: (62 . "rot")
 (ssget "X" '((-4 . "<OR") (0 . "LINE"))) ;error: bad SSGET list: filter: a logic group is not closed

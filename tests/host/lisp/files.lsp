@@ -1,9 +1,7 @@
-;; Files from LISP in both encodings, the file-system functions and getenv/setenv,
-;; in the test's own folder $LISPTEST_DIR (its name holds an umlaut).
+;; Files in both encodings, the file system, getenv/setenv, in $LISPTEST_DIR (named with an umlaut).
 
 (setq dir (strcat (getenv "LISPTEST_DIR") "/")) (wcmatch dir "/tmp/lisptest-Prüfung-*/") ;=> T
 (setq f (open (strcat dir "a.txt") "w")) (equal (vl-prin1-to-string f) (strcat "#<file \"" dir "a.txt\">")) ;=> T
-;; What each function writes, and its value.
 (list (write-line "Grüße" f) (write-char 65 f) (write-char 10 f) (princ "a\"b" f) (prin1 "a\"b" f) (print 1.5 f)
       (close f)) ;=> ("Grüße" 65 10 "a\"b" "a\"b" 1.5 nil)
 (vl-file-size "a.txt") ;=> 24
@@ -25,9 +23,7 @@
 ;; What cannot be opened answers nil: a missing file, a missing folder, a folder.
 (list (open "missing.txt" "r") (open "no/such/dir/x.txt" "w") (open dir "w")) ;=> (nil nil nil)
 (open "x" "x") ;error: bad argument value: file mode: "x"
-(open 1 "r") ;error: bad argument type: stringp 1
 (princ "x" 5) ;error: bad argument type: streamp 5
-(write-char 0 nil) ;error: bad argument value: character code: 0
 ;; A file open for reading cannot be written, nor one for writing read, nor a closed one used.
 (setq w (open "w.txt" "w") r (open "u.txt" "r")) ;=> #<file "u.txt">
 (write-line "x" r) ;error: bad argument type: streamp #<file "u.txt">
@@ -70,7 +66,6 @@
 (setq time (vl-file-systime "b.txt"))
 (list (length time) (> (car time) 2020) (vl-file-systime "none") (vl-file-systime dir)) ;=> (8 T nil nil)
 
-;; File names taken apart.
 (setq win "c:\\acadwin\\file.dwg")
 (list (vl-filename-base win) (vl-filename-base "/a/b.tar.gz") (vl-filename-base "/a/.profile") (vl-filename-base ""))
 ;=> ("file" "b.tar" ".profile" "")

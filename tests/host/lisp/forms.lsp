@@ -2,10 +2,8 @@
 
 (setq a 1 b (+ a 1)) ;=> 2
 (list a b (setq) (quote (x y))) ;=> (1 2 nil (X Y))
-;; defun returns the name; "/" separates the locals.
 (defun add2 (x y) (+ x y)) ;=> ADD2
-(defun no-args () "done")
-(defun empty-body ())
+(defun no-args () "done") (defun empty-body ())
 (list (add2 3 4) (no-args) (empty-body)) ;=> (7 "done" nil)
 ;; Parameters and locals are bound while the function runs, locals start as nil.
 (setq x 100 tmp "outer")
@@ -18,7 +16,6 @@
 (defun with-depth (depth) (show-depth))
 (list (with-depth "inner") (show-depth)) ;=> ("inner" "global")
 
-;; lambda and function.
 ((lambda (n) (* n n)) 7) ;=> 49
 (mapcar '(lambda (n) (+ n 1)) '(1 2 3)) ;=> (2 3 4)
 (setq sq (lambda (n) (* n n)))
@@ -45,7 +42,6 @@
 (list (apply 'and (mapcar '= '(1 2) '(1 2))) (apply 'or '(nil nil)) (mapcar 'and '(1 nil 2) '(T T nil)))
 ;=> (T nil (T nil nil))
 
-;; Recursion; a function may redefine itself while it runs.
 (defun fact (n) (if (< n 2) 1 (* n (fact (1- n)))))
 (defun count-down (n) (if (> n 0) (count-down (1- n)) "bottom"))
 (list (fact 10) (count-down 2000)) ;=> (3628800 "bottom")
@@ -62,21 +58,17 @@
 (defun each (fn lst) (mapcar fn lst)) (defun fn (x) (1+ x)) (each 'fn '(1 2)) ;=> (2 3)
 (defun vorbei (ghost) (apply ghost nil)) (vorbei 'ghost) ;error: no function definition: GHOST
 
-;; eval, set, and symbols as data.
 (eval '(+ 1 2)) ;=> 3
 (set 'via-set 5)
 (set (read "dynamic-name") "x")
 (list via-set dynamic-name (boundp 'via-set) (boundp 'never-set-anywhere)) ;=> (5 "x" T nil)
-(boundp 5) ;error: bad argument type: symbolp 5
 (setq v1 5)
 (list (vl-symbol-name 'abc) (vl-symbol-value 'v1) (vl-symbol-value 'never-set-here) (type (vl-symbol-value 'car)))
 ;=> ("ABC" 5 nil SUBR)
-(vl-symbol-name "abc") ;error: bad argument type: symbolp "abc"
 (list (vl-symbolp 'a) (vl-symbolp nil) (vl-symbolp "a") (vl-symbolp 1) (vl-symbolp T)) ;=> (T nil nil nil T)
 ;; atoms-family: names (1) or symbols (0), all or those asked for; a new symbol joins.
 (list (atoms-family 1 '("CAR" "NO-SUCH-THING-XYZ" "vl-sort")) (atoms-family 0 '("car")))
 ;=> (("CAR" nil "VL-SORT") (CAR))
-(and (member "VL-SORT" (atoms-family 1)) (member 'WCMATCH (atoms-family 0)) T) ;=> T
 (member 'ZZ-NEW (atoms-family 0)) ;=> nil
 (setq zz-new 1) (car (member 'ZZ-NEW (atoms-family 0))) ;=> ZZ-NEW
 (atoms-family 2) ;error: bad argument value: 0 or 1: 2

@@ -1,5 +1,4 @@
-;; Prompts and answers from LISP's get... functions and an application's acedGet... requests;
-;; an application's symbol tables and command line. Each prompt and its answer are printed.
+;; Prompts of LISP's get... functions and an application's acedGet...; each prompt and answer printed.
 
 ;input: Anna Maria
 ;input: Anna Maria
@@ -29,7 +28,6 @@
 ;out: Anzahl: 12
 ;out:
 (getint "Anzahl: ") ;=> 12
-;; No more input: the function is cancelled.
 (getreal "x: ") ;error: Function cancelled
 ;; initget applies to the next request only.
 ;input:
@@ -53,7 +51,6 @@
 (list (getpoint '(1 1) "Punkt: ") (getdist "Abstand: ") (getcorner '(0 0) "Ecke: "))
 ;=> ((2.0 2.0 0.0) 5.0 (5.0 5.0 0.0))
 
-;; An application asks: distances, a number or two points.
 (arxload "korTestApp") ;=> "korTestApp"
 ;input: 12.5
 ;input: 0,0
@@ -108,9 +105,6 @@
 ;input: 1,1
 (kortest_ask "entsel" 0 "" "Objekt wählen: ") ;=> (-5001)
 
-;; The symbol tables of a new drawing.
-(list (kortest_table "LTYPE") (kortest_table "layer") (kortest_table "BLOCK"))
-;=> (("Continuous" "Continuous") ("0" "0") nil)
 (list (cdr (assoc 2 (tblnext "LTYPE" T))) (tblnext "LTYPE") (tblsearch "LAYER" "Wasser")) ;=> ("Continuous" nil nil)
 ;; acutPrintf writes to the command line; without a window there is no drawing view.
 ;out: Hallo Welt

@@ -2,14 +2,12 @@
 
 (list (list 1 "c" 2.5) (list) (cons 1 '(2 3)) (cons 1 2) (car nil) (cdr nil))
 ;=> ((1 "c" 2.5) nil (1 2 3) (1 . 2) nil nil)
-;; The c[ad]r family, to four levels.
 (setq l '((1 2 3) (4 5 6) (7 8 9)))
 (list (caar l) (cadr l) (cdar l) (cddr l)) ;=> (1 (4 5 6) (2 3) ((7 8 9)))
 (list (caddr l) (cadar l) (caadr l) (cdadr l)) ;=> ((7 8 9) 2 4 (5 6))
 (list (cdddr '(1 2 3 4)) (cddar l) (caaar '(((x)))) (cdaar '(((x y))))) ;=> ((4) (3) X (Y))
 (list (cadddr '(1 2 3 4)) (caaaar '((((x))))) (cddddr '(1 2 3 4 5)) (cdaddr '(1 2 (3 4 5)))) ;=> (4 X (5) (4 5))
 (list (cadadr '(1 (2 3))) (caddar '((1 2 3))) (cadddr '(1 2)) (cadddr nil)) ;=> (3 3 nil nil)
-(car 5) ;error: bad argument type: consp 5
 (cadr '(1 . 2)) ;error: bad argument type: consp 2
 
 (list (nth 2 '(a b c)) (nth 3 '(a b c)) (nth -1 '(a b c))) ;=> (C nil nil)

@@ -13,7 +13,6 @@
 ;=> ("DICTIONARY" "Wert" nil "Wert")
 (list (dictrename d "KOR_DATEN" "acad_group") (dictrename d "FEHLT" "X") (dictrename d "kor_daten" "KOR_NEU") (dictsearch d "KOR_DATEN"))
 ;=> (nil nil "KOR_NEU" nil)
-;; A removed entry's object stays in the drawing.
 (list (eq (dictremove d "kor_neu") x) (dictremove d "KOR_NEU") (cdr (assoc 1 (entget x)))) ;=> (T nil "Wert")
 (list (type (entmake '((0 . "XRECORD") (1 . "a")))) (entmakex '((0 . "XRECORD") (1 . "a\nb"))) (eq (entmakex '((0 . "POINT") (10 1.0 1.0))) (entlast)))
 ;=> (LIST nil T)
