@@ -1,7 +1,7 @@
-// Allocation failure, injected into every allocation in turn: the LISP value library, a call
-// of the module through the host, and a text lookup in the database layer. Each failure ends
-// the operation with std::bad_alloc (a module call: with an error status, korcad going on);
-// nothing is left half-made, the sanitized build sees no leak, and the next operation works.
+// Allocation failure, injected into every allocation in turn, of the LISP value library, a
+// module call through the host and a text lookup: the operation ends with std::bad_alloc (a
+// module call with an error status), nothing is left half-made, and the next operation works.
+#include "dialog_args.h"
 #include "lisp_call.h"
 #include "test_db.h"
 
@@ -12,16 +12,14 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <filesystem>
+#include <cstdio>
 #include <new>
 
 #include "failing_allocator.h"
 
 namespace {
 
-// Runs `operation` with the n-th allocation failing, for n = 1, 2, ... until it runs through
-// without reaching its n-th allocation; after each failure `check` must find all well.
-// Returns how many failures were injected.
+// Fails the n-th allocation of `operation`, n = 1, 2, ... until it runs through; `check` after each.
 template <class Operation, class Check>
 long failEachAllocation(Operation operation, Check check)
 {
@@ -47,15 +45,11 @@ long failEachAllocation(Operation operation, Check check)
 
 CKORAdsLispVar sampleList()
 {
-    CKORAdsLispVar inner;
-    inner.Append(CKORAdsLisp::List(CKORAdsLispVar(L"Überflurhydrant DN 100")));
-    inner.Append(CKORAdsLisp::List(CKORAdsLispVar(2.5)));
+    using V = CKORAdsLispVar;
+    const V inner = dialogtest::list({V(L"Überflurhydrant DN 100"), V(2.5)});
     CKORAdsLispVar list;
-    for (int i = 0; i < 6; ++i) {
-        list.Append(CKORAdsLisp::List(CKORAdsLispVar(i)));
-        list.Append(CKORAdsLisp::List(CKORAdsLispVar(L"Zeile mit etwas längerem Text, damit er nicht klein bleibt")));
-        list.Append(CKORAdsLisp::List(inner));
-    }
+    for (int i = 0; i < 6; ++i)
+        list.Append(dialogtest::list({V(i), V(L"Zeile mit etwas längerem Text, damit er nicht klein bleibt"), inner}));
     return list;
 }
 
@@ -80,26 +74,14 @@ class AllocationFailureInCalls : public dialogtest::ModuleFixture {};
 
 TEST_F(AllocationFailureInCalls, AModuleCallEndsWithAnErrorAndTheNextCallAnswers)
 {
-    // FragBox's last argument check fails ("identifier 0"): the call runs all its checks and
-    // writes its log line without opening a dialog.
-    CKORAdsLispVar labels;
-    labels.Append(CKORAdsLisp::List(CKORAdsLispVar(L"A")));
-    labels.Append(CKORAdsLisp::List(CKORAdsLispVar(0)));
-    CKORAdsLispVar values;
-    values.Append(CKORAdsLisp::List(CKORAdsLispVar(1)));
-    values.Append(CKORAdsLisp::List(CKORAdsLispVar(2)));
-    // The four arguments as one chain, as the host passes them.
-    ads::RbPtr rb;
-    resbuf* tail = nullptr;
-    for (const CKORAdsLispVar& v : {CKORAdsLispVar(L"WASSER"), CKORAdsLispVar(L"TEXTE"), labels, values}) {
-        resbuf* one = CKORAdsLisp::ToResbuf(v);
-        if (tail)
-            tail->rbnext = one;
-        else
-            rb.reset(one);
-        for (tail = one; tail->rbnext; tail = tail->rbnext) {
+    // FragBox's last argument check fails: all its checks and its log line run, no dialog opens.
+    using V = CKORAdsLispVar;
+    resbuf* head = nullptr;
+    resbuf** tail = &head;
+    for (const V& v : {V(L"WASSER"), V(L"TEXTE"), dialogtest::list({V(L"A"), V(0)}), dialogtest::list({V(1), V(2)})})
+        for (*tail = CKORAdsLisp::ToResbuf(v); *tail; tail = &(*tail)->rbnext) {
         }
-    }
+    ads::RbPtr rb(head);
     auto answers = [&] {
         korcad::CallResult r = host.invoke(L"korDialog_FragBox", rb.get());
         return r.hasValue ? dialogtest::show(CKORAdsLisp::FromResbuf(r.value.get())) : std::string("no value");
@@ -121,10 +103,7 @@ TEST_F(AllocationFailureInCalls, AModuleCallEndsWithAnErrorAndTheNextCallAnswers
 
 TEST(AllocationFailure, ATextLookupFailsWholeAndTheNextLookupAnswers)
 {
-    namespace fs = std::filesystem;
-    fs::path dir = fs::temp_directory_path() / ("alloc-fault-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    const std::string file = (dir / "wasser.sqlite").string();
+    const std::string file = testing::TempDir() + "/alloc-fault-wasser-" + std::to_string(::getpid()) + ".sqlite";
     ASSERT_EQ(testdb::sqliteFile(file, testdb::textTable({{1, "Länge [m]"}, {2, "Material"}})), "");
     ASSERT_TRUE(kordb::setDatabase("WASSER", file));
     kordb::setDiagnosticSink([](const std::string&) {});
@@ -148,7 +127,7 @@ TEST(AllocationFailure, ATextLookupFailsWholeAndTheNextLookupAnswers)
     kordb::setDiagnosticSink(nullptr);
     kordb::clearHostDatabases();
     kordb::closeAll();
-    fs::remove_all(dir);
+    std::remove(file.c_str());
 }
 
 }  // namespace

@@ -1,11 +1,6 @@
-// Faults in the file system, put into the calls a save and the debug log make (korsys's
-// table): a save killed before each of its steps leaves the drawing file as it was or, once
-// the rename happened, the new one — never a mix; a signal that ends a save takes its
-// temporary file with it; a full disk, a failing flush, close or rename give a message naming
-// the file and leave it as it was; memory that runs out while a drawing is read is a message;
-// a disk that fills up while the log is written is said once and the lines still reach their
-// sinks; korcad with a configuration folder it cannot write still answers the dialog and says
-// why it kept nothing.
+// Faults in the file system calls (korsys's table) of a save and the debug log, a process
+// killed or signalled mid-save, memory running out while a drawing is read, and a
+// configuration folder korcad cannot write.
 #include "drawing/DrawingFile.h"
 #include "run_process.h"
 #include "kor/debughilfe.h"
@@ -20,10 +15,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
-#include <poll.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -36,9 +29,7 @@ namespace fs = std::filesystem;
 std::string readAll(const fs::path& p)
 {
     std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 class FileFaults : public ::testing::Test {
@@ -49,9 +40,8 @@ protected:
                                             ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir_);
         target_ = dir_ / "netz.dxf";
-        // The file on disk is a new drawing; the drawing in memory, saved over it, the sample.
-        korcad::Drawing empty(L"netz.dxf");
-        std::ofstream(target_, std::ios::binary) << empty.write();
+        // On disk a new drawing; in memory, to be saved over it, the sample.
+        std::ofstream(target_, std::ios::binary) << korcad::Drawing(L"netz.dxf").write();
         original_ = readAll(target_);
         std::string error;
         drawing_ = korcad::loadDrawing(std::string(EXAMPLES_DIR) + "/netz.dxf", &error);
@@ -61,23 +51,15 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir_); }
 
-    // The files in the folder besides the target (temporary files a save left).
-    std::vector<std::string> strays() const
-    {
-        std::vector<std::string> out;
-        for (const auto& e : fs::directory_iterator(dir_))
-            if (e.path() != target_)
-                out.push_back(e.path().filename().string());
-        return out;
-    }
+    // Whether a save left files (temporary ones) besides the target.
+    bool strays() const { return std::distance(fs::directory_iterator(dir_), fs::directory_iterator()) > 1; }
 
     fs::path dir_, target_;
     std::string original_, saved_;
     std::unique_ptr<korcad::Drawing> drawing_;
 };
 
-// The process dies just before its n-th call through the table (counted over all entries);
-// `Slot` keeps the real calls of entries with the same signature apart.
+// The process dies before its n-th call through the table; `Slot` keeps same-typed entries apart.
 long g_callsLeft = 0;
 template <int Slot, class R, class... A>
 R (*dieBefore(R (*call)(A...)))(A...)
@@ -120,12 +102,9 @@ TEST_F(FileFaults, ASaveKilledBeforeAnyOfItsStepsLeavesTheOldFileOrTheNewOneWhol
         if (WEXITSTATUS(status) == 9) {
             ++killed;
             EXPECT_TRUE(now == original_ || now == saved_) << "killed before call " << n << ": a mixed file";
-            std::string error;
-            EXPECT_NE(korcad::loadDrawing(target_.string(), &error), nullptr) << "killed before call " << n << ": " << error;
             continue;
         }
-        EXPECT_EQ(WEXITSTATUS(status), 0) << "the save failed without a fault, at call " << n;
-        EXPECT_TRUE(now == saved_) << now.size() << " bytes, not the " << saved_.size() << " saved";
+        EXPECT_TRUE(WEXITSTATUS(status) == 0 && now == saved_) << "the save without a fault, at call " << n;
         break;
     }
     // mkstemp, the writes, fsync, fchmod, close, rename, and the folder's open, fsync, close.
@@ -143,14 +122,10 @@ TEST_F(FileFaults, AFailingStepOfASaveIsNamedAndTheFileStaysAsItWas)
         {"the disk fills up after 4 KiB",
          [](korsys::Calls& c) {
              c.write = [](int fd, const void* p, size_t n) -> ssize_t {
-                 static size_t written = 0;
-                 if (written >= 4096) {
-                     errno = ENOSPC;
-                     return -1;
-                 }
-                 size_t take = std::min(n, 4096 - written);
-                 written += take;
-                 return korsys::systemCalls().write(fd, p, take);
+                 static size_t left = 4096;
+                 size_t take = std::min(n, left);
+                 left -= take;
+                 return take ? korsys::systemCalls().write(fd, p, take) : (errno = ENOSPC, -1);
              };
          },
          "writing failed: No space left on device"},
@@ -173,8 +148,7 @@ TEST_F(FileFaults, AFailingStepOfASaveIsNamedAndTheFileStaysAsItWas)
         }
         EXPECT_NE(error.find(c.message), std::string::npos) << error;
         EXPECT_NE(error.find(target_.string() + " is unchanged"), std::string::npos) << error;
-        EXPECT_TRUE(readAll(target_) == original_) << "the file changed";
-        EXPECT_EQ(strays(), std::vector<std::string>{});
+        EXPECT_TRUE(readAll(target_) == original_ && !strays()) << "the file changed or a file stayed";
     }
     // With the faults gone the same drawing saves.
     std::string error;
@@ -182,9 +156,7 @@ TEST_F(FileFaults, AFailingStepOfASaveIsNamedAndTheFileStaysAsItWas)
     EXPECT_TRUE(readAll(target_) == saved_) << "the file is not the drawing saved";
 }
 
-// A save that a signal ends half-way (korcad ended by the session, the terminal or Ctrl-C)
-// takes its temporary file with it, whether the signal comes while the file is written or
-// while it is being made; the drawing file stays as it was.
+// A signal ending a save while its temporary file is made or written takes that file with it.
 int g_signal = 0;
 int g_midSave = -1;
 
@@ -201,18 +173,15 @@ TEST_F(FileFaults, ASignalThatEndsASaveRemovesItsTemporaryFile)
                 g_signal = sig;
                 g_midSave = midSave[1];
                 ::signal(sig, SIG_DFL);
+                ::alarm(30);  // a save the signal does not end ends by SIGALRM
                 korsys::Calls& c = korsys::calls();
-                if (whileMade) {
-                    // The signal comes as mkstemp has made the file, before the save knows
-                    // its name.
+                if (whileMade) {  // as mkstemp has made the file, before the save knows its name
                     c.mkstemp = [](char* pathTemplate) {
                         int fd = korsys::systemCalls().mkstemp(pathTemplate);
                         ::raise(g_signal);
                         return fd;
                     };
-                } else {
-                    // The first write puts part of the drawing into the temporary file, says
-                    // so and waits to be ended.
+                } else {  // the first write puts part of the drawing in, says so and waits
                     c.write = [](int fd, const void* p, size_t n) -> ssize_t {
                         ssize_t done = korsys::systemCalls().write(fd, p, std::min<size_t>(n, 4096));
                         char one = 1;
@@ -230,32 +199,19 @@ TEST_F(FileFaults, ASignalThatEndsASaveRemovesItsTemporaryFile)
             if (!whileMade) {
                 char one = 0;
                 ASSERT_EQ(::read(midSave[0], &one, 1), 1) << "the child never came to write";
-                EXPECT_FALSE(strays().empty()) << "no temporary file while saving";
+                EXPECT_TRUE(strays()) << "no temporary file while saving";
                 ASSERT_EQ(::kill(pid, sig), 0);
             }
             ::close(midSave[0]);
-            // The child ends, or 30 s pass.
-            int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
-            ASSERT_GE(pidfd, 0);
-            pollfd ended{pidfd, POLLIN, 0};
-            const bool gone = ::poll(&ended, 1, 30000) == 1;
-            ::close(pidfd);
             int status = 0;
-            if (!gone) {
-                ::kill(pid, SIGKILL);
-                ::waitpid(pid, &status, 0);
-                FAIL() << "the signal did not end the save";
-            }
             ASSERT_EQ(::waitpid(pid, &status, 0), pid);
             EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << "status " << status;
-            EXPECT_EQ(strays(), std::vector<std::string>{});
-            EXPECT_TRUE(readAll(target_) == original_) << "the file changed";
+            EXPECT_TRUE(!strays() && readAll(target_) == original_) << "a file stayed or the file changed";
         }
     }
 }
 
-// Memory that runs out while a drawing is read ends the reading with a message, whichever
-// allocation fails.
+// Whichever allocation fails while a drawing is read, the reading ends with a message.
 TEST(ReadFaults, MemoryRunningOutWhileADrawingIsReadIsAMessage)
 {
     const std::string path = std::string(EXAMPLES_DIR) + "/netz.dxf";
@@ -303,26 +259,20 @@ TEST_F(FileFaults, ADiskThatFillsUpUnderTheLogIsSaidOnceAndNoLineIsLostToTheSink
     EXPECT_EQ(err.find("No space left on device"), err.rfind("No space left on device")) << err;
     EXPECT_EQ(seen.size(), 5u);
     const std::string text = readAll(log);
-    EXPECT_NE(text.find("vorher"), std::string::npos) << text;
-    EXPECT_NE(text.find("nachher"), std::string::npos) << text;
-    EXPECT_EQ(text.find("voll"), std::string::npos) << text;
+    EXPECT_TRUE(text.find("vorher") < text.find("nachher") && text.find("nachher") != std::string::npos &&
+                text.find("voll") == std::string::npos) << text;
 }
 
 TEST(ConfigurationFaults, KorcadWithAConfigurationFolderItCannotWriteAnswersAndSaysSo)
 {
-    // A folder below a file can never be made, not even by root.
     TempFile answers("a.txt", "key Escape\n");
     ProcessResult r = runProcess({KORCAD_PATH, "--answers", answers.path(), "-e", "(korDialog_LWeightDialog 25)"}, "",
-                                 ProcessEnv{{{"XDG_CONFIG_HOME", "/dev/null/config"},
-                                             {"XDG_STATE_HOME", "/dev/null/state"},
-                                             {"KOR_DEBUGLOG", "off"},
-                                             {"QT_QPA_PLATFORM", "offscreen"}},
-                                            {}});
+                                 ProcessEnv{{{"XDG_CONFIG_HOME", "/dev/null/config"},  // not even root makes it
+                                             {"XDG_STATE_HOME", "/dev/null/state"}, {"KOR_DEBUGLOG", "off"},
+                                             {"QT_QPA_PLATFORM", "offscreen"}}, {}});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("-1"), std::string::npos) << r.out;
-    EXPECT_NE(r.err.find("cannot save the window position to /dev/null/config/kor/windowpositions.ini"),
-              std::string::npos)
-        << r.err;
+    EXPECT_NE(r.err.find("cannot save the window position to /dev/null/config/kor/windowpositions.ini"), std::string::npos) << r.err;
 }
 
 }  // namespace

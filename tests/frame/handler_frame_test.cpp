@@ -11,17 +11,16 @@
 
 namespace {
 
-// A library of strings of the test's own, to load from with an explicit instance.
+// Strings of the test's own, to load with an explicit instance.
 const std::wstring longText = std::wstring(1023, L'a') + L"bcdef";
 const AfxStringResource testStrings[] = {{9001, longText.c_str()}, {9002, L"kurz"}};
-const AfxDialogTemplate* const noDialogs = nullptr;
-const AfxResourceTable testResources = {noDialogs, 0, testStrings, std::size(testStrings), nullptr, 0};
+const AfxResourceTable testResources = {static_cast<const AfxDialogTemplate*>(nullptr), 0, testStrings,
+                                        std::size(testStrings), nullptr, 0};
 AFX_RESOURCE_TABLE(testResources)
 
 HINSTANCE testInstance() { return AfxInstanceOf(&testResources); }
 HINSTANCE sentinel() { return reinterpret_cast<HINSTANCE>(0x5ea1); }
 
-// The CAD host the handlers' calls run in.
 korcad::CadHost& testHost()
 {
     static korcad::CadHost host;
@@ -46,12 +45,10 @@ protected:
 
 TEST_F(HandlerFrame, ProcessAttachRecordedTheModuleAsAnExtensionModule)
 {
-    ASSERT_TRUE(korDialogExtension.attached);
-    EXPECT_EQ(korDialogExtension.moduleResource, korDialogInstance());
+    EXPECT_TRUE(korDialogExtension.attached && korDialogExtension.moduleResource == korDialogInstance());
     EXPECT_EQ(korDialogInstance(), AfxInstanceOf(reinterpret_cast<const void*>(&DoFunction)));
     std::vector<HINSTANCE> chain = AfxResourceChain();
     EXPECT_NE(std::find(chain.begin(), chain.end(), korDialogInstance()), chain.end());
-    EXPECT_EQ(acrxGetApiVersion(), ACRX_API_VERSION);
 }
 
 TEST_F(HandlerFrame, DoFunctionRejectsCodesOutsideTheTableWithoutALogLine)
@@ -62,9 +59,7 @@ TEST_F(HandlerFrame, DoFunctionRejectsCodesOutsideTheTableWithoutALogLine)
             rc = DoFunction();
             return RSRSLT;
         });
-        EXPECT_EQ(rc, RTERROR) << code;
-        ASSERT_TRUE(r.value);
-        EXPECT_EQ(r.value->restype, RTVOID) << "the void answer is given first";
+        EXPECT_TRUE(rc == RTERROR && r.value && r.value->restype == RTVOID) << code << ": the void answer first";
     }
     EXPECT_TRUE(lines.empty());
 }
@@ -80,8 +75,8 @@ TEST_F(HandlerFrame, DoFunctionCallsEachCodesHandlerInItsScope)
         lines.clear();
         testHost().callAs(code, nullptr, [&] { return DoFunction(); });
         ASSERT_FALSE(lines.empty()) << code;
-        EXPECT_EQ(lines.front().category, L"DoFunction");
-        EXPECT_EQ(lines.front().text, L"> DoFunction('" + std::wstring(korFunctionTable[code].name) + L"')\r\n");
+        EXPECT_EQ(lines.front().category + L" " + lines.front().text,
+                  L"DoFunction > DoFunction('" + std::wstring(korFunctionTable[code].name) + L"')\r\n");
     }
     AfxRemoveDialogListener(closer);
 }
@@ -90,11 +85,7 @@ TEST_F(HandlerFrame, ResourceOverrideSwitchesToTheModuleAndRestoresAlsoOnAnExcep
 {
     {
         CKorResourceOverride override;
-        EXPECT_EQ(AfxGetModuleState()->m_hCurrentResourceHandle, korDialogInstance());
-        {
-            CKorResourceOverride nested;
-            EXPECT_EQ(AfxGetModuleState()->m_hCurrentResourceHandle, korDialogInstance());
-        }
+        CKorResourceOverride nested;
         EXPECT_EQ(AfxGetModuleState()->m_hCurrentResourceHandle, korDialogInstance());
     }
     EXPECT_EQ(AfxGetModuleState()->m_hCurrentResourceHandle, sentinel());
@@ -102,19 +93,16 @@ TEST_F(HandlerFrame, ResourceOverrideSwitchesToTheModuleAndRestoresAlsoOnAnExcep
         CKorResourceOverride override;
         throw std::runtime_error("passing through");
     } catch (const std::runtime_error&) {
-    }
+    }  // TearDown checks the handle
 }
 
 TEST_F(HandlerFrame, LoadModuleStringReadsTheModuleOrTheGivenInstance)
 {
-    EXPECT_EQ(LoadModuleString(30052), L"OK");
     EXPECT_EQ(LoadModuleString(30053), L"Abbrechen");
     EXPECT_EQ(LoadModuleString(12345), L"") << "a missing id gives the empty text";
     EXPECT_EQ(LoadModuleString(9002), L"") << "the test's strings are not the module's";
     EXPECT_EQ(LoadModuleString(9002, testInstance()), L"kurz");
-    CString cut = LoadModuleString(9001, testInstance());
-    EXPECT_EQ(cut.GetLength(), 1023);
-    EXPECT_EQ(cut, CString(longText.substr(0, 1023).c_str()));
+    EXPECT_EQ(LoadModuleString(9001, testInstance()), CString(longText.substr(0, 1023).c_str()));
 }
 
 TEST_F(HandlerFrame, AParameterErrorAnswersAOneElementListLogsTheMessageAndGivesRserr)
@@ -125,11 +113,10 @@ TEST_F(HandlerFrame, AParameterErrorAnswersAOneElementListLogsTheMessageAndGives
         return rc;
     });
     EXPECT_EQ(rc, RSERR);
-    CKORAdsLispVar answer = CKORAdsLisp::FromResbuf(r.value.get());
-    EXPECT_EQ(answer.ToString(), L"(-7)");
+    EXPECT_EQ(CKORAdsLisp::FromResbuf(r.value.get()).ToString(), L"(-7)");
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].category, L"DialogReturn");
-    EXPECT_EQ(lines[0].text, L"PARAMETERERROR 4: Buttontexte 1 kein String -> return -> RSERR\r\n");
+    EXPECT_EQ(lines[0].category + L" " + lines[0].text,
+              L"DialogReturn PARAMETERERROR 4: Buttontexte 1 kein String -> return -> RSERR\r\n");
 }
 
 }  // namespace

@@ -12,7 +12,6 @@
 
 namespace {
 
-// The CAD host the calls of these tests run in.
 korcad::CadHost& testHost()
 {
     static korcad::CadHost host;
@@ -42,7 +41,7 @@ V roundTrip(const V& v)
 
 }  // namespace
 
-// Parameter reads nested lists, dotted pairs, points, T and nil.
+// Parameter reads nested lists, dotted pairs, points, T; missing arguments are nil.
 TEST(LispValues, ParameterReadsEveryKindAndLeavesMissingArgumentsNil)
 {
     double pt[3] = {1.5, 2.5, 3.5};
@@ -51,102 +50,63 @@ TEST(LispValues, ParameterReadsEveryKindAndLeavesMissingArgumentsNil)
              [] {
                  V a, b, c, d, e, f;
                  ASSERT_TRUE(L::Parameter(a, b, c, d, e, f));
-                 EXPECT_EQ(a.ToString(), L"(\"a\" (70000))");
-                 EXPECT_EQ(b.ToString(), L"(\"k\" . 2.0)");
-                 EXPECT_EQ(L::Type(b), LISP_DOTTED);
-                 EXPECT_FALSE(L::ListP(b));
-                 EXPECT_EQ(c.ToString(), L"(1.5 2.5 3.5)");
-                 EXPECT_EQ(L::Type(d), LISP_T);
-                 EXPECT_TRUE(L::IntP(e));
-                 EXPECT_EQ(e.asLong(), 7);
-                 EXPECT_EQ(L::Type(f), LISP_NIL);
+                 EXPECT_EQ(a.ToString() + L" " + b.ToString() + L" " + c.ToString(),
+                           L"(\"a\" (70000)) (\"k\" . 2.0) (1.5 2.5 3.5)");
+                 EXPECT_TRUE(L::Type(b) == LISP_DOTTED && !L::ListP(b) && L::Type(d) == LISP_T);
+                 EXPECT_TRUE(L::IntP(e) && e.asLong() == 7 && L::Type(f) == LISP_NIL);
                  EXPECT_FALSE(L::NumberP(f) || L::StringP(f) || L::ListP(f) || L::RealP(f) || L::IntP(f));
              });
-    withArgs(acutBuildList(RTNIL, RTSTR, L"f", 0), [] {
-        V a, b, c, d;
-        ASSERT_TRUE(L::Parameter(a, b, c, d));
-        EXPECT_EQ(L::Type(a), LISP_NIL);
-        EXPECT_EQ(b.text(), L"f");
-    });
     V outside;
     EXPECT_FALSE(L::Parameter(outside)) << "no call in progress";
 }
 
 TEST(LispValues, TypeCodesAndListOperations)
 {
-    EXPECT_EQ(L::Type(V(1.5)), LISP_REAL);
-    EXPECT_EQ(L::Type(V(3)), LISP_INT);
-    EXPECT_EQ(L::Type(V(short(3))), LISP_INT);
-    EXPECT_EQ(L::Type(V(L"s")), LISP_STRING);
-    EXPECT_TRUE(L::NumberP(V(1.5)) && L::NumberP(V(2)));
-    EXPECT_FALSE(L::NumberP(V(L"5")));
+    EXPECT_TRUE(L::Type(V(short(3))) == LISP_INT && L::Type(V(L"s")) == LISP_STRING);
+    EXPECT_TRUE(L::NumberP(V(1.5)) && L::NumberP(V(2)) && !L::NumberP(V(L"5")));
     EXPECT_EQ(L::Type(V(static_cast<const wchar_t*>(nullptr))), LISP_NIL);
-
-    // Nth counts from zero.
+    // Nth counts from zero; out of range and of a non-list it is nil.
     V list = L::Append(L::List(V(L"a"), V(L"b")), L::List(V(L"c")));
-    EXPECT_EQ(L::Length(list), 3);
-    EXPECT_EQ(list.Length(), 3);
-    EXPECT_EQ(L::Nth(0, list).text(), L"a");
-    EXPECT_EQ(L::Nth(2, list).text(), L"c");
-    EXPECT_EQ(L::Type(L::Nth(3, list)), LISP_NIL);
-    EXPECT_EQ(L::Type(L::Nth(-1, list)), LISP_NIL);
-    EXPECT_EQ(L::Car(list).text(), L"a");
-    EXPECT_EQ(L::Length(V(5)), 0);
-    EXPECT_EQ(L::Type(L::Nth(0, V(L"abc"))), LISP_NIL);
-
+    EXPECT_TRUE(L::Length(list) == 3 && L::Nth(2, list).text() == L"c" && L::Car(list).text() == L"a");
+    EXPECT_TRUE(L::Type(L::Nth(3, list)) == LISP_NIL && L::Type(L::Nth(-1, list)) == LISP_NIL);
+    EXPECT_TRUE(L::Length(V(5)) == 0 && L::Type(L::Nth(0, V(L"abc"))) == LISP_NIL);
     // Append: the static form copies, the member appends in place, nil itself as nothing.
     V a = L::List(V(1));
     EXPECT_EQ(L::Append(a, L::List(V(2), V(3))).ToString(), L"(1 2 3)");
     EXPECT_EQ(a.ToString(), L"(1)");
     V result;  // a handler's result variable starts nil
-    result.Append(V(1)).Append(V(L"c"));
-    result.Append(L::List(L::List(V(2), V(L"x"))));
-    result.Append(L::List(L::Nil));
+    result.Append(V(1)).Append(V(L"c")).Append(L::List(L::List(V(2), V(L"x")))).Append(L::List(L::Nil)).Append(L::Nil);
     EXPECT_EQ(result.ToString(), L"(1 \"c\" (2 \"x\") nil)");
-    result.Append(L::Nil);
-    EXPECT_EQ(result.Length(), 4);
-
     // Cons makes a dotted pair element.
-    V pair(L::Cons(V(L"key"), V(L"value")));
-    EXPECT_EQ(pair.ToString(), L"(\"key\" . \"value\")");
     V pairs;
     pairs.Append(V(L::Cons(V(L"a"), V(1)))).Append(V(L::Cons(V(L"b"), V(2.5))));
     EXPECT_EQ(pairs.ToString(), L"((\"a\" . 1) (\"b\" . 2.5))");
     EXPECT_EQ(roundTrip(pairs), pairs);
-    EXPECT_EQ(roundTrip(pair), pair);
 }
 
-TEST(LispValues, SetQIntoIntegersTruncatesAndSaturatesIntegersAndRealsAlike)
+// Reals truncate toward zero; out of range, the nearest end, never a wrapped value; no number: no change.
+TEST(LispValues, SetQIntoNumbersTruncatesAndSaturatesIntegersAndRealsAlike)
 {
     short s = 99;
     int i = 99;
-    L::SetQ(s, V(12));
-    L::SetQ(i, V(-70000));
-    EXPECT_EQ(s, 12);
-    EXPECT_EQ(i, -70000);
-    L::SetQ(s, V(2.9));
+    EXPECT_TRUE(L::SetQ(i, V(-70000)).asLong() == -70000 && i == -70000);
     L::SetQ(i, V(-2.9));
-    EXPECT_EQ(s, 2) << "reals are truncated toward zero";
     EXPECT_EQ(i, -2);
-    // Out of a short's range, integers and reals give the nearest end, never a wrapped value
-    // (70000 would wrap to 4464, 65536 to 0).
-    const std::pair<V, short> saturated[] = {{V(1e9), 32767},    {V(-1e9), -32768}, {V(70000), 32767},
-                                             {V(65536), 32767},  {V(-70000), -32768}, {V(32767), 32767},
-                                             {V(-32768), -32768}, {V(32768.5), 32767}};
-    for (const auto& [value, expected] : saturated) {
+    const std::pair<V, short> cases[] = {{V(2.9), 2},        {V(1e9), 32767},      {V(-1e9), -32768},
+                                         {V(70000), 32767},  {V(65536), 32767},    {V(-70000), -32768},
+                                         {V(32767), 32767},  {V(-32768), -32768},  {V(32768.5), 32767}};
+    for (const auto& [value, expected] : cases) {
         EXPECT_EQ(L::SetQ(s, value).asLong(), expected) << std::string(value.ToString().begin(), value.ToString().end());
         EXPECT_EQ(s, expected);
     }
     L::SetQ(i, V(1e12));
     EXPECT_EQ(i, 2147483647) << "an int saturates the same way";
-    L::SetQ(i, V(-2.9));
     L::SetQ(i, V(L"12"));
     L::SetQ(s, L::Nil);
-    EXPECT_EQ(i, -2) << "a string leaves the target alone";
+    EXPECT_EQ(i, 2147483647) << "a string leaves the target alone";
     EXPECT_EQ(s, 32767) << "nil leaves it alone too";
     double d = 0;
     EXPECT_EQ(L::SetQ(d, V(5)).asReal(), 5.0);
-    EXPECT_EQ(d, 5.0);
     L::SetQ(d, V(L"x"));
     EXPECT_EQ(d, 5.0);
 }
@@ -156,23 +116,17 @@ TEST(LispValues, SetQIntoTextsCutsAtTheBufferSize)
     std::wstring longText(300, L'x');
     longText[0] = L'Ä';
     V v(longText.c_str());
-    wchar_t name[260];
     wchar_t label[256];
-    L::SetQ(name, v, 260);
     L::SetQ(label, v, 256);
-    EXPECT_EQ(std::wstring(name).size(), 259u);
-    EXPECT_EQ(std::wstring(label).size(), 255u);
-    EXPECT_EQ(name[0], L'Ä');
+    EXPECT_EQ(std::wstring(label), longText.substr(0, 255));
     wchar_t untouched[8] = L"keep";
     L::SetQ(untouched, V(3), 8);
     EXPECT_EQ(std::wstring(untouched), L"keep");
-
     const wchar_t* p = nullptr;
     L::SetQ(p, V(5));
     EXPECT_EQ(p, nullptr) << "a pointer stays null when the value is no string";
     L::SetQ(p, v);
     EXPECT_EQ(p, v.text().c_str()) << "points into the value's own text";
-
     V target(1);
     L::SetQ(target, L::List(V(L"x")));
     EXPECT_EQ(target.ToString(), L"(\"x\")");
@@ -184,30 +138,20 @@ TEST(LispValues, BothIntegerWidthsSurviveTheTripToTheHost)
         return L::Return(L::List(V(short(-5)), V(100000))) ? RSRSLT : RSERR;
     });
     ASSERT_TRUE(r.value);
-    const resbuf* rb = r.value.get();
-    ASSERT_EQ(rb->restype, RTLB);
-    EXPECT_EQ(rb->rbnext->restype, RTSHORT);
-    EXPECT_EQ(rb->rbnext->resval.rint, -5);
-    EXPECT_EQ(rb->rbnext->rbnext->restype, RTLONG);
-    EXPECT_EQ(rb->rbnext->rbnext->resval.rlong, 100000);
+    const resbuf* rb = r.value.get()->rbnext;
+    EXPECT_TRUE(rb->restype == RTSHORT && rb->resval.rint == -5);
+    EXPECT_TRUE(rb->rbnext->restype == RTLONG && rb->rbnext->resval.rlong == 100000);
     EXPECT_EQ(V(static_cast<unsigned long>(4294967295ul)).asLong(), -1);
-
     for (const V& v : {V(), V::T(), V(2.5), V(L"Straße"), L::List(V(1), L::List(V(2.0), V(L"x")))})
         EXPECT_EQ(roundTrip(v), v) << std::string(v.ToString().begin(), v.ToString().end());
 }
 
 TEST(LispValues, ConvertList2StringAcceptsTextsNumbersAndListsOfThem)
 {
-    CString text = L"unchanged";
-    EXPECT_TRUE(ConvertList2String(V(L"WASSER"), text));
-    EXPECT_EQ(text, L"WASSER");
-    EXPECT_TRUE(ConvertList2String(V(17), text));
-    EXPECT_EQ(text, L"17");
-    EXPECT_TRUE(ConvertList2String(L::List(V(L"DB_"), L::List(V(L"WAS"), V(L"SER"))), text));
-    EXPECT_EQ(text, L"DB_WASSER");
-    EXPECT_TRUE(ConvertList2String(V(L""), text));
-    EXPECT_EQ(text, L"");
-
+    CString text, number;
+    EXPECT_TRUE(ConvertList2String(L::List(V(L"DB_"), L::List(V(L"WAS"), V(L"SER"))), text) &&
+                ConvertList2String(V(17), number));
+    EXPECT_EQ(text.str() + L" " + number.str(), L"DB_WASSER 17");
     // Reals print as LISP prints them, in the value's own text and in a converted one.
     for (const auto& r : textvalues::kReals) {
         std::wstring expected(r.text, r.text + std::strlen(r.text));
@@ -218,7 +162,6 @@ TEST(LispValues, ConvertList2StringAcceptsTextsNumbersAndListsOfThem)
 
     text = L"unchanged";
     EXPECT_FALSE(ConvertList2String(L::Nil, text));
-    EXPECT_FALSE(ConvertList2String(V::T(), text));
     EXPECT_FALSE(ConvertList2String(V(L::Cons(V(1), V(2))), text));
     EXPECT_FALSE(ConvertList2String(L::List(V(L"a"), V::T()), text));
     EXPECT_EQ(text, L"unchanged");
@@ -229,27 +172,17 @@ static resbuf* nestedArgument(int levels, resbuf* after)
 {
     resbuf* head = nullptr;
     resbuf** tail = &head;
-    auto add = [&](int type) {
-        *tail = acutNewRb(type);
-        resbuf* rb = *tail;
-        tail = &rb->rbnext;
-        return rb;
-    };
-    for (int k = 0; k < levels; ++k)
-        add(RTLB);
-    add(RTNIL);
-    for (int k = 0; k < levels; ++k)
-        add(RTLE);
+    for (int k = 0; k <= 2 * levels; ++k, tail = &(*tail)->rbnext)
+        *tail = acutNewRb(k < levels ? RTLB : k == levels ? RTNIL : RTLE);
     *tail = after;
     return head;
 }
 
 TEST(LispValues, AListNestedTooDeepReadsAsNilAndTheNextArgumentsStillRead)
 {
-    // As deep as a program builds in a loop, and far beyond what any stack survives when
-    // read, copied and freed one level per call.
-    for (int levels : {CKORAdsLisp::MaxNesting + 1, 20000, 200000}) {
-        const int at = levels == 20000 ? 1 : 0;  // that one second: the line names its place
+    // Just too deep, and far beyond what any stack survives read one level per call.
+    for (int levels : {CKORAdsLisp::MaxNesting + 1, 200000}) {
+        const int at = levels == 200000 ? 1 : 0;  // that one second: the line names its place
         resbuf* args = nestedArgument(levels, acutBuildList(RTSTR, L"danach", RTSHORT, 3, 0));
         if (at == 1) {
             resbuf* first = acutBuildList(RTSTR, L"davor", 0);
@@ -261,9 +194,7 @@ TEST(LispValues, AListNestedTooDeepReadsAsNilAndTheNextArgumentsStillRead)
             V v[6];
             ASSERT_TRUE(L::Parameter(v[0], v[1], v[2], v[3], v[4], v[5]));
             EXPECT_EQ(L::Type(v[at]), LISP_NIL) << "so every type check of a handler refuses it";
-            EXPECT_EQ(v[at + 1].text(), L"danach");
-            EXPECT_EQ(v[at + 2].asLong(), 3);
-            EXPECT_EQ(L::Type(v[at + 3]), LISP_NIL);
+            EXPECT_TRUE(v[at + 1].text() == L"danach" && v[at + 2].asLong() == 3 && L::Type(v[at + 3]) == LISP_NIL);
         });
         EXPECT_EQ(::testing::internal::GetCapturedStderr(),
                   "korlib: argument " + std::to_string(at + 1) + " is a list nested deeper than 1000 levels; it reads as nil\n");
@@ -276,7 +207,6 @@ TEST(LispValues, AListNestedTooDeepReadsAsNilAndTheNextArgumentsStillRead)
         ++depth;
     EXPECT_EQ(depth, CKORAdsLisp::MaxNesting);
     EXPECT_EQ(roundTrip(v), v);
-
     ::testing::internal::CaptureStderr();
     ads::RbPtr tooDeep(nestedArgument(50000, nullptr));
     EXPECT_EQ(L::Type(L::FromResbuf(tooDeep.get())), LISP_NIL);

@@ -1,5 +1,5 @@
-// The translation of result-buffer chains an application hands back into LISP values, at the
-// level of the chains: what no well-behaved application (tests/host/lisp/external.lsp) sends.
+// Result-buffer chains an application hands back, read as LISP values: what no well-behaved
+// application (lisp/external.lsp) sends.
 #include "cad/AdsBridge.h"
 
 #include "lisp/Printer.h"
@@ -21,10 +21,9 @@ protected:
 TEST_F(Bridge, TheFirstValueOfAChainIsReadPointsAsLists)
 {
     double p2[3] = {1.0, 2.0, 0.0}, p3[3] = {1.0, 2.0, 3.5};
-    EXPECT_EQ(read(acutBuildList(RTSHORT, 1, RTSTR, L"rest", 0)), "1");
-    EXPECT_EQ(read(nullptr), "nil");
-    EXPECT_EQ(read(acutBuildList(RTPOINT, p2, 0)), "(1.0 2.0)");
-    EXPECT_EQ(read(acutBuildList(RT3DPOINT, p3, 0)), "(1.0 2.0 3.5)");
+    EXPECT_EQ(read(acutBuildList(RTSHORT, 1, RTSTR, L"rest", 0)) + " " + read(nullptr) + " " +
+                  read(acutBuildList(RTPOINT, p2, 0)) + " " + read(acutBuildList(RT3DPOINT, p3, 0)),
+              "1 nil (1.0 2.0) (1.0 2.0 3.5)");
 }
 
 TEST_F(Bridge, MalformedChainsAreLispErrors)

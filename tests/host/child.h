@@ -1,6 +1,6 @@
-// child.h — a program running beside the test, as the terminal and display tests need it: its
-// output read as it comes (through a pipe, or a pseudo-terminal the test types into), waits for
-// what it prints within a deadline, and the whole process group killed at the end.
+// child.h — a program beside the test (terminal and display tests): its output read as it comes
+// through a pipe or a pseudo-terminal the test types into, waits for what it prints within a
+// deadline, and the whole process group killed at the end.
 #pragma once
 
 #include "run_process.h"
@@ -70,8 +70,7 @@ public:
         if (write(fd_, keys.data(), keys.size()) != static_cast<ssize_t>(keys.size()))
             throw std::runtime_error("cannot type into the terminal");
     }
-    // Waits until the output shows `text` (or a match of `pattern`) after what earlier waits
-    // found. The deadline only keeps a hung program from hanging the suite.
+    // Waits until the output shows `text` (or a match of `pattern`) after what earlier waits found.
     bool waitFor(const std::string& text) { return waitUntilFound([&](const std::string& rest) {
         size_t at = rest.find(text);
         return at == std::string::npos ? std::string::npos : at + text.size();
@@ -81,8 +80,7 @@ public:
         return std::regex_search(rest, m, pattern) ? size_t(m.position(0) + m.length(0)) : std::string::npos;
     }); }
     bool running() { return !exited_ && waitpid(pid_, &status_, WNOHANG) == 0; }
-    // Reads to the end and returns the exit code once the program ended by itself within the
-    // deadline; -1 otherwise.
+    // The exit code once the program ended by itself within the deadline (its output read); else -1.
     int exitCode()
     {
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
@@ -90,8 +88,8 @@ public:
             bool open = readSome(20);
             if (waitpid(pid_, &status_, WNOHANG) == pid_) {
                 exited_ = true;
-                while (open && readSome(0)) {
-                }
+                while (open && readSome(0))
+                    continue;
                 return WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
             }
         }

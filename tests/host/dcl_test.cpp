@@ -1,5 +1,5 @@
 // DCL in process: where the layout puts tiles, and what actions see of the user's doing, the
-// dialogs answered as an answers file answers them. dcl_run_test.cpp runs the example.
+// dialogs answered as an answers file answers them.
 #include "app/DclDialog.h"
 #include "cad/CadHost.h"
 #include "dcl/Dcl.h"
@@ -38,20 +38,15 @@ TEST(DclLayout, RowsAndColumns)
         : list_box { key = "l"; label = "Lines"; }
         ok_cancel; })");
     const dcl::Box &a = box(d, "a"), &b = box(d, "b"), &t = box(d, "t"), &c = box(d, "c"), &r = box(d, "r");
-    EXPECT_EQ(a.y, b.y);                                   // side by side in a row
-    EXPECT_GT(b.x, a.x + a.cx);
-    EXPECT_EQ(a.cx, b.cx);                                 // sharing the row's width
+    EXPECT_TRUE(a.y == b.y && b.x > a.x + a.cx && a.cx == b.cx);  // side by side, sharing the row's width
     EXPECT_EQ(a.x + (b.x + b.cx - a.x), t.x + t.cx);       // as wide as the column
     EXPECT_EQ(c.x - t.x, t.x + t.cx - (c.x + c.cx));       // centred
     EXPECT_EQ(r.x + r.cx, t.x + t.cx);                     // right
-    EXPECT_EQ(box(d, "cr").x + box(d, "cr").cx, t.x + t.cx);  // as its column says of its tiles
-    EXPECT_LT(box(d, "cr").cx, t.cx);
-    EXPECT_EQ(box(d, "p1").x, t.x);                        // the parts of a line close together
-    EXPECT_EQ(box(d, "p2").x, box(d, "p1").x + box(d, "p1").cx);
-    const dcl::Tile& e = d.tiles.at(d.find("e"));
+    EXPECT_TRUE(box(d, "cr").x + box(d, "cr").cx == t.x + t.cx && box(d, "cr").cx < t.cx);  // as its column says
+    EXPECT_TRUE(box(d, "p1").x == t.x && box(d, "p2").x == box(d, "p1").x + box(d, "p1").cx);  // parts close up
+    const dcl::Tile &e = d.tiles.at(d.find("e")), &l = d.tiles.at(d.find("l"));
     EXPECT_GT(e.field.x, e.box.x);                         // the label before the field
     EXPECT_GE(e.box.y, d.tiles.at(e.parent).box.y + 11);   // under the box's label
-    const dcl::Tile& l = d.tiles.at(d.find("l"));
     EXPECT_GT(l.field.y, l.box.y);                         // the label above the list
     const dcl::Box &ok = box(d, "accept"), &cancel = box(d, "cancel");
     EXPECT_EQ(ok.x - 7, d.tiles[0].box.cx - 7 - (cancel.x + cancel.cx));  // OK / Cancel centred
@@ -62,13 +57,10 @@ TEST(DclLayout, RowsAndColumns)
 
 namespace {
 
-// A program's dialog answered in process by an answers text: what start_dialog answered and
-// what the actions noted in `log`.
+// A program's dialog answered in process by an answers text: `lisp` runs after (setq id
+// (load_dialog ...)); `expected` is (list (start_dialog) log), log being what the actions noted.
 struct DialogCase {
-    const char* what;
-    const char* lisp;     // after (setq id (load_dialog ...)); ends with (new_dialog "t" id ...)
-    const char* answers;
-    const char* expected;  // (list (start_dialog) log), as prin1 writes it
+    const char *what, *lisp, *answers, *expected;
 };
 
 const DialogCase kDialogCases[] = {
@@ -117,14 +109,12 @@ TEST(DclDialog, ActionsSeeWhatTheUserDid)
         EXPECT_EQ(lisp::toString(v, true), c.expected);
         EXPECT_EQ(runner.remaining(), 0u);
     }
+    // An action's error closes the dialog and leaves start_dialog.
     lisp::Interpreter lisp;
     korcad::CadHost host;
     korcad::installDclFunctions(lisp, host);
-    std::vector<korcad::Action> actions;
-    korcad::AnswerRunner runner(actions, [](const std::string&) {});
     lisp.evalText("(setq id (load_dialog \"" + path + "\")) (new_dialog \"t\" id) (action_tile \"b\" \"(car 1)\")");
     afxdriver::onNextDialog([](CDialog&) { afxdriver::click(L"B"); });
-    // An action's error closes the dialog and leaves start_dialog.
     EXPECT_THROW(lisp.evalText("(start_dialog)"), lisp::LispError);
 }
 

@@ -1,18 +1,12 @@
-// The LISP test files tests/host/lisp/*.lsp, one test each (host.Lisp.NAME): every file runs in
-// a korcad session of its own (no module), with a fresh current directory, and each case is
-// checked against what the file expects. A case is the LISP code since the previous case,
-// ended by its expectation, on the code's last line or on a line of its own:
+// The LISP test files lisp/*.lsp, one test each (host.Lisp.NAME), each in a korcad session of its
+// own (no module) in a fresh current directory, $LISPTEST_DIR. A case is the code since the
+// previous case, ended by its expectation (on the code's last line or a line of its own):
 //   FORM ;=> VALUE       the last value, as prin1 writes it
-//   FORM ;error: TEXT    the case ends in this unhandled error
-// Lines before the case's end may give
-//   ;input: LINE         a line the next prompt reads (prompt and line go to the output)
-//   ;out: TEXT           a line of expected output (the lines joined with "\n" must equal all
-//                        the case printed; without ;out: the output is not checked)
-// and the file's first lines
-//   ;dwg: FILE           the drawing the session opens (a file of the examples folder)
-// Lines starting with ";;" are comments. Every case runs as the command line runs an
-// expression: an unhandled error reaches *error*. The session sees $LISPTEST_DIR, the
-// current directory, and $KORCAD_APP_PATH: its "path" folder, lisp/data and the examples.
+//   FORM ;error: TEXT    the case ends in this unhandled error (which reaches *error*)
+// Lines before it may give ";input: LINE" (a line the next prompt reads; both are printed) and
+// ";out: TEXT" (the case's whole output, its lines joined with "\n"); a file's first line
+// ";dwg: FILE" opens that drawing of the examples. ";;" starts a comment. $KORCAD_APP_PATH is the
+// folder's "path", lisp/data and the examples.
 #include "input/InputSource.h"
 #include "app/Session.h"
 
@@ -34,8 +28,7 @@ struct Case {
     int line = 0;  // where the case ends
     std::string code;
     std::vector<std::string> input, out;
-    bool error = false;
-    std::string expected;
+    std::string expected;  // "value: PRINTED" or "error: MESSAGE"
 };
 
 // The text after a directive found at `at`, without the blank that follows it.
@@ -65,8 +58,7 @@ std::vector<Case> parse(std::istream& in, std::string& drawing)
             c.code += line + '\n';
         else {
             c.code += line.substr(0, end) + '\n';
-            c.error = end == error;
-            c.expected = after(line, end, c.error ? ";error:" : ";=>");
+            c.expected = (end == error ? "error: " : "value: ") + after(line, end, end == error ? ";error:" : ";=>");
             c.line = number;
             cases.push_back(std::move(c));
             c = Case();
@@ -91,10 +83,9 @@ void runFile(const std::string& path)
 
     korcad::Options options;
     options.noLoad = true;
-    if (!drawing.empty()) {
+    options.drawingGiven = !drawing.empty();
+    if (options.drawingGiven)
         options.drawing = EXAMPLES_DIR "/" + drawing;
-        options.drawingGiven = true;
-    }
     std::istringstream noInput;
     std::ostringstream output, errors;
     {
@@ -108,24 +99,20 @@ void runFile(const std::string& path)
                 queue->push(line);
             output.str("");
             std::string got;
-            bool gotError = false;
             try {
                 lisp::Reader reader(c.code, lisp.symbols());
                 lisp::Value value;
                 while (auto form = reader.next())
                     value = lisp.evalTop(*form);
-                got = lisp::toString(value, true);
+                got = "value: " + lisp::toString(value, true);
             } catch (const lisp::LispError& e) {
-                gotError = true;
-                got = e.message();
+                got = "error: " + e.message();
             }
             std::string out;
             for (size_t i = 0; i < c.out.size(); ++i)
                 out += (i ? "\n" : "") + c.out[i];
-            auto kind = [](bool error) { return error ? "error: " : "value: "; };
-            if (gotError != c.error || got != c.expected)
-                ADD_FAILURE_AT(path.c_str(), c.line) << "expected " << kind(c.error) << c.expected << "\n     got "
-                                                     << kind(gotError) << got;
+            if (got != c.expected)
+                ADD_FAILURE_AT(path.c_str(), c.line) << "expected " << c.expected << "\n     got " << got;
             else if (!c.out.empty() && output.str() != out)
                 ADD_FAILURE_AT(path.c_str(), c.line) << "expected output:\n" << out << "\ngot output:\n" << output.str();
         }

@@ -1,5 +1,5 @@
-// The pieces of korcad that other features plug into, in process: options, input sources, the
-// session's host, hooks and clean-up, QUIT at a person's command line, the system variables.
+// korcad's pieces in process: options, input sources, the session's host and clean-up, QUIT at a
+// person's command line, the system variables.
 #include "input/InputSource.h"
 #include "app/Session.h"
 
@@ -25,27 +25,19 @@ TEST(Options, EveryOptionIsParsedAndStoredFilesAndExpressionsInOrder)
     ASSERT_EQ(p.error, "");
     const Options& o = p.options;
     EXPECT_EQ(o.drawing + " " + o.answersFile + " " + o.shotsDir + " " + o.saveAs, "Netz.dwg a.txt shots out.dxf");
-    EXPECT_TRUE(o.drawingGiven && o.noLoad && !o.help);
+    EXPECT_TRUE(o.drawingGiven && o.noLoad && !o.help && o.maxSteps == 100u && o.maxMemory == size_t(8) << 20);
     using DbList = std::vector<std::pair<std::string, std::string>>;
     EXPECT_EQ(o.databases, (DbList{{"WASSER", "/tmp/t.db"}, {"GAS", "gas.sqlite"}}));
-    EXPECT_EQ(o.maxSteps, 100u);
-    EXPECT_EQ(o.maxMemory, size_t(8) << 20);
-    std::vector<std::string> items;
+    std::string items;
     for (const auto& item : o.items)
-        items.push_back((item.kind == Options::Kind::File ? "file " : "expression ") + item.text);
-    EXPECT_EQ(items, (std::vector<std::string>{"file one.lsp", "expression (+ 1 2)", "file two.lsp", "expression (foo)"}));
-
+        items += (item.kind == Options::Kind::File ? "file " : "expression ") + item.text + "; ";
+    EXPECT_EQ(items, "file one.lsp; expression (+ 1 2); file two.lsp; expression (foo); ");
     // The defaults; after "--" everything is a file.
     p = parseOptions({"--", "-e"});
-    ASSERT_EQ(p.error, "");
-    EXPECT_EQ(p.options.drawing, "Zeichnung1.dwg");
-    EXPECT_FALSE(p.options.noLoad || p.options.drawingGiven);
-    ASSERT_EQ(p.options.items.size(), 1u);
-    EXPECT_EQ(p.options.items[0].kind, Options::Kind::File);
+    EXPECT_TRUE(p.error.empty() && p.options.drawing == "Zeichnung1.dwg" && !p.options.noLoad && !p.options.drawingGiven);
+    EXPECT_TRUE(p.options.items.size() == 1 && p.options.items[0].kind == Options::Kind::File);
     EXPECT_TRUE(parseOptions({"-h"}).options.help);
-    for (const char* topic : {"-e", "--dwg", "--no-load", "--answers", "--shots", "--db", "--save-as", "--help",
-                              "KORCAD_APP_PATH", "ADS request error", "XDG_STATE_HOME", "Ctrl-C ends korcad",
-                              "--max-steps", "--max-memory"})
+    for (const char* topic : {"--save-as", "KORCAD_APP_PATH", "XDG_STATE_HOME", "Ctrl-C ends korcad", "--max-memory"})
         EXPECT_NE(korcad::helpText().find(topic), std::string::npos) << topic;
 }
 
@@ -54,13 +46,9 @@ TEST(Options, MistakesAreNamed)
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"-e"}, "-e needs an expression"},
         {{"--answers"}, "--answers needs a value"},
-        {{"--shots="}, "--shots needs a value"},
-        {{"-x"}, "unknown option -x"},
         {{"--help=1"}, "--help takes no value"},
         {{"--max-memory"}, "--max-memory needs a number"},
         {{"--max-steps", "0"}, "--max-steps 0: expected a whole number from 1 to 4611686018427387904"},
-        {{"--max-steps", "-5"}, "--max-steps -5: expected a whole number from 1 to 4611686018427387904"},
-        {{"--max-steps", "12x"}, "--max-steps 12x: expected a whole number from 1 to 4611686018427387904"},
         {{"--max-memory", "1099511627777"}, "--max-memory 1099511627777: expected a whole number from 1 to 1099511627776"}};
     for (const auto& [args, error] : cases)
         EXPECT_EQ(parseOptions(args).error, error);
@@ -81,9 +69,7 @@ TEST(InputSource, TheTerminalShowsPromptsTheQueueAnswersInOrderWithATranscript)
     queue.push("3.5");
     queue.push("");
     EXPECT_EQ(queue.pending(), 2u);
-    EXPECT_EQ(queue.readLine("Abstand: "), "3.5");
-    EXPECT_EQ(queue.readLine("Weiter: "), "");
-    EXPECT_EQ(queue.readLine("Mehr: "), std::nullopt);
+    EXPECT_TRUE(queue.readLine("Abstand: ") == "3.5" && queue.readLine("Weiter: ") == "" && !queue.readLine("Mehr: "));
     EXPECT_EQ(transcript.str(), "Abstand: 3.5\nWeiter: \n");
 }
 
@@ -107,6 +93,7 @@ TEST_F(SessionTest, OpensOneDrawingLoadsAnApplicationOnceAndClosesBoth)
         ASSERT_TRUE(session.start());
         korcad::CadHost& host = session.host();
         EXPECT_EQ(ads::host(), &host) << "the session's host answers the ADS calls";
+        EXPECT_EQ(adsw_acadMainWnd(), nullptr) << "without a GUI no main window";
         ASSERT_EQ(host.openDrawings().size(), 1u);
         EXPECT_EQ(host.drawingName(host.currentDrawing()), L"Testzeichnung.dwg");
         EXPECT_TRUE(session.runExpression("(arxload \"korTestApp\")"));
@@ -115,41 +102,27 @@ TEST_F(SessionTest, OpensOneDrawingLoadsAnApplicationOnceAndClosesBoth)
         std::string sameFile = path.substr(0, path.rfind('/')) + "/." + path.substr(path.rfind('/'));
         out.str("");
         EXPECT_TRUE(session.runExpression("(arxload \"" + sameFile + "\" \"again\")"));
-        EXPECT_EQ(out.str(), "\"again\"\n") << "the same library by another path is the same application";
-        EXPECT_EQ(host.loadedApps().size(), 1u);
+        EXPECT_TRUE(out.str() == "\"again\"\n" && host.loadedApps().size() == 1u) << "the same library by another path";
     }
     EXPECT_EQ(ads::host(), nullptr) << "the host is gone with the session";
 }
 
-// The main window a GUI installs is asked for only when a dialog wants a parent; without one
-// dialogs get none.
+// The main window a GUI installs is asked for only when a dialog wants a parent.
 TEST_F(SessionTest, TheMainWindowIsAskedForOnlyWhenADialogWantsIt)
 {
-    {
-        korcad::Session session(options(), in, out, err);
-        ASSERT_TRUE(session.start());
-        EXPECT_EQ(adsw_acadMainWnd(), nullptr);
-    }
     korcad::Session session(options(), in, out, err);
     static int windowObject;
     HWND window = reinterpret_cast<HWND>(&windowObject);
     int providerCalls = 0;
-    session.host().setWindows(
-        [&] {
-            ++providerCalls;
-            return window;
-        },
-        nullptr);
+    session.host().setWindows([&] { return ++providerCalls, window; }, nullptr);
     ASSERT_TRUE(session.start());
     EXPECT_TRUE(session.runExpression("(+ 1 2)"));
     EXPECT_EQ(providerCalls, 0) << "no dialog yet, so nothing may start";
-    EXPECT_EQ(adsw_acadMainWnd(), window);
-    EXPECT_EQ(providerCalls, 1);
+    EXPECT_TRUE(adsw_acadMainWnd() == window && providerCalls == 1);
     EXPECT_EQ(acedGetAcadDwgView(), window) << "without a view of its own, the main window";
 }
 
-// QUIT with changes not saved, typed by a person at the command line: the question comes,
-// Abbrechen stays, Nein ends without saving.
+// QUIT with unsaved changes typed by a person: Abbrechen stays, Nein ends without saving.
 TEST_F(SessionTest, QuitWithUnsavedChangesAsksAPersonWhetherToSave)
 {
     struct Typed : korcad::QueueInput {

@@ -1,12 +1,12 @@
-// korTestApp.so — a small ADS application for the host's tests (tests/host/lisp/external.lsp and
-// hostcalls.lsp). On every kLoadDwgMsg it defines its LISP functions; kUnloadDwgMsg removes them.
-// kortest_unreg and kortest_unregvoid have no handler of their own: they are answered through
-// kInvkSubrMsg.
+// korTestApp.so — an ADS application for lisp/external.lsp and hostcalls.lsp: kLoadDwgMsg defines
+// its functions, kUnloadDwgMsg removes them; those without a handler are served by kInvkSubrMsg.
 #include "ads/adslib.h"
+
+#include <cwchar>
 
 namespace {
 
-enum Code { kEcho = 1, kTypes, kVoid, kErrVal, kErrNone, kUnreg, kUnregVoid, kAsk, kTable, kPrint };
+enum Code { kEcho = 1, kTypes, kVoid, kErrVal, kErrNone, kUnreg, kUnregVoid, kAsk, kPrint };
 
 // A copy of a chain built the way an application builds its results.
 resbuf* copyOf(const resbuf* rb)
@@ -29,10 +29,9 @@ int answer(resbuf* chain, int status = RSRSLT)
     return status;
 }
 
-// The list of its arguments (nil for none).
 int echo() { return answer(copyOf(acedGetArgs())); }
 
-// The list of the type codes of its argument chain.
+// The type codes of its argument chain.
 int types()
 {
     resbuf* head = nullptr;
@@ -42,13 +41,7 @@ int types()
     return answer(head);
 }
 
-// The void answer (LISP sees nil).
-int voidAnswer()
-{
-    acedRetVoid();
-    return RSRSLT;
-}
-
+int voidAnswer() { return acedRetVoid(), RSRSLT; }
 // Hands over (-1) and returns RSERR; RSERR without a value.
 int errorWithValue() { return answer(acutBuildList(RTSHORT, -1, 0), RSERR); }
 int errorWithoutValue() { return RSERR; }
@@ -67,16 +60,9 @@ const ACHAR* stringArg(int n)
     return rb && rb->restype == RTSTR ? rb->resval.rstring : L"";
 }
 
-bool is(const ACHAR* a, const ACHAR* b)
-{
-    while (*a && *a == *b)
-        ++a, ++b;
-    return *a == *b;
-}
+bool is(const ACHAR* a, const ACHAR* b) { return std::wcscmp(a, b) == 0; }
 
-// (kortest_ask kind flags keywords prompt): acedInitGet, then the get... call of kind ("dist",
-// "point", "int", "kword", "string", "entsel"); answers (status value): the value as read, the
-// keyword for RTKWORD (acedGetInput), nothing for other statuses. Texts are read into a buffer of 8.
+// (kortest_ask kind flags keywords prompt): acedInitGet, acedGet<kind>; (status value); buffer of 8.
 int ask()
 {
     const ACHAR* kind = stringArg(0);
@@ -120,30 +106,6 @@ int ask()
     return answer(status);
 }
 
-// (kortest_table "LTYPE"): the names acdbTblNext walks, then the name acdbTblSearch finds for
-// the first of them; nil for none.
-int table()
-{
-    const ACHAR* name = stringArg(0);
-    resbuf* head = nullptr;
-    resbuf** tail = &head;
-    auto addNameOf = [&](resbuf* record) {
-        for (const resbuf* g = record; g; g = g->rbnext)
-            if (g->restype == 2) {
-                *tail = acutBuildList(RTSTR, g->resval.rstring, 0);
-                tail = &(*tail)->rbnext;
-            }
-        acutRelRb(record);
-    };
-    for (resbuf* rec = acdbTblNext(name, 1); rec; rec = acdbTblNext(name, 0))
-        addNameOf(rec);
-    if (!head)
-        return acedRetNil(), RSRSLT;
-    if (resbuf* found = acdbTblSearch(name, head->resval.rstring, 0))
-        addNameOf(found);
-    return answer(head);
-}
-
 // acutPrintf of its one string argument; T when the host has a drawing view, else nil.
 int print()
 {
@@ -161,7 +123,7 @@ const struct {
     {L"kortest_void", kVoid, voidAnswer},    {L"kortest_errval", kErrVal, errorWithValue},
     {L"kortest_errnone", kErrNone, errorWithoutValue}, {L"kortest_unreg", kUnreg, nullptr},
     {L"kortest_unregvoid", kUnregVoid, nullptr}, {L"kortest_ask", kAsk, ask},
-    {L"kortest_table", kTable, table},       {L"kortest_print", kPrint, print},
+    {L"kortest_print", kPrint, print},
 };
 
 }  // namespace

@@ -1,6 +1,4 @@
-;; DCL files as load_dialog reads them (errors name file and line), dialogs by name, and the
-;; tiles' values and attributes between new_dialog and start_dialog. Running dialogs:
-;; dcl_test.cpp.
+;; load_dialog (errors name file and line), new_dialog, tiles' values and attributes.
 (defun dcl (name lines / f) (setq f (open name "w")) (foreach l lines (write-line l f)) (close f) name) ;=> DCL
 (load_dialog "fehlt") ;=> -1
 ;out: Error in dialog file "syntax.dcl", line 3: syntax error: ";" expected, found "}"

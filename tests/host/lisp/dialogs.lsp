@@ -1,11 +1,8 @@
-;; getfiled, acad_colordlg and acad_truecolordlg where no window can be answered: each asks on
-;; the command line under the rules its window applies. A refused answer is said and asked
-;; again; the end of the input is Cancel (nil).
+;; getfiled and the colour dialogs without a window ask on the command line; end of input is nil.
 
 (setq dir (strcat (getenv "LISPTEST_DIR") "/"))
 (close (open "a.dxf" "w")) (close (open "b.txt" "w")) (vl-mkdir "sub") ;=> T
-;; An existing file, its full name; the extension is added; a missing file and another
-;; extension are refused.
+;; An existing file, its full name; the extension is added; a missing file or another one refused.
 ;input: fehlt
 ;input: b.txt
 ;input: a
@@ -17,8 +14,7 @@
 (list (= (getfiled "Öffnen" "" "" 0) (strcat dir "b.txt"))
       (= (getfiled "Öffnen" "" "dwg;txt" 0) (strcat dir "b.txt")))
 ;=> (T T)
-;; Enter takes the default; a default that names a folder (flag 16, or a closing "/") proposes
-;; no name, and names are taken in that folder.
+;; Enter takes the default; a folder as default (flag 16, or a closing "/") proposes no name.
 ;input:
 (= (getfiled "Öffnen" "a.dxf" "dxf" 0) (strcat dir "a.dxf")) ;=> T
 ;input:
@@ -38,11 +34,8 @@
 ;input: a
 (getfiled "Öffnen" "" "dxf" 8) ;=> "a.dxf"
 (getfiled "Öffnen" "" "dxf" 0) ;=> nil
-(getfiled "Öffnen" "" "dxf") ;error: too few arguments
-(getfiled "Öffnen" "" "dxf" "0") ;error: bad argument type: fixnump: "0"
 
-;; acad_colordlg: an index, VonLayer 256, VonBlock 0 (refused when the flag is nil); Enter
-;; takes the default unless it is one the flag refuses.
+;; acad_colordlg: an index, VonLayer 256, VonBlock 0 (refused when the flag is nil), Enter the default.
 ;input: 12
 ;input: VonLayer
 ;input: byblock
@@ -78,4 +71,3 @@
 ;=> (((62 . 1) (420 . 16711680)) ((62 . 5)) ((62 . 5) (420 . 255)) ((62 . 3) (420 . 65280)))
 (acad_truecolordlg '(62 . 7)) ;=> nil
 (acad_truecolordlg '(430 . "RAL$1000")) ;error: bad argument value: (62 . index) or (420 . color): (430 . "RAL$1000")
-(acad_truecolordlg '(420 . -1)) ;error: bad argument value: (62 . index) or (420 . color): (420 . -1)

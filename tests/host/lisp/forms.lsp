@@ -2,13 +2,10 @@
 
 (setq a 1 b (+ a 1)) ;=> 2
 (list a b (setq) (quote (x y))) ;=> (1 2 nil (X Y))
-;; defun returns the name; "/" separates the locals.
 (defun add2 (x y) (+ x y)) ;=> ADD2
-(defun no-args () "done")
-(defun empty-body ())
+(defun no-args () "done") (defun empty-body ())
 (list (add2 3 4) (no-args) (empty-body)) ;=> (7 "done" nil)
-;; Parameters and locals are bound while the function runs and restored after it; locals
-;; start as nil, even when the name has a global value.
+;; Parameters and locals are bound while the function runs, locals start as nil.
 (setq x 100 tmp "outer")
 (defun uses-locals (x / tmp) (setq tmp (* x 2)) tmp)
 (defun local-is-nil (/ tmp) tmp)
@@ -19,10 +16,8 @@
 (defun with-depth (depth) (show-depth))
 (list (with-depth "inner") (show-depth)) ;=> ("inner" "global")
 
-;; lambda and function.
 ((lambda (n) (* n n)) 7) ;=> 49
 (mapcar '(lambda (n) (+ n 1)) '(1 2 3)) ;=> (2 3 4)
-(mapcar (function (lambda (n) (* n 10))) '(1 2)) ;=> (10 20)
 (setq sq (lambda (n) (* n n)))
 (list (sq 6) (apply '(lambda (a b) (- a b)) '(10 3))) ;=> (36 7)
 
@@ -41,22 +36,19 @@
 (foreach e '(1 2 3) (setq total (+ total e))) ;=> 6
 (list e (foreach e nil 1)) ;=> ("before" nil)
 
-;; and / or answer T or nil and stop early; as function arguments they get the values as
-;; their form's arguments.
+;; and / or answer T or nil and stop early; applied, they take values as arguments.
 (list (and 1 "a" 'b) (and 1 nil (undefined-function)) (and)) ;=> (T nil T)
 (list (or nil 2) (or nil nil) (or T (undefined-function))) ;=> (T nil T)
 (list (apply 'and (mapcar '= '(1 2) '(1 2))) (apply 'or '(nil nil)) (mapcar 'and '(1 nil 2) '(T T nil)))
 ;=> (T nil (T nil nil))
 
-;; Recursion; a function may redefine itself while it runs.
 (defun fact (n) (if (< n 2) 1 (* n (fact (1- n)))))
 (defun count-down (n) (if (> n 0) (count-down (1- n)) "bottom"))
 (list (fact 10) (count-down 2000)) ;=> (3628800 "bottom")
 (defun once () (defun once () "second") "first")
 (list (once) (once)) ;=> ("first" "second")
 
-;; A parameter named like the function passed in it: apply and a call through it find the
-;; global function, also when the outer binding holds the symbol too.
+;; A parameter named like the function passed in it still finds the global function.
 (defun helper (x) (* x 2))
 (defun hof (helper x) (apply helper (list x)))
 (defun hof2 (helper x) (helper x))
@@ -65,27 +57,18 @@
 (list (hof 'helper 21) (hof2 'helper 4) (hof3 5) (outer 'helper)) ;=> (42 8 10 6)
 (defun each (fn lst) (mapcar fn lst)) (defun fn (x) (1+ x)) (each 'fn '(1 2)) ;=> (2 3)
 (defun vorbei (ghost) (apply ghost nil)) (vorbei 'ghost) ;error: no function definition: GHOST
-(hof 'no-such-fn 1) ;error: no function definition: NO-SUCH-FN
 
-;; eval, set, and symbols as data.
 (eval '(+ 1 2)) ;=> 3
 (set 'via-set 5)
 (set (read "dynamic-name") "x")
 (list via-set dynamic-name (boundp 'via-set) (boundp 'never-set-anywhere)) ;=> (5 "x" T nil)
-(list (boundp nil) (boundp 'pi)) ;=> (nil T)
-(boundp 5) ;error: bad argument type: symbolp 5
 (setq v1 5)
 (list (vl-symbol-name 'abc) (vl-symbol-value 'v1) (vl-symbol-value 'never-set-here) (type (vl-symbol-value 'car)))
 ;=> ("ABC" 5 nil SUBR)
-(vl-symbol-name "abc") ;error: bad argument type: symbolp "abc"
-(vl-symbol-name nil) ;error: bad argument type: symbolp nil
-(vl-symbol-value 5) ;error: bad argument type: symbolp 5
 (list (vl-symbolp 'a) (vl-symbolp nil) (vl-symbolp "a") (vl-symbolp 1) (vl-symbolp T)) ;=> (T nil nil nil T)
 ;; atoms-family: names (1) or symbols (0), all or those asked for; a new symbol joins.
 (list (atoms-family 1 '("CAR" "NO-SUCH-THING-XYZ" "vl-sort")) (atoms-family 0 '("car")))
 ;=> (("CAR" nil "VL-SORT") (CAR))
-(and (member "VL-SORT" (atoms-family 1)) (member 'WCMATCH (atoms-family 0)) T) ;=> T
 (member 'ZZ-NEW (atoms-family 0)) ;=> nil
 (setq zz-new 1) (car (member 'ZZ-NEW (atoms-family 0))) ;=> ZZ-NEW
 (atoms-family 2) ;error: bad argument value: 0 or 1: 2
-(atoms-family 1 '(car)) ;error: bad argument type: stringp CAR

@@ -1,6 +1,4 @@
-;; Prompts and their answers, from LISP's get... functions and from an application's requests
-;; (acedInitGet and acedGet..., through the test application); an application's look at the
-;; symbol tables and the command line. Each prompt and the line that answers it are printed.
+;; Prompts of LISP's get... functions and an application's acedGet...; each prompt and answer printed.
 
 ;input: Anna Maria
 ;input: Anna Maria
@@ -30,9 +28,7 @@
 ;out: Anzahl: 12
 ;out:
 (getint "Anzahl: ") ;=> 12
-;; No more input: the function is cancelled.
 (getreal "x: ") ;error: Function cancelled
-(vl-catch-all-error-message (vl-catch-all-apply 'getint nil)) ;=> "Function cancelled"
 ;; initget applies to the next request only.
 ;input:
 ;input: j
@@ -55,7 +51,6 @@
 (list (getpoint '(1 1) "Punkt: ") (getdist "Abstand: ") (getcorner '(0 0) "Ecke: "))
 ;=> ((2.0 2.0 0.0) 5.0 (5.0 5.0 0.0))
 
-;; An application asks: distances, a number or two points.
 (arxload "korTestApp") ;=> "korTestApp"
 ;input: 12.5
 ;input: 0,0
@@ -65,8 +60,7 @@
 ;out: Zweiten Punkt angeben: 3,4
 ;out:
 (list (kortest_ask "dist" 0 "" "Länge: ") (kortest_ask "dist" 0 "" "Länge: ")) ;=> ((5100 12.5) (5100 5.0))
-;; RSG_NONEG refuses a negative answer and asks again, RSG_NONULL an empty one; without it an
-;; empty answer is RTNONE (5000).
+;; RSG_NONEG refuses a negative answer, RSG_NONULL an empty one; else empty is RTNONE (5000).
 ;input: -2
 ;input: 2
 ;out: Länge: -2
@@ -78,8 +72,7 @@
 ;input: 7
 ;input:
 (list (kortest_ask "dist" 1 "" "Länge: ") (kortest_ask "dist" 0 "" "Länge: ")) ;=> ((5100 7.0) (5000))
-;; A keyword where a value was asked for: RTKWORD, acedGetInput tells which. The end of the
-;; input cancels the request, as Escape does.
+;; A keyword: RTKWORD, acedGetInput tells which. The end of the input cancels.
 ;input: z
 (list (kortest_ask "dist" 0 "Ende Zurück" "Länge: ") (kortest_ask "dist" 0 "" "Länge: ")) ;=> ((-5005 "Zurück") (-5002))
 ;; Points: typed, relative to the base point (1,1), or asked again.
@@ -94,8 +87,7 @@
 ;out: Punkt: 1,2,3
 ;out:
 (kortest_ask "point" 0 "" "Punkt: ") ;=> (5100 (1.0 2.0 3.0))
-;; Integers in the 16-bit range; keywords by their capital letters; strings end at a blank
-;; and are cut to the caller's buffer.
+;; 16-bit integers; keywords by their capitals; strings end at a blank, cut to the buffer.
 ;input: 70000
 ;input: 5
 ;input: n
@@ -113,11 +105,7 @@
 ;input: 1,1
 (kortest_ask "entsel" 0 "" "Objekt wählen: ") ;=> (-5001)
 
-;; The symbol tables of a new drawing.
-(list (kortest_table "LTYPE") (kortest_table "layer") (kortest_table "BLOCK"))
-;=> (("Continuous" "Continuous") ("0" "0") nil)
 (list (cdr (assoc 2 (tblnext "LTYPE" T))) (tblnext "LTYPE") (tblsearch "LAYER" "Wasser")) ;=> ("Continuous" nil nil)
-(cdr (assoc 2 (tblsearch "STYLE" "standard"))) ;=> "Standard"
 ;; acutPrintf writes to the command line; without a window there is no drawing view.
 ;out: Hallo Welt
 ;out:

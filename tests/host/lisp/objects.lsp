@@ -1,6 +1,5 @@
 ;dwg: netz.dxf
-;; The drawing's dictionaries and objects, table records by name, membership of selection
-;; sets, room for extended data, ERRNO after failed picks and handles, getangle and getorient.
+;; Dictionaries and objects, table records, ssmemb, xdroom, ERRNO, getangle and getorient.
 
 (setq d (namedobjdict))
 (list (type d) (cdr (assoc 0 (entget d))) (cdr (assoc 0 (dictsearch d "acad_group")))) ;=> (ENAME "DICTIONARY" "DICTIONARY")
@@ -14,7 +13,6 @@
 ;=> ("DICTIONARY" "Wert" nil "Wert")
 (list (dictrename d "KOR_DATEN" "acad_group") (dictrename d "FEHLT" "X") (dictrename d "kor_daten" "KOR_NEU") (dictsearch d "KOR_DATEN"))
 ;=> (nil nil "KOR_NEU" nil)
-;; A removed entry's object stays in the drawing.
 (list (eq (dictremove d "kor_neu") x) (dictremove d "KOR_NEU") (cdr (assoc 1 (entget x)))) ;=> (T nil "Wert")
 (list (type (entmake '((0 . "XRECORD") (1 . "a")))) (entmakex '((0 . "XRECORD") (1 . "a\nb"))) (eq (entmakex '((0 . "POINT") (10 1.0 1.0))) (entlast)))
 ;=> (LIST nil T)
@@ -24,8 +22,7 @@
 
 (setq hy (ssget "X" '((2 . "HYDRANT"))) e (ssname hy 0))
 (list (eq (ssmemb e hy) e) (ssmemb (entlast) hy)) ;=> (T nil)
-;; Room for extended data and what a list takes, counted alike: a list that fits exactly in
-;; the room is what entmod takes.
+;; Room for extended data and what a list takes are counted alike.
 (setq p (ssname (ssget "X" '((0 . "LWPOLYLINE"))) 0))
 (list (xdroom p) (xdsize '((-3 ("KOR_NETZ" (1000 . "PE") (1070 . 110) (1040 . 10.0))))) (xdsize '(("KOR_NETZ" (1010 1.0 2.0 0.0)))))
 ;=> (16366 17 17)
@@ -58,8 +55,7 @@
 (mapcar '(lambda (v) (/ (fix (* v 1000)) 1000.0)) (list (getangle) (getorient) (getangle '(0 0)) (getangle)))
 ;=> (4.712 0.0 4.712 1.57)
 
-;; The view's functions without a window: grread reads the input (a point is a pick, a text
-;; its first key, Enter 13), the vectors and highlights go nowhere.
+;; Without a window grread reads the input (a point is a pick, a text its first key, Enter 13).
 ;input: 5,5
 ;input: abc
 ;input:
@@ -68,7 +64,6 @@
       (redraw) (redraw e 3) (redraw e 4))
 ;=> (nil nil nil nil nil)
 (grvecs '((0 0))) ;error: bad argument type: 2D/3D point: nil
-(grdraw '(0 0) "a" 1) ;error: bad argument type: 2D/3D point: "a"
 (list (textbox '((1 . "ABC") (40 . 2.0))) (textbox '((1 . "AB") (40 . 1.0) (41 . 0.5))) (textbox '((0 . "TEXT"))))
 ;=> (((0.0 0.0 0.0) (3.6 2.0 0.0)) ((0.0 0.0 0.0) (0.6 1.0 0.0)) nil)
 (list (vports) (setview '((0 . "VIEW") (10 50.0 20.0) (40 . 30.0) (41 . 60.0)))) ;=> (((2 (0.0 0.0) (1.0 1.0))) ((0 . "VIEW") (10 50.0 20.0) (40 . 30.0) (41 . 60.0)))

@@ -13,7 +13,6 @@
 ;; Reals: up to six significant digits, always a decimal point.
 (list 3.14 5.0 (/ 1.0 3) 123456.7 1234567.0 0.0001 0.00001 -2.5 (float 7))
 ;=> (3.14 5.0 0.333333 123457.0 1.23457e+06 0.0001 1.0e-05 -2.5 7.0)
-;; Other values.
 (list nil T '(1 . "a") '((a . 1) (b . 2)) '(nil t)) ;=> (nil T (1 . "a") ((A . 1) (B . 2)) (nil T))
 (defun printed-fn () 1)
 (list (type car) (type printed-fn) (type (lambda (x) x))) ;=> (SUBR USUBR USUBR)
@@ -29,7 +28,7 @@
 ;; (princ) returns a symbol that prints as nothing: the quiet end of a command.
 ;out:
 (princ) ;=>
-;; Without a window, alert writes its text on a line of its own.
+;; Without a window, alert writes a line.
 ;out:
 ;out: Achtung
 ;out:

@@ -8,29 +8,23 @@
 ;; Reals in their spellings; tokens that look almost like numbers are symbols.
 (list 1.5 .5 -.25 1. 1e3 2.5E-3 (type 1.)) ;=> (1.5 0.5 -0.25 1.0 1000.0 0.0025 REAL)
 (list '1+ '1e) ;=> (1+ 1E)
-;; Symbols are read case-insensitively and print upper case.
 (setq MixedCase 7)
 (list 'hello (eq 'Hello 'HELLO) mixedcase 'nil 't) ;=> (HELLO T 7 nil T)
 
-;; Strings and their escapes; an octal code above 127 is that character (\344 is ä), an
-;; unknown escape stands for the character itself.
+;; Escapes: octal (\344 is ä), an unknown one stands for the character itself.
 (list "plain" (strlen "a\\b") (strlen "q\"q") (ascii "\n") (ascii "\e") (ascii "\101")) ;=> ("plain" 3 3 10 27 65)
 (list "\101\102C" "\344" (strlen "Grüße") "\q") ;=> ("ABC" "ä" 5 "q")
 
-;; Comments: to the end of the line, and inline blocks.
 (+ 1 ; a comment (with a paren
    2) ;=> 3
 (+ 1 ;| a block comment
 spanning lines ) ( |; 2) ;=> 3
 
-;; Quote, lists, dotted pairs.
 (list '(a b (c d)) ''a '(1 . 2) '(1 2 . 3) '(1 . (2 3)) '() (cdr '(1 . "a")) '(a.b c))
 ;=> ((A B (C D)) (QUOTE A) (1 . 2) (1 2 . 3) (1 2 3) nil "a" (A.B C))
 
-;; read parses the first expression of a text.
 (list (read "(1 2.5 \"x\" sym)") (read "  42  43") (read "")) ;=> ((1 2.5 "x" SYM) 42 nil)
 (read "(1 2") ;error: malformed list on input
 (read ")") ;error: extra right paren on input
 (read "\"open") ;error: malformed string on input
 (read "(. 1)") ;error: misplaced dot on input
-(read "(1 . 2 3)") ;error: malformed list on input

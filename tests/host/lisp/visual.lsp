@@ -1,5 +1,4 @@
-;; Visual LISP's run time without a drawing: functions kept as lists, the blackboard and
-;; document namespaces, the registry, ver, startapp, the screen switches.
+;; Visual LISP's run time: defun-q, the blackboard, the registry, ver, startapp, system variables.
 
 ;; defun-q keeps the function as a list that a call runs and a program may change.
 (defun-q gruss (name / text) (setq text (strcat "Hallo " name)) text) ;=> GRUSS
@@ -13,10 +12,8 @@
 (setq wert 1)
 (list (vl-bb-set 'wert 2) (vl-bb-ref 'wert) wert (vl-bb-ref 'sonst)) ;=> (2 2 1 nil)
 (list (vl-doc-set 'wert 3) (vl-doc-ref 'wert) wert) ;=> (3 3 3)
-(vl-bb-ref "wert") ;error: bad argument type: symbolp "wert"
 
-;; The registry: keys and names in any case, a key's default value without a name, a key with
-;; keys below it is not deleted.
+;; The registry: any case, a key's default value, a key with keys below it stays.
 (setenv "XDG_CONFIG_HOME" (getenv "LISPTEST_DIR"))
 (list (vl-registry-write "HKEY_CURRENT_USER\\Software\\Kor" "Pfad" "C:\\kor") (vl-registry-write "HKEY_CURRENT_USER\\Software\\Kor" 7)
       (vl-registry-write "HKEY_CURRENT_USER\\Software\\Kor\\Sub" "N" 1))
@@ -27,13 +24,11 @@
 (list (vl-registry-delete "HKEY_CURRENT_USER\\Software\\Kor") (vl-registry-delete "HKEY_CURRENT_USER\\Software\\Kor" "Pfad")
       (vl-registry-delete "HKEY_CURRENT_USER\\Software\\Kor" "Pfad") (vl-registry-read "HKEY_CURRENT_USER\\Software\\Kor" "Pfad"))
 ;=> (nil T nil nil)
-(vl-registry-write "HKEY_CURRENT_USER\\Software\\Kor" "x" 1.5) ;error: bad argument type: stringp 1.5
 
 (list (ver) (textscr) (graphscr)) ;=> ("Visual LISP 2022 (de)" nil nil)
 (list (numberp (startapp "true")) (startapp "kein-solches-programm-da") (startapp "")) ;=> (T nil nil)
 
-;; System variables the run time follows: MAXSORT for acad_strlsort, EXTNAMES for snvalid,
-;; SRCHPATH for findfile; ERRNO is read-only.
+;; MAXSORT for acad_strlsort, EXTNAMES for snvalid, SRCHPATH for findfile; ERRNO is read-only.
 (setvar "MAXSORT" 2)
 (list (acad_strlsort '("b" "a")) (acad_strlsort '("c" "b" "a"))) ;=> (("a" "b") ("c" "b" "a"))
 (list (snvalid "Schicht 1") (snvalid "NETZ$-_1") (setvar "EXTNAMES" 0) (snvalid "Schicht 1") (snvalid "NETZ$-_1")
