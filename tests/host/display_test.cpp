@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -139,6 +140,56 @@ TEST_F(KorcadOnADisplay, TheWindowAsksEveryPromptAndStaysUntilClosed)
     typeLine(window, "2.5");
     EXPECT_TRUE(k->waitFor(std::regex("Gemessen: 2\\.50\nBefehl: "))) << k->out();
     EXPECT_TRUE(k->running() && windowNamed() == window) << "the window went with the program";
+    EXPECT_EQ(closeMain(*k, window), 0) << k->out() << stderrText();
+}
+
+// A dialog opens where it did the first time (that one opens while the window manager still
+// frames the main window); over a small main window in the screen's corner it stays on screen.
+TEST_F(KorcadOnADisplay, ADialogOpensWhereItDidBeforeAndStaysOnTheScreen)
+{
+    std::ofstream(home_.dir() + "/dialoge.lsp") << "(defun d (n) (korDialog_ButtonDialog 1 (list n) '(\"A\" \"B\") '(\"a\" \"b\")))\n"
+                                                   "(d \"Erster\") (d \"Zweiter\") (getstring \"\\nWeiter: \") (d \"Dritter\")\n";
+    auto k = korcad({home_.dir() + "/dialoge.lsp"});
+    // The window `name` and its frame on the screen (left, top, right, bottom), once it is framed.
+    auto frameOf = [](const std::string& name) {
+        std::string id = windowNamed(name), extents, geometry;
+        std::smatch e, g;
+        std::array<int, 4> frame{-1, -1, -1, -1};
+        waitUntil([&] {
+            extents = output({"/usr/bin/xprop", "-id", id, "_NET_FRAME_EXTENTS"});
+            return std::regex_search(extents, e, std::regex("= (\\d+), (\\d+), (\\d+), (\\d+)"));
+        });
+        geometry = output({"/usr/bin/xdotool", "getwindowgeometry", "--shell", id});
+        if (!e.empty() && std::regex_search(geometry, g, std::regex("X=(-?\\d+)\nY=(-?\\d+)\nWIDTH=(\\d+)\nHEIGHT=(\\d+)"))) {
+            auto n = [](const std::ssub_match& m) { return std::stoi(m.str()); };
+            frame = {n(g[1]) - n(e[1]), n(g[2]) - n(e[3]), n(g[1]) + n(g[3]) + n(e[2]), n(g[2]) + n(g[4]) + n(e[4])};
+        }
+        return std::make_pair(id, frame);
+    };
+    auto escape = [](const std::string& id) {
+        xdotool({"windowactivate", "--sync", id});
+        xdotool({"key", "Escape"});
+    };
+    auto [first, at1] = frameOf("Erster");
+    ASSERT_FALSE(first.empty()) << "no dialog; stderr: " << stderrText();
+    escape(first);
+    auto [second, at2] = frameOf("Zweiter");
+    EXPECT_EQ(at2, at1) << "the second dialog opened elsewhere";
+    escape(second);
+
+    ASSERT_TRUE(k->waitFor(std::regex("Weiter: "))) << k->out();
+    const std::string window = windowNamed();
+    xdotool({"windowsize", "--sync", window, "320", "240"});
+    xdotool({"windowmove", "--sync", window, "1100", "900"});
+    typeLine(window, "");
+    std::pair<std::string, std::array<int, 4>> third;
+    EXPECT_TRUE(waitUntil([&] {
+        third = frameOf("Dritter");
+        return third.second[0] >= 0 && third.second[1] >= 0 && third.second[2] <= 1280 && third.second[3] <= 1024;
+    })) << "the dialog's frame " << third.second[0] << "," << third.second[1] << " - " << third.second[2] << ","
+        << third.second[3] << " leaves the screen";
+    escape(third.first);
+    ASSERT_TRUE(k->waitFor(std::regex("Befehl: "))) << k->out();
     EXPECT_EQ(closeMain(*k, window), 0) << k->out() << stderrText();
 }
 
