@@ -422,6 +422,33 @@ TEST_F(Db, ADatabasesIniThatIsNoRegularFileOrTooLargeIsNotReadAndSaysSo)
     EXPECT_EQ(text(L"WASSER", 1), L"Wasser");
 }
 
+// A WAL database is read without leaving files beside it, and kept from while no writer is
+// beside it; a writer's changes, still in its WAL, are read by every call after them.
+TEST_F(Db, AWalDatabaseIsReadWithoutLeavingFilesBesideItAndSeesAWritersChanges)
+{
+    const fs::path file = wasser({{1, "alt"}});
+    sqlite3* writer = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &writer), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(writer, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(writer);
+    auto inCall = [](const wchar_t* expected) {
+        kordb::beginCall();
+        EXPECT_EQ(text(L"WASSER", 1), expected);
+        kordb::endCall();
+    };
+    inCall(L"alt");
+    inCall(L"alt");
+    EXPECT_FALSE(fs::exists(file.string() + "-wal") || fs::exists(file.string() + "-shm"));
+    ASSERT_EQ(sqlite3_open(file.c_str(), &writer), SQLITE_OK);
+    for (const char* value : {"neu", "neuer"}) {
+        ASSERT_EQ(sqlite3_exec(writer, (std::string("UPDATE TEXTE SET Text = '") + value + "'").c_str(), nullptr,
+                               nullptr, nullptr),
+                  SQLITE_OK);
+        inCall(kortext::toWide(value).c_str());
+    }
+    sqlite3_close(writer);
+}
+
 // The lookups of one call read in one transaction; it ends when the host pauses the call
 // (the user is asked something) or the call ends, and a writer of the file goes ahead then.
 // A later call that asks the same of an unchanged file is answered from what was kept, with
