@@ -166,9 +166,19 @@ TEST_F(KorcadOnADisplay, ADialogOpensWhereItDidBeforeAndStaysOnTheScreen)
         }
         return std::make_pair(id, frame);
     };
+    // Escape into dialog `id` until it is gone (a key that comes before the focus is lost).
     auto escape = [](const std::string& id) {
-        xdotool({"windowactivate", "--sync", id});
-        xdotool({"key", "Escape"});
+        auto visible = [&] {
+            return output({"/usr/bin/xdotool", "search", "--onlyvisible", "--name", "."}).find(id + "\n") != std::string::npos;
+        };
+        EXPECT_TRUE(waitUntil([&] {
+            runProcess({"/usr/bin/xdotool", "windowactivate", "--sync", id});
+            runProcess({"/usr/bin/xdotool", "key", "Escape"});
+            const auto end = Clock::now() + std::chrono::seconds(2);
+            while (visible() && Clock::now() < end)
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            return !visible();
+        })) << "dialog " << id << " did not close";
     };
     auto [first, at1] = frameOf("Erster");
     ASSERT_FALSE(first.empty()) << "no dialog; stderr: " << stderrText();
