@@ -183,6 +183,25 @@ TEST_F(Server, AStatementRunningTooLongIsCancelledAndTheConnectionServesOn)
     EXPECT_EQ(text(L"SRV_WASSER", 1), L"Nennweite");
 }
 
+TEST_F(Server, AReadOnlyReplicaServesLookupsAndRefusesAnImport)
+{
+    schema("srv_replik", {{1, "vom Primärserver"}});
+    // The standby replays what the primary wrote; wait for it, bounded.
+    const std::string standby = pgtest::url("srv_replik", pgtest::cluster().standby);
+    for (int i = 0; i < 100 && pgtest::value("SELECT count(*) FROM srv_replik.\"TEXTE\"", standby) != "1"; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_EQ(pgtest::value("SELECT pg_is_in_recovery()", standby), "t");
+    ASSERT_TRUE(kordb::setDatabase("REPLIK", standby));
+    EXPECT_EQ(text(L"REPLIK", 1), L"vom Primärserver");
+    sqliteFile(dir / "replik.sqlite", "CREATE TABLE TEXTE (Identifier INTEGER, Text TEXT);"
+                                      "INSERT INTO TEXTE VALUES (1, 'neu');");
+    ProcessResult r = korcadDb({"import", (dir / "replik.sqlite").string(), standby});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("read-only transaction"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("nothing was imported"), std::string::npos) << r.err;
+    EXPECT_EQ(text(L"REPLIK", 1), L"vom Primärserver");
+}
+
 TEST_F(Server, NoMessageShowsAPassword)
 {
     const auto& c = pgtest::cluster();

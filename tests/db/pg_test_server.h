@@ -23,7 +23,7 @@ inline std::string statePath()
 }
 
 struct Cluster {
-    std::string primary, password;
+    std::string primary, standby, password;
     bool ok = false;
 };
 
@@ -40,6 +40,8 @@ inline const Cluster& cluster()
                 v = v.substr(1, v.size() - 2);
             if (line.rfind("KOR_PG_PRIMARY=", 0) == 0)
                 c.primary = v;
+            else if (line.rfind("KOR_PG_STANDBY=", 0) == 0)
+                c.standby = v;
             else if (line.rfind("KOR_PG_PASSWORD=", 0) == 0)
                 c.password = v;
         }
@@ -49,14 +51,17 @@ inline const Cluster& cluster()
     return c;
 }
 
-// A URL of the primary whose search path is `schema`.
-inline std::string url(const std::string& schema) { return cluster().primary + "&options=-csearch_path%3D" + schema; }
-
-// Runs SQL on the primary as the administrator: the first field of the first row, or
-// "<error: ...>" when it fails. exec: the error text alone, empty on success.
-inline std::string value(const std::string& sql)
+// A URL of the primary (or `base`) whose search path is `schema`.
+inline std::string url(const std::string& schema, const std::string& base = cluster().primary)
 {
-    PGconn* conn = PQconnectdb(cluster().primary.c_str());
+    return base + "&options=-csearch_path%3D" + schema;
+}
+
+// Runs SQL on the primary (or `where`) as the administrator: the first field of the first row,
+// or "<error: ...>" when it fails. exec: the error text alone, empty on success.
+inline std::string value(const std::string& sql, const std::string& where = cluster().primary)
+{
+    PGconn* conn = PQconnectdb(where.c_str());
     std::string out;
     if (PQstatus(conn) != CONNECTION_OK) {
         out = std::string("<error: ") + PQerrorMessage(conn) + ">";
