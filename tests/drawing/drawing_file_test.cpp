@@ -6,6 +6,8 @@
 #include "app/Session.h"
 
 #include "cad/CadHost.h"
+#include "sys/syscalls.h"
+#include "text/text.h"
 
 #include <gtest/gtest.h>
 
@@ -149,6 +151,32 @@ TEST_F(Folder, ASaveKeepsOwnerGroupAndMode)
     EXPECT_EQ(readFile(at("netz.dxf")), d.write());
     if (!root)
         GTEST_SKIP() << "not root: a file of another owner was not tried";
+}
+
+// Names of 247 and 255 bytes (the longest a name may be) and of two-byte characters: the
+// temporary name fits and ends in no half character, and nothing is left beside the file.
+TEST_F(Folder, LongNamesGetATemporaryNameThatFits)
+{
+    Drawing d(L"x.dxf");
+    static std::vector<std::string> made;
+    made.clear();
+    korsys::ScopedCalls record;
+    record->mkstemp = [](char* pathTemplate) {
+        made.push_back(fs::path(pathTemplate).filename().string());
+        return korsys::systemCalls().mkstemp(pathTemplate);
+    };
+    std::string umlauts;
+    while (umlauts.size() + 2 <= 255 - 4)
+        umlauts += "ü";
+    for (const std::string& name : {std::string(243, 'a') + ".dxf", std::string(251, 'b') + ".dxf", umlauts + ".dxf"}) {
+        Outcome o = save(d, at(name));
+        EXPECT_TRUE(o.saved) << o.error;
+        EXPECT_EQ(readFile(at(name)), d.write());
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+        fs::remove(at(name));
+        ASSERT_FALSE(made.empty());
+        EXPECT_TRUE(made.back().size() <= 255u && kortext::isValidUtf8(made.back())) << made.back();
+    }
 }
 
 TEST_F(Folder, AReadOnlyFileOrOneWithSeveralNamesIsRefused)
