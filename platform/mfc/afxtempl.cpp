@@ -22,7 +22,10 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
+#include <algorithm>
+#include <array>
 #include <map>
+#include <vector>
 
 // ---- fonts and dialog units ----------------------------------------------------------------
 
@@ -101,6 +104,40 @@ QRect afxqt::dluToPixels(const QSize& base, int x, int y, int cx, int cy)
 
 // ---- push buttons with long captions ----------------------------------------------------------
 
+namespace {
+
+// Whether `caption` surely fits into `room` pixels of `font` without being laid out: every
+// character is one of U+0020..U+00FF, and their advances, each taken alone, plus a pixel each
+// for kerning, add up to no more than the room. Most captions are short words, and laying out
+// text is the dearest part of showing a button. Fonts that space, capitalise or stretch their
+// letters are always measured.
+bool surelyFits(const QString& caption, const QFont& font, int room)
+{
+    if (font.letterSpacing() != 0 || font.wordSpacing() != 0 || font.capitalization() != QFont::MixedCase ||
+        caption.size() > room)
+        return false;
+    // The advances of U+0020..U+00FF in each font met so far (a dialog's few fonts).
+    static std::vector<std::pair<QFont, std::array<int, 0xE0>>> advances;
+    auto it = std::find_if(advances.begin(), advances.end(), [&](const auto& a) { return a.first == font; });
+    if (it == advances.end()) {
+        QFontMetrics fm(font);
+        std::array<int, 0xE0> each{};
+        for (char16_t c = 0x20; c <= 0xFF; ++c)
+            each[c - 0x20] = c >= 0x7F && c < 0xA0 ? -1 : fm.horizontalAdvance(QChar(c));
+        it = advances.insert(advances.end(), {font, each});
+    }
+    int width = 0;
+    for (QChar c : caption) {
+        char16_t u = c.unicode();
+        if (u < 0x20 || u > 0xFF || it->second[u - 0x20] < 0)
+            return false;
+        width += it->second[u - 0x20] + 1;
+    }
+    return width <= room;
+}
+
+}  // namespace
+
 QString afxqt::ElidingPushButton::shownText() const
 {
     QSize iconNow = icon().isNull() ? QSize() : iconSize();
@@ -115,7 +152,7 @@ QString afxqt::ElidingPushButton::shownText() const
         room -= iconNow.width() + 4;  // the icon and its gap to the text
     QString caption = text();
     caption.remove(QLatin1Char('&'));  // (mnemonic markers are not drawn)
-    m_shown = fontMetrics().horizontalAdvance(caption) <= room
+    m_shown = surelyFits(caption, font(), room) || fontMetrics().horizontalAdvance(caption) <= room
                   ? text()
                   : fontMetrics().elidedText(caption, Qt::ElideRight, std::max(room, 0));
     m_shownFrom = text();

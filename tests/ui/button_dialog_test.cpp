@@ -3,10 +3,13 @@
 #include "uidriver/afxdriver.h"
 #include "mfc/afxhost.h"
 #include "mfc/afxstate_p.h"
+#include "mfc/afxqt_p.h"
 #include "ui_module.h"
 
 #include <gtest/gtest.h>
 
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QWidget>
 
 #include <memory>
@@ -161,4 +164,27 @@ TEST_F(ButtonDialog, ALongCaptionIsCutAtTheRightWithAnEllipsisAndWhollyInItsTool
         afxdriver::click(choice(0));
     });
     EXPECT_EQ(r, IDC_BUTTONDIALOG_CHOICE0);
+}
+
+// A caption is known to fit without being measured only where it surely does: at every width
+// the button shows it whole exactly when the measured caption fits its room.
+TEST_F(ButtonDialog, AButtonShowsItsCaptionWholeExactlyWhereItFits)
+{
+    struct Probe : afxqt::ElidingPushButton {
+        using ElidingPushButton::ElidingPushButton;
+        int room() const
+        {
+            QStyleOptionButton o;
+            initStyleOption(&o);
+            return style()->subElementRect(QStyle::SE_PushButtonContents, &o, this).width() - 4;
+        }
+    };
+    for (const char* caption : {"Abbrechen", "Übernehmen", "WAVE Tÿ", "fi ffl, AV"}) {
+        Probe b(QString::fromUtf8(caption));
+        for (int w = 120; w > 10; --w) {
+            b.resize(w, 24);
+            EXPECT_EQ(b.shownText() == b.text(), b.fontMetrics().horizontalAdvance(b.text()) <= b.room())
+                << caption << " at " << w;
+        }
+    }
 }
