@@ -103,9 +103,11 @@ TEST_F(ModuleEntry, LoadingInitialisesTheApplicationAndDefinesTheFunctionsInCode
 TEST_F(ModuleEntry, UnloadAppLeavesTheFunctionsOnlyUnloadDwgRemovesThem)
 {
     load();
-    for (int msg = 0; msg <= 20; ++msg)  // every other message is answered with 0 and changes nothing
-        if (msg != AcRx::kUnloadDwgMsg && msg != AcRx::kInitAppMsg)
+    for (int msg = 0; msg <= 20; ++msg) {  // every other message is answered with 0 and changes nothing
+        if (msg != AcRx::kUnloadDwgMsg && msg != AcRx::kInitAppMsg) {
             EXPECT_EQ(host.sendMessage("korDialog", static_cast<AcRx::AppMsgCode>(msg)), 0) << msg;
+        }
+    }
     EXPECT_EQ(host.sendMessage("korDialog", AcRx::kUnloadAppMsg), 0);
     EXPECT_EQ(defined().size(), 8u);
     EXPECT_EQ(host.sendMessage("korDialog", AcRx::kUnloadDwgMsg), 0);
