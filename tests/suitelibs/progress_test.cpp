@@ -137,8 +137,9 @@ TEST(ProgressWindow, PositionsRepaintByTheUpdateStep)
     const int before = CKORGuiProgressProbe::RepaintCount(p.get(), bar);
     for (int i = 0; i < n; ++i) {
         ASSERT_TRUE(CKORGuiProgress::SetzeProgressAktuellePosition(p.get(), bar, i, n / 100, true));
-        if (i == 1500)
+        if (i == 1500) {
             EXPECT_EQ(CKORGuiProgressProbe::BarShownPosition(p.get(), bar), 1000.0) << "a move under the step is not shown yet";
+        }
     }
     CKORGuiProgress::SetzeProgressAktuellePosition(p.get(), bar, n, 1.0, true);
     EXPECT_EQ(CKORGuiProgressProbe::BarShownPosition(p.get(), bar), n) << "the end is always shown";
