@@ -116,8 +116,9 @@ bool surelyFits(const QString& caption, const QFont& font, int room)
     if (font.letterSpacing() != 0 || font.wordSpacing() != 0 || font.capitalization() != QFont::MixedCase ||
         caption.size() > room)
         return false;
-    // The advances of U+0020..U+00FF in each font met so far (a dialog's few fonts).
-    static std::vector<std::pair<QFont, std::array<int, 0xE0>>> advances;
+    // The advances of U+0020..U+00FF in each font met so far (a dialog's few fonts). Never
+    // destroyed: fonts must not outlive the application, and this lives to the process's end.
+    static auto& advances = *new std::vector<std::pair<QFont, std::array<int, 0xE0>>>;
     auto it = std::find_if(advances.begin(), advances.end(), [&](const auto& a) { return a.first == font; });
     if (it == advances.end()) {
         QFontMetrics fm(font);
