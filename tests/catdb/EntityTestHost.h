@@ -2,6 +2,8 @@
 // counts the entity reads and writes reaching the drawing, and a test's own catalogue.
 #pragma once
 
+#include "db_scope.h"
+
 #include "CatalogueSql.h"
 
 #include "cad/CadHost.h"
@@ -98,21 +100,9 @@ inline bool selectAll(const wchar_t* type, ads_name ss)
 
 // A test's own folder (also its XDG_CONFIG_HOME) and a fresh db layer and catalogue model that
 // collect their diagnostics; all undone when it goes.
-struct CatalogueScope {
-    std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                                ("catdb-" + std::to_string(::getpid()) + "-" +
-                                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::vector<std::string> diagnostics;
-
+struct CatalogueScope : dbtest::Scope {
     CatalogueScope()
     {
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir / "config");
-        ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
-        kordb::closeAll();
-        kordb::clearHostDatabases();
-        kordb::reloadConfiguration();
-        kordb::setDiagnosticSink([this](const std::string& m) { diagnostics.push_back(m); });
         CCATDBModelManager::SetCatalogueDatabase(nullptr);
         CCATDBModelManager::Reset();
         CCATDBMultiLanguageString::SetUserLanguage(nullptr);
@@ -121,10 +111,6 @@ struct CatalogueScope {
     {
         CCATDBModelManager::Reset();
         CCATDBMultiLanguageString::SetUserLanguage(nullptr);
-        kordb::closeAll();
-        kordb::setDiagnosticSink(nullptr);
-        kordb::clearHostDatabases();
-        std::filesystem::remove_all(dir);
     }
     // Makes the database `name` from SQL text in the folder and configures it; "" or the error.
     std::string make(const std::string& sql, const std::string& name = "KATALOG")

@@ -1,4 +1,4 @@
-// db_scope.h — a db test's own folder (its XDG_CONFIG_HOME, databases.ini in kor/), the db layer
+// db_scope.h — a test's own folder (its XDG_CONFIG_HOME, databases.ini in kor/), the db layer
 // reset with its diagnostics collected, all undone after; and a lookup as the module makes it.
 #pragma once
 
