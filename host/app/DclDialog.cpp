@@ -407,24 +407,15 @@ void DclDialog::refreshImage(int tile)
     }
 }
 
-int DclDialog::pixelWidth(int tile) const
+CSize DclDialog::pixelSize(int tile) const
 {
     if (CWnd* c = control(tile)) {
         CRect r;
         c->GetClientRect(&r);
-        return r.Width();
+        return r.Size();
     }
-    return pixels(dialog_.tiles[tile].box).width();
-}
-
-int DclDialog::pixelHeight(int tile) const
-{
-    if (CWnd* c = control(tile)) {
-        CRect r;
-        c->GetClientRect(&r);
-        return r.Height();
-    }
-    return pixels(dialog_.tiles[tile].box).height();
+    QRect box = pixels(dialog_.tiles[tile].box);
+    return CSize(box.width(), box.height());
 }
 
 int DclDialog::run(CWnd* parent)

@@ -66,8 +66,7 @@ public:
     void refreshList(int tile);
     void refreshImage(int tile);
     // Width and height of a tile in pixels (image coordinates run up to one less).
-    int pixelWidth(int tile) const;
-    int pixelHeight(int tile) const;
+    CSize pixelSize(int tile) const;
 
     // Runs the dialog; the status done_dialog gave (0 when it gave none). An error an action raised
     // closes the dialog and is raised here.

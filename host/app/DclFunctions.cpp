@@ -244,11 +244,11 @@ void install(Interpreter& lisp, const std::shared_ptr<DclState>& st)
     }, 0, 0);
     lisp.defineBuiltin("dimx_tile", [st](Interpreter&, const Args& a) {
         int t = st->tile(a[0]);
-        return t < 0 ? Value() : Value::integer(st->current()->pixelWidth(t));
+        return t < 0 ? Value() : Value::integer(st->current()->pixelSize(t).cx);
     }, 1, 1);
     lisp.defineBuiltin("dimy_tile", [st](Interpreter&, const Args& a) {
         int t = st->tile(a[0]);
-        return t < 0 ? Value() : Value::integer(st->current()->pixelHeight(t));
+        return t < 0 ? Value() : Value::integer(st->current()->pixelSize(t).cy);
     }, 1, 1);
 }
 

@@ -9,6 +9,17 @@ namespace dcl {
 
 namespace {
 
+// Sets `a` in `attrs`: an attribute of the same name takes its value, else it is added.
+void setAttr(std::vector<Attr>& attrs, const Attr& a)
+{
+    for (Attr& old : attrs)
+        if (old.name == a.name) {
+            old = a;
+            return;
+        }
+    attrs.push_back(a);
+}
+
 const char* const kBuiltins[] = {
     "dialog",       "row",          "column",        "boxed_row",          "boxed_column",
     "radio_row",    "radio_column", "boxed_radio_row", "boxed_radio_column", "concatenation",
@@ -179,6 +190,12 @@ public:
             return false;
         if (!isPunct(':'))
             return expected("\":\"");
+        return typeAndBody(n, 0);
+    }
+
+    // `: type ;` or `: type { body }`; the current token is the colon.
+    bool typeAndBody(Node& n, int depth)
+    {
         if (!advance())
             return false;
         if (tok_.kind != Token::Word)
@@ -188,7 +205,7 @@ public:
             return false;
         if (isPunct(';'))
             return advance();
-        return body(n, 0);
+        return body(n, depth);
     }
 
     // `{ ... }`; the current token is the opening brace.
@@ -210,19 +227,8 @@ public:
                 Node child;
                 child.line = tok_.line;
                 child.file = file_;
-                if (!advance())
+                if (!typeAndBody(child, depth + 1))
                     return false;
-                if (tok_.kind != Token::Word)
-                    return expected("a tile type");
-                child.base = tok_.text;
-                if (!advance())
-                    return false;
-                if (isPunct(';')) {
-                    if (!advance())
-                        return false;
-                } else if (!body(child, depth + 1)) {
-                    return false;
-                }
                 n.children.push_back(std::move(child));
                 continue;
             }
@@ -247,15 +253,7 @@ public:
                 return false;
             if (tok_.kind != Token::Word && tok_.kind != Token::Number && tok_.kind != Token::String)
                 return expected("a value");
-            Attr a{word.text, tok_.text, tok_.kind == Token::String};
-            bool replaced = false;
-            for (Attr& old : n.attrs)
-                if (old.name == a.name) {
-                    old = a;
-                    replaced = true;
-                }
-            if (!replaced)
-                n.attrs.push_back(std::move(a));
+            setAttr(n.attrs, Attr{word.text, tok_.text, tok_.kind == Token::String});
             if (!advance())
                 return false;
             if (!isPunct(';'))
@@ -420,16 +418,8 @@ bool File::expand(const Node& node, std::vector<Tile>& tiles, int parent, int de
     t.parent = parent;
     t.line = node.line;
     for (auto it = chain.rbegin(); it != chain.rend(); ++it)
-        for (const Attr& a : (*it)->attrs) {
-            bool replaced = false;
-            for (Attr& old : t.attrs)
-                if (old.name == a.name) {
-                    old = a;
-                    replaced = true;
-                }
-            if (!replaced)
-                t.attrs.push_back(a);
-        }
+        for (const Attr& a : (*it)->attrs)
+            setAttr(t.attrs, a);
     tiles.push_back(std::move(t));
     if (parent >= 0)
         tiles[parent].children.push_back(index);
