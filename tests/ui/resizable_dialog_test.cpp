@@ -13,6 +13,7 @@
 #include <QSettings>
 #include <QSizeGrip>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 
@@ -90,6 +91,16 @@ CRect openAndMeasure(SaveRestore save)
         afxdriver::key(afxdriver::Key::Escape);
     });
     return seen;
+}
+
+// The positions file written as a person or another program would. Its modification time is
+// set apart from any real one: a file rewritten within the clock tick of our own save, at the
+// same length, looks unchanged to Qt's settings cache.
+void writeByHand(const std::filesystem::path& file, const std::string& text)
+{
+    static int written = 0;
+    std::ofstream(file) << text;
+    std::filesystem::last_write_time(file, std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * ++written));
 }
 
 }  // namespace
@@ -210,7 +221,7 @@ TEST(SaveRestore, UnreadableHugeOrAbsurdValuesInTheFileAreIgnoredOrBroughtBack)
     CRect natural = openAndMeasure({L"test::Plain"});
     std::filesystem::path file = positionsFile(home);
     std::filesystem::create_directories(file.parent_path());
-    std::ofstream(file) << "[WindowPosition]\ntestBad=twelve 5\n";
+    writeByHand(file, "[WindowPosition]\ntestBad=twelve 5\n");
     EXPECT_EQ(openAndMeasure({L"testBad"}), natural);
     EXPECT_FALSE(FormDialog().EnableSaveRestore(L"", L"x")) << "an empty section is refused";
 
@@ -219,7 +230,7 @@ TEST(SaveRestore, UnreadableHugeOrAbsurdValuesInTheFileAreIgnoredOrBroughtBack)
         "9223372036854775807 10 -5 0",
     };
     for (const char* value : damaged) {
-        std::ofstream(file) << "[WindowPosition]\ntest::Huge=" << value << "\n";
+        writeByHand(file, std::string("[WindowPosition]\ntest::Huge=") + value + "\n");
         CRect seen = openAndMeasure({L"test::Huge"});
         EXPECT_TRUE(inside(seen, screen)) << value;
         EXPECT_GE(seen.Width(), natural.Width()) << value;
@@ -231,7 +242,7 @@ TEST(SaveRestore, UnreadableHugeOrAbsurdValuesInTheFileAreIgnoredOrBroughtBack)
     }
 
     // A size no screen can hold is cut to the screen; the position stays the user's.
-    std::ofstream(file) << "[WindowPosition]\ntest::Huge=30 40 30000 30000\n";
+    writeByHand(file, "[WindowPosition]\ntest::Huge=30 40 30000 30000\n");
     CRect seen = openAndMeasure({L"test::Huge"});
     EXPECT_EQ(seen.TopLeft(), CPoint(30, 40));
     EXPECT_LE(seen.Width(), screen.Width() + 50) << "(the frame around the client area)";
