@@ -35,7 +35,10 @@ void CExtResizableDialog::applyResizable()
         return;
     const afxqt::WindowInfo* info = afxqt::windowInfo(window);
     bool thickFrame = info && (info->style & WS_THICKFRAME);
-    window->setSizeGripEnabled(m_sizeGrip);
+    // The grip itself is made when the window shows (OnShowWindow): a dialog that turns it
+    // off in its OnInitDialog never builds one.
+    if (window->isVisible() || !m_sizeGrip)
+        window->setSizeGripEnabled(m_sizeGrip);
     if (afxqt::isResizable(window) != (m_sizeGrip || thickFrame))
         afxqt::setResizable(window, m_sizeGrip || thickFrame);
 }

@@ -169,8 +169,10 @@ void CExtResizableDialog::restorePosition()
 void CExtResizableDialog::OnShowWindow(BOOL bShow, UINT nStatus)
 {
     CDialog::OnShowWindow(bShow, nStatus);
-    // Before the window showed, its frame was not known: fit it in again with the frame.
     QDialog* window = afxqt::dialogWidget(this);
+    if (bShow && window)
+        window->setSizeGripEnabled(m_sizeGrip);  // (made as the window shows: see applyResizable)
+    // Before the window showed, its frame was not known: fit it in again with the frame.
     if (bShow && m_broughtBack && window)
         window->move(ontoNearestScreen(window->frameGeometry()));
     m_broughtBack = false;

@@ -154,6 +154,7 @@ protected:
 
     void showEvent(QShowEvent* e) override
     {
+        afxqt::applyPendingIcons(this);
         QDialog::showEvent(e);
         afxqt::applyCtlColors(this);  // WM_CTLCOLOR for every control as the window shows
         m_owner->OnShowWindow(TRUE, 0);
@@ -496,8 +497,9 @@ void CDialog::GotoDlgCtrl(CWnd* pWndCtrl)
 
 HWND CDataExchange::PrepareCtrl(int nIDC)
 {
-    CWnd* control = m_pDlgWnd ? m_pDlgWnd->GetDlgItem(nIDC) : nullptr;
-    m_hWndLastControl = control ? control->m_hWnd : nullptr;
+    QWidget* dialog = m_pDlgWnd ? afxqt::liveWidget(m_pDlgWnd->m_hWnd) : nullptr;
+    QWidget* control = afxqt::childById(dialog, static_cast<UINT>(nIDC));
+    m_hWndLastControl = control ? afxqt::handle(control) : nullptr;
     return m_hWndLastControl;
 }
 

@@ -78,9 +78,17 @@ struct WindowInfo {
     // A top-level window code has put in a place of its own (SetWindowPos / MoveWindow to
     // another position, or a restored saved position): DoModal does not centre it again.
     bool placed = false;
+    bool resizable = false;  // a top-level window the user can size (see setResizable)
+    // Icons set while the window was hidden: given to it once, as it shows (see
+    // applyPendingIcons).
+    bool iconsPending = false;
 };
 // Marks a top-level window as put in its place by code (see WindowInfo::placed).
 void markPlaced(QWidget* window);
+// Gives a dialog the icons set on it while it was hidden (called as it shows). Setting a
+// window's icon tells every control of it; a dialog usually sets a big and a small icon in
+// its OnInitDialog, and is told once.
+void applyPendingIcons(QWidget* window);
 // Registers a widget the layer created (cleaned up when the widget is destroyed).
 WindowInfo& registerWindow(QWidget* w);
 // Null for widgets the layer did not create.

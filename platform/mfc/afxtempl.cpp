@@ -411,7 +411,7 @@ bool afxqt::createControls(QWidget* dialog, const AfxDialogTemplate& tpl, HINSTA
 
 void afxqt::setResizable(QWidget* window, bool resizable)
 {
-    window->setProperty("afxResizable", resizable);
+    registerWindow(window).resizable = resizable;
     if (resizable) {
         window->setMinimumSize(0, 0);
         window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
@@ -420,7 +420,11 @@ void afxqt::setResizable(QWidget* window, bool resizable)
     }
 }
 
-bool afxqt::isResizable(const QWidget* window) { return window->property("afxResizable").toBool(); }
+bool afxqt::isResizable(const QWidget* window)
+{
+    const WindowInfo* info = windowInfo(window);
+    return info && info->resizable;
+}
 
 void afxqt::resizeClient(QWidget* window, const QSize& client)
 {

@@ -216,6 +216,15 @@ void applyWindowIcon(QWidget* w, const afxqt::WindowInfo& info)
 
 }  // namespace
 
+void afxqt::applyPendingIcons(QWidget* window)
+{
+    WindowInfo* info = windowInfo(window);
+    if (!info || !info->iconsPending)
+        return;
+    info->iconsPending = false;
+    applyWindowIcon(window, *info);
+}
+
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     QWidget* w = afxqt::liveWidget(this);
@@ -227,7 +236,10 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam)
         HICON& slot = wParam == ICON_BIG ? info.bigIcon : info.smallIcon;
         HICON previous = slot;
         slot = reinterpret_cast<HICON>(lParam);
-        applyWindowIcon(w, info);
+        if (w->isVisible() || !afxqt::dialogOf(w))
+            applyWindowIcon(w, info);
+        else
+            info.iconsPending = true;
         return reinterpret_cast<LRESULT>(previous);
     }
     case WM_GETICON: {

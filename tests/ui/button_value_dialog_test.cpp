@@ -76,6 +76,7 @@ TEST_F(ButtonValueDialog, OpensWithTheLabelTheBackButtonLeftOfTheEditAndTheDefau
 
         // Icons from the module: the logo on the window, the small cross-hair on the back-value button.
         EXPECT_EQ(d.GetIcon(TRUE), moduleIcon(IDI_KORLOGO, 32));
+        EXPECT_TRUE(w->windowIcon().availableSizes().contains(QSize(32, 32))) << "the window shows it";
         EXPECT_EQ(d.m_btnBack.GetIcon(), moduleIcon(IDI_PICK, 16));
 
         // The default stands in the edit, which has the focus, wholly selected.
