@@ -16,6 +16,7 @@
 #include "mfc/afxhost.h"
 #include "mfc/afxqt_p.h"
 
+#include <QFont>
 #include <QHash>
 #include <QString>
 
@@ -63,7 +64,9 @@ struct State {
 
     QString sansFamily;                    // the installed sans font standing in for Windows'
     QHash<QString, QString> fontFamilies;  // template font name -> installed family
-    QHash<QString, QSize> baseUnits;       // font key -> dialog base units
+    // Font -> dialog base units, for a program's few dialog fonts: compared, not keyed (a
+    // font's key is dear to make, and a dialog asks for its units as it opens).
+    std::vector<std::pair<QFont, QSize>> baseUnits;
 };
 
 State& state();

@@ -84,15 +84,14 @@ QFont afxqt::dialogFont(const wchar_t* fontName, int points)
 
 QSize afxqt::baseUnits(const QFont& font)
 {
-    QHash<QString, QSize>& cache = state().baseUnits;
-    QString key = font.key();
-    auto it = cache.find(key);
-    if (it != cache.end())
-        return it.value();
+    auto& cache = state().baseUnits;
+    for (const auto& [known, base] : cache)
+        if (known == font)
+            return base;
     QFontMetrics fm(font);
     int width = fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     QSize base((width / 26 + 1) / 2, fm.height());
-    cache.insert(key, base);
+    cache.emplace_back(font, base);
     return base;
 }
 
