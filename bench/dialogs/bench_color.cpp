@@ -170,13 +170,11 @@ int main(int argc, char** argv)
         std::printf("%-34s %10.3f %10.3f %10.3f\n", run.name, percentile(run.ms, 0.5), percentile(run.ms, 0.99),
                     percentile(run.ms, 1.0));
 
-    std::vector<bench::Figures> results;
-    results.push_back(bench::run({"LISP korDialog_SelectColor",
-                                  [] { bench::lispDialogCycle("(korDialog_SelectColor \"Farbe\")", "(0)"); }},
-                                 warmup, cycles));
-    results.push_back(bench::run({"bare QColorDialog", bareColorDialogCycle}, warmup, cycles));
-    std::printf("\nopen -> shown -> closed, warm:\n");
-    bench::print(results);
+    std::printf("\nopen -> shown -> closed, warm, interleaved:\n");
+    bench::print(bench::runInterleaved(
+        {{"LISP korDialog_SelectColor", [] { bench::lispDialogCycle("(korDialog_SelectColor \"Farbe\")", "(0)"); }},
+         {"bare QColorDialog", bareColorDialogCycle}},
+        warmup, cycles));
     bench::endLispSession();
     return 0;
 }

@@ -7,7 +7,9 @@
 //
 // Each cycle opens the dialog modally, waits until it shows, paints it once, and closes it
 // with Escape through the UI driver (the bare dialog is painted and closed from a zero timer,
-// the same path through the event loop). Runs headless when there is no display.
+// the same path through the event loop). The cases run interleaved, one cycle of each in turn,
+// so that a load that changes during the run weighs on all of them alike; the memory columns
+// are the whole process's. Runs headless when there is no display.
 #include "harness.h"
 
 #include "cad/CadHost.h"
@@ -134,17 +136,7 @@ int main(int argc, char** argv)
     // --only N: the N-th case alone (from 1), to look at one case with strace or perf.
     if (int only = bench::option(argc, argv, "--only", 0); only > 0 && only <= static_cast<int>(cases.size()))
         cases = {cases[static_cast<size_t>(only - 1)]};
-    std::vector<bench::Figures> results;
-    for (const bench::Case& c : cases) {
-        long long before = bench::paints();
-        results.push_back(bench::run(c, warmup, cycles));
-        long long painted = bench::paints() - before;
-        if (painted < cycles + warmup) {
-            std::fprintf(stderr, "%s: only %lld paints in %d cycles\n", c.name.c_str(), painted, cycles + warmup);
-            return 1;
-        }
-    }
-    bench::print(results);
+    bench::print(bench::runInterleaved(cases, warmup, cycles));
     bench::endLispSession();
     return 0;
 }

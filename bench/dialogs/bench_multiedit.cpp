@@ -22,7 +22,6 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
@@ -124,32 +123,7 @@ int main(int argc, char** argv)
         {"LISP MultiEditDialog, 8 literal labels", lispLiteralCycle},
         {"bare QDialog, same controls (again)", bareMultiEditCycle},
     };
-    std::vector<bench::Figures> results(cases.size());
-    for (int i = 0; i < warmup; ++i)
-        for (const bench::Case& c : cases)
-            c.cycle();
-    using clock = std::chrono::steady_clock;
-    long long before = bench::paints();
-    const double rssStart = bench::residentMiB();
-    for (int i = 0; i < cycles; ++i)
-        for (size_t k = 0; k < cases.size(); ++k) {
-            auto t0 = clock::now();
-            cases[k].cycle();
-            results[k].microsecondsPerCycle += std::chrono::duration<double, std::micro>(clock::now() - t0).count();
-        }
-    if (bench::paints() - before < static_cast<long long>(cases.size()) * cycles) {
-        std::fprintf(stderr, "a cycle did not paint its window\n");
-        return 1;
-    }
-    const double rssEnd = bench::residentMiB();
-    for (size_t k = 0; k < cases.size(); ++k) {
-        results[k].name = cases[k].name;
-        results[k].cycles = cycles;
-        results[k].microsecondsPerCycle /= cycles;
-        results[k].rssStartMiB = rssStart;  // the whole process, over all cases
-        results[k].rssEndMiB = rssEnd;
-    }
-    bench::print(results);
+    bench::print(bench::runInterleaved(cases, warmup, cycles));
     bench::endLispSession();
     return 0;
 }

@@ -99,21 +99,35 @@ double residentMiB()
     return resident * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 
-Figures run(const Case& c, int warmup, int cycles)
+std::vector<Figures> runInterleaved(const std::vector<Case>& cases, int warmup, int cycles)
 {
+    using clock = std::chrono::steady_clock;
+    std::vector<Figures> results(cases.size());
+    std::vector<long long> painted(cases.size(), 0);
+    auto round = [&](bool timed) {
+        for (size_t k = 0; k < cases.size(); ++k) {
+            long long before = paints();
+            auto t0 = clock::now();
+            cases[k].cycle();
+            if (timed)
+                results[k].microsecondsPerCycle += std::chrono::duration<double, std::micro>(clock::now() - t0).count();
+            painted[k] += paints() - before;
+        }
+    };
     for (int i = 0; i < warmup; ++i)
-        c.cycle();
-    Figures f;
-    f.name = c.name;
-    f.cycles = cycles;
-    f.rssStartMiB = residentMiB();
-    auto start = std::chrono::steady_clock::now();
+        round(false);
+    const double rssStart = residentMiB();
     for (int i = 0; i < cycles; ++i)
-        c.cycle();
-    auto elapsed = std::chrono::steady_clock::now() - start;
-    f.rssEndMiB = residentMiB();
-    f.microsecondsPerCycle = std::chrono::duration<double, std::micro>(elapsed).count() / cycles;
-    return f;
+        round(true);
+    const double rssEnd = residentMiB();
+    for (size_t k = 0; k < cases.size(); ++k) {
+        if (painted[k] < warmup + cycles) {
+            std::fprintf(stderr, "%s: only %lld paints in %d cycles\n", cases[k].name.c_str(), painted[k], warmup + cycles);
+            std::exit(1);
+        }
+        results[k] = {cases[k].name, cycles, results[k].microsecondsPerCycle / cycles, rssStart, rssEnd};
+    }
+    return results;
 }
 
 void print(const std::vector<Figures>& results)

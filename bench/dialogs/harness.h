@@ -39,7 +39,11 @@ struct Figures {
 int option(int argc, char** argv, const char* name, int fallback);
 
 double residentMiB();
-Figures run(const Case& c, int warmup, int cycles);
+// The cases after `warmup` rounds, then `cycles` rounds of one cycle of each in turn, so that a
+// load that changes during the run (the machine is shared) weighs on all of them alike. The
+// memory is the whole process's, over all cases. Ends the program when a case's cycle did not
+// paint its window.
+std::vector<Figures> runInterleaved(const std::vector<Case>& cases, int warmup, int cycles);
 // Prints the table and, for each pair of cases (ours, then its bare counterpart), the ratio.
 void print(const std::vector<Figures>& results);
 
