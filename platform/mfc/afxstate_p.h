@@ -48,10 +48,15 @@ struct State {
     char* appArgv[2] = {nullptr, nullptr};
 
     // ---- per session ----------------------------------------------------------------------
-    QHash<const QWidget*, WindowInfo> windowInfos;  // windows the layer made or was told of
-    QHash<const QWidget*, CWnd*> permanentObjects;  // attached by the program
+    // What the layer knows of a widget, in one entry: a widget's creation, lookups and
+    // destruction each touch one map.
+    struct Handle {
+        WindowInfo info;
+        bool registered = false;    // info holds: the layer made the window or was told of it
+        CWnd* permanent = nullptr;  // attached by the program
+    };
+    QHash<const QWidget*, Handle> handles;          // whose destruction the maps hear of
     QHash<const QWidget*, CWnd*> temporaryObjects;  // made by FromHandle, owned here
-    QHash<const QWidget*, bool> watchedWidgets;     // whose destruction the maps hear of
 
     std::vector<CDialog*> modalStack;  // running DoModal calls, innermost last
     std::vector<std::pair<int, AfxDialogListener>> dialogListeners;

@@ -25,26 +25,36 @@
 
 namespace {
 
+using Handle = afxqt::State::Handle;
+
 void forget(const QWidget* w)
 {
     afxqt::State& s = afxqt::state();
-    s.windowInfos.remove(w);
-    if (CWnd* p = s.permanentObjects.take(w))
-        p->m_hWnd = nullptr;
+    if (auto it = s.handles.find(w); it != s.handles.end()) {
+        if (it->permanent)
+            it->permanent->m_hWnd = nullptr;
+        s.handles.erase(it);
+    }
     if (CWnd* t = s.temporaryObjects.take(w)) {
         t->m_hWnd = nullptr;
         delete t;
     }
-    s.watchedWidgets.remove(w);
 }
 
-void watch(QWidget* w)
+Handle& watch(QWidget* w)
 {
-    afxqt::State& s = afxqt::state();
-    if (s.watchedWidgets.contains(w))
-        return;
-    s.watchedWidgets.insert(w, true);
+    auto& handles = afxqt::state().handles;
+    if (auto it = handles.find(w); it != handles.end())
+        return it.value();
     QObject::connect(w, &QObject::destroyed, [w] { forget(w); });
+    return handles[w];
+}
+
+Handle* handleOf(const QWidget* w)
+{
+    auto& handles = afxqt::state().handles;
+    auto it = handles.find(w);
+    return it == handles.end() ? nullptr : &it.value();
 }
 
 }  // namespace
@@ -54,7 +64,7 @@ QWidget* afxqt::liveWidget(HWND h)
     if (!h)
         return nullptr;
     QWidget* w = widget(h);
-    if (afxqt::state().watchedWidgets.contains(w))
+    if (afxqt::state().handles.contains(w))
         return w;
     if (!AfxHostUIStarted())
         return nullptr;
@@ -63,15 +73,15 @@ QWidget* afxqt::liveWidget(HWND h)
 
 afxqt::WindowInfo& afxqt::registerWindow(QWidget* w)
 {
-    watch(w);
-    return afxqt::state().windowInfos[w];
+    Handle& h = watch(w);
+    h.registered = true;
+    return h.info;
 }
 
 afxqt::WindowInfo* afxqt::windowInfo(const QWidget* w)
 {
-    auto& infos = afxqt::state().windowInfos;
-    auto it = infos.find(w);
-    return it == infos.end() ? nullptr : &it.value();
+    Handle* h = handleOf(w);
+    return h && h->registered ? &h->info : nullptr;
 }
 
 void afxqt::markPlaced(QWidget* window)
@@ -124,15 +134,15 @@ CWnd* CWnd::FromHandle(HWND hWnd)
     QWidget* w = afxqt::liveWidget(hWnd);
     if (!w)
         return nullptr;
+    Handle& h = watch(w);
+    if (h.permanent)
+        return h.permanent;
     afxqt::State& s = afxqt::state();
-    if (CWnd* p = s.permanentObjects.value(w))
-        return p;
     if (CWnd* t = s.temporaryObjects.value(w))
         return t;
     auto* t = new CWnd;
     t->m_hWnd = hWnd;
     s.temporaryObjects.insert(w, t);
-    watch(w);
     return t;
 }
 
@@ -150,18 +160,19 @@ void CWnd::DeleteTempMap()
 
 CWnd* CWnd::FromHandlePermanent(HWND hWnd)
 {
-    QWidget* w = afxqt::liveWidget(hWnd);
-    return w ? afxqt::state().permanentObjects.value(w) : nullptr;
+    Handle* h = handleOf(afxqt::liveWidget(hWnd));
+    return h ? h->permanent : nullptr;
 }
 
 BOOL CWnd::Attach(HWND hWnd)
 {
     QWidget* w = afxqt::liveWidget(hWnd);
-    afxqt::State& s = afxqt::state();
-    if (!w || m_hWnd || s.permanentObjects.contains(w))
+    if (!w || m_hWnd)
         return FALSE;
-    s.permanentObjects.insert(w, this);
-    watch(w);
+    Handle& h = watch(w);
+    if (h.permanent)
+        return FALSE;
+    h.permanent = this;
     m_hWnd = hWnd;
     return TRUE;
 }
@@ -169,10 +180,8 @@ BOOL CWnd::Attach(HWND hWnd)
 HWND CWnd::Detach()
 {
     HWND h = m_hWnd;
-    auto& permanent = afxqt::state().permanentObjects;
-    const QWidget* w = afxqt::widget(h);
-    if (permanent.value(w) == this)
-        permanent.remove(w);
+    if (Handle* entry = handleOf(afxqt::widget(h)); entry && entry->permanent == this)
+        entry->permanent = nullptr;
     m_hWnd = nullptr;
     return h;
 }
