@@ -89,9 +89,13 @@ void bareColumnCycle(int shown)
     QFont font("DejaVu Sans");
     font.setPointSize(8);
     dlg.setFont(font);
-    QFontMetrics fm(font);
-    int bx = (fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 + 1) / 2;
-    int by = fm.height();
+    // The pixel sizes are worked out once, as a hand-written dialog has them fixed.
+    static const QSize base = [&font] {
+        QFontMetrics fm(font);
+        return QSize((fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 + 1) / 2,
+                     fm.height());
+    }();
+    const int bx = base.width(), by = base.height();
     auto px = [](int v, int base, int div) { return (v * base + div / 2) / div; };
     int shrink = (12 - shown) * px(18, by, 8);
     dlg.resize(px(164, bx, 4), px(251, by, 8) - shrink);
