@@ -98,6 +98,54 @@ int openLog(const std::string& path)
     return fd;
 }
 
+// The log file is kept open between lines: a line costs a look at the path and one write,
+// not the dozen calls of making its folders and opening it anew. It is opened again when the
+// path names another file than the one held (moved away or rotated by another program,
+// removed) or another path is asked for. Only under fileMutex().
+struct HeldLog {
+    std::string path;
+    int fd = -1;
+    dev_t device = 0;
+    ino_t inode = 0;
+
+    void release()
+    {
+        if (fd >= 0)
+            korsys::calls().close(fd);
+        fd = -1;
+        path.clear();
+    }
+
+    // Whether `p` still names the file held; `st` is its status.
+    bool holds(const std::string& p, struct stat& st) const
+    {
+        return fd >= 0 && p == path && ::stat(p.c_str(), &st) == 0 && st.st_dev == device && st.st_ino == inode;
+    }
+
+    // Opens `p` (making its folders), false after the report.
+    bool open(const std::string& p, struct stat& st)
+    {
+        release();
+        makeParentDirs(p);
+        int opened = openLog(p);
+        if (opened < 0)
+            return false;
+        if (::fstat(opened, &st) != 0) {
+            warnOnce(p);
+            korsys::calls().close(opened);
+            return false;
+        }
+        path = p, fd = opened, device = st.st_dev, inode = st.st_ino;
+        return true;
+    }
+};
+
+HeldLog& heldLog()
+{
+    static HeldLog held;  // the descriptor closes with the process
+    return held;
+}
+
 std::mutex& fileMutex()
 {
     static std::mutex m;  // lives as long as the sinks
@@ -159,28 +207,23 @@ void CDebugHilfe::write(const std::wstring& category, const std::wstring& text)
         if (line.empty() || line.back() != '\n')
             line += "\n";
         std::lock_guard<std::mutex> lock(fileMutex());
-        makeParentDirs(path);
-        int fd = openLog(path);
-        if (fd >= 0) {
-            struct stat st {};
-            if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
-                static_cast<unsigned long long>(st.st_size) + line.size() > CDebugHilfe::kRotateAt) {
-                // Full: the file becomes the one older file (replacing the one before) and
-                // the line starts a new one.
-                ::close(fd);
-                if (korsys::calls().rename(path.c_str(), (path + ".1").c_str()) != 0)
-                    warnOnce(path);
-                fd = openLog(path);
-            }
-        }
-        if (fd >= 0) {
-            bool written = korsys::writeAll(fd, line.data(), line.size());
-            int writeError = errno;
-            bool closed = korsys::calls().close(fd) == 0;
-            if (!written || !closed) {
-                errno = written ? errno : writeError;
+        HeldLog& held = heldLog();
+        struct stat st {};
+        bool open = held.holds(path, st) || held.open(path, st);
+        if (open && S_ISREG(st.st_mode) && st.st_size > 0 &&
+            static_cast<unsigned long long>(st.st_size) + line.size() > CDebugHilfe::kRotateAt) {
+            // Full: the file becomes the one older file (replacing the one before) and the
+            // line starts a new one.
+            held.release();
+            if (korsys::calls().rename(path.c_str(), (path + ".1").c_str()) != 0)
                 warnOnce(path);
-            }
+            open = held.open(path, st);
+        }
+        if (open && !korsys::writeAll(held.fd, line.data(), line.size())) {
+            int writeError = errno;
+            held.release();  // opened anew for the next line
+            errno = writeError;
+            warnOnce(path);
         }
     }
     std::lock_guard<std::mutex> lock(sinks().mutex);

@@ -73,6 +73,28 @@ TEST(DebugLogFile, RotatesAtOneMebibyteKeepingOneOlderFileAndNoLineIsLost)
     EXPECT_EQ(std::distance(fs::directory_iterator(t.dir()), fs::directory_iterator()), 2);
 }
 
+// The file is kept open between lines, yet a file moved away (and another put in its place, as
+// logrotate does) or removed gets no more lines: they go to the file at the path.
+TEST(DebugLogFile, ALogMovedAwayOrRemovedIsStartedAgainAtItsPath)
+{
+    TempFile t("kordebug.log", "");
+    const fs::path file = t.path(), moved = t.path() + ".1";
+    ScopedLogFile scoped(file.string());
+    CDebugHilfe log(L"korTest", nullptr);
+    log.AusgabeLang(L"Test", L"eins\n");
+    fs::rename(file, moved);
+    std::ofstream{file};
+    log.AusgabeLang(L"Test", L"zwei\n");
+    std::string old = readFile(moved.string()), now = readFile(file.string());
+    EXPECT_TRUE(old.find("eins") != std::string::npos && old.find("zwei") == std::string::npos) << old;
+    EXPECT_NE(now.find("zwei"), std::string::npos) << now;
+    fs::remove(file);
+    log.AusgabeLang(L"Test", L"drei\n");
+    now = readFile(file.string());
+    EXPECT_TRUE(now.find("drei") != std::string::npos && now.find("zwei") == std::string::npos) << now;
+    fs::remove(moved);
+}
+
 // A FIFO, a folder, a path below a file: refused at once, said once.
 TEST(DebugLogFile, AFileThatCannotBeWrittenIsReportedOnceWithoutWaiting)
 {
