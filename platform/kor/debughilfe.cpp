@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cerrno>
 #include <cstdio>
@@ -24,6 +25,7 @@ struct Sinks {
     std::mutex mutex;
     std::map<int, CDebugHilfe::Sink> sinks;
     int nextId = 1;
+    std::atomic<size_t> count{0};  // sinks.size(), read without the lock
 };
 
 // Made on first use, which is inside the first module's start-up, so it is destroyed after
@@ -190,8 +192,20 @@ void CDebugHilfe::AusgabeLang(const wchar_t* category, const wchar_t* format, ..
     va_end(ap);
 }
 
+bool CDebugHilfe::Wanted() const
+{
+    if (sinks().count.load(std::memory_order_relaxed) > 0 || !m_fileOverride.empty())
+        return true;
+    const char* env = std::getenv("KOR_DEBUGLOG");
+    if (env && *env)
+        return std::strcmp(env, "off") != 0;
+    return !LogFilePath().empty();
+}
+
 void CDebugHilfe::AusgabeLangV(const wchar_t* category, const wchar_t* format, va_list args)
 {
+    if (!Wanted())
+        return;
     CString text;
     text.FormatV(format, args);
     write(category ? category : L"", text.str());
@@ -236,6 +250,7 @@ int CDebugHilfe::AddSink(Sink sink)
     std::lock_guard<std::mutex> lock(sinks().mutex);
     int id = sinks().nextId++;
     sinks().sinks[id] = std::move(sink);
+    sinks().count = sinks().sinks.size();
     return id;
 }
 
@@ -243,12 +258,16 @@ void CDebugHilfe::RemoveSink(int id)
 {
     std::lock_guard<std::mutex> lock(sinks().mutex);
     sinks().sinks.erase(id);
+    sinks().count = sinks().sinks.size();
 }
 
 CKORDebugHelpFunction::CKORDebugHelpFunction(CDebugHilfe& log, const wchar_t* category,
                                              const wchar_t* format, ...)
     : m_log(log), m_category(category ? category : L"")
 {
+    if (!m_log.Wanted())
+        return;
+    m_written = true;
     CString text;
     va_list ap;
     va_start(ap, format);
@@ -263,7 +282,8 @@ CKORDebugHelpFunction::~CKORDebugHelpFunction()
     // Runs while a failure unwinds the scope too: a line that cannot be made (no memory left)
     // is dropped rather than ending the program.
     try {
-        m_log.AusgabeLang(m_category.c_str(), L"< %s", m_text.c_str());
+        if (m_written)
+            m_log.AusgabeLang(m_category.c_str(), L"< %s", m_text.c_str());
     } catch (const std::exception&) {
         std::fputs("debug log: a scope's closing line was lost (not enough memory)\n", stderr);
     }

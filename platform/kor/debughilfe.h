@@ -41,6 +41,8 @@ public:
     void AusgabeLangV(const wchar_t* category, const wchar_t* format, va_list args);
 
     const std::wstring& Name() const { return m_name; }
+    // Whether a line would go anywhere: a file, or a sink. When not, lines are not even made.
+    bool Wanted() const;
 
     // Sinks receive every line of every log in the process. The returned id removes it.
     using Sink = std::function<void(const KorDebugLine&)>;
@@ -69,4 +71,5 @@ private:
     CDebugHilfe& m_log;
     std::wstring m_category;
     std::wstring m_text;
+    bool m_written = false;  // the opening line was made: the closing one is too (lines pair)
 };
