@@ -7,14 +7,20 @@ namespace lisp {
 
 Symbol* SymbolTable::intern(std::string_view name)
 {
+    if (auto spelt = spellings_.find(name); spelt != spellings_.end())
+        return spelt->second;
     std::string key = utf8::upper(name);
-    auto it = symbols_.find(key);
-    if (it != symbols_.end())
-        return it->second.get();
-    auto sym = std::make_unique<Symbol>();
-    sym->name = key;
-    Symbol* raw = sym.get();
-    symbols_.emplace(std::move(key), std::move(sym));
+    Symbol* raw = nullptr;
+    if (auto it = symbols_.find(key); it != symbols_.end()) {
+        raw = it->second.get();
+    } else {
+        auto sym = std::make_unique<Symbol>();
+        sym->name = key;
+        raw = sym.get();
+        symbols_.emplace(std::move(key), std::move(sym));
+    }
+    if (spellings_.size() < kMaxSpellings)
+        spellings_.emplace(std::string(name), raw);
     return raw;
 }
 

@@ -32,7 +32,16 @@ public:
     }
 
 private:
+    struct SpellingHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    };
     std::unordered_map<std::string, std::unique_ptr<Symbol>> symbols_;
+    // The names as a program spells them ("list", "korDialog_ButtonDialog") -> their symbol:
+    // a name read again is found without being upper-cased. Bounded: spellings past the limit
+    // take the long way.
+    std::unordered_map<std::string, Symbol*, SpellingHash, std::equal_to<>> spellings_;
+    static constexpr size_t kMaxSpellings = 1 << 16;
 };
 
 // "attempt to set a constant: T", the error of setq, a binding or foreach that would change T.

@@ -217,10 +217,21 @@ Value Reader::readString()
     // The text is no longer than its bytes up to the closing quote (escapes only shorten it):
     // refused before it is built when that would pass the memory limit.
     size_t end = pos_;
-    while (end < text_.size() && text_[end] != '"')
+    bool escapes = false;
+    while (end < text_.size() && text_[end] != '"') {
+        escapes |= text_[end] == '\\';
         end += text_[end] == '\\' ? 2 : 1;
-    std::string text;
+    }
     checkHeap(std::min(end, text_.size()) - pos_);
+    if (!escapes && end < text_.size()) {
+        // The usual string: its bytes as they stand, taken whole.
+        std::string_view body = text_.substr(pos_, end - pos_);
+        for (char c : body)
+            curLine_ += c == '\n';
+        pos_ = end + 1;
+        return Value::string(std::string(body));
+    }
+    std::string text;
     text.reserve(std::min(end, text_.size()) - pos_);
     for (;;) {
         int c = get();
