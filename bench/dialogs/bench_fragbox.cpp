@@ -199,6 +199,7 @@ int main(int argc, char** argv)
     std::printf("RSS (whole process): after warm-up %.1f M, after the first %d cycles %.1f M, at the end %.1f M\n",
                 rssStart, block, cases[0].rssAfterFirst, rssEnd);
     if (cases.size() == 3) {
+        bench::printDebugLogSetting();
         std::printf("ratio looked-up FragBox / bare: all %.2f, first %.2f, last %.2f\n", cases[0].allUs / cases[1].allUs,
                     cases[0].firstUs / cases[1].firstUs, cases[0].lastUs / cases[1].lastUs);
         std::printf("ratio literal FragBox / bare:   all %.2f\n", cases[2].allUs / cases[1].allUs);

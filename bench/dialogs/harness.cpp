@@ -130,12 +130,21 @@ std::vector<Figures> runInterleaved(const std::vector<Case>& cases, int warmup, 
     return results;
 }
 
+void printDebugLogSetting()
+{
+    const char* log = std::getenv("KOR_DEBUGLOG");
+    std::printf("debug log: %s\n", log && std::strcmp(log, "off") == 0 ? "off (KOR_DEBUGLOG=off)"
+                                    : log && *log                    ? log
+                                                                     : "on, to the default file (KOR_DEBUGLOG=off times without it)");
+}
+
 void print(const std::vector<Figures>& results)
 {
     std::printf("%-40s %8s %12s %10s %10s %9s\n", "case", "cycles", "us/cycle", "RSS start", "RSS end", "growth");
     for (const Figures& f : results)
         std::printf("%-40s %8d %12.1f %8.1f M %8.1f M %7.2f M\n", f.name.c_str(), f.cycles, f.microsecondsPerCycle,
                     f.rssStartMiB, f.rssEndMiB, f.rssEndMiB - f.rssStartMiB);
+    printDebugLogSetting();
     // Cases come in pairs: ours, then the bare Qt dialog it is measured against.
     for (size_t i = 0; i + 1 < results.size(); i += 2)
         if (results[i + 1].microsecondsPerCycle > 0)

@@ -44,6 +44,8 @@ double residentMiB();
 // memory is the whole process's, over all cases. Ends the program when a case's cycle did not
 // paint its window.
 std::vector<Figures> runInterleaved(const std::vector<Case>& cases, int warmup, int cycles);
+// The module writes its debug log in every call unless told not to: says which was timed.
+void printDebugLogSetting();
 // Prints the table and, for each pair of cases (ours, then its bare counterpart), the ratio.
 void print(const std::vector<Figures>& results);
 
