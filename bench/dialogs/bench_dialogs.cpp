@@ -26,6 +26,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -33,7 +34,7 @@
 
 namespace {
 
-void bareColumnCycle(int shown);
+void bareColumnCycle(int shown, bool icons);
 
 // A column of twelve buttons, a spacer and Cancel: the shape of the button dialog.
 AfxControlTemplate columnControls[14];
@@ -70,11 +71,12 @@ void templateDialogCycle()
 }
 
 // The same window with Qt alone: the pixel rectangles the template gives at the same font.
-void bareDialogCycle() { bareColumnCycle(12); }
+void bareDialogCycle() { bareColumnCycle(12, false); }
 
 // The button dialog of a LISP call with three captions: three choice buttons shown, the
-// window shortened by nine rows, Cancel moved up.
-void bareThreeButtonCycle() { bareColumnCycle(3); }
+// window shortened by nine rows, Cancel moved up; the window icon and Cancel's icon (32
+// pixels, drawn at what the button's height leaves) as the module gives them.
+void bareThreeButtonCycle() { bareColumnCycle(3, true); }
 
 void lispButtonDialogCycle()
 {
@@ -82,19 +84,15 @@ void lispButtonDialogCycle()
                            "(0)");
 }
 
-void bareColumnCycle(int shown)
+void bareColumnCycle(int shown, bool icons)
 {
+    static const QIcon logo = bench::icon(32, Qt::darkBlue), cross = bench::icon(32, Qt::red);
     QDialog dlg;
     dlg.setWindowTitle("Auswahl");
     QFont font("DejaVu Sans");
     font.setPointSize(8);
     dlg.setFont(font);
-    // The pixel sizes are worked out once, as a hand-written dialog has them fixed.
-    static const QSize base = [&font] {
-        QFontMetrics fm(font);
-        return QSize((fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 + 1) / 2,
-                     fm.height());
-    }();
+    const QSize base = bench::dialogBaseUnits(font);
     const int bx = base.width(), by = base.height();
     auto px = [](int v, int base, int div) { return (v * base + div / 2) / div; };
     int shrink = (12 - shown) * px(18, by, 8);
@@ -107,8 +105,15 @@ void bareColumnCycle(int shown)
         b->setGeometry(px(c.x, bx, 4), px(c.y, by, 8) - (isCancel ? shrink : 0), px(c.cx, bx, 4), px(c.cy, by, 8));
         if (!(c.style & WS_VISIBLE) || (i < 12 && i >= shown))
             b->hide();
+        if (icons && isCancel) {
+            b->setIcon(cross);
+            int room = std::max(8, b->height() - 8);
+            b->setIconSize(QSize(std::min(32, room), std::min(32, room)));
+        }
         QObject::connect(b, &QPushButton::clicked, &dlg, &QDialog::reject);
     }
+    if (icons)
+        dlg.setWindowIcon(logo);
     QTimer::singleShot(0, &dlg, [&dlg] {
         bench::waitUntilShown(&dlg);
         dlg.reject();

@@ -50,28 +50,18 @@ void lispMultiEditCycle()
                            "(0)");
 }
 
-QIcon icon(int size, Qt::GlobalColor colour)
-{
-    QPixmap p(size, size);
-    p.fill(Qt::transparent);
-    QPainter painter(&p);
-    painter.setPen(colour);
-    painter.drawEllipse(1, 1, size - 3, size - 3);
-    return QIcon(p);
-}
-
 // The window with Qt alone, at the pixel rectangles the template gives at the same font.
 void bareMultiEditCycle()
 {
-    static const QIcon pick = icon(16, Qt::red), ok = icon(32, Qt::darkGreen), cancel = icon(32, Qt::red);
+    static const QIcon pick = bench::icon(16, Qt::red), ok = bench::icon(32, Qt::darkGreen),
+                       cancel = bench::icon(32, Qt::red);
     QDialog dlg;
     dlg.setWindowTitle("__kor---");
     QFont font("DejaVu Sans");
     font.setPointSize(8);
     dlg.setFont(font);
-    QFontMetrics fm(font);
-    int bx = (fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 + 1) / 2;
-    int by = fm.height();
+    const QSize base = bench::dialogBaseUnits(font);
+    const int bx = base.width(), by = base.height();
     auto px = [](int v, int base, int div) { return (v * base + div / 2) / div; };
     auto place = [&](QWidget* w, int x, int y, int cx, int cy) {
         w->setGeometry(px(x, bx, 4), px(y, by, 8), px(cx, bx, 4), px(cy, by, 8));

@@ -8,6 +8,9 @@
 #include "uidriver/afxdriver.h"
 
 #include <QCoreApplication>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPixmap>
 #include <QEvent>
 #include <QWidget>
 #include <QWindow>
@@ -82,6 +85,28 @@ void lispDialogCycle(const std::string& call, const std::string& expected)
 }
 
 void endLispSession() { lispRun.reset(); }
+
+QIcon icon(int size, Qt::GlobalColor colour)
+{
+    QPixmap p(size, size);
+    p.fill(Qt::transparent);
+    QPainter painter(&p);
+    painter.setPen(colour);
+    painter.drawEllipse(1, 1, size - 3, size - 3);
+    return QIcon(p);
+}
+
+QSize dialogBaseUnits(const QFont& font)
+{
+    static std::vector<std::pair<QFont, QSize>> known;
+    for (const auto& [f, base] : known)
+        if (f == font)
+            return base;
+    QFontMetrics fm(font);
+    QSize base((fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 + 1) / 2, fm.height());
+    known.emplace_back(font, base);
+    return base;
+}
 
 int option(int argc, char** argv, const char* name, int fallback)
 {

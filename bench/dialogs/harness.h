@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+#include <QIcon>
+#include <QSize>
+
+class QFont;
 class QWidget;
 
 namespace bench {
@@ -34,6 +38,12 @@ struct Figures {
     double rssStartMiB = 0;  // after the warm-up
     double rssEndMiB = 0;
 };
+
+// For the bare dialogs: an icon of a circle in `colour`, and the dialog base units of a font
+// (its average width of A-Z a-z and its height), worked out once per font as a hand-written
+// dialog has its pixel sizes fixed.
+QIcon icon(int size, Qt::GlobalColor colour);
+QSize dialogBaseUnits(const QFont& font);
 
 // The number after `name` on the command line (e.g. --cycles 500), else the fallback.
 int option(int argc, char** argv, const char* name, int fallback);
