@@ -110,6 +110,14 @@ struct HeldLog {
     dev_t device = 0;
     ino_t inode = 0;
 
+    // The library may be unloaded with the modules before the process ends: its descriptor
+    // goes with it (closed directly: the call table may be gone by then).
+    ~HeldLog()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+
     void release()
     {
         if (fd >= 0)
@@ -144,7 +152,7 @@ struct HeldLog {
 
 HeldLog& heldLog()
 {
-    static HeldLog held;  // the descriptor closes with the process
+    static HeldLog held;
     return held;
 }
 
