@@ -1,6 +1,7 @@
 // The CAD-class dialog and worker in process over korcad's host with the sample drawing and a
 // test catalogue; a scripted user drives the dialogs.
 #include "EntityTestHost.h"
+#include "failing_allocator.h"
 
 #include "cadclass/CADClassUserAssignment.h"
 #include "korgui/progress_probe.h"
@@ -11,6 +12,8 @@
 #include <array>
 #include <deque>
 #include <functional>
+
+#include <link.h>
 
 namespace {
 
@@ -82,11 +85,14 @@ protected:
 struct Script {
     std::vector<std::function<void(CDialog&)>> steps;
     size_t next = 0;
+    bool waiting = false;  // a step waits for the next dialog
     void arm()
     {
         if (next >= steps.size())
             return;
+        waiting = true;
         afxdriver::onNextDialog([this](CDialog& d) {
+            waiting = false;
             auto step = steps[next++];
             arm();
             step(d);
@@ -456,6 +462,128 @@ TEST_F(CadClassFixture, ZeigenTakesTheClassOverOrSaysWhyNot)
     EXPECT_EQ(dialog.m_nSelectedIndex, 2);
     ASSERT_EQ(prompts_.size(), 4u);
     EXPECT_EQ(prompts_[0], L"\nObjekt wählen, dessen CAD-Klasse übernommen werden soll: ");
+}
+
+// The allocations the next test lets fail: those the worker's code asks for while it runs (the
+// module's, the catalogue's, the entity layer's and the ADS layer's), but none while a dialog is
+// open: the dialogs' handlers run inside Qt's event handling, which is not made to survive an
+// exception.
+struct WorkerCode {
+    std::vector<std::pair<uintptr_t, uintptr_t>> ranges;
+    bool running = false;
+};
+WorkerCode g_worker;
+
+bool inWorkerCode(const void* caller)
+{
+    if (!g_worker.running || AfxActiveModalDialog())
+        return false;
+    const auto a = reinterpret_cast<uintptr_t>(caller);
+    return std::any_of(g_worker.ranges.begin(), g_worker.ranges.end(),
+                       [a](const auto& r) { return a >= r.first && a < r.second; });
+}
+
+void findWorkerCode()
+{
+    dl_iterate_phdr(
+        [](dl_phdr_info* info, size_t, void*) {
+            std::string_view name = info->dlpi_name ? info->dlpi_name : "";
+            name.remove_prefix(name.find_last_of('/') + 1);  // (npos + 1: the whole name)
+            for (std::string_view lib : {"korDialog.so", "libkorcatdb.so", "libkorent.so", "libkorads.so"})
+                if (name.starts_with(lib))
+                    for (int i = 0; i < info->dlpi_phnum; ++i)
+                        if (const ElfW(Phdr)& ph = info->dlpi_phdr[i]; ph.p_type == PT_LOAD && (ph.p_flags & PF_X))
+                            g_worker.ranges.emplace_back(info->dlpi_addr + ph.p_vaddr,
+                                                         info->dlpi_addr + ph.p_vaddr + ph.p_memsz);
+            return 0;
+        },
+        nullptr);
+}
+
+TEST_F(CadClassFixture, AnAllocationThatFailsEndsTheRunWithEachEntityWholeAndNoWindowOpen)
+{
+    findWorkerCode();
+    ASSERT_EQ(g_worker.ranges.size(), 4u);
+    // One user for every run: a run that failed before a dialog opened leaves its step waiting.
+    Script user;
+    user.steps = {[](CDialog&) {
+                      ASSERT_TRUE(afxdriver::select(30058, L"Hydrant Unterflur DN 100"));
+                      ASSERT_TRUE(afxdriver::ok());
+                  },
+                  [](CDialog&) { ASSERT_TRUE(afxdriver::click(L"Ja")); }};
+    std::vector<std::wstring> printed;
+    host_.setPrinter([&](const std::wstring& text) { printed.push_back(text); });
+    // Each run on the sample drawing as it was read, H-101 with an old class.
+    auto freshDrawing = [&] {
+        const std::vector<int> open = host_.openDrawings();
+        std::string error;
+        auto drawing = korcad::loadDrawing(std::string(EXAMPLES_DIR) + "/netz.dxf", &error);
+        ASSERT_NE(drawing, nullptr) << error;
+        host_.openDrawing(std::move(drawing));
+        for (int d : open)
+            host_.closeDrawing(d);
+        CKOREntity e;
+        ASSERT_TRUE(e.Connect(hydrant(0).data()));
+        ASSERT_TRUE(e.SetAttribute(L"CAD-Class", L"HY-OF-100|Hydrant|1"));
+        ASSERT_TRUE(e.SetAttribute(L"Material", L"GG"));
+    };
+    auto states = [&] {
+        std::vector<std::vector<std::pair<int, std::wstring>>> out;
+        for (int i = 0; i < 3; ++i)
+            out.push_back(attributeData(hydrant(i).data()));
+        return out;
+    };
+    long classified = -1;  // -1: the run ended with the failure
+    auto run = [&] {
+        classified = -1;
+        printed.clear();
+        user.next = 0;
+        if (!user.waiting)
+            user.arm();
+        CCATDBSelectionEntities entities(hydrants());
+        CCADClassUserAssignment worker(entities, L"", L"Hydrant");
+        g_worker.running = true;
+        struct Ends {
+            ~Ends() { g_worker.running = false; }
+        } ends;
+        worker.Run();
+        classified = worker.GetClassifiedCount();
+    };
+
+    freshDrawing();
+    const auto before = states();
+    run();
+    ASSERT_EQ(classified, 3);
+    const auto after = states();
+    ASSERT_NE(before, after);
+
+    g_counts = &inWorkerCode;
+    freshDrawing();
+    const long injected = failEachAllocation(run, [&](long n) {
+        SCOPED_TRACE("allocation " + std::to_string(n));
+        EXPECT_TRUE(CKORGuiProgress::OpenWindows().empty());
+        EXPECT_EQ(AfxActiveModalDialog(), nullptr);
+        const auto now = states();
+        long classifiedNow = 0;
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_TRUE(now[i] == before[i] || now[i] == after[i]) << "H-10" << i + 1 << " is half classified";
+            classifiedNow += now[i] == after[i];
+            // A run that ended on its own reports each entity it left as it was.
+            const std::string handle = handleOf(hydrant(i).data());
+            if (classified >= 0 && now[i] != after[i]) {
+                EXPECT_TRUE(std::any_of(printed.begin(), printed.end(), [&](const std::wstring& l) {
+                    return narrow(l.c_str()).find(" " + handle + ":") != std::string::npos;
+                })) << "H-10" << i + 1 << " was left unclassified without a word";
+            }
+        }
+        if (classified >= 0) {
+            EXPECT_EQ(classified, classifiedNow);
+        }
+        freshDrawing();
+    });
+    g_counts = nullptr;
+    EXPECT_EQ(classified, 3);
+    EXPECT_GT(injected, 50);
 }
 
 }  // namespace

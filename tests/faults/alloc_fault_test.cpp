@@ -19,30 +19,6 @@
 
 namespace {
 
-// Fails the n-th allocation of `operation`, n = 1, 2, ... until it runs through; `check` after each.
-template <class Operation, class Check>
-long failEachAllocation(Operation operation, Check check)
-{
-    long injected = 0;
-    for (long n = 1; n < 100000; ++n) {
-        g_failures = 0;
-        g_countdown = n;
-        try {
-            operation();
-        } catch (const std::bad_alloc&) {
-        }
-        const bool failed = g_failures > 0;
-        g_countdown = 0;
-        if (failed)
-            ++injected;
-        check(n);
-        if (!failed)
-            return injected;
-    }
-    ADD_FAILURE() << "the operation never completed";
-    return injected;
-}
-
 CKORAdsLispVar sampleList()
 {
     using V = CKORAdsLispVar;

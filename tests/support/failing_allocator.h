@@ -2,6 +2,8 @@
 // then on fails with std::bad_alloc. Include it in exactly one file of the program.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <cstdlib>
 #include <new>
@@ -9,10 +11,14 @@
 namespace {
 std::atomic<long> g_countdown{0};  // 0: disarmed
 std::atomic<long> g_failures{0};
+// When set, only the allocations it accepts count (and fail); it is given the address the
+// allocation was asked from.
+bool (*g_counts)(const void* caller) = nullptr;
 
-void* allocate(std::size_t size)
+void* allocate(std::size_t size, const void* caller)
 {
-    if (g_countdown.load(std::memory_order_relaxed) > 0 && g_countdown.fetch_sub(1) == 1) {
+    if (g_countdown.load(std::memory_order_relaxed) > 0 && (!g_counts || g_counts(caller)) &&
+        g_countdown.fetch_sub(1) == 1) {
         ++g_failures;
         throw std::bad_alloc();
     }
@@ -22,8 +28,8 @@ void* allocate(std::size_t size)
 }
 }  // namespace
 
-void* operator new(std::size_t size) { return allocate(size); }
-void* operator new[](std::size_t size) { return allocate(size); }
+void* operator new(std::size_t size) { return allocate(size, __builtin_return_address(0)); }
+void* operator new[](std::size_t size) { return allocate(size, __builtin_return_address(0)); }
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
@@ -33,7 +39,7 @@ void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept
 {
     try {
-        return allocate(size);
+        return allocate(size, __builtin_return_address(0));
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
@@ -41,3 +47,32 @@ void* operator new(std::size_t size, const std::nothrow_t&) noexcept
 void* operator new[](std::size_t size, const std::nothrow_t& t) noexcept { return operator new(size, t); }
 void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
 void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+
+namespace {
+
+// Fails the n-th counted allocation of `operation`, n = 1, 2, ... until it runs through; `check`
+// after each. Answers how many runs had an allocation fail.
+template <class Operation, class Check>
+long failEachAllocation(Operation operation, Check check)
+{
+    long injected = 0;
+    for (long n = 1; n < 100000; ++n) {
+        g_failures = 0;
+        g_countdown = n;
+        try {
+            operation();
+        } catch (const std::bad_alloc&) {
+        }
+        const bool failed = g_failures > 0;
+        g_countdown = 0;
+        if (failed)
+            ++injected;
+        check(n);
+        if (!failed)
+            return injected;
+    }
+    ADD_FAILURE() << "the operation never completed";
+    return injected;
+}
+
+}  // namespace
