@@ -361,6 +361,21 @@ INT_PTR CDialog::DoModal()
         flags |= Qt::WindowMaximizeButtonHint;
     auto* w = new AfxDialogWidget(this, owner, flags);
     session.widget = w;
+    // However the run ends (an exception from the dialog's own code, OnInitDialog for one,
+    // included), the dialog leaves the modal stack and its window goes.
+    struct Close {
+        CDialog& dialog;
+        AfxDialogWidget* widget;
+        ~Close()
+        {
+            auto& stack = modalStack();
+            stack.erase(std::remove(stack.begin(), stack.end(), &dialog), stack.end());
+            dialog.m_session = nullptr;
+            delete widget;  // the controls go with it; attached objects are detached
+            if (dialog.m_hWnd)
+                dialog.Detach();
+        }
+    } close{*this, w};
     QFont font = afxqt::dialogFont(tpl->fontName, tpl->fontPoints);
     w->setFont(font);
     QSize base = afxqt::baseUnits(font);
@@ -375,9 +390,6 @@ INT_PTR CDialog::DoModal()
     QString error;
     if (!afxqt::createControls(w, *tpl, instance, base, &error)) {
         std::fprintf(stderr, "dialog %u cannot be created: %s\n", m_nIDHelp, error.toUtf8().constData());
-        m_session = nullptr;
-        delete w;
-        Detach();
         return -1;
     }
     for (QObject* child : w->children())
@@ -420,12 +432,6 @@ INT_PTR CDialog::DoModal()
     if (opened)
         fire(*this, AfxDialogEvent::Closed);
     OnDestroy();
-    auto& stack = modalStack();
-    stack.erase(std::remove(stack.begin(), stack.end(), this), stack.end());
-    m_session = nullptr;
-    delete w;  // the controls go with it; attached objects are detached
-    if (m_hWnd)
-        Detach();
     return session.result;
 }
 

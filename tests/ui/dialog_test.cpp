@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDialog>
 #include <QWidget>
 
@@ -193,6 +194,31 @@ TEST(Templates, AMissingTemplateOrAnUnknownControlClassGivesMinusOne)
     EXPECT_TRUE(afxqt::state().temporaryObjects.isEmpty());
     EXPECT_EQ(broken.m_hWnd, nullptr);
     EXPECT_EQ(AfxActiveModalDialog(), nullptr);
+}
+
+// An exception from the dialog's own code ends its run: it passes to DoModal's caller, and the
+// dialog is neither left on the modal stack nor on screen; the next run opens as usual.
+class ThrowingDialog : public KeysDialog {
+public:
+    BOOL OnInitDialog() override
+    {
+        KeysDialog::OnInitDialog();
+        throw std::bad_alloc();
+    }
+};
+
+TEST(Templates, AnExceptionFromOnInitDialogEndsTheRunAndLeavesNoWindow)
+{
+    const auto windows = QApplication::topLevelWidgets().size();
+    ThrowingDialog throwing;
+    EXPECT_THROW(throwing.DoModal(), std::bad_alloc);
+    EXPECT_EQ(AfxActiveModalDialog(), nullptr);
+    EXPECT_FALSE(throwing.IsRunningModal());
+    EXPECT_EQ(throwing.m_hWnd, nullptr);
+    EXPECT_EQ(QApplication::topLevelWidgets().size(), windows);
+    KeysDialog next;
+    afxdriver::onNextDialog([](CDialog&) { afxdriver::key(Key::Escape); });
+    EXPECT_EQ(next.DoModal(), IDCANCEL);
 }
 
 TEST(Handles, ControlsAreReachedByIdPlacedAndLetGoWhenTheDialogCloses)
