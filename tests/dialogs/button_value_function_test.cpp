@@ -5,7 +5,7 @@
 
 #include "db/kordb.h"
 #include "mfc/afxwin.h"
-#include "../../res/resource.h"  // the module's control ids (the test does not link the module)
+#include "res/resource.h"
 
 #include <cstdlib>
 #include <optional>

@@ -3,7 +3,7 @@
 #include "lisp_call.h"
 
 #include "mfc/afxwin.h"
-#include "../../res/resource.h"  // the module's control ids (the test does not link the module)
+#include "res/resource.h"
 
 namespace {
 
