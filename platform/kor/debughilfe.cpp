@@ -202,12 +202,7 @@ void CDebugHilfe::AusgabeLang(const wchar_t* category, const wchar_t* format, ..
 
 bool CDebugHilfe::Wanted() const
 {
-    if (sinks().count.load(std::memory_order_relaxed) > 0 || !m_fileOverride.empty())
-        return true;
-    const char* env = std::getenv("KOR_DEBUGLOG");
-    if (env && *env)
-        return std::strcmp(env, "off") != 0;
-    return !LogFilePath().empty();
+    return sinks().count.load(std::memory_order_relaxed) > 0 || !m_fileOverride.empty() || !LogFilePath().empty();
 }
 
 void CDebugHilfe::AusgabeLangV(const wchar_t* category, const wchar_t* format, va_list args)
